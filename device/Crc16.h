@@ -1,0 +1,12 @@
+#pragma once
+// CRC-16/CCITT-FALSE: polynomial 0x1021, initial 0xFFFF, no reflection, no final XOR.
+// Running it over a block followed by the block's own CRC (high byte first) gives 0.
+
+#include <cstdint>
+
+namespace morlith {
+
+// CRC of `length` bytes at `data`; a length of 0 or less gives 0xFFFF.
+uint16_t CRC16(const uint8_t *data, int64_t length);
+
+} // namespace morlith

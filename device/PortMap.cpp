@@ -1,0 +1,67 @@
+#include "PortMap.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <sys/stat.h>
+
+namespace morlith {
+namespace {
+
+bool StartsWithNoCase(const std::string &text, const std::string &prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(text[i])) != prefix[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+std::string PortMapDirectory()
+{
+    const char *xdg = std::getenv("XDG_CONFIG_HOME");
+    std::string base;
+    if (xdg && *xdg == '/') {
+        base = xdg;
+    } else {
+        const char *home = std::getenv("HOME");
+        base = std::string(home && *home ? home : "/") + "/.config";
+    }
+    return base + "/morlith/ports";
+}
+
+std::optional<unsigned> ComPortNumber(const std::string &name)
+{
+    std::string rest = name;
+    if (rest.rfind("\\\\.\\", 0) == 0)
+        rest = rest.substr(4);
+    if (!StartsWithNoCase(rest, "COM") || rest.size() == 3 || rest.size() > 3 + 9)
+        return std::nullopt;
+    unsigned long n = 0;
+    for (size_t i = 3; i < rest.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(rest[i])))
+            return std::nullopt;
+        n = n * 10 + unsigned(rest[i] - '0');
+    }
+    if (n == 0)
+        return std::nullopt;
+    return static_cast<unsigned>(n);
+}
+
+std::string ResolvePortName(const std::string &name)
+{
+    if (!name.empty() && name[0] == '/')
+        return name;
+    const auto n = ComPortNumber(name);
+    if (!n)
+        return name;
+    const std::string entry = PortMapDirectory() + "/COM" + std::to_string(*n);
+    struct stat st{};
+    if (lstat(entry.c_str(), &st) == 0)
+        return entry;
+    return "/dev/ttyS" + std::to_string(*n - 1);
+}
+
+} // namespace morlith

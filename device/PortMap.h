@@ -1,0 +1,23 @@
+#pragma once
+// The port map: how a port name such as "COM3" becomes a device path on Linux.
+//
+//  - a name starting with '/' is a device path and is used as it stands;
+//  - "COM<n>" or "\\.\COM<n>" (any letter case) is looked up as the entry COM<n> of the port map
+//    directory, normally a symbolic link to a device such as /dev/ttyUSB0;
+//  - without such an entry, COM<n> is /dev/ttyS<n-1>.
+
+#include <optional>
+#include <string>
+
+namespace morlith {
+
+// The port map directory: $XDG_CONFIG_HOME/morlith/ports, by default ~/.config/morlith/ports.
+std::string PortMapDirectory();
+
+// The number n of a name "COM<n>" or "\\.\COM<n>" (any letter case, n >= 1), if it is one.
+std::optional<unsigned> ComPortNumber(const std::string &name);
+
+// The device path that a port name resolves to (the name itself when it is not a COM name).
+std::string ResolvePortName(const std::string &name);
+
+} // namespace morlith

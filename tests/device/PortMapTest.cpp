@@ -1,0 +1,62 @@
+#include "PortMap.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+using namespace morlith;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A private XDG_CONFIG_HOME for the duration of a test.
+class PortMapTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/morlith-portmap-XXXXXX";
+        FDir = mkdtemp(tmpl);
+        setenv("XDG_CONFIG_HOME", FDir.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        unsetenv("XDG_CONFIG_HOME");
+        fs::remove_all(FDir);
+    }
+    std::string FDir;
+};
+
+} // namespace
+
+TEST_F(PortMapTest, ComNamesInAnyCaseAndDevicePaths)
+{
+    EXPECT_EQ(ComPortNumber("COM3"), 3u);
+    EXPECT_EQ(ComPortNumber("com12"), 12u);
+    EXPECT_EQ(ComPortNumber("\\\\.\\Com7"), 7u);
+    EXPECT_FALSE(ComPortNumber("COM0"));
+    EXPECT_FALSE(ComPortNumber("COM"));
+    EXPECT_FALSE(ComPortNumber("COM3x"));
+    EXPECT_FALSE(ComPortNumber("LPT1"));
+    EXPECT_EQ(ResolvePortName("/dev/pts/4"), "/dev/pts/4");
+    EXPECT_EQ(ResolvePortName("something"), "something");
+}
+
+TEST_F(PortMapTest, MapEntryWinsOverTheDefaultTtyS)
+{
+    EXPECT_EQ(PortMapDirectory(), FDir + "/morlith/ports");
+    EXPECT_EQ(ResolvePortName("COM3"), "/dev/ttyS2");
+    fs::create_directories(PortMapDirectory());
+    fs::create_symlink("/dev/ttyUSB0", PortMapDirectory() + "/COM3");
+    EXPECT_EQ(ResolvePortName("\\\\.\\com3"), PortMapDirectory() + "/COM3");
+    EXPECT_EQ(ResolvePortName("COM4"), "/dev/ttyS3");
+}
+
+TEST_F(PortMapTest, DefaultDirectoryIsUnderHome)
+{
+    unsetenv("XDG_CONFIG_HOME");
+    const char *home = std::getenv("HOME");
+    ASSERT_NE(home, nullptr);
+    EXPECT_EQ(PortMapDirectory(), std::string(home) + "/.config/morlith/ports");
+}
