@@ -1,0 +1,20 @@
+#pragma once
+// Notification events of the visual components: a callable taking the sender.
+
+#include <functional>
+
+namespace morlith {
+
+// A notification taking the object that sends it; an empty one is skipped.
+template <class TSender>
+using TNotifyEvent = std::function<void(TSender *sender)>;
+
+// Calls `event` with `sender` if it is assigned.
+template <class TSender>
+void Fire(const TNotifyEvent<TSender> &event, TSender *sender)
+{
+    if (event)
+        event(sender);
+}
+
+} // namespace morlith

@@ -1,0 +1,90 @@
+#include "Slider.h"
+
+#include "ProcessTimer.h"
+
+#include <QWidget>
+
+#include <algorithm>
+
+namespace morlith {
+
+TSlider::TSlider() : FTimer(std::make_unique<TProcessTimer>())
+{
+    FTimer->SetExecutingMode(TTimerExecutingMode::temByTicks);
+    FTimer->SetInterval(kTickIntervalMs);
+    FTimer->SetMaxTickCount(kSlideTicks);
+    FTimer->OnTimer = [this](TProcessTimer *) { Step(); };
+    FTimer->OnStop = [this](TProcessTimer *) { Arrive(); };
+}
+
+TSlider::~TSlider() = default;
+
+void TSlider::AddPage(QWidget *page)
+{
+    if (!page || std::find(FPages.begin(), FPages.end(), page) != FPages.end())
+        return;
+    page->setGeometry(0, 0, FPageWidth, FPageHeight);
+    FPages.push_back(page);
+}
+
+bool TSlider::Sliding() const
+{
+    return FTimer->Running();
+}
+
+void TSlider::ShowPage(int index)
+{
+    if (index < 0 || index >= PageCount())
+        return;
+    // A move during a slide would leave the earlier outgoing page stranded half-way, and
+    // re-showing the shown page would slide it out and in over itself: both are ignored.
+    if (Sliding() || (FIncomingPage && index == FPageIndex))
+        return;
+    FPageIndex = index;
+    QWidget *page = FPages[static_cast<size_t>(index)];
+    if (!FOutgoingPage) {
+        FIncomingPage = FOutgoingPage = page;
+        page->move(0, page->y());
+        page->show();
+        page->raise();
+        Fire(OnPageChanged, this);
+        return;
+    }
+    FOutgoingPage = FIncomingPage;
+    FIncomingPage = page;
+    page->move(FStepX > 0 ? -FPageWidth : FPageWidth, page->y());
+    page->show();
+    page->raise();
+    FTimer->SetRunning(true);
+}
+
+void TSlider::MoveNext(int index)
+{
+    if (index < 0 || Sliding())
+        return;
+    FStepY = 0;
+    FStepX = -kStepPixels;
+    ShowPage(index);
+}
+
+void TSlider::MovePrev(int index)
+{
+    if (index < 0 || Sliding())
+        return;
+    FStepY = 0;
+    FStepX = kStepPixels;
+    ShowPage(index);
+}
+
+void TSlider::Step()
+{
+    FOutgoingPage->move(FOutgoingPage->pos() + QPoint(FStepX, FStepY));
+    FIncomingPage->move(FIncomingPage->pos() + QPoint(FStepX, FStepY));
+}
+
+void TSlider::Arrive()
+{
+    Fire(OnPageChanged, this);
+}
+
+} // namespace morlith
