@@ -1,0 +1,87 @@
+#pragma once
+// TCPPCommand: one framed request and reply with the module's bootloader.
+//
+// Request on the wire: payload length L (0..50), command byte, L payload bytes, CRC-16 of the
+// preceding L + 2 bytes (high byte first). Reply: the command's fixed number of payload bytes
+// followed by their CRC-16; no length byte, no echo. The reply overwrites the request payload in
+// the same buffer.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace morlith {
+
+class TCommPortDriver;
+
+// A command's byte and payload lengths, declared as data by each command class.
+struct TCommandSpec {
+    uint8_t Command; // the command byte, an ASCII letter
+    uint16_t RequestLength; // request payload bytes
+    uint16_t ReplyLength; // reply payload bytes, without the CRC
+};
+
+// One frame seen by the trace hook.
+struct TFrameTraceEvent {
+    bool Outgoing; // true for a request, false for a reply
+    uint8_t Command; // the command byte the frame belongs to
+    uint32_t Length; // payload bytes (for a reply: bytes received, CRC included)
+    bool CrcOk; // requests always true; replies: complete with a right CRC
+};
+
+// Receives every frame sent and every reply read; used for a frame trace.
+using TFrameTrace = std::function<void(const TFrameTraceEvent &)>;
+
+class TCPPCommand {
+public:
+    // The most payload bytes a request carries.
+    static constexpr uint16_t kMaxRequestPayload = 50;
+    // The payload capacity every command but the data-segment read starts with.
+    static constexpr uint32_t kDefaultPayloadCapacity = 100;
+
+    explicit TCPPCommand(TCommPortDriver *Driver);
+    virtual ~TCPPCommand() = default;
+    TCPPCommand(const TCPPCommand &) = delete;
+    TCPPCommand &operator=(const TCPPCommand &) = delete;
+
+    // Performs the command; the base does nothing and fails.
+    virtual bool Execute();
+
+    // Resizes the frame buffer to Capacity + 4 bytes; new bytes are 0, the others are kept.
+    void SetPayloadCapacity(uint32_t Capacity);
+    // Payload byte Index, or 0 outside the payload.
+    uint8_t GetPayload(int32_t Index) const;
+    // Sets payload byte Index; an index outside the payload is ignored.
+    void SetPayload(int32_t Index, uint8_t Value);
+    // Sends payload 0..RequestLength-1 as one frame and reads ReplyLength payload bytes back;
+    // true only when the whole reply came with a right CRC.
+    bool Exchange(uint8_t Command, uint16_t RequestLength, uint16_t ReplyLength);
+    // Exchange with the lengths a command declares.
+    bool Exchange(const TCommandSpec &Spec);
+
+    // Why the last exchange failed, in words ("no reply to W within 1000 ms"); empty after success.
+    const std::string &FailureText() const { return FFailure; }
+    // Installs a hook that sees every frame (empty to remove).
+    void SetTrace(TFrameTrace Trace) { FTrace = std::move(Trace); }
+
+protected:
+    // For a command that keeps an empty buffer until it knows its reply length.
+    TCPPCommand(TCommPortDriver *Driver, uint32_t InitialCapacity);
+    // The frame buffer: payload byte i at offset i + 2.
+    const std::vector<uint8_t> &Buffer() const { return FBuffer; }
+
+private:
+    bool Fail(std::string Text);
+    uint32_t PayloadCapacity() const;
+
+    TCommPortDriver *FDriver;
+    std::vector<uint8_t> FBuffer;
+    std::string FFailure;
+    TFrameTrace FTrace;
+};
+
+// The display name of a command byte: its letter when printable ("W"), else its number.
+std::string CommandName(uint8_t Command);
+
+} // namespace morlith

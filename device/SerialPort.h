@@ -1,0 +1,97 @@
+#pragma once
+// The platform layer under the serial port driver: one open serial device and the few operations
+// the driver needs of it. The driver never touches a descriptor; everything OS-specific lives in
+// the implementation file of this header.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace morlith {
+
+// Parity generated on the line.
+enum class LineParity { None, Odd, Even, Mark, Space };
+// Stop bits; 1.5 is what the hardware makes of "2" with 5-bit characters.
+enum class LineStopBits { One, OneAndHalf, Two };
+
+// Everything written to the line in one go.
+struct LineSettings {
+    uint32_t BaudRate = 9600;
+    int DataBits = 8; // 5..8
+    LineParity Parity = LineParity::None;
+    LineStopBits StopBits = LineStopBits::One;
+    bool RtsCtsFlow = false; // CTS output flow control, RTS handshaking
+    bool XonXoffFlow = false; // both directions, XON 0x11 / XOFF 0x13
+    bool Dtr = true; // DTR raised while open
+    bool Rts = true; // RTS raised while open (ignored with RtsCtsFlow)
+};
+
+// Why the last failed operation failed.
+struct SerialError {
+    std::string Operation; // "open", "configure", "read", "write", ...
+    std::string Device; // the device path involved
+    int Errno = 0; // the system's error code, 0 when none
+    // "open /dev/ttyUSB0: Permission denied", with a hint where one helps.
+    std::string Describe() const;
+};
+
+// Outcome of waiting for the device.
+enum class WaitResult { Ready, TimedOut, HangUp };
+
+// Modem input signals, as bits.
+enum ModemBits : unsigned { mbCTS = 1, mbDSR = 2, mbRING = 4, mbDCD = 8 };
+
+// One serial device, opened exclusively, non-blocking, in raw binary mode.
+class TSerialPort {
+public:
+    TSerialPort() = default;
+    ~TSerialPort();
+    TSerialPort(const TSerialPort &) = delete;
+    TSerialPort &operator=(const TSerialPort &) = delete;
+
+    // Opens an existing terminal device for reading and writing, exclusively. False on failure.
+    bool Open(const std::string &devicePath);
+    // Closes the device; nothing when closed.
+    void Close();
+    // True while a device is open.
+    bool IsOpen() const { return FFd >= 0; }
+
+    // Writes the line settings and raises or drops DTR and RTS.
+    bool Configure(const LineSettings &settings);
+    // Discards pending input and/or output.
+    bool Purge(bool input, bool output);
+    // Bytes waiting in the input queue, or -1 on failure.
+    long InputCount();
+    // Bytes waiting in the output queue, or -1 on failure.
+    long OutputCount();
+    // Modem input signals that are on (ModemBits); false when the device has no modem lines.
+    bool ModemSignals(unsigned &bits);
+
+    // Reads up to `size` bytes without blocking; returns the count, 0 when none, -1 on failure or
+    // hang-up (then HungUp() is true).
+    long Read(uint8_t *data, size_t size);
+    // Writes up to `size` bytes without blocking; returns the count, -1 on failure.
+    long Write(const uint8_t *data, size_t size);
+    // Waits up to `timeoutMs` for input (or output room) without using the CPU.
+    WaitResult WaitReadable(uint32_t timeoutMs);
+    WaitResult WaitWritable(uint32_t timeoutMs);
+    // True once the far end has hung up.
+    bool HungUp() const { return FHungUp; }
+
+    // The device path given to Open.
+    const std::string &Device() const { return FDevice; }
+    // Why the last failed operation failed.
+    const SerialError &LastError() const { return FLastError; }
+
+private:
+    bool Fail(const char *operation, int err);
+    WaitResult Wait(short events, uint32_t timeoutMs);
+
+    int FFd = -1;
+    bool FHungUp = false;
+    bool FPeerGone = false; // poll reported a hang-up or an error
+    std::string FDevice;
+    SerialError FLastError;
+};
+
+} // namespace morlith

@@ -1,0 +1,181 @@
+// Opening, closing, settings and closed-port results of the serial port driver.
+
+#include "CPDrv.h"
+#include "DriverTestSupport.h"
+#include "PtyPair.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+using namespace morlith;
+
+ManualPollTimer *ManualPollTimer::Last = nullptr;
+
+TEST(CommPortDriver, DefaultsOfAFreshDriver)
+{
+    TCommPortDriver driver;
+    EXPECT_EQ(driver.Port(), pnCOM2);
+    EXPECT_EQ(driver.PortName(), "\\\\.\\COM2");
+    EXPECT_EQ(driver.BaudRate(), br9600);
+    EXPECT_EQ(driver.BaudRateValue(), 9600u);
+    EXPECT_EQ(driver.DataBits(), db8BITS);
+    EXPECT_EQ(driver.HwFlow(), hfNONERTSON);
+    EXPECT_EQ(driver.InBufSize(), 2048u);
+    EXPECT_EQ(driver.PacketSize(), -1);
+    EXPECT_EQ(driver.PacketTimeout(), -1);
+    EXPECT_EQ(driver.PollingDelay(), 50);
+    EXPECT_EQ(driver.OutputTimeout(), 500);
+    EXPECT_EQ(driver.InputTimeout(), 200u);
+    EXPECT_FALSE(driver.Connected());
+}
+
+TEST(CommPortDriver, ClosedPortResults)
+{
+    TCommPortDriver driver;
+    uint8_t buf[4] = {};
+    EXPECT_FALSE(driver.PutByte(1));
+    EXPECT_EQ(driver.PutBytes(buf, 4), 0u);
+    EXPECT_EQ(driver.GetBytes(buf, 4), 0u);
+    EXPECT_EQ(driver.InQueueCount(), 65535u);
+    EXPECT_EQ(driver.OutQueueRoom(), 65535);
+    EXPECT_EQ(driver.GetModemSignals(), 0);
+    EXPECT_FALSE(driver.PurgeQueues(true, true));
+    EXPECT_FALSE(driver.ApplyLineSettings());
+    driver.Disconnect(); // nothing to do, nothing breaks
+    driver.PollTick();
+}
+
+TEST(CommPortDriver, SettersClampAndCouple)
+{
+    TCommPortDriver driver;
+    driver.SetInBufSize(100);
+    EXPECT_EQ(driver.InBufSize(), 128u);
+    driver.SetInBufSize(10000);
+    EXPECT_EQ(driver.InBufSize(), 8192u);
+    driver.SetOutBufSize(1);
+    EXPECT_EQ(driver.OutBufSize(), 128u);
+
+    driver.SetPollingDelay(1);
+    EXPECT_EQ(driver.PollingDelay(), 5);
+    driver.SetPollingDelay(50);
+    driver.SetPacketTimeout(20);
+    EXPECT_EQ(driver.PacketTimeout(), 70);
+    driver.SetPacketTimeout(0);
+    EXPECT_EQ(driver.PacketTimeout(), -1);
+    driver.SetPacketTimeout(500);
+    driver.SetPollingDelay(600); // the timeout is re-checked against the new delay
+    EXPECT_EQ(driver.PacketTimeout(), 600 + 240);
+
+    driver.SetBaudRateValue(19200);
+    EXPECT_EQ(driver.BaudRate(), brCustom);
+    driver.SetBaudRate(brCustom);
+    EXPECT_EQ(driver.BaudRateValue(), 19200u);
+    driver.SetBaudRate(br115200);
+    EXPECT_EQ(driver.BaudRateValue(), 115200u);
+
+    driver.SetPort(pnCOM7);
+    EXPECT_EQ(driver.PortName(), "\\\\.\\COM7");
+    driver.SetPortName("COM9");
+    EXPECT_EQ(driver.Port(), pnCustom);
+    EXPECT_EQ(driver.PortName(), "COM9");
+}
+
+TEST(CommPortDriver, PacketSizeKeepsItsBufferInvariant)
+{
+    TCommPortDriver driver;
+    driver.SetInBufSize(128);
+    driver.SetPacketSize(0);
+    EXPECT_EQ(driver.PacketSize(), -1);
+    driver.SetPacketSize(100);
+    EXPECT_EQ(driver.PacketSize(), 100);
+    driver.SetPacketSize(300); // grows the input buffer
+    EXPECT_EQ(driver.PacketSize(), 300);
+    EXPECT_EQ(driver.InBufSize(), 300u);
+    driver.SetPacketSize(20000); // more than any buffer: the largest packet instead
+    EXPECT_EQ(driver.PacketSize(), 8192);
+    EXPECT_EQ(driver.InBufSize(), 8192u);
+
+    PtyPair pty;
+    TCommPortDriver open;
+    open.SetInBufSize(256);
+    open.SetPortName(pty.SlavePath());
+    ASSERT_TRUE(open.Connect());
+    open.SetPacketSize(1000); // the buffer cannot grow while open
+    EXPECT_EQ(open.PacketSize(), 256);
+    EXPECT_EQ(open.InBufSize(), 256u);
+}
+
+TEST(CommPortDriver, ConnectsToAPseudoTerminalAndIgnoresNameChangesWhileOpen)
+{
+    ManualPollTimers timers;
+    PtyPair pty;
+    TCommPortDriver driver;
+    driver.SetPortName(pty.SlavePath());
+    driver.SetBaudRateValue(19200);
+    ASSERT_TRUE(driver.Connect()) << driver.LastErrorText();
+    EXPECT_TRUE(driver.Connected());
+    EXPECT_TRUE(driver.Connect()); // already open: true, nothing changes
+    ASSERT_NE(ManualPollTimer::Last, nullptr);
+    EXPECT_TRUE(ManualPollTimer::Last->Running());
+    EXPECT_EQ(ManualPollTimer::Last->PeriodMs, 50u);
+
+    driver.SetPortName("/dev/null");
+    driver.SetPort(pnCOM4);
+    driver.SetInBufSize(512);
+    EXPECT_EQ(driver.PortName(), pty.SlavePath());
+    EXPECT_EQ(driver.InBufSize(), 2048u);
+    // A pseudo-terminal has no modem lines: that is no failure, and the set is empty.
+    EXPECT_EQ(driver.GetModemSignals(), 0);
+    // Line settings of every kind apply while open.
+    driver.SetParity(ptMARK);
+    driver.SetStopBits(sb2BITS);
+    driver.SetDataBits(db7BITS);
+    driver.SetSwFlow(sfXONXOFF);
+    driver.SetHwFlow(hfRTSCTS);
+    driver.SetBaudRate(br256000);
+    EXPECT_TRUE(driver.ApplyLineSettings()) << driver.LastErrorText();
+    EXPECT_TRUE(driver.Connected());
+
+    driver.SetPollingDelay(20); // restarts the running timer
+    EXPECT_EQ(ManualPollTimer::Last->PeriodMs, 20u);
+    driver.Disconnect();
+    EXPECT_FALSE(driver.Connected());
+    EXPECT_FALSE(ManualPollTimer::Last->Running());
+}
+
+TEST(CommPortDriver, OpenIsExclusiveUntilClosed)
+{
+    PtyPair pty;
+    TCommPortDriver first, second;
+    first.SetPortName(pty.SlavePath());
+    second.SetPortName(pty.SlavePath());
+    ASSERT_TRUE(first.Connect());
+    EXPECT_FALSE(second.Connect());
+    EXPECT_FALSE(second.Connected());
+    EXPECT_NE(second.LastErrorText().find(pty.SlavePath()), std::string::npos);
+    EXPECT_NE(second.LastErrorText().find("in use"), std::string::npos) << second.LastErrorText();
+    first.Disconnect();
+    EXPECT_TRUE(second.Connect()) << second.LastErrorText();
+}
+
+TEST(CommPortDriver, ConnectRefusesWhatIsNotASerialDevice)
+{
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("morlith-drv-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const fs::path file = dir / "plain.bin";
+    std::ofstream(file) << "not a tty";
+
+    for (const std::string &path : {(dir / "missing").string(), dir.string(), file.string()}) {
+        TCommPortDriver driver;
+        driver.SetPortName(path);
+        EXPECT_FALSE(driver.Connect()) << path;
+        EXPECT_FALSE(driver.Connected()) << path;
+        EXPECT_NE(driver.LastErrorText().find(path), std::string::npos) << driver.LastErrorText();
+    }
+    EXPECT_TRUE(fs::exists(file)); // never created, truncated or removed
+    fs::remove_all(dir);
+}
