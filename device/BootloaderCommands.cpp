@@ -7,13 +7,13 @@
 
 namespace morlith {
 
-constexpr TCommandSpec TCPPCommandConnect::kSpec;
-constexpr TCommandSpec TCPPCommandSelectMCUIndex::kSpec;
-constexpr TCommandSpec TCPPCommandDisconnect::kSpec;
-constexpr TCommandSpec TCPPCommandFlashInit::kSpec;
-constexpr TCommandSpec TCPPCommandFlashWrite::kSpec;
-constexpr TCommandSpec TCPPCommandReadPSEG::kSpec;
-constexpr TCommandSpec TCPPCommandReadDSEG::kSpec;
+constexpr TCommandLayout TCPPCommandConnect::kSpec;
+constexpr TCommandLayout TCPPCommandSelectMCUIndex::kSpec;
+constexpr TCommandLayout TCPPCommandDisconnect::kSpec;
+constexpr TCommandLayout TCPPCommandFlashInit::kSpec;
+constexpr TCommandLayout TCPPCommandFlashWrite::kSpec;
+constexpr TCommandLayout TCPPCommandReadPSEG::kSpec;
+constexpr TCommandLayout TCPPCommandReadDSEG::kSpec;
 
 namespace {
 constexpr int kFlashInitModeByte = 5;

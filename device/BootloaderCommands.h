@@ -12,7 +12,7 @@ namespace morlith {
 // "C": the handshake; 50 bytes 0..49, reply 7.
 class TCPPCommandConnect : public TCPPCommand {
 public:
-    static constexpr TCommandSpec kSpec{'C', 50, 7};
+    static constexpr TCommandLayout kSpec{'C', 50, 7};
     using TCPPCommand::TCPPCommand;
     bool Execute() override;
 };
@@ -20,7 +20,7 @@ public:
 // "I": selects the controller MCUIndex (0 main, 1..4 slaves); reply 2.
 class TCPPCommandSelectMCUIndex : public TCPPCommand {
 public:
-    static constexpr TCommandSpec kSpec{'I', 1, 2};
+    static constexpr TCommandLayout kSpec{'I', 1, 2};
     using TCPPCommand::TCPPCommand;
     bool Execute() override;
     uint8_t MCUIndex = 0;
@@ -29,7 +29,7 @@ public:
 // "Q": leaves the bootloader session; reply 2.
 class TCPPCommandDisconnect : public TCPPCommand {
 public:
-    static constexpr TCommandSpec kSpec{'Q', 0, 2};
+    static constexpr TCommandLayout kSpec{'Q', 0, 2};
     using TCPPCommand::TCPPCommand;
     bool Execute() override;
 };
@@ -37,7 +37,7 @@ public:
 // "F": starts a write; 50 bytes of random filler with Mode at byte 5 and Key at byte 7; reply 2.
 class TCPPCommandFlashInit : public TCPPCommand {
 public:
-    static constexpr TCommandSpec kSpec{'F', 50, 2};
+    static constexpr TCommandLayout kSpec{'F', 50, 2};
     // What the writes that follow carry.
     enum : uint8_t { kModeParameterBlock = 0, kModeDataSegment = 1, kModeApplication = 2 };
     using TCPPCommand::TCPPCommand;
@@ -54,7 +54,7 @@ private:
 // "W": Count (1..50) data bytes from the payload; reply 2.
 class TCPPCommandFlashWrite : public TCPPCommand {
 public:
-    static constexpr TCommandSpec kSpec{'W', 0, 2}; // request length is Count
+    static constexpr TCommandLayout kSpec{'W', 0, 2}; // request length is Count
     using TCPPCommand::TCPPCommand;
     bool Execute() override;
     uint8_t Count = 0;
@@ -63,7 +63,7 @@ public:
 // "P": reads the parameter block, four big-endian words; Words[2] is the data segment's length.
 class TCPPCommandReadPSEG : public TCPPCommand {
 public:
-    static constexpr TCommandSpec kSpec{'P', 0, 8};
+    static constexpr TCommandLayout kSpec{'P', 0, 8};
     using TCPPCommand::TCPPCommand;
     bool Execute() override;
     std::array<uint16_t, 4> Words{};
@@ -72,7 +72,7 @@ public:
 // "D": reads the data segment; SetDataLength must come before every Execute.
 class TCPPCommandReadDSEG : public TCPPCommand {
 public:
-    static constexpr TCommandSpec kSpec{'D', 0, 0}; // reply length is DataLength
+    static constexpr TCommandLayout kSpec{'D', 0, 0}; // reply length is DataLength
     explicit TCPPCommandReadDSEG(TCommPortDriver *Driver);
     bool Execute() override;
     // Stores the length and sizes the buffer for the reply.

@@ -62,7 +62,7 @@ bool TCPPCommand::Fail(std::string Text)
     return false;
 }
 
-bool TCPPCommand::Exchange(const TCommandSpec &Spec)
+bool TCPPCommand::Exchange(const TCommandLayout &Spec)
 {
     return Exchange(Spec.Command, Spec.RequestLength, Spec.ReplyLength);
 }

@@ -16,7 +16,7 @@ namespace morlith {
 class TCommPortDriver;
 
 // A command's byte and payload lengths, declared as data by each command class.
-struct TCommandSpec {
+struct TCommandLayout {
     uint8_t Command; // the command byte, an ASCII letter
     uint16_t RequestLength; // request payload bytes
     uint16_t ReplyLength; // reply payload bytes, without the CRC
@@ -31,7 +31,7 @@ struct TFrameTraceEvent {
 };
 
 // Receives every frame sent and every reply read; used for a frame trace.
-using TFrameTrace = std::function<void(const TFrameTraceEvent &)>;
+using TFrameTraceHook = std::function<void(const TFrameTraceEvent &)>;
 
 class TCPPCommand {
 public:
@@ -58,12 +58,12 @@ public:
     // true only when the whole reply came with a right CRC.
     bool Exchange(uint8_t Command, uint16_t RequestLength, uint16_t ReplyLength);
     // Exchange with the lengths a command declares.
-    bool Exchange(const TCommandSpec &Spec);
+    bool Exchange(const TCommandLayout &Spec);
 
     // Why the last exchange failed, in words ("no reply to W within 1000 ms"); empty after success.
     const std::string &FailureText() const { return FFailure; }
     // Installs a hook that sees every frame (empty to remove).
-    void SetTrace(TFrameTrace Trace) { FTrace = std::move(Trace); }
+    void SetTrace(TFrameTraceHook Trace) { FTrace = std::move(Trace); }
 
 protected:
     // For a command that keeps an empty buffer until it knows its reply length.
@@ -78,7 +78,7 @@ private:
     TCommPortDriver *FDriver;
     std::vector<uint8_t> FBuffer;
     std::string FFailure;
-    TFrameTrace FTrace;
+    TFrameTraceHook FTrace;
 };
 
 // The display name of a command byte: its letter when printable ("W"), else its number.

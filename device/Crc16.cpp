@@ -23,9 +23,10 @@ constexpr auto kTable = MakeTable();
 
 } // namespace
 
-uint16_t CRC16(const uint8_t *data, int64_t length)
+uint16_t CRC16(const uint8_t *data, int64_t length) { return CRC16Continue(0xFFFF, data, length); }
+
+uint16_t CRC16Continue(uint16_t crc, const uint8_t *data, int64_t length)
 {
-    uint16_t crc = 0xFFFF;
     for (int64_t i = 0; i < length; ++i)
         crc = uint16_t((crc << 8) ^ kTable[((crc >> 8) ^ data[i]) & 0xFF]);
     return crc;

@@ -10,3 +10,10 @@ namespace morlith {
 uint16_t CRC16(const uint8_t *data, int64_t length);
 
 } // namespace morlith
+
+namespace morlith {
+
+// Continues a CRC over more bytes: CRC16Continue(CRC16(a, n), b, m) is the CRC of a then b.
+uint16_t CRC16Continue(uint16_t crc, const uint8_t *data, int64_t length);
+
+} // namespace morlith

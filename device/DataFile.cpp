@@ -1,0 +1,116 @@
+#include "DataFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <utility>
+
+namespace morlith {
+namespace {
+
+[[noreturn]] void Raise(int err, const std::string &what, const std::string &path)
+{
+    throw std::system_error(err, std::generic_category(), what + " " + path);
+}
+
+// Closes a descriptor on every path out of a scope.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : FFd(fd) {}
+    ~FileDescriptor()
+    {
+        if (FFd >= 0)
+            ::close(FFd);
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int Get() const { return FFd; }
+    // Closes now and reports the result (a delayed write error shows here).
+    int Close() { return ::close(std::exchange(FFd, -1)); }
+
+private:
+    int FFd;
+};
+
+std::string FolderOf(const std::string &path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+mode_t NewFileMode(const std::string &path)
+{
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        return st.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
+std::vector<uint8_t> ReadWholeFile(const std::string &path)
+{
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.Get() < 0)
+        Raise(errno, "cannot open data file", path);
+    std::vector<uint8_t> data;
+    uint8_t buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(file.Get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            Raise(errno, "cannot read data file", path);
+        if (n == 0)
+            break;
+        data.insert(data.end(), buffer, buffer + n);
+    }
+    return data;
+}
+
+void WriteFileAtomically(const std::string &path, const uint8_t *data, size_t size)
+{
+    const std::string folder = FolderOf(path);
+    std::string temporary = folder + "/.morlith-XXXXXX";
+    FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (file.Get() < 0)
+        Raise(errno, "cannot create data file", path);
+    struct TemporaryGuard {
+        std::string name;
+        bool keep = false;
+        ~TemporaryGuard()
+        {
+            if (!keep)
+                ::unlink(name.c_str());
+        }
+    } guard{temporary};
+
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(file.Get(), data + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            Raise(n < 0 ? errno : EIO, "cannot write data file", path);
+        done += size_t(n);
+    }
+    if (::fchmod(file.Get(), NewFileMode(path)) != 0 || ::fsync(file.Get()) != 0)
+        Raise(errno, "cannot write data file", path);
+    if (file.Close() != 0)
+        Raise(errno, "cannot close data file", path);
+    if (::rename(temporary.c_str(), path.c_str()) != 0)
+        Raise(errno, "cannot replace data file", path);
+    guard.keep = true;
+    // Make the rename itself durable.
+    FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.Get() >= 0)
+        (void)::fsync(dir.Get());
+}
+
+} // namespace morlith

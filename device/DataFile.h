@@ -1,0 +1,20 @@
+#pragma once
+// Whole-file reads and writes of data-segment files. Failures raise std::system_error carrying
+// errno, with the file name in the message.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace morlith {
+
+// The whole content of the file at `path`.
+std::vector<uint8_t> ReadWholeFile(const std::string &path);
+
+// Replaces the file at `path` by `size` bytes as a whole: they go to a temporary file in the same
+// folder, which is synced and then renamed over `path`. On failure the temporary file is removed
+// and any previous file at `path` is left untouched.
+void WriteFileAtomically(const std::string &path, const uint8_t *data, size_t size);
+
+} // namespace morlith

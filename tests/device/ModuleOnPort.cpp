@@ -1,0 +1,48 @@
+#include "ModuleOnPort.h"
+
+#include "PortMap.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+using namespace morlith;
+
+PrivatePortMap::PrivatePortMap()
+{
+    char tmpl[] = "/tmp/morlith-engine-XXXXXX";
+    if (!mkdtemp(tmpl))
+        throw std::runtime_error("mkdtemp failed");
+    FDir = tmpl;
+    setenv("XDG_CONFIG_HOME", FDir.c_str(), 1);
+    fs::create_directories(PortMapDirectory());
+}
+
+PrivatePortMap::~PrivatePortMap()
+{
+    FServers.clear();
+    unsetenv("XDG_CONFIG_HOME");
+    std::error_code ignored;
+    fs::remove_all(FDir, ignored);
+}
+
+TModuleServer &PrivatePortMap::Serve(int number, TModuleServerOptions options)
+{
+    auto server = std::make_unique<TModuleServer>(std::move(options));
+    server->Start();
+    const std::string link = PortMapDirectory() + "/COM" + std::to_string(number);
+    fs::remove(link);
+    fs::create_symlink(server->SlavePath(), link);
+    auto &slot = FServers[number];
+    slot = std::move(server);
+    return *slot;
+}
+
+std::string Commands(const TModuleServer &server)
+{
+    std::string letters;
+    for (const auto &entry : server.Trace().Entries())
+        letters += char(entry.command);
+    return letters;
+}

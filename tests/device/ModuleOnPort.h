@@ -1,0 +1,26 @@
+#pragma once
+// Virtual modules linked into a private port map as COM<n>, for engine tests.
+
+#include "ModuleServer.h"
+
+#include <map>
+#include <memory>
+#include <string>
+
+// Gives the test its own XDG_CONFIG_HOME (port map) and working folder, removed at the end.
+class PrivatePortMap {
+public:
+    PrivatePortMap();
+    ~PrivatePortMap();
+    // Serves a virtual module as COM<number>; returns it for inspection.
+    morlith::TModuleServer &Serve(int number, morlith::TModuleServerOptions options = {});
+    // A path inside the test's own folder.
+    std::string File(const std::string &name) const { return FDir + "/" + name; }
+
+private:
+    std::string FDir;
+    std::map<int, std::unique_ptr<morlith::TModuleServer>> FServers;
+};
+
+// The command letters of the frames a module received, in order ("CIC").
+std::string Commands(const morlith::TModuleServer &server);

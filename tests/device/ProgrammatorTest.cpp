@@ -1,0 +1,237 @@
+// The programmator against the virtual module on a pseudo-terminal: connection, controller
+// selection and the data segment.
+
+#include "ComPortProgrammator.h"
+#include "DriverTestSupport.h"
+#include "ModuleOnPort.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sys/resource.h>
+#include <csignal>
+#include <system_error>
+#include <thread>
+
+using namespace morlith;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+Bytes ReadFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const std::string &path, const Bytes &data)
+{
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(data.data()),
+                                                std::streamsize(data.size()));
+}
+
+Bytes Pattern(size_t size, uint8_t seed)
+{
+    Bytes data(size);
+    for (size_t i = 0; i < size; ++i)
+        data[i] = uint8_t(seed + i * 7);
+    return data;
+}
+
+} // namespace
+
+TEST(Programmator, ConnectHandshakesOnceAndDisconnectSaysGoodbye)
+{
+    PrivatePortMap ports;
+    auto &module = ports.Serve(3);
+    TComPortProgrammator programmator;
+    EXPECT_TRUE(programmator.Disconnect()); // not connected: true, nothing sent
+    EXPECT_TRUE(programmator.Connect(3)) << programmator.LastFailure();
+    EXPECT_TRUE(programmator.Connect(3));
+    EXPECT_TRUE(programmator.GetConnected());
+    EXPECT_EQ(Commands(module), "C");
+    EXPECT_TRUE(programmator.Disconnect());
+    EXPECT_FALSE(programmator.GetConnected());
+    EXPECT_FALSE(programmator.Driver().Connected());
+    module.Trace().WaitForSize(2, std::chrono::milliseconds(1000));
+    EXPECT_EQ(Commands(module), "CQ");
+}
+
+TEST(Programmator, SelectingASlaveSendsConnectSelectConnect)
+{
+    PrivatePortMap ports;
+    auto &module = ports.Serve(3);
+    TComPortProgrammator programmator;
+    EXPECT_TRUE(programmator.SelectMCU(3, 2)) << programmator.LastFailure();
+    EXPECT_EQ(Commands(module), "CIC");
+    EXPECT_EQ(module.Trace().Entries()[1].payload, Bytes{2});
+    EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.SelectedIndex(); }), 2);
+    EXPECT_TRUE(programmator.SelectMCU(3, 1)); // connected already: "I", "C"
+    EXPECT_EQ(Commands(module), "CICIC");
+}
+
+TEST(Programmator, AFailedSelectLeavesItDisconnected)
+{
+    PrivatePortMap ports;
+    TModuleServerOptions options;
+    options.faults.noReplyFrames = {2};
+    ports.Serve(3, options);
+    TComPortProgrammator programmator;
+    programmator.Driver().SetInputTimeout(200);
+    EXPECT_FALSE(programmator.SelectMCU(3, 2));
+    EXPECT_FALSE(programmator.GetConnected());
+    EXPECT_NE(programmator.LastFailure().find("cannot select controller 2"), std::string::npos)
+        << programmator.LastFailure();
+}
+
+TEST(Programmator, AFailedHandshakeDoesNotTieItToThatPort)
+{
+    PrivatePortMap ports;
+    TModuleServerOptions silent;
+    silent.faults.silent = true;
+    auto &wrong = ports.Serve(3, silent);
+    auto &right = ports.Serve(4);
+    TComPortProgrammator programmator;
+    Stopwatch watch;
+    EXPECT_FALSE(programmator.Connect(3));
+    EXPECT_GE(watch.WallMs(), 1000); // the inactivity limit
+    EXPECT_LT(watch.WallMs(), 5000);
+    EXPECT_NE(programmator.LastFailure().find("no reply to C within 1000 ms"), std::string::npos);
+    EXPECT_TRUE(programmator.Connect(4)) << programmator.LastFailure();
+    EXPECT_EQ(Commands(wrong), "C");
+    EXPECT_EQ(Commands(right), "C");
+}
+
+TEST(Programmator, AMissingPortIsReportedWithItsDevice)
+{
+    PrivatePortMap ports;
+    TComPortProgrammator programmator;
+    EXPECT_FALSE(programmator.Connect(250));
+    EXPECT_NE(programmator.LastFailure().find("COM250: cannot open /dev/ttyS249"),
+              std::string::npos)
+        << programmator.LastFailure();
+}
+
+TEST(Programmator, DataSegmentWriteGoesOutInChunksOfFifty)
+{
+    PrivatePortMap ports;
+    auto &module = ports.Serve(3);
+    TComPortProgrammator programmator;
+    const Bytes data = Pattern(120, 3);
+    WriteFile(ports.File("in.bin"), data);
+    EXPECT_FALSE(programmator.WriteDSEG(ports.File("in.bin"))); // not connected
+    ASSERT_TRUE(programmator.Connect(3));
+    EXPECT_TRUE(programmator.WriteDSEG(ports.File("in.bin"))) << programmator.LastFailure();
+    const auto frames = module.Trace().Entries();
+    ASSERT_EQ(Commands(module), "CFWWW");
+    EXPECT_EQ(frames[1].payload[5], 1); // mode: data segment
+    EXPECT_EQ(frames[1].payload[7], 0); // key 0
+    EXPECT_EQ(frames[2].payload.size(), 50u);
+    EXPECT_EQ(frames[4].payload.size(), 20u);
+    const Bytes held = module.WithModule([](TVirtualModule &m) { return m.Controller(0).dataSegment; });
+    EXPECT_EQ(Bytes(held.begin(), held.begin() + 120), data);
+
+    // An empty file sends "F" alone; a missing file raises before anything is sent.
+    WriteFile(ports.File("empty.bin"), {});
+    EXPECT_TRUE(programmator.WriteDSEG(ports.File("empty.bin")));
+    EXPECT_EQ(Commands(module), "CFWWWF");
+    try {
+        programmator.WriteDSEG(ports.File("missing.bin"));
+        FAIL() << "no exception";
+    } catch (const std::system_error &e) {
+        EXPECT_EQ(e.code().value(), ENOENT);
+        EXPECT_NE(std::string(e.what()).find("missing.bin"), std::string::npos);
+    }
+    EXPECT_EQ(Commands(module), "CFWWWF");
+}
+
+TEST(Programmator, DataSegmentReadWritesTheWholeSegment)
+{
+    PrivatePortMap ports;
+    TModuleServerOptions options;
+    options.dataSegmentBytes = 300;
+    options.dataSegmentOf[2] = Pattern(300, 9);
+    auto &module = ports.Serve(3, options);
+    TComPortProgrammator programmator;
+    ASSERT_TRUE(programmator.SelectMCU(3, 2));
+    EXPECT_TRUE(programmator.ReadDSEG(ports.File("out.bin"))) << programmator.LastFailure();
+    EXPECT_EQ(ReadFile(ports.File("out.bin")), Pattern(300, 9));
+    EXPECT_EQ(Commands(module), "CICPD");
+}
+
+TEST(Programmator, AnEmptyDataSegmentGivesAnEmptyFile)
+{
+    PrivatePortMap ports;
+    TModuleServerOptions options;
+    options.dataSegmentBytes = 0;
+    ports.Serve(3, options);
+    TComPortProgrammator programmator;
+    ASSERT_TRUE(programmator.Connect(3));
+    EXPECT_TRUE(programmator.ReadDSEG(ports.File("zero.bin"))) << programmator.LastFailure();
+    std::ifstream in(ports.File("zero.bin"), std::ios::binary | std::ios::ate);
+    ASSERT_TRUE(in.good());
+    EXPECT_EQ(in.tellg(), 0);
+}
+
+TEST(Programmator, AFailedReadLeavesAnExistingFileAlone)
+{
+    PrivatePortMap ports;
+    TModuleServerOptions options;
+    options.faults.noReplyFrames = {3}; // the "D"
+    ports.Serve(3, options);
+    const Bytes previous = {1, 2, 3};
+    WriteFile(ports.File("keep.bin"), previous);
+    TComPortProgrammator programmator;
+    programmator.Driver().SetInputTimeout(200);
+    ASSERT_TRUE(programmator.Connect(3));
+    EXPECT_FALSE(programmator.ReadDSEG(ports.File("keep.bin")));
+    EXPECT_NE(programmator.LastFailure().find("cannot read the data segment"), std::string::npos);
+    EXPECT_EQ(ReadFile(ports.File("keep.bin")), previous);
+}
+
+TEST(Programmator, AFileThatCannotBeWrittenRaisesAndKeepsThePreviousOne)
+{
+    PrivatePortMap ports;
+    TModuleServerOptions options;
+    options.dataSegmentBytes = 4096;
+    ports.Serve(3, options);
+    const Bytes previous = {7, 7, 7};
+    WriteFile(ports.File("keep.bin"), previous);
+    TComPortProgrammator programmator;
+    ASSERT_TRUE(programmator.Connect(3));
+
+    // A file-size limit stands in for a full disk: the write stops part-way with EFBIG.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 1000;
+    setrlimit(RLIMIT_FSIZE, &small);
+    int error = 0;
+    try {
+        programmator.ReadDSEG(ports.File("keep.bin"));
+    } catch (const std::system_error &e) {
+        error = e.code().value();
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(error, EFBIG);
+    EXPECT_EQ(ReadFile(ports.File("keep.bin")), previous);
+
+    // A folder that does not exist.
+    EXPECT_THROW(programmator.ReadDSEG(ports.File("no/such/folder.bin")), std::system_error);
+    // No temporary file is left behind.
+    size_t entries = 0;
+    for (const auto &entry : std::filesystem::directory_iterator(ports.File("")))
+        entries += entry.path().filename().string().rfind(".morlith", 0) == 0 ? 1 : 0;
+    EXPECT_EQ(entries, 0u);
+}
+
+TEST(Programmator, ReadAndWriteNeedAConnection)
+{
+    PrivatePortMap ports;
+    TComPortProgrammator programmator;
+    EXPECT_FALSE(programmator.ReadDSEG(ports.File("x.bin")));
+    EXPECT_FALSE(std::filesystem::exists(ports.File("x.bin")));
+    EXPECT_EQ(programmator.LastFailure(), "not connected");
+}
