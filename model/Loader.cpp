@@ -1,0 +1,47 @@
+#include "Loader.h"
+
+#include "Programmator.h"
+
+namespace morlith {
+
+TLoader::~TLoader() { SetProgrammator(nullptr); }
+
+void TLoader::SetProgrammator(TProgrammator *Programmator)
+{
+    if (FProgrammator)
+        FProgrammator->OnProgress = nullptr;
+    FProgrammator = Programmator;
+    if (FProgrammator)
+        FProgrammator->OnProgress = [this](TProgrammator *) { ProgressChanged(); };
+}
+
+void TLoader::ProgressChanged() { FObserver.Notify(); }
+
+bool TLoader::Connect(int32_t PortNumber) { return FProgrammator->Connect(PortNumber); }
+
+bool TLoader::SelectMCU(int32_t PortNumber, uint8_t MCUIndex)
+{
+    return FProgrammator->SelectMCU(PortNumber, MCUIndex);
+}
+
+bool TLoader::Disconnect() { return FProgrammator->Disconnect(); }
+
+bool TLoader::GetConnected() { return FProgrammator->GetConnected(); }
+
+bool TLoader::WriteApplication(const std::string &FileName)
+{
+    return FProgrammator->WriteApplication(FileName);
+}
+
+int32_t TLoader::GetProgress() { return FProgrammator ? FProgrammator->Progress() : 0; }
+
+bool TLoader::ReadDSEG(const std::string &FileName) { return FProgrammator->ReadDSEG(FileName); }
+
+bool TLoader::WriteDSEG(const std::string &FileName) { return FProgrammator->WriteDSEG(FileName); }
+
+std::string TLoader::GetLastFailure()
+{
+    return FProgrammator ? FProgrammator->LastFailure() : std::string();
+}
+
+} // namespace morlith

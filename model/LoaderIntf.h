@@ -1,0 +1,36 @@
+#pragma once
+// ILoaderInterface: the one interface through which the pages reach the programmator.
+
+#include "RefCounted.h"
+
+#include <cstdint>
+#include <string>
+
+namespace morlith {
+
+class ILoaderInterface : public virtual IInterface {
+public:
+    // Opens port "COM<PortNumber>" and connects to the main controller.
+    virtual bool Connect(int32_t PortNumber) = 0;
+    // Connects and selects controller MCUIndex (1..4 for the slaves).
+    virtual bool SelectMCU(int32_t PortNumber, uint8_t MCUIndex) = 0;
+    // Leaves the bootloader and closes the port.
+    virtual bool Disconnect() = 0;
+    // True while connected.
+    virtual bool GetConnected() = 0;
+    // Writes the application of a firmware package.
+    virtual bool WriteApplication(const std::string &FileName) = 0;
+    // Percent of the application write in progress or last done; 0 without a programmator.
+    virtual int32_t GetProgress() = 0;
+    // Reads the data segment into a file (file errors raise std::system_error).
+    virtual bool ReadDSEG(const std::string &FileName) = 0;
+    // Writes a file into the data segment (file errors raise std::system_error).
+    virtual bool WriteDSEG(const std::string &FileName) = 0;
+    // Why the last operation failed, in words; empty when it did not.
+    virtual std::string GetLastFailure() = 0;
+
+protected:
+    ~ILoaderInterface() override = default;
+};
+
+} // namespace morlith

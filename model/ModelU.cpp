@@ -1,0 +1,35 @@
+#include "ModelU.h"
+
+#include "ComPortProgrammator.h"
+#include "ConfigurationU.h"
+#include "Loader.h"
+
+namespace morlith {
+
+TModelDM *ModelDM = nullptr;
+
+TModelDM::TModelDM()
+{
+    ModelDM = this;
+    DataModuleCreate();
+}
+
+TModelDM::~TModelDM()
+{
+    DataModuleDestroy();
+    if (ModelDM == this)
+        ModelDM = nullptr;
+}
+
+void TModelDM::DataModuleCreate()
+{
+    Configuration = new TConfiguration();
+    (void)Configuration->Load();
+    Programmator = std::make_unique<TComPortProgrammator>();
+    Loader = new TLoader();
+    Loader->SetProgrammator(Programmator.get());
+}
+
+void TModelDM::DataModuleDestroy() { Programmator.reset(); }
+
+} // namespace morlith

@@ -1,0 +1,43 @@
+#include "ComPortProgrammator.h"
+#include "ConfigurationU.h"
+#include "Loader.h"
+#include "ModelU.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+using namespace morlith;
+namespace fs = std::filesystem;
+
+TEST(Model, BuildsTheEngineAroundTheSavedConfiguration)
+{
+    const fs::path old = fs::current_path();
+    const fs::path dir = fs::temp_directory_path() / ("morlith-model-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    fs::current_path(dir);
+    std::ofstream("Config.mlhxml") << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                                      "<config Application=\"ORVELMorlith\" Version=\"1\">\r\n"
+                                      "  <Port>5</Port>\r\n</config>\r\n";
+    {
+        TModelDM model;
+        EXPECT_EQ(ModelDM, &model);
+        ASSERT_NE(model.Configuration, nullptr);
+        ASSERT_NE(model.Loader, nullptr);
+        ASSERT_TRUE(model.Programmator);
+        EXPECT_FALSE(model.Programmator->GetConnected());
+        EXPECT_EQ(model.Loader->Programmator(), model.Programmator.get());
+        // The pages hold the only counted references; taking and dropping them frees both.
+        IntfPtr<IConfigurationInterface> configuration(model.Configuration);
+        IntfPtr<ILoaderInterface> loader(model.Loader);
+        EXPECT_EQ(configuration->GetPort(), 5);
+        EXPECT_EQ(model.Configuration->RefCount(), 1);
+        configuration.reset();
+        loader.reset();
+    }
+    EXPECT_EQ(ModelDM, nullptr);
+    fs::current_path(old);
+    fs::remove_all(dir);
+}
