@@ -1,0 +1,68 @@
+#include "ConfigurationU.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace morlith {
+
+namespace {
+
+// The current directory followed by the file name; the bare name when the current directory
+// cannot be determined (it was removed, for instance).
+std::string ConfigFilePathInCurrentDirectory()
+{
+    std::error_code error;
+    const std::filesystem::path directory = std::filesystem::current_path(error);
+    if (error)
+        return kConfigFileName;
+    return directory.string() + "/" + kConfigFileName;
+}
+
+} // namespace
+
+const TPropertyTable &TConfig::Properties() const
+{
+    static const TPropertyTable Table =
+        TPropertyTableOf<TConfig>("TConfig", TXMLClass::Properties()).Integer("Port", &TConfig::FPort);
+    return Table;
+}
+
+TConfiguration::TConfiguration()
+    : FConfig(TXMLClass::Create<TConfig>(nullptr)), FSerializer(std::make_unique<TXMLOptionsSerializer>())
+{
+    FSerializer->SetXMLFilePath(ConfigFilePathInCurrentDirectory());
+    FSerializer->SetApplicationName("ORVELMorlith");
+    FSerializer->SetRootNodeName("config");
+    FSerializer->SetVersion(1);
+    FSerializer->SetXMLObject(FConfig.get());
+}
+
+TConfiguration::~TConfiguration()
+{
+    FSerializer.reset();
+    FConfig.reset();
+}
+
+std::int32_t TConfiguration::GetPort()
+{
+    return FConfig->Port();
+}
+
+void TConfiguration::SetPort(std::int32_t Value)
+{
+    FConfig->SetPort(Value);
+}
+
+bool TConfiguration::Save()
+{
+    FSerializer->Save();
+    return true;
+}
+
+bool TConfiguration::Load()
+{
+    FSerializer->Load();
+    return true;
+}
+
+} // namespace morlith

@@ -1,0 +1,26 @@
+#pragma once
+// IConfigurationInterface: how the pages reach the operator's lasting setting, the serial port.
+
+#include "RefCounted.h"
+
+#include <cstdint>
+
+namespace morlith {
+
+// The configuration as the model and the pages see it.
+class IConfigurationInterface : public virtual IInterface {
+public:
+    // Position of the chosen port in the list "COM1" .. "COM255" (0 is COM1).
+    virtual std::int32_t GetPort() = 0;
+    // Stores the port position in memory; nothing is written to the file.
+    virtual void SetPort(std::int32_t Value) = 0;
+    // Writes the configuration file; always true (a failed save keeps the previous file).
+    virtual bool Save() = 0;
+    // Reads the configuration file; always true (a failed load keeps the port as it was).
+    virtual bool Load() = 0;
+
+protected:
+    ~IConfigurationInterface() override = default;
+};
+
+} // namespace morlith

@@ -1,0 +1,168 @@
+#include "XMLOptionsSerializer.h"
+
+#include "DocumentFile.h"
+
+#include <unistd.h>
+
+namespace morlith {
+
+namespace {
+
+// Collects pugixml's output in a string.
+class TStringWriter : public pugi::xml_writer {
+public:
+    void write(const void *Data, std::size_t Size) override { Text.append(static_cast<const char *>(Data), Size); }
+    std::string Text;
+};
+
+// Line breaks of saved documents are CR LF; parsing turns them back into LF.
+std::string WithCrLf(const std::string &Text)
+{
+    std::string result;
+    result.reserve(Text.size() + Text.size() / 16);
+    for (char c : Text) {
+        if (c == '\n')
+            result += '\r';
+        result += c;
+    }
+    return result;
+}
+
+} // namespace
+
+void TXMLOptionsSerializer::Load()
+{
+    FLastError.clear();
+    if (!FXMLObject) {
+        FLastError = "nothing to load into: no XMLObject";
+        return;
+    }
+    try {
+        FXMLObject->ResetDefaults();
+        if (PathState(FXMLFilePath) == TPathState::psMissing) {
+            FLastError = "file not found: " + FXMLFilePath;
+            return;
+        }
+        LoadDocument();
+    } catch (const std::exception &e) {
+        FLastError = e.what();
+    } catch (...) {
+        FLastError = "unknown failure while loading " + FXMLFilePath;
+    }
+    if (FLastError.empty())
+        return;
+    // A failure may strike halfway through the tree: reset again so lists end empty.
+    try {
+        FXMLObject->ResetDefaults();
+    } catch (...) {
+    }
+}
+
+void TXMLOptionsSerializer::LoadDocument()
+{
+    std::string content;
+    std::string error;
+    if (!ReadWholeFile(FXMLFilePath, kMaxDocumentBytes, content, error))
+        throw TXMLReadError(error);
+    pugi::xml_document document;
+    const pugi::xml_parse_result parsed = document.load_buffer(content.data(), content.size());
+    if (!parsed)
+        throw TXMLReadError("XML parse error at offset " + std::to_string(parsed.offset) + ": " + parsed.description());
+    const pugi::xml_node root = document.document_element();
+    if (!root)
+        throw TXMLReadError("document has no root element");
+    if (FUseVersionControl && !AcceptRoot(root))
+        return;
+    FXMLObject->ReadFromNode(root, FItemNodeCaption);
+    if (FOnAfterLoad)
+        FOnAfterLoad(this);
+}
+
+bool TXMLOptionsSerializer::AcceptRoot(pugi::xml_node Root)
+{
+    if (FRootNodeName != Root.name()) {
+        FLastError = "root element is " + QuoteForMessage(Root.name()) + ", expected " + QuoteForMessage(FRootNodeName);
+        return false;
+    }
+    const pugi::xml_attribute application = Root.attribute("Application");
+    if (!application) {
+        FLastError = "root element has no Application attribute";
+        return false;
+    }
+    if (FApplicationName != application.value()) {
+        FLastError = "Application attribute is " + QuoteForMessage(application.value()) + ", expected " +
+                     QuoteForMessage(FApplicationName);
+        return false;
+    }
+    const pugi::xml_attribute version = Root.attribute("Version");
+    std::int32_t value = 0;
+    if (!version)
+        throw TXMLReadError("root element has no Version attribute");
+    if (!TryTextToInt(version.value(), value))
+        throw TXMLReadError("Version attribute " + QuoteForMessage(version.value()) + " is not an integer");
+    FVersion = static_cast<std::uint8_t>(value & 0xFF);
+    return true;
+}
+
+void TXMLOptionsSerializer::Save()
+{
+    FLastError.clear();
+    if (!FXMLObject) {
+        FLastError = "nothing to save: no XMLObject";
+        return;
+    }
+    const std::string backup = BackupNameFor(FXMLFilePath);
+    bool backupHoldsPrevious = false;
+    try {
+        backupHoldsPrevious = !ReplaceFile(BuildDocument(), backup);
+    } catch (const std::exception &e) {
+        FLastError = std::string("cannot build the document: ") + e.what();
+    } catch (...) {
+        FLastError = "cannot build the document";
+    }
+    // No backup survives a save, except one that is the only copy of the previous document.
+    if (!backupHoldsPrevious && PathState(backup) != TPathState::psMissing)
+        ::unlink(backup.c_str());
+}
+
+std::string TXMLOptionsSerializer::BuildDocument() const
+{
+    pugi::xml_document document;
+    pugi::xml_node declaration = document.append_child(pugi::node_declaration);
+    declaration.append_attribute("version").set_value("1.0");
+    declaration.append_attribute("encoding").set_value("UTF-8");
+    pugi::xml_node root = document.append_child(FRootNodeName.c_str());
+    if (FUseVersionControl) {
+        root.append_attribute("Application").set_value(FApplicationName.c_str());
+        root.append_attribute("Version").set_value(static_cast<unsigned>(FVersion));
+    }
+    FXMLObject->WriteToNode(root, FItemNodeCaption);
+    TStringWriter writer;
+    const unsigned flags = FNodeAutoIndent ? pugi::format_indent : pugi::format_raw;
+    document.save(writer, "  ", flags, pugi::encoding_utf8);
+    return WithCrLf(writer.Text);
+}
+
+bool TXMLOptionsSerializer::ReplaceFile(const std::string &Content, const std::string &Backup)
+{
+    const TPathState state = PathState(FXMLFilePath);
+    if (state == TPathState::psOther) {
+        FLastError = "not a regular file: " + FXMLFilePath;
+        return true;
+    }
+    const bool hadPrevious = state == TPathState::psRegularFile;
+    // Without a backup the previous file would be at risk: write nothing then.
+    if (hadPrevious && !RenameFile(FXMLFilePath, Backup, FLastError))
+        return true;
+    if (WriteWholeFile(FXMLFilePath, Content, FLastError))
+        return true;
+    if (!hadPrevious)
+        return true;
+    std::string restoreError;
+    if (RenameFile(Backup, FXMLFilePath, restoreError))
+        return true;
+    FLastError += "; the previous file is kept as " + Backup + " (" + restoreError + ")";
+    return false;
+}
+
+} // namespace morlith

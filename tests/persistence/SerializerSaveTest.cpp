@@ -1,0 +1,196 @@
+#include "DocumentFile.h"
+#include "MorlithStore.h"
+#include "TestFiles.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace morlith {
+namespace {
+
+using test::Exists;
+using test::ReadFile;
+using test::TAllKinds;
+
+class SerializerSave : public test::TempDirTest {
+protected:
+    void SetUp() override
+    {
+        TempDirTest::SetUp();
+        FTree = TXMLClass::Create<TAllKinds>(nullptr);
+        FSerializer = test::MakeSerializer(*FTree, PathOf("doc.xml"));
+    }
+    std::unique_ptr<TAllKinds> FTree;
+    std::unique_ptr<TXMLOptionsSerializer> FSerializer;
+};
+
+TEST_F(SerializerSave, WritesTheOutlineByteForByte)
+{
+    auto store = TXMLClass::Create<TMorlithStore>(nullptr);
+    store->FirmwareList().Add()->SetCode("01A2B3C4D5");
+    store->FirmwareList().Add()->SetCode("E6F708");
+    store->SetProfile("00000008A5C30000");
+    FSerializer->SetXMLObject(store.get());
+    FSerializer->Save();
+    EXPECT_EQ(FSerializer->LastError(), "");
+    EXPECT_EQ(ReadFile(PathOf("doc.xml")), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                                           "<config Application=\"ORVELMorlith\" Version=\"1\">\r\n"
+                                           "  <FirmwareList>\r\n"
+                                           "    <Item>\r\n"
+                                           "      <Code>01A2B3C4D5</Code>\r\n"
+                                           "    </Item>\r\n"
+                                           "    <Item>\r\n"
+                                           "      <Code>E6F708</Code>\r\n"
+                                           "    </Item>\r\n"
+                                           "  </FirmwareList>\r\n"
+                                           "  <Profile>00000008A5C30000</Profile>\r\n"
+                                           "</config>\r\n");
+}
+
+TEST_F(SerializerSave, WithoutIndentOrVersionControl)
+{
+    auto store = TXMLClass::Create<TMorlithStore>(nullptr);
+    store->SetProfile("AB");
+    FSerializer->SetXMLObject(store.get());
+    FSerializer->SetNodeAutoIndent(false);
+    FSerializer->SetUseVersionControl(false);
+    FSerializer->SetRootNodeName("package");
+    FSerializer->Save();
+    EXPECT_EQ(ReadFile(PathOf("doc.xml")), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+                                           "<package><FirmwareList/><Profile>AB</Profile></package>");
+}
+
+TEST_F(SerializerSave, RoundTripsEveryKind)
+{
+    FTree->Number = INT32_MIN;
+    FTree->Small = 255;
+    FTree->Letter = '\x7F';
+    FTree->WideLetter = u'\uFFFF';
+    FTree->Flags = 0xFFFF;
+    FTree->Colour = test::TColour::clBlue;
+    FTree->Enabled = true;
+    FTree->Ratio = 0.1f;
+    FTree->Precise = 1.0 / 3;
+    FTree->Text = "line1\nline2 & <tags> \"quoted\" \xE2\x82\xAC";
+    FTree->WideText = "  padded  ";
+    FTree->Limits->Retries = -1;
+    FTree->History->Add();
+    FTree->Mixed->AddByName("TMarker");
+    FTree->Mixed->AddByName("TLimits");
+    FSerializer->SetVersion(200);
+    FSerializer->Save();
+
+    auto loaded = TXMLClass::Create<TAllKinds>(nullptr);
+    auto reader = test::MakeSerializer(*loaded, PathOf("doc.xml"));
+    reader->Load();
+    EXPECT_EQ(reader->LastError(), "");
+    EXPECT_EQ(reader->Version(), 200);
+    EXPECT_EQ(loaded->Number, INT32_MIN);
+    EXPECT_EQ(loaded->Small, 255);
+    EXPECT_EQ(loaded->Letter, '\x7F');
+    EXPECT_EQ(loaded->WideLetter, u'\uFFFF');
+    EXPECT_EQ(loaded->Flags, 0xFFFF);
+    EXPECT_EQ(loaded->Colour, test::TColour::clBlue);
+    EXPECT_TRUE(loaded->Enabled);
+    EXPECT_EQ(loaded->Ratio, 0.1f);
+    EXPECT_EQ(loaded->Precise, static_cast<double>(static_cast<float>(1.0 / 3)));
+    EXPECT_EQ(loaded->Text, FTree->Text);
+    EXPECT_EQ(loaded->WideText, "  padded  ");
+    EXPECT_EQ(loaded->Limits->Retries, -1);
+    EXPECT_EQ(loaded->History->Count(), 1);
+    ASSERT_EQ(loaded->Mixed->Count(), 2);
+    EXPECT_EQ(loaded->Mixed->Items(1)->ClassName(), "TLimits");
+}
+
+TEST_F(SerializerSave, ReplacesThePreviousFileAndLeavesNoBackup)
+{
+    test::WriteFile(PathOf("doc.xml"), "old");
+    test::WriteFile(PathOf("doc.bak"), "stale backup");
+    FTree->Number = 5;
+    FSerializer->Save();
+    EXPECT_NE(ReadFile(PathOf("doc.xml")).find("<Number>5</Number>"), std::string::npos);
+    EXPECT_FALSE(Exists(PathOf("doc.bak")));
+}
+
+TEST_F(SerializerSave, IntoAMissingFolderWritesNothing)
+{
+    FSerializer->SetXMLFilePath(PathOf("missing/doc.xml"));
+    FSerializer->Save();
+    EXPECT_FALSE(Exists(PathOf("missing")));
+    EXPECT_EQ(FSerializer->LastError(), "cannot create " + PathOf("missing/doc.xml") + ": No such file or directory");
+}
+
+TEST_F(SerializerSave, AFailedWritePutsThePreviousFileBack)
+{
+    test::WriteFile(PathOf("doc.xml"), "previous content");
+    FTree->Text = std::string(100000, 'x');
+    // A file size limit makes the write fail half-way (EFBIG), as a full disk would.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    FSerializer->Save();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(ReadFile(PathOf("doc.xml")), "previous content");
+    EXPECT_FALSE(Exists(PathOf("doc.bak")));
+    EXPECT_EQ(FSerializer->LastError().rfind("cannot write " + PathOf("doc.xml") + ": ", 0), 0u) << FSerializer->LastError();
+}
+
+TEST_F(SerializerSave, AFailedFirstWriteLeavesNoPartialFile)
+{
+    FTree->Text = std::string(100000, 'x');
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    FSerializer->Save();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_FALSE(Exists(PathOf("doc.xml")));
+}
+
+TEST_F(SerializerSave, AReadOnlyFolderKeepsThePreviousFile)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root ignores directory permissions";
+    test::WriteFile(PathOf("doc.xml"), "previous content");
+    ASSERT_EQ(::chmod(FDir.c_str(), 0555), 0);
+    FSerializer->Save();
+    ::chmod(FDir.c_str(), 0755);
+    EXPECT_EQ(ReadFile(PathOf("doc.xml")), "previous content");
+    EXPECT_EQ(FSerializer->LastError().rfind("cannot rename ", 0), 0u) << FSerializer->LastError();
+}
+
+TEST_F(SerializerSave, ADirectoryInPlaceOfTheFileIsLeftAlone)
+{
+    ASSERT_EQ(::mkdir(PathOf("doc.xml").c_str(), 0755), 0);
+    FSerializer->Save();
+    EXPECT_EQ(FSerializer->LastError(), "not a regular file: " + PathOf("doc.xml"));
+    EXPECT_TRUE(Exists(PathOf("doc.xml")));
+}
+
+TEST_F(SerializerSave, SavingAFileNamedBakKeepsIt)
+{
+    FSerializer->SetXMLFilePath(PathOf("doc.bak"));
+    FSerializer->Save();
+    FSerializer->Save();
+    EXPECT_NE(ReadFile(PathOf("doc.bak")).find("<config"), std::string::npos);
+    EXPECT_FALSE(Exists(PathOf("doc.bak.bak")));
+}
+
+TEST(BackupName, ReplacesOrAppendsTheExtension)
+{
+    EXPECT_EQ(BackupNameFor("/d/Config.mlhxml"), "/d/Config.bak");
+    EXPECT_EQ(BackupNameFor("/d/pkg.v2.xml"), "/d/pkg.v2.bak");
+    EXPECT_EQ(BackupNameFor("/d.x/noext"), "/d.x/noext.bak");
+    EXPECT_EQ(BackupNameFor("/d/.hidden"), "/d/.hidden.bak");
+    EXPECT_EQ(BackupNameFor("/d/file.bak"), "/d/file.bak.bak");
+}
+
+} // namespace
+} // namespace morlith

@@ -1,0 +1,140 @@
+#include "TestFiles.h"
+
+#include <clocale>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <locale>
+#include <sstream>
+#include <stdexcept>
+
+namespace morlith::test {
+
+void TempDirTest::SetUp()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "morlith-persist-XXXXXX").string();
+    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+    FDir = pattern;
+}
+
+void TempDirTest::TearDown()
+{
+    std::error_code ignored;
+    std::filesystem::permissions(FDir, std::filesystem::perms::owner_all, ignored);
+    std::filesystem::remove_all(FDir, ignored);
+}
+
+void WriteFile(const std::string &Path, const std::string &Content)
+{
+    std::ofstream out(Path, std::ios::binary | std::ios::trunc);
+    out << Content;
+}
+
+std::string ReadFile(const std::string &Path)
+{
+    std::ifstream in(Path, std::ios::binary);
+    if (!in)
+        return "<missing>";
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+bool Exists(const std::string &Path)
+{
+    std::error_code ignored;
+    return std::filesystem::exists(std::filesystem::symlink_status(Path, ignored));
+}
+
+CommaLocale::CommaLocale()
+{
+    try {
+        std::locale probe("de_DE.UTF-8");
+    } catch (const std::runtime_error &) {
+        return;
+    }
+    if (const char *previous = std::getenv("LC_ALL")) {
+        FHadPrevious = true;
+        FPrevious = previous;
+    }
+    ::setenv("LC_ALL", "de_DE.UTF-8", 1);
+    FActive = true;
+}
+
+CommaLocale::~CommaLocale()
+{
+    if (!FActive)
+        return;
+    if (FHadPrevious)
+        ::setenv("LC_ALL", FPrevious.c_str(), 1);
+    else
+        ::unsetenv("LC_ALL");
+}
+
+const TPropertyTable &TLimits::Properties() const
+{
+    static const TPropertyTable Table = TPropertyTableOf<TLimits>("TLimits", TXMLClass::Properties())
+                                            .Integer("Retries", &TLimits::Retries)
+                                            .String("Note", &TLimits::Note);
+    return Table;
+}
+
+const TPropertyTable &TMarker::Properties() const
+{
+    static const TPropertyTable Table =
+        TPropertyTableOf<TMarker>("TMarker", TXMLClass::Properties()).String("Label", &TMarker::Label);
+    return Table;
+}
+
+std::unique_ptr<TXMLClass> TMixedList::CreateItemByName(const std::string &Name)
+{
+    if (Name == "TLimits")
+        return Create<TLimits>(this);
+    if (Name == "TMarker")
+        return Create<TMarker>(this);
+    return nullptr;
+}
+
+TAllKinds::TAllKinds(TXMLClass *Owner)
+    : TXMLClass(Owner), Limits(Create<TLimits>(this)), History(Create<TLimitsList>(this)), Mixed(Create<TMixedList>(this))
+{
+}
+
+const TPropertyTable &TAllKinds::Properties() const
+{
+    static const TPropertyTable Table = TPropertyTableOf<TAllKinds>("TAllKinds", TXMLClass::Properties())
+                                            .Integer("Number", &TAllKinds::Number)
+                                            .Integer("Small", &TAllKinds::Small)
+                                            .Char("Letter", &TAllKinds::Letter)
+                                            .WideChar("WideLetter", &TAllKinds::WideLetter)
+                                            .Set("Flags", &TAllKinds::Flags)
+                                            .Enumeration("Colour", &TAllKinds::Colour)
+                                            .Boolean("Enabled", &TAllKinds::Enabled)
+                                            .Float("Ratio", &TAllKinds::Ratio)
+                                            .Float("Precise", &TAllKinds::Precise)
+                                            .String("Text", &TAllKinds::Text)
+                                            .String("WideText", &TAllKinds::WideText, TPropertyKind::pkWString)
+                                            .Opaque("OnChange", TPropertyKind::pkMethod)
+                                            .Opaque("Counter64", TPropertyKind::pkInt64)
+                                            .Object("Limits", &TAllKinds::Limits)
+                                            .Object("History", &TAllKinds::History)
+                                            .Object("Mixed", &TAllKinds::Mixed);
+    return Table;
+}
+
+std::unique_ptr<TXMLOptionsSerializer> MakeSerializer(TXMLClass &Object, const std::string &Path)
+{
+    auto serializer = std::make_unique<TXMLOptionsSerializer>();
+    serializer->SetApplicationName("ORVELMorlith");
+    serializer->SetXMLFilePath(Path);
+    serializer->SetXMLObject(&Object);
+    return serializer;
+}
+
+std::string Document(const std::string &Body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<config Application=\"ORVELMorlith\" Version=\"1\">" + Body +
+           "</config>\r\n";
+}
+
+} // namespace morlith::test
