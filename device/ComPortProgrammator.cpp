@@ -77,6 +77,11 @@ void TComPortProgrammator::SetFrameTrace(const TFrameTraceHook &Trace)
         command->SetTrace(Trace);
 }
 
+void TComPortProgrammator::SetPortNaming(std::function<std::string(int32_t)> Naming)
+{
+    FPortNaming = std::move(Naming);
+}
+
 bool TComPortProgrammator::Fail(const std::string &Reason)
 {
     FLastFailure = Reason;
@@ -102,7 +107,7 @@ bool TComPortProgrammator::Handshake(int32_t PortNumber)
     // one that gets opened.
     if (FDriver->Connected())
         FDriver->Disconnect();
-    FPortName = "COM" + std::to_string(PortNumber);
+    FPortName = FPortNaming ? FPortNaming(PortNumber) : "COM" + std::to_string(PortNumber);
     FDriver->SetPortName(FPortName);
     if (!FDriver->Connect())
         return Fail(FPortName + ": " + FDriver->LastErrorText());

@@ -42,6 +42,9 @@ public:
     TMorlithFileConverter &Converter() { return *FConverter; }
     // Installs a hook that sees every frame sent and every reply read (empty to remove).
     void SetFrameTrace(const TFrameTraceHook &Trace);
+    // Replaces how a port number becomes the name the driver opens ("COM<n>" by default); a
+    // front end that was given a device path maps every number to it.
+    void SetPortNaming(std::function<std::string(int32_t PortNumber)> Naming);
 
 private:
     bool Fail(const std::string &Reason);
@@ -63,6 +66,7 @@ private:
     std::unique_ptr<TCPPCommandWritePSEG> FWritePSEGCommand;
     std::unique_ptr<TCPPCommandReadDSEG> FReadDSEGCommand;
     std::string FPortName;
+    std::function<std::string(int32_t)> FPortNaming;
 };
 
 } // namespace morlith

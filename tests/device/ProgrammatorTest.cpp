@@ -103,6 +103,16 @@ TEST(Programmator, AFailedHandshakeDoesNotTieItToThatPort)
     EXPECT_EQ(Commands(right), "C");
 }
 
+TEST(Programmator, PortNamingCanMapNumbersToADevicePath)
+{
+    PrivatePortMap ports;
+    auto &module = ports.Serve(3);
+    TComPortProgrammator programmator;
+    programmator.SetPortNaming([&](int32_t) { return module.SlavePath(); });
+    EXPECT_TRUE(programmator.Connect(77)) << programmator.LastFailure();
+    EXPECT_EQ(Commands(module), "C");
+}
+
 TEST(Programmator, AMissingPortIsReportedWithItsDevice)
 {
     PrivatePortMap ports;
