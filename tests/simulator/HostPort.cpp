@@ -7,6 +7,8 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <fstream>
+#include <sstream>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -107,6 +109,14 @@ std::vector<uint8_t> FlashInitPayload(uint8_t mode, uint8_t key)
 bool CrcHolds(const std::vector<uint8_t> &reply)
 {
     return reply.size() >= 2 && CRC16(reply.data(), int64_t(reply.size())) == 0;
+}
+
+std::string ReadTextFile(const std::string &path)
+{
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
 } // namespace morlith::test

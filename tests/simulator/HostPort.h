@@ -55,6 +55,9 @@ std::vector<uint8_t> FlashInitPayload(uint8_t mode, uint8_t key);
 // True when the last two bytes of `reply` are the CRC of the bytes before them.
 bool CrcHolds(const std::vector<uint8_t> &reply);
 
+// The whole content of a text file ("" when it cannot be read).
+std::string ReadTextFile(const std::string &path);
+
 } // namespace morlith::test
 
 #include "ModuleServer.h"

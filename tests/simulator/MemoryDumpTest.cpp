@@ -8,24 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 using namespace morlith;
 using namespace morlith::test;
-
-namespace {
-
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-} // namespace
 
 TEST(MemoryDump, ShowsEveryControllerWithItsMemoriesInHex)
 {
@@ -62,9 +48,9 @@ TEST(MemoryDump, ServerWritesWhatTheHostStored)
     ASSERT_TRUE(CrcHolds(module.Host().Exchange('W', {0xC0, 0xDE}, 2)));
     module.Server().Stop();
     module.Server().DumpMemories(path);
-    EXPECT_NE(ReadFile(path).find("controller 2 selected\nparameter-block 0000 FFFF 0004 "),
+    EXPECT_NE(ReadTextFile(path).find("controller 2 selected\nparameter-block 0000 FFFF 0004 "),
               std::string::npos);
-    EXPECT_NE(ReadFile(path).find("data-segment 4 bytes\n000000: C0 DE FF FF\n"), std::string::npos);
+    EXPECT_NE(ReadTextFile(path).find("data-segment 4 bytes\n000000: C0 DE FF FF\n"), std::string::npos);
     std::remove(path);
 }
 

@@ -1,0 +1,101 @@
+// The command line of morlith-module.
+
+#include "ModuleOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+using namespace morlith;
+
+namespace {
+
+TModuleToolArguments Parse(const std::vector<std::string> &arguments)
+{
+    return ParseModuleToolArguments(arguments);
+}
+
+} // namespace
+
+TEST(ModuleToolArguments, EveryOptionReachesItsField)
+{
+    const auto parsed = Parse({"--com", "12", "--dseg-size=100", "--bitrate", "19200", "--trace",
+                               "--dump", "out.txt", "--dseg-file", "all.bin", "--controller-dseg",
+                               "3:c3:x.bin", "--no-reply", "4", "--no-reply", "6", "--bad-crc", "2",
+                               "--noise", "5", "--silent", "--hangup-after", "9", "--trickle-ms", "999"});
+    ASSERT_EQ(parsed.error, "");
+    const TModuleToolOptions &o = parsed.options;
+    EXPECT_EQ(o.comNumber, 12u);
+    EXPECT_EQ(o.dataSegmentBytes, 100u);
+    EXPECT_EQ(o.bitRate, 19200u);
+    EXPECT_TRUE(o.trace);
+    EXPECT_EQ(o.dumpFile, "out.txt");
+    EXPECT_EQ(o.dataSegmentFile, "all.bin");
+    EXPECT_EQ(o.controllerDataSegmentFiles.at(3), "c3:x.bin");
+    EXPECT_EQ(o.faults.noReplyFrames, (std::set<unsigned>{4, 6}));
+    EXPECT_EQ(o.faults.badCrcFrames, std::set<unsigned>{2});
+    EXPECT_EQ(o.faults.noiseFrames, std::set<unsigned>{5});
+    EXPECT_TRUE(o.faults.silent);
+    EXPECT_EQ(o.faults.hangUpAfterFrames, 9u);
+    EXPECT_EQ(o.faults.trickleDelayMs, 999u);
+    EXPECT_FALSE(o.deviceOnly);
+}
+
+TEST(ModuleToolArguments, BadArgumentsSayWhatIsWrong)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, "--com N"},
+        {{"--com"}, "--com needs a whole number from 1 to 255"},
+        {{"--com", "256"}, "not '256'"},
+        {{"--com", "3x"}, "not '3x'"},
+        {{"--com", "-1"}, "not '-1'"},
+        {{"--com", "1", "--dseg-size", "65536"}, "--dseg-size needs a whole number from 0 to 65535"},
+        {{"--com", "1", "--trickle-ms", "1000"}, "--trickle-ms needs a whole number from 1 to 999"},
+        {{"--com", "1", "--no-reply", "0"}, "--no-reply needs"},
+        {{"--com", "1", "--dump"}, "--dump needs a value"},
+        {{"--com", "1", "--controller-dseg", "5:a.bin"}, "INDEX:FILE"},
+        {{"--com", "1", "--controller-dseg", "a.bin"}, "INDEX:FILE"},
+        {{"--com", "1", "--trace=yes"}, "--trace takes no value"},
+        {{"--com", "1", "--speed", "3"}, "unknown option '--speed'"},
+        {{"--com", "1", "--device-only"}, "exclude each other"},
+    };
+    for (const auto &[arguments, message] : cases) {
+        const auto parsed = Parse(arguments);
+        EXPECT_NE(parsed.error.find(message), std::string::npos)
+            << "arguments " << testing::PrintToString(arguments) << " gave '" << parsed.error << "'";
+    }
+    EXPECT_EQ(Parse({"--help"}).error, "");
+    EXPECT_EQ(Parse({"--device-only"}).error, "");
+}
+
+TEST(ModuleToolArguments, HelpNamesEveryOption)
+{
+    const std::string help = ModuleToolHelp();
+    for (const char *option : {"--com", "--device-only", "--dseg-size", "--dseg-file", "--controller-dseg",
+                               "--dump", "--bitrate", "--trace", "--no-reply", "--bad-crc", "--noise",
+                               "--silent", "--hangup-after", "--trickle-ms", "--help"})
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+}
+
+TEST(ModuleToolServerOptions, DataFilesSetTheSegmentAndMustFit)
+{
+    const std::string path = testing::TempDir() + "morlith-options-dseg.bin";
+    std::ofstream(path, std::ios::binary) << std::string(300, 'x');
+    TModuleToolOptions options;
+    options.dataSegmentFile = path;
+    EXPECT_EQ(ServerOptionsFor(options).dataSegmentBytes, 300u);
+    EXPECT_EQ(ServerOptionsFor(options).dataSegmentForAll.size(), 300u);
+    options.dataSegmentBytes = 1000;
+    EXPECT_EQ(ServerOptionsFor(options).dataSegmentBytes, 1000u);
+    options.dataSegmentBytes = 200;
+    EXPECT_THROW(ServerOptionsFor(options), std::runtime_error);
+
+    TModuleToolOptions one;
+    one.controllerDataSegmentFiles[1] = path;
+    EXPECT_EQ(ServerOptionsFor(one).dataSegmentBytes, kDefaultDataSegmentBytes);
+    EXPECT_EQ(ServerOptionsFor(one).dataSegmentOf.at(1).size(), 300u);
+    one.dataSegmentBytes = 100;
+    EXPECT_THROW(ServerOptionsFor(one), std::runtime_error);
+    std::filesystem::remove(path);
+}

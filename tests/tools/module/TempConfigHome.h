@@ -1,0 +1,37 @@
+#pragma once
+// A private XDG_CONFIG_HOME for one test, so the port map it uses is its own.
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace morlith::test {
+
+// Sets XDG_CONFIG_HOME to a fresh directory below a fresh temporary one; removes both on exit.
+class TTempConfigHome {
+public:
+    TTempConfigHome()
+    {
+        char pattern[] = "/tmp/morlith-module-tool-XXXXXX";
+        FRoot = mkdtemp(pattern);
+        setenv("XDG_CONFIG_HOME", ConfigHome().c_str(), 1);
+    }
+    ~TTempConfigHome()
+    {
+        unsetenv("XDG_CONFIG_HOME");
+        std::filesystem::remove_all(FRoot);
+    }
+    TTempConfigHome(const TTempConfigHome &) = delete;
+    TTempConfigHome &operator=(const TTempConfigHome &) = delete;
+
+    // The temporary directory, for files of the test's own.
+    const std::string &Root() const { return FRoot; }
+
+    // The XDG_CONFIG_HOME directory (not created: code under test creates what it needs).
+    std::string ConfigHome() const { return FRoot + "/config"; }
+
+private:
+    std::string FRoot;
+};
+
+} // namespace morlith::test

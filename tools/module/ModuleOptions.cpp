@@ -1,0 +1,238 @@
+#include "ModuleOptions.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <stdexcept>
+
+namespace morlith {
+namespace {
+
+// Whole decimal number in [low, high], or nothing.
+std::optional<unsigned long> ParseNumber(const std::string &text, unsigned long low,
+                                         unsigned long high)
+{
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const unsigned long value = std::stoul(text);
+    if (value < low || value > high)
+        return std::nullopt;
+    return value;
+}
+
+// The parser's state: the arguments and where it stands in them.
+class TArgumentReader {
+public:
+    explicit TArgumentReader(const std::vector<std::string> &arguments) : FArguments(arguments) {}
+
+    bool AtEnd() const { return FNext >= FArguments.size(); }
+
+    // The next option's name; its value, if given as --name=value, is kept for Value().
+    std::string NextName()
+    {
+        std::string name = FArguments[FNext++];
+        FInlineValue.reset();
+        const size_t equals = name.find('=');
+        if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
+            FInlineValue = name.substr(equals + 1);
+            name.resize(equals);
+        }
+        return name;
+    }
+
+    std::optional<std::string> Value()
+    {
+        if (FInlineValue)
+            return FInlineValue;
+        if (AtEnd())
+            return std::nullopt;
+        return FArguments[FNext++];
+    }
+
+    bool HasInlineValue() const { return FInlineValue.has_value(); }
+
+private:
+    const std::vector<std::string> &FArguments;
+    size_t FNext = 0;
+    std::optional<std::string> FInlineValue;
+};
+
+// An option with a number value: its range and where the value goes.
+struct TNumberOption {
+    const char *name;
+    unsigned long low;
+    unsigned long high;
+    std::function<void(TModuleToolOptions &, unsigned long)> store;
+};
+
+const std::vector<TNumberOption> &NumberOptions()
+{
+    static const std::vector<TNumberOption> options = {
+        {"--com", 1, kMaxComNumber, [](auto &o, auto v) { o.comNumber = unsigned(v); }},
+        {"--dseg-size", 0, kMaxMemoryBytes, [](auto &o, auto v) { o.dataSegmentBytes = v; }},
+        {"--bitrate", 0, 4000000, [](auto &o, auto v) { o.bitRate = unsigned(v); }},
+        {"--no-reply", 1, 999999999, [](auto &o, auto v) { o.faults.noReplyFrames.insert(unsigned(v)); }},
+        {"--bad-crc", 1, 999999999, [](auto &o, auto v) { o.faults.badCrcFrames.insert(unsigned(v)); }},
+        {"--noise", 1, 999999999, [](auto &o, auto v) { o.faults.noiseFrames.insert(unsigned(v)); }},
+        {"--hangup-after", 1, 999999999, [](auto &o, auto v) { o.faults.hangUpAfterFrames = unsigned(v); }},
+        {"--trickle-ms", 1, kMaxTrickleDelayMs, [](auto &o, auto v) { o.faults.trickleDelayMs = unsigned(v); }},
+    };
+    return options;
+}
+
+// Stores the value of a flag or a text option; false when `name` is none of them.
+bool StoreOtherOption(TModuleToolOptions &options, const std::string &name, TArgumentReader &reader,
+                      std::string &error)
+{
+    bool *flag = name == "--device-only" ? &options.deviceOnly
+                 : name == "--trace"     ? &options.trace
+                 : name == "--silent"    ? &options.faults.silent
+                 : name == "--help" || name == "-h" ? &options.help
+                                                    : nullptr;
+    if (flag) {
+        if (reader.HasInlineValue())
+            error = name + " takes no value";
+        *flag = true;
+        return true;
+    }
+    std::string *text = name == "--dseg-file" ? &options.dataSegmentFile
+                        : name == "--dump"    ? &options.dumpFile
+                                              : nullptr;
+    if (!text && name != "--controller-dseg")
+        return false;
+    const std::optional<std::string> value = reader.Value();
+    if (!value || value->empty()) {
+        error = name + " needs a value";
+    } else if (text) {
+        *text = *value;
+    } else {
+        const size_t colon = value->find(':');
+        const auto index = ParseNumber(value->substr(0, colon), 0, kControllerCount - 1);
+        if (colon == std::string::npos || !index || colon + 1 == value->size())
+            error = "--controller-dseg needs INDEX:FILE with INDEX 0..4, not '" + *value + "'";
+        else
+            options.controllerDataSegmentFiles[int(*index)] = value->substr(colon + 1);
+    }
+    return true;
+}
+
+std::vector<uint8_t> ReadDataFile(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad())
+        throw std::runtime_error("cannot read " + path);
+    return bytes;
+}
+
+} // namespace
+
+TModuleToolArguments ParseModuleToolArguments(const std::vector<std::string> &arguments)
+{
+    TModuleToolArguments result;
+    TModuleToolOptions &options = result.options;
+    TArgumentReader reader(arguments);
+    while (!reader.AtEnd() && result.error.empty()) {
+        const std::string name = reader.NextName();
+        const auto number = std::find_if(NumberOptions().begin(), NumberOptions().end(),
+                                         [&](const TNumberOption &o) { return name == o.name; });
+        if (number != NumberOptions().end()) {
+            const std::optional<std::string> text = reader.Value();
+            const auto value = text ? ParseNumber(*text, number->low, number->high) : std::nullopt;
+            if (value)
+                number->store(options, *value);
+            else
+                result.error = name + " needs a whole number from " + std::to_string(number->low) +
+                               " to " + std::to_string(number->high) +
+                               (text ? ", not '" + *text + "'" : "");
+        } else if (!StoreOtherOption(options, name, reader, result.error)) {
+            result.error = "unknown option '" + name + "'";
+        }
+    }
+    if (result.error.empty() && !options.help && options.comNumber == 0 && !options.deviceOnly)
+        result.error = "say which port to link with --com N, or use --device-only";
+    if (result.error.empty() && options.comNumber != 0 && options.deviceOnly)
+        result.error = "--com and --device-only exclude each other";
+    return result;
+}
+
+TModuleServerOptions ServerOptionsFor(const TModuleToolOptions &options)
+{
+    TModuleServerOptions server;
+    server.bitRate = options.bitRate;
+    server.faults = options.faults;
+    if (!options.dataSegmentFile.empty())
+        server.dataSegmentForAll = ReadDataFile(options.dataSegmentFile);
+    for (const auto &[index, path] : options.controllerDataSegmentFiles)
+        server.dataSegmentOf[index] = ReadDataFile(path);
+    server.dataSegmentBytes = options.dataSegmentBytes.value_or(
+        options.dataSegmentFile.empty() ? kDefaultDataSegmentBytes : server.dataSegmentForAll.size());
+    const auto check = [&](const std::vector<uint8_t> &contents, const std::string &path) {
+        if (contents.size() > server.dataSegmentBytes)
+            throw std::runtime_error(path + " holds " + std::to_string(contents.size()) +
+                                     " bytes, more than the data segment of " +
+                                     std::to_string(server.dataSegmentBytes) + " bytes");
+    };
+    check(server.dataSegmentForAll, options.dataSegmentFile);
+    for (const auto &[index, path] : options.controllerDataSegmentFiles)
+        check(server.dataSegmentOf[index], path);
+    return server;
+}
+
+std::string ModuleToolHelp()
+{
+    return R"(Usage: morlith-module --com N [OPTION]...
+       morlith-module --device-only [OPTION]...
+
+A virtual KEV-xxx-BUS module: a stand-in for the module's bootloader, served on a
+pseudo-terminal. With --com N the pseudo-terminal is linked as COM<N> in the port map
+directory ($XDG_CONFIG_HOME/morlith/ports, by default ~/.config/morlith/ports); an
+existing symbolic link of that name is replaced, any other file is left alone. Once
+ready it prints one line, "COM<N> <device>" (or only "<device>" with --device-only),
+then serves until SIGINT or SIGTERM and removes its link on the way out.
+
+The module has five controllers (0 main, 1..4 slaves), each with a parameter block,
+a program memory and a data segment, all erased at start. It answers the commands
+C, I, Q, F, W, P and D. A partial request frame is dropped after 200 ms of silence.
+
+Port:
+  --com N                 link the port as COM<N> (N from 1 to 255)
+  --device-only           link nothing; print only the pseudo-terminal's path
+
+Memories:
+  --dseg-size N           data-segment size in bytes, 0..65535 (default: the size of
+                          --dseg-file, else 512)
+  --dseg-file FILE        initial data segment of every controller (raw bytes; the
+                          rest of the segment reads 0xFF)
+  --controller-dseg I:FILE
+                          initial data segment of controller I (0..4); may be repeated
+  --dump FILE             write every controller's memories to FILE at exit (a text
+                          dump: parameter block words, program memory and data segment
+                          in hex)
+
+Line:
+  --bitrate B             pace the line at B bit/s, 10 bits a byte, in both
+                          directions (default 0: as fast as possible)
+  --trace                 print every request frame to stderr
+
+Faults (frame K counts request frames from 1; options with K may be repeated):
+  --no-reply K            act on frame K but send no reply
+  --bad-crc K             send the reply to frame K with a wrong CRC
+  --noise K               send junk bytes before the reply to frame K
+  --silent                never reply (frames are still received and traced)
+  --hangup-after K        reply to K frames, then hang up at the next request and exit
+  --trickle-ms MS         space the bytes of every reply MS ms apart (1..999)
+
+  -h, --help              show this help and exit
+
+Exit status: 0 after a signal or a requested hang-up, 1 on a failure at run time,
+2 on bad arguments.
+)";
+}
+
+} // namespace morlith
