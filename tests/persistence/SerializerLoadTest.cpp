@@ -9,14 +9,8 @@ using test::Document;
 using test::TAllKinds;
 using test::TLimits;
 
-class SerializerLoad : public test::TempDirTest {
+class SerializerLoad : public test::SerializerTest {
 protected:
-    void SetUp() override
-    {
-        TempDirTest::SetUp();
-        FTree = TXMLClass::Create<TAllKinds>(nullptr);
-        FSerializer = test::MakeSerializer(*FTree, PathOf("doc.xml"));
-    }
     // Writes Content as the document and loads it.
     void LoadText(const std::string &Content)
     {
@@ -37,9 +31,6 @@ protected:
         EXPECT_EQ(FTree->Mixed->Count(), 0);
         EXPECT_EQ(FTree->Limits->Retries, 3);
     }
-
-    std::unique_ptr<TAllKinds> FTree;
-    std::unique_ptr<TXMLOptionsSerializer> FSerializer;
 };
 
 TEST_F(SerializerLoad, ReadsEveryKindAndBothLists)

@@ -10,20 +10,28 @@
 namespace morlith {
 namespace {
 
+using test::ExpectSameValues;
 using test::Exists;
+using test::FillAllKinds;
 using test::ReadFile;
 using test::TAllKinds;
 
-class SerializerSave : public test::TempDirTest {
+class SerializerSave : public test::SerializerTest {
 protected:
-    void SetUp() override
+    // Saves a large document under a file size limit, so that writing fails half-way (EFBIG)
+    // as it would on a full disk.
+    void SaveUnderFileSizeLimit()
     {
-        TempDirTest::SetUp();
-        FTree = TXMLClass::Create<TAllKinds>(nullptr);
-        FSerializer = test::MakeSerializer(*FTree, PathOf("doc.xml"));
+        FTree->Text = std::string(100000, 'x');
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit saved{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit small = saved;
+        small.rlim_cur = 4096;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        FSerializer->Save();
+        setrlimit(RLIMIT_FSIZE, &saved);
     }
-    std::unique_ptr<TAllKinds> FTree;
-    std::unique_ptr<TXMLOptionsSerializer> FSerializer;
 };
 
 TEST_F(SerializerSave, WritesTheOutlineByteForByte)
@@ -64,21 +72,9 @@ TEST_F(SerializerSave, WithoutIndentOrVersionControl)
 
 TEST_F(SerializerSave, RoundTripsEveryKind)
 {
+    FillAllKinds(*FTree);
     FTree->Number = INT32_MIN;
-    FTree->Small = 255;
-    FTree->Letter = '\x7F';
     FTree->WideLetter = u'\uFFFF';
-    FTree->Flags = 0xFFFF;
-    FTree->Colour = test::TColour::clBlue;
-    FTree->Enabled = true;
-    FTree->Ratio = 0.1f;
-    FTree->Precise = 1.0 / 3;
-    FTree->Text = "line1\nline2 & <tags> \"quoted\" \xE2\x82\xAC";
-    FTree->WideText = "  padded  ";
-    FTree->Limits->Retries = -1;
-    FTree->History->Add();
-    FTree->Mixed->AddByName("TMarker");
-    FTree->Mixed->AddByName("TLimits");
     FSerializer->SetVersion(200);
     FSerializer->Save();
 
@@ -87,21 +83,7 @@ TEST_F(SerializerSave, RoundTripsEveryKind)
     reader->Load();
     EXPECT_EQ(reader->LastError(), "");
     EXPECT_EQ(reader->Version(), 200);
-    EXPECT_EQ(loaded->Number, INT32_MIN);
-    EXPECT_EQ(loaded->Small, 255);
-    EXPECT_EQ(loaded->Letter, '\x7F');
-    EXPECT_EQ(loaded->WideLetter, u'\uFFFF');
-    EXPECT_EQ(loaded->Flags, 0xFFFF);
-    EXPECT_EQ(loaded->Colour, test::TColour::clBlue);
-    EXPECT_TRUE(loaded->Enabled);
-    EXPECT_EQ(loaded->Ratio, 0.1f);
-    EXPECT_EQ(loaded->Precise, static_cast<double>(static_cast<float>(1.0 / 3)));
-    EXPECT_EQ(loaded->Text, FTree->Text);
-    EXPECT_EQ(loaded->WideText, "  padded  ");
-    EXPECT_EQ(loaded->Limits->Retries, -1);
-    EXPECT_EQ(loaded->History->Count(), 1);
-    ASSERT_EQ(loaded->Mixed->Count(), 2);
-    EXPECT_EQ(loaded->Mixed->Items(1)->ClassName(), "TLimits");
+    ExpectSameValues(*loaded, *FTree);
 }
 
 TEST_F(SerializerSave, ReplacesThePreviousFileAndLeavesNoBackup)
@@ -125,16 +107,7 @@ TEST_F(SerializerSave, IntoAMissingFolderWritesNothing)
 TEST_F(SerializerSave, AFailedWritePutsThePreviousFileBack)
 {
     test::WriteFile(PathOf("doc.xml"), "previous content");
-    FTree->Text = std::string(100000, 'x');
-    // A file size limit makes the write fail half-way (EFBIG), as a full disk would.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    FSerializer->Save();
-    setrlimit(RLIMIT_FSIZE, &saved);
+    SaveUnderFileSizeLimit();
     EXPECT_EQ(ReadFile(PathOf("doc.xml")), "previous content");
     EXPECT_FALSE(Exists(PathOf("doc.bak")));
     EXPECT_EQ(FSerializer->LastError().rfind("cannot write " + PathOf("doc.xml") + ": ", 0), 0u) << FSerializer->LastError();
@@ -142,15 +115,7 @@ TEST_F(SerializerSave, AFailedWritePutsThePreviousFileBack)
 
 TEST_F(SerializerSave, AFailedFirstWriteLeavesNoPartialFile)
 {
-    FTree->Text = std::string(100000, 'x');
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    FSerializer->Save();
-    setrlimit(RLIMIT_FSIZE, &saved);
+    SaveUnderFileSizeLimit();
     EXPECT_FALSE(Exists(PathOf("doc.xml")));
 }
 

@@ -100,10 +100,24 @@ public:
     std::unique_ptr<TMixedList> Mixed;
 };
 
+// Gives every property of the tree a value other than its default, with one or two items per list.
+void FillAllKinds(TAllKinds &o);
+// Expects every persisted value of a to equal that of b (floats at single precision).
+void ExpectSameValues(const TAllKinds &a, const TAllKinds &b);
+
 // A serializer bound to Object and Path with the header used throughout the tests.
 std::unique_ptr<TXMLOptionsSerializer> MakeSerializer(TXMLClass &Object, const std::string &Path);
 
 // A document with the test header around Body.
 std::string Document(const std::string &Body);
+
+// A temporary directory, a TAllKinds tree and a serializer bound to "doc.xml" in the directory.
+class SerializerTest : public TempDirTest {
+protected:
+    void SetUp() override;
+
+    std::unique_ptr<TAllKinds> FTree;
+    std::unique_ptr<TXMLOptionsSerializer> FSerializer;
+};
 
 } // namespace morlith::test

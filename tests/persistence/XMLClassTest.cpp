@@ -5,57 +5,11 @@
 namespace morlith {
 namespace {
 
+using test::ExpectSameValues;
+using test::FillAllKinds;
 using test::TAllKinds;
-using test::TColour;
 using test::TLimits;
 using test::TMarker;
-
-void FillAllKinds(TAllKinds &o)
-{
-    o.Number = -123456;
-    o.Small = 200;
-    o.Letter = static_cast<char>(0xE9);
-    o.WideLetter = u'\u20AC';
-    o.Flags = 0x8005;
-    o.Colour = TColour::clBlue;
-    o.Enabled = true;
-    o.Ratio = 0.1f;
-    o.Precise = 2.5e-7;
-    o.Text = "a < b & \"c\" \xC3\xA4";
-    o.WideText = "\xE2\x82\xAC uro";
-    o.Limits->Retries = 9;
-    o.Limits->Note = "nested";
-    static_cast<TLimits *>(o.History->Add())->Retries = 1;
-    static_cast<TLimits *>(o.History->Add())->Note = "second";
-    static_cast<TMarker *>(o.Mixed->AddByName("TMarker"))->Label = "m";
-    static_cast<TLimits *>(o.Mixed->AddByName("TLimits"))->Retries = 5;
-}
-
-// Compares every persisted value of two trees.
-void ExpectSameValues(const TAllKinds &a, const TAllKinds &b)
-{
-    EXPECT_EQ(a.Number, b.Number);
-    EXPECT_EQ(a.Small, b.Small);
-    EXPECT_EQ(a.Letter, b.Letter);
-    EXPECT_EQ(a.WideLetter, b.WideLetter);
-    EXPECT_EQ(a.Flags, b.Flags);
-    EXPECT_EQ(a.Colour, b.Colour);
-    EXPECT_EQ(a.Enabled, b.Enabled);
-    EXPECT_EQ(a.Ratio, b.Ratio);
-    EXPECT_EQ(a.Precise, static_cast<double>(static_cast<float>(b.Precise)));   // single precision on the way
-    EXPECT_EQ(a.Text, b.Text);
-    EXPECT_EQ(a.WideText, b.WideText);
-    EXPECT_EQ(a.Limits->Retries, b.Limits->Retries);
-    EXPECT_EQ(a.Limits->Note, b.Limits->Note);
-    ASSERT_EQ(a.History->Count(), b.History->Count());
-    for (int i = 0; i < a.History->Count(); ++i) {
-        EXPECT_EQ(static_cast<TLimits *>(a.History->Items(i))->Retries, static_cast<TLimits *>(b.History->Items(i))->Retries);
-        EXPECT_EQ(static_cast<TLimits *>(a.History->Items(i))->Note, static_cast<TLimits *>(b.History->Items(i))->Note);
-    }
-    ASSERT_EQ(a.Mixed->Count(), b.Mixed->Count());
-    for (int i = 0; i < a.Mixed->Count(); ++i)
-        EXPECT_EQ(a.Mixed->Items(i)->ClassName(), b.Mixed->Items(i)->ClassName());
-}
 
 TEST(XMLClass, CreateAppliesTheDefaultsOfTheActualClass)
 {
