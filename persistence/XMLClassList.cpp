@@ -50,8 +50,12 @@ void TXMLClassList::Delete(int Index)
 
 void TXMLClassList::Clear()
 {
-    while (!FItems.empty())
-        Delete(0);
+    // Items go in list order, from index 0; taking them out at once keeps this linear for the
+    // long lists a hostile document can produce.
+    std::vector<std::unique_ptr<TXMLClass>> items;
+    items.swap(FItems);
+    for (auto &item : items)
+        item.reset();
 }
 
 TXMLClass *TXMLClassList::Append(std::unique_ptr<TXMLClass> Item)

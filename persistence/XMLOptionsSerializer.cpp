@@ -37,6 +37,11 @@ void TXMLOptionsSerializer::Load()
         FLastError = "nothing to load into: no XMLObject";
         return;
     }
+    if (FXMLFilePath.empty()) {
+        FXMLObject->ResetDefaults();
+        FLastError = "no XMLFilePath to load from";
+        return;
+    }
     try {
         FXMLObject->ResetDefaults();
         if (PathState(FXMLFilePath) == TPathState::psMissing) {
@@ -109,6 +114,10 @@ void TXMLOptionsSerializer::Save()
     FLastError.clear();
     if (!FXMLObject) {
         FLastError = "nothing to save: no XMLObject";
+        return;
+    }
+    if (FXMLFilePath.empty()) {
+        FLastError = "no XMLFilePath to save to";
         return;
     }
     const std::string backup = BackupNameFor(FXMLFilePath);

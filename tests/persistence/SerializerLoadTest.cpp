@@ -280,6 +280,17 @@ TEST_F(SerializerLoad, HugeTextWithinTheLimitLoadsAndAnOversizedFileIsRefused)
     EXPECT_EQ(FSerializer->LastError().rfind("file too large: ", 0), 0u) << FSerializer->LastError();
 }
 
+TEST_F(SerializerLoad, AHalfMillionItemsLoadAndClear)
+{
+    std::string items;
+    for (int i = 0; i < 500000; ++i)
+        items += "<Item/>";
+    LoadText(Document("<History>" + items + "</History>"));
+    EXPECT_EQ(FTree->History->Count(), 500000);
+    FTree->ResetDefaults();
+    EXPECT_EQ(FTree->History->Count(), 0);
+}
+
 TEST_F(SerializerLoad, ADirectoryInPlaceOfTheFileFails)
 {
     FSerializer->SetXMLFilePath(FDir);
@@ -294,6 +305,10 @@ TEST_F(SerializerLoad, WithoutAnObjectNothingHappens)
     FSerializer->SetXMLObject(nullptr);
     LoadText(Document("<Number>1</Number>"));
     EXPECT_EQ(FSerializer->LastError(), "nothing to load into: no XMLObject");
+    FSerializer->SetXMLObject(FTree.get());
+    FSerializer->SetXMLFilePath("");
+    FSerializer->Load();
+    EXPECT_EQ(FSerializer->LastError(), "no XMLFilePath to load from");
 }
 
 } // namespace

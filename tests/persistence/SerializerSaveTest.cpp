@@ -3,6 +3,7 @@
 #include "TestFiles.h"
 
 #include <csignal>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -146,6 +147,18 @@ TEST_F(SerializerSave, SavingAFileNamedBakKeepsIt)
     FSerializer->Save();
     EXPECT_NE(ReadFile(PathOf("doc.bak")).find("<config"), std::string::npos);
     EXPECT_FALSE(Exists(PathOf("doc.bak.bak")));
+}
+
+TEST_F(SerializerSave, AnEmptyPathTouchesNothing)
+{
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(FDir);
+    test::WriteFile(PathOf(".bak"), "someone's file");
+    FSerializer->SetXMLFilePath("");
+    FSerializer->Save();
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(ReadFile(PathOf(".bak")), "someone's file");
+    EXPECT_EQ(FSerializer->LastError(), "no XMLFilePath to save to");
 }
 
 TEST(BackupName, ReplacesOrAppendsTheExtension)
