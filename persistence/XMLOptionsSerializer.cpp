@@ -30,16 +30,21 @@ std::string WithCrLf(const std::string &Text)
 
 } // namespace
 
-void TXMLOptionsSerializer::Load()
+bool TXMLOptionsSerializer::Ready(const char *Operation)
 {
     FLastError.clear();
-    if (!FXMLObject) {
-        FLastError = "nothing to load into: no XMLObject";
-        return;
-    }
-    if (FXMLFilePath.empty()) {
-        FXMLObject->ResetDefaults();
-        FLastError = "no XMLFilePath to load from";
+    if (!FXMLObject)
+        FLastError = std::string("no XMLObject to ") + Operation;
+    else if (FXMLFilePath.empty())
+        FLastError = std::string("no XMLFilePath to ") + Operation;
+    return FLastError.empty();
+}
+
+void TXMLOptionsSerializer::Load()
+{
+    if (!Ready("load")) {
+        if (FXMLObject)
+            FXMLObject->ResetDefaults();
         return;
     }
     try {
@@ -111,15 +116,8 @@ bool TXMLOptionsSerializer::AcceptRoot(pugi::xml_node Root)
 
 void TXMLOptionsSerializer::Save()
 {
-    FLastError.clear();
-    if (!FXMLObject) {
-        FLastError = "nothing to save: no XMLObject";
+    if (!Ready("save"))
         return;
-    }
-    if (FXMLFilePath.empty()) {
-        FLastError = "no XMLFilePath to save to";
-        return;
-    }
     const std::string backup = BackupNameFor(FXMLFilePath);
     bool backupHoldsPrevious = false;
     try {

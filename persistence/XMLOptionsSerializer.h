@@ -62,6 +62,8 @@ public:
     const std::string &LastError() const { return FLastError; }
 
 private:
+    // Clears LastError; false (with LastError set) without an XMLObject or an XMLFilePath.
+    bool Ready(const char *Operation);
     // Parses the file, checks the header and reads the tree; a stop returns with FLastError set,
     // a failure throws.
     void LoadDocument();

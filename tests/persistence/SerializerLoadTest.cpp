@@ -304,11 +304,11 @@ TEST_F(SerializerLoad, WithoutAnObjectNothingHappens)
 {
     FSerializer->SetXMLObject(nullptr);
     LoadText(Document("<Number>1</Number>"));
-    EXPECT_EQ(FSerializer->LastError(), "nothing to load into: no XMLObject");
+    EXPECT_EQ(FSerializer->LastError(), "no XMLObject to load");
     FSerializer->SetXMLObject(FTree.get());
     FSerializer->SetXMLFilePath("");
     FSerializer->Load();
-    EXPECT_EQ(FSerializer->LastError(), "no XMLFilePath to load from");
+    EXPECT_EQ(FSerializer->LastError(), "no XMLFilePath to load");
 }
 
 } // namespace
