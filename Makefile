@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run sanitize clean
+.PHONY: all deps configure build test run sanitize fuzz clean
 
 all: build
 
@@ -26,5 +26,13 @@ sanitize: deps
 	@cmake --build build-sanitize -j$(JOBS)
 	@cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
+FUZZ_SECONDS ?= 60
+FUZZ_TARGETS = fuzz_package fuzz_config fuzz_hex fuzz_replies
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORLITH_FUZZ=ON \
+	  -DBUILD_TESTING=OFF -DMORLITH_FOLDERS="base;device;persistence" >/dev/null
+	@cmake --build build-fuzz -j$(JOBS) --target $(FUZZ_TARGETS)
+	@scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 clean:
-	@rm -rf $(BUILD) build-sanitize
+	@rm -rf $(BUILD) build-sanitize build-fuzz
