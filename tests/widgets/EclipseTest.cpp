@@ -1,0 +1,61 @@
+#include "BlendSupport.h"
+#include "Eclipse.h"
+
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+using namespace morlith;
+
+namespace {
+
+TEST(Eclipse, CoversTheScreenHiddenDarkAndPartlyTransparent)
+{
+    TEclipse eclipse;
+    QWidget *overlay = eclipse.Overlay();
+    EXPECT_FALSE(overlay->isVisible());
+    EXPECT_TRUE(overlay->isWindow());
+    EXPECT_TRUE(overlay->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(overlay->geometry(), QGuiApplication::primaryScreen()->geometry());
+    EXPECT_EQ(eclipse.BGColor(), QColor(Qt::black));
+    EXPECT_EQ(overlay->palette().color(QPalette::Window), QColor(Qt::black));
+    EXPECT_EQ(eclipse.AlphaBlend(), 150);
+    EXPECT_NEAR(overlay->windowOpacity(), 150 / 255.0, 0.01);
+    // The offscreen platform counts as blending.
+    EXPECT_TRUE(PlatformCanBlendWindows());
+    EXPECT_TRUE(eclipse.AlphaBlendEnabled());
+
+    eclipse.SetAlphaBlend(100);
+    EXPECT_NEAR(overlay->windowOpacity(), 100 / 255.0, 0.01);
+    eclipse.SetBGColor(Qt::darkBlue);
+    EXPECT_EQ(overlay->palette().color(QPalette::Window), QColor(Qt::darkBlue));
+}
+
+TEST(Eclipse, ActiveShowsAndHidesTheOverlay)
+{
+    QPointer<QWidget> overlay;
+    {
+        TEclipse eclipse;
+        overlay = eclipse.Overlay();
+        eclipse.SetActive(true);
+        EXPECT_TRUE(overlay->isVisible());
+        eclipse.SetActive(false);
+        EXPECT_FALSE(overlay->isVisible());
+        eclipse.SetActive(true);
+    }
+    // Destroying a shown overlay removes it.
+    EXPECT_TRUE(overlay.isNull());
+}
+
+TEST(Eclipse, WithoutBlendingNothingIsShown)
+{
+    TEclipse eclipse(nullptr, false);
+    eclipse.SetActive(true);
+    EXPECT_TRUE(eclipse.Active());
+    EXPECT_FALSE(eclipse.Overlay()->isVisible());
+}
+
+} // namespace
