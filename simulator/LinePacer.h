@@ -14,6 +14,7 @@ constexpr unsigned kBitsPerByte = 10;
 // The receive and send clocks of a paced line.
 class TLinePacer {
 public:
+    // The clock of every line time.
     using TClock = std::chrono::steady_clock;
 
     // A line at `bitRate` bit/s; 0 means unpaced (every byte takes no time).

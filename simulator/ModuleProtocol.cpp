@@ -7,7 +7,7 @@
 namespace morlith {
 namespace {
 
-constexpr std::array<TCommandSpec, 7> kCommands = {{
+constexpr std::array<TCommandLayout, 7> kCommands = {{
     {TCommandCode::ccConnect, 50, 50, 7},
     {TCommandCode::ccSelectMCU, 1, 1, 2},
     {TCommandCode::ccDisconnect, 0, 0, 2},
@@ -26,11 +26,11 @@ void AppendCrc(std::vector<uint8_t> &bytes)
 
 } // namespace
 
-std::optional<TCommandSpec> FindCommand(uint8_t code)
+std::optional<TCommandLayout> FindCommand(uint8_t code)
 {
-    for (const TCommandSpec &spec : kCommands)
-        if (uint8_t(spec.code) == code)
-            return spec;
+    for (const TCommandLayout &layout : kCommands)
+        if (uint8_t(layout.code) == code)
+            return layout;
     return std::nullopt;
 }
 

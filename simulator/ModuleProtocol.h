@@ -44,7 +44,7 @@ enum class TCommandCode : uint8_t {
 };
 
 // What a command accepts and answers. A reply length of -1 means "the data-segment length".
-struct TCommandSpec {
+struct TCommandLayout {
     TCommandCode code;
     int minRequest;
     int maxRequest;
@@ -54,8 +54,8 @@ struct TCommandSpec {
 // Reply length standing for "as long as the parameter block's third word says".
 constexpr int kReplyLengthFromBlock = -1;
 
-// The spec of a command byte, or nothing for a byte that is no command.
-std::optional<TCommandSpec> FindCommand(uint8_t code);
+// The layout of a command byte, or nothing for a byte that is no command.
+std::optional<TCommandLayout> FindCommand(uint8_t code);
 
 // Payload offsets of the "F" request.
 constexpr int kFlashInitModeOffset = 5;

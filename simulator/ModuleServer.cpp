@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <poll.h>
 #include <stdexcept>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace morlith {
@@ -15,7 +16,9 @@ namespace {
 constexpr size_t kReadChunkBytes = 4096;
 // Shortest sleep between two writes of a paced reply: bytes that fall due within it go out
 // together, so a paced line costs a few hundred wake-ups a second, not one per byte.
-constexpr auto kPacingQuantum = std::chrono::milliseconds(2);
+constexpr auto kPacingQuantum = std::chrono::milliseconds(4);
+// Timer slack of the serving thread in ns (the kernel default is 50000).
+constexpr unsigned long kPacingTimerSlackNs = 1000;
 // Highest bit rate accepted, in bit/s.
 constexpr unsigned kMaxBitRate = 4000000;
 
@@ -64,6 +67,8 @@ void TModuleServer::Start()
     FTerminal = std::make_unique<TPseudoTerminal>();
     FSlavePath = FTerminal->SlavePath();
     FThread = std::thread([this] {
+        // Paced sleeps end at the microsecond they are due, not up to the default 50 us later.
+        prctl(PR_SET_TIMERSLACK, kPacingTimerSlackNs);
         Serve();
         FEnded.Raise();
     });
@@ -175,7 +180,10 @@ bool TModuleServer::SendPaced(const std::vector<uint8_t> &wire, TClock::time_poi
             sent = due;
             continue;
         }
-        const TClock::time_point wake = std::max(FPacer.SendDone(start, sent + 1), now + kPacingQuantum);
+        // Never later than the last byte's own time, so the reply as a whole is not delayed.
+        const TClock::time_point wake =
+            std::min(FPacer.SendDone(start, wire.size()),
+                     std::max(FPacer.SendDone(start, sent + 1), now + kPacingQuantum));
         if (!FStop.SleepUntil(wake))
             return false;
     }

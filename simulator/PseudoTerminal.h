@@ -13,6 +13,7 @@ public:
     // Opens a new pseudo-terminal: master non-blocking, slave in raw mode (8 data bits, no
     // parity, no echo, no line editing, no output processing). Throws std::system_error.
     TPseudoTerminal();
+    // Closes both sides.
     ~TPseudoTerminal();
     TPseudoTerminal(const TPseudoTerminal &) = delete;
     TPseudoTerminal &operator=(const TPseudoTerminal &) = delete;

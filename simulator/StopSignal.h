@@ -11,10 +11,12 @@ namespace morlith {
 // Raised once, never lowered; waits on it use poll(2) and never spin.
 class TStopSignal {
 public:
+    // The clock of every deadline.
     using TClock = std::chrono::steady_clock;
 
     // Creates the eventfd; throws std::system_error when it cannot.
     TStopSignal();
+    // Closes the eventfd.
     ~TStopSignal();
     TStopSignal(const TStopSignal &) = delete;
     TStopSignal &operator=(const TStopSignal &) = delete;

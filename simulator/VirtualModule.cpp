@@ -72,25 +72,25 @@ TFrameOutcome TVirtualModule::Handle(const TRequestFrame &frame)
     outcome.entry.command = frame.command;
     outcome.entry.payload = frame.payload;
     outcome.entry.crcOk = frame.crcOk;
-    const std::optional<TCommandSpec> spec = FindCommand(frame.command);
+    const std::optional<TCommandLayout> layout = FindCommand(frame.command);
     if (!frame.crcOk)
         outcome.entry.verdict = TFrameVerdict::fvBadCrc;
-    else if (!spec)
+    else if (!layout)
         outcome.entry.verdict = TFrameVerdict::fvUnknownCommand;
     else
-        outcome.entry.verdict = Check(frame, *spec);
+        outcome.entry.verdict = Check(frame, *layout);
     if (outcome.entry.verdict == TFrameVerdict::fvAccepted)
         outcome.reply = WithCrc(Execute(frame));
     outcome.entry.number = FTrace.Add(outcome.entry);
     return outcome;
 }
 
-TFrameVerdict TVirtualModule::Check(const TRequestFrame &frame, const TCommandSpec &spec) const
+TFrameVerdict TVirtualModule::Check(const TRequestFrame &frame, const TCommandLayout &layout) const
 {
     const int length = int(frame.payload.size());
-    if (length < spec.minRequest || length > spec.maxRequest)
+    if (length < layout.minRequest || length > layout.maxRequest)
         return TFrameVerdict::fvBadLength;
-    switch (spec.code) {
+    switch (layout.code) {
     case TCommandCode::ccConnect:
         return IsHandshakePattern(frame.payload) ? TFrameVerdict::fvAccepted
                                                  : TFrameVerdict::fvBadArgument;

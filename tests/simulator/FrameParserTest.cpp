@@ -43,18 +43,6 @@ TEST(FrameParser, FramesFollowingEachOtherAreSeparated)
     EXPECT_FALSE(parser.HasPartialFrame());
 }
 
-TEST(FrameParser, EitherCrcByteWrongFailsTheCheck)
-{
-    for (size_t flipped : {3u, 4u}) {
-        TFrameParser parser;
-        Bytes frame = EncodeRequest('I', {2});
-        frame[flipped] ^= 0x80;
-        const auto frames = Feed(parser, frame);
-        ASSERT_EQ(frames.size(), 1u);
-        EXPECT_FALSE(frames[0].crcOk);
-    }
-}
-
 TEST(FrameParser, LengthOver50SkipsUntilSilence)
 {
     TFrameParser parser;

@@ -2,7 +2,6 @@
 
 #include "HostPort.h"
 
-#include "Crc16.h"
 #include "ModuleServer.h"
 
 #include <gtest/gtest.h>
@@ -76,16 +75,6 @@ TEST(ModuleReplies, EachCommandGetsItsFixedLengthReplyAndCrc)
     EXPECT_EQ(Bytes(segment.begin(), segment.begin() + 4), (Bytes{9, 8, 7, 0xFF}));
     // Nothing more than the fixed lengths came.
     EXPECT_TRUE(host.Read(1, kQuietWait).empty());
-}
-
-TEST(ModuleReplies, EmptyParameterBlockDescribesNoImage)
-{
-    const auto words = EmptyParameterBlock(0x0200);
-    EXPECT_EQ(words[0], 0);
-    EXPECT_EQ(words[1], 0xFFFF);
-    EXPECT_EQ(words[2], 0x0200);
-    const Bytes bytes = ParameterBlockBytes(words);
-    EXPECT_EQ(CRC16(bytes.data(), 8), 0);
 }
 
 TEST(ModuleMemories, ParameterBlockIsStoredOnlyWhenItsCrcHolds)
@@ -256,7 +245,8 @@ TEST(MalformedFrames, GarbageAndPartialFramesAreDroppedAfterASilence)
 {
     TRunningModule module;
     THostPort &host = module.Host();
-    const auto silence = std::chrono::milliseconds(kFrameGapMs + 200);
+    // Well over the gap, so a module thread slowed down by a loaded machine still sees it.
+    const auto silence = std::chrono::milliseconds(4 * kFrameGapMs);
 
     // A length byte over 50 starts no frame: the rest is skipped until the line falls silent.
     ASSERT_TRUE(host.Send({0xF0, 0x00, 0x51, 0x57, 0xDB}));

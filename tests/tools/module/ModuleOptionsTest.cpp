@@ -69,15 +69,6 @@ TEST(ModuleToolArguments, BadArgumentsSayWhatIsWrong)
     EXPECT_EQ(Parse({"--device-only"}).error, "");
 }
 
-TEST(ModuleToolArguments, HelpNamesEveryOption)
-{
-    const std::string help = ModuleToolHelp();
-    for (const char *option : {"--com", "--device-only", "--dseg-size", "--dseg-file", "--controller-dseg",
-                               "--dump", "--bitrate", "--trace", "--no-reply", "--bad-crc", "--noise",
-                               "--silent", "--hangup-after", "--trickle-ms", "--help"})
-        EXPECT_NE(help.find(option), std::string::npos) << option;
-}
-
 TEST(ModuleToolServerOptions, DataFilesSetTheSegmentAndMustFit)
 {
     const std::string path = testing::TempDir() + "morlith-options-dseg.bin";
