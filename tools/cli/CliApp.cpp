@@ -1,0 +1,63 @@
+#include "CliApp.h"
+
+#include "CliOptions.h"
+#include "DeviceCommands.h"
+#include "HelpText.h"
+#include "PackageCommands.h"
+#include "PortsCommands.h"
+#include "Rejection.h"
+#include "SessionReport.h"
+
+#include <exception>
+
+namespace morlith::cli {
+namespace {
+
+// The project version, set by the build.
+#ifndef MORLITH_VERSION
+#define MORLITH_VERSION "unknown"
+#endif
+
+int RunCommand(const TCliOptions &options, TConsole &console)
+{
+    switch (options.Command) {
+    case TCliCommand::ccHelp:
+        console.Out(HelpText());
+        return kExitSuccess;
+    case TCliCommand::ccVersion:
+        console.Out(std::string("morlith-cli ") + MORLITH_VERSION);
+        return kExitSuccess;
+    case TCliCommand::ccInfo:
+        return RunInfo(options, console);
+    case TCliCommand::ccPack:
+        return RunPack(options, console);
+    case TCliCommand::ccPorts:
+        return RunPortsList(options, console);
+    case TCliCommand::ccPortsMap:
+        return RunPortsMap(options, console);
+    case TCliCommand::ccPortsUnmap:
+        return RunPortsUnmap(options, console);
+    default:
+        return RunDeviceCommand(options, console);
+    }
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string> &words, TConsole &console)
+{
+    const TParsedCommandLine parsed = ParseCommandLine(words);
+    if (!parsed.Ok()) {
+        console.Error(parsed.Error);
+        console.Err("Try 'morlith-cli --help' for more information.");
+        return kExitBadInput;
+    }
+    try {
+        return RunCommand(parsed.Options, console);
+    } catch (const std::exception &error) {
+        // A file or system error the checks did not foresee still ends in words, never a crash.
+        return Reject(console, parsed.Options.Json, kExitBadInput, error.what());
+    }
+}
+
+} // namespace morlith::cli

@@ -1,0 +1,78 @@
+#pragma once
+// The command line of morlith-cli: a command, its arguments and the options, checked for form
+// and range before anything runs.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace morlith::cli {
+
+// What the tool is asked to do.
+enum class TCliCommand {
+    ccHelp,
+    ccVersion,
+    ccConnect,
+    ccWriteApp,
+    ccReadDseg,
+    ccWriteDseg,
+    ccInfo,
+    ccPack,
+    ccPorts,
+    ccPortsMap,
+    ccPortsUnmap,
+};
+
+// The reply inactivity limit when --timeout is not given, in ms (the GUI's).
+constexpr uint32_t kDefaultTimeoutMs = 1000;
+// The accepted range of --timeout, in ms.
+constexpr uint32_t kMinTimeoutMs = 10;
+constexpr uint32_t kMaxTimeoutMs = 600000;
+// Image bytes per package piece when --piece is not given.
+constexpr size_t kDefaultPieceBytes = 32;
+// The highest COM number a port can have ("COM1" .. "COM255").
+constexpr unsigned kMaxComNumber = 255;
+// The highest controller index: 0 is the main controller, 1..4 the slaves.
+constexpr unsigned kMaxMcuIndex = 4;
+// How many ports one run may serve at once.
+constexpr size_t kMaxPorts = 64;
+
+// The parsed command line.
+struct TCliOptions {
+    TCliCommand Command = TCliCommand::ccHelp;
+    // The command's own arguments (files, COM name, device), in order.
+    std::vector<std::string> Arguments;
+    // Every --port value, comma-separated lists split; empty for the configured port.
+    std::vector<std::string> Ports;
+    uint8_t Mcu = 0;
+    uint32_t TimeoutMs = kDefaultTimeoutMs;
+    bool Quiet = false;
+    bool Verbose = false;
+    bool Json = false;
+    bool Force = false;
+    bool Verify = false;
+    // pack: the package to write, the third word and the piece size.
+    std::string Out;
+    uint16_t Word3 = 0;
+    size_t PieceBytes = kDefaultPieceBytes;
+};
+
+// The outcome of parsing: options, or the usage error in words.
+struct TParsedCommandLine {
+    TCliOptions Options;
+    std::string Error;
+    bool Ok() const { return Error.empty(); }
+};
+
+// Parses the words after the program name. Options may stand before or after the command;
+// "--name=value" and "--name value" both work; "--" ends the options.
+TParsedCommandLine ParseCommandLine(const std::vector<std::string> &words);
+
+// True for the commands that talk to a module.
+bool IsDeviceCommand(TCliCommand command);
+
+// The name of a command as typed ("write-app", "ports map").
+std::string CommandName(TCliCommand command);
+
+} // namespace morlith::cli

@@ -1,0 +1,53 @@
+#include "Console.h"
+
+#include <unistd.h>
+
+namespace morlith::cli {
+
+TConsole::TConsole(std::FILE *out, std::FILE *err, bool errIsTerminal)
+    : FOut(out), FErr(err), FErrIsTerminal(errIsTerminal)
+{
+}
+
+TConsole &TConsole::Standard()
+{
+    static TConsole console(stdout, stderr, isatty(STDERR_FILENO) == 1);
+    return console;
+}
+
+void TConsole::EndOpenLine()
+{
+    if (FErrLineOpen) {
+        std::fputc('\n', FErr);
+        FErrLineOpen = false;
+    }
+}
+
+void TConsole::Out(const std::string &line)
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    EndOpenLine();
+    std::fprintf(FOut, "%s\n", line.c_str());
+    std::fflush(FOut);
+}
+
+void TConsole::Err(const std::string &line)
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    EndOpenLine();
+    std::fprintf(FErr, "%s\n", line.c_str());
+    std::fflush(FErr);
+}
+
+void TConsole::ErrInPlace(const std::string &text, bool finish)
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    // "\r" returns to the line's start, "\033[K" clears what a longer earlier text left.
+    std::fprintf(FErr, "\r%s\033[K", text.c_str());
+    FErrLineOpen = !finish;
+    if (finish)
+        std::fputc('\n', FErr);
+    std::fflush(FErr);
+}
+
+} // namespace morlith::cli

@@ -1,0 +1,43 @@
+#pragma once
+// Where the tool writes: standard output for results, standard error for progress, traces and
+// errors. Every call writes whole lines under one lock, so ports served by several threads never
+// mix their lines.
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+namespace morlith::cli {
+
+// The program name that prefixes error lines.
+inline constexpr const char *kProgramName = "morlith-cli";
+
+class TConsole {
+public:
+    // Writes to `out` and `err`; `errIsTerminal` chooses the progress bar over plain lines.
+    TConsole(std::FILE *out, std::FILE *err, bool errIsTerminal);
+    // A console on the process's standard output and error.
+    static TConsole &Standard();
+
+    // Writes `line` and a newline to standard output.
+    void Out(const std::string &line);
+    // Writes `line` and a newline to standard error.
+    void Err(const std::string &line);
+    // Writes "morlith-cli: " and `message` to standard error.
+    void Error(const std::string &message) { Err(std::string(kProgramName) + ": " + message); }
+    // Rewrites the current line of standard error (a progress bar); `finish` ends the line.
+    void ErrInPlace(const std::string &text, bool finish);
+    // True when standard error is a terminal.
+    bool ErrIsTerminal() const { return FErrIsTerminal; }
+
+private:
+    void EndOpenLine();
+
+    std::mutex FLock;
+    std::FILE *FOut;
+    std::FILE *FErr;
+    bool FErrIsTerminal;
+    bool FErrLineOpen = false;
+};
+
+} // namespace morlith::cli

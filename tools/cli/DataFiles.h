@@ -1,0 +1,51 @@
+#pragma once
+// Data-segment files on the tool's side: a temporary file that the engine writes into, put in
+// place without replacing an existing file unless asked, and the comparison behind --verify.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace morlith::cli {
+
+// The largest data segment a module can report (its length is a 16-bit word), in bytes.
+constexpr uint64_t kMaxDataSegmentBytes = UINT16_MAX;
+
+// A new empty file, removed when this object goes unless Keep() was called.
+class TTemporaryFile {
+public:
+    // Creates a hidden file in `folder` with the mode a new file there gets (or `modeOf`'s mode
+    // when that file exists); throws std::system_error when it cannot be made.
+    TTemporaryFile(const std::string &folder, const std::string &modeOf = "");
+    ~TTemporaryFile();
+    TTemporaryFile(const TTemporaryFile &) = delete;
+    TTemporaryFile &operator=(const TTemporaryFile &) = delete;
+
+    // The file's path.
+    const std::string &Path() const { return FPath; }
+    // Leaves the file where it is.
+    void Keep() { FKeep = true; }
+
+private:
+    std::string FPath;
+    bool FKeep = false;
+};
+
+// The folder for scratch files: $TMPDIR when it is an absolute path, else /tmp.
+std::string TemporaryFolder();
+
+// The folder part of `path` ("." when it has none).
+std::string FolderOf(const std::string &path);
+
+// Moves `from` to `to`; unless `replace`, fails when `to` exists. "" or the problem in words.
+std::string PlaceFile(const std::string &from, const std::string &to, bool replace);
+
+// "" when `path` may be created (or, with `replace`, replaced) as a data file; otherwise the
+// problem, naming the file.
+std::string CheckNewFile(const std::string &path, bool replace);
+
+// "" when the module's data segment (`readBack`) holds `written` from its start; otherwise where
+// they differ first.
+std::string DescribeDifference(const std::vector<uint8_t> &written, const std::vector<uint8_t> &readBack);
+
+} // namespace morlith::cli

@@ -1,0 +1,206 @@
+#include "DeviceSession.h"
+
+#include "DataFile.h"
+#include "DataFiles.h"
+#include "NumberText.h"
+
+#include <sys/stat.h>
+#include <system_error>
+
+namespace morlith::cli {
+
+TDeviceSession::TDeviceSession(const TPortChoice &port, const TDeviceJob &job, TSessionReporter &reporter,
+                               TConsole &console)
+    : FPort(port),
+      FJob(job),
+      FReporter(reporter),
+      FConsole(console),
+      FProgrammator(std::make_unique<TComPortProgrammator>()),
+      FLoader(new TLoader()),
+      FInterruptScope(*FProgrammator)
+{
+    FOutcome.Port = port.Label;
+    FProgrammator->Driver().SetInputTimeout(job.TimeoutMs);
+    if (port.ComNumber == 0) {
+        const std::string path = port.DevicePath;
+        FProgrammator->SetPortNaming([path](int32_t) { return path; });
+    }
+    FProgrammator->SetFrameTrace([this](const TFrameTraceEvent &event) { OnFrame(event); });
+    FLoader->SetProgrammator(FProgrammator.get());
+    FProgressSubscriber.OnNotify = [this](TObserver *) { OnProgress(); };
+    FLoader->Observer().Attach(&FProgressSubscriber);
+}
+
+// The loader goes first (it unhooks the programmator); the programmator then closes the port.
+TDeviceSession::~TDeviceSession() { FLoader.reset(); }
+
+double TDeviceSession::Elapsed() const
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - FStart).count();
+}
+
+std::string TDeviceSession::Controller() const
+{
+    return FJob.Mcu == 0 ? "main controller" : "controller " + std::to_string(FJob.Mcu);
+}
+
+TWriteKind TDeviceSession::WriteKind() const
+{
+    switch (FJob.Command) {
+    case TCliCommand::ccWriteApp:
+        return TWriteKind::wkApplication;
+    case TCliCommand::ccWriteDseg:
+        return TWriteKind::wkDataSegment;
+    default:
+        return TWriteKind::wkNone;
+    }
+}
+
+void TDeviceSession::OnFrame(const TFrameTraceEvent &event)
+{
+    FWriteLog.Record(event);
+    // Each operation clears an earlier stop request when it starts; asking again after every
+    // frame makes a request that came in between hold.
+    if (InterruptRequested())
+        FProgrammator->RequestAbort();
+    if (!FJob.Verbose)
+        return;
+    std::string line = FPort.Label + (event.Outgoing ? " -> " : " <- ") + morlith::CommandName(event.Command) + " " +
+                       std::to_string(event.Length) + " bytes";
+    if (!event.Outgoing)
+        line += event.CrcOk ? ", CRC ok" : ", CRC bad or reply incomplete";
+    FConsole.Err(line);
+}
+
+void TDeviceSession::OnProgress()
+{
+    TProgressStep step;
+    step.Percent = FLoader->GetProgress();
+    step.Sent = FProgrammator->BytesSent();
+    step.Total = FProgrammator->BytesTotal();
+    step.Seconds = Elapsed();
+    FReporter.Progressed(FPort.Label, step);
+}
+
+bool TDeviceSession::Fail(const std::string &reason)
+{
+    FOutcome.Status = kExitFailed;
+    FOutcome.Reason = reason;
+    return false;
+}
+
+bool TDeviceSession::Open()
+{
+    const bool connected = FJob.Mcu == 0 ? FLoader->Connect(FPort.ComNumber)
+                                         : FLoader->SelectMCU(FPort.ComNumber, FJob.Mcu);
+    if (!connected)
+        return Fail(FLoader->GetLastFailure());
+    if (InterruptRequested())
+        return Fail("stopped on request after connecting");
+    return true;
+}
+
+bool TDeviceSession::WriteApplication()
+{
+    if (!FLoader->WriteApplication(FJob.File)) {
+        FTotalBytes = FProgrammator->BytesTotal();
+        return Fail(FLoader->GetLastFailure());
+    }
+    const uint64_t bytes = FProgrammator->BytesTotal();
+    const double seconds = Elapsed();
+    FOutcome.Bytes = bytes;
+    FOutcome.Message = "Wrote " + FJob.File + " to " + FPort.Label + ", " + Controller() + ": " +
+                       GroupThousands(bytes) + " bytes in " + FormatSeconds(seconds) + " (" +
+                       FormatRate(seconds > 0 ? double(bytes) / seconds : 0) + ")";
+    return true;
+}
+
+bool TDeviceSession::ReadDataSegment()
+{
+    TTemporaryFile temporary(FolderOf(FJob.File), FJob.File);
+    if (!FLoader->ReadDSEG(temporary.Path()))
+        return Fail(FLoader->GetLastFailure());
+    struct stat info {};
+    FOutcome.Bytes = ::stat(temporary.Path().c_str(), &info) == 0 ? uint64_t(info.st_size) : 0;
+    const std::string problem = PlaceFile(temporary.Path(), FJob.File, FJob.Force);
+    if (!problem.empty()) {
+        // The data read is kept rather than lost.
+        temporary.Keep();
+        FOutcome.Status = kExitBadInput;
+        FOutcome.Reason = problem + "; the data read is in " + temporary.Path();
+        return false;
+    }
+    FOutcome.Message = "Read " + GroupThousands(FOutcome.Bytes) + " bytes of the data segment of " + FPort.Label +
+                       ", " + Controller() + " into " + FJob.File;
+    return true;
+}
+
+bool TDeviceSession::VerifyDataSegment(const std::vector<uint8_t> &written)
+{
+    TTemporaryFile readBack(TemporaryFolder());
+    if (!FLoader->ReadDSEG(readBack.Path()))
+        return Fail("written, but reading back failed: " + FLoader->GetLastFailure());
+    const std::string difference = DescribeDifference(written, ReadWholeFile(readBack.Path()));
+    if (!difference.empty())
+        return Fail("verification failed: " + difference);
+    return true;
+}
+
+bool TDeviceSession::WriteDataSegment()
+{
+    const std::vector<uint8_t> content = ReadWholeFile(FJob.File);
+    FTotalBytes = content.size();
+    if (!FLoader->WriteDSEG(FJob.File))
+        return Fail(FLoader->GetLastFailure());
+    FOutcome.Bytes = content.size();
+    if (FJob.Verify && !VerifyDataSegment(content))
+        return false;
+    FOutcome.Message = "Wrote " + GroupThousands(content.size()) + " bytes of " + FJob.File +
+                       " into the data segment of " + FPort.Label + ", " + Controller() +
+                       (FJob.Verify ? "; read back and verified" : "");
+    return true;
+}
+
+bool TDeviceSession::Perform()
+{
+    switch (FJob.Command) {
+    case TCliCommand::ccWriteApp:
+        return WriteApplication();
+    case TCliCommand::ccReadDseg:
+        return ReadDataSegment();
+    case TCliCommand::ccWriteDseg:
+        return WriteDataSegment();
+    default:
+        FOutcome.Message = "Connected to the bootloader on " + FPort.Label + ", " + Controller();
+        return true;
+    }
+}
+
+void TDeviceSession::Run()
+{
+    FStart = std::chrono::steady_clock::now();
+    FReporter.Started(FPort.Label, CommandName(FJob.Command), FJob.File);
+    bool done = false;
+    try {
+        done = Open() && Perform();
+    } catch (const std::system_error &error) {
+        FOutcome.Status = kExitBadInput;
+        FOutcome.Reason = error.what();
+    }
+    const bool interrupted = !done && InterruptRequested();
+    if (interrupted) {
+        // Nothing more is sent: no "Q"; the port closes when the programmator goes.
+        FOutcome.Status = kExitInterrupted;
+        if (FOutcome.Reason.empty())
+            FOutcome.Reason = "stopped on request";
+    } else {
+        FLoader->Disconnect();
+    }
+    // What the module holds is told when the work stopped on request or after writing began.
+    if (!done && (interrupted || FWriteLog.AcceptedStarts() > 0))
+        FOutcome.ModuleState = FWriteLog.Describe(WriteKind(), FTotalBytes);
+    FOutcome.Seconds = Elapsed();
+    FReporter.Finished(FOutcome);
+}
+
+} // namespace morlith::cli

@@ -1,0 +1,70 @@
+#include "HelpText.h"
+
+namespace morlith::cli {
+
+const std::string &HelpText()
+{
+    static const std::string text = R"(Usage: morlith-cli [OPTIONS] COMMAND [ARGS]
+
+Updates the firmware of KEV-xxx-BUS modules over a serial line, without a display.
+
+Commands that talk to a module:
+  connect                  connect (selecting --mcu), say so, disconnect
+  write-app PACKAGE        write the application of a firmware package
+  read-dseg FILE           read the data segment into FILE; an existing FILE is kept
+                           unless --force is given; with several ports FILE must hold
+                           {port}, which becomes the port's name (COM3)
+  write-dseg FILE          write FILE into the data segment; --verify reads it back
+                           and reports the first differing offset
+Commands without a module:
+  info PACKAGE             show the header fields, the key and the image of a package,
+                           and whether a write would accept it
+  pack IMAGE --out PACKAGE build a package from a plain binary image
+                           [--word3 N] third word of the header (default 0)
+                           [--piece BYTES] image bytes per piece (default 32, 0: one)
+  ports                    list the port map and the serial devices present
+  ports map COM<n> DEVICE  add COM<n> -> DEVICE to the port map (--force replaces)
+  ports unmap COM<n>       remove COM<n> from the port map
+
+Options:
+  -p, --port P       COM<n>, a number n (COM<n>) or a device path; may be repeated or
+                     given as a list (COM1,COM2) to run on every port at once.
+                     Default: the Port in Config.mlhxml of the current folder plus
+                     one, else COM1
+  -m, --mcu N        controller: 0 main (default), 1..4 slaves
+      --timeout MS   reply inactivity limit in ms (default 1000)
+  -q, --quiet        print nothing but errors
+  -v, --verbose      trace every frame on standard error
+      --json         JSON Lines on standard output: start, progress, result events
+  -f, --force        read-dseg: replace FILE; ports map: replace the entry
+      --verify       write-dseg: read back and compare
+  -o, --out PACKAGE  pack: the package to write
+  -h, --help         this text
+      --version      the version
+
+Progress of write-app goes to standard error: a bar on a terminal, lines of
+percentages otherwise. Ctrl-C or SIGTERM lets the current exchange finish, sends
+nothing more, closes the port and says what the module holds.
+
+Exit status:
+  0    success
+  1    the operation failed (no answer, a refused package, a device failure);
+       with several ports: any port failed
+  2    usage or input error (unknown option, missing or unreadable file,
+       a package that does not decode)
+  130  interrupted by SIGINT or SIGTERM
+
+Examples:
+  morlith-cli --port COM3 connect
+  morlith-cli --port /dev/ttyUSB0 --mcu 2 write-app firmware.xml
+  morlith-cli --port COM1,COM2,COM3 --json write-app firmware.xml
+  morlith-cli --port 3 read-dseg backup.bin
+  morlith-cli --port 3 write-dseg backup.bin --verify
+  morlith-cli pack app.bin --out firmware.xml --word3 0x0102
+  morlith-cli info firmware.xml
+  morlith-cli ports map COM3 /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0
+)";
+    return text;
+}
+
+} // namespace morlith::cli

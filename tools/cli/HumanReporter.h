@@ -1,0 +1,56 @@
+#pragma once
+// Human output: a progress bar on a terminal, plain percentage lines elsewhere, one line of
+// result, failures on standard error, and a summary table when several ports ran.
+
+#include "Console.h"
+#include "SessionReport.h"
+
+#include <map>
+#include <mutex>
+
+namespace morlith::cli {
+
+// How progress is shown.
+enum class TProgressStyle {
+    psNone, // --quiet
+    psBar, // one port, standard error is a terminal
+    psLines, // plain lines of percentages
+};
+
+// Least time between two redraws of the progress bar, in ms.
+constexpr double kBarRefreshMs = 100;
+// Percent steps between two progress lines when several ports share the output.
+constexpr int32_t kSharedLinePercentStep = 10;
+
+class THumanReporter : public TSessionReporter {
+public:
+    // `severalPorts` prefixes lines with the port and prints the summary table.
+    THumanReporter(TConsole &console, TProgressStyle style, bool quiet, bool severalPorts);
+
+    void Started(const std::string &port, const std::string &command, const std::string &file) override;
+    void Progressed(const std::string &port, const TProgressStep &step) override;
+    void Finished(const TPortOutcome &outcome) override;
+    void Summarise(const std::vector<TPortOutcome> &outcomes) override;
+
+private:
+    // What was last shown for a port.
+    struct TShown {
+        int32_t Percent = -1;
+        double Seconds = -1;
+    };
+
+    std::string Prefix(const std::string &port) const { return FSeveralPorts ? port + ": " : ""; }
+    void DrawBar(const TProgressStep &step);
+
+    TConsole &FConsole;
+    TProgressStyle FStyle;
+    bool FQuiet;
+    bool FSeveralPorts;
+    std::mutex FLock;
+    std::map<std::string, TShown> FShown;
+};
+
+// The progress bar line: bar, percent, bytes, rate and time left.
+std::string ProgressBarText(const TProgressStep &step);
+
+} // namespace morlith::cli

@@ -1,0 +1,108 @@
+#include "JsonLines.h"
+
+#include <cstdio>
+
+namespace morlith::cli {
+namespace {
+
+// Length of the valid UTF-8 sequence starting at text[i], or 0 when the bytes there are not one.
+size_t Utf8SequenceLength(const std::string &text, size_t i)
+{
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    size_t length;
+    unsigned minimum;
+    unsigned value;
+    if (lead < 0x80)
+        return 1;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2, minimum = 0x80, value = lead & 0x1Fu;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, minimum = 0x800, value = lead & 0x0Fu;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, minimum = 0x10000, value = lead & 0x07u;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size())
+        return 0;
+    for (size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80)
+            return 0;
+        value = (value << 6) | (byte(i + k) & 0x3Fu);
+    }
+    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
+    return value < minimum || value > 0x10FFFF || surrogate ? 0 : length;
+}
+
+} // namespace
+
+std::string JsonQuote(const std::string &text)
+{
+    std::string out = "\"";
+    for (size_t i = 0; i < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        const size_t length = Utf8SequenceLength(text, i);
+        if (length == 0) {
+            out += "\\ufffd";
+            ++i;
+            continue;
+        }
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += char(c);
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c < 0x20 || c == 0x7F) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(c));
+            out += escape;
+        } else {
+            out.append(text, i, length);
+        }
+        i += length;
+    }
+    return out + "\"";
+}
+
+TJsonObject::TJsonObject(const std::string &event) : FText("{\"event\":" + JsonQuote(event)) {}
+
+TJsonObject &TJsonObject::Raw(const std::string &key, const std::string &json)
+{
+    FText += "," + JsonQuote(key) + ":" + json;
+    return *this;
+}
+
+TJsonObject &TJsonObject::Text(const std::string &key, const std::string &value)
+{
+    return Raw(key, JsonQuote(value));
+}
+
+TJsonObject &TJsonObject::Number(const std::string &key, int64_t value)
+{
+    return Raw(key, std::to_string(value));
+}
+
+TJsonObject &TJsonObject::Decimal(const std::string &key, double value)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    return Raw(key, text);
+}
+
+TJsonObject &TJsonObject::Flag(const std::string &key, bool value)
+{
+    return Raw(key, value ? "true" : "false");
+}
+
+TJsonObject &TJsonObject::TextList(const std::string &key, const std::vector<std::string> &values)
+{
+    std::string json = "[";
+    for (size_t i = 0; i < values.size(); ++i)
+        json += (i ? "," : "") + JsonQuote(values[i]);
+    return Raw(key, json + "]");
+}
+
+} // namespace morlith::cli

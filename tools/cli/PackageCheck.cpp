@@ -1,0 +1,108 @@
+#include "PackageCheck.h"
+
+#include "ComPortProgrammator.h"
+#include "Crc16.h"
+#include "MorlithFileConverter.h"
+#include "NumberText.h"
+#include "PackageBuilder.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace morlith::cli {
+namespace {
+
+constexpr size_t kHeaderBytes = 8;
+constexpr size_t kMaxImageBytes = UINT16_MAX;
+
+uint16_t Word(const std::vector<uint8_t> &bytes, size_t at)
+{
+    return uint16_t(bytes[at] << 8 | bytes[at + 1]);
+}
+
+// Fills the header fields and returns why a write would refuse the header, if it would.
+std::string ReadHeader(TPackageReport &report)
+{
+    const auto &header = report.Header;
+    if (header.size() != kHeaderBytes)
+        return "the header is " + std::to_string(header.size()) + " bytes, not 8";
+    report.HeaderImageLength = Word(header, 0);
+    report.HeaderImageCrc = Word(header, 2);
+    report.Word3 = Word(header, 4);
+    report.HeaderCrc = Word(header, 6);
+    report.HeaderCrcHolds = CRC16(header.data(), int64_t(kHeaderBytes)) == 0;
+    report.Key = ImageKey(header.data());
+    unsigned sum = 0;
+    for (uint8_t byte : header)
+        sum += byte;
+    report.SubstituteKey = uint8_t(sum) == 0;
+    return report.HeaderCrcHolds ? "" : "the header CRC " + Hex16(report.HeaderCrc) + " does not match its first six bytes";
+}
+
+// Compares the image with the header the package builder makes for it; why a write would refuse.
+std::string CheckImage(TPackageReport &report, const std::vector<uint8_t> &keyedImage)
+{
+    if (keyedImage.size() > kMaxImageBytes)
+        return "the image is " + GroupThousands(keyedImage.size()) + " bytes, more than " +
+               GroupThousands(kMaxImageBytes);
+    std::vector<uint8_t> plain(keyedImage);
+    for (uint8_t &byte : plain)
+        byte = uint8_t(byte - report.Key);
+    const TPackageBytes rebuilt = BuildPackageBytes(plain, report.Word3);
+    report.ComputedImageCrc = Word(rebuilt.Header, 2);
+    if (report.ImageBytes != report.HeaderImageLength)
+        return "the image is " + GroupThousands(report.ImageBytes) + " bytes, the header says " +
+               GroupThousands(report.HeaderImageLength);
+    if (report.ComputedImageCrc != report.HeaderImageCrc)
+        return "the image CRC " + Hex16(report.ComputedImageCrc) + " differs from the header's " +
+               Hex16(report.HeaderImageCrc);
+    return "";
+}
+
+} // namespace
+
+std::string CheckReadableFile(const std::string &path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return path + ": " + std::strerror(errno);
+    if (S_ISDIR(info.st_mode))
+        return path + ": is a folder, not a file";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return path + ": " + std::strerror(errno);
+    ::close(fd);
+    if (!S_ISREG(info.st_mode))
+        return path + ": is not a regular file";
+    return "";
+}
+
+TPackageReport InspectPackage(const std::string &path)
+{
+    TPackageReport report;
+    report.Problem = CheckReadableFile(path);
+    if (!report.Loaded())
+        return report;
+    TMorlithFileConverter converter;
+    converter.LoadFromFile(path);
+    if (!converter.LastLoadSucceeded()) {
+        report.Problem = path + ": not a firmware package: " + converter.Serializer().LastError();
+        return report;
+    }
+    if (!converter.Decode()) {
+        report.Problem = path + ": does not decode: " + converter.LastDecodeError();
+        return report;
+    }
+    report.Header = converter.Header();
+    report.ImageBytes = converter.Image().size();
+    report.Pieces = size_t(converter.Store().FirmwareList().Count());
+    report.Refusal = ReadHeader(report);
+    if (report.Refusal.empty())
+        report.Refusal = CheckImage(report, converter.Image());
+    return report;
+}
+
+} // namespace morlith::cli

@@ -1,0 +1,102 @@
+#include "PortChoice.h"
+
+#include "CliOptions.h"
+#include "ConfigurationU.h"
+#include "NumberText.h"
+#include "PortMap.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+namespace morlith::cli {
+namespace {
+
+TPortSelection One(TPortChoice choice)
+{
+    TPortSelection selection;
+    selection.Ports.push_back(std::move(choice));
+    return selection;
+}
+
+TPortSelection Failure(std::string error)
+{
+    TPortSelection selection;
+    selection.Error = std::move(error);
+    return selection;
+}
+
+TPortChoice ComPort(unsigned number)
+{
+    const std::string name = "COM" + std::to_string(number);
+    return TPortChoice{name, int32_t(number), ResolvePortName(name)};
+}
+
+// "" when the port reaches a device; otherwise why not. `device` receives its identity.
+std::string CheckReachable(const TPortChoice &port, struct stat &device)
+{
+    if (::stat(port.DevicePath.c_str(), &device) == 0)
+        return S_ISDIR(device.st_mode) ? port.Label + ": " + port.DevicePath + " is a folder, not a device" : "";
+    std::string reason = port.Label + ": ";
+    if (port.DevicePath != port.Label)
+        reason += "reaches " + port.DevicePath + ", which ";
+    else
+        reason += "it ";
+    return reason + "cannot be found (" + std::strerror(errno) + ")";
+}
+
+} // namespace
+
+TPortSelection ParsePortArgument(const std::string &text)
+{
+    if (!text.empty() && text[0] == '/')
+        return One(TPortChoice{text, 0, text});
+    const auto number = ComPortNumber(text);
+    const auto bare = ParseWholeNumber(text, 1, kMaxComNumber);
+    if ((number && *number <= kMaxComNumber) || bare)
+        return One(ComPort(number ? *number : unsigned(*bare)));
+    return Failure("--port " + text + ": give COM1 .. COM" + std::to_string(kMaxComNumber) +
+                   ", a number 1 .. " + std::to_string(kMaxComNumber) + " or a device path starting with /");
+}
+
+TPortSelection ConfiguredPort()
+{
+    IntfPtr<TConfiguration> configuration(new TConfiguration());
+    configuration->Load();
+    const int32_t index = configuration->GetPort();
+    if (index < 0 || index >= int32_t(kMaxComNumber))
+        return Failure(configuration->FilePath() + ": Port " + std::to_string(index) +
+                       " is out of range 0 .. " + std::to_string(kMaxComNumber - 1) + "; give --port");
+    return One(ComPort(unsigned(index) + 1));
+}
+
+TPortSelection ChoosePorts(const std::vector<std::string> &arguments)
+{
+    TPortSelection chosen;
+    if (arguments.empty()) {
+        chosen = ConfiguredPort();
+    } else {
+        for (const std::string &argument : arguments) {
+            TPortSelection one = ParsePortArgument(argument);
+            if (!one.Error.empty())
+                return one;
+            chosen.Ports.push_back(one.Ports.front());
+        }
+    }
+    if (!chosen.Error.empty())
+        return chosen;
+    std::vector<std::pair<struct stat, std::string>> seen;
+    for (const TPortChoice &port : chosen.Ports) {
+        struct stat device {};
+        const std::string why = CheckReachable(port, device);
+        if (!why.empty())
+            return Failure(why);
+        for (const auto &[other, label] : seen)
+            if (other.st_dev == device.st_dev && other.st_ino == device.st_ino)
+                return Failure("--port " + label + " and --port " + port.Label + " reach the same device");
+        seen.emplace_back(device, port.Label);
+    }
+    return chosen;
+}
+
+} // namespace morlith::cli

@@ -1,0 +1,38 @@
+#pragma once
+// Which serial ports a device command runs on: "COM<n>", a bare number n meaning COM<n>, or a
+// device path; by default the port saved in the configuration file of the current directory.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace morlith::cli {
+
+// One port to work on.
+struct TPortChoice {
+    // How the user and every message name it: "COM3" or the device path as given.
+    std::string Label;
+    // n of "COM<n>"; 0 for a device path.
+    int32_t ComNumber = 0;
+    // The device it reaches through the port map.
+    std::string DevicePath;
+};
+
+// The ports chosen, or why the choice cannot be used.
+struct TPortSelection {
+    std::vector<TPortChoice> Ports;
+    std::string Error;
+};
+
+// Parses one --port value; Error set when it is neither a COM name, a number nor a device path.
+TPortSelection ParsePortArgument(const std::string &text);
+
+// The ports for `arguments` (every --port value), or the configured port when there are none.
+// Each must reach an existing device, and no two may reach the same one.
+TPortSelection ChoosePorts(const std::vector<std::string> &arguments);
+
+// The port the configuration file in the current directory names: its Port plus one, COM1
+// without a file.
+TPortSelection ConfiguredPort();
+
+} // namespace morlith::cli

@@ -1,0 +1,44 @@
+#include "PortRunner.h"
+
+#include <memory>
+#include <thread>
+
+namespace morlith::cli {
+
+int ExitStatusOf(const std::vector<TPortOutcome> &outcomes)
+{
+    int status = kExitSuccess;
+    for (const auto &outcome : outcomes) {
+        if (outcome.Status == kExitInterrupted)
+            return kExitInterrupted;
+        if (!outcome.Ok())
+            status = outcomes.size() == 1 ? outcome.Status : kExitFailed;
+    }
+    return status;
+}
+
+int RunOnPorts(const std::vector<TPortChoice> &ports, const std::vector<TDeviceJob> &jobs,
+               TSessionReporter &reporter, TConsole &console)
+{
+    // The sessions are made and destroyed here on the main thread, which alone runs the signal
+    // handler: a handler never meets a programmator being destroyed.
+    std::vector<std::unique_ptr<TDeviceSession>> sessions;
+    for (size_t i = 0; i < ports.size(); ++i)
+        sessions.push_back(std::make_unique<TDeviceSession>(ports[i], jobs[i], reporter, console));
+    std::vector<std::thread> threads;
+    {
+        TInterruptBlock blockedInWorkers;
+        for (auto &session : sessions)
+            threads.emplace_back([&session] { session->Run(); });
+    }
+    for (auto &thread : threads)
+        thread.join();
+    std::vector<TPortOutcome> outcomes;
+    for (const auto &session : sessions)
+        outcomes.push_back(session->Outcome());
+    if (ports.size() > 1)
+        reporter.Summarise(outcomes);
+    return ExitStatusOf(outcomes);
+}
+
+} // namespace morlith::cli

@@ -1,0 +1,169 @@
+#include "PortsCommands.h"
+
+#include "JsonLines.h"
+#include "PortMap.h"
+#include "Rejection.h"
+#include "SerialDevices.h"
+#include "SessionReport.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace morlith::cli {
+namespace {
+
+std::string Joined(const std::vector<std::string> &words)
+{
+    std::string text;
+    for (const auto &word : words)
+        text += (text.empty() ? "" : ", ") + word;
+    return text;
+}
+
+void PrintPortMap(const std::string &folder, const std::vector<TPortMapEntry> &map, TConsole &console)
+{
+    console.Out("Port map " + folder + ":");
+    if (map.empty())
+        console.Out("  (no entries)");
+    for (const auto &entry : map) {
+        std::string line = "  " + entry.Name + " -> " + entry.Target;
+        if (entry.Device.empty())
+            line += "  (missing)";
+        else if (entry.Device != entry.Target)
+            line += "  (" + entry.Device + ")";
+        console.Out(line);
+    }
+}
+
+void PrintDevice(const TSerialDevice &device, const std::vector<std::string> &names, TConsole &console)
+{
+    std::string line = "  " + device.DevicePath + "  " + device.Description();
+    if (!device.VendorId.empty())
+        line += "  [" + device.VendorId + ":" + device.ProductId + "]";
+    if (!device.Serial.empty())
+        line += "  serial " + device.Serial;
+    line += names.empty() ? "  (no COM name)" : "  = " + Joined(names);
+    console.Out(line);
+    if (!device.ById.empty())
+        console.Out("      " + device.ById);
+}
+
+TJsonObject DeviceObject(const TSerialDevice &device, const std::vector<std::string> &names)
+{
+    return TJsonObject("device")
+        .Text("device", device.DevicePath)
+        .Text("description", device.Description())
+        .Text("driver", device.Driver)
+        .Text("vendor_id", device.VendorId)
+        .Text("product_id", device.ProductId)
+        .Text("serial", device.Serial)
+        .Text("by_id", device.ById)
+        .TextList("com", names);
+}
+
+// The map entry named by a ports map/unmap argument, or the problem.
+std::string EntryPath(const std::string &name, std::string &path)
+{
+    const auto number = ComPortNumber(name);
+    if (!number || *number > kMaxComNumber)
+        return "\"" + name + "\" is not a port name COM1 .. COM" + std::to_string(kMaxComNumber);
+    path = PortMapDirectory() + "/COM" + std::to_string(*number);
+    return "";
+}
+
+} // namespace
+
+int RunPortsList(const TCliOptions &options, TConsole &console)
+{
+    const std::string folder = PortMapDirectory();
+    const auto map = ReadPortMap(folder);
+    const auto devices = ListSerialDevices();
+    if (options.Json) {
+        for (const auto &entry : map)
+            console.Out(TJsonObject("port")
+                            .Text("name", entry.Name)
+                            .Text("target", entry.Target)
+                            .Text("device", entry.Device)
+                            .Flag("exists", !entry.Device.empty())
+                            .Line());
+        for (const auto &device : devices)
+            console.Out(DeviceObject(device, ComNamesFor(device, map)).Line());
+        console.Out(TJsonObject("result").Text("command", "ports").Flag("ok", true).Number("status", 0).Line());
+        return kExitSuccess;
+    }
+    if (options.Quiet)
+        return kExitSuccess;
+    PrintPortMap(folder, map, console);
+    console.Out("Serial devices:");
+    if (devices.empty())
+        console.Out("  (none found)");
+    for (const auto &device : devices)
+        PrintDevice(device, ComNamesFor(device, map), console);
+    return kExitSuccess;
+}
+
+int RunPortsMap(const TCliOptions &options, TConsole &console)
+{
+    std::string entry;
+    std::string problem = EntryPath(options.Arguments[0], entry);
+    const std::string &device = options.Arguments[1];
+    if (problem.empty() && (device.empty() || device[0] != '/'))
+        problem = "\"" + device + "\": give the device as an absolute path, such as /dev/ttyUSB0";
+    std::error_code error;
+    const auto status = fs::symlink_status(entry, error);
+    const bool present = !error && fs::exists(status);
+    if (problem.empty() && present && !fs::is_symlink(status))
+        problem = entry + " is not a link; remove it by hand if it is not needed";
+    if (problem.empty() && present && fs::read_symlink(entry, error) != device && !options.Force)
+        problem = entry + " already points to " + fs::read_symlink(entry, error).string() + "; give --force to replace it";
+    if (!problem.empty())
+        return Reject(console, options.Json, kExitBadInput, problem);
+    fs::create_directories(PortMapDirectory(), error);
+    // A link made aside and renamed into place: the entry is never missing or half made.
+    const std::string aside = entry + ".new-" + std::to_string(::getpid());
+    ::unlink(aside.c_str());
+    if (::symlink(device.c_str(), aside.c_str()) != 0 || ::rename(aside.c_str(), entry.c_str()) != 0) {
+        const std::string reason = entry + ": " + std::strerror(errno);
+        ::unlink(aside.c_str());
+        return Reject(console, options.Json, kExitFailed, reason);
+    }
+    std::string note;
+    if (!fs::exists(device, error))
+        note = " (" + device + " is not there now)";
+    const std::string name = fs::path(entry).filename().string();
+    if (options.Json)
+        console.Out(TJsonObject("result").Text("command", "ports map").Text("name", name).Text("device", device)
+                        .Flag("ok", true).Number("status", 0).Line());
+    else if (!options.Quiet)
+        console.Out(name + " -> " + device + note);
+    return kExitSuccess;
+}
+
+int RunPortsUnmap(const TCliOptions &options, TConsole &console)
+{
+    std::string entry;
+    std::string problem = EntryPath(options.Arguments[0], entry);
+    std::error_code error;
+    const auto status = fs::symlink_status(entry, error);
+    if (problem.empty() && (error || !fs::exists(status)))
+        problem = fs::path(entry).filename().string() + " is not in the port map " + PortMapDirectory();
+    else if (problem.empty() && !fs::is_symlink(status))
+        problem = entry + " is not a link; remove it by hand if it is not needed";
+    if (!problem.empty())
+        return Reject(console, options.Json, kExitBadInput, problem);
+    if (::unlink(entry.c_str()) != 0)
+        return Reject(console, options.Json, kExitFailed, entry + ": " + std::strerror(errno));
+    const std::string name = fs::path(entry).filename().string();
+    if (options.Json)
+        console.Out(TJsonObject("result").Text("command", "ports unmap").Text("name", name).Flag("ok", true)
+                        .Number("status", 0).Line());
+    else if (!options.Quiet)
+        console.Out(name + " removed from the port map");
+    return kExitSuccess;
+}
+
+} // namespace morlith::cli

@@ -1,0 +1,57 @@
+#pragma once
+// What a device session tells its front end: it started, it progressed, it ended. A reporter turns
+// these into human text or JSON Lines; it is called from the sessions' threads.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace morlith::cli {
+
+// Exit statuses.
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitBadInput = 2;
+// A run ended by SIGINT or SIGTERM.
+constexpr int kExitInterrupted = 130;
+
+// How the work on one port ended.
+struct TPortOutcome {
+    std::string Port;
+    int Status = kExitSuccess;
+    // Why it failed, in words (the engine's reason); empty on success.
+    std::string Reason;
+    // What was done, in words; set on success.
+    std::string Message;
+    // What the module holds when the work stopped early; empty otherwise.
+    std::string ModuleState;
+    double Seconds = 0;
+    // Bytes moved to or from the module by the command.
+    uint64_t Bytes = 0;
+
+    bool Ok() const { return Status == kExitSuccess; }
+};
+
+// One step of an application write.
+struct TProgressStep {
+    int32_t Percent = 0;
+    uint64_t Sent = 0;
+    uint64_t Total = 0;
+    double Seconds = 0; // since the command started
+};
+
+// Receives the events of every session of a run (from their threads).
+class TSessionReporter {
+public:
+    virtual ~TSessionReporter() = default;
+    // A command starts on `port`; `file` is its file argument ("" for connect).
+    virtual void Started(const std::string &port, const std::string &command, const std::string &file) = 0;
+    // An application write made progress.
+    virtual void Progressed(const std::string &port, const TProgressStep &step) = 0;
+    // The command on a port ended.
+    virtual void Finished(const TPortOutcome &outcome) = 0;
+    // Every port ended (several ports only).
+    virtual void Summarise(const std::vector<TPortOutcome> &outcomes) = 0;
+};
+
+} // namespace morlith::cli
