@@ -63,6 +63,8 @@ TjvShape *TCountDownDlg::CreateCircle(int left, int top)
     pen.setColor(Qt::gray);
     circle->SetPen(pen);
     circle->SetGradient(true);
+    circle->SetCaptionX(0);
+    circle->SetCaptionY(0);
     circle->SetbyUser(true);
     return circle;
 }

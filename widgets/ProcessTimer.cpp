@@ -12,6 +12,8 @@ namespace morlith {
 TProcessTimer::TProcessTimer(QObject *owner)
     : QObject(owner), FTimer(new QTimer(this)), FStartTime(QDateTime::currentDateTime())
 {
+    // A coarse timer may fire up to 5 % early; a process must never end before its ticks.
+    FTimer->setTimerType(Qt::PreciseTimer);
     FTimer->setInterval(FInterval);
     connect(FTimer, &QTimer::timeout, this, &TProcessTimer::Tick);
 }

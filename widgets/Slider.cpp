@@ -42,6 +42,8 @@ void TSlider::ShowPage(int index)
         return;
     FPageIndex = index;
     QWidget *page = FPages[static_cast<size_t>(index)];
+    if (!page)
+        return;
     if (!FOutgoingPage) {
         FIncomingPage = FOutgoingPage = page;
         page->move(0, page->y());
@@ -78,8 +80,9 @@ void TSlider::MovePrev(int index)
 
 void TSlider::Step()
 {
-    FOutgoingPage->move(FOutgoingPage->pos() + QPoint(FStepX, FStepY));
-    FIncomingPage->move(FIncomingPage->pos() + QPoint(FStepX, FStepY));
+    for (QWidget *page : {FOutgoingPage.data(), FIncomingPage.data()})
+        if (page)
+            page->move(page->pos() + QPoint(FStepX, FStepY));
 }
 
 void TSlider::Arrive()

@@ -3,10 +3,11 @@
 
 #include "NotifyEvent.h"
 
+#include <QPointer>
+#include <QWidget>
+
 #include <memory>
 #include <vector>
-
-class QWidget;
 
 namespace morlith {
 
@@ -63,13 +64,14 @@ private:
     void Step();
     void Arrive();
 
-    std::vector<QWidget *> FPages;
+    // Guarded pointers: a page destroyed by its owner drops out instead of dangling.
+    std::vector<QPointer<QWidget>> FPages;
     std::unique_ptr<TProcessTimer> FTimer;
     int FPageWidth = 0;
     int FPageHeight = 0;
     int FPageIndex = -1;
-    QWidget *FOutgoingPage = nullptr;
-    QWidget *FIncomingPage = nullptr;
+    QPointer<QWidget> FOutgoingPage;
+    QPointer<QWidget> FIncomingPage;
     int FStepX = 0;
     int FStepY = 0;
 };

@@ -136,4 +136,14 @@ TEST_F(SliderTest, MoveDuringASlideIsIgnoredAndStrandsNoPage)
     EXPECT_EQ(FPages[2]->pos(), QPoint(600, 0));
 }
 
+TEST_F(SliderTest, APageDestroyedDuringASlideIsDroppedSafely)
+{
+    FSlider.ShowPage(0);
+    FSlider.MoveNext(1);
+    delete FPages[0];
+    WaitForArrival(2);
+    EXPECT_EQ(FPages[1]->pos(), QPoint(0, 0));
+    EXPECT_EQ(FSlider.OutgoingPage(), nullptr);
+}
+
 } // namespace

@@ -20,9 +20,9 @@ namespace {
 constexpr int kLabelHeight = 16;
 constexpr int kMargin = 6;
 
-// A white sheet of `count` cells in `columns` columns; `fill` puts the content of cell i into
-// the given rectangle of the sheet.
-QImage PaintSheet(int count, int columns, QSize cell,
+// A white sheet of `count` cells in `columns` columns, each headed by name(i); `fill` puts the
+// content of cell i into the given rectangle of the sheet.
+QImage PaintSheet(int count, int columns, QSize cell, const std::function<const char *(int i)> &name,
                   const std::function<void(QWidget *sheet, int i, QRect area)> &fill)
 {
     QWidget sheet;
@@ -39,9 +39,7 @@ QImage PaintSheet(int count, int columns, QSize cell,
         auto *label = new QLabel(&sheet);
         label->setFont(labelFont);
         label->setGeometry(area.left() + kMargin, area.top(), area.width(), kLabelHeight);
-        label->setText(i < kShapeTypeCount && cell.width() > 150
-                           ? QString::fromLatin1(ShapeTypeName(static_cast<TjvShapeType>(i)))
-                           : QString::fromLatin1(FillDirectionName(static_cast<TjvFillDirection>(i))));
+        label->setText(QString::fromLatin1(name(i)));
     }
     QImage image(sheet.size(), QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -61,7 +59,8 @@ TjvShape *AddShape(QWidget *sheet, QRect area)
 
 QImage ShapesSheet()
 {
-    return PaintSheet(kShapeTypeCount, 8, QSize(170, 92), [](QWidget *sheet, int i, QRect area) {
+    const auto name = [](int i) { return ShapeTypeName(static_cast<TjvShapeType>(i)); };
+    return PaintSheet(kShapeTypeCount, 8, QSize(170, 92), name, [](QWidget *sheet, int i, QRect area) {
         const int half = area.width() / 2;
         const auto type = static_cast<TjvShapeType>(i);
         AddShape(sheet, area.adjusted(0, 0, -half - 3, 0))->SetShape(type);
@@ -74,7 +73,8 @@ QImage ShapesSheet()
 
 QImage GradientsSheet()
 {
-    return PaintSheet(kFillDirectionCount, 6, QSize(140, 100), [](QWidget *sheet, int i, QRect area) {
+    const auto name = [](int i) { return FillDirectionName(static_cast<TjvFillDirection>(i)); };
+    return PaintSheet(kFillDirectionCount, 6, QSize(140, 100), name, [](QWidget *sheet, int i, QRect area) {
         TjvShape *shape = AddShape(sheet, area);
         shape->SetFillDirection(static_cast<TjvFillDirection>(i));
         shape->SetGradient(true);
