@@ -28,9 +28,11 @@ class TProcessTimer : public QObject {
 public:
     // How long Stop blocks the calling thread, in milliseconds.
     static constexpr unsigned long kStopPauseMs = 200;
-    // Initial values of the properties.
+    // Initial Interval, in milliseconds.
     static constexpr int kDefaultIntervalMs = 1000;
+    // Initial MaxTickCount.
     static constexpr uint32_t kDefaultMaxTickCount = 100;
+    // Initial MaxMilliSecondsCount.
     static constexpr uint32_t kDefaultMaxMilliSecondsCount = 10000;
 
     // Creates an idle timer owned by `owner` (which may be null).

@@ -51,10 +51,13 @@ public:
     int PageCount() const { return static_cast<int>(FPages.size()); }
     // Whether a slide is running.
     bool Sliding() const;
-    // Size given to pages by AddPage; set before adding pages.
+    // Sets the width AddPage gives pages (the host panel's); set before adding pages.
     void SetPageWidth(int width) { FPageWidth = width; }
+    // Sets the height AddPage gives pages.
     void SetPageHeight(int height) { FPageHeight = height; }
+    // Width of the pages; also the distance from which a page slides in.
     int PageWidth() const { return FPageWidth; }
+    // Height of the pages.
     int PageHeight() const { return FPageHeight; }
 
     // Fired when a page has arrived (at once for the first page); the host reads IncomingPage.

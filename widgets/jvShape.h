@@ -59,11 +59,13 @@ public:
     int CaptionAngle() const { return FCaptionAngle; }
     // Sets the rotation; a different one repaints later.
     void SetCaptionAngle(int degrees);
-    // Caption position when it is not centred.
+    // Caption left when it is not centred.
     int CaptionX() const { return FCaptionX; }
+    // Caption top when it is not centred.
     int CaptionY() const { return FCaptionY; }
-    // Set the position; a different one repaints later.
+    // Sets the caption left; a different one repaints later.
     void SetCaptionX(int x);
+    // Sets the caption top; a different one repaints later.
     void SetCaptionY(int y);
     // Whether the caption is centred (else drawn at CaptionX, CaptionY).
     bool CaptionCentered() const { return FCaptionCentered; }
