@@ -1,0 +1,143 @@
+// write-app end to end: the image the module ends with, progress, JSON Lines, failures part-way
+// and Ctrl-C.
+
+#include "CliFixture.h"
+#include "NumberText.h"
+#include "PackageBuilder.h"
+
+#include <csignal>
+#include <sstream>
+
+namespace morlith::test {
+namespace {
+
+using ApplicationWrite = CliTest;
+
+std::vector<std::string> Lines(const std::string &text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST_F(ApplicationWrite, PackThenInfoThenWriteAppLeavesThePlainImageInTheModule)
+{
+    TModuleServer &module = Ports.Serve(3);
+    const std::vector<uint8_t> plain = Pattern(1234, 1);
+    WriteBytes("app.bin", plain);
+    const TCliRun pack = Cli({"pack", "app.bin", "--out", "app.xml", "--word3", "0x0040", "--piece", "100"});
+    ASSERT_EQ(pack.Status, 0) << pack.Err;
+    const TCliRun info = Cli({"info", "app.xml"});
+    EXPECT_EQ(info.Status, 0) << info.Err;
+    EXPECT_NE(info.Out.find("a write would accept it"), std::string::npos) << info.Out;
+    EXPECT_NE(info.Out.find("1,234 bytes"), std::string::npos) << info.Out;
+    EXPECT_EQ(Commands(module), "");
+
+    const TCliRun write = Cli({"--port", "3", "write-app", "app.xml"});
+    ASSERT_EQ(write.Status, 0) << write.Err;
+    EXPECT_EQ(ProgramMemory(module), plain);
+    // One result line with bytes, time and rate; plain percentage lines on a pipe, ending at 100.
+    EXPECT_NE(write.Out.find("1,234 bytes in"), std::string::npos) << write.Out;
+    EXPECT_NE(write.Out.find("/s)"), std::string::npos) << write.Out;
+    const auto progress = Lines(write.Err);
+    ASSERT_FALSE(progress.empty());
+    EXPECT_EQ(progress.back(), "100%");
+    EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.Controller(0).parameterBlock[2]; }), 0x0040);
+}
+
+TEST_F(ApplicationWrite, QuietPrintsNothingAndASlaveGetsTheImage)
+{
+    TModuleServer &module = Ports.Serve(3);
+    const std::string package = WritePackage("app.xml", Pattern(200, 4));
+    const TCliRun run = Cli({"--port", "COM3", "--mcu", "3", "--quiet", "write-app", package});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_TRUE(run.Out.empty());
+    EXPECT_TRUE(run.Err.empty());
+    EXPECT_EQ(ProgramMemory(module, 3), Pattern(200, 4));
+    EXPECT_TRUE(ProgramMemory(module, 0).empty());
+}
+
+TEST_F(ApplicationWrite, JsonLinesCarryStartProgressAndResult)
+{
+    Ports.Serve(3);
+    const std::string package = WritePackage("app.xml", Pattern(500, 2));
+    const TCliRun run = Cli({"--port", "COM3", "--json", "write-app", package});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const auto lines = Lines(run.Out);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines.front().rfind("{\"event\":\"start\",\"port\":\"COM3\",\"command\":\"write-app\"", 0), 0u) << lines.front();
+    EXPECT_EQ(lines.back().rfind("{\"event\":\"result\",\"port\":\"COM3\",\"ok\":true,\"status\":0", 0), 0u) << lines.back();
+    EXPECT_NE(lines[lines.size() - 2].find("\"percent\":100,\"bytes\":500,\"total\":500"), std::string::npos);
+    for (size_t i = 1; i + 1 < lines.size(); ++i)
+        EXPECT_EQ(lines[i].rfind("{\"event\":\"progress\"", 0), 0u) << lines[i];
+    EXPECT_EQ(run.Err, "");
+}
+
+TEST_F(ApplicationWrite, PackageWithABadHeaderIsRefusedWithStatusOneAndNothingSent)
+{
+    TModuleServer &module = Ports.Serve(3);
+    auto bytes = BuildPackageBytes(Pattern(100, 3), 0);
+    bytes.Header[7] ^= 0x01;
+    std::string why;
+    ASSERT_TRUE(SavePackageFile(File("bad.xml"), bytes.Header, bytes.KeyedImage, 0, &why));
+    const TCliRun run = Cli({"--port", "COM3", "write-app", "bad.xml"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("header CRC"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("bad.xml"), std::string::npos) << run.Err;
+    EXPECT_EQ(Commands(module), "");
+}
+
+TEST_F(ApplicationWrite, ImageThatDoesNotMatchItsHeaderIsRefusedBeforeTheParameterBlock)
+{
+    TModuleServer &module = Ports.Serve(3);
+    auto bytes = BuildPackageBytes(Pattern(100, 3), 0);
+    bytes.KeyedImage[10] ^= 0xFF;
+    std::string why;
+    ASSERT_TRUE(SavePackageFile(File("crc.xml"), bytes.Header, bytes.KeyedImage, 0, &why));
+    const TCliRun run = Cli({"--port", "COM3", "write-app", "crc.xml"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("image CRC"), std::string::npos) << run.Err;
+    EXPECT_EQ(Commands(module), "");
+}
+
+TEST_F(ApplicationWrite, FailurePartWayTellsWhatTheModuleHolds)
+{
+    TModuleServerOptions options;
+    // Frames: C, F, W (block), F, then the image chunks; the third chunk gets no reply.
+    options.faults.noReplyFrames = {7};
+    Ports.Serve(3, options);
+    const std::string package = WritePackage("app.xml", Pattern(400, 6));
+    const TCliRun run = Cli({"--port", "COM3", "--timeout", "200", "write-app", package});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("application chunk 3 of 8"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("application partly written: 100 of 400 bytes"), std::string::npos) << run.Err;
+}
+
+TEST_F(ApplicationWrite, InterruptStopsAfterTheCurrentExchangeSendsNothingMoreAndSaysWhatIsLeft)
+{
+    TModuleServerOptions options;
+    options.bitRate = 19200; // about 30 ms a chunk: the write takes seconds
+    TModuleServer &module = Ports.Serve(3, options);
+    const std::string package = WritePackage("app.xml", Pattern(6000, 7));
+    TCliProcess tool({"--port", "COM3", "write-app", package}, Folder());
+    ASSERT_TRUE(tool.WaitForError("%\n"));
+    tool.Signal(SIGINT);
+    const TCliRun run = tool.Finish();
+    EXPECT_EQ(run.Status, 130) << run.Err;
+    EXPECT_NE(run.Err.find("stopped on request"), std::string::npos) << run.Err;
+    const auto at = run.Err.find("application partly written: ");
+    ASSERT_NE(at, std::string::npos) << run.Err;
+    // Every chunk the module acknowledged is counted, and no "Q" went out after the signal.
+    const std::string commands = Commands(module);
+    EXPECT_EQ(commands.find('Q'), std::string::npos) << commands;
+    const size_t chunks = CountOf(commands, "W") - 1;
+    const uint64_t held = ProgramMemory(module).size();
+    EXPECT_EQ(held, chunks * 50);
+    EXPECT_LT(held, 6000u);
+    EXPECT_NE(run.Err.find(cli::GroupThousands(held) + " of 6,000 bytes"), std::string::npos) << run.Err;
+}
+
+} // namespace
+} // namespace morlith::test

@@ -1,0 +1,52 @@
+#include "CliFixture.h"
+
+#include "PackageBuilder.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace morlith::test {
+
+std::string CliTest::WriteBytes(const std::string &name, const std::vector<uint8_t> &bytes) const
+{
+    const std::string path = File(name);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+    return path;
+}
+
+std::string CliTest::WritePackage(const std::string &name, const std::vector<uint8_t> &plain, uint16_t word3) const
+{
+    const TPackageBytes package = BuildPackageBytes(plain, word3);
+    std::string why;
+    EXPECT_TRUE(SavePackageFile(File(name), package.Header, package.KeyedImage, 0, &why)) << why;
+    return File(name);
+}
+
+std::vector<uint8_t> CliTest::ProgramMemory(TModuleServer &server, int index)
+{
+    return server.WithModule([index](TVirtualModule &module) { return module.Controller(index).programMemory; });
+}
+
+std::vector<uint8_t> ReadBytes(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::vector<uint8_t> Pattern(size_t size, unsigned seed)
+{
+    std::vector<uint8_t> bytes(size);
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = uint8_t(i * 7 + seed * 13 + (i >> 8));
+    return bytes;
+}
+
+size_t CountOf(const std::string &text, const std::string &part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
+} // namespace morlith::test

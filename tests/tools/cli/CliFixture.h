@@ -1,0 +1,41 @@
+#pragma once
+// The fixture of the end-to-end tests: a private port map and working folder, virtual modules
+// served in it, and files for the tool to work on.
+
+#include "CliProcess.h"
+#include "ModuleOnPort.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace morlith::test {
+
+class CliTest : public ::testing::Test {
+protected:
+    // Runs morlith-cli in the test's folder.
+    TCliRun Cli(const std::vector<std::string> &arguments) { return RunCli(arguments, Folder()); }
+    // The test's own folder (the tool's current directory).
+    std::string Folder() const { return Ports.File(""); }
+    // A path in the test's folder.
+    std::string File(const std::string &name) const { return Ports.File(name); }
+    // Writes `bytes` to a file of the test's folder; returns its path.
+    std::string WriteBytes(const std::string &name, const std::vector<uint8_t> &bytes) const;
+    // Builds a package of `plain` with the engine's package code; returns its path.
+    std::string WritePackage(const std::string &name, const std::vector<uint8_t> &plain, uint16_t word3 = 0) const;
+    // The program memory of controller `index` of a module.
+    static std::vector<uint8_t> ProgramMemory(TModuleServer &server, int index = 0);
+
+    PrivatePortMap Ports;
+};
+
+// The content of a file ("" read as empty when missing).
+std::vector<uint8_t> ReadBytes(const std::string &path);
+// `size` bytes of a pattern that changes with `seed`.
+std::vector<uint8_t> Pattern(size_t size, unsigned seed);
+// The number of times `part` stands in `text`.
+size_t CountOf(const std::string &text, const std::string &part);
+
+} // namespace morlith::test

@@ -1,0 +1,54 @@
+#pragma once
+// morlith-cli run as a child process in a folder of the test's choosing, with its standard output
+// and error captured and its exit status read. The child inherits the test's environment, so the
+// private port map of PrivatePortMap reaches it.
+
+#include <chrono>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace morlith::test {
+
+// The longest a test waits for the tool: generous for a loaded machine.
+constexpr std::chrono::seconds kToolWait{60};
+
+// How a run ended.
+struct TCliRun {
+    int Status = -1; // exit status; 128 + signal when killed; -1 when it did not end in time
+    std::string Out;
+    std::string Err;
+    double Seconds = 0; // from start to end
+};
+
+class TCliProcess {
+public:
+    // Starts morlith-cli with `arguments` in `folder` ("" for the test's own).
+    TCliProcess(const std::vector<std::string> &arguments, const std::string &folder = "");
+    // Kills the tool if it still runs.
+    ~TCliProcess();
+    TCliProcess(const TCliProcess &) = delete;
+    TCliProcess &operator=(const TCliProcess &) = delete;
+
+    // Reads the tool's output until standard error holds `text`; false if it ended or the wait ran out first.
+    bool WaitForError(const std::string &text);
+    // Sends `signal` to the tool.
+    void Signal(int signal);
+    // Waits for the end and returns what happened.
+    TCliRun Finish();
+
+private:
+    // Reads whatever both pipes hold, waiting up to `waitMs`; false once both are closed.
+    bool Pump(int waitMs);
+
+    pid_t FPid = -1;
+    int FOut = -1;
+    int FErr = -1;
+    TCliRun FRun;
+    std::chrono::steady_clock::time_point FStart;
+};
+
+// Runs morlith-cli to its end.
+TCliRun RunCli(const std::vector<std::string> &arguments, const std::string &folder = "");
+
+} // namespace morlith::test

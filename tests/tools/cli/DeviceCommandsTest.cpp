@@ -1,0 +1,177 @@
+// connect, read-dseg and write-dseg end to end against virtual modules, and the checks that stop
+// a command before anything is sent.
+
+#include "CliFixture.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace morlith::test {
+namespace {
+
+using DeviceCommands = CliTest;
+
+TEST_F(DeviceCommands, ConnectUsesConnectForTheMainControllerAndSelectMcuForASlave)
+{
+    TModuleServer &module = Ports.Serve(3);
+    const TCliRun main = Cli({"--port", "COM3", "connect"});
+    EXPECT_EQ(main.Status, 0) << main.Err;
+    EXPECT_NE(main.Out.find("Connected to the bootloader on COM3"), std::string::npos);
+    EXPECT_EQ(Commands(module), "CQ");
+
+    const TCliRun slave = Cli({"connect", "--port", "COM3", "--mcu", "2"});
+    EXPECT_EQ(slave.Status, 0) << slave.Err;
+    EXPECT_EQ(Commands(module), "CQCICQ");
+    EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.SelectedIndex(); }), 2);
+}
+
+TEST_F(DeviceCommands, NumberComNameAndDevicePathReachTheSameModule)
+{
+    TModuleServer &module = Ports.Serve(7);
+    for (const std::string &port : {std::string("7"), std::string("COM7"), module.SlavePath()}) {
+        const TCliRun run = Cli({"--port", port, "connect"});
+        EXPECT_EQ(run.Status, 0) << port << ": " << run.Err;
+    }
+    EXPECT_EQ(Commands(module), "CQCQCQ");
+}
+
+TEST_F(DeviceCommands, WithoutPortTheConfiguredPortPlusOneIsUsed)
+{
+    TModuleServer &module = Ports.Serve(6);
+    std::ofstream(File("Config.mlhxml")) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                                            "<config Application=\"ORVELMorlith\" Version=\"1\">\r\n"
+                                            "  <Port>5</Port>\r\n</config>\r\n";
+    const TCliRun run = Cli({"connect"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(Commands(module), "CQ");
+}
+
+TEST_F(DeviceCommands, SilentModuleFailsWithTheReasonAfterAboutTheInactivityLimit)
+{
+    TModuleServerOptions options;
+    options.faults.silent = true;
+    TModuleServer &module = Ports.Serve(4, options);
+    const TCliRun run = Cli({"--port", "COM4", "--timeout", "300", "connect"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("no answer from the bootloader on COM4"), std::string::npos) << run.Err;
+    EXPECT_EQ(CountOf(run.Err, "\n"), 1u) << run.Err;
+    EXPECT_TRUE(run.Out.empty());
+    // The limit is what is waited for; the upper bound only leaves room for a loaded machine.
+    EXPECT_GE(run.Seconds, 0.3);
+    EXPECT_LT(run.Seconds, 10.0);
+    EXPECT_EQ(Commands(module), "C");
+}
+
+TEST_F(DeviceCommands, BadArgumentsAreRefusedWithStatusTwoBeforeAnythingIsSent)
+{
+    TModuleServer &module = Ports.Serve(2);
+    const std::vector<std::vector<std::string>> refused = {
+        {"--port", "COM2", "--bogus", "connect"},
+        {"--port", "COM2", "--mcu", "5", "connect"},
+        {"--port", "COM2", "--timeout", "0", "connect"},
+        {"--port", "COM2", "--verify", "connect"},
+        {"--port", "0", "connect"},
+        {"--port", "COM2,", "connect"},
+        {"--port", "2", "--port", "COM2", "connect"},
+        {"--port", File("no-such-device"), "connect"},
+        {"--port", "COM2", "write-app", File("missing.xml")},
+        {"--port", "COM2", "write-dseg", File("missing.bin")},
+        {"--port", "COM2", "write-dseg", Folder()},
+        {"--port", "COM2", "read-dseg", File("no-folder/out.bin")},
+        {"--port", "COM2", "write-app"},
+        {"flash"},
+    };
+    for (const auto &arguments : refused) {
+        const TCliRun run = Cli(arguments);
+        EXPECT_EQ(run.Status, 2) << arguments.back() << ": " << run.Err;
+        EXPECT_FALSE(run.Err.empty());
+    }
+    EXPECT_EQ(Commands(module), "");
+}
+
+TEST_F(DeviceCommands, MissingFileMessageNamesTheFile)
+{
+    Ports.Serve(2);
+    const TCliRun run = Cli({"--port", "COM2", "write-dseg", File("missing.bin")});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find(File("missing.bin")), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("No such file"), std::string::npos) << run.Err;
+}
+
+TEST_F(DeviceCommands, ReadDsegRefusesAnExistingFileAndKeepsItUnlessForced)
+{
+    TModuleServerOptions options;
+    options.dataSegmentBytes = 300;
+    options.dataSegmentOf[1] = Pattern(300, 5);
+    TModuleServer &module = Ports.Serve(3, options);
+    const std::string target = WriteBytes("keep.bin", {1, 2, 3});
+
+    const TCliRun refused = Cli({"--port", "COM3", "--mcu", "1", "read-dseg", target});
+    EXPECT_EQ(refused.Status, 2);
+    EXPECT_NE(refused.Err.find("--force"), std::string::npos) << refused.Err;
+    EXPECT_EQ(ReadBytes(target), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(Commands(module), "");
+
+    const TCliRun forced = Cli({"--port", "COM3", "--mcu", "1", "read-dseg", target, "--force"});
+    EXPECT_EQ(forced.Status, 0) << forced.Err;
+    EXPECT_EQ(ReadBytes(target), Pattern(300, 5));
+    EXPECT_EQ(Commands(module), "CICPDQ");
+}
+
+TEST_F(DeviceCommands, ReadDsegWritesANewFileAndLeavesNoScratchFiles)
+{
+    TModuleServerOptions options;
+    options.dataSegmentBytes = 64;
+    options.dataSegmentForAll = Pattern(64, 9);
+    Ports.Serve(3, options);
+    const TCliRun run = Cli({"--port", "COM3", "read-dseg", "segment.bin"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(ReadBytes(File("segment.bin")), Pattern(64, 9));
+    EXPECT_NE(run.Out.find("Read 64 bytes"), std::string::npos) << run.Out;
+    for (const auto &entry : std::filesystem::directory_iterator(Folder()))
+        EXPECT_EQ(entry.path().filename().string().find(".morlith"), std::string::npos) << entry.path();
+}
+
+TEST_F(DeviceCommands, WriteDsegVerifyConfirmsTheSegmentOrReportsTheFirstDifference)
+{
+    TModuleServerOptions options;
+    options.dataSegmentBytes = 64;
+    TModuleServer &module = Ports.Serve(5, options);
+    const std::string fits = WriteBytes("fits.bin", Pattern(64, 2));
+    const TCliRun good = Cli({"--port", "COM5", "write-dseg", fits, "--verify"});
+    EXPECT_EQ(good.Status, 0) << good.Err;
+    EXPECT_NE(good.Out.find("verified"), std::string::npos);
+    EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.Controller(0).dataSegment; }), Pattern(64, 2));
+
+    // The module keeps only what fits; reading back shows where the file and segment part.
+    const std::string tooLong = WriteBytes("long.bin", Pattern(100, 3));
+    const TCliRun bad = Cli({"--port", "COM5", "write-dseg", tooLong, "--verify"});
+    EXPECT_EQ(bad.Status, 1);
+    EXPECT_NE(bad.Err.find("verification failed"), std::string::npos) << bad.Err;
+    EXPECT_NE(bad.Err.find("offset 64"), std::string::npos) << bad.Err;
+}
+
+TEST_F(DeviceCommands, VerboseTracesEveryFrameOnStandardError)
+{
+    Ports.Serve(3);
+    const TCliRun run = Cli({"--port", "COM3", "--verbose", "connect"});
+    EXPECT_EQ(run.Status, 0);
+    EXPECT_NE(run.Err.find("COM3 -> C 50 bytes"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("COM3 <- C 9 bytes, CRC ok"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("COM3 -> Q"), std::string::npos) << run.Err;
+}
+
+TEST_F(DeviceCommands, NoReplyToAFrameFailsWithTheEngineReason)
+{
+    TModuleServerOptions options;
+    options.faults.noReplyFrames = {2};
+    TModuleServer &module = Ports.Serve(3, options);
+    const TCliRun run = Cli({"--port", "COM3", "--timeout", "200", "--mcu", "4", "connect"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("cannot select controller 4"), std::string::npos) << run.Err;
+    // A failed selection leaves the tool not connected: no "Q" follows.
+    EXPECT_EQ(Commands(module), "CI");
+}
+
+} // namespace
+} // namespace morlith::test

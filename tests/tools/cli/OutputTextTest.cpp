@@ -1,0 +1,113 @@
+// What the tool writes: JSON text, numbers, the progress bar, the words for what a module holds,
+// the comparison behind --verify and the per-port file names.
+
+#include "DataFiles.h"
+#include "DeviceCommands.h"
+#include "HumanReporter.h"
+#include "JsonLines.h"
+#include "ModuleWriteLog.h"
+#include "NumberText.h"
+#include "PortChoice.h"
+
+#include <gtest/gtest.h>
+
+namespace morlith::cli {
+namespace {
+
+TEST(JsonText, EscapesWhatJsonRequiresAndReplacesInvalidUtf8)
+{
+    EXPECT_EQ(JsonQuote("a\"b\\c\nd\te\x01"), "\"a\\\"b\\\\c\\nd\\te\\u0001\"");
+    EXPECT_EQ(JsonQuote("caf\xC3\xA9 \xE2\x82\xAC"), "\"caf\xC3\xA9 \xE2\x82\xAC\"");
+    // A lone continuation byte, a cut sequence, an overlong form and a surrogate.
+    EXPECT_EQ(JsonQuote("x\x80y"), "\"x\\ufffdy\"");
+    EXPECT_EQ(JsonQuote("x\xE2\x82"), "\"x\\ufffd\\ufffd\"");
+    EXPECT_EQ(JsonQuote("\xC0\xAF"), "\"\\ufffd\\ufffd\"");
+    EXPECT_EQ(JsonQuote("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");
+    EXPECT_EQ(TJsonObject("e").Text("k", "v").Number("n", -3).Flag("b", false).TextList("l", {"a", "b"}).Line(),
+              "{\"event\":\"e\",\"k\":\"v\",\"n\":-3,\"b\":false,\"l\":[\"a\",\"b\"]}");
+}
+
+TEST(NumberText, ParsesOnlyWholeNumbersInRange)
+{
+    EXPECT_EQ(ParseWholeNumber("42", 0, 100), 42u);
+    EXPECT_EQ(ParseWholeNumber("0x2A", 0, 100, true), 42u);
+    EXPECT_FALSE(ParseWholeNumber("0x2A", 0, 100));
+    for (const char *bad : {"", "+1", "-1", "1.5", "12a", " 1", "0x", "101", "99999999999999999999999"})
+        EXPECT_FALSE(ParseWholeNumber(bad, 0, 100, true)) << bad;
+}
+
+TEST(NumberText, GroupsThousandsAndFormatsTimeAndRate)
+{
+    EXPECT_EQ(GroupThousands(0), "0");
+    EXPECT_EQ(GroupThousands(999), "999");
+    EXPECT_EQ(GroupThousands(12300), "12,300");
+    EXPECT_EQ(GroupThousands(1234567), "1,234,567");
+    EXPECT_EQ(FormatSeconds(2.04), "2.0 s");
+    EXPECT_EQ(FormatSeconds(125), "2 min 05 s");
+    EXPECT_EQ(FormatRate(1920), "1.9 kB/s");
+    EXPECT_EQ(FormatRate(640), "640 B/s");
+}
+
+TEST(ProgressBar, ShowsPercentBytesRateAndTimeLeft)
+{
+    const std::string text = ProgressBarText({46, 30000, 65000, 15.0});
+    EXPECT_NE(text.find(" 46%"), std::string::npos) << text;
+    EXPECT_NE(text.find("30,000 of 65,000 bytes"), std::string::npos) << text;
+    EXPECT_NE(text.find("2.0 kB/s"), std::string::npos) << text;
+    EXPECT_NE(text.find("17.5 s left"), std::string::npos) << text;
+    EXPECT_EQ(ProgressBarText({100, 10, 10, 1.0}).find("left"), std::string::npos);
+}
+
+TFrameTraceEvent Sent(char command, uint32_t length) { return {true, uint8_t(command), length, true}; }
+TFrameTraceEvent Answered(char command, bool ok = true) { return {false, uint8_t(command), 4, ok}; }
+
+TEST(ModuleWriteLog, TellsHowFarAnApplicationWriteGot)
+{
+    TModuleWriteLog log;
+    for (const auto &event : {Sent('C', 0), Answered('C')})
+        log.Record(event);
+    EXPECT_EQ(log.Describe(TWriteKind::wkApplication, 400), "nothing was written to the module");
+    for (const auto &event : {Sent('F', 8), Answered('F'), Sent('W', 8), Answered('W')})
+        log.Record(event);
+    EXPECT_NE(log.Describe(TWriteKind::wkApplication, 400).find("parameter block written"), std::string::npos);
+    for (const auto &event : {Sent('F', 8), Answered('F'), Sent('W', 50), Answered('W'), Sent('W', 50),
+                              Answered('W', false)})
+        log.Record(event);
+    EXPECT_EQ(log.Describe(TWriteKind::wkApplication, 400), "application partly written: 50 of 400 bytes");
+    EXPECT_EQ(log.Describe(TWriteKind::wkNone, 0), "nothing was written to the module");
+}
+
+TEST(ModuleWriteLog, TellsHowFarADataSegmentWriteGot)
+{
+    TModuleWriteLog log;
+    for (const auto &event : {Sent('F', 8), Answered('F'), Sent('W', 50), Answered('W'), Sent('W', 20), Answered('W')})
+        log.Record(event);
+    EXPECT_EQ(log.Describe(TWriteKind::wkDataSegment, 120), "data segment partly written: 70 of 120 bytes");
+    EXPECT_EQ(log.Describe(TWriteKind::wkDataSegment, 70), "data segment written");
+}
+
+TEST(VerifyComparison, ReportsTheFirstDifferingOffset)
+{
+    EXPECT_EQ(DescribeDifference({1, 2, 3}, {1, 2, 3, 0xFF}), "");
+    EXPECT_EQ(DescribeDifference({1, 2, 3}, {1, 9, 3}), "first difference at offset 1 (0x0001): wrote 0x02, read back 0x09");
+    EXPECT_NE(DescribeDifference({1, 2, 3}, {1, 2}).find("holds 2 bytes, the file 3"), std::string::npos);
+}
+
+TEST(PortFiles, PlaceholderBecomesAFileNameFormOfThePort)
+{
+    EXPECT_EQ(FileForPort("dump-{port}.bin", TPortChoice{"COM3", 3, "/dev/ttyS2"}), "dump-COM3.bin");
+    EXPECT_EQ(FileForPort("{port}/{port}.bin", TPortChoice{"/dev/ttyUSB0", 0, "/dev/ttyUSB0"}),
+              "dev_ttyUSB0/dev_ttyUSB0.bin");
+}
+
+TEST(PortArguments, AcceptComNamesNumbersAndPathsOnly)
+{
+    EXPECT_EQ(ParsePortArgument("com12").Ports.at(0).Label, "COM12");
+    EXPECT_EQ(ParsePortArgument("12").Ports.at(0).ComNumber, 12);
+    EXPECT_EQ(ParsePortArgument("/dev/pts/3").Ports.at(0).DevicePath, "/dev/pts/3");
+    for (const char *bad : {"COM0", "COM256", "256", "0", "ttyUSB0", "COM", "-1"})
+        EXPECT_FALSE(ParsePortArgument(bad).Error.empty()) << bad;
+}
+
+} // namespace
+} // namespace morlith::cli
