@@ -75,30 +75,23 @@ TEST_F(ApplicationWrite, JsonLinesCarryStartProgressAndResult)
     EXPECT_EQ(run.Err, "");
 }
 
-TEST_F(ApplicationWrite, PackageWithABadHeaderIsRefusedWithStatusOneAndNothingSent)
+TEST_F(ApplicationWrite, PackagesAWriteWouldRefuseGiveStatusOneAndNothingIsSent)
 {
     TModuleServer &module = Ports.Serve(3);
-    auto bytes = BuildPackageBytes(Pattern(100, 3), 0);
-    bytes.Header[7] ^= 0x01;
-    std::string why;
-    ASSERT_TRUE(SavePackageFile(File("bad.xml"), bytes.Header, bytes.KeyedImage, 0, &why));
-    const TCliRun run = Cli({"--port", "COM3", "write-app", "bad.xml"});
-    EXPECT_EQ(run.Status, 1);
-    EXPECT_NE(run.Err.find("header CRC"), std::string::npos) << run.Err;
-    EXPECT_NE(run.Err.find("bad.xml"), std::string::npos) << run.Err;
-    EXPECT_EQ(Commands(module), "");
-}
-
-TEST_F(ApplicationWrite, ImageThatDoesNotMatchItsHeaderIsRefusedBeforeTheParameterBlock)
-{
-    TModuleServer &module = Ports.Serve(3);
-    auto bytes = BuildPackageBytes(Pattern(100, 3), 0);
-    bytes.KeyedImage[10] ^= 0xFF;
-    std::string why;
-    ASSERT_TRUE(SavePackageFile(File("crc.xml"), bytes.Header, bytes.KeyedImage, 0, &why));
-    const TCliRun run = Cli({"--port", "COM3", "write-app", "crc.xml"});
-    EXPECT_EQ(run.Status, 1);
-    EXPECT_NE(run.Err.find("image CRC"), std::string::npos) << run.Err;
+    auto badHeader = BuildPackageBytes(Pattern(100, 3), 0);
+    badHeader.Header[7] ^= 0x01;
+    auto badImage = BuildPackageBytes(Pattern(100, 3), 0);
+    badImage.KeyedImage[10] ^= 0xFF;
+    const std::vector<std::pair<TPackageBytes, std::string>> cases = {{badHeader, "header CRC"},
+                                                                      {badImage, "image CRC"}};
+    for (const auto &[package, reason] : cases) {
+        std::string why;
+        ASSERT_TRUE(SavePackageFile(File("bad.xml"), package.Header, package.KeyedImage, 0, &why)) << why;
+        const TCliRun run = Cli({"--port", "COM3", "write-app", "bad.xml"});
+        EXPECT_EQ(run.Status, 1);
+        EXPECT_NE(run.Err.find(reason), std::string::npos) << run.Err;
+        EXPECT_NE(run.Err.find("bad.xml: refused, nothing sent"), std::string::npos) << run.Err;
+    }
     EXPECT_EQ(Commands(module), "");
 }
 
