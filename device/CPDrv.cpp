@@ -187,6 +187,23 @@ uint32_t TCommPortDriver::GetBytes(uint8_t *DataPtr, uint32_t Count)
     return stored;
 }
 
+uint32_t TCommPortDriver::DiscardUntilQuiet(uint32_t QuietMs, uint32_t MaxMs)
+{
+    if (!Connected())
+        return 0;
+    uint32_t dropped = 0;
+    const uint32_t start = TickCountMs();
+    for (;;) {
+        dropped += ReadAvailable(FPollBuffer.data(), FInBufSize);
+        const uint32_t elapsed = MsSince(start);
+        if (FHandle.HungUp() || elapsed >= MaxMs)
+            break;
+        if (FHandle.WaitReadable(std::min(QuietMs, MaxMs - elapsed)) != WaitResult::Ready)
+            break;
+    }
+    return dropped;
+}
+
 uint32_t TCommPortDriver::ReadAvailable(uint8_t *data, uint32_t count)
 {
     const long n = FHandle.Read(data, count);

@@ -83,6 +83,10 @@ public:
     // Reads up to Count bytes, waiting at most InputTimeout ms after the last byte found.
     uint32_t GetBytes(uint8_t *DataPtr, uint32_t Count);
 
+    // Reads and drops input until the line has been quiet for QuietMs, at most for MaxMs;
+    // returns the number of bytes dropped.
+    uint32_t DiscardUntilQuiet(uint32_t QuietMs, uint32_t MaxMs);
+
     // One tick of the polling timer: hands waiting input to the events (or drops it).
     void PollTick();
 

@@ -10,6 +10,10 @@
 namespace morlith {
 namespace {
 constexpr size_t kHeaderBytes = 8;
+// Around a handshake and a goodbye, input that keeps arriving from an earlier, failed exchange is
+// dropped until the line has been quiet this long (but never for longer than the cap).
+constexpr uint32_t kStaleInputQuietMs = 20;
+constexpr uint32_t kStaleInputMaxMs = 300;
 } // namespace
 
 uint8_t ImageKey(const uint8_t *header8)
@@ -111,6 +115,7 @@ bool TComPortProgrammator::Handshake(int32_t PortNumber)
     FDriver->SetPortName(FPortName);
     if (!FDriver->Connect())
         return Fail(FPortName + ": " + FDriver->LastErrorText());
+    (void)FDriver->DiscardUntilQuiet(kStaleInputQuietMs, kStaleInputMaxMs);
     if (!FConnectCommand->Execute())
         return FailCommand("no answer from the bootloader on " + FPortName, *FConnectCommand);
     return true;
@@ -148,6 +153,9 @@ bool TComPortProgrammator::Disconnect()
     FLastFailure.clear();
     if (FConnected) {
         (void)FDisconnectCommand->Execute();
+        // A reply out of step (after a failed exchange) can make "Q" look answered before the
+        // module has even read it; closing at once would then throw the end of the frame away.
+        (void)FDriver->DiscardUntilQuiet(kStaleInputQuietMs, kStaleInputMaxMs);
         FDriver->Disconnect();
         FConnected = false;
     }

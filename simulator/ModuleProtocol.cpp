@@ -7,7 +7,7 @@
 namespace morlith {
 namespace {
 
-constexpr std::array<TCommandLayout, 7> kCommands = {{
+constexpr std::array<TModuleCommandLayout, 7> kCommands = {{
     {TCommandCode::ccConnect, 50, 50, 7},
     {TCommandCode::ccSelectMCU, 1, 1, 2},
     {TCommandCode::ccDisconnect, 0, 0, 2},
@@ -26,9 +26,9 @@ void AppendCrc(std::vector<uint8_t> &bytes)
 
 } // namespace
 
-std::optional<TCommandLayout> FindCommand(uint8_t code)
+std::optional<TModuleCommandLayout> FindCommand(uint8_t code)
 {
-    for (const TCommandLayout &layout : kCommands)
+    for (const TModuleCommandLayout &layout : kCommands)
         if (uint8_t(layout.code) == code)
             return layout;
     return std::nullopt;

@@ -44,7 +44,7 @@ enum class TCommandCode : uint8_t {
 };
 
 // What a command accepts and answers. A reply length of -1 means "the data-segment length".
-struct TCommandLayout {
+struct TModuleCommandLayout {
     TCommandCode code;
     int minRequest;
     int maxRequest;
@@ -55,7 +55,7 @@ struct TCommandLayout {
 constexpr int kReplyLengthFromBlock = -1;
 
 // The layout of a command byte, or nothing for a byte that is no command.
-std::optional<TCommandLayout> FindCommand(uint8_t code);
+std::optional<TModuleCommandLayout> FindCommand(uint8_t code);
 
 // Payload offsets of the "F" request.
 constexpr int kFlashInitModeOffset = 5;

@@ -72,7 +72,7 @@ TFrameOutcome TVirtualModule::Handle(const TRequestFrame &frame)
     outcome.entry.command = frame.command;
     outcome.entry.payload = frame.payload;
     outcome.entry.crcOk = frame.crcOk;
-    const std::optional<TCommandLayout> layout = FindCommand(frame.command);
+    const std::optional<TModuleCommandLayout> layout = FindCommand(frame.command);
     if (!frame.crcOk)
         outcome.entry.verdict = TFrameVerdict::fvBadCrc;
     else if (!layout)
@@ -85,7 +85,7 @@ TFrameOutcome TVirtualModule::Handle(const TRequestFrame &frame)
     return outcome;
 }
 
-TFrameVerdict TVirtualModule::Check(const TRequestFrame &frame, const TCommandLayout &layout) const
+TFrameVerdict TVirtualModule::Check(const TRequestFrame &frame, const TModuleCommandLayout &layout) const
 {
     const int length = int(frame.payload.size());
     if (length < layout.minRequest || length > layout.maxRequest)

@@ -92,7 +92,7 @@ public:
     const TFrameTrace &Trace() const { return FTrace; }
 
 private:
-    TFrameVerdict Check(const TRequestFrame &frame, const TCommandLayout &layout) const;
+    TFrameVerdict Check(const TRequestFrame &frame, const TModuleCommandLayout &layout) const;
     std::vector<uint8_t> Execute(const TRequestFrame &frame);
     std::vector<uint8_t> ReadDataSegment() const;
     uint16_t Write(const std::vector<uint8_t> &bytes);

@@ -46,3 +46,11 @@ std::string Commands(const TModuleServer &server)
         letters += char(entry.command);
     return letters;
 }
+
+std::string Trace(const TModuleServer &server)
+{
+    std::string text;
+    for (const auto &entry : server.Trace().Entries())
+        text += FormatTraceEntry(entry) + "\n";
+    return text;
+}

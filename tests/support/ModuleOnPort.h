@@ -22,5 +22,8 @@ private:
     std::map<int, std::unique_ptr<morlith::TModuleServer>> FServers;
 };
 
+// Every frame the module received, one line each, for failure messages.
+std::string Trace(const morlith::TModuleServer &server);
+
 // The command letters of the frames a module received, in order ("CIC").
 std::string Commands(const morlith::TModuleServer &server);
