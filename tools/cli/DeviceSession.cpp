@@ -91,6 +91,8 @@ bool TDeviceSession::Fail(const std::string &reason)
 
 bool TDeviceSession::Open()
 {
+    if (InterruptRequested())
+        return Fail("stopped on request before connecting");
     const bool connected = FJob.Mcu == 0 ? FLoader->Connect(FPort.ComNumber)
                                          : FLoader->SelectMCU(FPort.ComNumber, FJob.Mcu);
     if (!connected)

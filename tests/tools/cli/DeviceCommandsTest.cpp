@@ -3,6 +3,7 @@
 
 #include "CliFixture.h"
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -159,6 +160,22 @@ TEST_F(DeviceCommands, VerboseTracesEveryFrameOnStandardError)
     EXPECT_NE(run.Err.find("COM3 -> C 50 bytes"), std::string::npos) << run.Err;
     EXPECT_NE(run.Err.find("COM3 <- C 9 bytes, CRC ok"), std::string::npos) << run.Err;
     EXPECT_NE(run.Err.find("COM3 -> Q"), std::string::npos) << run.Err;
+}
+
+TEST_F(DeviceCommands, TerminateDuringTheHandshakeEndsWithStatus130AndNoFile)
+{
+    TModuleServerOptions options;
+    options.faults.silent = true;
+    TModuleServer &module = Ports.Serve(3, options);
+    TCliProcess tool({"--port", "COM3", "--verbose", "read-dseg", "segment.bin"}, Folder());
+    ASSERT_TRUE(tool.WaitForError("COM3 -> C"));
+    tool.Signal(SIGTERM);
+    const TCliRun run = tool.Finish();
+    EXPECT_EQ(run.Status, 130) << run.Err;
+    EXPECT_NE(run.Err.find("nothing was written to the module"), std::string::npos) << run.Err;
+    EXPECT_TRUE(ReadBytes(File("segment.bin")).empty());
+    EXPECT_FALSE(std::filesystem::exists(File("segment.bin")));
+    EXPECT_EQ(Commands(module), "C");
 }
 
 TEST_F(DeviceCommands, NoReplyToAFrameFailsWithTheEngineReason)
