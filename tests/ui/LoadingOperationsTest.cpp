@@ -1,0 +1,202 @@
+// The Loading page's operations against the virtual module: writing an application, reading and
+// writing the data segment, their questions, failures and file errors.
+
+#include "UiWorld.h"
+
+#include "CountDown.h"
+#include "Loader.h"
+#include "ModelU.h"
+#include "Observer.h"
+#include "PackageBuilder.h"
+#include "ProgressU.h"
+#include "RoundRobin.h"
+
+#include <QLabel>
+
+#include <fstream>
+#include <iterator>
+
+using namespace morlith;
+
+namespace {
+
+const char *const kOverwrite = "File exists.  Overwrite?";
+
+class LoadingOperationsTest : public UiWorld {
+protected:
+    // Serves COM1, connects and chooses `appFile` and `dataFile`.
+    TModuleServer &ConnectWithFiles(const std::string &appFile, const std::string &dataFile,
+                                    TModuleServerOptions options = {})
+    {
+        TModuleServer &module = ports.Serve(1, std::move(options));
+        Click("btnConnect");
+        dialogs.files = {appFile, dataFile};
+        Click("btnOpenAppFile");
+        Click("btnOpenDataFile");
+        return module;
+    }
+    // A package of `imageBytes` bytes; returns the plain image.
+    std::vector<uint8_t> MakePackage(const std::string &path, size_t imageBytes)
+    {
+        std::vector<uint8_t> image(imageBytes);
+        for (size_t i = 0; i < image.size(); ++i)
+            image[i] = uint8_t(i * 7 + 3);
+        const TPackageBytes package = BuildPackageBytes(image, 512);
+        std::string why;
+        EXPECT_TRUE(SavePackageFile(path, package.Header, package.KeyedImage, 0, &why)) << why;
+        return image;
+    }
+    static void WriteBytes(const std::string &path, const std::vector<uint8_t> &bytes)
+    {
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    static std::vector<uint8_t> ReadBytes(const std::string &path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    static std::vector<uint8_t> DataSegmentOf(TModuleServer &module)
+    {
+        return module.WithModule([](TVirtualModule &m) { return m.Controller(0).dataSegment; });
+    }
+    int CountDownPosition() { return CountDownDlg->RoundRobin()->Position(); }
+};
+
+TEST_F(LoadingOperationsTest, WritesTheApplicationWithTheProgressDialogShown)
+{
+    const auto image = MakePackage(ports.File("app.xml"), 3000);
+    TModuleServerOptions line;
+    line.bitRate = 115200; // slow enough for the progress dialog to refresh
+    TModuleServer &module = ConnectWithFiles(ports.File("app.xml"), ports.File("d.bin"), line);
+    std::vector<bool> shownDuringWrite;
+    TSubjectObserver probe;
+    probe.OnNotify = [&](TObserver *) {
+        shownDuringWrite.push_back(ProgressDlg->isVisible() && OverlayShown());
+    };
+    Model().Loader->Observer().Attach(&probe);
+
+    Click("btnWriteApp");
+    EXPECT_TRUE(dialogs.errors.empty()) << dialogs.errors[0].detail;
+    ASSERT_FALSE(shownDuringWrite.empty());
+    EXPECT_EQ(std::count(shownDuringWrite.begin(), shownDuringWrite.end(), false), 0);
+    EXPECT_FALSE(ProgressDlg->isVisible());
+    EXPECT_FALSE(OverlayShown());
+    const QString shown = ProgressDlg->findChild<QLabel *>("lbProcess")->text();
+    EXPECT_TRUE(shown.endsWith('%')) << shown.toStdString();
+    EXPECT_GT(shown.chopped(1).toInt(), 0) << "the dialog refreshed during the write";
+    EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.Controller(0).programMemory; }),
+              image);
+}
+
+TEST_F(LoadingOperationsTest, AFailedApplicationWriteSaysSoBeforeTheDialogsGo)
+{
+    WriteBytes(ports.File("bad.xml"), {'n', 'o', 't', ' ', 'x', 'm', 'l'});
+    ConnectWithFiles(ports.File("bad.xml"), ports.File("d.bin"));
+    Click("btnWriteApp");
+    ASSERT_EQ(dialogs.errors.size(), 1u);
+    EXPECT_EQ(dialogs.errors[0].text, "Write error");
+    EXPECT_FALSE(dialogs.errors[0].detail.empty()) << "the engine's reason is shown under it";
+    EXPECT_TRUE(dialogs.errors[0].progressVisible);
+    EXPECT_TRUE(dialogs.errors[0].overlayVisible);
+    EXPECT_FALSE(ProgressDlg->isVisible());
+    EXPECT_FALSE(OverlayShown());
+    EXPECT_TRUE(Find<QWidget>("btnDisconnect")->isEnabled()) << "the page keeps its state";
+}
+
+TEST_F(LoadingOperationsTest, PageActionsDuringAWriteAreIgnored)
+{
+    const auto image = MakePackage(ports.File("app.xml"), 600);
+    TModuleServer &module = ConnectWithFiles(ports.File("app.xml"), ports.File("d.bin"));
+    TSubjectObserver operatorClicks;
+    operatorClicks.OnNotify = [&](TObserver *) {
+        Click("btnWriteApp");
+        Click("btnDisconnect");
+    };
+    Model().Loader->Observer().Attach(&operatorClicks);
+    Click("btnWriteApp");
+    EXPECT_TRUE(dialogs.errors.empty());
+    EXPECT_TRUE(Model().Loader->GetConnected());
+    EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.Controller(0).programMemory; }),
+              image);
+}
+
+TEST_F(LoadingOperationsTest, ReadingIntoAnExistingFileAsksFirstAndNoLeavesAllAsItWas)
+{
+    WriteBytes(ports.File("keep.bin"), {1, 2, 3});
+    TModuleServer &module = ConnectWithFiles(ports.File("a.xml"), ports.File("keep.bin"));
+    const size_t framesBefore = module.Trace().Size();
+    const int ringBefore = CountDownPosition();
+
+    dialogs.confirmAnswer = false;
+    Click("btnReadData");
+    EXPECT_EQ(dialogs.questions, std::vector<std::string>{kOverwrite});
+    EXPECT_EQ(module.Trace().Size(), framesBefore);
+    EXPECT_EQ(CountDownPosition(), ringBefore) << "no countdown ran";
+    EXPECT_EQ(ReadBytes(ports.File("keep.bin")), (std::vector<uint8_t>{1, 2, 3}));
+
+    dialogs.confirmAnswer = true;
+    module.WithModule([](TVirtualModule &m) { m.LoadDataSegment(0, {9, 8, 7}); return 0; });
+    Click("btnReadData");
+    EXPECT_TRUE(dialogs.errors.empty());
+    EXPECT_NE(CountDownPosition(), ringBefore) << "the countdown ran before the read";
+    EXPECT_EQ(ReadBytes(ports.File("keep.bin")), DataSegmentOf(module));
+    EXPECT_FALSE(OverlayShown());
+}
+
+TEST_F(LoadingOperationsTest, ReadingIntoANewFileAndWritingNeverAsk)
+{
+    TModuleServer &module = ConnectWithFiles(ports.File("a.xml"), ports.File("new.bin"));
+    Click("btnReadData");
+    EXPECT_EQ(ReadBytes(ports.File("new.bin")), DataSegmentOf(module));
+
+    std::vector<uint8_t> contents = DataSegmentOf(module);
+    contents[0] = 0x42;
+    contents[1] = 0x24;
+    WriteBytes(ports.File("new.bin"), contents);
+    Click("btnWriteData");
+    EXPECT_TRUE(dialogs.questions.empty());
+    EXPECT_TRUE(dialogs.errors.empty());
+    EXPECT_EQ(DataSegmentOf(module), contents);
+}
+
+TEST_F(LoadingOperationsTest, FailedDataSegmentOperationsSayReadErrorAndWriteError)
+{
+    TModuleServer &module = ConnectWithFiles(ports.File("a.xml"), ports.File("d.bin"));
+    WriteBytes(ports.File("d.bin"), {1, 2, 3});
+    module.Stop(); // the module goes away while connected
+    dialogs.confirmAnswer = true;
+    Click("btnReadData");
+    Click("btnWriteData");
+    ASSERT_EQ(dialogs.errors.size(), 2u);
+    EXPECT_EQ(dialogs.errors[0].text, "Read error");
+    EXPECT_EQ(dialogs.errors[1].text, "Write error");
+    EXPECT_TRUE(dialogs.errors[1].overlayVisible) << "shown before the overlay goes";
+    EXPECT_FALSE(OverlayShown());
+    EXPECT_EQ(ReadBytes(ports.File("d.bin")), (std::vector<uint8_t>{1, 2, 3}))
+        << "a failed read leaves the file alone";
+}
+
+TEST_F(LoadingOperationsTest, ADataFileErrorIsShownOnAUsablePage)
+{
+    TModuleServer &module =
+        ConnectWithFiles(ports.File("a.xml"), ports.File("missing-folder/d.bin"));
+    Click("btnWriteData"); // the file cannot be opened
+    Click("btnReadData");  // nor created
+    ASSERT_EQ(dialogs.errors.size(), 2u);
+    for (const auto &error : dialogs.errors) {
+        EXPECT_NE(error.text.find("missing-folder/d.bin"), std::string::npos) << error.text;
+        EXPECT_FALSE(error.overlayVisible) << "the overlay is gone before the message";
+    }
+    EXPECT_FALSE(OverlayShown());
+    EXPECT_FALSE(CountDownDlg->isVisible());
+
+    // The page goes on working.
+    dialogs.files = {ports.File("d.bin")};
+    Click("btnOpenDataFile");
+    Click("btnReadData");
+    EXPECT_EQ(dialogs.errors.size(), 2u);
+    EXPECT_EQ(ReadBytes(ports.File("d.bin")), DataSegmentOf(module));
+}
+
+} // namespace

@@ -1,0 +1,113 @@
+// The Loading page: connecting to the chosen controller and choosing files.
+
+#include "UiWorld.h"
+
+#include "DialogsIntf.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <chrono>
+
+using namespace morlith;
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+class LoadingPageTest : public UiWorld {
+protected:
+    bool Enabled(const char *name) { return Find<QWidget>(name)->isEnabled(); }
+    QString Text(const char *name) { return Find<QLineEdit>(name)->text(); }
+    // Names of the enabled controls among the page's list and buttons.
+    std::string EnabledControls()
+    {
+        std::string names;
+        for (const char *name : {"cbMCU", "btnConnect", "btnDisconnect", "btnOpenAppFile",
+                                 "btnWriteApp", "btnOpenDataFile", "btnReadData", "btnWriteData"})
+            if (Enabled(name))
+                names += std::string(names.empty() ? "" : " ") + name;
+        return names;
+    }
+};
+
+TEST_F(LoadingPageTest, ConnectsToTheMainControllerOnTheConfiguredPortAfterThePause)
+{
+    TModuleServer &module = ports.Serve(1);
+    MainWindow();
+    const auto start = TClock::now();
+    Click("btnConnect");
+    EXPECT_GE(TClock::now() - start, std::chrono::milliseconds(1500));
+    EXPECT_EQ(Commands(module), "C");
+    EXPECT_EQ(EnabledControls(), "btnDisconnect btnOpenAppFile btnOpenDataFile");
+
+    Click("btnDisconnect");
+    EXPECT_EQ(EnabledControls(), "cbMCU btnConnect");
+}
+
+TEST_F(LoadingPageTest, ConnectsToASlaveBySelectingItsIndex)
+{
+    TModuleServer &module = ports.Serve(1);
+    Pick(Find<QComboBox>("cbMCU"), 3);
+    Click("btnConnect");
+    EXPECT_EQ(Commands(module), "CIC");
+    const auto frames = module.Trace().Entries();
+    ASSERT_EQ(frames.size(), 3u);
+    ASSERT_FALSE(frames[1].payload.empty());
+    EXPECT_EQ(frames[1].payload[0], 3) << "the controller index travels in the I frame";
+    EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.SelectedIndex(); }), 3);
+    EXPECT_FALSE(Enabled("cbMCU"));
+}
+
+TEST_F(LoadingPageTest, AFailedConnectShowsNothingAndStaysDisconnected)
+{
+    MainWindow(); // no module on COM1
+    const auto start = TClock::now();
+    Click("btnConnect");
+    EXPECT_GE(TClock::now() - start, std::chrono::milliseconds(1500));
+    EXPECT_EQ(EnabledControls(), "cbMCU btnConnect");
+    EXPECT_TRUE(dialogs.errors.empty());
+}
+
+TEST_F(LoadingPageTest, ChosenFilesEnableTheirButtonsAndSurviveADisconnect)
+{
+    ports.Serve(1);
+    Click("btnConnect");
+    dialogs.files = {ports.File("app.xml"), ports.File("data.bin")};
+
+    Click("btnOpenAppFile");
+    ASSERT_EQ(dialogs.filtersAsked.size(), 1u);
+    EXPECT_EQ(dialogs.filtersAsked[0].Filter, "ORVEL MCU Application|*.xml");
+    EXPECT_EQ(dialogs.filtersAsked[0].DefaultExt, "xml");
+    EXPECT_EQ(Text("edtAppFileName").toStdString(), ports.File("app.xml"));
+    EXPECT_EQ(EnabledControls(), "btnDisconnect btnOpenAppFile btnWriteApp btnOpenDataFile");
+
+    Click("btnOpenDataFile");
+    EXPECT_EQ(dialogs.filtersAsked[1].Filter, "Binary (*.bin)|*.bin");
+    EXPECT_EQ(dialogs.filtersAsked[1].DefaultExt, "bin");
+    EXPECT_EQ(Text("edtDataFileName").toStdString(), ports.File("data.bin"));
+    EXPECT_EQ(EnabledControls(), "btnDisconnect btnOpenAppFile btnWriteApp btnOpenDataFile "
+                                 "btnReadData btnWriteData");
+
+    Click("btnDisconnect");
+    EXPECT_EQ(EnabledControls(), "cbMCU btnConnect");
+    EXPECT_EQ(Text("edtAppFileName").toStdString(), ports.File("app.xml"));
+    EXPECT_EQ(Text("edtDataFileName").toStdString(), ports.File("data.bin"));
+
+    Click("btnConnect");
+    EXPECT_EQ(EnabledControls(), "btnDisconnect btnOpenAppFile btnWriteApp btnOpenDataFile "
+                                 "btnReadData btnWriteData");
+}
+
+TEST_F(LoadingPageTest, ACancelledFileDialogChangesNothing)
+{
+    ports.Serve(1);
+    Click("btnConnect");
+    dialogs.files = {ports.File("app.xml"), std::nullopt};
+    Click("btnOpenAppFile");
+    Click("btnOpenAppFile");
+    EXPECT_EQ(Text("edtAppFileName").toStdString(), ports.File("app.xml"));
+    EXPECT_TRUE(Enabled("btnWriteApp"));
+}
+
+} // namespace

@@ -1,0 +1,68 @@
+// The Options page: the port list, the configured port, picking and saving.
+
+#include "UiWorld.h"
+
+#include "ConfigurationU.h"
+#include "ModelU.h"
+
+#include <fstream>
+#include <sstream>
+
+using namespace morlith;
+
+namespace {
+
+class OptionsPageTest : public UiWorld {
+protected:
+    QComboBox *PortList() { return Find<QComboBox>("cbPort"); }
+    static std::string ReadFile(const std::string &path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+};
+
+TEST_F(OptionsPageTest, ListsCom1ToCom255AndShowsCom1WithoutAConfiguration)
+{
+    QComboBox *list = PortList();
+    ASSERT_EQ(list->count(), 255);
+    EXPECT_EQ(list->itemText(0), "COM1");
+    EXPECT_EQ(list->itemText(254), "COM255");
+    EXPECT_EQ(list->currentText(), "COM1");
+}
+
+TEST_F(OptionsPageTest, ShowsTheConfiguredPortAndLeavesItAlone)
+{
+    Model().Configuration->SetPort(5);
+    EXPECT_EQ(PortList()->currentText(), "COM6");
+    EXPECT_EQ(Model().Configuration->GetPort(), 5);
+}
+
+TEST_F(OptionsPageTest, APortOutsideTheListSelectsNothing)
+{
+    Model().Configuration->SetPort(300);
+    EXPECT_EQ(PortList()->currentIndex(), -1);
+    EXPECT_EQ(Model().Configuration->GetPort(), 300);
+}
+
+TEST_F(OptionsPageTest, APickedPortIsUsedAtOnceAndSavedOnlyOnSave)
+{
+    TModuleServer &module = ports.Serve(4);
+    Pick(PortList(), 3);
+    EXPECT_EQ(Model().Configuration->GetPort(), 3);
+    EXPECT_FALSE(std::filesystem::exists(ports.File("Config.mlhxml")));
+
+    Click("btnConnect");
+    EXPECT_EQ(Commands(module), "C") << "the next connect opens COM4";
+
+    Click("btnSave");
+    const std::string saved = ReadFile(ports.File("Config.mlhxml"));
+    EXPECT_NE(saved.find("<Port>3</Port>"), std::string::npos) << saved;
+    Click("btnSave");
+    EXPECT_EQ(ReadFile(ports.File("Config.mlhxml")), saved);
+    EXPECT_TRUE(dialogs.errors.empty());
+}
+
+} // namespace

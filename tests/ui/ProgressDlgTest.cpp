@@ -1,0 +1,62 @@
+// The progress dialog: its refresh throttle and what it shows.
+
+#include "ProgressU.h"
+
+#include <QLabel>
+#include <QProgressBar>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace morlith;
+
+namespace {
+
+// Comfortably past the 100 ms throttle.
+constexpr auto kPastThrottle = std::chrono::milliseconds(TProgressDlg::kRefreshIntervalMs + 50);
+
+class ProgressDlgTest : public ::testing::Test {
+protected:
+    QString Label() { return FDialog.findChild<QLabel *>("lbProcess")->text(); }
+    int Bar() { return FDialog.findChild<QProgressBar *>("Progress")->value(); }
+    TProgressDlg FDialog;
+};
+
+TEST_F(ProgressDlgTest, ShowsItsDesignValuesUntilTheFirstRefresh)
+{
+    EXPECT_EQ(FDialog.size(), QSize(448, 110));
+    EXPECT_FALSE(FDialog.isVisible());
+    FDialog.SetProgress(10); // right after creation: dropped
+    EXPECT_EQ(Label(), "0%");
+    EXPECT_EQ(Bar(), 50);
+}
+
+TEST_F(ProgressDlgTest, RefreshesAtMostOncePerHundredMilliseconds)
+{
+    std::this_thread::sleep_for(kPastThrottle);
+    FDialog.SetProgress(0);
+    EXPECT_EQ(Label(), "0%");
+    EXPECT_EQ(Bar(), 0);
+    FDialog.SetProgress(20); // at once after a refresh: dropped
+    EXPECT_EQ(Label(), "0%");
+    EXPECT_EQ(Bar(), 0);
+    std::this_thread::sleep_for(kPastThrottle);
+    FDialog.SetProgress(42);
+    EXPECT_EQ(Label(), "42%");
+    EXPECT_EQ(Bar(), 42);
+}
+
+TEST_F(ProgressDlgTest, TheLabelShowsAnyNumberWhileTheBarStaysInRange)
+{
+    std::this_thread::sleep_for(kPastThrottle);
+    FDialog.SetProgress(150);
+    EXPECT_EQ(Label(), "150%");
+    EXPECT_EQ(Bar(), 100);
+    std::this_thread::sleep_for(kPastThrottle);
+    FDialog.SetProgress(-5);
+    EXPECT_EQ(Label(), "-5%");
+    EXPECT_EQ(Bar(), 0);
+}
+
+} // namespace

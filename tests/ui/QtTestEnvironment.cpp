@@ -1,0 +1,35 @@
+// One QApplication for every interface test, created before the first test runs, with the
+// forms' font stand-ins installed.
+
+#include "FontSubstitutes.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class QtApplicationEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        FApplication = std::make_unique<QApplication>(FArgc, FArgv);
+        morlith::InstallFontSubstitutes();
+    }
+    void TearDown() override { FApplication.reset(); }
+
+private:
+    int FArgc = 1;
+    char FName[9] = "ui_tests";
+    char *FArgv[2] = {FName, nullptr};
+    std::unique_ptr<QApplication> FApplication;
+};
+
+const auto *const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+
+} // namespace

@@ -1,0 +1,42 @@
+#include "AboutU.h"
+
+#include "FormStyle.h"
+
+#include <QLabel>
+
+namespace morlith {
+namespace {
+
+// What the program is for (in English: the Morlith software is meant for updating the internal
+// software of the modules of the KEV-xxx-BUS series).
+const char *const kAboutDescription = "Программное обеспечение Morlith предназначено для "
+                                      "обновления внутреннего ПО модулей серии KEV-xxx-BUS";
+
+} // namespace
+
+TdlgAbout::TdlgAbout(QWidget *owner) : QWidget(owner)
+{
+    setObjectName(QStringLiteral("dlgAbout"));
+    setWindowTitle(QStringLiteral("About"));
+    resize(604, 324);
+    setFont(ConsolasFont(13));
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+
+    QLabel *title = MakeLabel(this, QRect(64, 24, 380, 41), QString::fromUtf8(kAboutTitle),
+                              ConsolasFont(35), QColor(0, 128, 0));
+    title->setObjectName(QStringLiteral("Label1"));
+    QLabel *description = MakeLabel(this, QRect(72, 104, 465, 113),
+                                    QString::fromUtf8(kAboutDescription), ConsolasFont(19),
+                                    Qt::black);
+    description->setObjectName(QStringLiteral("Label2"));
+    description->setWordWrap(true);
+    QLabel *maker = MakeLabel(this, QRect(416, 272, 145, 30), QString::fromUtf8(kAboutMaker),
+                              ConsolasFont(13, true), Qt::black);
+    maker->setObjectName(QStringLiteral("Label3"));
+    maker->setWordWrap(true);
+}
+
+} // namespace morlith

@@ -1,0 +1,198 @@
+#include "Loading.h"
+
+#include "FormStyle.h"
+#include "JpegPicture.h"
+#include "PictureBox.h"
+#include "Pictures.h"
+#include "jvShape.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace morlith {
+namespace {
+
+// A display-only path field: disabled for good.
+QLineEdit *MakeFileNameField(QWidget *parent, const QRect &geometry, const char *name)
+{
+    auto *field = new QLineEdit(parent);
+    field->setObjectName(QString::fromLatin1(name));
+    field->setGeometry(geometry);
+    field->setReadOnly(true);
+    field->setEnabled(false);
+    return field;
+}
+
+// A button with its object name.
+QPushButton *MakeNamedButton(QWidget *parent, const QRect &geometry, const char *text,
+                             const char *name)
+{
+    auto *button = MakeButton(parent, geometry, QString::fromLatin1(text));
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+// The "..." button of a file row.
+QPushButton *MakeBrowseButton(QWidget *parent, const QRect &geometry, const char *name)
+{
+    auto *button = MakeNamedButton(parent, geometry, "...", name);
+    button->setFont(TahomaFont(12));
+    return button;
+}
+
+// The parts of a file row that the page keeps.
+struct TFileRow {
+    QLineEdit *field;
+    QPushButton *browse;
+};
+
+// A file row: a centred picture at `pictureTop`, a heading, the path field at `fieldTop` and its
+// "..." button.
+TFileRow MakeFileRow(QWidget *parent, int pictureTop, int fieldTop, const char *picture,
+                     const QRect &heading, const char *headingText, const char *fieldName,
+                     const char *browseName)
+{
+    new TPictureBox(parent, QRect(24, pictureTop, 48, 48), LoadJpegPicture(picture),
+                    TPictureBox::TFit::Center);
+    MakeHeading(parent, heading, QString::fromLatin1(headingText));
+    return {MakeFileNameField(parent, QRect(96, fieldTop, 433, 22), fieldName),
+            MakeBrowseButton(parent, QRect(529, fieldTop, 22, 22), browseName)};
+}
+
+} // namespace
+
+TdlgLoading::TdlgLoading(QWidget *owner) : QWidget(owner)
+{
+    setObjectName(QStringLiteral("dlgLoading"));
+    setWindowTitle(QStringLiteral("Loading"));
+    resize(604, 342);
+    setFont(ConsolasFont(12));
+
+    FPanel3 = MakePanel(this, rect());
+    FPanel3->setObjectName(QStringLiteral("Panel3"));
+    FBevel1 = MakeBevel(FPanel3);
+    FjvShape3 = MakePageBackground(FPanel3);
+    BuildControllerRow();
+    BuildApplicationRow();
+    BuildDataRow();
+    SetTabOrder();
+    ConnectHandlers();
+    FormCreate();
+}
+
+void TdlgLoading::BuildControllerRow()
+{
+    new TPictureBox(FPanel3, QRect(20, 32, 52, 52), LoadJpegPicture(kChipPicture),
+                    TPictureBox::TFit::Stretch);
+    MakeHeading(FPanel3, QRect(96, 34, 30, 22), QStringLiteral("MCU"));
+    FcbMCU = new QComboBox(FPanel3);
+    FcbMCU->setObjectName(QStringLiteral("cbMCU"));
+    FcbMCU->setGeometry(96, 56, 113, 22);
+    FcbMCU->addItems({QStringLiteral("Main"), QStringLiteral("Main.Slave #1"),
+                      QStringLiteral("Main.Slave #2"), QStringLiteral("Main.Slave #3"),
+                      QStringLiteral("Main.Slave #4")});
+    FbtnConnect = MakeNamedButton(FPanel3, QRect(216, 56, 89, 21), "Connect", "btnConnect");
+    FbtnDisconnect =
+        MakeNamedButton(FPanel3, QRect(312, 56, 89, 21), "Disconnect", "btnDisconnect");
+}
+
+void TdlgLoading::BuildApplicationRow()
+{
+    const TFileRow row = MakeFileRow(FPanel3, 124, 152, kGearsPicture,
+                                     QRect(96, 130, 160, 22), "Application file",
+                                     "edtAppFileName", "btnOpenAppFile");
+    FedtAppFileName = row.field;
+    FbtnOpenAppFile = row.browse;
+    FbtnWriteApp = MakeNamedButton(FPanel3, QRect(462, 180, 89, 21), "Write", "btnWriteApp");
+}
+
+void TdlgLoading::BuildDataRow()
+{
+    const TFileRow row = MakeFileRow(FPanel3, 213, 240, kDataFilePicture,
+                                     QRect(96, 218, 90, 22), "DSEG file", "edtDataFileName",
+                                     "btnOpenDataFile");
+    FedtDataFileName = row.field;
+    FbtnOpenDataFile = row.browse;
+    FbtnReadData = MakeNamedButton(FPanel3, QRect(366, 268, 89, 21), "Read", "btnReadData");
+    FbtnWriteData = MakeNamedButton(FPanel3, QRect(462, 268, 89, 21), "Write", "btnWriteData");
+}
+
+void TdlgLoading::SetTabOrder()
+{
+    QWidget *const order[] = {FcbMCU,           FbtnConnect,     FbtnDisconnect,
+                              FbtnOpenAppFile,  FedtAppFileName, FbtnOpenDataFile,
+                              FedtDataFileName, FbtnWriteApp,    FbtnReadData,
+                              FbtnWriteData};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+void TdlgLoading::ConnectHandlers()
+{
+    // activated fires only when the operator picks an entry, not when the code selects one.
+    connect(FcbMCU, &QComboBox::activated, this, [this](int index) {
+        if (FPresenter)
+            FPresenter->SetMCUIndex(index);
+    });
+    const std::pair<QPushButton *, void (ILoadingViewPresenterInterface::*)()> clicks[] = {
+        {FbtnConnect, &ILoadingViewPresenterInterface::Connect},
+        {FbtnDisconnect, &ILoadingViewPresenterInterface::Disconnect},
+        {FbtnOpenAppFile, &ILoadingViewPresenterInterface::OpenAppFile},
+        {FbtnWriteApp, &ILoadingViewPresenterInterface::WriteApp},
+        {FbtnOpenDataFile, &ILoadingViewPresenterInterface::OpenDataFile},
+        {FbtnReadData, &ILoadingViewPresenterInterface::ReadData},
+        {FbtnWriteData, &ILoadingViewPresenterInterface::WriteData},
+    };
+    for (const auto &[button, action] : clicks)
+        connect(button, &QPushButton::clicked, this, [this, action = action] { Forward(action); });
+}
+
+void TdlgLoading::FormCreate()
+{
+    FcbMCU->setCurrentIndex(0);
+}
+
+void TdlgLoading::Forward(void (ILoadingViewPresenterInterface::*action)())
+{
+    if (FPresenter)
+        (FPresenter.get()->*action)();
+}
+
+void TdlgLoading::SetPresenter(IntfPtr<ILoadingViewPresenterInterface> Presenter)
+{
+    FPresenter = std::move(Presenter);
+}
+
+void TdlgLoading::UpdateView(const TStatusView &Status)
+{
+    const bool connected = Status.Connected;
+    FcbMCU->setEnabled(!connected);
+    FbtnConnect->setEnabled(!connected);
+    FbtnDisconnect->setEnabled(connected);
+    FbtnOpenAppFile->setEnabled(connected);
+    FbtnOpenDataFile->setEnabled(connected);
+    FbtnWriteApp->setEnabled(connected && !Status.AppFileName.empty());
+    FbtnReadData->setEnabled(connected && !Status.DataFileName.empty());
+    FbtnWriteData->setEnabled(connected && !Status.DataFileName.empty());
+}
+
+void TdlgLoading::SetAppFileName(const std::string &FileName)
+{
+    FedtAppFileName->setText(QString::fromStdString(FileName));
+}
+
+void TdlgLoading::SetDataFileName(const std::string &FileName)
+{
+    FedtDataFileName->setText(QString::fromStdString(FileName));
+}
+
+void TdlgLoading::resizeEvent(QResizeEvent *)
+{
+    FPanel3->setGeometry(rect());
+    LayOutPageBackground(FPanel3, FBevel1, FjvShape3);
+}
+
+} // namespace morlith

@@ -1,0 +1,244 @@
+#include "LoadingViewPresenter.h"
+
+#include "ConfigurationU.h"
+#include "CountDown.h"
+#include "DialogsIntf.h"
+#include "Eclipse.h"
+#include "Loader.h"
+#include "ModelU.h"
+#include "Observer.h"
+#include "ProgressU.h"
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+namespace morlith {
+namespace {
+
+const char *const kWriteError = "Write error";
+const char *const kReadError = "Read error";
+const char *const kOverwriteQuestion = "File exists.  Overwrite?";
+// Opacity of the dimming overlay during an operation (0..255).
+constexpr uint8_t kOverlayAlphaBlend = 100;
+
+// Marks the presenter busy for the length of an operation.
+class TBusyScope {
+public:
+    explicit TBusyScope(bool &Busy) : FBusy(Busy) { FBusy = true; }
+    ~TBusyScope() { FBusy = false; }
+    TBusyScope(const TBusyScope &) = delete;
+    TBusyScope &operator=(const TBusyScope &) = delete;
+
+private:
+    bool &FBusy;
+};
+
+// The dimming overlay over the screen; destroying it removes it.
+class TOverlayScope {
+public:
+    TOverlayScope()
+    {
+        FEclipse.SetAlphaBlend(kOverlayAlphaBlend);
+        FEclipse.SetActive(true);
+    }
+
+private:
+    TEclipse FEclipse;
+};
+
+// The progress dialog, shown from 0 and hidden again on the way out.
+class TProgressScope {
+public:
+    TProgressScope()
+    {
+        if (!ProgressDlg)
+            return;
+        ProgressDlg->show();
+        ProgressDlg->raise();
+        ProgressDlg->SetProgress(0);
+    }
+    ~TProgressScope()
+    {
+        if (ProgressDlg)
+            ProgressDlg->hide();
+    }
+    TProgressScope(const TProgressScope &) = delete;
+    TProgressScope &operator=(const TProgressScope &) = delete;
+};
+
+// The countdown run before a data-segment operation, stopped and hidden on the way out.
+class TCountDownScope {
+public:
+    TCountDownScope()
+    {
+        if (CountDownDlg)
+            CountDownDlg->StartCountDown();
+    }
+    ~TCountDownScope()
+    {
+        if (CountDownDlg)
+            CountDownDlg->StopCountDown();
+    }
+    TCountDownScope(const TCountDownScope &) = delete;
+    TCountDownScope &operator=(const TCountDownScope &) = delete;
+};
+
+bool FileExists(const std::string &FileName)
+{
+    std::error_code error;
+    return std::filesystem::exists(FileName, error);
+}
+
+// The configured port's number: the Options list's index plus one ("COM1" is index 0).
+int32_t ConfiguredPortNumber()
+{
+    const int32_t index = ModelDM && ModelDM->Configuration ? ModelDM->Configuration->GetPort() : 0;
+    return index + 1;
+}
+
+} // namespace
+
+TLoadingViewPresenter::TLoadingViewPresenter(ILoadingViewInterface *View, ILoaderInterface *Loader)
+    : FSubscriber(std::make_unique<TSubjectObserver>()), FView(View), FLoader(Loader)
+{
+    FSubscriber->OnNotify = [this](TObserver *) { ProgressChanged(); };
+    if (ModelDM && ModelDM->Loader)
+        ModelDM->Loader->Observer().Attach(FSubscriber.get());
+    FStatus = std::make_unique<TStatusView>();
+    FView->UpdateView(*FStatus);
+}
+
+TLoadingViewPresenter::~TLoadingViewPresenter()
+{
+    FStatus.reset();
+    FSubscriber.reset();
+    FView.reset();
+    FLoader.reset();
+}
+
+void TLoadingViewPresenter::SetMCUIndex(int32_t Index)
+{
+    if (!FBusy)
+        FMCUIndex = Index;
+}
+
+void TLoadingViewPresenter::Connect()
+{
+    if (FBusy)
+        return;
+    TBusyScope busy(FBusy);
+    std::this_thread::sleep_for(std::chrono::milliseconds(kConnectPauseMs));
+    const int32_t port = ConfiguredPortNumber();
+    if (FMCUIndex == 0)
+        (void)FLoader->Connect(port);
+    else
+        (void)FLoader->SelectMCU(port, static_cast<uint8_t>(FMCUIndex));
+    RefreshConnected();
+}
+
+void TLoadingViewPresenter::Disconnect()
+{
+    if (FBusy)
+        return;
+    (void)FLoader->Disconnect();
+    RefreshConnected();
+}
+
+void TLoadingViewPresenter::RefreshConnected()
+{
+    FStatus->Connected = FLoader->GetConnected();
+    FView->UpdateView(*FStatus);
+}
+
+void TLoadingViewPresenter::OpenAppFile()
+{
+    ChooseFile(kAppFileFilter, &TStatusView::AppFileName, &ILoadingViewInterface::SetAppFileName);
+}
+
+void TLoadingViewPresenter::OpenDataFile()
+{
+    ChooseFile(kDataFileFilter, &TStatusView::DataFileName,
+               &ILoadingViewInterface::SetDataFileName);
+}
+
+void TLoadingViewPresenter::ChooseFile(const TFileFilter &Filter, std::string TStatusView::*Target,
+                                       void (ILoadingViewInterface::*Show)(const std::string &))
+{
+    if (FBusy)
+        return;
+    TBusyScope busy(FBusy);
+    const std::optional<std::string> chosen = Dialogs().OpenFile(Filter);
+    if (!chosen)
+        return;
+    (*FStatus).*Target = *chosen;
+    (FView.get()->*Show)(*chosen);
+    FView->UpdateView(*FStatus);
+}
+
+void TLoadingViewPresenter::WriteApp()
+{
+    if (FBusy)
+        return;
+    const std::string fileName = FStatus->AppFileName;
+    RunReportingErrors([&] {
+        TOverlayScope overlay;
+        TProgressScope progress;
+        if (!FLoader->WriteApplication(fileName))
+            ShowFailure(kWriteError);
+    });
+}
+
+void TLoadingViewPresenter::ReadData()
+{
+    if (FBusy)
+        return;
+    if (FileExists(FStatus->DataFileName) && !Dialogs().Confirm(kOverwriteQuestion))
+        return;
+    RunDataSegmentOperation(&ILoaderInterface::ReadDSEG, kReadError);
+}
+
+void TLoadingViewPresenter::WriteData()
+{
+    if (FBusy)
+        return;
+    RunDataSegmentOperation(&ILoaderInterface::WriteDSEG, kWriteError);
+}
+
+void TLoadingViewPresenter::RunDataSegmentOperation(TFileOperation Operation,
+                                                    const char *FailureText)
+{
+    const std::string fileName = FStatus->DataFileName;
+    RunReportingErrors([&] {
+        TOverlayScope overlay;
+        TCountDownScope countDown;
+        if (!(FLoader.get()->*Operation)(fileName))
+            ShowFailure(FailureText);
+    });
+}
+
+void TLoadingViewPresenter::ShowFailure(const char *Text)
+{
+    Dialogs().ShowError(Text, FLoader->GetLastFailure());
+}
+
+void TLoadingViewPresenter::RunReportingErrors(const std::function<void()> &Operation)
+{
+    TBusyScope busy(FBusy);
+    // A data file that cannot be created, opened, read or written raises std::system_error.
+    // The operation's scopes have removed the overlay and its dialog by the time it lands here,
+    // so the operator reads the message on a usable page.
+    try {
+        Operation();
+    } catch (const std::exception &error) {
+        Dialogs().ShowError(error.what(), std::string());
+    }
+}
+
+void TLoadingViewPresenter::ProgressChanged()
+{
+    if (ProgressDlg)
+        ProgressDlg->SetProgress(FLoader->GetProgress());
+}
+
+} // namespace morlith

@@ -1,0 +1,64 @@
+#pragma once
+// TLoadingViewPresenter: the logic of the Loading page. It keeps the page's state, runs the
+// loader's operations and shows their progress, failures and questions.
+
+#include "LoaderIntf.h"
+#include "LoadingViewIntf.h"
+#include "LoadingViewPresenterIntf.h"
+
+#include <functional>
+#include <memory>
+
+namespace morlith {
+
+class TSubjectObserver;
+struct TFileFilter;
+
+// The pause before every connect, in milliseconds.
+constexpr int kConnectPauseMs = 1500;
+
+class TLoadingViewPresenter : public TInterfacedObject, public ILoadingViewPresenterInterface {
+public:
+    // Takes the page and the loader, subscribes to the model loader's progress and draws the page
+    // disconnected.
+    TLoadingViewPresenter(ILoadingViewInterface *View, ILoaderInterface *Loader);
+
+    void SetMCUIndex(int32_t Index) override;
+    void Connect() override;
+    void Disconnect() override;
+    void OpenAppFile() override;
+    void WriteApp() override;
+    void OpenDataFile() override;
+    void ReadData() override;
+    void WriteData() override;
+
+    // The page's state, for inspection.
+    const TStatusView &Status() const { return *FStatus; }
+    // Whether an operation is running; page actions that arrive meanwhile are ignored.
+    bool Busy() const { return FBusy; }
+
+protected:
+    // Frees the state and the subscriber, then releases the view and the loader.
+    ~TLoadingViewPresenter() override;
+
+private:
+    using TFileOperation = bool (ILoaderInterface::*)(const std::string &FileName);
+
+    void ProgressChanged();
+    void RefreshConnected();
+    void ChooseFile(const TFileFilter &Filter, std::string TStatusView::*Target,
+                    void (ILoadingViewInterface::*Show)(const std::string &));
+    void RunDataSegmentOperation(TFileOperation Operation, const char *FailureText);
+    void ShowFailure(const char *Text);
+    // Runs `Operation` marked busy; an exception out of it is shown once its dialogs are gone.
+    void RunReportingErrors(const std::function<void()> &Operation);
+
+    std::unique_ptr<TStatusView> FStatus;
+    int32_t FMCUIndex = 0;
+    std::unique_ptr<TSubjectObserver> FSubscriber;
+    IntfPtr<ILoadingViewInterface> FView;
+    IntfPtr<ILoaderInterface> FLoader;
+    bool FBusy = false;
+};
+
+} // namespace morlith

@@ -1,0 +1,87 @@
+#include "Main.h"
+
+#include "FormStyle.h"
+#include "FlatButton.h"
+#include "JpegPicture.h"
+#include "MainViewPresenter.h"
+#include "PictureBox.h"
+#include "Pictures.h"
+#include "jvShape.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QScreen>
+
+namespace morlith {
+
+TdlgMain::TdlgMain()
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("dlgMain"));
+    setWindowTitle(QStringLiteral("Morlith"));
+    setFixedSize(kClientWidth, kClientHeight);
+    setFont(ConsolasFont(12));
+    BuildTopBar();
+    FpnlBG = new QWidget(this);
+    FpnlBG->setObjectName(QStringLiteral("pnlBG"));
+    FpnlBG->setGeometry(0, 41, 600, 323);
+    FormCreate();
+}
+
+TdlgMain::~TdlgMain()
+{
+    FPresenter.reset();
+}
+
+void TdlgMain::BuildTopBar()
+{
+    QFrame *panel1 = MakePanel(this, QRect(0, 0, 600, 41));
+    panel1->setObjectName(QStringLiteral("Panel1"));
+    MakeGreenBar(panel1, QRect(1, 1, 598, 39));
+    new TPictureBox(panel1, QRect(25, 5, 30, 30), LoadJpegPicture(kArrowLeftPicture),
+                    TPictureBox::TFit::Stretch);
+    new TPictureBox(panel1, QRect(63, 5, 30, 30), LoadJpegPicture(kArrowRightPicture),
+                    TPictureBox::TFit::Stretch);
+    // Named after the way the pages move: the left arrow moves them right (previous page).
+    auto *btnMoveToRight = new TFlatButton(panel1, QRect(26, 6, 28, 28));
+    btnMoveToRight->setObjectName(QStringLiteral("btnMoveToRight"));
+    auto *btnMoveToLeft = new TFlatButton(panel1, QRect(64, 6, 28, 28));
+    btnMoveToLeft->setObjectName(QStringLiteral("btnMoveToLeft"));
+    connect(btnMoveToRight, &TFlatButton::clicked, this, &TdlgMain::btnMoveToRightClick);
+    connect(btnMoveToLeft, &TFlatButton::clicked, this, &TdlgMain::btnMoveToLeftClick);
+
+    FlbFormCaption = MakeLabel(panel1, QRect(192, 10, 185, 23), QString(), TahomaFont(16, true),
+                               Qt::white);
+    FlbFormCaption->setObjectName(QStringLiteral("lbFormCaption"));
+    FlbFormCaption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+}
+
+void TdlgMain::FormCreate()
+{
+    FPresenterObject = new TMainViewPresenter(FpnlBG, this);
+    FPresenter = IntfPtr<IMainViewPresenterInterface>(FPresenterObject);
+}
+
+void TdlgMain::SetFormCaption(const std::string &Caption)
+{
+    FlbFormCaption->setText(QString::fromStdString(Caption));
+}
+
+void TdlgMain::btnMoveToRightClick() { FPresenter->MoveToRight(); }
+
+void TdlgMain::btnMoveToLeftClick() { FPresenter->MoveToLeft(); }
+
+void TdlgMain::showEvent(QShowEvent *event)
+{
+    // Centred on the screen when first shown.
+    if (!FCentred && screen()) {
+        FCentred = true;
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen()->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    QWidget::showEvent(event);
+}
+
+} // namespace morlith

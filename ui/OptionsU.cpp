@@ -1,0 +1,82 @@
+#include "OptionsU.h"
+
+#include "FormStyle.h"
+#include "JpegPicture.h"
+#include "PictureBox.h"
+#include "Pictures.h"
+#include "jvShape.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+
+namespace morlith {
+
+TdlgOptions::TdlgOptions(QWidget *owner) : QWidget(owner)
+{
+    setObjectName(QStringLiteral("dlgOptions"));
+    setWindowTitle(QStringLiteral("Options"));
+    resize(604, 324);
+    setFont(TahomaFont(11));
+
+    FPanel1 = MakePanel(this, rect());
+    FPanel1->setObjectName(QStringLiteral("Panel1"));
+    FBevel1 = MakeBevel(FPanel1);
+    FjvShape3 = MakePageBackground(FPanel1);
+    FjvShape3->setFont(ConsolasFont(11));
+    new TPictureBox(FPanel1, QRect(20, 32, 48, 48), LoadJpegPicture(kSerialPicture),
+                    TPictureBox::TFit::Stretch);
+    MakeHeading(FPanel1, QRect(96, 34, 40, 22), QStringLiteral("Port"));
+
+    FcbPort = new QComboBox(FPanel1);
+    FcbPort->setObjectName(QStringLiteral("cbPort"));
+    FcbPort->setGeometry(96, 56, 81, 21);
+    auto *btnSave = MakeButton(FPanel1, QRect(184, 56, 75, 21), QStringLiteral("Save"));
+    btnSave->setObjectName(QStringLiteral("btnSave"));
+    setTabOrder(FcbPort, btnSave);
+
+    // activated fires only when the operator picks an entry, not when the code selects one.
+    connect(FcbPort, &QComboBox::activated, this, &TdlgOptions::cbPortChange);
+    connect(btnSave, &QPushButton::clicked, this, &TdlgOptions::btnSaveClick);
+    FormCreate();
+}
+
+void TdlgOptions::FormCreate()
+{
+    FcbPort->clear();
+    for (int number = 1; number <= kPortCount; ++number)
+        FcbPort->addItem(QStringLiteral("COM%1").arg(number));
+    FcbPort->setCurrentIndex(0);
+}
+
+void TdlgOptions::SetPresenter(IntfPtr<IOptionsUPresenterInterface> Presenter)
+{
+    FPresenter = std::move(Presenter);
+}
+
+void TdlgOptions::SetPortIndex(int32_t Index)
+{
+    // An index outside the list (a hand-edited file) selects nothing.
+    FcbPort->setCurrentIndex(Index >= 0 && Index < FcbPort->count() ? Index : -1);
+}
+
+void TdlgOptions::resizeEvent(QResizeEvent *)
+{
+    FPanel1->setGeometry(rect());
+    LayOutPageBackground(FPanel1, FBevel1, FjvShape3);
+}
+
+void TdlgOptions::cbPortChange(int Index)
+{
+    if (FPresenter)
+        FPresenter->PortChanged(Index);
+}
+
+void TdlgOptions::btnSaveClick()
+{
+    if (FPresenter)
+        FPresenter->Save();
+}
+
+} // namespace morlith

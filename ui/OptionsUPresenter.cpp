@@ -1,0 +1,16 @@
+#include "OptionsUPresenter.h"
+
+namespace morlith {
+
+TOptionsUPresenter::TOptionsUPresenter(IOptionsUInterface *View,
+                                       IConfigurationInterface *Configuration)
+    : FConfiguration(Configuration), FView(View)
+{
+    FView->SetPortIndex(FConfiguration->GetPort());
+}
+
+void TOptionsUPresenter::PortChanged(int32_t Index) { FConfiguration->SetPort(Index); }
+
+void TOptionsUPresenter::Save() { (void)FConfiguration->Save(); }
+
+} // namespace morlith

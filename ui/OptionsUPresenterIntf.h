@@ -1,0 +1,21 @@
+#pragma once
+// IOptionsUPresenterInterface: what the Options page forwards to its presenter.
+
+#include "RefCounted.h"
+
+#include <cstdint>
+
+namespace morlith {
+
+class IOptionsUPresenterInterface : public virtual IInterface {
+public:
+    // The operator picked port entry `Index`: the configuration takes it at once (not saved).
+    virtual void PortChanged(int32_t Index) = 0;
+    // Writes the configuration file.
+    virtual void Save() = 0;
+
+protected:
+    ~IOptionsUPresenterInterface() override = default;
+};
+
+} // namespace morlith

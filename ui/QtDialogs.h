@@ -1,0 +1,22 @@
+#pragma once
+// The Qt implementation of the presenters' modal dialogs.
+
+#include "DialogsIntf.h"
+
+#include <QString>
+
+namespace morlith {
+
+// Qt's filter text for "Description|pattern": "Description (pattern)", or the description alone
+// when it already names the pattern in brackets ("Binary (*.bin)").
+QString QtFileFilter(const std::string &Filter);
+
+// File-open dialogs and message boxes of the running application.
+class TQtDialogs : public TNonCountedObject, public IDialogsInterface {
+public:
+    std::optional<std::string> OpenFile(const TFileFilter &Filter) override;
+    void ShowError(const std::string &Text, const std::string &Detail) override;
+    bool Confirm(const std::string &Text) override;
+};
+
+} // namespace morlith
