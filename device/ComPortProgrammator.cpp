@@ -113,6 +113,8 @@ bool TComPortProgrammator::Handshake(int32_t PortNumber)
         FDriver->Disconnect();
     FPortName = FPortNaming ? FPortNaming(PortNumber) : "COM" + std::to_string(PortNumber);
     FDriver->SetPortName(FPortName);
+    if (Aborted("opening " + FPortName))
+        return false;
     if (!FDriver->Connect())
         return Fail(FPortName + ": " + FDriver->LastErrorText());
     (void)FDriver->DiscardUntilQuiet(kStaleInputQuietMs, kStaleInputMaxMs);
@@ -124,7 +126,6 @@ bool TComPortProgrammator::Handshake(int32_t PortNumber)
 bool TComPortProgrammator::Connect(int32_t PortNumber)
 {
     FLastFailure.clear();
-    FAbortRequested = false;
     if (FConnected)
         return true;
     if (!Handshake(PortNumber))
@@ -140,6 +141,8 @@ bool TComPortProgrammator::SelectMCU(int32_t PortNumber, uint8_t MCUIndex)
     FConnected = false;
     FSelectCommand->MCUIndex = MCUIndex;
     const std::string controller = "controller " + std::to_string(MCUIndex);
+    if (Aborted("selecting " + controller))
+        return false;
     if (!FSelectCommand->Execute())
         return FailCommand("cannot select " + controller, *FSelectCommand);
     if (!FConnectCommand->Execute())
@@ -152,7 +155,8 @@ bool TComPortProgrammator::Disconnect()
 {
     FLastFailure.clear();
     if (FConnected) {
-        (void)FDisconnectCommand->Execute();
+        if (!FAbortRequested) // after a stop request nothing more is sent, the port just closes
+            (void)FDisconnectCommand->Execute();
         // A reply out of step (after a failed exchange) can make "Q" look answered before the
         // module has even read it; closing at once would then throw the end of the frame away.
         (void)FDriver->DiscardUntilQuiet(kStaleInputQuietMs, kStaleInputMaxMs);
@@ -190,9 +194,10 @@ bool TComPortProgrammator::SendChunks(const uint8_t *Data, uint32_t Size, const 
 bool TComPortProgrammator::ReadDSEG(const std::string &FileName)
 {
     FLastFailure.clear();
-    FAbortRequested = false;
     if (!FConnected)
         return Fail("not connected");
+    if (Aborted("reading the parameter block"))
+        return false;
     if (!FReadPSEGCommand->Execute())
         return FailCommand("cannot read the parameter block", *FReadPSEGCommand);
     FReadDSEGCommand->SetDataLength(FReadPSEGCommand->Words[2]);
@@ -209,12 +214,13 @@ bool TComPortProgrammator::ReadDSEG(const std::string &FileName)
 bool TComPortProgrammator::WriteDSEG(const std::string &FileName)
 {
     FLastFailure.clear();
-    FAbortRequested = false;
     if (!FConnected)
         return Fail("not connected");
     const std::vector<uint8_t> content = ReadWholeFile(FileName);
     FFlashInitCommand->Key = 0;
     FFlashInitCommand->SetMode(TCPPCommandFlashInit::kModeDataSegment);
+    if (Aborted("starting the data-segment write"))
+        return false;
     if (!FFlashInitCommand->Execute())
         return FailCommand("cannot start the data-segment write", *FFlashInitCommand);
     return SendChunks(content.data(), uint32_t(std::min<size_t>(content.size(), UINT32_MAX)),
@@ -262,7 +268,6 @@ bool TComPortProgrammator::CheckImage(uint8_t Key)
 bool TComPortProgrammator::WriteApplication(const std::string &FileName)
 {
     FLastFailure.clear();
-    FAbortRequested = false;
     if (!LoadPackage(FileName))
         return false;
     if (!FConnected)
@@ -274,6 +279,8 @@ bool TComPortProgrammator::WriteApplication(const std::string &FileName)
         return Fail("package header fails its CRC");
     for (size_t k = 0; k < 4; ++k)
         FWritePSEGCommand->Words[k] = uint16_t(header[2 * k] << 8 | header[2 * k + 1]);
+    if (Aborted("writing the parameter block"))
+        return false;
     if (!FWritePSEGCommand->Execute())
         return Fail("cannot write the parameter block: " + FWritePSEGCommand->BlockFailure());
     const uint8_t key = ImageKey(header.data());

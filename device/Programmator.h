@@ -50,9 +50,11 @@ public:
     // Bytes of the image sent by the application write in progress or last done, and its length.
     uint32_t BytesSent() const { return FBytesSent; }
     uint32_t BytesTotal() const { return FBytesTotal; }
-    // Asks the operation in progress to stop after its current exchange (safe from any thread or
-    // a signal handler); the next operation clears the request.
+    // Asks the programmator to stop after its current exchange (safe from any thread or a signal
+    // handler): every operation then fails before its next exchange, until ClearAbortRequest.
     void RequestAbort() { FAbortRequested = true; }
+    // Lets operations talk to the module again after RequestAbort.
+    void ClearAbortRequest() { FAbortRequested = false; }
 
 protected:
     bool FConnected = false;

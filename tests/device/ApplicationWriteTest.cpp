@@ -229,4 +229,11 @@ TEST_F(ApplicationWrite, AnAbortRequestStopsBetweenChunks)
     EXPECT_EQ(FProgrammator.BytesSent(), 100u);
     EXPECT_EQ(Commands(*FModule), "CFWFWW");
     EXPECT_NE(FProgrammator.LastFailure().find("stopped on request"), std::string::npos);
+    // The request stands until cleared: nothing more goes out, not the goodbye, not a handshake.
+    FProgrammator.Disconnect();
+    EXPECT_FALSE(FProgrammator.Driver().Connected());
+    EXPECT_FALSE(FProgrammator.Connect(3));
+    EXPECT_EQ(Commands(*FModule), "CFWFWW");
+    FProgrammator.ClearAbortRequest();
+    EXPECT_TRUE(FProgrammator.Connect(3)) << FProgrammator.LastFailure();
 }
