@@ -5,6 +5,7 @@
 //      (10 bits a byte), and CPU time as a share of wall time.
 // Usage: bench_flash [image-bytes] [--unpaced-only]
 
+#include "BenchClock.h"
 #include "ComPortProgrammator.h"
 #include "ModuleServer.h"
 #include "PackageBuilder.h"
@@ -24,20 +25,6 @@ namespace {
 constexpr double kLineBitsPerByte = 10.0;
 constexpr size_t kRequestOverhead = 4;
 constexpr size_t kReplyOverhead = 2;
-
-double ProcessCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-double NowMs()
-{
-    return std::chrono::duration<double, std::milli>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 // Bytes on the wire, both directions, of a connect followed by an application write.
 size_t WireBytes(size_t imageBytes)

@@ -3,6 +3,7 @@
 //  2. request/reply round trips per second against an instant responder on the far end.
 // Usage: bench_serial [round-trips]
 
+#include "BenchClock.h"
 #include "BootloaderCommands.h"
 #include "CPDrv.h"
 #include "Crc16.h"
@@ -21,20 +22,6 @@
 using namespace morlith;
 
 namespace {
-
-double ProcessCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
-
-double NowMs()
-{
-    return std::chrono::duration<double, std::milli>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 // Answers every 4-byte "Q" request at once with a 2-byte payload and its CRC.
 void Responder(int master, std::atomic<bool> &stop)

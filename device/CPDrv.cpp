@@ -320,36 +320,6 @@ void TCommPortDriver::SetBaudRateValue(uint32_t Value)
     ApplyLineSettingsIfOpen();
 }
 
-void TCommPortDriver::SetDataBits(TDataBits Value)
-{
-    FDataBits = Value;
-    ApplyLineSettingsIfOpen();
-}
-
-void TCommPortDriver::SetStopBits(TStopBits Value)
-{
-    FStopBits = Value;
-    ApplyLineSettingsIfOpen();
-}
-
-void TCommPortDriver::SetParity(TParity Value)
-{
-    FParity = Value;
-    ApplyLineSettingsIfOpen();
-}
-
-void TCommPortDriver::SetHwFlow(THwFlowControl Value)
-{
-    FHwFlow = Value;
-    ApplyLineSettingsIfOpen();
-}
-
-void TCommPortDriver::SetSwFlow(TSwFlowControl Value)
-{
-    FSwFlow = Value;
-    ApplyLineSettingsIfOpen();
-}
-
 void TCommPortDriver::SetInBufSize(uint32_t Value)
 {
     if (Connected())

@@ -104,15 +104,15 @@ public:
     uint32_t BaudRateValue() const { return FBaudRateValue; }
     void SetBaudRateValue(uint32_t Value);
     TDataBits DataBits() const { return FDataBits; }
-    void SetDataBits(TDataBits Value);
+    void SetDataBits(TDataBits Value) { SetLineSetting(FDataBits, Value); }
     TStopBits StopBits() const { return FStopBits; }
-    void SetStopBits(TStopBits Value);
+    void SetStopBits(TStopBits Value) { SetLineSetting(FStopBits, Value); }
     TParity Parity() const { return FParity; }
-    void SetParity(TParity Value);
+    void SetParity(TParity Value) { SetLineSetting(FParity, Value); }
     THwFlowControl HwFlow() const { return FHwFlow; }
-    void SetHwFlow(THwFlowControl Value);
+    void SetHwFlow(THwFlowControl Value) { SetLineSetting(FHwFlow, Value); }
     TSwFlowControl SwFlow() const { return FSwFlow; }
-    void SetSwFlow(TSwFlowControl Value);
+    void SetSwFlow(TSwFlowControl Value) { SetLineSetting(FSwFlow, Value); }
     uint32_t InBufSize() const { return FInBufSize; }
     void SetInBufSize(uint32_t Value);
     uint32_t OutBufSize() const { return FOutBufSize; }
@@ -137,6 +137,15 @@ public:
     TReceivePacketEvent OnReceivePacket;
 
 private:
+    // Stores a changed line setting and applies it at once while open.
+    template <class T>
+    void SetLineSetting(T &Field, T Value)
+    {
+        if (Field == Value)
+            return;
+        Field = Value;
+        ApplyLineSettingsIfOpen();
+    }
     void ApplyLineSettingsIfOpen();
     void StartPolling();
     void StopPolling();
