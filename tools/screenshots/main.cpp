@@ -78,14 +78,15 @@ void Click(TdlgMain &window, const char *name)
         button->click();
 }
 
-bool RenderAll(const fs::path &out, const fs::path &scratch)
+bool RenderAll(const fs::path &out)
 {
     TModuleServer module;
     module.Start();
     fs::create_symlink(module.SlavePath(), fs::path(PortMapDirectory()) / "COM1");
     TScriptedDialogs dialogs;
-    dialogs.Files = {(scratch / "firmware" / "kev-main-2.4.xml").string(),
-                     (scratch / "dseg" / "main-settings.bin").string()};
+    // The file dialogs' answers are only shown, never opened.
+    dialogs.Files = {"/home/operator/firmware/kev-main-2.4.xml",
+                     "/home/operator/dseg/main-settings.bin"};
     InstallDialogs(&dialogs);
 
     TMorlithApplication application;
@@ -136,7 +137,7 @@ int main(int argc, char **argv)
     }
     const fs::path home = fs::current_path();
     fs::current_path(scratch);
-    const bool saved = RenderAll(out, scratch);
+    const bool saved = RenderAll(out);
     fs::current_path(home);
     std::error_code ignored;
     fs::remove_all(scratch, ignored);
