@@ -62,7 +62,7 @@ Examples:
   morlith-cli --port 3 write-dseg backup.bin --verify
   morlith-cli pack app.bin --out firmware.xml --word3 0x0102
   morlith-cli info firmware.xml
-  morlith-cli ports map COM3 /dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0
+  morlith-cli ports map COM3 /dev/serial/by-id/usb-Example_USB_Serial_A1B2C3-if00-port0
 )";
     return text;
 }

@@ -22,7 +22,7 @@ struct TSerialDevice {
     // The /dev/serial/by-id link that points to it, if any.
     std::string ById;
 
-    // Words for the device: "FTDI FT232R USB UART" or its driver.
+    // Words for the device: "Example USB Serial" or its driver.
     std::string Description() const;
 };
 

@@ -29,8 +29,8 @@ protected:
         Attribute(usb / "idVendor", "0403");
         Attribute(usb / "idProduct", "6001");
         Attribute(usb / "serial", "A1B2C3");
-        Attribute(usb / "manufacturer", "FTDI");
-        Attribute(usb / "product", "FT232R USB UART");
+        Attribute(usb / "manufacturer", "Acme");
+        Attribute(usb / "product", "USB Serial");
         Tty("ttyUSB0", port);
         // A legacy port the platform driver registers without hardware, and a console without device.
         const fs::path legacy = FRoot / "sys/devices/platform/serial8250/tty/ttyS3";
@@ -42,7 +42,7 @@ protected:
         // /dev with the node and its stable link.
         fs::create_directories(FRoot / "dev/serial/by-id");
         Attribute(FRoot / "dev/ttyUSB0", "");
-        fs::create_symlink("../../ttyUSB0", FRoot / "dev/serial/by-id/usb-FTDI_FT232R-if00-port0");
+        fs::create_symlink("../../ttyUSB0", FRoot / "dev/serial/by-id/usb-Acme_USB_Serial-if00-port0");
     }
     void TearDown() override { fs::remove_all(FRoot); }
 
@@ -66,15 +66,15 @@ TEST_F(SerialDevices, UsbAdapterWithItsAttributesAndStableLink)
     EXPECT_EQ(device.VendorId, "0403");
     EXPECT_EQ(device.ProductId, "6001");
     EXPECT_EQ(device.Serial, "A1B2C3");
-    EXPECT_EQ(device.Description(), "FTDI FT232R USB UART");
-    EXPECT_EQ(device.ById, (FRoot / "dev/serial/by-id/usb-FTDI_FT232R-if00-port0").string());
+    EXPECT_EQ(device.Description(), "Acme USB Serial");
+    EXPECT_EQ(device.ById, (FRoot / "dev/serial/by-id/usb-Acme_USB_Serial-if00-port0").string());
 }
 
 TEST_F(SerialDevices, PortMapEntriesByNumberAndTheNamesThatReachADevice)
 {
     const fs::path map = FRoot / "ports";
     fs::create_directories(map);
-    fs::create_symlink(FRoot / "dev/serial/by-id/usb-FTDI_FT232R-if00-port0", map / "COM10");
+    fs::create_symlink(FRoot / "dev/serial/by-id/usb-Acme_USB_Serial-if00-port0", map / "COM10");
     fs::create_symlink(FRoot / "dev/ttyUSB9", map / "COM2");
     fs::create_symlink(FRoot / "dev/ttyUSB0", map / "com3");
     Attribute(map / "notes.txt", "x");
