@@ -10,6 +10,7 @@ namespace morlith {
 // A periodic QTimer that calls the driver's tick.
 class TQtPollTimer : public IPollTimer {
 public:
+    // IPollTimer, on a QTimer of the calling thread.
     void Start(uint32_t periodMs, std::function<void()> tick) override;
     void Stop() override;
 

@@ -25,6 +25,7 @@ public:
     // Takes the page's presenter; the page holds the only counted reference to it.
     void SetPresenter(IntfPtr<ILoadingViewPresenterInterface> Presenter);
 
+    // ILoadingViewInterface.
     void UpdateView(const TStatusView &Status) override;
     void SetAppFileName(const std::string &FileName) override;
     void SetDataFileName(const std::string &FileName) override;

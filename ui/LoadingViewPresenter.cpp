@@ -55,7 +55,6 @@ public:
         if (!ProgressDlg)
             return;
         ProgressDlg->show();
-        ProgressDlg->raise();
         ProgressDlg->SetProgress(0);
     }
     ~TProgressScope()

@@ -23,6 +23,7 @@ public:
     // disconnected.
     TLoadingViewPresenter(ILoadingViewInterface *View, ILoaderInterface *Loader);
 
+    // ILoadingViewPresenterInterface.
     void SetMCUIndex(int32_t Index) override;
     void Connect() override;
     void Disconnect() override;

@@ -26,6 +26,7 @@ public:
     // Releases the presenter (which frees the slider); the pages go with the host panel.
     ~TdlgMain() override;
 
+    // IMainViewInterface.
     void SetFormCaption(const std::string &Caption) override;
 
     // The presenter, for inspection.

@@ -26,6 +26,7 @@ public:
     // in the slider and shows the Loading page.
     TMainViewPresenter(QWidget *HostPanel, IMainViewInterface *View);
 
+    // IMainViewPresenterInterface.
     void MoveToLeft() override;
     void MoveToRight() override;
 

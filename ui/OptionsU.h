@@ -25,6 +25,7 @@ public:
     // Takes the page's presenter; the page holds the only counted reference to it.
     void SetPresenter(IntfPtr<IOptionsUPresenterInterface> Presenter);
 
+    // IOptionsUInterface.
     void SetPortIndex(int32_t Index) override;
 
 protected:

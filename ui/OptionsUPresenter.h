@@ -12,6 +12,7 @@ public:
     // Takes the page and the configuration and shows the configured port in the page.
     TOptionsUPresenter(IOptionsUInterface *View, IConfigurationInterface *Configuration);
 
+    // IOptionsUPresenterInterface.
     void PortChanged(int32_t Index) override;
     void Save() override;
 

@@ -14,6 +14,7 @@ QString QtFileFilter(const std::string &Filter);
 // File-open dialogs and message boxes of the running application.
 class TQtDialogs : public TNonCountedObject, public IDialogsInterface {
 public:
+    // IDialogsInterface, on Qt's file dialog and message boxes.
     std::optional<std::string> OpenFile(const TFileFilter &Filter) override;
     void ShowError(const std::string &Text, const std::string &Detail) override;
     bool Confirm(const std::string &Text) override;

@@ -32,6 +32,7 @@ public:
     std::function<bool()> progressShown;
     std::function<bool()> overlayShown;
 
+    // IDialogsInterface: answers from the fields above, recording what was asked.
     std::optional<std::string> OpenFile(const morlith::TFileFilter &filter) override
     {
         filtersAsked.push_back(filter);

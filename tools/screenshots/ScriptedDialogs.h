@@ -12,6 +12,7 @@ public:
     // Paths the next file dialogs return, in order.
     std::deque<std::string> Files;
 
+    // IDialogsInterface: the prepared paths; errors pass unseen; every question says Yes.
     std::optional<std::string> OpenFile(const TFileFilter &) override
     {
         if (Files.empty())
