@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run sanitize fuzz clean
+.PHONY: all deps configure build test run sanitize fuzz valgrind clean
 
 all: build
 
@@ -25,6 +25,9 @@ sanitize: deps
 	@cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DMORLITH_SANITIZE=ON >/dev/null
 	@cmake --build build-sanitize -j$(JOBS)
 	@cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+valgrind: build
+	@scripts/run-valgrind $(BUILD)
 
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS = fuzz_package fuzz_config fuzz_hex fuzz_replies
