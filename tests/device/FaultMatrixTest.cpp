@@ -122,10 +122,6 @@ TEST_P(FaultMatrix, FailsCleanlyAndTheNextConnectWorks)
     const auto [opIndex, fault, position] = GetParam();
     const Operation &op = kOperations[opIndex];
     const unsigned frame = FrameAt(op, position);
-    if (fault == Fault::HangUp && frame == 1)
-        GTEST_SKIP() << "the module can hang up only after its first frame";
-    if (fault == Fault::Trickle && position != Position::First)
-        GTEST_SKIP() << "a trickle slows every reply; one position covers it";
 
     PrivatePortMap ports;
     TModuleServer *module = &ports.Serve(kPort, FaultAt(fault, frame));
@@ -159,10 +155,21 @@ std::string CaseName(const ::testing::TestParamInfo<Case> &info)
            FaultName(std::get<1>(info.param)) + kPositions[int(std::get<2>(info.param))];
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllOperations, FaultMatrix,
-    ::testing::Combine(::testing::Range<size_t>(0, std::size(kOperations)),
-                       ::testing::Values(Fault::NoReply, Fault::WrongCrc, Fault::Noise,
-                                         Fault::HangUp, Fault::Trickle),
-                       ::testing::Values(Position::First, Position::Middle, Position::Last)),
-    CaseName);
+// Every operation, fault and position, less what cannot be or would repeat itself: the module can
+// hang up only after its first frame, and a trickle slows every reply, so one position covers it.
+std::vector<Case> AllCases()
+{
+    std::vector<Case> cases;
+    for (size_t op = 0; op < std::size(kOperations); ++op)
+        for (Fault fault : {Fault::NoReply, Fault::WrongCrc, Fault::Noise, Fault::HangUp, Fault::Trickle})
+            for (Position position : {Position::First, Position::Middle, Position::Last}) {
+                if (fault == Fault::HangUp && FrameAt(kOperations[op], position) == 1)
+                    continue;
+                if (fault == Fault::Trickle && position != Position::First)
+                    continue;
+                cases.emplace_back(op, fault, position);
+            }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(AllOperations, FaultMatrix, ::testing::ValuesIn(AllCases()), CaseName);
