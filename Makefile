@@ -24,7 +24,8 @@ run: build
 sanitize: deps
 	@cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DMORLITH_SANITIZE=ON >/dev/null
 	@cmake --build build-sanitize -j$(JOBS)
-	@cd build-sanitize && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+	@cd build-sanitize && QT_QPA_PLATFORM=offscreen LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
+	  ctest --output-on-failure -j$(JOBS)
 
 valgrind: build
 	@scripts/run-valgrind $(BUILD)
