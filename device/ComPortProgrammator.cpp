@@ -5,6 +5,7 @@
 #include "MorlithFileConverter.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 namespace morlith {
@@ -73,11 +74,11 @@ TComPortProgrammator::~TComPortProgrammator()
 
 void TComPortProgrammator::SetFrameTrace(const TFrameTraceHook &Trace)
 {
-    for (TCPPCommand *command :
-         {static_cast<TCPPCommand *>(FConnectCommand.get()), static_cast<TCPPCommand *>(FSelectCommand.get()),
-          static_cast<TCPPCommand *>(FDisconnectCommand.get()), static_cast<TCPPCommand *>(FFlashInitCommand.get()),
-          static_cast<TCPPCommand *>(FFlashWriteCommand.get()), static_cast<TCPPCommand *>(FReadPSEGCommand.get()),
-          static_cast<TCPPCommand *>(FWritePSEGCommand.get()), static_cast<TCPPCommand *>(FReadDSEGCommand.get())})
+    const std::array<TCPPCommand *, 8> commands = {
+        FConnectCommand.get(),   FSelectCommand.get(),    FDisconnectCommand.get(),
+        FFlashInitCommand.get(), FFlashWriteCommand.get(), FReadPSEGCommand.get(),
+        FWritePSEGCommand.get(), FReadDSEGCommand.get()};
+    for (TCPPCommand *command : commands)
         command->SetTrace(Trace);
 }
 
