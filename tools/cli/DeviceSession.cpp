@@ -59,10 +59,6 @@ TWriteKind TDeviceSession::WriteKind() const
 void TDeviceSession::OnFrame(const TFrameTraceEvent &event)
 {
     FWriteLog.Record(event);
-    // Each operation clears an earlier stop request when it starts; asking again after every
-    // frame makes a request that came in between hold.
-    if (InterruptRequested())
-        FProgrammator->RequestAbort();
     if (!FJob.Verbose)
         return;
     std::string line = FPort.Label + (event.Outgoing ? " -> " : " <- ") + morlith::CommandName(event.Command) + " " +
