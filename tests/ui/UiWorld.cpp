@@ -1,13 +1,13 @@
 #include "UiWorld.h"
 
+#include "EventLoopWait.h"
+
 #include "CountDown.h"
 #include "Main.h"
 #include "ModelU.h"
 #include "ProgressU.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -85,12 +85,5 @@ bool UiWorld::OverlayShown()
 
 bool UiWorld::WaitUntil(const std::function<bool()> &done, int timeoutMs)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs) {
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-    return done();
+    return morlith::ProcessEventsUntil(done, timeoutMs);
 }

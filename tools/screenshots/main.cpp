@@ -2,6 +2,7 @@
 // chosen), the Options and About pages, the progress dialog and the countdown into DIR as PNG.
 
 #include "CountDown.h"
+#include "EventLoopWait.h"
 #include "Main.h"
 #include "MainViewPresenter.h"
 #include "ModuleServer.h"
@@ -13,8 +14,6 @@
 #include "Slider.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QPushButton>
 #include <QTimer>
 
@@ -32,18 +31,6 @@ namespace {
 // How long to wait for a page to slide in, in milliseconds.
 constexpr int kSlideTimeoutMs = 5000;
 
-// Runs the event loop until `done` holds or `timeoutMs` passed.
-void WaitUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs) {
-        QEventLoop loop;
-        QTimer::singleShot(10, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-}
-
 bool Save(const QImage &image, const fs::path &path)
 {
     if (image.save(QString::fromStdString(path.string()), "PNG"))
@@ -56,7 +43,7 @@ bool Save(const QImage &image, const fs::path &path)
 void Slide(TdlgMain &window, void (IMainViewPresenterInterface::*move)())
 {
     (window.Presenter().*move)();
-    WaitUntil([&] { return !window.Presenter().Slider().Sliding(); }, kSlideTimeoutMs);
+    ProcessEventsUntil([&] { return !window.Presenter().Slider().Sliding(); }, kSlideTimeoutMs);
 }
 
 // A private folder holding the configuration, the port map and the sample files.
