@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 
 using namespace morlith;
 

@@ -15,7 +15,6 @@
 
 #include <QApplication>
 #include <QPushButton>
-#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
