@@ -57,7 +57,7 @@ Run Flash(const std::string &package, size_t imageBytes, unsigned bitRate)
     bool ok = programmator.Connect(1) && programmator.WriteApplication(package);
     const double cpu = ProcessCpuMs() - cpu0, wall = NowMs() - wall0;
     if (!ok)
-        std::fprintf(stderr, "write failed: %s\n", programmator.LastFailure().c_str());
+        std::fprintf(stderr, "write failed: %s\n", programmator.LastFailure().Message().c_str());
     ok = ok && module.WithModule([&](TVirtualModule &m) {
         return m.Controller(0).programMemory.size() == imageBytes;
     });

@@ -69,7 +69,7 @@ int main(int argc, char **argv)
     driver.SetBaudRateValue(19200);
     driver.SetInputTimeout(1000);
     if (!driver.Connect()) {
-        std::fprintf(stderr, "%s\n", driver.LastErrorText().c_str());
+        std::fprintf(stderr, "%s\n", driver.LastFailure().Message().c_str());
         return 1;
     }
 

@@ -107,11 +107,11 @@ bool TCPPCommandWritePSEG::Execute()
     return FlashWriteCommand->Execute();
 }
 
-std::string TCPPCommandWritePSEG::BlockFailure() const
+TFailure TCPPCommandWritePSEG::BlockFailure() const
 {
     if (FlashInitCommand == nullptr || FlashWriteCommand == nullptr)
-        return "parameter block commands are not set up";
-    return FFailedInInit ? FlashInitCommand->FailureText() : FlashWriteCommand->FailureText();
+        return MakeFailure(TFailureKind::fkOs, "parameter block commands are not set up");
+    return FFailedInInit ? FlashInitCommand->LastFailure() : FlashWriteCommand->LastFailure();
 }
 
 } // namespace morlith

@@ -92,7 +92,7 @@ public:
     using TCPPCommand::TCPPCommand;
     bool Execute() override;
     // Why the last Execute failed (from the "F" or "W" it ran).
-    std::string BlockFailure() const;
+    TFailure BlockFailure() const;
     TCPPCommandFlashInit *FlashInitCommand = nullptr; // not owned
     TCPPCommandFlashWrite *FlashWriteCommand = nullptr; // not owned
     std::array<uint16_t, 4> Words{};

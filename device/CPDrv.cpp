@@ -42,14 +42,41 @@ bool TCommPortDriver::Connect()
 {
     if (Connected())
         return true;
-    if (!FHandle.Open(DevicePath()))
+    FLastFailure = TFailure{};
+    if (!FHandle.Open(DevicePath())) {
+        FLastFailure = FHandle.LastFailure();
         return false;
+    }
     if (!ApplyLineSettings()) {
+        FLastFailure = FHandle.LastFailure();
         FHandle.Close();
         return false;
     }
     StartPolling();
     return true;
+}
+
+bool TCommPortDriver::StopRequested()
+{
+    if (FStopFlag == nullptr || !FStopFlag->load())
+        return false;
+    FLastFailure = MakeFailure(TFailureKind::fkStopped, "stopped on request");
+    FLastFailure.Device = FHandle.Device();
+    return true;
+}
+
+uint32_t TCommPortDriver::WaitSlice(uint32_t remainingMs) const
+{
+    return FStopFlag != nullptr ? std::min(remainingMs, kStopCheckMs) : remainingMs;
+}
+
+void TCommPortDriver::NoteHangUp()
+{
+    FLastFailure = FHandle.LastFailure();
+    if (FLastFailure.Kind != TFailureKind::fkHangUp)
+        FLastFailure = MakeFailure(TFailureKind::fkHangUp, "");
+    FLastFailure.Detail = FPortName + " went away (adapter unplugged?)";
+    FLastFailure.Device = FHandle.Device();
 }
 
 void TCommPortDriver::Disconnect()
@@ -123,18 +150,27 @@ TModemSignals TCommPortDriver::GetModemSignals()
 
 uint32_t TCommPortDriver::PutBytesTimed(const uint8_t *DataPtr, uint32_t DataSize, uint32_t Timeout)
 {
+    FLastFailure = TFailure{};
     if (!Connected() || DataPtr == nullptr)
         return 0;
     uint32_t sent = 0;
     uint32_t start = TickCountMs();
     while (sent < DataSize) {
+        if (StopRequested())
+            break;
         const uint16_t room = OutQueueRoom();
         if (room > 0) {
             if (FCheckLineStatus && GetModemSignals() == 0)
                 break;
             const long n = FHandle.Write(DataPtr + sent, std::min<uint32_t>(room, DataSize - sent));
-            if (n < 0)
-                break; // the device failed or hung up: nothing more will go out
+            if (n < 0) {
+                // The device failed or hung up: nothing more will go out.
+                if (FHandle.HungUp())
+                    NoteHangUp();
+                else
+                    FLastFailure = FHandle.LastFailure();
+                break;
+            }
             if (n > 0) {
                 sent += uint32_t(n);
                 start = TickCountMs();
@@ -147,7 +183,8 @@ uint32_t TCommPortDriver::PutBytesTimed(const uint8_t *DataPtr, uint32_t DataSiz
         if (room == 0) {
             // The kernel would take more than OutBufSize allows; give the line time to drain.
             ::poll(nullptr, 0, kOutputRoomRecheckMs);
-        } else if (FHandle.WaitWritable(Timeout - elapsed + 1) == WaitResult::HangUp) {
+        } else if (FHandle.WaitWritable(WaitSlice(Timeout - elapsed + 1)) == WaitResult::HangUp) {
+            NoteHangUp();
             break;
         }
     }
@@ -163,6 +200,7 @@ bool TCommPortDriver::PutByte(uint8_t Value) { return PutBytes(&Value, 1) == 1; 
 
 uint32_t TCommPortDriver::GetBytes(uint8_t *DataPtr, uint32_t Count)
 {
+    FLastFailure = TFailure{};
     if (!Connected() || DataPtr == nullptr || Count == 0)
         return 0;
     ++FReadNesting;
@@ -175,13 +213,23 @@ uint32_t TCommPortDriver::GetBytes(uint8_t *DataPtr, uint32_t Count)
             start = TickCountMs();
             continue;
         }
-        if (FHandle.HungUp())
+        if (FHandle.HungUp()) {
+            NoteHangUp();
+            break;
+        }
+        if (n < 0) {
+            FLastFailure = FHandle.LastFailure();
+            break;
+        }
+        if (StopRequested())
             break;
         const uint32_t elapsed = MsSince(start);
         if (elapsed > FInputTimeout)
             break;
-        if (FHandle.WaitReadable(FInputTimeout - elapsed + 1) == WaitResult::HangUp)
+        if (FHandle.WaitReadable(WaitSlice(FInputTimeout - elapsed + 1)) == WaitResult::HangUp) {
+            NoteHangUp();
             break;
+        }
     }
     --FReadNesting;
     return stored;

@@ -7,6 +7,7 @@
 #include "PollTimer.h"
 #include "SerialPort.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -90,8 +91,17 @@ public:
     // One tick of the polling timer: hands waiting input to the events (or drops it).
     void PollTick();
 
-    // Why the last open, configuration or transfer failed ("cannot open /dev/ttyUSB0: ...").
-    std::string LastErrorText() const { return FHandle.LastError().Describe(); }
+    // Why the last open, configuration or transfer failed: a failure of the port (not_found,
+    // permission, busy, hangup, os) or a stop request (stopped). A read that merely timed out is
+    // no failure here; the caller knows what it expected.
+    const TFailure &LastFailure() const { return FLastFailure; }
+    // True once the device went away; the port stays open until Disconnect.
+    bool HungUp() const { return FHandle.HungUp(); }
+    // Makes reads and writes end within kStopCheckMs once *Flag becomes true (null: never). The
+    // flag is only read, from this thread, so a signal handler may set it.
+    void SetStopFlag(const std::atomic<bool> *Flag) { FStopFlag = Flag; }
+    // The longest a transfer goes on after the stop flag was raised.
+    static constexpr uint32_t kStopCheckMs = 50;
     // The device path PortName resolves to through the port map.
     std::string DevicePath() const;
 
@@ -153,12 +163,17 @@ private:
     void PollPackets(uint32_t waiting);
     uint32_t PacketLineTimeMs() const;
     uint32_t ReadAvailable(uint8_t *data, uint32_t count);
+    bool StopRequested();
+    uint32_t WaitSlice(uint32_t remainingMs) const;
+    void NoteHangUp();
 
     TSerialPort FHandle;
     std::unique_ptr<IPollTimer> FTimerWindow;
     std::vector<uint8_t> FPollBuffer;
     int64_t FPacketStartTick = -1;
     int FReadNesting = 0;
+    TFailure FLastFailure;
+    const std::atomic<bool> *FStopFlag = nullptr;
 
     TPortNumber FPort = pnCOM2;
     std::string FPortName = "\\\\.\\COM2";

@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace morlith {
 namespace {
@@ -15,6 +18,16 @@ constexpr size_t kHeaderBytes = 8;
 // dropped until the line has been quiet this long (but never for longer than the cap).
 constexpr uint32_t kStaleInputQuietMs = 20;
 constexpr uint32_t kStaleInputMaxMs = 300;
+
+// A data file or package that cannot be read or written.
+TFailure FileFailure(const std::string &Detail, int Errno, const std::string &Path)
+{
+    TFailure failure = MakeFailure(TFailureKind::fkFile, Detail);
+    failure.OsError = Errno;
+    failure.OsText = std::generic_category().message(Errno);
+    failure.Path = Path;
+    return failure;
+}
 } // namespace
 
 uint8_t ImageKey(const uint8_t *header8)
@@ -44,6 +57,8 @@ TComPortProgrammator::TComPortProgrammator()
 {
     FDriver->SetBaudRateValue(kBootloaderBitRate);
     FDriver->SetInputTimeout(kReplyInactivityMs);
+    // A stop request also ends a wait for a reply, not only the work between exchanges.
+    FDriver->SetStopFlag(&FAbortRequested);
     FConnectCommand = std::make_unique<TCPPCommandConnect>(FDriver.get());
     FSelectCommand = std::make_unique<TCPPCommandSelectMCUIndex>(FDriver.get());
     FDisconnectCommand = std::make_unique<TCPPCommandDisconnect>(FDriver.get());
@@ -87,22 +102,41 @@ void TComPortProgrammator::SetPortNaming(std::function<std::string(int32_t)> Nam
     FPortNaming = std::move(Naming);
 }
 
-bool TComPortProgrammator::Fail(const std::string &Reason)
+bool TComPortProgrammator::Fail(TFailure Failure, const std::string &Step)
 {
-    FLastFailure = Reason;
+    FLastFailure = std::move(Failure);
+    FLastFailure.During(Step);
+    if (FLastFailure.Device.empty() && FDriver->Connected())
+        FLastFailure.Device = FDriver->DevicePath();
     return false;
+}
+
+bool TComPortProgrammator::Fail(TFailureKind Kind, const std::string &Detail, const std::string &Step)
+{
+    return Fail(MakeFailure(Kind, Detail), Step);
 }
 
 bool TComPortProgrammator::FailCommand(const std::string &Step, const TCPPCommand &Command)
 {
-    return Fail(Step + ": " + Command.FailureText());
+    Fail(Command.LastFailure(), Step);
+    // A port that went away is closed at once: nothing more (not even a goodbye) is sent to it,
+    // and the next Connect opens afresh.
+    if (FLastFailure.Kind == TFailureKind::fkHangUp)
+        DropConnection();
+    return false;
+}
+
+void TComPortProgrammator::DropConnection()
+{
+    FDriver->Disconnect();
+    FConnected = false;
 }
 
 bool TComPortProgrammator::Aborted(const std::string &Step)
 {
     if (!FAbortRequested)
         return false;
-    Fail("stopped on request before " + Step);
+    Fail(TFailureKind::fkStopped, "stopped on request", Step);
     return true;
 }
 
@@ -114,19 +148,28 @@ bool TComPortProgrammator::Handshake(int32_t PortNumber)
         FDriver->Disconnect();
     FPortName = FPortNaming ? FPortNaming(PortNumber) : "COM" + std::to_string(PortNumber);
     FDriver->SetPortName(FPortName);
-    if (Aborted("opening " + FPortName))
+    const std::string step = "connecting";
+    if (Aborted(step))
         return false;
-    if (!FDriver->Connect())
-        return Fail(FPortName + ": " + FDriver->LastErrorText());
+    if (!FDriver->Connect()) {
+        TFailure failure = FDriver->LastFailure();
+        failure.Device = FDriver->DevicePath();
+        // A port-map entry whose device is missing names both ends.
+        if (failure.Kind == TFailureKind::fkNotFound)
+            failure.Detail = (failure.Device == FPortName ? FPortName
+                                                          : FPortName + " -> " + failure.Device) +
+                             ": no such device";
+        return Fail(failure, step);
+    }
     (void)FDriver->DiscardUntilQuiet(kStaleInputQuietMs, kStaleInputMaxMs);
     if (!FConnectCommand->Execute())
-        return FailCommand("no answer from the bootloader on " + FPortName, *FConnectCommand);
+        return FailCommand(step, *FConnectCommand);
     return true;
 }
 
 bool TComPortProgrammator::Connect(int32_t PortNumber)
 {
-    FLastFailure.clear();
+    FLastFailure = TFailure{};
     if (FConnected)
         return true;
     if (!Handshake(PortNumber))
@@ -141,28 +184,29 @@ bool TComPortProgrammator::SelectMCU(int32_t PortNumber, uint8_t MCUIndex)
         return false;
     FConnected = false;
     FSelectCommand->MCUIndex = MCUIndex;
-    const std::string controller = "controller " + std::to_string(MCUIndex);
-    if (Aborted("selecting " + controller))
+    const std::string step = "selecting controller " + std::to_string(MCUIndex);
+    if (Aborted(step))
         return false;
     if (!FSelectCommand->Execute())
-        return FailCommand("cannot select " + controller, *FSelectCommand);
+        return FailCommand(step, *FSelectCommand);
     if (!FConnectCommand->Execute())
-        return FailCommand("no answer from " + controller + " after selecting it", *FConnectCommand);
+        return FailCommand(step + " (its handshake)", *FConnectCommand);
     FConnected = true;
     return true;
 }
 
 bool TComPortProgrammator::Disconnect()
 {
-    FLastFailure.clear();
+    FLastFailure = TFailure{};
     if (FConnected) {
-        if (!FAbortRequested) // after a stop request nothing more is sent, the port just closes
+        // After a stop request or a hang-up nothing more is sent; the port just closes.
+        if (!FAbortRequested && !FDriver->HungUp())
             (void)FDisconnectCommand->Execute();
         // A reply out of step (after a failed exchange) can make "Q" look answered before the
         // module has even read it; closing at once would then throw the end of the frame away.
-        (void)FDriver->DiscardUntilQuiet(kStaleInputQuietMs, kStaleInputMaxMs);
-        FDriver->Disconnect();
-        FConnected = false;
+        if (!FDriver->HungUp())
+            (void)FDriver->DiscardUntilQuiet(kStaleInputQuietMs, kStaleInputMaxMs);
+        DropConnection();
     }
     return true;
 }
@@ -192,51 +236,88 @@ bool TComPortProgrammator::SendChunks(const uint8_t *Data, uint32_t Size, const 
     return true;
 }
 
+std::vector<uint8_t> TComPortProgrammator::ReadDataFile(const std::string &FileName)
+{
+    try {
+        return ReadWholeFile(FileName);
+    } catch (const std::system_error &error) {
+        Fail(FileFailure(error.what(), error.code().value(), FileName), "reading the data file");
+        throw;
+    }
+}
+
+void TComPortProgrammator::StoreDataFile(const std::string &FileName)
+{
+    try {
+        WriteFileAtomically(FileName, FReadDSEGCommand->Data(), FReadDSEGCommand->DataLength());
+    } catch (const std::system_error &error) {
+        Fail(FileFailure(error.what(), error.code().value(), FileName), "saving the data segment");
+        throw;
+    }
+}
+
 bool TComPortProgrammator::ReadDSEG(const std::string &FileName)
 {
-    FLastFailure.clear();
+    FLastFailure = TFailure{};
     if (!FConnected)
-        return Fail("not connected");
-    if (Aborted("reading the parameter block"))
+        return Fail(TFailureKind::fkOs, "not connected", "reading the data segment");
+    const std::string blockStep = "reading the parameter block";
+    if (Aborted(blockStep))
         return false;
     if (!FReadPSEGCommand->Execute())
-        return FailCommand("cannot read the parameter block", *FReadPSEGCommand);
+        return FailCommand(blockStep, *FReadPSEGCommand);
     FReadDSEGCommand->SetDataLength(FReadPSEGCommand->Words[2]);
-    if (Aborted("reading the data segment"))
+    const std::string step =
+        "reading the data segment (" + std::to_string(FReadDSEGCommand->DataLength()) + " bytes)";
+    if (Aborted(step))
         return false;
     if (!FReadDSEGCommand->Execute())
-        return FailCommand("cannot read the data segment (" +
-                               std::to_string(FReadDSEGCommand->DataLength()) + " bytes)",
-                           *FReadDSEGCommand);
-    WriteFileAtomically(FileName, FReadDSEGCommand->Data(), FReadDSEGCommand->DataLength());
+        return FailCommand(step, *FReadDSEGCommand);
+    StoreDataFile(FileName);
     return true;
 }
 
 bool TComPortProgrammator::WriteDSEG(const std::string &FileName)
 {
-    FLastFailure.clear();
+    FLastFailure = TFailure{};
     if (!FConnected)
-        return Fail("not connected");
-    const std::vector<uint8_t> content = ReadWholeFile(FileName);
+        return Fail(TFailureKind::fkOs, "not connected", "writing the data segment");
+    const std::vector<uint8_t> content = ReadDataFile(FileName);
     FFlashInitCommand->Key = 0;
     FFlashInitCommand->SetMode(TCPPCommandFlashInit::kModeDataSegment);
-    if (Aborted("starting the data-segment write"))
+    const std::string step = "starting the data-segment write";
+    if (Aborted(step))
         return false;
     if (!FFlashInitCommand->Execute())
-        return FailCommand("cannot start the data-segment write", *FFlashInitCommand);
+        return FailCommand(step, *FFlashInitCommand);
     return SendChunks(content.data(), uint32_t(std::min<size_t>(content.size(), UINT32_MAX)),
                       "data-segment", false);
 }
 
 bool TComPortProgrammator::LoadPackage(const std::string &FileName)
 {
+    const std::string step = "loading the package";
+    // A package that cannot be read at all is a file problem; one that reads but is not a valid
+    // package is refused.
+    std::error_code error;
+    const auto status = std::filesystem::status(FileName, error);
+    if (error || !std::filesystem::is_regular_file(status)) {
+        const int code = error ? error.value() : (std::filesystem::exists(status) ? EISDIR : ENOENT);
+        return Fail(FileFailure("cannot read package " + FileName + ": " +
+                                    std::generic_category().message(code),
+                                code, FileName),
+                    step);
+    }
     FConverter->LoadFromFile(FileName);
     // A package that did not load must not be mistaken for the one loaded before it.
     if (!FConverter->LastLoadSucceeded())
-        return Fail("cannot load package " + FileName + ": " +
-                    FConverter->Serializer().LastError());
+        return Fail(TFailureKind::fkRefusedInput,
+                    "cannot load package " + FileName + ": " + FConverter->Serializer().LastError(),
+                    step);
     if (!FConverter->Decode())
-        return Fail("package " + FileName + " does not decode: " + FConverter->LastDecodeError());
+        return Fail(TFailureKind::fkRefusedInput,
+                    "package " + FileName + " does not decode: " + FConverter->LastDecodeError(),
+                    step);
     return true;
 }
 
@@ -245,8 +326,10 @@ bool TComPortProgrammator::CheckImage(uint8_t Key)
     const auto &image = FConverter->Image();
     const uint16_t expected = FWritePSEGCommand->Words[0];
     if (image.size() != expected)
-        return Fail("image is " + std::to_string(image.size()) + " bytes, the header says " +
-                    std::to_string(expected));
+        return Fail(TFailureKind::fkRefusedInput,
+                    "image is " + std::to_string(image.size()) + " bytes, the header says " +
+                        std::to_string(expected),
+                    "checking the package");
     // The CRC of the image with the key taken off, computed a block at a time without copying
     // the image.
     uint16_t crc = 0xFFFF;
@@ -261,38 +344,53 @@ bool TComPortProgrammator::CheckImage(uint8_t Key)
         char text[96];
         std::snprintf(text, sizeof text, "image CRC 0x%04X differs from the header's 0x%04X", crc,
                       FWritePSEGCommand->Words[1]);
-        return Fail(text);
+        return Fail(TFailureKind::fkRefusedInput, text, "checking the package");
     }
+    return true;
+}
+
+bool TComPortProgrammator::LoadHeader(const std::string &FileName)
+{
+    if (!LoadPackage(FileName))
+        return false;
+    const auto &header = FConverter->Header();
+    const std::string step = "checking the package";
+    if (header.size() != kHeaderBytes)
+        return Fail(TFailureKind::fkRefusedInput,
+                    "package header is " + std::to_string(header.size()) + " bytes, not 8", step);
+    if (CRC16(header.data(), int64_t(kHeaderBytes)) != 0)
+        return Fail(TFailureKind::fkRefusedInput, "package header fails its CRC", step);
+    for (size_t k = 0; k < 4; ++k)
+        FWritePSEGCommand->Words[k] = uint16_t(header[2 * k] << 8 | header[2 * k + 1]);
     return true;
 }
 
 bool TComPortProgrammator::WriteApplication(const std::string &FileName)
 {
-    FLastFailure.clear();
-    if (!LoadPackage(FileName))
+    FLastFailure = TFailure{};
+    if (!LoadHeader(FileName))
         return false;
     if (!FConnected)
-        return Fail("not connected");
-    const auto &header = FConverter->Header();
-    if (header.size() != kHeaderBytes)
-        return Fail("package header is " + std::to_string(header.size()) + " bytes, not 8");
-    if (CRC16(header.data(), int64_t(kHeaderBytes)) != 0)
-        return Fail("package header fails its CRC");
-    for (size_t k = 0; k < 4; ++k)
-        FWritePSEGCommand->Words[k] = uint16_t(header[2 * k] << 8 | header[2 * k + 1]);
-    if (Aborted("writing the parameter block"))
+        return Fail(TFailureKind::fkOs, "not connected", "writing the application");
+    const std::string blockStep = "writing the parameter block";
+    if (Aborted(blockStep))
         return false;
-    if (!FWritePSEGCommand->Execute())
-        return Fail("cannot write the parameter block: " + FWritePSEGCommand->BlockFailure());
-    const uint8_t key = ImageKey(header.data());
+    if (!FWritePSEGCommand->Execute()) {
+        Fail(FWritePSEGCommand->BlockFailure(), blockStep);
+        if (FLastFailure.Kind == TFailureKind::fkHangUp)
+            DropConnection();
+        return false;
+    }
+    const uint8_t key = ImageKey(FConverter->Header().data());
     if (!CheckImage(key))
         return false;
     FFlashInitCommand->Key = key;
     FFlashInitCommand->SetMode(TCPPCommandFlashInit::kModeApplication);
-    if (Aborted("starting the application write"))
+    const std::string startStep = "starting the application write";
+    if (Aborted(startStep))
         return false;
     if (!FFlashInitCommand->Execute())
-        return FailCommand("cannot start the application write", *FFlashInitCommand);
+        return FailCommand(startStep, *FFlashInitCommand);
     FProgress = 0;
     FBytesSent = 0;
     FBytesTotal = uint32_t(FConverter->Image().size());

@@ -47,11 +47,16 @@ public:
     void SetPortNaming(std::function<std::string(int32_t PortNumber)> Naming);
 
 private:
-    bool Fail(const std::string &Reason);
+    bool Fail(TFailure Failure, const std::string &Step);
+    bool Fail(TFailureKind Kind, const std::string &Detail, const std::string &Step = "");
     bool FailCommand(const std::string &Step, const TCPPCommand &Command);
+    void DropConnection();
     bool Aborted(const std::string &Step);
     bool Handshake(int32_t PortNumber);
     bool LoadPackage(const std::string &FileName);
+    bool LoadHeader(const std::string &FileName);
+    std::vector<uint8_t> ReadDataFile(const std::string &FileName);
+    void StoreDataFile(const std::string &FileName);
     bool CheckImage(uint8_t Key);
     bool SendChunks(const uint8_t *Data, uint32_t Size, const char *What, bool ReportProgress);
 

@@ -56,9 +56,14 @@ void TCPPCommand::SetPayload(int32_t Index, uint8_t Value)
     FBuffer[size_t(Index) + kPayloadOffset] = Value;
 }
 
-bool TCPPCommand::Fail(std::string Text)
+bool TCPPCommand::Fail(TFailureKind Kind, std::string Detail)
 {
-    FFailure = std::move(Text);
+    return Fail(MakeFailure(Kind, std::move(Detail)));
+}
+
+bool TCPPCommand::Fail(TFailure Failure)
+{
+    FFailure = std::move(Failure);
     return false;
 }
 
@@ -71,22 +76,24 @@ bool TCPPCommand::Exchange(uint8_t Command, uint16_t RequestLength, uint16_t Rep
 {
     const std::string name = CommandName(Command);
     if (RequestLength > kMaxRequestPayload)
-        return Fail(name + ": " + std::to_string(RequestLength) + " payload bytes, at most " +
-                    std::to_string(kMaxRequestPayload) + " fit a frame");
+        return Fail(TFailureKind::fkOs, name + ": " + std::to_string(RequestLength) +
+                                            " payload bytes, at most " +
+                                            std::to_string(kMaxRequestPayload) + " fit a frame");
     // The reply is read into this buffer; one that cannot fit is refused rather than overrun it.
     if (ReplyLength > PayloadCapacity() || RequestLength > PayloadCapacity())
-        return Fail(name + ": frame buffer too small for the reply");
+        return Fail(TFailureKind::fkOs, name + ": frame buffer too small for the reply");
     if (FDriver == nullptr || !FDriver->Connected())
-        return Fail("cannot send " + name + ": the port is not open");
+        return Fail(TFailureKind::fkOs, "cannot send " + name + ": the port is not open");
 
     FBuffer[0] = uint8_t(RequestLength);
     FBuffer[1] = Command;
     const uint16_t crc = CRC16(FBuffer.data(), RequestLength + kPayloadOffset);
     FBuffer[RequestLength + 2u] = uint8_t(crc >> 8);
     FBuffer[RequestLength + 3u] = uint8_t(crc & 0xFF);
-    // One byte at a time; a byte that cannot go out is simply missing and the reply check fails.
-    for (uint32_t i = 0; i < RequestLength + kFrameOverhead; ++i)
-        (void)FDriver->PutByte(FBuffer[i]);
+    // The whole frame in one write: one system call and, on a USB adapter, one transfer.
+    const uint32_t frameBytes = RequestLength + kFrameOverhead;
+    if (FDriver->PutBytes(FBuffer.data(), frameBytes) != frameBytes)
+        return Fail(SendFailure(Command));
     if (FTrace)
         FTrace({true, Command, RequestLength, true});
 
@@ -96,16 +103,45 @@ bool TCPPCommand::Exchange(uint8_t Command, uint16_t RequestLength, uint16_t Rep
     const bool crcOk = complete && CRC16(FBuffer.data() + kPayloadOffset, expected) == 0;
     if (FTrace)
         FTrace({false, Command, got, crcOk});
+    if (crcOk) {
+        FFailure = TFailure{};
+        return true;
+    }
+    return Fail(ReplyFailure(Command, expected, got));
+}
+
+TFailure TCPPCommand::SendFailure(uint8_t Command) const
+{
+    TFailure failure = FDriver->LastFailure();
+    if (!failure.Failed())
+        failure = MakeFailure(TFailureKind::fkOs, "could not send " + CommandName(Command) +
+                                                      " within " +
+                                                      std::to_string(FDriver->OutputTimeout()) + " ms");
+    failure.Command = Command;
+    return failure;
+}
+
+TFailure TCPPCommand::ReplyFailure(uint8_t Command, uint32_t Expected, uint32_t Got) const
+{
+    const std::string name = CommandName(Command);
     const std::string limit = std::to_string(FDriver->InputTimeout()) + " ms";
-    if (got == 0)
-        return Fail("no reply to " + name + " within " + limit);
-    if (!complete)
-        return Fail("reply to " + name + " ended after " + std::to_string(got) + " of " +
-                    std::to_string(expected) + " bytes (silent for " + limit + ")");
-    if (!crcOk)
-        return Fail("reply to " + name + " has a wrong CRC");
-    FFailure.clear();
-    return true;
+    // A hang-up or a stop request ended the wait: that, not the missing bytes, is the story.
+    TFailure failure = FDriver->LastFailure();
+    if (!failure.Failed()) {
+        if (Got == 0)
+            failure = MakeFailure(TFailureKind::fkNoReply, "no reply to " + name + " within " + limit);
+        else if (Got < Expected)
+            failure = MakeFailure(TFailureKind::fkBadReply,
+                                  "reply to " + name + " ended after " + std::to_string(Got) +
+                                      " of " + std::to_string(Expected) + " bytes (silent for " +
+                                      limit + ")");
+        else
+            failure = MakeFailure(TFailureKind::fkBadReply, "reply to " + name + " has a wrong CRC");
+    }
+    failure.Command = Command;
+    failure.BytesExpected = Expected;
+    failure.BytesReceived = Got;
+    return failure;
 }
 
 } // namespace morlith

@@ -6,6 +6,8 @@
 // followed by their CRC-16; no length byte, no echo. The reply overwrites the request payload in
 // the same buffer.
 
+#include "Failure.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -60,8 +62,8 @@ public:
     // Exchange with the lengths a command declares.
     bool Exchange(const TCommandLayout &Spec);
 
-    // Why the last exchange failed, in words ("no reply to W within 1000 ms"); empty after success.
-    const std::string &FailureText() const { return FFailure; }
+    // Why the last exchange failed (kind, command, bytes expected and received); none after success.
+    const TFailure &LastFailure() const { return FFailure; }
     // Installs a hook that sees every frame (empty to remove).
     void SetTrace(TFrameTraceHook Trace) { FTrace = std::move(Trace); }
 
@@ -72,12 +74,15 @@ protected:
     const std::vector<uint8_t> &Buffer() const { return FBuffer; }
 
 private:
-    bool Fail(std::string Text);
+    bool Fail(TFailureKind Kind, std::string Detail);
+    bool Fail(TFailure Failure);
+    TFailure SendFailure(uint8_t Command) const;
+    TFailure ReplyFailure(uint8_t Command, uint32_t Expected, uint32_t Got) const;
     uint32_t PayloadCapacity() const;
 
     TCommPortDriver *FDriver;
     std::vector<uint8_t> FBuffer;
-    std::string FFailure;
+    TFailure FFailure;
     TFrameTraceHook FTrace;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -42,14 +43,32 @@ std::string FolderOf(const std::string &path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-mode_t NewFileMode(const std::string &path)
+// Creates a new, empty file next to `path` with mode 0666 less the umask (the kernel applies it,
+// so the process-wide umask is never touched); its name goes to `temporary`.
+int CreateTemporaryBeside(const std::string &folder, std::string &temporary)
+{
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device seed;
+    std::mt19937 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = folder + "/.morlith-";
+        for (int i = 0; i < 6; ++i)
+            temporary += kLetters[random() % (sizeof kLetters - 1)];
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// A replaced regular file lends its permission bits to its successor, and nothing more: never
+// setuid, setgid or sticky bits, and never the mode of what a symbolic link points to.
+void KeepPermissionsOf(const std::string &path, int fd)
 {
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
-        return st.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        (void)::fchmod(fd, st.st_mode & 0777);
 }
 
 } // namespace
@@ -77,8 +96,8 @@ std::vector<uint8_t> ReadWholeFile(const std::string &path)
 void WriteFileAtomically(const std::string &path, const uint8_t *data, size_t size)
 {
     const std::string folder = FolderOf(path);
-    std::string temporary = folder + "/.morlith-XXXXXX";
-    FileDescriptor file(::mkostemp(temporary.data(), O_CLOEXEC));
+    std::string temporary;
+    FileDescriptor file(CreateTemporaryBeside(folder, temporary));
     if (file.Get() < 0)
         Raise(errno, "cannot create data file", path);
     struct TemporaryGuard {
@@ -100,7 +119,8 @@ void WriteFileAtomically(const std::string &path, const uint8_t *data, size_t si
             Raise(n < 0 ? errno : EIO, "cannot write data file", path);
         done += size_t(n);
     }
-    if (::fchmod(file.Get(), NewFileMode(path)) != 0 || ::fsync(file.Get()) != 0)
+    KeepPermissionsOf(path, file.Get());
+    if (::fsync(file.Get()) != 0)
         Raise(errno, "cannot write data file", path);
     if (file.Close() != 0)
         Raise(errno, "cannot close data file", path);

@@ -1,6 +1,8 @@
 #pragma once
 // TProgrammator: the device-side engine as the rest of the program sees it. Every operation
-// returns a boolean; the first failed step ends it. LastFailure() tells why in words.
+// returns a boolean; the first failed step ends it. LastFailure() tells why.
+
+#include "Failure.h"
 
 #include <atomic>
 #include <cstdint>
@@ -35,7 +37,8 @@ public:
     bool GetConnected() const { return FConnected; }
     // Writes the application image of a firmware package.
     virtual bool WriteApplication(const std::string &FileName) { (void)FileName; return false; }
-    // Reads the data segment into a file; file errors raise std::system_error.
+    // Reads the data segment into a file; file errors raise std::system_error (and are recorded
+    // in LastFailure as kind "file").
     virtual bool ReadDSEG(const std::string &FileName) { (void)FileName; return false; }
     // Writes a file into the data segment; file errors raise std::system_error.
     virtual bool WriteDSEG(const std::string &FileName) { (void)FileName; return false; }
@@ -45,8 +48,8 @@ public:
     // Called after each chunk of an application write; empty when unset.
     TProgressEvent OnProgress;
 
-    // Why the last operation failed, in words; empty after a success.
-    const std::string &LastFailure() const { return FLastFailure; }
+    // Why the last operation failed (kind, step, cause); none after a success.
+    const TFailure &LastFailure() const { return FLastFailure; }
     // Bytes of the image sent by the application write in progress or last done, and its length.
     uint32_t BytesSent() const { return FBytesSent; }
     uint32_t BytesTotal() const { return FBytesTotal; }
@@ -59,7 +62,7 @@ public:
 protected:
     bool FConnected = false;
     int32_t FProgress = 0;
-    std::string FLastFailure;
+    TFailure FLastFailure;
     uint32_t FBytesSent = 0;
     uint32_t FBytesTotal = 0;
     std::atomic<bool> FAbortRequested{false};

@@ -3,6 +3,8 @@
 // the driver needs of it. The driver never touches a descriptor; everything OS-specific lives in
 // the implementation file of this header.
 
+#include "Failure.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -24,15 +26,6 @@ struct LineSettings {
     bool XonXoffFlow = false; // both directions, XON 0x11 / XOFF 0x13
     bool Dtr = true; // DTR raised while open
     bool Rts = true; // RTS raised while open (ignored with RtsCtsFlow)
-};
-
-// Why the last failed operation failed.
-struct SerialError {
-    std::string Operation; // "open", "configure", "read", "write", ...
-    std::string Device; // the device path involved
-    int Errno = 0; // the system's error code, 0 when none
-    // "open /dev/ttyUSB0: Permission denied", with a hint where one helps.
-    std::string Describe() const;
 };
 
 // Outcome of waiting for the device.
@@ -80,18 +73,19 @@ public:
 
     // The device path given to Open.
     const std::string &Device() const { return FDevice; }
-    // Why the last failed operation failed.
-    const SerialError &LastError() const { return FLastError; }
+    // Why the last failed operation failed: its kind from the OS error, the device, the OS text.
+    const TFailure &LastFailure() const { return FLastFailure; }
 
 private:
     bool Fail(const char *operation, int err);
+    void NoteHangUp(int err);
     WaitResult Wait(short events, uint32_t timeoutMs);
 
     int FFd = -1;
     bool FHungUp = false;
     bool FPeerGone = false; // poll reported a hang-up or an error
     std::string FDevice;
-    SerialError FLastError;
+    TFailure FLastFailure;
 };
 
 } // namespace morlith

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <grp.h>
 #include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -89,30 +90,38 @@ void RequestLowLatency(int fd)
     (void)ioctl(fd, TIOCSSERIAL, &info);
 }
 
-} // namespace
-
-std::string SerialError::Describe() const
+// How to get access to a device the user may not open: the group that owns it.
+std::string AccessHint(const std::string &device)
 {
-    std::string text = Operation;
-    if (!Device.empty())
-        text += " " + Device;
-    if (Errno != 0)
-        text += std::string(": ") + std::strerror(Errno);
-    if (Errno == EACCES || Errno == EPERM)
-        text += "; is the user in the dialout group?";
-    else if (Errno == EBUSY || Errno == EWOULDBLOCK)
-        text += " (the port is in use by another program)";
-    else if (Errno == ENOENT)
-        text += " (no such port; see the port map)";
-    return text;
+    struct stat info {};
+    if (device.empty() || ::stat(device.c_str(), &info) != 0)
+        return "";
+    const group *owner = ::getgrgid(info.st_gid);
+    if (owner == nullptr || info.st_gid == 0)
+        return " (the device belongs to root; a udev rule can give the user access)";
+    return std::string(" (the device belongs to the group \"") + owner->gr_name +
+           "\"; add the user to it and log in again)";
 }
+
+} // namespace
 
 TSerialPort::~TSerialPort() { Close(); }
 
 bool TSerialPort::Fail(const char *operation, int err)
 {
-    FLastError = SerialError{operation, FDevice, err};
+    FLastFailure = OsFailure(err, operation, FDevice);
+    FLastFailure.Device = FDevice;
+    if (err == EACCES || err == EPERM)
+        FLastFailure.Detail += AccessHint(FDevice);
     return false;
+}
+
+void TSerialPort::NoteHangUp(int err)
+{
+    FHungUp = true;
+    FLastFailure = OsFailure(err, "the device went away:", FDevice);
+    FLastFailure.Kind = TFailureKind::fkHangUp;
+    FLastFailure.Device = FDevice;
 }
 
 bool TSerialPort::Open(const std::string &devicePath)
@@ -130,18 +139,22 @@ bool TSerialPort::Open(const std::string &devicePath)
     if (!isatty(fd)) {
         const int err = errno == 0 ? ENOTTY : errno;
         ::close(fd);
-        return Fail("cannot open", err == EINVAL ? ENOTTY : err);
+        Fail("cannot open", err == EINVAL ? ENOTTY : err);
+        FLastFailure.Detail = devicePath + " is not a serial device";
+        return false;
     }
     // TIOCEXCL keeps other users out, but not root; the lock keeps out every program that asks.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
         ::close(fd);
-        return Fail("cannot open", err == EWOULDBLOCK ? EBUSY : err);
+        Fail("cannot open", err == EWOULDBLOCK ? EBUSY : err);
+        FLastFailure.Detail += " (another program holds the port)";
+        return false;
     }
     (void)ioctl(fd, TIOCEXCL);
     RequestLowLatency(fd);
     FFd = fd;
-    FLastError = SerialError{};
+    FLastFailure = TFailure{};
     return true;
 }
 
@@ -253,9 +266,11 @@ long TSerialPort::Read(uint8_t *data, size_t size)
         // far end is gone, as does EIO.
         if (n == 0 && !FPeerGone)
             return 0;
-        if (n == 0 || errno == EIO)
-            FHungUp = true;
-        Fail("read from", n == 0 ? EIO : errno);
+        const int err = n == 0 ? EIO : errno;
+        if (err == EIO || err == ENXIO)
+            NoteHangUp(err);
+        else
+            Fail("read from", err);
         return -1;
     }
 }
@@ -272,9 +287,11 @@ long TSerialPort::Write(const uint8_t *data, size_t size)
             continue;
         if (errno == EAGAIN)
             return 0;
-        if (errno == EIO)
-            FHungUp = true;
-        Fail("write to", errno);
+        const int err = errno;
+        if (err == EIO || err == ENXIO || err == EPIPE)
+            NoteHangUp(err);
+        else
+            Fail("write to", err);
         return -1;
     }
 }
@@ -300,8 +317,7 @@ WaitResult TSerialPort::Wait(short events, uint32_t timeoutMs)
     if (pfd.revents & events)
         return WaitResult::Ready; // read what is left; the read then reports the hang-up
     // A hang-up without the awaited event: nothing will ever come.
-    FHungUp = true;
-    Fail("wait for", EIO);
+    NoteHangUp(EIO);
     return WaitResult::HangUp;
 }
 

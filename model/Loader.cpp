@@ -39,9 +39,9 @@ bool TLoader::ReadDSEG(const std::string &FileName) { return FProgrammator->Read
 
 bool TLoader::WriteDSEG(const std::string &FileName) { return FProgrammator->WriteDSEG(FileName); }
 
-std::string TLoader::GetLastFailure()
+TFailure TLoader::GetLastFailure()
 {
-    return FProgrammator ? FProgrammator->LastFailure() : std::string();
+    return FProgrammator ? FProgrammator->LastFailure() : TFailure{};
 }
 
 } // namespace morlith

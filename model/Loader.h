@@ -27,7 +27,7 @@ public:
     int32_t GetProgress() override;
     bool ReadDSEG(const std::string &FileName) override;
     bool WriteDSEG(const std::string &FileName) override;
-    std::string GetLastFailure() override;
+    TFailure GetLastFailure() override;
 
 protected:
     // Unhooks the programmator, so it never calls into a freed loader.

@@ -1,6 +1,7 @@
 #pragma once
 // ILoaderInterface: the one interface through which the pages reach the programmator.
 
+#include "Failure.h"
 #include "RefCounted.h"
 
 #include <cstdint>
@@ -26,8 +27,8 @@ public:
     virtual bool ReadDSEG(const std::string &FileName) = 0;
     // Writes a file into the data segment (file errors raise std::system_error).
     virtual bool WriteDSEG(const std::string &FileName) = 0;
-    // Why the last operation failed, in words; empty when it did not.
-    virtual std::string GetLastFailure() = 0;
+    // Why the last operation failed (kind, step, cause); no failure when it did not.
+    virtual TFailure GetLastFailure() = 0;
 
 protected:
     ~ILoaderInterface() override = default;

@@ -2,6 +2,7 @@
 // IDialogsInterface: the modal dialogs a presenter asks the operator through (file choice,
 // message boxes, the confirmation). The application uses Qt's; tests install their own answers.
 
+#include "Failure.h"
 #include "RefCounted.h"
 
 #include <optional>
@@ -27,6 +28,8 @@ public:
     virtual std::optional<std::string> OpenFile(const TFileFilter &Filter) = 0;
     // Shows an error box with `Text` (and `Detail` under it, when not empty) and an OK button.
     virtual void ShowError(const std::string &Text, const std::string &Detail) = 0;
+    // Shows an error box titled `Title` with the failure's reason and what to do about it.
+    virtual void ShowFailure(const std::string &Title, const TFailure &Failure) = 0;
     // Asks `Text` with Yes and No; true only for Yes.
     virtual bool Confirm(const std::string &Text) = 0;
 

@@ -18,6 +18,7 @@ namespace {
 
 const char *const kWriteError = "Write error";
 const char *const kReadError = "Read error";
+const char *const kConnectError = "Connect error";
 const char *const kOverwriteQuestion = "File exists.  Overwrite?";
 // Opacity of the dimming overlay during an operation (0..255).
 constexpr uint8_t kOverlayAlphaBlend = 100;
@@ -129,11 +130,13 @@ void TLoadingViewPresenter::Connect()
     TBusyScope busy(FBusy);
     std::this_thread::sleep_for(std::chrono::milliseconds(kConnectPauseMs));
     const int32_t port = ConfiguredPortNumber();
-    if (FMCUIndex == 0)
-        (void)FLoader->Connect(port);
-    else
-        (void)FLoader->SelectMCU(port, static_cast<uint8_t>(FMCUIndex));
+    const bool connected = FMCUIndex == 0
+                               ? FLoader->Connect(port)
+                               : FLoader->SelectMCU(port, static_cast<uint8_t>(FMCUIndex));
     RefreshConnected();
+    // The operator is told why: a missing permission and a missing module look alike otherwise.
+    if (!connected)
+        ShowFailure(kConnectError);
 }
 
 void TLoadingViewPresenter::Disconnect()
@@ -180,7 +183,7 @@ void TLoadingViewPresenter::WriteApp()
     if (FBusy)
         return;
     const std::string fileName = FStatus->AppFileName;
-    RunReportingErrors([&] {
+    RunReportingErrors(kWriteError, [&] {
         TOverlayScope overlay;
         TProgressScope progress;
         if (!FLoader->WriteApplication(fileName))
@@ -208,7 +211,7 @@ void TLoadingViewPresenter::RunDataSegmentOperation(TFileOperation Operation,
                                                     const char *FailureText)
 {
     const std::string fileName = FStatus->DataFileName;
-    RunReportingErrors([&] {
+    RunReportingErrors(FailureText, [&] {
         TOverlayScope overlay;
         TCountDownScope countDown;
         if (!(FLoader.get()->*Operation)(fileName))
@@ -216,22 +219,29 @@ void TLoadingViewPresenter::RunDataSegmentOperation(TFileOperation Operation,
     });
 }
 
-void TLoadingViewPresenter::ShowFailure(const char *Text)
+void TLoadingViewPresenter::ShowFailure(const char *Title)
 {
-    Dialogs().ShowError(Text, FLoader->GetLastFailure());
+    Dialogs().ShowFailure(Title, FLoader->GetLastFailure());
 }
 
-void TLoadingViewPresenter::RunReportingErrors(const std::function<void()> &Operation)
+void TLoadingViewPresenter::RunReportingErrors(const char *FailureTitle,
+                                               const std::function<void()> &Operation)
 {
     TBusyScope busy(FBusy);
-    // A data file that cannot be created, opened, read or written raises std::system_error.
-    // The operation's scopes have removed the overlay and its dialog by the time it lands here,
-    // so the operator reads the message on a usable page.
+    // A data file that cannot be created, opened, read or written raises std::system_error; the
+    // loader's failure record says which file and why. The operation's scopes have removed the
+    // overlay and its dialog by the time it lands here, so the operator reads the message on a
+    // usable page.
     try {
         Operation();
     } catch (const std::exception &error) {
-        Dialogs().ShowError(error.what(), std::string());
+        TFailure failure = FLoader->GetLastFailure();
+        if (!failure.Failed())
+            failure = MakeFailure(TFailureKind::fkFile, error.what());
+        Dialogs().ShowFailure(FailureTitle, failure);
     }
+    // A port that went away during the operation leaves the page disconnected.
+    RefreshConnected();
 }
 
 void TLoadingViewPresenter::ProgressChanged()

@@ -50,9 +50,10 @@ private:
     void ChooseFile(const TFileFilter &Filter, std::string TStatusView::*Target,
                     void (ILoadingViewInterface::*Show)(const std::string &));
     void RunDataSegmentOperation(TFileOperation Operation, const char *FailureText);
-    void ShowFailure(const char *Text);
-    // Runs `Operation` marked busy; an exception out of it is shown once its dialogs are gone.
-    void RunReportingErrors(const std::function<void()> &Operation);
+    void ShowFailure(const char *Title);
+    // Runs `Operation` marked busy; an exception out of it is shown under `FailureTitle` once
+    // the operation's dialogs are gone. The page then shows whether the port is still connected.
+    void RunReportingErrors(const char *FailureTitle, const std::function<void()> &Operation);
 
     std::unique_ptr<TStatusView> FStatus;
     int32_t FMCUIndex = 0;

@@ -1,5 +1,7 @@
 #include "QtDialogs.h"
 
+#include "FailureHints.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -54,6 +56,33 @@ void TQtDialogs::ShowError(const std::string &Text, const std::string &Detail)
                     QString::fromStdString(Text), QMessageBox::Ok, QApplication::activeWindow());
     if (!Detail.empty())
         box.setInformativeText(QString::fromStdString(Detail));
+    box.exec();
+}
+
+QString UnbrokenPaths(const std::string &Text)
+{
+    const QChar wordJoiner(0x2060);
+    const QString text = QString::fromStdString(Text);
+    QString out;
+    out.reserve(text.size() + text.size() / 8);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        out += text[i];
+        if (text[i] == QLatin1Char('/') && i + 1 < text.size() && !text[i + 1].isSpace())
+            out += wordJoiner;
+    }
+    return out;
+}
+
+void TQtDialogs::ShowFailure(const std::string &Title, const TFailure &Failure)
+{
+    const QString title = QString::fromStdString(Title);
+    QMessageBox box(QMessageBox::Critical, title, title, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    QString detail = UnbrokenPaths(Failure.Message());
+    const std::string hint = FailureHint(Failure);
+    if (!hint.empty())
+        detail += QStringLiteral("\n\n") + QString::fromStdString(hint);
+    box.setInformativeText(detail);
     box.exec();
 }
 

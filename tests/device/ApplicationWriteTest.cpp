@@ -113,7 +113,8 @@ TEST_F(ApplicationWrite, HeadersOfTheWrongSizeOrCrcSendNothing)
     const size_t before = Frames();
     for (const Bytes &header : {seven, nine, badCrc}) {
         EXPECT_FALSE(FProgrammator.WriteApplication(Package(header, good.KeyedImage)));
-        EXPECT_NE(FProgrammator.LastFailure().find("header"), std::string::npos);
+        EXPECT_EQ(FProgrammator.LastFailure().Kind, TFailureKind::fkRefusedInput);
+        EXPECT_EQ(FProgrammator.LastFailure().Step, "checking the package");
     }
     EXPECT_EQ(Frames(), before);
 }
@@ -124,10 +125,14 @@ TEST_F(ApplicationWrite, APackageThatDoesNotLoadNeverResendsTheOneBefore)
     ASSERT_TRUE(FProgrammator.WriteApplication(Package(Image(60))));
     const size_t before = Frames();
     std::ofstream(FPorts.File("junk.xml")) << "<config><broken";
-    for (const std::string &path : {FPorts.File("missing.xml"), FPorts.File("junk.xml")}) {
+    const std::pair<std::string, TFailureKind> cases[] = {
+        {FPorts.File("missing.xml"), TFailureKind::fkFile},
+        {FPorts.File("junk.xml"), TFailureKind::fkRefusedInput},
+    };
+    for (const auto &[path, kind] : cases) {
         EXPECT_FALSE(FProgrammator.WriteApplication(path));
-        EXPECT_NE(FProgrammator.LastFailure().find("cannot load package"), std::string::npos)
-            << FProgrammator.LastFailure();
+        EXPECT_EQ(FProgrammator.LastFailure().Kind, kind) << FProgrammator.LastFailure();
+        EXPECT_EQ(FProgrammator.LastFailure().Step, "loading the package");
     }
     EXPECT_EQ(Frames(), before);
 }
@@ -139,7 +144,8 @@ TEST_F(ApplicationWrite, ALengthMismatchFailsAfterTheParameterBlock)
     Bytes shorter(package.KeyedImage.begin(), package.KeyedImage.end() - 1);
     EXPECT_FALSE(FProgrammator.WriteApplication(Package(package.Header, shorter)));
     EXPECT_EQ(Commands(*FModule), "CFW");
-    EXPECT_EQ(FProgrammator.LastFailure(), "image is 99 bytes, the header says 100");
+    EXPECT_EQ(FProgrammator.LastFailure().Kind, TFailureKind::fkRefusedInput);
+    EXPECT_EQ(FProgrammator.LastFailure().Detail, "image is 99 bytes, the header says 100");
 }
 
 TEST_F(ApplicationWrite, AnImageCrcMismatchFailsBeforeTheKeyIsAnnounced)
@@ -149,7 +155,8 @@ TEST_F(ApplicationWrite, AnImageCrcMismatchFailsBeforeTheKeyIsAnnounced)
     package.KeyedImage[10] ^= 0xFF;
     EXPECT_FALSE(FProgrammator.WriteApplication(Package(package.Header, package.KeyedImage)));
     EXPECT_EQ(Commands(*FModule), "CFW");
-    EXPECT_NE(FProgrammator.LastFailure().find("differs from the header's"), std::string::npos);
+    EXPECT_EQ(FProgrammator.LastFailure().Kind, TFailureKind::fkRefusedInput);
+    EXPECT_EQ(FProgrammator.LastFailure().Step, "checking the package");
 }
 
 TEST_F(ApplicationWrite, AnEmptyImageSucceedsWithoutChunksOrNotifications)
@@ -189,8 +196,11 @@ TEST_F(ApplicationWrite, AFailureAtTheThirdOfEightChunksStopsAtTwentyFive)
     EXPECT_FALSE(FProgrammator.WriteApplication(Package(Image(400))));
     EXPECT_EQ(FProgrammator.Progress(), 25);
     EXPECT_EQ(FSeen, (std::vector<int32_t>{12, 25}));
-    EXPECT_EQ(FProgrammator.LastFailure(),
-              "application chunk 3 of 8: no reply to W within 300 ms");
+    EXPECT_EQ(FProgrammator.LastFailure().Kind, TFailureKind::fkNoReply);
+    EXPECT_EQ(FProgrammator.LastFailure().Step, "application chunk 3 of 8");
+    EXPECT_EQ(FProgrammator.LastFailure().Command, 'W');
+    // The module may have taken the chunk: the port stays open for the goodbye.
+    EXPECT_TRUE(FProgrammator.GetConnected());
 }
 
 TEST_F(ApplicationWrite, AModuleThatHangsUpMidWriteFailsPromptly)
@@ -203,8 +213,11 @@ TEST_F(ApplicationWrite, AModuleThatHangsUpMidWriteFailsPromptly)
     EXPECT_FALSE(FProgrammator.WriteApplication(Package(Image(400))));
     EXPECT_LT(watch.WallMs(), 2000); // not the 3 s inactivity limit
     EXPECT_LT(watch.CpuMs(), 500);
-    EXPECT_NE(FProgrammator.LastFailure().find("application chunk 3 of 8"), std::string::npos)
-        << FProgrammator.LastFailure();
+    EXPECT_EQ(FProgrammator.LastFailure().Kind, TFailureKind::fkHangUp) << FProgrammator.LastFailure();
+    EXPECT_EQ(FProgrammator.LastFailure().Step, "application chunk 3 of 8");
+    // A port that went away is closed: no goodbye, and the next connect opens afresh.
+    EXPECT_FALSE(FProgrammator.GetConnected());
+    EXPECT_FALSE(FProgrammator.Driver().Connected());
 }
 
 TEST_F(ApplicationWrite, NotConnectedFailsAfterLoadingButBeforeSending)
@@ -213,7 +226,7 @@ TEST_F(ApplicationWrite, NotConnectedFailsAfterLoadingButBeforeSending)
     ASSERT_TRUE(FProgrammator.Disconnect());
     const size_t before = Frames();
     EXPECT_FALSE(FProgrammator.WriteApplication(Package(Image(10))));
-    EXPECT_EQ(FProgrammator.LastFailure(), "not connected");
+    EXPECT_EQ(FProgrammator.LastFailure().Detail, "not connected");
     EXPECT_EQ(Frames(), before);
 }
 
@@ -228,7 +241,8 @@ TEST_F(ApplicationWrite, AnAbortRequestStopsBetweenChunks)
     EXPECT_FALSE(FProgrammator.WriteApplication(Package(Image(400))));
     EXPECT_EQ(FProgrammator.BytesSent(), 100u);
     EXPECT_EQ(Commands(*FModule), "CFWFWW");
-    EXPECT_NE(FProgrammator.LastFailure().find("stopped on request"), std::string::npos);
+    EXPECT_EQ(FProgrammator.LastFailure().Kind, TFailureKind::fkStopped);
+    EXPECT_EQ(FProgrammator.LastFailure().Step, "application chunk 3 of 8");
     // The request stands until cleared: nothing more goes out, not the goodbye, not a handshake.
     FProgrammator.Disconnect();
     EXPECT_FALSE(FProgrammator.Driver().Connected());

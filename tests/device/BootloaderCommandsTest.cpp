@@ -29,7 +29,7 @@ protected:
     {
         FDriver.SetPortName(FPty.SlavePath());
         FDriver.SetInputTimeout(200);
-        ASSERT_TRUE(FDriver.Connect()) << FDriver.LastErrorText();
+        ASSERT_TRUE(FDriver.Connect()) << FDriver.LastFailure();
     }
     PtyPair FPty;
     TCommPortDriver FDriver;
@@ -41,7 +41,7 @@ TEST_F(Commands, ConnectSelectDisconnectAndReadFramesAreExact)
 {
     TCPPCommandConnect connect(&FDriver);
     FPty.Send(WithCrc(Bytes(7, 0x42)));
-    EXPECT_TRUE(connect.Execute()) << connect.FailureText();
+    EXPECT_TRUE(connect.Execute()) << connect.LastFailure();
     Bytes expected = {0x32, 0x43};
     for (uint8_t i = 0; i < 50; ++i)
         expected.push_back(i);
@@ -81,7 +81,8 @@ TEST_F(Commands, RepliesWithSwappedCrcOrMissingBytesAreRefused)
     std::swap(swapped[8], swapped[9]);
     FPty.Send(swapped);
     EXPECT_FALSE(readBlock.Execute());
-    EXPECT_NE(readBlock.FailureText().find("wrong CRC"), std::string::npos);
+    EXPECT_EQ(readBlock.LastFailure().Kind, TFailureKind::fkBadReply);
+    EXPECT_EQ(readBlock.LastFailure().BytesReceived, 10u);
     EXPECT_EQ(readBlock.Words, (std::array<uint16_t, 4>{1, 2, 3, 4})); // unchanged on failure
     FPty.Drain(20);
 
@@ -91,11 +92,14 @@ TEST_F(Commands, RepliesWithSwappedCrcOrMissingBytesAreRefused)
     Stopwatch watch;
     EXPECT_FALSE(readBlock.Execute());
     EXPECT_GE(watch.WallMs(), 200); // refused only after the inactivity limit
-    EXPECT_NE(readBlock.FailureText().find("9 of 10"), std::string::npos) << readBlock.FailureText();
+    EXPECT_EQ(readBlock.LastFailure().Kind, TFailureKind::fkBadReply) << readBlock.LastFailure();
+    EXPECT_EQ(readBlock.LastFailure().BytesExpected, 10u);
+    EXPECT_EQ(readBlock.LastFailure().BytesReceived, 9u);
 
     TCPPCommandDisconnect quit(&FDriver);
     EXPECT_FALSE(quit.Execute());
-    EXPECT_EQ(quit.FailureText(), "no reply to Q within 200 ms");
+    EXPECT_EQ(quit.LastFailure().Kind, TFailureKind::fkNoReply);
+    EXPECT_EQ(quit.LastFailure().Command, 'Q');
 }
 
 TEST_F(Commands, PayloadBoundsAndTheReplyInTheBuffer)
@@ -167,7 +171,7 @@ TEST_F(Commands, ReadDataSegmentOfLengthZeroExpectsOnlyTheCrc)
     TCPPCommandReadDSEG readData(&FDriver);
     readData.SetDataLength(0);
     FPty.Send(WithCrc({}));
-    EXPECT_TRUE(readData.Execute()) << readData.FailureText();
+    EXPECT_TRUE(readData.Execute()) << readData.LastFailure();
 }
 
 TEST_F(Commands, ParameterBlockWriteReplacesTheLastWordByTheCrc)
@@ -198,5 +202,6 @@ TEST_F(Commands, ParameterBlockWriteReplacesTheLastWordByTheCrc)
     // A refused "F" ends the block write before its "W".
     EXPECT_FALSE(block.Execute());
     EXPECT_EQ(FPty.Drain(50).size(), 54u);
-    EXPECT_NE(block.BlockFailure().find("no reply to F"), std::string::npos);
+    EXPECT_EQ(block.BlockFailure().Kind, TFailureKind::fkNoReply);
+    EXPECT_EQ(block.BlockFailure().Command, 'F');
 }

@@ -115,7 +115,7 @@ TEST(CommPortDriver, ConnectsToAPseudoTerminalAndIgnoresNameChangesWhileOpen)
     TCommPortDriver driver;
     driver.SetPortName(pty.SlavePath());
     driver.SetBaudRateValue(19200);
-    ASSERT_TRUE(driver.Connect()) << driver.LastErrorText();
+    ASSERT_TRUE(driver.Connect()) << driver.LastFailure();
     EXPECT_TRUE(driver.Connected());
     EXPECT_TRUE(driver.Connect()); // already open: true, nothing changes
     ASSERT_NE(ManualPollTimer::Last, nullptr);
@@ -136,7 +136,7 @@ TEST(CommPortDriver, ConnectsToAPseudoTerminalAndIgnoresNameChangesWhileOpen)
     driver.SetSwFlow(sfXONXOFF);
     driver.SetHwFlow(hfRTSCTS);
     driver.SetBaudRate(br256000);
-    EXPECT_TRUE(driver.ApplyLineSettings()) << driver.LastErrorText();
+    EXPECT_TRUE(driver.ApplyLineSettings()) << driver.LastFailure();
     EXPECT_TRUE(driver.Connected());
 
     driver.SetPollingDelay(20); // restarts the running timer
@@ -155,10 +155,10 @@ TEST(CommPortDriver, OpenIsExclusiveUntilClosed)
     ASSERT_TRUE(first.Connect());
     EXPECT_FALSE(second.Connect());
     EXPECT_FALSE(second.Connected());
-    EXPECT_NE(second.LastErrorText().find(pty.SlavePath()), std::string::npos);
-    EXPECT_NE(second.LastErrorText().find("in use"), std::string::npos) << second.LastErrorText();
+    EXPECT_EQ(second.LastFailure().Kind, TFailureKind::fkBusy) << second.LastFailure();
+    EXPECT_EQ(second.LastFailure().Device, pty.SlavePath());
     first.Disconnect();
-    EXPECT_TRUE(second.Connect()) << second.LastErrorText();
+    EXPECT_TRUE(second.Connect()) << second.LastFailure();
 }
 
 TEST(CommPortDriver, ConnectRefusesWhatIsNotASerialDevice)
@@ -169,12 +169,19 @@ TEST(CommPortDriver, ConnectRefusesWhatIsNotASerialDevice)
     const fs::path file = dir / "plain.bin";
     std::ofstream(file) << "not a tty";
 
-    for (const std::string &path : {(dir / "missing").string(), dir.string(), file.string()}) {
+    const std::pair<std::string, TFailureKind> cases[] = {
+        {(dir / "missing").string(), TFailureKind::fkNotFound},
+        {dir.string(), TFailureKind::fkOs},
+        {file.string(), TFailureKind::fkOs},
+    };
+    for (const auto &[path, kind] : cases) {
         TCommPortDriver driver;
         driver.SetPortName(path);
         EXPECT_FALSE(driver.Connect()) << path;
         EXPECT_FALSE(driver.Connected()) << path;
-        EXPECT_NE(driver.LastErrorText().find(path), std::string::npos) << driver.LastErrorText();
+        EXPECT_EQ(driver.LastFailure().Kind, kind) << driver.LastFailure();
+        EXPECT_EQ(driver.LastFailure().Device, path);
+        EXPECT_NE(driver.LastFailure().Message().find(path), std::string::npos) << driver.LastFailure();
     }
     EXPECT_TRUE(fs::exists(file)); // never created, truncated or removed
     fs::remove_all(dir);

@@ -20,7 +20,7 @@ protected:
         FDriver = std::make_unique<TCommPortDriver>();
         FDriver->SetPortName(FPty.SlavePath());
         FDriver->SetInputTimeout(300);
-        ASSERT_TRUE(FDriver->Connect()) << FDriver->LastErrorText();
+        ASSERT_TRUE(FDriver->Connect()) << FDriver->LastFailure();
     }
     // Waits until `count` bytes sent by the far end are in the driver's input queue.
     void WaitForQueued(uint32_t count)
@@ -111,7 +111,8 @@ TEST_F(Transfer, AHangUpMidReplyEndsTheReadAtOnceWithWhatCame)
     EXPECT_EQ(FDriver->GetBytes(buf, 10), 0u);
     EXPECT_EQ(FDriver->PutBytes(buf, 10), 0u);
     EXPECT_LT(after.WallMs(), 500);
-    EXPECT_FALSE(FDriver->LastErrorText().empty());
+    EXPECT_EQ(FDriver->LastFailure().Kind, TFailureKind::fkHangUp) << FDriver->LastFailure();
+    EXPECT_TRUE(FDriver->HungUp());
 }
 
 TEST_F(Transfer, PollingHandsStrayInputToTheHandlerOrDropsIt)

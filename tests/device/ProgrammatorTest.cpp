@@ -81,8 +81,9 @@ TEST(Programmator, AFailedSelectLeavesItDisconnected)
     programmator.Driver().SetInputTimeout(200);
     EXPECT_FALSE(programmator.SelectMCU(3, 2));
     EXPECT_FALSE(programmator.GetConnected());
-    EXPECT_NE(programmator.LastFailure().find("cannot select controller 2"), std::string::npos)
-        << programmator.LastFailure();
+    EXPECT_EQ(programmator.LastFailure().Kind, TFailureKind::fkNoReply) << programmator.LastFailure();
+    EXPECT_EQ(programmator.LastFailure().Step, "selecting controller 2");
+    EXPECT_EQ(programmator.LastFailure().Command, 'I');
 }
 
 TEST(Programmator, AFailedHandshakeDoesNotTieItToThatPort)
@@ -97,7 +98,9 @@ TEST(Programmator, AFailedHandshakeDoesNotTieItToThatPort)
     EXPECT_FALSE(programmator.Connect(3));
     EXPECT_GE(watch.WallMs(), 1000); // the inactivity limit
     EXPECT_LT(watch.WallMs(), 5000);
-    EXPECT_NE(programmator.LastFailure().find("no reply to C within 1000 ms"), std::string::npos);
+    EXPECT_EQ(programmator.LastFailure().Kind, TFailureKind::fkNoReply);
+    EXPECT_EQ(programmator.LastFailure().Step, "connecting");
+    EXPECT_EQ(programmator.LastFailure().Command, 'C');
     EXPECT_TRUE(programmator.Connect(4)) << programmator.LastFailure();
     EXPECT_EQ(Commands(wrong), "C");
     EXPECT_EQ(Commands(right), "C");
@@ -118,9 +121,9 @@ TEST(Programmator, AMissingPortIsReportedWithItsDevice)
     PrivatePortMap ports;
     TComPortProgrammator programmator;
     EXPECT_FALSE(programmator.Connect(250));
-    EXPECT_NE(programmator.LastFailure().find("COM250: cannot open /dev/ttyS249"),
-              std::string::npos)
-        << programmator.LastFailure();
+    EXPECT_EQ(programmator.LastFailure().Kind, TFailureKind::fkNotFound) << programmator.LastFailure();
+    EXPECT_EQ(programmator.LastFailure().Device, "/dev/ttyS249");
+    EXPECT_EQ(programmator.LastFailure().Detail, "COM250 -> /dev/ttyS249: no such device");
 }
 
 TEST(Programmator, DataSegmentWriteGoesOutInChunksOfFifty)
@@ -196,7 +199,8 @@ TEST(Programmator, AFailedReadLeavesAnExistingFileAlone)
     programmator.Driver().SetInputTimeout(200);
     ASSERT_TRUE(programmator.Connect(3));
     EXPECT_FALSE(programmator.ReadDSEG(ports.File("keep.bin")));
-    EXPECT_NE(programmator.LastFailure().find("cannot read the data segment"), std::string::npos);
+    EXPECT_EQ(programmator.LastFailure().Kind, TFailureKind::fkNoReply);
+    EXPECT_EQ(programmator.LastFailure().Command, 'D');
     EXPECT_EQ(ReadFile(ports.File("keep.bin")), previous);
 }
 
@@ -243,5 +247,5 @@ TEST(Programmator, ReadAndWriteNeedAConnection)
     TComPortProgrammator programmator;
     EXPECT_FALSE(programmator.ReadDSEG(ports.File("x.bin")));
     EXPECT_FALSE(std::filesystem::exists(ports.File("x.bin")));
-    EXPECT_EQ(programmator.LastFailure(), "not connected");
+    EXPECT_EQ(programmator.LastFailure().Detail, "not connected");
 }

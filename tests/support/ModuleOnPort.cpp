@@ -39,6 +39,14 @@ TModuleServer &PrivatePortMap::Serve(int number, TModuleServerOptions options)
     return *slot;
 }
 
+void PrivatePortMap::Link(int number, const std::string &target)
+{
+    const std::string link = PortMapDirectory() + "/COM" + std::to_string(number);
+    FServers.erase(number);
+    fs::remove(link);
+    fs::create_symlink(target, link);
+}
+
 std::string Commands(const TModuleServer &server)
 {
     std::string letters;

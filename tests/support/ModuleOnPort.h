@@ -14,6 +14,8 @@ public:
     ~PrivatePortMap();
     // Serves a virtual module as COM<number>; returns it for inspection.
     morlith::TModuleServer &Serve(int number, morlith::TModuleServerOptions options = {});
+    // Links COM<number> to `target` (a device that may not exist) instead of a module.
+    void Link(int number, const std::string &target);
     // A path inside the test's own folder.
     std::string File(const std::string &name) const { return FDir + "/" + name; }
 

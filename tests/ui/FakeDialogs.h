@@ -26,8 +26,10 @@ public:
     bool confirmAnswer = false;
     // The questions asked.
     std::vector<std::string> questions;
-    // The error boxes shown.
+    // The error boxes shown (failure boxes too: their title as text, the reason as detail).
     std::vector<ShownError> errors;
+    // The failures shown, with the title of their box.
+    std::vector<std::pair<std::string, morlith::TFailure>> failures;
     // Reads what the screen shows when an error box appears.
     std::function<bool()> progressShown;
     std::function<bool()> overlayShown;
@@ -46,6 +48,11 @@ public:
     {
         errors.push_back({text, detail, progressShown && progressShown(),
                           overlayShown && overlayShown()});
+    }
+    void ShowFailure(const std::string &title, const morlith::TFailure &failure) override
+    {
+        failures.emplace_back(title, failure);
+        ShowError(title, failure.Message());
     }
     bool Confirm(const std::string &text) override
     {

@@ -45,6 +45,15 @@ TModuleServerOptions FaultAt(Fault fault, unsigned frame)
     return options;
 }
 
+TFailureKind KindOf(Fault fault)
+{
+    switch (fault) {
+    case Fault::NoReply: return TFailureKind::fkNoReply;
+    case Fault::HangUp: return TFailureKind::fkHangUp;
+    default: return TFailureKind::fkBadReply;
+    }
+}
+
 using Case = std::tuple<int, Fault>;
 
 class FaultPageTest : public UiWorld, public ::testing::WithParamInterface<Case> {};
@@ -70,16 +79,22 @@ TEST_P(FaultPageTest, TellsTheOperatorAndLeavesAUsablePage)
     Click("btnOpenDataFile");
 
     Click(op.button);
-    ASSERT_EQ(dialogs.errors.size(), 1u);
-    EXPECT_EQ(dialogs.errors[0].text, op.message);
-    EXPECT_FALSE(dialogs.errors[0].detail.empty());
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_EQ(dialogs.failures[0].first, op.message);
+    EXPECT_EQ(dialogs.failures[0].second.Kind, KindOf(fault)) << dialogs.failures[0].second;
+    EXPECT_FALSE(dialogs.failures[0].second.Step.empty());
+    EXPECT_TRUE(dialogs.errors[0].overlayVisible) << "shown before the overlay goes";
     EXPECT_FALSE(OverlayShown());
     EXPECT_FALSE(ProgressDlg->isVisible());
     EXPECT_FALSE(CountDownDlg->isVisible());
 
-    Click("btnDisconnect");
-    if (fault == Fault::HangUp)
+    if (fault == Fault::HangUp) {
+        // The port went away: the page is already disconnected.
+        EXPECT_FALSE(Find<QWidget>("btnDisconnect")->isEnabled());
         ports.Serve(1); // the module is plugged in anew
+    } else {
+        Click("btnDisconnect");
+    }
     Click("btnConnect");
     EXPECT_TRUE(Find<QWidget>("btnDisconnect")->isEnabled()) << Model().Programmator->LastFailure();
     EXPECT_TRUE(Find<QWidget>(op.button)->isEnabled());

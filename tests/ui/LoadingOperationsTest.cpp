@@ -160,21 +160,24 @@ TEST_F(LoadingOperationsTest, ReadingIntoANewFileAndWritingNeverAsk)
     EXPECT_EQ(DataSegmentOf(module), contents);
 }
 
-TEST_F(LoadingOperationsTest, FailedDataSegmentOperationsSayReadErrorAndWriteError)
+TEST_F(LoadingOperationsTest, AModuleThatWentAwayIsAReadErrorAndLeavesThePageDisconnected)
 {
     TModuleServer &module = ConnectWithFiles(ports.File("a.xml"), ports.File("d.bin"));
     WriteBytes(ports.File("d.bin"), {1, 2, 3});
     module.Stop(); // the module goes away while connected
     dialogs.confirmAnswer = true;
     Click("btnReadData");
-    Click("btnWriteData");
-    ASSERT_EQ(dialogs.errors.size(), 2u);
-    EXPECT_EQ(dialogs.errors[0].text, "Read error");
-    EXPECT_EQ(dialogs.errors[1].text, "Write error");
-    EXPECT_TRUE(dialogs.errors[1].overlayVisible) << "shown before the overlay goes";
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_EQ(dialogs.failures[0].first, "Read error");
+    EXPECT_EQ(dialogs.failures[0].second.Kind, TFailureKind::fkHangUp);
+    EXPECT_TRUE(dialogs.errors[0].overlayVisible) << "shown before the overlay goes";
     EXPECT_FALSE(OverlayShown());
     EXPECT_EQ(ReadBytes(ports.File("d.bin")), (std::vector<uint8_t>{1, 2, 3}))
         << "a failed read leaves the file alone";
+    // The page is disconnected: the next connect opens the port afresh.
+    EXPECT_TRUE(Find<QWidget>("btnConnect")->isEnabled());
+    EXPECT_FALSE(Find<QWidget>("btnDisconnect")->isEnabled());
+    EXPECT_FALSE(Find<QWidget>("btnWriteData")->isEnabled());
 }
 
 TEST_F(LoadingOperationsTest, ADataFileErrorIsShownOnAUsablePage)
@@ -184,10 +187,14 @@ TEST_F(LoadingOperationsTest, ADataFileErrorIsShownOnAUsablePage)
     Click("btnWriteData"); // the file cannot be opened
     Click("btnReadData");  // nor created
     ASSERT_EQ(dialogs.errors.size(), 2u);
+    EXPECT_EQ(dialogs.errors[0].text, "Write error");
+    EXPECT_EQ(dialogs.errors[1].text, "Read error");
     for (const auto &error : dialogs.errors) {
-        EXPECT_NE(error.text.find("missing-folder/d.bin"), std::string::npos) << error.text;
+        EXPECT_NE(error.detail.find("missing-folder/d.bin"), std::string::npos) << error.detail;
         EXPECT_FALSE(error.overlayVisible) << "the overlay is gone before the message";
     }
+    for (const auto &failure : dialogs.failures)
+        EXPECT_EQ(failure.second.Kind, TFailureKind::fkFile) << failure.second;
     EXPECT_FALSE(OverlayShown());
     EXPECT_FALSE(CountDownDlg->isVisible());
 

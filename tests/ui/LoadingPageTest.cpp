@@ -2,7 +2,9 @@
 
 #include "UiWorld.h"
 
+#include "ComPortProgrammator.h"
 #include "DialogsIntf.h"
+#include "ModelU.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -59,14 +61,27 @@ TEST_F(LoadingPageTest, ConnectsToASlaveBySelectingItsIndex)
     EXPECT_FALSE(Enabled("cbMCU"));
 }
 
-TEST_F(LoadingPageTest, AFailedConnectShowsNothingAndStaysDisconnected)
+TEST_F(LoadingPageTest, AFailedConnectSaysWhyAndStaysDisconnected)
 {
-    MainWindow(); // no module on COM1
+    ports.Link(1, ports.File("unplugged-adapter"));
+    MainWindow();
     const auto start = TClock::now();
     Click("btnConnect");
     EXPECT_GE(TClock::now() - start, std::chrono::milliseconds(1500));
     EXPECT_EQ(EnabledControls(), "cbMCU btnConnect");
-    EXPECT_TRUE(dialogs.errors.empty());
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_EQ(dialogs.failures[0].first, "Connect error");
+    EXPECT_EQ(dialogs.failures[0].second.Kind, TFailureKind::fkNotFound) << dialogs.failures[0].second;
+
+    // A module that stays silent is another story, told as such.
+    TModuleServerOptions silent;
+    silent.faults.silent = true;
+    ports.Serve(1, silent);
+    Model().Programmator->Driver().SetInputTimeout(100);
+    Click("btnConnect");
+    ASSERT_EQ(dialogs.failures.size(), 2u);
+    EXPECT_EQ(dialogs.failures[1].second.Kind, TFailureKind::fkNoReply) << dialogs.failures[1].second;
+    EXPECT_EQ(EnabledControls(), "cbMCU btnConnect");
 }
 
 TEST_F(LoadingPageTest, ChosenFilesEnableTheirButtonsAndSurviveADisconnect)

@@ -8,7 +8,9 @@
 #include "Rejection.h"
 #include "SessionReport.h"
 
+#include <algorithm>
 #include <exception>
+#include <system_error>
 
 namespace morlith::cli {
 namespace {
@@ -48,15 +50,20 @@ int RunCli(const std::vector<std::string> &words, TConsole &console)
 {
     const TParsedCommandLine parsed = ParseCommandLine(words);
     if (!parsed.Ok()) {
-        console.Error(parsed.Error);
-        console.Err("Try 'morlith-cli --help' for more information.");
+        // A script that asked for JSON gets its usage error as JSON too.
+        const bool json = std::find(words.begin(), words.end(), "--json") != words.end();
+        Reject(console, json, kExitBadInput, parsed.Error);
+        if (!json)
+            console.Err("Try 'morlith-cli --help' for more information.");
         return kExitBadInput;
     }
     try {
         return RunCommand(parsed.Options, console);
-    } catch (const std::exception &error) {
+    } catch (const std::system_error &error) {
         // A file or system error the checks did not foresee still ends in words, never a crash.
-        return Reject(console, parsed.Options.Json, kExitBadInput, error.what());
+        return Reject(console, parsed.Options.Json, kExitFailed, error.what(), TFailureKind::fkFile);
+    } catch (const std::exception &error) {
+        return Reject(console, parsed.Options.Json, kExitFailed, error.what(), TFailureKind::fkOs);
     }
 }
 

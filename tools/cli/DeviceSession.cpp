@@ -78,23 +78,26 @@ void TDeviceSession::OnProgress()
     FReporter.Progressed(FPort.Label, step);
 }
 
-bool TDeviceSession::Fail(const std::string &reason)
+bool TDeviceSession::Fail(const TFailure &failure, int status)
 {
-    FOutcome.Status = kExitFailed;
-    FOutcome.Reason = reason;
+    FOutcome.Status = status;
+    FOutcome.Failure = failure;
     return false;
 }
 
+bool TDeviceSession::FailFromEngine() { return Fail(FLoader->GetLastFailure()); }
+
 bool TDeviceSession::Open()
 {
+    const TFailure stopped = MakeFailure(TFailureKind::fkStopped, "stopped on request");
     if (InterruptRequested())
-        return Fail("stopped on request before connecting");
+        return Fail(TFailure(stopped).During("before connecting"));
     const bool connected = FJob.Mcu == 0 ? FLoader->Connect(FPort.ComNumber)
                                          : FLoader->SelectMCU(FPort.ComNumber, FJob.Mcu);
     if (!connected)
-        return Fail(FLoader->GetLastFailure());
+        return FailFromEngine();
     if (InterruptRequested())
-        return Fail("stopped on request after connecting");
+        return Fail(TFailure(stopped).During("after connecting"));
     return true;
 }
 
@@ -102,7 +105,7 @@ bool TDeviceSession::WriteApplication()
 {
     if (!FLoader->WriteApplication(FJob.File)) {
         FTotalBytes = FProgrammator->BytesTotal();
-        return Fail(FLoader->GetLastFailure());
+        return FailFromEngine();
     }
     const uint64_t bytes = FProgrammator->BytesTotal();
     const double seconds = Elapsed();
@@ -117,16 +120,16 @@ bool TDeviceSession::ReadDataSegment()
 {
     TTemporaryFile temporary(FolderOf(FJob.File), FJob.File);
     if (!FLoader->ReadDSEG(temporary.Path()))
-        return Fail(FLoader->GetLastFailure());
+        return FailFromEngine();
     struct stat info {};
     FOutcome.Bytes = ::stat(temporary.Path().c_str(), &info) == 0 ? uint64_t(info.st_size) : 0;
     const std::string problem = PlaceFile(temporary.Path(), FJob.File, FJob.Force);
     if (!problem.empty()) {
         // The data read is kept rather than lost.
         temporary.Keep();
-        FOutcome.Status = kExitBadInput;
-        FOutcome.Reason = problem + "; the data read is in " + temporary.Path();
-        return false;
+        TFailure failure = MakeFailure(TFailureKind::fkFile, problem + "; the data read is in " + temporary.Path());
+        failure.Path = FJob.File;
+        return Fail(failure.During("saving the data segment"));
     }
     FOutcome.Message = "Read " + GroupThousands(FOutcome.Bytes) + " bytes of the data segment of " + FPort.Label +
                        ", " + Controller() + " into " + FJob.File;
@@ -136,11 +139,14 @@ bool TDeviceSession::ReadDataSegment()
 bool TDeviceSession::VerifyDataSegment(const std::vector<uint8_t> &written)
 {
     TTemporaryFile readBack(TemporaryFolder());
-    if (!FLoader->ReadDSEG(readBack.Path()))
-        return Fail("written, but reading back failed: " + FLoader->GetLastFailure());
+    if (!FLoader->ReadDSEG(readBack.Path())) {
+        TFailure failure = FLoader->GetLastFailure();
+        failure.Step = "verification (written, then reading back: " + failure.Step + ")";
+        return Fail(failure);
+    }
     const std::string difference = DescribeDifference(written, ReadWholeFile(readBack.Path()));
     if (!difference.empty())
-        return Fail("verification failed: " + difference);
+        return Fail(MakeFailure(TFailureKind::fkBadReply, difference).During("verification"));
     return true;
 }
 
@@ -149,7 +155,7 @@ bool TDeviceSession::WriteDataSegment()
     const std::vector<uint8_t> content = ReadWholeFile(FJob.File);
     FTotalBytes = content.size();
     if (!FLoader->WriteDSEG(FJob.File))
-        return Fail(FLoader->GetLastFailure());
+        return FailFromEngine();
     FOutcome.Bytes = content.size();
     if (FJob.Verify && !VerifyDataSegment(content))
         return false;
@@ -182,15 +188,21 @@ void TDeviceSession::Run()
     try {
         done = Open() && Perform();
     } catch (const std::system_error &error) {
-        FOutcome.Status = kExitBadInput;
-        FOutcome.Reason = error.what();
+        // A data file that cannot be read or written; the engine recorded it when it was its own.
+        TFailure failure = FLoader->GetLastFailure();
+        if (failure.Kind != TFailureKind::fkFile) {
+            failure = MakeFailure(TFailureKind::fkFile, error.what());
+            failure.OsError = error.code().value();
+            failure.OsText = error.code().message();
+        }
+        Fail(failure);
     }
     const bool interrupted = !done && InterruptRequested();
     if (interrupted) {
         // Nothing more is sent: no "Q"; the port closes when the programmator goes.
         FOutcome.Status = kExitInterrupted;
-        if (FOutcome.Reason.empty())
-            FOutcome.Reason = "stopped on request";
+        if (!FOutcome.Failure.Failed() || FOutcome.Failure.Kind == TFailureKind::fkNoReply)
+            FOutcome.Failure = MakeFailure(TFailureKind::fkStopped, "stopped on request");
     } else {
         FLoader->Disconnect();
     }

@@ -51,7 +51,8 @@ private:
     bool ReadDataSegment();
     bool WriteDataSegment();
     bool VerifyDataSegment(const std::vector<uint8_t> &written);
-    bool Fail(const std::string &reason);
+    bool Fail(const TFailure &failure, int status = kExitFailed);
+    bool FailFromEngine();
     void OnFrame(const TFrameTraceEvent &event);
     void OnProgress();
     double Elapsed() const;

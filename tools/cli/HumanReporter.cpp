@@ -72,7 +72,7 @@ void THumanReporter::Finished(const TPortOutcome &outcome)
             FConsole.Out(outcome.Message);
         return;
     }
-    FConsole.Error(Prefix(outcome.Port) + outcome.Reason);
+    FConsole.Error(WithPort(outcome.Port, outcome.Reason()));
     if (!outcome.ModuleState.empty())
         FConsole.Error(Prefix(outcome.Port) + outcome.ModuleState);
 }
@@ -95,7 +95,7 @@ void THumanReporter::Summarise(const std::vector<TPortOutcome> &outcomes)
     for (const auto &outcome : outcomes) {
         const char *result = outcome.Ok() ? "ok" : outcome.Status == kExitInterrupted ? "interrupted" : "failed";
         failed += outcome.Ok() ? 0 : 1;
-        row(outcome.Port, result, FormatSeconds(outcome.Seconds), outcome.Reason);
+        row(outcome.Port, result, FormatSeconds(outcome.Seconds), outcome.Reason());
     }
     FConsole.Out(std::to_string(outcomes.size() - failed) + " of " + std::to_string(outcomes.size()) +
                  " ports succeeded");

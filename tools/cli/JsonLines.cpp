@@ -1,6 +1,7 @@
 #include "JsonLines.h"
 
 #include <cstdio>
+#include <ctime>
 
 namespace morlith::cli {
 namespace {
@@ -67,12 +68,37 @@ std::string JsonQuote(const std::string &text)
     return out + "\"";
 }
 
-TJsonObject::TJsonObject(const std::string &event) : FText("{\"event\":" + JsonQuote(event)) {}
+std::string IsoUtcTime(std::chrono::system_clock::time_point when)
+{
+    const auto sinceEpoch = when.time_since_epoch();
+    const std::time_t seconds = std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch).count();
+    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() % 1000;
+    std::tm utc {};
+    gmtime_r(&seconds, &utc);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900, utc.tm_mon + 1,
+                  utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, int(millis));
+    return text;
+}
+
+TJsonObject::TJsonObject(const std::string &event) : FText("{")
+{
+    Text("event", event);
+    Number("schema", kJsonSchema);
+    Text("time", IsoUtcTime(std::chrono::system_clock::now()));
+}
 
 TJsonObject &TJsonObject::Raw(const std::string &key, const std::string &json)
 {
-    FText += "," + JsonQuote(key) + ":" + json;
+    if (FText.size() > 1)
+        FText += ",";
+    FText += JsonQuote(key) + ":" + json;
     return *this;
+}
+
+TJsonObject &TJsonObject::Object(const std::string &key, const TJsonObject &value)
+{
+    return Raw(key, value.Line());
 }
 
 TJsonObject &TJsonObject::Text(const std::string &key, const std::string &value)

@@ -3,6 +3,7 @@
 // UTF-8 (file names can hold any bytes) is written with U+FFFD in place of the bad bytes, so every
 // line stays valid JSON.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,10 +13,18 @@ namespace morlith::cli {
 // `text` as a JSON string literal, quotes included.
 std::string JsonQuote(const std::string &text);
 
-// A flat JSON object, fields in the order added.
+// The version of the event format; it changes only when a field changes meaning or goes away.
+constexpr int kJsonSchema = 1;
+
+// `when` as ISO 8601 UTC with milliseconds: "2026-12-07T10:36:38.123Z".
+std::string IsoUtcTime(std::chrono::system_clock::time_point when);
+
+// A JSON object, fields in the order added.
 class TJsonObject {
 public:
-    // Starts an event object: {"event": name, ...}.
+    // An empty object, to nest in another.
+    TJsonObject() : FText("{") {}
+    // Starts an event object: {"event": name, "schema": 1, "time": now, ...}.
     explicit TJsonObject(const std::string &event);
 
     // Adds a text field.
@@ -28,6 +37,8 @@ public:
     TJsonObject &Flag(const std::string &key, bool value);
     // Adds an array of texts.
     TJsonObject &TextList(const std::string &key, const std::vector<std::string> &values);
+    // Adds a nested object.
+    TJsonObject &Object(const std::string &key, const TJsonObject &value);
 
     // The object on one line, without a newline.
     std::string Line() const { return FText + "}"; }

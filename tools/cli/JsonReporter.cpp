@@ -1,8 +1,27 @@
 #include "JsonReporter.h"
 
+#include "CommandFrame.h"
 #include "JsonLines.h"
 
 namespace morlith::cli {
+
+TJsonObject FailureObject(const TFailure &failure)
+{
+    TJsonObject error;
+    error.Text("kind", failure.KindName()).Text("step", failure.Step).Text("message", failure.Message());
+    if (failure.Command >= 0) {
+        error.Text("command", morlith::CommandName(uint8_t(failure.Command)))
+            .Number("bytes_expected", failure.BytesExpected)
+            .Number("bytes_received", failure.BytesReceived);
+    }
+    if (failure.OsError != 0)
+        error.Number("os_error", failure.OsError).Text("os_text", failure.OsText);
+    if (!failure.Device.empty())
+        error.Text("device", failure.Device);
+    if (!failure.Path.empty())
+        error.Text("path", failure.Path);
+    return error;
+}
 
 void TJsonReporter::Started(const std::string &port, const std::string &command, const std::string &file)
 {
@@ -42,13 +61,13 @@ void TJsonReporter::Finished(const TPortOutcome &outcome)
     if (outcome.Ok())
         event.Text("message", outcome.Message);
     else
-        event.Text("reason", outcome.Reason);
+        event.Text("reason", outcome.Reason()).Object("error", FailureObject(outcome.Failure));
     if (!outcome.ModuleState.empty())
         event.Text("module_state", outcome.ModuleState);
     FConsole.Out(event.Line());
     // The reason also goes to standard error, as without --json, for whoever reads the log.
     if (!outcome.Ok())
-        FConsole.Error(outcome.Port + ": " + outcome.Reason);
+        FConsole.Error(WithPort(outcome.Port, outcome.Reason()));
 }
 
 void TJsonReporter::Summarise(const std::vector<TPortOutcome> &outcomes)

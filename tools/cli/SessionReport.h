@@ -2,6 +2,8 @@
 // What a device session tells its front end: it started, it progressed, it ended. A reporter turns
 // these into human text or JSON Lines; it is called from the sessions' threads.
 
+#include "Failure.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -19,8 +21,8 @@ constexpr int kExitInterrupted = 130;
 struct TPortOutcome {
     std::string Port;
     int Status = kExitSuccess;
-    // Why it failed, in words (the engine's reason); empty on success.
-    std::string Reason;
+    // Why it failed: the engine's failure record, or one made by the tool (a file check).
+    TFailure Failure;
     // What was done, in words; set on success.
     std::string Message;
     // What the module holds when the work stopped early; empty otherwise.
@@ -30,7 +32,12 @@ struct TPortOutcome {
     uint64_t Bytes = 0;
 
     bool Ok() const { return Status == kExitSuccess; }
+    // Why it failed, in words; empty on success.
+    std::string Reason() const { return Failure.Message(); }
 };
+
+// `message` for standard error with the port in front, unless the message already starts with it.
+std::string WithPort(const std::string &port, const std::string &message);
 
 // One step of an application write.
 struct TProgressStep {

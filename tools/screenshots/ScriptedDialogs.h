@@ -22,6 +22,7 @@ public:
         return next;
     }
     void ShowError(const std::string &, const std::string &) override {}
+    void ShowFailure(const std::string &, const TFailure &) override {}
     bool Confirm(const std::string &) override { return true; }
 };
 

@@ -65,7 +65,7 @@ TEST_F(ApplicationWrite, JsonLinesCarryStartProgressAndResult)
     const std::string package = WritePackage("app.xml", Pattern(500, 2));
     const TCliRun run = Cli({"--port", "COM3", "--json", "write-app", package});
     ASSERT_EQ(run.Status, 0) << run.Err;
-    const auto lines = Lines(run.Out);
+    const auto lines = Lines(Unstamped(run.Out));
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines.front().rfind("{\"event\":\"start\",\"port\":\"COM3\",\"command\":\"write-app\"", 0), 0u) << lines.front();
     EXPECT_EQ(lines.back().rfind("{\"event\":\"result\",\"port\":\"COM3\",\"ok\":true,\"status\":0", 0), 0u) << lines.back();

@@ -1,5 +1,7 @@
 #include "CliFixture.h"
 
+#include <regex>
+
 #include "PackageBuilder.h"
 
 #include <fstream>
@@ -47,6 +49,22 @@ size_t CountOf(const std::string &text, const std::string &part)
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
         ++count;
     return count;
+}
+
+std::string Unstamped(const std::string &jsonLines)
+{
+    static const std::regex stamp(R"("schema":1,"time":"[0-9T:.Z-]+",)");
+    return std::regex_replace(jsonLines, stamp, "");
+}
+
+std::string FieldOf(const std::string &line, const std::string &key)
+{
+    const std::string start = "\"" + key + "\":\"";
+    const size_t at = line.find(start);
+    if (at == std::string::npos)
+        return "";
+    const size_t from = at + start.size();
+    return line.substr(from, line.find('"', from) - from);
 }
 
 } // namespace morlith::test

@@ -37,5 +37,10 @@ std::vector<uint8_t> ReadBytes(const std::string &path);
 std::vector<uint8_t> Pattern(size_t size, unsigned seed);
 // The number of times `part` stands in `text`.
 size_t CountOf(const std::string &text, const std::string &part);
+// JSON Lines with the "schema" and "time" fields every event carries taken out, so that a test can
+// compare the rest of an event as text.
+std::string Unstamped(const std::string &jsonLines);
+// The value of the text field `key` in the JSON object `line` ("" when absent; no escapes).
+std::string FieldOf(const std::string &line, const std::string &key);
 
 } // namespace morlith::test

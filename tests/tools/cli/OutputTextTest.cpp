@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 namespace morlith::cli {
 namespace {
 
@@ -23,8 +25,19 @@ TEST(JsonText, EscapesWhatJsonRequiresAndReplacesInvalidUtf8)
     EXPECT_EQ(JsonQuote("x\xE2\x82"), "\"x\\ufffd\\ufffd\"");
     EXPECT_EQ(JsonQuote("\xC0\xAF"), "\"\\ufffd\\ufffd\"");
     EXPECT_EQ(JsonQuote("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");
-    EXPECT_EQ(TJsonObject("e").Text("k", "v").Number("n", -3).Flag("b", false).TextList("l", {"a", "b"}).Line(),
-              "{\"event\":\"e\",\"k\":\"v\",\"n\":-3,\"b\":false,\"l\":[\"a\",\"b\"]}");
+    EXPECT_EQ(TJsonObject().Text("k", "v").Number("n", -3).Flag("b", false).TextList("l", {"a", "b"}).Line(),
+              "{\"k\":\"v\",\"n\":-3,\"b\":false,\"l\":[\"a\",\"b\"]}");
+    EXPECT_EQ(TJsonObject().Object("inner", TJsonObject().Number("n", 1)).Line(), "{\"inner\":{\"n\":1}}");
+}
+
+TEST(JsonText, EveryEventCarriesTheSchemaAndAnIsoUtcTime)
+{
+    const std::string line = TJsonObject("e").Number("n", 1).Line();
+    EXPECT_TRUE(std::regex_match(line, std::regex(R"(\{"event":"e","schema":1,"time":"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z","n":1\})")))
+        << line;
+    // 2001-09-09T01:46:40.250Z is 1,000,000,000.25 s after the epoch.
+    const auto when = std::chrono::system_clock::time_point(std::chrono::milliseconds(1000000000250));
+    EXPECT_EQ(IsoUtcTime(when), "2001-09-09T01:46:40.250Z");
 }
 
 TEST(NumberText, ParsesOnlyWholeNumbersInRange)

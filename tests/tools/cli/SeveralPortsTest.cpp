@@ -27,9 +27,9 @@ TEST_F(SeveralPorts, ThreeModulesOneSilentGiveTwoSuccessesAndOneFailure)
     EXPECT_NE(run.Out.find("COM1  ok"), std::string::npos) << run.Out;
     EXPECT_NE(run.Out.find("COM3  ok"), std::string::npos) << run.Out;
     EXPECT_NE(run.Out.find("COM2  failed"), std::string::npos) << run.Out;
-    EXPECT_NE(run.Out.find("no answer from the bootloader on COM2"), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find("connecting: no reply to C"), std::string::npos) << run.Out;
     EXPECT_NE(run.Out.find("2 of 3 ports succeeded"), std::string::npos) << run.Out;
-    EXPECT_NE(run.Err.find("COM2: no answer"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("COM2: connecting: no reply"), std::string::npos) << run.Err;
 }
 
 TEST_F(SeveralPorts, JsonNamesThePortInEveryEventAndEndsWithASummary)
@@ -39,9 +39,11 @@ TEST_F(SeveralPorts, JsonNamesThePortInEveryEventAndEndsWithASummary)
     const std::string package = WritePackage("app.xml", Pattern(120, 1));
     const TCliRun run = Cli({"--port", "COM1,COM2", "--json", "write-app", package});
     EXPECT_EQ(run.Status, 0) << run.Err;
-    EXPECT_EQ(CountOf(run.Out, "{\"event\":\"result\",\"port\":\"COM1\",\"ok\":true"), 1u) << run.Out;
-    EXPECT_EQ(CountOf(run.Out, "{\"event\":\"result\",\"port\":\"COM2\",\"ok\":true"), 1u) << run.Out;
-    EXPECT_NE(run.Out.find("{\"event\":\"summary\",\"ports\":2,\"succeeded\":2,\"failed\":0}"), std::string::npos);
+    EXPECT_EQ(CountOf(run.Out, "\"schema\":1,"), CountOf(run.Out, "\n"));
+    const std::string out = Unstamped(run.Out);
+    EXPECT_EQ(CountOf(out, "{\"event\":\"result\",\"port\":\"COM1\",\"ok\":true"), 1u) << run.Out;
+    EXPECT_EQ(CountOf(out, "{\"event\":\"result\",\"port\":\"COM2\",\"ok\":true"), 1u) << run.Out;
+    EXPECT_NE(out.find("{\"event\":\"summary\",\"ports\":2,\"succeeded\":2,\"failed\":0}"), std::string::npos);
     EXPECT_EQ(CountOf(run.Out, "\n"), CountOf(run.Out, "{\"event\":"));
 }
 
