@@ -207,6 +207,9 @@ uint32_t TCommPortDriver::GetBytes(uint8_t *DataPtr, uint32_t Count)
     uint32_t stored = 0;
     uint32_t start = TickCountMs();
     while (stored < Count) {
+        // Checked between reads too: a long reply that keeps arriving must not outlast a stop.
+        if (StopRequested())
+            break;
         const long n = FHandle.Read(DataPtr + stored, Count - stored);
         if (n > 0) {
             stored += uint32_t(n);
@@ -221,8 +224,6 @@ uint32_t TCommPortDriver::GetBytes(uint8_t *DataPtr, uint32_t Count)
             FLastFailure = FHandle.LastFailure();
             break;
         }
-        if (StopRequested())
-            break;
         const uint32_t elapsed = MsSince(start);
         if (elapsed > FInputTimeout)
             break;

@@ -3,6 +3,7 @@
 #include "Crc16.h"
 #include "DataFile.h"
 #include "MorlithFileConverter.h"
+#include "PortMap.h"
 
 #include <algorithm>
 #include <array>
@@ -153,7 +154,7 @@ bool TComPortProgrammator::Handshake(int32_t PortNumber)
         return false;
     if (!FDriver->Connect()) {
         TFailure failure = FDriver->LastFailure();
-        failure.Device = FDriver->DevicePath();
+        failure.Device = LinkTarget(FDriver->DevicePath());
         // A port-map entry whose device is missing names both ends.
         if (failure.Kind == TFailureKind::fkNotFound)
             failure.Detail = (failure.Device == FPortName ? FPortName

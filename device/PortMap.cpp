@@ -1,5 +1,7 @@
 #include "PortMap.h"
 
+#include <filesystem>
+
 #include <cctype>
 #include <cstdlib>
 #include <sys/stat.h>
@@ -62,6 +64,21 @@ std::string ResolvePortName(const std::string &name)
     if (lstat(entry.c_str(), &st) == 0)
         return entry;
     return "/dev/ttyS" + std::to_string(*n - 1);
+}
+
+std::string LinkTarget(const std::string &path)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path target = path;
+    // A few hops at most; a loop of links ends here too.
+    for (int hop = 0; hop < 8 && fs::is_symlink(fs::symlink_status(target, error)); ++hop) {
+        const fs::path next = fs::read_symlink(target, error);
+        if (error)
+            break;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    return target.lexically_normal().string();
 }
 
 } // namespace morlith

@@ -20,4 +20,8 @@ std::optional<unsigned> ComPortNumber(const std::string &name);
 // The device path that a port name resolves to (the name itself when it is not a COM name).
 std::string ResolvePortName(const std::string &name);
 
+// What a device path names in the end: the target of a symbolic link (a port-map entry), even
+// one that points nowhere; the path itself otherwise.
+std::string LinkTarget(const std::string &path);
+
 } // namespace morlith

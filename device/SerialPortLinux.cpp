@@ -97,10 +97,10 @@ std::string AccessHint(const std::string &device)
     if (device.empty() || ::stat(device.c_str(), &info) != 0)
         return "";
     const group *owner = ::getgrgid(info.st_gid);
-    if (owner == nullptr || info.st_gid == 0)
-        return " (the device belongs to root; a udev rule can give the user access)";
-    return std::string(" (the device belongs to the group \"") + owner->gr_name +
-           "\"; add the user to it and log in again)";
+    const std::string name = owner != nullptr ? owner->gr_name : std::to_string(info.st_gid);
+    if (info.st_gid == 0)
+        return " (the device belongs to the group \"root\"; a udev rule can give the user access)";
+    return " (the device belongs to the group \"" + name + "\"; add the user to it and log in again)";
 }
 
 } // namespace

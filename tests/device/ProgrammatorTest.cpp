@@ -230,6 +230,9 @@ TEST(Programmator, AFileThatCannotBeWrittenRaisesAndKeepsThePreviousOne)
     }
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_EQ(error, EFBIG);
+    EXPECT_EQ(programmator.LastFailure().Kind, TFailureKind::fkFile);
+    EXPECT_EQ(programmator.LastFailure().OsError, EFBIG);
+    EXPECT_EQ(programmator.LastFailure().Path, ports.File("keep.bin"));
     EXPECT_EQ(ReadFile(ports.File("keep.bin")), previous);
 
     // A folder that does not exist.
@@ -239,6 +242,28 @@ TEST(Programmator, AFileThatCannotBeWrittenRaisesAndKeepsThePreviousOne)
     for (const auto &entry : std::filesystem::directory_iterator(ports.File("")))
         entries += entry.path().filename().string().rfind(".morlith", 0) == 0 ? 1 : 0;
     EXPECT_EQ(entries, 0u);
+}
+
+TEST(Programmator, AStopRequestEndsALongDataSegmentReadWithinItsCheckInterval)
+{
+    PrivatePortMap ports;
+    TModuleServerOptions options;
+    options.dataSegmentBytes = 65535;
+    options.bitRate = 19200; // 34 s of reply on the line
+    ports.Serve(3, options);
+    TComPortProgrammator programmator;
+    ASSERT_TRUE(programmator.Connect(3));
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        programmator.RequestAbort();
+    });
+    Stopwatch watch;
+    EXPECT_FALSE(programmator.ReadDSEG(ports.File("segment.bin")));
+    stopper.join();
+    EXPECT_LT(watch.WallMs(), 5000) << "not the whole segment";
+    EXPECT_EQ(programmator.LastFailure().Kind, TFailureKind::fkStopped);
+    EXPECT_EQ(programmator.LastFailure().Step, "reading the data segment (65535 bytes)");
+    EXPECT_FALSE(std::filesystem::exists(ports.File("segment.bin")));
 }
 
 TEST(Programmator, ReadAndWriteNeedAConnection)

@@ -5,8 +5,6 @@
 #include "NumberText.h"
 #include "PortMap.h"
 
-#include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 
 namespace morlith::cli {
@@ -32,17 +30,10 @@ TPortChoice ComPort(unsigned number)
     return TPortChoice{name, int32_t(number), ResolvePortName(name)};
 }
 
-// "" when the port reaches a device; otherwise why not. `device` receives its identity.
-std::string CheckReachable(const TPortChoice &port, struct stat &device)
+// True when the port reaches something that exists; `device` receives its identity.
+bool Reachable(const TPortChoice &port, struct stat &device)
 {
-    if (::stat(port.DevicePath.c_str(), &device) == 0)
-        return S_ISDIR(device.st_mode) ? port.Label + ": " + port.DevicePath + " is a folder, not a device" : "";
-    std::string reason = port.Label + ": ";
-    if (port.DevicePath != port.Label)
-        reason += "reaches " + port.DevicePath + ", which ";
-    else
-        reason += "it ";
-    return reason + "cannot be found (" + std::strerror(errno) + ")";
+    return ::stat(port.DevicePath.c_str(), &device) == 0;
 }
 
 } // namespace
@@ -85,12 +76,13 @@ TPortSelection ChoosePorts(const std::vector<std::string> &arguments)
     }
     if (!chosen.Error.empty())
         return chosen;
+    // A port whose device is missing is still chosen: its own session fails with not_found (a
+    // device problem, not a usage error), and the other ports run.
     std::vector<std::pair<struct stat, std::string>> seen;
     for (const TPortChoice &port : chosen.Ports) {
         struct stat device {};
-        const std::string why = CheckReachable(port, device);
-        if (!why.empty())
-            return Failure(why);
+        if (!Reachable(port, device))
+            continue;
         for (const auto &[other, label] : seen)
             if (other.st_dev == device.st_dev && other.st_ino == device.st_ino)
                 return Failure("--port " + label + " and --port " + port.Label + " reach the same device");

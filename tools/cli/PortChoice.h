@@ -28,7 +28,7 @@ struct TPortSelection {
 TPortSelection ParsePortArgument(const std::string &text);
 
 // The ports for `arguments` (every --port value), or the configured port when there are none.
-// Each must reach an existing device, and no two may reach the same one.
+// No two may reach the same device; one whose device is missing is kept (its session says so).
 TPortSelection ChoosePorts(const std::vector<std::string> &arguments);
 
 // The port the configuration file in the current directory names: its Port plus one, COM1

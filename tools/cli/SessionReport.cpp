@@ -4,7 +4,7 @@ namespace morlith::cli {
 
 std::string WithPort(const std::string &port, const std::string &message)
 {
-    if (port.empty() || message.compare(0, port.size(), port) == 0)
+    if (port.empty() || message.find(port) != std::string::npos)
         return message;
     return port + ": " + message;
 }

@@ -36,7 +36,7 @@ struct TPortOutcome {
     std::string Reason() const { return Failure.Message(); }
 };
 
-// `message` for standard error with the port in front, unless the message already starts with it.
+// `message` for standard error with the port in front, unless the message names it already.
 std::string WithPort(const std::string &port, const std::string &message);
 
 // One step of an application write.

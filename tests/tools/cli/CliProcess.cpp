@@ -3,13 +3,14 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace morlith::test {
 
-TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::string &folder)
+TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::string &folder, uid_t runAs)
 {
     std::vector<std::string> words = {MORLITH_CLI_EXECUTABLE};
     words.insert(words.end(), arguments.begin(), arguments.end());
@@ -28,6 +29,8 @@ TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::s
         if ((!folder.empty() && chdir(folder.c_str()) != 0) || dup2(out[1], STDOUT_FILENO) < 0 ||
             dup2(err[1], STDERR_FILENO) < 0)
             _exit(127);
+        if (runAs != 0 && (setgroups(0, nullptr) != 0 || setgid(runAs) != 0 || setuid(runAs) != 0))
+            _exit(126);
         execv(argv[0], argv.data());
         _exit(127);
     }

@@ -23,8 +23,9 @@ struct TCliRun {
 
 class TCliProcess {
 public:
-    // Starts morlith-cli with `arguments` in `folder` ("" for the test's own).
-    TCliProcess(const std::vector<std::string> &arguments, const std::string &folder = "");
+    // Starts morlith-cli with `arguments` in `folder` ("" for the test's own); as the user and
+    // group `runAs` when it is not 0 (the test must be root for that).
+    TCliProcess(const std::vector<std::string> &arguments, const std::string &folder = "", uid_t runAs = 0);
     // Kills the tool if it still runs.
     ~TCliProcess();
     TCliProcess(const TCliProcess &) = delete;
