@@ -207,7 +207,7 @@ void TDeviceSession::Run()
         FLoader->Disconnect();
     }
     // What the module holds is told when the work stopped on request or after writing began.
-    if (!done && (interrupted || FWriteLog.AcceptedStarts() > 0))
+    if (!done && (interrupted || FWriteLog.SentStarts() > 0))
         FOutcome.ModuleState = FWriteLog.Describe(WriteKind(), FTotalBytes);
     FOutcome.Seconds = Elapsed();
     FReporter.Finished(FOutcome);

@@ -13,37 +13,59 @@ constexpr unsigned kApplicationImageStart = 2;
 void TModuleWriteLog::Record(const TFrameTraceEvent &event)
 {
     if (event.Outgoing) {
-        FPendingWriteBytes = event.Command == kWriteCommand ? event.Length : 0;
+        FPendingCommand = event.Command;
+        FPendingBytes = event.Command == kWriteCommand ? event.Length : 0;
+        FSentStarts += event.Command == kWriteStartCommand ? 1 : 0;
+        FSentWrites += event.Command == kWriteCommand ? 1 : 0;
         return;
     }
     if (!event.CrcOk)
-        return;
+        return; // the request stays pending: the module may have acted on it
     if (event.Command == kWriteStartCommand) {
         ++FAcceptedStarts;
         FAcknowledgedBytes = 0;
     } else if (event.Command == kWriteCommand) {
-        FAcknowledgedBytes += FPendingWriteBytes;
+        FAcknowledgedBytes += FPendingBytes;
     }
+    FPendingCommand = 0;
+    FPendingBytes = 0;
+}
+
+std::string TModuleWriteLog::Part(uint64_t total) const
+{
+    const std::string of = " of " + GroupThousands(total) + " bytes";
+    if (FPendingCommand == kWriteCommand && FPendingBytes > 0)
+        return "between " + GroupThousands(FAcknowledgedBytes) + " and " +
+               GroupThousands(FAcknowledgedBytes + FPendingBytes) + of;
+    return GroupThousands(FAcknowledgedBytes) + of;
 }
 
 std::string TModuleWriteLog::Describe(TWriteKind kind, uint64_t total) const
 {
     const std::string nothing = "nothing was written to the module";
-    const std::string part = GroupThousands(FAcknowledgedBytes) + " of " + GroupThousands(total) + " bytes";
+    const bool unconfirmedWrite = FPendingCommand == kWriteCommand;
     switch (kind) {
     case TWriteKind::wkNone:
         return nothing;
     case TWriteKind::wkDataSegment:
-        if (FAcceptedStarts == 0 || (FAcknowledgedBytes == 0 && total > 0))
+        if (FSentWrites == 0)
             return nothing;
-        return FAcknowledgedBytes == total ? "data segment written" : "data segment partly written: " + part;
+        if (FAcknowledgedBytes == total && !unconfirmedWrite)
+            return "data segment written";
+        return "data segment partly written: " + Part(total);
     case TWriteKind::wkApplication:
-        if (FAcceptedStarts == 0 || (FAcceptedStarts == 1 && FAcknowledgedBytes == 0))
+        if (FSentWrites == 0)
             return nothing;
-        if (FAcceptedStarts < kApplicationImageStart)
-            return "parameter block written, application not started: the module holds no valid "
-                   "application until the package is written again";
-        return FAcknowledgedBytes == total ? "application written" : "application partly written: " + part;
+        if (FAcceptedStarts < kApplicationImageStart) {
+            const bool blockConfirmed = FAcceptedStarts == 1 && !unconfirmedWrite;
+            const bool imageStarted = FSentStarts >= kApplicationImageStart;
+            return std::string(blockConfirmed ? "parameter block written" : "parameter block may have been written") +
+                   (imageStarted ? ", application may have been erased" : ", application not started") +
+                   ": the module holds no valid application until the package is written again";
+        }
+        if (FAcknowledgedBytes == total && !unconfirmedWrite)
+            return "application written";
+        return "application partly written: " + Part(total);
     }
     return nothing;
 }

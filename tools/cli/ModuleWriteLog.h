@@ -1,6 +1,7 @@
 #pragma once
 // Follows the frames of one session to tell what a module holds when the work stops early: how
-// many write sessions ("F") it accepted and how many bytes ("W") it acknowledged since the last.
+// many write sessions ("F") and bytes ("W") it acknowledged, and the frame, if any, that went out
+// without a good reply (the module may or may not have acted on it).
 
 #include "CommandFrame.h"
 
@@ -21,17 +22,26 @@ public:
     // Takes one frame of the trace.
     void Record(const TFrameTraceEvent &event);
 
+    // Write sessions ("F") sent, whether answered or not.
+    unsigned SentStarts() const { return FSentStarts; }
     // Write sessions the module accepted.
     unsigned AcceptedStarts() const { return FAcceptedStarts; }
     // Bytes the module acknowledged since the last accepted write session.
     uint64_t AcknowledgedBytes() const { return FAcknowledgedBytes; }
 
     // What the module holds after the work stopped early, in words ("application partly written:
-    // 12,300 of 65,000 bytes"); `total` is the length of what was to be written.
+    // 12,300 of 65,000 bytes", or "between 12,300 and 12,350 of 65,000 bytes" when the last chunk
+    // went out unanswered); `total` is the length of what was to be written. "Nothing was written"
+    // is said only when no frame that changes the module went out.
     std::string Describe(TWriteKind kind, uint64_t total) const;
 
 private:
-    uint32_t FPendingWriteBytes = 0;
+    std::string Part(uint64_t total) const;
+
+    uint8_t FPendingCommand = 0; // the last request still without a good reply; 0 when none
+    uint32_t FPendingBytes = 0;
+    unsigned FSentStarts = 0;
+    unsigned FSentWrites = 0;
     unsigned FAcceptedStarts = 0;
     uint64_t FAcknowledgedBytes = 0;
 };

@@ -38,6 +38,11 @@ TEST_F(FailureKinds, AMissingDeviceBehindThePortMapIsNotFoundAndFailsOnlyItsOwnP
     EXPECT_NE(one.Err.find("COM7 -> " + File("ttyUSB9") + ": no such device"), std::string::npos) << one.Err;
     EXPECT_EQ(CountOf(one.Err, "COM7"), 1u) << "the port is named once: " << one.Err;
 
+    // A device path that does not exist is the same device problem.
+    const TCliRun path = Cli({"--json", "--port", File("ttyUSB8"), "connect"});
+    EXPECT_EQ(path.Status, 1);
+    EXPECT_EQ(KindOf(path), "not_found") << path.Out;
+
     TModuleServer &module = Ports.Serve(1);
     const TCliRun several = Cli({"--port", "COM1,COM7", "connect"});
     EXPECT_EQ(several.Status, 1);

@@ -86,8 +86,32 @@ TEST(ModuleWriteLog, TellsHowFarAnApplicationWriteGot)
     for (const auto &event : {Sent('F', 8), Answered('F'), Sent('W', 50), Answered('W'), Sent('W', 50),
                               Answered('W', false)})
         log.Record(event);
-    EXPECT_EQ(log.Describe(TWriteKind::wkApplication, 400), "application partly written: 50 of 400 bytes");
+    // The second chunk went out and its reply came garbled: the module may hold it or not.
+    EXPECT_EQ(log.Describe(TWriteKind::wkApplication, 400),
+              "application partly written: between 50 and 100 of 400 bytes");
+    for (const auto &event : {Sent('W', 50), Answered('W')})
+        log.Record(event);
+    EXPECT_EQ(log.Describe(TWriteKind::wkApplication, 400), "application partly written: 100 of 400 bytes");
     EXPECT_EQ(log.Describe(TWriteKind::wkNone, 0), "nothing was written to the module");
+}
+
+TEST(ModuleWriteLog, SaysNothingWasWrittenOnlyWhenNoWriteWentOut)
+{
+    TModuleWriteLog started;
+    for (const auto &event : {Sent('F', 8), Answered('F')})
+        started.Record(event);
+    EXPECT_EQ(started.Describe(TWriteKind::wkApplication, 400), "nothing was written to the module");
+    EXPECT_EQ(started.Describe(TWriteKind::wkDataSegment, 400), "nothing was written to the module");
+
+    // The parameter block went out unanswered: it may be in the module.
+    TModuleWriteLog block = started;
+    block.Record(Sent('W', 8));
+    EXPECT_EQ(block.Describe(TWriteKind::wkApplication, 400).rfind("parameter block may have been written", 0), 0u);
+    // The first data chunk went out unanswered.
+    TModuleWriteLog chunk = started;
+    chunk.Record(Sent('W', 50));
+    EXPECT_EQ(chunk.Describe(TWriteKind::wkDataSegment, 400),
+              "data segment partly written: between 0 and 50 of 400 bytes");
 }
 
 TEST(ModuleWriteLog, TellsHowFarADataSegmentWriteGot)
