@@ -257,6 +257,20 @@ void TComPortProgrammator::StoreDataFile(const std::string &FileName)
     }
 }
 
+bool TComPortProgrammator::ReadParameterBlock(std::array<uint16_t, 4> &Words)
+{
+    FLastFailure = TFailure{};
+    const std::string step = "reading the parameter block";
+    if (!FConnected)
+        return Fail(TFailureKind::fkOs, "not connected", step);
+    if (Aborted(step))
+        return false;
+    if (!FReadPSEGCommand->Execute())
+        return FailCommand(step, *FReadPSEGCommand);
+    Words = FReadPSEGCommand->Words;
+    return true;
+}
+
 bool TComPortProgrammator::ReadDSEG(const std::string &FileName)
 {
     FLastFailure = TFailure{};

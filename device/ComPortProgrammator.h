@@ -36,6 +36,10 @@ public:
     bool ReadDSEG(const std::string &FileName) override;
     bool WriteDSEG(const std::string &FileName) override;
 
+    // Reads the parameter block of the selected controller (image length, image CRC, data-segment
+    // length, block CRC); needs a connection. False with LastFailure on failure.
+    bool ReadParameterBlock(std::array<uint16_t, 4> &Words);
+
     // The serial port driver, for front ends that tune it (the reply inactivity limit).
     TCommPortDriver &Driver() { return *FDriver; }
     // The package converter, for front ends that inspect a package.

@@ -43,34 +43,6 @@ std::string FolderOf(const std::string &path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Creates a new, empty file next to `path` with mode 0666 less the umask (the kernel applies it,
-// so the process-wide umask is never touched); its name goes to `temporary`.
-int CreateTemporaryBeside(const std::string &folder, std::string &temporary)
-{
-    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::random_device seed;
-    std::mt19937 random(seed());
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = folder + "/.morlith-";
-        for (int i = 0; i < 6; ++i)
-            temporary += kLetters[random() % (sizeof kLetters - 1)];
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
-// A replaced regular file lends its permission bits to its successor, and nothing more: never
-// setuid, setgid or sticky bits, and never the mode of what a symbolic link points to.
-void KeepPermissionsOf(const std::string &path, int fd)
-{
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-        (void)::fchmod(fd, st.st_mode & 0777);
-}
-
 } // namespace
 
 std::vector<uint8_t> ReadWholeFile(const std::string &path)
@@ -93,13 +65,43 @@ std::vector<uint8_t> ReadWholeFile(const std::string &path)
     return data;
 }
 
+int CreateUniqueFile(const std::string &folder, const std::string &prefix, std::string &path)
+{
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device seed;
+    std::mt19937 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = folder + "/" + prefix;
+        for (int i = 0; i < 6; ++i)
+            path += kLetters[random() % (sizeof kLetters - 1)];
+        // The kernel applies the umask, so the process-wide umask is never touched.
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            return fd;
+        if (errno != EEXIST)
+            break;
+    }
+    Raise(errno, "cannot create a file in", folder);
+}
+
+void CopyPermissionBits(const std::string &path, int fd)
+{
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        (void)::fchmod(fd, st.st_mode & 0777);
+}
+
 void WriteFileAtomically(const std::string &path, const uint8_t *data, size_t size)
 {
     const std::string folder = FolderOf(path);
     std::string temporary;
-    FileDescriptor file(CreateTemporaryBeside(folder, temporary));
-    if (file.Get() < 0)
-        Raise(errno, "cannot create data file", path);
+    int fd = -1;
+    try {
+        fd = CreateUniqueFile(folder, ".morlith-", temporary);
+    } catch (const std::system_error &error) {
+        Raise(error.code().value(), "cannot create data file", path);
+    }
+    FileDescriptor file(fd);
     struct TemporaryGuard {
         std::string name;
         bool keep = false;
@@ -119,7 +121,7 @@ void WriteFileAtomically(const std::string &path, const uint8_t *data, size_t si
             Raise(n < 0 ? errno : EIO, "cannot write data file", path);
         done += size_t(n);
     }
-    KeepPermissionsOf(path, file.Get());
+    CopyPermissionBits(path, file.Get());
     if (::fsync(file.Get()) != 0)
         Raise(errno, "cannot write data file", path);
     if (file.Close() != 0)

@@ -58,7 +58,12 @@ int RunCli(const std::vector<std::string> &words, TConsole &console)
         return kExitBadInput;
     }
     try {
-        return RunCommand(parsed.Options, console);
+        const int status = RunCommand(parsed.Options, console);
+        if (console.OutFailed() && status == kExitSuccess) {
+            console.Error("cannot write to standard output: the result was not delivered");
+            return kExitFailed;
+        }
+        return status;
     } catch (const std::system_error &error) {
         // A file or system error the checks did not foresee still ends in words, never a crash.
         return Reject(console, parsed.Options.Json, kExitFailed, error.what(), TFailureKind::fkFile);

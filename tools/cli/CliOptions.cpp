@@ -66,7 +66,7 @@ const std::vector<TOptionRule> &OptionRules()
         {"verbose", 'v', false, kDeviceCommands,
          [](TCliOptions &o, const std::string &) { o.Verbose = true; return std::string(); }},
         {"json", 0, false, {}, [](TCliOptions &o, const std::string &) { o.Json = true; return std::string(); }},
-        {"force", 'f', false, {TCliCommand::ccReadDseg, TCliCommand::ccPortsMap},
+        {"force", 'f', false, {TCliCommand::ccReadDseg, TCliCommand::ccWriteDseg, TCliCommand::ccPortsMap},
          [](TCliOptions &o, const std::string &) { o.Force = true; return std::string(); }},
         {"verify", 0, false, {TCliCommand::ccWriteDseg},
          [](TCliOptions &o, const std::string &) { o.Verify = true; return std::string(); }},

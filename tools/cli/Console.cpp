@@ -27,8 +27,9 @@ void TConsole::Out(const std::string &line)
 {
     std::lock_guard<std::mutex> lock(FLock);
     EndOpenLine();
-    std::fprintf(FOut, "%s\n", line.c_str());
-    std::fflush(FOut);
+    if (FOutClosed || std::fprintf(FOut, "%s\n", line.c_str()) < 0 || std::fflush(FOut) != 0 ||
+        std::ferror(FOut))
+        FOutFailed = true;
 }
 
 void TConsole::Err(const std::string &line)

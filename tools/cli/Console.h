@@ -29,6 +29,11 @@ public:
     void ErrInPlace(const std::string &text, bool finish);
     // True when standard error is a terminal.
     bool ErrIsTerminal() const { return FErrIsTerminal; }
+    // True once a line meant for standard output could not be written (a full disk, a closed
+    // stream): the run must not end as a success.
+    bool OutFailed() const { return FOutFailed; }
+    // Standard output was closed when the tool started: whatever goes there is lost.
+    void MarkOutClosed() { FOutClosed = true; }
 
 private:
     void EndOpenLine();
@@ -38,6 +43,8 @@ private:
     std::FILE *FErr;
     bool FErrIsTerminal;
     bool FErrLineOpen = false;
+    bool FOutFailed = false;
+    bool FOutClosed = false;
 };
 
 } // namespace morlith::cli

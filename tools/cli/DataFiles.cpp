@@ -1,5 +1,7 @@
 #include "DataFiles.h"
 
+#include "DataFile.h"
+#include "Interruption.h"
 #include "NumberText.h"
 
 #include <cerrno>
@@ -13,31 +15,21 @@
 namespace morlith::cli {
 namespace {
 
-mode_t ModeForNewFile(const std::string &modeOf)
-{
-    struct stat info {};
-    if (!modeOf.empty() && ::stat(modeOf.c_str(), &info) == 0)
-        return info.st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
 } // namespace
 
 TTemporaryFile::TTemporaryFile(const std::string &folder, const std::string &modeOf)
-    : FPath(folder + "/.morlith-cli-XXXXXX")
 {
-    const int fd = ::mkostemp(FPath.data(), O_CLOEXEC);
-    if (fd < 0)
-        throw std::system_error(errno, std::generic_category(), "cannot create a file in " + folder);
-    // The engine gives the file it writes the mode of the file it replaces: this one's.
-    (void)::fchmod(fd, ModeForNewFile(modeOf));
+    const int fd = CreateUniqueFile(folder, ".morlith-cli-", FPath);
+    // The engine gives the file it writes the permissions of the file it replaces: this one's.
+    if (!modeOf.empty())
+        CopyPermissionBits(modeOf, fd);
     ::close(fd);
+    RegisterTemporaryFile(FPath.c_str());
 }
 
 TTemporaryFile::~TTemporaryFile()
 {
+    UnregisterTemporaryFile(FPath.c_str());
     if (!FKeep)
         ::unlink(FPath.c_str());
 }

@@ -14,8 +14,9 @@ constexpr uint64_t kMaxDataSegmentBytes = UINT16_MAX;
 // A new empty file, removed when this object goes unless Keep() was called.
 class TTemporaryFile {
 public:
-    // Creates a hidden file in `folder` with the mode a new file there gets (or `modeOf`'s mode
-    // when that file exists); throws std::system_error when it cannot be made.
+    // Creates a hidden file in `folder` with the mode a new file there gets (or the permission
+    // bits of the regular file `modeOf`, when there is one); throws std::system_error when it
+    // cannot be made. A second stop signal removes it too.
     TTemporaryFile(const std::string &folder, const std::string &modeOf = "");
     ~TTemporaryFile();
     TTemporaryFile(const TTemporaryFile &) = delete;

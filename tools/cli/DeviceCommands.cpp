@@ -8,11 +8,22 @@
 #include "PortRunner.h"
 #include "Rejection.h"
 
+#include <filesystem>
 #include <memory>
 #include <sys/stat.h>
 
 namespace morlith::cli {
 namespace {
+
+// True when the two paths name one file: the same path once made absolute, or one existing file.
+bool SameFile(const std::string &a, const std::string &b)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (fs::absolute(a, error).lexically_normal() == fs::absolute(b, error).lexically_normal())
+        return true;
+    return fs::equivalent(a, b, error);
+}
 
 // Checks the command's file; fills one job per port. "" or the problem; `status` says its kind.
 std::string PrepareJobs(const TCliOptions &options, const std::vector<TPortChoice> &ports,
@@ -27,6 +38,8 @@ std::string PrepareJobs(const TCliOptions &options, const std::vector<TPortChoic
     job.Verify = options.Verify;
     job.Verbose = options.Verbose;
     status = kExitBadInput;
+    if (options.Command != TCliCommand::ccConnect && job.File.empty())
+        return CommandName(options.Command) + ": the file name is empty";
     if (options.Command == TCliCommand::ccWriteApp) {
         const TPackageReport report = InspectPackage(job.File);
         if (!report.Loaded())
@@ -56,6 +69,11 @@ std::string PrepareJobs(const TCliOptions &options, const std::vector<TPortChoic
         const std::string problem = CheckNewFile(jobs.back().File, options.Force);
         if (!problem.empty())
             return problem;
+        // Two ports whose names give one file would overwrite each other's data.
+        for (size_t other = 0; other + 1 < jobs.size(); ++other)
+            if (SameFile(jobs[other].File, jobs.back().File))
+                return "read-dseg: " + ports[other].Label + " and " + port.Label + " would both be read into " +
+                       jobs.back().File;
     }
     return "";
 }

@@ -4,6 +4,7 @@
 #include "DataFiles.h"
 #include "NumberText.h"
 
+#include <array>
 #include <sys/stat.h>
 #include <system_error>
 
@@ -119,8 +120,17 @@ bool TDeviceSession::WriteApplication()
 bool TDeviceSession::ReadDataSegment()
 {
     TTemporaryFile temporary(FolderOf(FJob.File), FJob.File);
-    if (!FLoader->ReadDSEG(temporary.Path()))
-        return FailFromEngine();
+    try {
+        if (!FLoader->ReadDSEG(temporary.Path()))
+            return FailFromEngine();
+    } catch (const std::system_error &error) {
+        // The engine wrote into a temporary file next to FILE; the operator knows only FILE.
+        TFailure failure = MakeFailure(TFailureKind::fkFile, "cannot write " + FJob.File + ": " + error.code().message());
+        failure.OsError = error.code().value();
+        failure.OsText = error.code().message();
+        failure.Path = FJob.File;
+        return Fail(failure.During("saving the data segment"));
+    }
     struct stat info {};
     FOutcome.Bytes = ::stat(temporary.Path().c_str(), &info) == 0 ? uint64_t(info.st_size) : 0;
     const std::string problem = PlaceFile(temporary.Path(), FJob.File, FJob.Force);
@@ -154,13 +164,29 @@ bool TDeviceSession::WriteDataSegment()
 {
     const std::vector<uint8_t> content = ReadWholeFile(FJob.File);
     FTotalBytes = content.size();
+    // The module keeps only what fits its segment: a longer file is refused unless forced.
+    std::array<uint16_t, 4> block{};
+    if (!FProgrammator->ReadParameterBlock(block))
+        return FailFromEngine();
+    const uint64_t segment = block[2];
+    if (content.size() > segment && !FJob.Force) {
+        TFailure refused = MakeFailure(TFailureKind::fkRefusedInput,
+                                       FJob.File + " is " + GroupThousands(content.size()) + " bytes, the data segment of " +
+                                           FPort.Label + ", " + Controller() + " holds " + GroupThousands(segment) +
+                                           "; nothing was written (--force writes it anyway)");
+        refused.Path = FJob.File;
+        return Fail(refused.During("checking the data file"));
+    }
     if (!FLoader->WriteDSEG(FJob.File))
         return FailFromEngine();
     FOutcome.Bytes = content.size();
     if (FJob.Verify && !VerifyDataSegment(content))
         return false;
+    std::string covered;
+    if (content.size() < segment)
+        covered = " (the first " + GroupThousands(content.size()) + " of its " + GroupThousands(segment) + " bytes)";
     FOutcome.Message = "Wrote " + GroupThousands(content.size()) + " bytes of " + FJob.File +
-                       " into the data segment of " + FPort.Label + ", " + Controller() +
+                       " into the data segment of " + FPort.Label + ", " + Controller() + covered +
                        (FJob.Verify ? "; read back and verified" : "");
     return true;
 }

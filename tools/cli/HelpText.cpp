@@ -36,7 +36,8 @@ Options:
   -q, --quiet        print nothing but errors
   -v, --verbose      trace every frame on standard error
       --json         JSON Lines on standard output: start, progress, result events
-  -f, --force        read-dseg: replace FILE; ports map: replace the entry
+  -f, --force        read-dseg: replace FILE; write-dseg: write a FILE longer than the
+                     module's data segment; ports map: replace the entry
       --verify       write-dseg: read back and compare
   -o, --out PACKAGE  pack: the package to write
   -h, --help         this text

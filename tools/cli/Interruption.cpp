@@ -6,6 +6,7 @@
 #include <atomic>
 #include <csignal>
 #include <pthread.h>
+#include <unistd.h>
 
 namespace morlith::cli {
 namespace {
@@ -13,6 +14,9 @@ namespace {
 std::atomic<bool> gInterrupted{false};
 // One slot per port that may run at once; a handler only reads them.
 std::atomic<TProgrammator *> gProgrammators[kMaxPorts];
+// Temporary files a second signal removes: a few per port.
+constexpr size_t kMaxTemporaryFiles = 4 * kMaxPorts;
+std::atomic<const char *> gTemporaryFiles[kMaxTemporaryFiles];
 
 void AskAllToStop()
 {
@@ -21,7 +25,24 @@ void AskAllToStop()
             programmator->RequestAbort();
 }
 
-extern "C" void OnInterruptSignal(int) { RequestInterrupt(); }
+void RemoveTemporaryFiles()
+{
+    for (auto &slot : gTemporaryFiles)
+        if (const char *path = slot.load())
+            ::unlink(path);
+}
+
+extern "C" void OnInterruptSignal(int signal)
+{
+    if (!gInterrupted.load()) {
+        RequestInterrupt();
+        return;
+    }
+    // The second signal: the operator wants out now. Only async-signal-safe calls from here.
+    RemoveTemporaryFiles();
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
 
 sigset_t InterruptSignals()
 {
@@ -29,11 +50,13 @@ sigset_t InterruptSignals()
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);
     return signals;
 }
 
 static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs lock-free atomics");
 static_assert(std::atomic<TProgrammator *>::is_always_lock_free, "the signal handler needs lock-free atomics");
+static_assert(std::atomic<const char *>::is_always_lock_free, "the signal handler needs lock-free atomics");
 
 } // namespace
 
@@ -41,11 +64,31 @@ void InstallInterruptHandlers()
 {
     struct sigaction action {};
     action.sa_handler = OnInterruptSignal;
-    sigemptyset(&action.sa_mask);
-    // A second Ctrl-C gets the default action: the operator can always end the tool.
-    action.sa_flags = SA_RESETHAND;
+    // One handler at a time: a second signal never interrupts the first one's bookkeeping.
+    action.sa_mask = InterruptSignals();
+    action.sa_flags = 0;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A closed terminal is a request to stop, not a reason to leave files behind.
+    sigaction(SIGHUP, &action, nullptr);
+}
+
+void RegisterTemporaryFile(const char *path)
+{
+    for (auto &slot : gTemporaryFiles) {
+        const char *expected = nullptr;
+        if (slot.compare_exchange_strong(expected, path))
+            return;
+    }
+}
+
+void UnregisterTemporaryFile(const char *path)
+{
+    for (auto &slot : gTemporaryFiles) {
+        const char *expected = path;
+        if (slot.compare_exchange_strong(expected, nullptr))
+            return;
+    }
 }
 
 bool InterruptRequested() { return gInterrupted.load(); }

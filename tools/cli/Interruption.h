@@ -1,7 +1,8 @@
 #pragma once
-// Ctrl-C and SIGTERM during device work: the handler records the request and asks every
-// registered programmator to stop after its current exchange. The work then ends by itself,
-// sends nothing more and reports the state the module was left in.
+// Ctrl-C, SIGTERM and SIGHUP during device work: the handler records the request and asks every
+// registered programmator to stop; a wait for a reply ends within the driver's check interval.
+// The work then ends by itself, sends nothing more and reports the state the module was left in.
+// A second signal ends the tool at once, after removing the temporary files it made.
 
 namespace morlith {
 class TProgrammator;
@@ -9,8 +10,13 @@ class TProgrammator;
 
 namespace morlith::cli {
 
-// Installs the handlers for SIGINT and SIGTERM (a second signal ends the tool at once).
+// Installs the handlers for SIGINT, SIGTERM and SIGHUP (a second signal ends the tool at once).
 void InstallInterruptHandlers();
+
+// Names a temporary file that a second signal removes before the tool ends (the path must stay
+// valid until it is unregistered).
+void RegisterTemporaryFile(const char *path);
+void UnregisterTemporaryFile(const char *path);
 
 // True once SIGINT or SIGTERM arrived (or RequestInterrupt was called).
 bool InterruptRequested();
@@ -31,7 +37,7 @@ private:
     int FSlot = -1;
 };
 
-// Blocks SIGINT and SIGTERM in the calling thread while it lives, so that threads started meanwhile
+// Blocks SIGINT, SIGTERM and SIGHUP in the calling thread while it lives, so that threads started meanwhile
 // never run the handler; the main thread, which waits for them, does.
 class TInterruptBlock {
 public:

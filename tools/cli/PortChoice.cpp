@@ -5,6 +5,7 @@
 #include "NumberText.h"
 #include "PortMap.h"
 
+#include <filesystem>
 #include <sys/stat.h>
 
 namespace morlith::cli {
@@ -53,7 +54,14 @@ TPortSelection ParsePortArgument(const std::string &text)
 TPortSelection ConfiguredPort()
 {
     IntfPtr<TConfiguration> configuration(new TConfiguration());
+    // A configuration file that is there but does not load must not silently become COM1: a
+    // write would then go to a port nobody chose.
+    std::error_code error;
+    const bool present = std::filesystem::exists(std::filesystem::symlink_status(configuration->FilePath(), error));
     configuration->Load();
+    if (present && !configuration->Serializer().LastError().empty())
+        return Failure(configuration->FilePath() + ": cannot use it to choose the port (" +
+                       configuration->Serializer().LastError() + "); fix or remove it, or give --port");
     const int32_t index = configuration->GetPort();
     if (index < 0 || index >= int32_t(kMaxComNumber))
         return Failure(configuration->FilePath() + ": Port " + std::to_string(index) +

@@ -145,11 +145,23 @@ TEST_F(DeviceCommands, WriteDsegVerifyConfirmsTheSegmentOrReportsTheFirstDiffere
     const TCliRun good = Cli({"--port", "COM5", "write-dseg", fits, "--verify"});
     EXPECT_EQ(good.Status, 0) << good.Err;
     EXPECT_NE(good.Out.find("verified"), std::string::npos);
+    const TCliRun shorter = Cli({"--port", "COM5", "write-dseg", WriteBytes("short.bin", Pattern(10, 2))});
+    EXPECT_NE(shorter.Out.find("the first 10 of its 64 bytes"), std::string::npos) << shorter.Out;
     EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.Controller(0).dataSegment; }), Pattern(64, 2));
 
-    // The module keeps only what fits; reading back shows where the file and segment part.
+    // A file longer than the segment is refused before anything is written, both sizes named.
     const std::string tooLong = WriteBytes("long.bin", Pattern(100, 3));
-    const TCliRun bad = Cli({"--port", "COM5", "write-dseg", tooLong, "--verify"});
+    const size_t before = module.Trace().Entries().size();
+    const TCliRun refused = Cli({"--port", "COM5", "--json", "write-dseg", tooLong});
+    EXPECT_EQ(refused.Status, 1);
+    EXPECT_EQ(FieldOf(refused.Out, "kind"), "refused_input") << refused.Out;
+    EXPECT_NE(refused.Err.find("is 100 bytes"), std::string::npos) << refused.Err;
+    EXPECT_NE(refused.Err.find("holds 64"), std::string::npos) << refused.Err;
+    EXPECT_EQ(Commands(module).substr(before), "CPQ");
+    EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.Controller(0).dataSegment; }), Pattern(64, 2));
+
+    // Forced, the module keeps only what fits; reading back shows where the file and segment part.
+    const TCliRun bad = Cli({"--port", "COM5", "write-dseg", tooLong, "--verify", "--force"});
     EXPECT_EQ(bad.Status, 1);
     EXPECT_NE(bad.Err.find("verification: "), std::string::npos) << bad.Err;
     EXPECT_NE(bad.Err.find("offset 64"), std::string::npos) << bad.Err;

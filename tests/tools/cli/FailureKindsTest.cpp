@@ -102,7 +102,7 @@ TEST_F(FailureKinds, AModuleThatGoesAwayIsAHangUpAtEveryStep)
         {{"write-app", package}, 8, "application chunk 5 of 10"},
         {{"write-app", package}, 13, "application chunk 10 of 10"},
         {{"read-dseg", File("out.bin")}, 2, "reading the data segment (64 bytes)"},
-        {{"write-dseg", data}, 3, "data-segment chunk 2 of 3"},
+        {{"write-dseg", data, "--force"}, 4, "data-segment chunk 2 of 3"},
     };
     for (const Case &c : cases) {
         TModuleServerOptions options;

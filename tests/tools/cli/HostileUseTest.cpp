@@ -1,0 +1,133 @@
+// morlith-cli run the way scripts, jigs and careless users run it: closed standard streams, links
+// to privileged files, a file-size limit, a configuration that does not load, ports that would
+// share a file, output nobody can take. Nothing reaches the wrong place and no file is harmed.
+
+#include "CliFixture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace morlith::test {
+namespace {
+
+using HostileUse = CliTest;
+
+// Runs the tool through the shell, so that `redirections` can close or limit what it inherits.
+int RunThroughShell(const std::string &folder, const std::string &prefix, const std::string &arguments,
+                    const std::string &redirections)
+{
+    const std::string command = "cd '" + folder + "' && " + prefix + " '" + MORLITH_CLI_EXECUTABLE + "' " +
+                                arguments + " " + redirections;
+    const int status = std::system(("sh -c \"" + command + "\"").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::vector<std::string> HiddenFiles(const std::string &folder)
+{
+    std::vector<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().rfind(".morlith", 0) == 0)
+            names.push_back(entry.path().filename().string());
+    return names;
+}
+
+TEST_F(HostileUse, ClosedStandardStreamsNeverCarryTextIntoTheLine)
+{
+    TModuleServer &module = Ports.Serve(3);
+    const std::vector<uint8_t> plain = Pattern(350, 5);
+    WritePackage("app.xml", plain);
+    EXPECT_EQ(RunThroughShell(Folder(), "", "--port COM3 write-app app.xml", "2>&-"), 0);
+    EXPECT_EQ(RunThroughShell(Folder(), "", "--port COM3 --json write-app app.xml", ">&-"), 1)
+        << "the result could not be delivered";
+    EXPECT_EQ(ProgramMemory(module), plain);
+    // Only whole, valid frames reached the module: two handshakes, two writes, two goodbyes.
+    const std::string commands = Commands(module);
+    EXPECT_EQ(commands, "CFWFWWWWWWWQCFWFWWWWWWWQ") << Trace(module);
+}
+
+TEST_F(HostileUse, AReplacedFileKeepsOnlyPermissionBitsAndALinkIsReplacedNotFollowed)
+{
+    TModuleServerOptions options;
+    options.dataSegmentBytes = 32;
+    Ports.Serve(3, options);
+    const std::string program = File("privileged");
+    std::ofstream(program) << "#!/bin/sh\n";
+    ASSERT_EQ(::chmod(program.c_str(), 04755), 0);
+    std::filesystem::create_symlink(program, File("out.bin"));
+    EXPECT_EQ(Cli({"--port", "COM3", "read-dseg", "--force", "out.bin"}).Status, 0);
+    struct stat link {};
+    ASSERT_EQ(::lstat(File("out.bin").c_str(), &link), 0);
+    EXPECT_TRUE(S_ISREG(link.st_mode)) << "the link itself was replaced";
+    EXPECT_EQ(link.st_mode & 07000, 0u) << "no setuid, setgid or sticky bit";
+    struct stat target {};
+    ASSERT_EQ(::stat(program.c_str(), &target), 0);
+    EXPECT_EQ(target.st_mode & 07777, 04755u);
+    EXPECT_EQ(target.st_size, 10) << "the privileged file is untouched";
+
+    // A regular file lends its permission bits, and only those.
+    ASSERT_EQ(::chmod(File("out.bin").c_str(), 02640), 0);
+    EXPECT_EQ(Cli({"--port", "COM3", "read-dseg", "--force", "out.bin"}).Status, 0);
+    ASSERT_EQ(::lstat(File("out.bin").c_str(), &link), 0);
+    EXPECT_EQ(link.st_mode & 07777, 0640u);
+}
+
+TEST_F(HostileUse, AFileSizeLimitFailsTheReadCleanly)
+{
+    TModuleServerOptions options;
+    options.dataSegmentBytes = 4096;
+    Ports.Serve(3, options);
+    const std::vector<uint8_t> previous = {1, 2, 3};
+    WriteBytes("segment.bin", previous);
+    const int status = RunThroughShell(Folder(), "ulimit -f 2 &&", "--port COM3 read-dseg --force segment.bin",
+                                       "2> err.txt");
+    EXPECT_EQ(status, 1);
+    std::ifstream errors(File("err.txt"));
+    const std::string text((std::istreambuf_iterator<char>(errors)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("segment.bin"), std::string::npos) << text;
+    EXPECT_EQ(text.find(".morlith"), std::string::npos) << "names the target, not a temporary file: " << text;
+    EXPECT_EQ(ReadBytes(File("segment.bin")), previous);
+    EXPECT_TRUE(HiddenFiles(Folder()).empty());
+}
+
+TEST_F(HostileUse, AConfigurationThatDoesNotLoadIsRefusedNotReplacedByCom1)
+{
+    TModuleServer &module = Ports.Serve(1);
+    const std::vector<std::string> broken = {
+        "<?xml version=\"1.0\"?><config Application=\"ORVELMorlith\" Version=\"1\"><Port>abc</Port></config>",
+        "<?xml version=\"1.0\"?><config Application=\"ORVELMorlith\" Version=\"1\"><Po",
+    };
+    for (const std::string &content : broken) {
+        std::ofstream(File("Config.mlhxml"), std::ios::trunc) << content;
+        const TCliRun run = Cli({"connect"});
+        EXPECT_EQ(run.Status, 2) << content;
+        EXPECT_NE(run.Err.find("Config.mlhxml"), std::string::npos) << run.Err;
+    }
+    std::filesystem::remove(File("Config.mlhxml"));
+    std::filesystem::create_directory(File("Config.mlhxml"));
+    EXPECT_EQ(Cli({"connect"}).Status, 2);
+    EXPECT_TRUE(Commands(module).empty());
+}
+
+TEST_F(HostileUse, PortsThatWouldShareAFileAndEmptyNamesAreRefusedBeforeConnecting)
+{
+    TModuleServer &module = Ports.Serve(1);
+    // "/tmp/a_b" and "/tmp/a/b" both become "tmp_a_b" in a file name.
+    const TCliRun shared = Cli({"--port", "/tmp/a_b", "--port", "/tmp/a/b", "read-dseg", "dump-{port}.bin"});
+    EXPECT_EQ(shared.Status, 2);
+    EXPECT_NE(shared.Err.find("would both be read into"), std::string::npos) << shared.Err;
+    EXPECT_EQ(Cli({"--port", "COM1", "read-dseg", ""}).Status, 2);
+    EXPECT_EQ(Cli({"--port", "COM1", "write-dseg", ""}).Status, 2);
+    EXPECT_TRUE(Commands(module).empty());
+}
+
+TEST_F(HostileUse, OutputThatCannotBeWrittenIsAFailure)
+{
+    const std::string package = WritePackage("app.xml", Pattern(40, 1));
+    EXPECT_EQ(RunThroughShell(Folder(), "", "info app.xml", "> /dev/full 2>/dev/null"), 1);
+    EXPECT_EQ(RunThroughShell(Folder(), "", "info app.xml", ">&- 2>/dev/null"), 1);
+    EXPECT_EQ(RunThroughShell(Folder(), "", "info app.xml", "> /dev/null"), 0);
+}
+
+} // namespace
+} // namespace morlith::test
