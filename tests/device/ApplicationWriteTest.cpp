@@ -152,8 +152,8 @@ TEST_F(ApplicationWrite, APackageWithoutProfileIsRefusedAfterAnotherWithNothingS
         << "<config Application=\"ORVELMorlith\" Version=\"1\">" << pieces << "<Profile/></config>";
     for (const char *name : {"none.xml", "empty.xml"}) {
         EXPECT_FALSE(FProgrammator.WriteApplication(FPorts.File(name))) << name;
-        EXPECT_NE(FProgrammator.LastFailure().find("has no header"), std::string::npos)
-            << FProgrammator.LastFailure();
+        EXPECT_EQ(FProgrammator.LastFailure().Kind, TFailureKind::fkRefusedInput) << FProgrammator.LastFailure();
+        EXPECT_EQ(FProgrammator.LastFailure().Step, "loading the package");
     }
     EXPECT_EQ(Frames(), before);
     const auto controller = FModule->WithModule([](TVirtualModule &m) { return m.Controller(0); });

@@ -196,6 +196,8 @@ TEST_F(DeviceCommands, TerminateDuringTheHandshakeEndsWithStatus130AndNoFile)
     EXPECT_NE(run.Err.find("nothing was written to the module"), std::string::npos) << run.Err;
     EXPECT_TRUE(ReadBytes(File("segment.bin")).empty());
     EXPECT_FALSE(std::filesystem::exists(File("segment.bin")));
+    // The module's thread may read the frame only after the tool has gone.
+    EXPECT_TRUE(module.Trace().WaitForSize(1, std::chrono::milliseconds(2000)));
     EXPECT_EQ(Commands(module), "C");
 }
 
