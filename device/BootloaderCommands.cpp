@@ -80,7 +80,14 @@ void TCPPCommandReadDSEG::SetDataLength(uint16_t Length)
     SetPayloadCapacity(uint32_t(Length) + 2);
 }
 
-bool TCPPCommandReadDSEG::Execute() { return Exchange(kSpec.Command, 0, FDataLength); }
+bool TCPPCommandReadDSEG::Execute()
+{
+    // Before SetDataLength the frame buffer is empty and has no room for even the reply's CRC;
+    // asking for that room makes Exchange refuse ("frame buffer too small") before sending.
+    if (Buffer().empty())
+        return Exchange(kSpec.Command, 0, 1);
+    return Exchange(kSpec.Command, 0, FDataLength);
+}
 
 bool TCPPCommandWritePSEG::Execute()
 {

@@ -354,7 +354,8 @@ void TCommPortDriver::SetPortName(const std::string &Value)
 
 void TCommPortDriver::SetBaudRate(TBaudRate Value)
 {
-    if (Value > br256000)
+    // The current value changes nothing, and so neither reapplies the line nor purges input.
+    if (Value > br256000 || Value == FBaudRate)
         return;
     FBaudRate = Value;
     if (Value != brCustom)
@@ -364,6 +365,8 @@ void TCommPortDriver::SetBaudRate(TBaudRate Value)
 
 void TCommPortDriver::SetBaudRateValue(uint32_t Value)
 {
+    if (Value == FBaudRateValue)
+        return;
     FBaudRateValue = Value;
     FBaudRate = brCustom;
     ApplyLineSettingsIfOpen();

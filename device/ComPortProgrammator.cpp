@@ -333,6 +333,9 @@ bool TComPortProgrammator::LoadPackage(const std::string &FileName)
         return Fail(TFailureKind::fkRefusedInput,
                     "package " + FileName + " does not decode: " + FConverter->LastDecodeError(),
                     step);
+    if (FConverter->Header().empty())
+        return Fail(TFailureKind::fkRefusedInput,
+                    "package " + FileName + " has no header: its Profile is missing or empty", step);
     return true;
 }
 

@@ -6,15 +6,15 @@ namespace morlith {
 
 TSubjectObserver::~TSubjectObserver()
 {
-    if (Subject)
-        Subject->DetachAll(this);
+    // Each DetachAll removes its notifier from FSubjects, so take them from the back.
+    while (!FSubjects.empty())
+        FSubjects.back()->DetachAll(this);
 }
 
 TObserver::~TObserver()
 {
     for (TSubjectObserver *subscriber : FSubscribers)
-        if (subscriber->Subject == this)
-            subscriber->Subject = nullptr;
+        Forget(subscriber);
 }
 
 void TObserver::Attach(TSubjectObserver *Subscriber)
@@ -22,6 +22,9 @@ void TObserver::Attach(TSubjectObserver *Subscriber)
     if (Subscriber == nullptr)
         return;
     FSubscribers.push_back(Subscriber);
+    auto &subjects = Subscriber->FSubjects;
+    if (std::find(subjects.begin(), subjects.end(), this) == subjects.end())
+        subjects.push_back(this);
     Subscriber->Subject = this;
 }
 
@@ -31,15 +34,23 @@ void TObserver::Detach(TSubjectObserver *Subscriber)
     if (found == FSubscribers.end())
         return;
     FSubscribers.erase(found);
-    if (std::find(FSubscribers.begin(), FSubscribers.end(), Subscriber) == FSubscribers.end() &&
-        Subscriber->Subject == this)
-        Subscriber->Subject = nullptr;
+    if (std::find(FSubscribers.begin(), FSubscribers.end(), Subscriber) == FSubscribers.end())
+        Forget(Subscriber);
 }
 
 void TObserver::DetachAll(TSubjectObserver *Subscriber)
 {
     FSubscribers.erase(std::remove(FSubscribers.begin(), FSubscribers.end(), Subscriber),
                        FSubscribers.end());
+    Forget(Subscriber);
+}
+
+void TObserver::Forget(TSubjectObserver *Subscriber)
+{
+    auto &subjects = Subscriber->FSubjects;
+    subjects.erase(std::remove(subjects.begin(), subjects.end(), this), subjects.end());
+    if (Subscriber->Subject == this)
+        Subscriber->Subject = subjects.empty() ? nullptr : subjects.back();
 }
 
 void TObserver::Notify()

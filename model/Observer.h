@@ -18,7 +18,7 @@ class TObserver;
 class TSubjectObserver {
 public:
     TSubjectObserver() = default;
-    // Detaches every entry of this subscriber from the notifier it was attached to.
+    // Detaches every entry of this subscriber from every notifier it is attached to.
     ~TSubjectObserver();
     TSubjectObserver(const TSubjectObserver &) = delete;
     TSubjectObserver &operator=(const TSubjectObserver &) = delete;
@@ -27,6 +27,11 @@ public:
     TObserver *Subject = nullptr;
     // Called with the notifying TObserver as sender; skipped when empty.
     std::function<void(TObserver *Sender)> OnNotify;
+
+private:
+    friend class TObserver;
+    // Every notifier whose list holds this subscriber, each once.
+    std::vector<TObserver *> FSubjects;
 };
 
 // The notifier.
@@ -50,6 +55,8 @@ public:
 private:
     friend class TSubjectObserver;
     void DetachAll(TSubjectObserver *Subscriber);
+    // Tells Subscriber that this notifier's list no longer holds it.
+    void Forget(TSubjectObserver *Subscriber);
 
     std::vector<TSubjectObserver *> FSubscribers;
 };

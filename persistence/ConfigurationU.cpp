@@ -56,13 +56,18 @@ void TConfiguration::SetPort(std::int32_t Value)
 bool TConfiguration::Save()
 {
     FSerializer->Save();
-    return true;
+    return FSerializer->LastError().empty();
 }
 
 bool TConfiguration::Load()
 {
     FSerializer->Load();
     return true;
+}
+
+std::string TConfiguration::GetLastFailure()
+{
+    return FSerializer->LastError();
 }
 
 } // namespace morlith

@@ -38,6 +38,7 @@ public:
     void SetPort(std::int32_t Value) override;
     bool Save() override;
     bool Load() override;
+    std::string GetLastFailure() override;
 
     // The persisted settings.
     TConfig &Config() const { return *FConfig; }

@@ -4,6 +4,7 @@
 #include "RefCounted.h"
 
 #include <cstdint>
+#include <string>
 
 namespace morlith {
 
@@ -14,10 +15,13 @@ public:
     virtual std::int32_t GetPort() = 0;
     // Stores the port position in memory; nothing is written to the file.
     virtual void SetPort(std::int32_t Value) = 0;
-    // Writes the configuration file; always true (a failed save keeps the previous file).
+    // Writes the configuration file; false when it could not (the previous file is kept, and
+    // GetLastFailure says why). Never throws.
     virtual bool Save() = 0;
     // Reads the configuration file; always true (a failed load keeps the port as it was).
     virtual bool Load() = 0;
+    // Why the last Save or Load failed, naming the file; empty after a success.
+    virtual std::string GetLastFailure() = 0;
 
 protected:
     ~IConfigurationInterface() override = default;

@@ -174,21 +174,40 @@ private:
         return *this;
     }
 
-    // Integers, characters, sets and enumerations: a decimal number read as a 32-bit integer.
+    // Integers, characters, sets and enumerations: a decimal number read as a 32-bit integer;
+    // unsigned 32-bit fields also read the decimal text of their values above 2^31 - 1.
     template <class V>
     TPropertyTableOf &Ordinal(const char *Name, TPropertyKind Kind, V C::*Field)
     {
         TDeclaredProperty p = Entry(Name, Kind);
         p.GetText = [Field](const TXMLClass &o) { return std::to_string(OrdinalOf(Self(o).*Field)); };
         p.SetText = [Field](TXMLClass &o, const std::string &t) {
-            std::int32_t value = 0;
-            if (!TryTextToInt(t, value))
-                return false;
-            Self(o).*Field = static_cast<V>(value);
+            using TRaw = typename TRawOf<V>::Type;
+            if constexpr (std::is_unsigned_v<TRaw> && sizeof(TRaw) == 4) {
+                std::uint32_t value = 0;
+                if (!TryTextToUInt32(t, value))
+                    return false;
+                Self(o).*Field = static_cast<V>(value);
+            } else {
+                std::int32_t value = 0;
+                if (!TryTextToInt(t, value))
+                    return false;
+                Self(o).*Field = static_cast<V>(value);
+            }
             return true;
         };
         return Add(std::move(p));
     }
+
+    // The integer type behind V: its underlying type for an enumeration, V itself otherwise.
+    template <class V, bool = std::is_enum_v<V>>
+    struct TRawOf {
+        using Type = V;
+    };
+    template <class V>
+    struct TRawOf<V, true> {
+        using Type = std::underlying_type_t<V>;
+    };
 
     template <class V>
     static long long OrdinalOf(V Value)

@@ -1,7 +1,6 @@
 #include "DocumentFile.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -111,33 +110,27 @@ bool ReadWholeFile(const std::string &Path, std::size_t MaxBytes, std::string &C
     }
 }
 
-bool WriteWholeFile(const std::string &Path, const std::string &Content, std::string &Error)
+bool WriteWholeFile(const std::string &Path, const std::string &Content, std::string &Error,
+                    const std::string &ShownName)
 {
+    const std::string &shown = ShownName.empty() ? Path : ShownName;
     TFileDescriptor file(::open(Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NONBLOCK, 0666));
     if (file.Get() < 0) {
-        Error = Describe("cannot create", Path, errno);
+        Error = Describe("cannot create", shown, errno);
         return false;
     }
     bool ok = WriteAll(file.Get(), Content.data(), Content.size());
     if (ok)
         ok = ::fsync(file.Get()) == 0 || errno == EINVAL;   // EINVAL: a file that cannot be synced
     if (!ok)
-        Error = Describe("cannot write", Path, errno);
+        Error = Describe("cannot write", shown, errno);
     if (file.Close() != 0 && ok) {
-        Error = Describe("cannot close", Path, errno);
+        Error = Describe("cannot close", shown, errno);
         ok = false;
     }
     if (!ok)
         ::unlink(Path.c_str());
     return ok;
-}
-
-bool RenameFile(const std::string &From, const std::string &To, std::string &Error)
-{
-    if (std::rename(From.c_str(), To.c_str()) == 0)
-        return true;
-    Error = "cannot rename " + From + " to " + To + ": " + std::strerror(errno);
-    return false;
 }
 
 } // namespace morlith

@@ -7,8 +7,9 @@
 
 namespace morlith {
 
-// Documents larger than this are refused unread (a package holds at most 64 KiB of image).
-constexpr std::size_t kMaxDocumentBytes = 4 * 1024 * 1024;
+// Documents larger than this are refused unread. A package holds at most 65,535 image bytes;
+// cut into one-byte pieces, each piece may take up to 512 bytes of markup and indentation.
+constexpr std::size_t kMaxDocumentBytes = 32 * 1024 * 1024;
 
 // What stands at a path.
 enum class TPathState { psMissing, psRegularFile, psOther };
@@ -24,10 +25,9 @@ std::string BackupNameFor(const std::string &Path);
 bool ReadWholeFile(const std::string &Path, std::size_t MaxBytes, std::string &Content, std::string &Error);
 
 // Creates Path, which must not exist yet, and writes Content to it, flushed to the disk; on
-// failure removes what it created, so an existing file is never truncated.
-bool WriteWholeFile(const std::string &Path, const std::string &Content, std::string &Error);
-
-// rename(2) with a described failure.
-bool RenameFile(const std::string &From, const std::string &To, std::string &Error);
+// failure removes what it created, so an existing file is never truncated. Messages name
+// ShownName instead of Path when it is given (a temporary file standing in for it).
+bool WriteWholeFile(const std::string &Path, const std::string &Content, std::string &Error,
+                    const std::string &ShownName = std::string());
 
 } // namespace morlith

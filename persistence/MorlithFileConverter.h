@@ -25,8 +25,9 @@ public:
     TMorlithFileConverter(const TMorlithFileConverter &) = delete;
     TMorlithFileConverter &operator=(const TMorlithFileConverter &) = delete;
 
-    // Loads the package at Path into the store (reset first). Always returns true; whether the
-    // load succeeded is LastLoadSucceeded, and why not is Serializer().LastError().
+    // Loads the package at Path into the store, which is emptied first (Profile included), so
+    // nothing of an earlier package survives into the next Decode. Always returns true; whether
+    // the load succeeded is LastLoadSucceeded, and why not is Serializer().LastError().
     bool LoadFromFile(const std::string &Path);
     // True when the last LoadFromFile read a package completely; false before any load.
     bool LastLoadSucceeded() const { return FLastLoadSucceeded; }

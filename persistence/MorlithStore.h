@@ -38,12 +38,15 @@ public:
     TFirmwareItem *Add() { return static_cast<TFirmwareItem *>(TXMLClassList::Add()); }
 };
 
-// Root object of a package: FirmwareList, then Profile. Keeps Profile across resets.
+// Root object of a package: FirmwareList, then Profile. A reset empties both, so that what a
+// load leaves comes only from the file just loaded.
 class TMorlithStore : public TXMLClass {
 public:
     // Creates the owned piece list.
     explicit TMorlithStore(TXMLClass *Owner);
     const TPropertyTable &Properties() const override;
+    // Empties Profile (the piece list empties itself).
+    void SetDefaults() override { FProfile.clear(); }
 
     // The pieces; created with the store and never replaced.
     TFirmwareList &FirmwareList() const { return *FFirmwareList; }

@@ -32,7 +32,11 @@ constexpr std::size_t kMaxQuotedChars = 40;
 
 } // namespace
 
-bool TryTextToInt(std::string_view Text, std::int32_t &Value)
+namespace {
+
+// Decimal or "$"-hexadecimal text with an optional sign, as the bits of a 32-bit value. Positive
+// decimal text may reach DecimalLimit; negative decimal text reaches -2147483648 at most.
+bool TryTextToBits(std::string_view Text, std::uint64_t DecimalLimit, std::uint32_t &Bits)
 {
     bool negative = false;
     if (!Text.empty() && (Text[0] == '-' || Text[0] == '+')) {
@@ -46,7 +50,7 @@ bool TryTextToInt(std::string_view Text, std::int32_t &Value)
         return false;
 
     // Accumulate in 64 bits: at most eight hex digits or a decimal value checked at each step.
-    const std::uint64_t limit = hex ? 0xFFFFFFFFull : (negative ? 2147483648ull : 2147483647ull);
+    const std::uint64_t limit = hex ? 0xFFFFFFFFull : (negative ? 2147483648ull : DecimalLimit);
     std::uint64_t magnitude = 0;
     for (char c : Text) {
         const int digit = hex ? HexDigitValue(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
@@ -56,9 +60,24 @@ bool TryTextToInt(std::string_view Text, std::int32_t &Value)
         if (magnitude > limit)
             return false;
     }
-    const std::uint32_t bits = static_cast<std::uint32_t>(negative ? (0 - magnitude) : magnitude);
+    Bits = static_cast<std::uint32_t>(negative ? (0 - magnitude) : magnitude);
+    return true;
+}
+
+} // namespace
+
+bool TryTextToInt(std::string_view Text, std::int32_t &Value)
+{
+    std::uint32_t bits = 0;
+    if (!TryTextToBits(Text, 2147483647ull, bits))
+        return false;
     Value = static_cast<std::int32_t>(bits);
     return true;
+}
+
+bool TryTextToUInt32(std::string_view Text, std::uint32_t &Value)
+{
+    return TryTextToBits(Text, 4294967295ull, Value);
 }
 
 const char *BooleanToText(bool Value)

@@ -12,6 +12,10 @@ namespace morlith {
 // the signed range ("$FFFFFFFF" is -1). Returns false and leaves Value alone on any other text.
 bool TryTextToInt(std::string_view Text, std::int32_t &Value);
 
+// As TryTextToInt, for an unsigned 32-bit field: decimal text may also run up to 4294967295 (the
+// text such a field is written as); everything TryTextToInt accepts keeps its bits.
+bool TryTextToUInt32(std::string_view Text, std::uint32_t &Value);
+
 // Value of one hexadecimal digit in either letter case, or -1.
 int HexDigitValue(char c);
 

@@ -1,8 +1,7 @@
 #include "XMLOptionsSerializer.h"
 
 #include "DocumentFile.h"
-
-#include <unistd.h>
+#include "DocumentSave.h"
 
 namespace morlith {
 
@@ -15,15 +14,20 @@ public:
     std::string Text;
 };
 
-// Line breaks of saved documents are CR LF; parsing turns them back into LF.
+// Line breaks of saved documents are CR LF; parsing turns them back into LF. A carriage return
+// in the output can only come from a value, and is written as a character reference so that
+// it neither doubles nor turns into a line feed on the way back.
 std::string WithCrLf(const std::string &Text)
 {
     std::string result;
     result.reserve(Text.size() + Text.size() / 16);
     for (char c : Text) {
-        if (c == '\n')
-            result += '\r';
-        result += c;
+        if (c == '\r')
+            result += "&#13;";
+        else if (c == '\n')
+            result += "\r\n";
+        else
+            result += c;
     }
     return result;
 }
@@ -118,18 +122,17 @@ void TXMLOptionsSerializer::Save()
 {
     if (!Ready("save"))
         return;
-    const std::string backup = BackupNameFor(FXMLFilePath);
-    bool backupHoldsPrevious = false;
+    std::string content;
     try {
-        backupHoldsPrevious = !ReplaceFile(BuildDocument(), backup);
+        content = BuildDocument();
     } catch (const std::exception &e) {
         FLastError = std::string("cannot build the document: ") + e.what();
+        return;
     } catch (...) {
         FLastError = "cannot build the document";
+        return;
     }
-    // No backup survives a save, except one that is the only copy of the previous document.
-    if (!backupHoldsPrevious && PathState(backup) != TPathState::psMissing)
-        ::unlink(backup.c_str());
+    (void)SaveDocumentFile(FXMLFilePath, content, FLastError);
 }
 
 std::string TXMLOptionsSerializer::BuildDocument() const
@@ -148,28 +151,6 @@ std::string TXMLOptionsSerializer::BuildDocument() const
     const unsigned flags = FNodeAutoIndent ? pugi::format_indent : pugi::format_raw;
     document.save(writer, "  ", flags, pugi::encoding_utf8);
     return WithCrLf(writer.Text);
-}
-
-bool TXMLOptionsSerializer::ReplaceFile(const std::string &Content, const std::string &Backup)
-{
-    const TPathState state = PathState(FXMLFilePath);
-    if (state == TPathState::psOther) {
-        FLastError = "not a regular file: " + FXMLFilePath;
-        return true;
-    }
-    const bool hadPrevious = state == TPathState::psRegularFile;
-    // Without a backup the previous file would be at risk: write nothing then.
-    if (hadPrevious && !RenameFile(FXMLFilePath, Backup, FLastError))
-        return true;
-    if (WriteWholeFile(FXMLFilePath, Content, FLastError))
-        return true;
-    if (!hadPrevious)
-        return true;
-    std::string restoreError;
-    if (RenameFile(Backup, FXMLFilePath, restoreError))
-        return true;
-    FLastError += "; the previous file is kept as " + Backup + " (" + restoreError + ")";
-    return false;
 }
 
 } // namespace morlith

@@ -54,11 +54,12 @@ public:
     // that does not convert leaves the tree at its defaults; LastError then says why.
     void Load();
 
-    // Writes the tree to XMLFilePath. The previous file waits under the backup name while the
-    // new one is written and comes back if writing fails; no backup survives.
+    // Writes the tree to XMLFilePath (see SaveDocumentFile): a failure at any point leaves the
+    // previous file in place, and the backup of it is removed only after a success.
     void Save();
 
-    // Why the last Load or Save failed or stopped; empty after a success.
+    // Why the last Load or Save failed or stopped; empty after a success, so a save succeeded
+    // exactly when LastError is empty afterwards.
     const std::string &LastError() const { return FLastError; }
 
 private:
@@ -71,9 +72,6 @@ private:
     bool AcceptRoot(pugi::xml_node Root);
     // The complete document text for the current tree.
     std::string BuildDocument() const;
-    // Replaces XMLFilePath by Content; returns false when the previous file is left only under
-    // Backup because it could not be put back.
-    bool ReplaceFile(const std::string &Content, const std::string &Backup);
 
     bool FNodeAutoIndent = true;
     bool FUseVersionControl = true;

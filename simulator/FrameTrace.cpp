@@ -13,6 +13,8 @@ const char *VerdictName(TFrameVerdict verdict)
     case TFrameVerdict::fvUnknownCommand: return "unknown-command";
     case TFrameVerdict::fvBadLength: return "bad-length";
     case TFrameVerdict::fvBadArgument: return "bad-argument";
+    case TFrameVerdict::fvNoWriteSession: return "no-session";
+    case TFrameVerdict::fvPastEnd: return "past-end";
     }
     return "?";
 }

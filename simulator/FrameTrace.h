@@ -17,6 +17,8 @@ enum class TFrameVerdict {
     fvUnknownCommand, // no such command byte
     fvBadLength,      // the payload length does not suit the command
     fvBadArgument,    // a controller index over 4, a mode over 2, a handshake pattern that differs
+    fvNoWriteSession, // a "W" with no "F" before it in the session
+    fvPastEnd,        // a data-segment "W" that runs past the end of the segment
 };
 
 // One received request frame. `number` counts frames from 1.
@@ -28,7 +30,8 @@ struct TTraceEntry {
     TFrameVerdict verdict = TFrameVerdict::fvAccepted;
 };
 
-// The verdict as a short word: "ok", "bad-crc", "unknown-command", "bad-length", "bad-argument".
+// The verdict as a short word: "ok", "bad-crc", "unknown-command", "bad-length", "bad-argument",
+// "no-session", "past-end".
 const char *VerdictName(TFrameVerdict verdict);
 
 // One line: number, command letter (or hex byte), payload length, verdict, payload in hex.

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <poll.h>
 #include <stdexcept>
 #include <sys/prctl.h>
 #include <unistd.h>
@@ -66,6 +65,7 @@ void TModuleServer::Start()
         throw std::logic_error("a module server starts only once");
     FTerminal = std::make_unique<TPseudoTerminal>();
     FSlavePath = FTerminal->SlavePath();
+    FCloseWatch = std::make_unique<TPortCloseWatch>(FSlavePath);
     FThread = std::thread([this] {
         // Paced sleeps end at the microsecond they are due, not up to the default 50 us later.
         prctl(PR_SET_TIMERSLACK, kPacingTimerSlackNs);
@@ -101,13 +101,18 @@ void TModuleServer::Serve()
     while (true) {
         const bool partial = WithModule([](TVirtualModule &m) { return m.HasPartialFrame(); });
         const TClock::time_point gapEnd = FLastActivity + std::chrono::milliseconds(kFrameGapMs);
-        const int events = WaitForFd(master, POLLIN, FStop, partial ? &gapEnd : nullptr);
-        if (events < 0)
+        pollfd entries[2] = {{master, POLLIN, 0}, {FCloseWatch->Fd(), POLLIN, 0}};
+        const int ready = WaitForFds(entries, 2, FStop, partial ? &gapEnd : nullptr);
+        if (ready < 0)
             return;
-        if (events == 0) {
+        if (ready == 0) {
             WithModule([](TVirtualModule &m) { m.DiscardPartialFrame(); });
             continue;
         }
+        // A close is taken before the bytes that came after it (from the next session).
+        EndSessionIfClosed();
+        if (entries[0].revents == 0)
+            continue;
         const ssize_t n = read(master, buffer.data(), buffer.size());
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
@@ -120,6 +125,12 @@ void TModuleServer::Serve()
         if (!ServeBytes(buffer.data(), size_t(n), arrival))
             return;
     }
+}
+
+void TModuleServer::EndSessionIfClosed()
+{
+    if (FCloseWatch->TakeCloses())
+        WithModule([](TVirtualModule &m) { m.EndSession(); });
 }
 
 // Feeds received bytes to the module and answers every frame they complete. False when serving

@@ -2,14 +2,16 @@
 // Serves a virtual module on the master side of a pseudo-terminal, in a background thread. The
 // host opens SlavePath() as its serial port.
 //
-// The serving thread waits in poll(2) for bytes, the stop signal or, while a frame is half
-// received, the end of the resynchronisation gap: a partial frame is dropped after kFrameGapMs of
-// silence. With a bit rate set, a request is answered only once its bytes would have crossed the
+// The serving thread waits in poll(2) for bytes, the stop signal, the host closing its port or,
+// while a frame is half received, the end of the resynchronisation gap: a partial frame is
+// dropped after kFrameGapMs of silence. When the host closes its port the module's session ends
+// (see TVirtualModule::EndSession), so the next one starts at the main controller. With a bit rate set, a request is answered only once its bytes would have crossed the
 // line, and a reply is sent no faster than the line would carry it.
 
 #include "FaultPlan.h"
 #include "FrameTrace.h"
 #include "LinePacer.h"
+#include "PortCloseWatch.h"
 #include "PseudoTerminal.h"
 #include "StopSignal.h"
 #include "VirtualModule.h"
@@ -89,6 +91,7 @@ private:
     using TClock = TLinePacer::TClock;
 
     void Serve();
+    void EndSessionIfClosed();
     bool ServeBytes(const uint8_t *bytes, size_t count, TClock::time_point arrival);
     bool SendReply(const std::vector<uint8_t> &wire, TClock::time_point lineFree);
     bool SendPaced(const std::vector<uint8_t> &wire, TClock::time_point start);
@@ -99,6 +102,7 @@ private:
     TVirtualModule FModule;
     TLinePacer FPacer;
     std::unique_ptr<TPseudoTerminal> FTerminal;
+    std::unique_ptr<TPortCloseWatch> FCloseWatch;
     std::string FSlavePath;
     TStopSignal FStop;
     TStopSignal FEnded;

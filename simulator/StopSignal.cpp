@@ -59,26 +59,37 @@ bool TStopSignal::SleepUntil(TClock::time_point deadline) const
     return WaitForFd(-1, 0, *this, &deadline) != -1;
 }
 
-int WaitForFd(int fd, short events, const TStopSignal &stop,
-              const TStopSignal::TClock::time_point *deadline)
+int WaitForFds(pollfd *entries, int count, const TStopSignal &stop,
+               const TStopSignal::TClock::time_point *deadline)
 {
-    pollfd entries[2] = {{stop.Fd(), POLLIN, 0}, {fd, events, 0}};
+    if (count < 0 || count > kMaxWaitFds)
+        return -1;
+    pollfd all[kMaxWaitFds + 1] = {{stop.Fd(), POLLIN, 0}};
+    std::copy(entries, entries + count, all + 1);
     while (true) {
         timespec remaining{};
         if (deadline)
             remaining = ToTimespec(*deadline - TStopSignal::TClock::now());
-        const int n = ppoll(entries, fd >= 0 ? 2 : 1, deadline ? &remaining : nullptr, nullptr);
+        const int n = ppoll(all, nfds_t(count + 1), deadline ? &remaining : nullptr, nullptr);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
             return -1;
         }
-        if (entries[0].revents)
+        if (all[0].revents)
             return -1;
-        if (n == 0)
-            return 0;
-        return entries[1].revents;
+        for (int i = 0; i < count; ++i)
+            entries[i].revents = all[i + 1].revents;
+        return n;
     }
+}
+
+int WaitForFd(int fd, short events, const TStopSignal &stop,
+              const TStopSignal::TClock::time_point *deadline)
+{
+    pollfd entry{fd, events, 0};
+    const int n = WaitForFds(&entry, fd >= 0 ? 1 : 0, stop, deadline);
+    return n <= 0 ? n : entry.revents;
 }
 
 bool WriteAll(int fd, const uint8_t *data, size_t size, const TStopSignal &stop)

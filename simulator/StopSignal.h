@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <poll.h>
 
 namespace morlith {
 
@@ -37,9 +38,18 @@ private:
     int FFd = -1;
 };
 
-// Waits with poll(2) until `fd` reports one of `events` or `stop` is raised or `deadline` passes
-// (no deadline: wait without limit). Restarts on EINTR. Returns the events seen on `fd` (0 on
-// timeout) or -1 when `stop` was raised.
+// Most descriptors one WaitForFds watches besides the stop signal.
+constexpr int kMaxWaitFds = 4;
+
+// Waits with poll(2) until one of `entries` (at most kMaxWaitFds) reports one of its events or
+// `stop` is raised or `deadline` passes (no deadline: wait without limit). Restarts on EINTR.
+// Fills each entry's revents; returns how many entries reported (0 on timeout) or -1 when `stop`
+// was raised.
+int WaitForFds(pollfd *entries, int count, const TStopSignal &stop,
+               const TStopSignal::TClock::time_point *deadline);
+
+// WaitForFds on one descriptor (none when `fd` is negative): returns the events seen on `fd` (0
+// on timeout) or -1 when `stop` was raised.
 int WaitForFd(int fd, short events, const TStopSignal &stop,
               const TStopSignal::TClock::time_point *deadline);
 

@@ -101,9 +101,23 @@ TFrameVerdict TVirtualModule::Check(const TRequestFrame &frame, const TModuleCom
         return frame.payload[kFlashInitModeOffset] <= uint8_t(TWriteMode::wmApplication)
                    ? TFrameVerdict::fvAccepted
                    : TFrameVerdict::fvBadArgument;
+    case TCommandCode::ccFlashWrite:
+        return CheckWrite(frame.payload.size());
     default:
         return TFrameVerdict::fvAccepted;
     }
+}
+
+// A "W" is refused (and so unanswered) when no "F" opened a session, or when its bytes would run
+// past the data segment: the host must not take either for a success.
+TFrameVerdict TVirtualModule::CheckWrite(size_t bytes) const
+{
+    if (FMode == TWriteMode::wmNone)
+        return TFrameVerdict::fvNoWriteSession;
+    if (FMode == TWriteMode::wmDataSegment &&
+        FPosition + bytes > FControllers[size_t(FSelected)].dataSegment.size())
+        return TFrameVerdict::fvPastEnd;
+    return TFrameVerdict::fvAccepted;
 }
 
 std::vector<uint8_t> TVirtualModule::Execute(const TRequestFrame &frame)
@@ -119,6 +133,7 @@ std::vector<uint8_t> TVirtualModule::Execute(const TRequestFrame &frame)
         return {uint8_t(FSelected), kControllerCount};
     case TCommandCode::ccDisconnect:
         EndWriteSession();
+        FSelected = 0;
         return {'Q', 0};
     case TCommandCode::ccFlashInit:
         FMode = TWriteMode(frame.payload[kFlashInitModeOffset]);
@@ -156,17 +171,14 @@ uint16_t TVirtualModule::Write(const std::vector<uint8_t> &bytes)
 {
     TController &controller = FControllers[size_t(FSelected)];
     switch (FMode) {
-    case TWriteMode::wmNone:
+    case TWriteMode::wmNone: // refused by CheckWrite
         break;
     case TWriteMode::wmParameterBlock:
         WriteParameterBlock(bytes);
         break;
-    case TWriteMode::wmDataSegment:
-        for (uint8_t byte : bytes) {
-            if (FPosition >= controller.dataSegment.size())
-                break;
+    case TWriteMode::wmDataSegment: // CheckWrite made sure the bytes fit
+        for (uint8_t byte : bytes)
             controller.dataSegment[FPosition++] = byte;
-        }
         break;
     case TWriteMode::wmApplication:
         for (uint8_t byte : bytes) {
@@ -181,23 +193,31 @@ uint16_t TVirtualModule::Write(const std::vector<uint8_t> &bytes)
 }
 
 // Collects the 8 bytes of a parameter block (over one "W" or several) and stores the block once
-// it is whole, only if its last two bytes are the CRC of the first six.
+// it is whole, only if its last two bytes are the CRC of the first six. Later bytes of the same
+// session are dropped.
 void TVirtualModule::WriteParameterBlock(const std::vector<uint8_t> &bytes)
 {
+    const size_t before = FBlockBuffer.size();
     for (uint8_t byte : bytes) {
         if (FBlockBuffer.size() >= size_t(kParameterBlockBytes))
             break;
         FBlockBuffer.push_back(byte);
     }
     FPosition = FBlockBuffer.size();
-    if (FBlockBuffer.size() != size_t(kParameterBlockBytes))
+    if (FBlockBuffer.size() == before || FBlockBuffer.size() != size_t(kParameterBlockBytes))
         return;
     if (CRC16(FBlockBuffer.data(), kParameterBlockBytes) == 0) {
         TController &controller = FControllers[size_t(FSelected)];
         for (size_t k = 0; k < 4; ++k)
             controller.parameterBlock[k] = WordAt(FBlockBuffer, 2 * k);
     }
-    FMode = TWriteMode::wmNone;
+}
+
+void TVirtualModule::EndSession()
+{
+    FParser.DiscardPartialFrame();
+    EndWriteSession();
+    FSelected = 0;
 }
 
 void TVirtualModule::EndWriteSession()

@@ -11,11 +11,14 @@
 //   "P"  8 bytes: the parameter block's four words, big-endian
 //   "D"  the data segment, as long as the parameter block's third word says (0xFF past its end)
 //
-// "C", "I" and "Q" end a write session: a "W" must follow an "F" to store anything. A "W" with no
-// session, or beyond the memory's end, stores nothing but is still answered (the write position
-// in its reply shows it). A frame with a wrong CRC, an unknown command, a payload length that does
-// not suit the command, a controller index over 4, a mode over 2 or a handshake whose bytes are not
-// 0, 1 .. 49 gets no reply.
+// "C", "I" and "Q" end a write session: a "W" must follow an "F" to store anything. A selection
+// made with "I" lasts until "Q" or the end of the session (the host closing its port,
+// EndSession); a new session starts at the main controller. A frame with a wrong CRC, an unknown
+// command, a payload length that does not suit the command, a controller index over 4, a mode
+// over 2 or a handshake whose bytes are not 0, 1 .. 49 gets no reply and changes nothing; nor
+// does a "W" with no "F" before it in the session, or a data-segment "W" that would run past the
+// segment's end. Application bytes past 65535 and parameter-block bytes past the eighth are
+// dropped, and the reply's write position shows it.
 
 #include "FrameParser.h"
 #include "FrameTrace.h"
@@ -66,6 +69,10 @@ public:
     // The line fell silent: a partial frame is dropped (see TFrameParser).
     void DiscardPartialFrame() { FParser.DiscardPartialFrame(); }
 
+    // The host closed its port: a partial frame and the write session are dropped, and the main
+    // controller is selected again.
+    void EndSession();
+
     // True while a frame has begun but not ended.
     bool HasPartialFrame() const { return FParser.HasPartialFrame(); }
 
@@ -85,7 +92,7 @@ public:
     TController &Controller(int index) { return FControllers.at(size_t(index)); }
     const TController &Controller(int index) const { return FControllers.at(size_t(index)); }
 
-    // The controller that "I" selected last (0 at start).
+    // The controller that "I" selected in this session (0 at start and after "Q" or EndSession).
     int SelectedIndex() const { return FSelected; }
 
     // Every frame received, in order; thread-safe to read while the module runs.
@@ -93,6 +100,7 @@ public:
 
 private:
     TFrameVerdict Check(const TRequestFrame &frame, const TModuleCommandLayout &layout) const;
+    TFrameVerdict CheckWrite(size_t bytes) const;
     std::vector<uint8_t> Execute(const TRequestFrame &frame);
     std::vector<uint8_t> ReadDataSegment() const;
     uint16_t Write(const std::vector<uint8_t> &bytes);

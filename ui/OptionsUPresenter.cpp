@@ -1,5 +1,7 @@
 #include "OptionsUPresenter.h"
 
+#include "DialogsIntf.h"
+
 namespace morlith {
 
 TOptionsUPresenter::TOptionsUPresenter(IOptionsUInterface *View,
@@ -11,6 +13,10 @@ TOptionsUPresenter::TOptionsUPresenter(IOptionsUInterface *View,
 
 void TOptionsUPresenter::PortChanged(int32_t Index) { FConfiguration->SetPort(Index); }
 
-void TOptionsUPresenter::Save() { (void)FConfiguration->Save(); }
+void TOptionsUPresenter::Save()
+{
+    if (!FConfiguration->Save())
+        Dialogs().ShowError(kSaveErrorText, FConfiguration->GetLastFailure());
+}
 
 } // namespace morlith

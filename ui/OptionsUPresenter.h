@@ -7,6 +7,9 @@
 
 namespace morlith {
 
+// The message shown when the configuration cannot be saved.
+inline constexpr const char *kSaveErrorText = "Save error";
+
 class TOptionsUPresenter : public TInterfacedObject, public IOptionsUPresenterInterface {
 public:
     // Takes the page and the configuration and shows the configured port in the page.
@@ -14,6 +17,7 @@ public:
 
     // IOptionsUPresenterInterface.
     void PortChanged(int32_t Index) override;
+    // Saves the configuration; a failed save is shown to the operator with its reason.
     void Save() override;
 
 protected:

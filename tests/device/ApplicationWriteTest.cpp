@@ -137,6 +137,30 @@ TEST_F(ApplicationWrite, APackageThatDoesNotLoadNeverResendsTheOneBefore)
     EXPECT_EQ(Frames(), before);
 }
 
+// Package B carries pieces but no header of its own: the header of package A, written just
+// before, must not stand in for it.
+TEST_F(ApplicationWrite, APackageWithoutProfileIsRefusedAfterAnotherWithNothingSent)
+{
+    Start();
+    const Bytes plainA = Image(60);
+    ASSERT_TRUE(FProgrammator.WriteApplication(Package(plainA))) << FProgrammator.LastFailure();
+    const size_t before = Frames();
+    const std::string pieces = "<FirmwareList><Item><Code>0102</Code></Item></FirmwareList>";
+    std::ofstream(FPorts.File("none.xml"))
+        << "<config Application=\"ORVELMorlith\" Version=\"1\">" << pieces << "</config>";
+    std::ofstream(FPorts.File("empty.xml"))
+        << "<config Application=\"ORVELMorlith\" Version=\"1\">" << pieces << "<Profile/></config>";
+    for (const char *name : {"none.xml", "empty.xml"}) {
+        EXPECT_FALSE(FProgrammator.WriteApplication(FPorts.File(name))) << name;
+        EXPECT_EQ(FProgrammator.LastFailure().Kind, TFailureKind::fkRefusedInput) << FProgrammator.LastFailure();
+        EXPECT_EQ(FProgrammator.LastFailure().Step, "loading the package");
+    }
+    EXPECT_EQ(Frames(), before);
+    const auto controller = FModule->WithModule([](TVirtualModule &m) { return m.Controller(0); });
+    EXPECT_EQ(controller.programMemory, plainA);
+    EXPECT_EQ(controller.parameterBlock[0], 60);
+}
+
 TEST_F(ApplicationWrite, ALengthMismatchFailsAfterTheParameterBlock)
 {
     Start();

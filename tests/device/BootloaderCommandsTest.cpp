@@ -174,6 +174,15 @@ TEST_F(Commands, ReadDataSegmentOfLengthZeroExpectsOnlyTheCrc)
     EXPECT_TRUE(readData.Execute()) << readData.LastFailure();
 }
 
+TEST_F(Commands, ReadDataSegmentWithoutALengthFailsAndSendsNothing)
+{
+    TCPPCommandReadDSEG readData(&FDriver);
+    FPty.Send(WithCrc({}));
+    EXPECT_FALSE(readData.Execute());
+    EXPECT_TRUE(readData.LastFailure().Failed());
+    EXPECT_TRUE(FPty.Receive(1, 100).empty());
+}
+
 TEST_F(Commands, ParameterBlockWriteReplacesTheLastWordByTheCrc)
 {
     TCPPCommandFlashInit init(&FDriver);

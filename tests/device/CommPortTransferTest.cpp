@@ -180,3 +180,15 @@ TEST_F(Transfer, PurgeDiscardsWaitingInput)
     EXPECT_TRUE(FDriver->PurgeQueues(true, false));
     EXPECT_EQ(FDriver->InQueueCount(), 0u);
 }
+
+TEST_F(Transfer, SettingTheCurrentRateAgainKeepsWaitingInput)
+{
+    FPty.Send({1, 2, 3});
+    WaitForQueued(3);
+    FDriver->SetBaudRate(FDriver->BaudRate());
+    FDriver->SetBaudRateValue(FDriver->BaudRateValue());
+    EXPECT_EQ(FDriver->InQueueCount(), 3u);
+    FDriver->SetBaudRateValue(19200); // a new rate is applied, and the queues with it purged
+    EXPECT_EQ(FDriver->InQueueCount(), 0u);
+    EXPECT_EQ(FDriver->BaudRate(), brCustom);
+}

@@ -89,7 +89,7 @@ unsigned FrameAt(const Operation &op, Position position)
 TModuleServerOptions FaultAt(Fault fault, unsigned frame)
 {
     TModuleServerOptions options;
-    options.dataSegmentBytes = 40;
+    options.dataSegmentBytes = 120; // the data file written fits exactly
     switch (fault) {
     case Fault::NoReply: options.faults.noReplyFrames = {frame}; break;
     case Fault::WrongCrc: options.faults.badCrcFrames = {frame}; break;

@@ -68,18 +68,24 @@ TEST(Observer, ADestroyedSubscriberIsNeverNotified)
     EXPECT_EQ(log, "a");
 }
 
-TEST(Observer, ASubscriberOutlivesItsNotifierSafely)
+TEST(Observer, ASubscriberOutlivesItsNotifiersSafely)
 {
     std::string log;
     auto a = Logging(log, 'a');
     {
-        TObserver observer;
-        observer.Attach(a.get());
-        EXPECT_EQ(a->Subject, &observer);
+        TObserver kept;
+        kept.Attach(a.get());
+        {
+            TObserver gone;
+            gone.Attach(a.get());
+            EXPECT_EQ(a->Subject, &gone);
+        }
+        EXPECT_EQ(a->Subject, &kept);
+        kept.Notify();
     }
     EXPECT_EQ(a->Subject, nullptr);
-    a.reset(); // must not touch the freed notifier
-    EXPECT_EQ(log, "");
+    a.reset(); // must not touch the freed notifiers
+    EXPECT_EQ(log, "a");
 }
 
 TEST(Observer, AHandlerThatDestroysALaterSubscriberDoesNotReachIt)
@@ -96,4 +102,24 @@ TEST(Observer, AHandlerThatDestroysALaterSubscriberDoesNotReachIt)
     observer.Attach(later.get());
     observer.Notify();
     EXPECT_EQ(log, "a");
+}
+
+TEST(Observer, ASubscriberOfTwoNotifiersLeavesBothWhenDestroyed)
+{
+    std::string log;
+    TObserver first;
+    TObserver second;
+    auto a = Logging(log, 'a');
+    first.Attach(a.get());
+    second.Attach(a.get());
+    second.Attach(a.get());
+    first.Detach(a.get());
+    EXPECT_EQ(a->Subject, &second);
+    first.Attach(a.get());
+    a.reset();
+    EXPECT_EQ(first.Count(), 0u);
+    EXPECT_EQ(second.Count(), 0u);
+    first.Notify();
+    second.Notify();
+    EXPECT_EQ(log, "");
 }

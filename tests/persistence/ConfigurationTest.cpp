@@ -108,6 +108,20 @@ TEST_F(Configuration, TheFileLivesInTheDirectoryCurrentAtCreation)
     EXPECT_FALSE(test::Exists(PathOf("elsewhere/Config.mlhxml")));
 }
 
+TEST_F(Configuration, AFailedSaveSaysWhyAndKeepsTheBackup)
+{
+    std::filesystem::create_directory(PathOf("Config.mlhxml"));
+    test::WriteFile(PathOf("Config.bak"), "older settings");
+    EXPECT_FALSE(FConfiguration->Save());
+    EXPECT_NE(FConfiguration->GetLastFailure().find(PathOf("Config.mlhxml")), std::string::npos)
+        << FConfiguration->GetLastFailure();
+    EXPECT_EQ(ReadFile(PathOf("Config.bak")), "older settings");
+
+    std::filesystem::remove(PathOf("Config.mlhxml"));
+    EXPECT_TRUE(FConfiguration->Save());
+    EXPECT_EQ(FConfiguration->GetLastFailure(), "");
+}
+
 TEST_F(Configuration, EndsWithItsLastInterfaceReference)
 {
     auto *configuration = new TConfiguration();

@@ -82,15 +82,25 @@ TEST_F(Converter, PiecesStartAtTheFirstItemAndMayLackACode)
     EXPECT_EQ(FConverter.Store().FirmwareList().Count(), 3);
 }
 
-TEST_F(Converter, AForeignApplicationLoadsNoPiecesAndKeepsTheOldProfile)
+// Nothing of the package loaded before survives: no Profile, no decoded bytes.
+TEST_F(Converter, ALoadKeepsNothingOfTheLoadBefore)
 {
+    Load(Package("0000000800000000", {"0102"}));
+    ASSERT_TRUE(FConverter.Decode());
+    Load("<config Application=\"ORVELMorlith\" Version=\"1\"><FirmwareList><Item><Code>03</Code></Item>"
+         "</FirmwareList></config>");
+    EXPECT_TRUE(FConverter.LastLoadSucceeded());
+    ASSERT_TRUE(FConverter.Decode());
+    EXPECT_TRUE(FConverter.Header().empty());
+    EXPECT_EQ(FConverter.Image(), (TByteArray{0x03}));
+
     Load(Package("0000000800000000", {"0102"}));
     Load(Package("FFFFFFFFFFFFFFFF", {"0304"}, "orvelmorlith"));
     EXPECT_FALSE(FConverter.LastLoadSucceeded());
     EXPECT_EQ(FConverter.Serializer().LastError(), "Application attribute is 'orvelmorlith', expected 'ORVELMorlith'");
     ASSERT_TRUE(FConverter.Decode());
     EXPECT_TRUE(FConverter.Image().empty());
-    EXPECT_EQ(FConverter.Header(), (TByteArray{0, 0, 0, 8, 0, 0, 0, 0}));
+    EXPECT_TRUE(FConverter.Header().empty());
 }
 
 TEST_F(Converter, LoadSuccessIsRecordedPerLoad)
@@ -127,6 +137,23 @@ TEST_F(Converter, BuildsSavesAndReloadsAPackage)
     FConverter.FillFromImage(header, image, 0);
     EXPECT_EQ(FConverter.Store().FirmwareList().Count(), 1);
     EXPECT_FALSE(FConverter.SaveToFile(PathOf("missing/out.xml")));
+}
+
+// An ordinary bulky layout: the largest image in one-byte pieces, numbered, indented by four
+// spaces a level, with CR LF line breaks (about 5 MB).
+TEST_F(Converter, TheLargestImageInOneBytePiecesLoads)
+{
+    std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                       "<config Application=\"ORVELMorlith\" Version=\"1\">\r\n    <FirmwareList>\r\n";
+    for (std::size_t i = 0; i < 65535; ++i)
+        text += "        <Item Index=\"" + std::to_string(i) +
+                "\">\r\n            <Code>A5</Code>\r\n        </Item>\r\n";
+    text += "    </FirmwareList>\r\n    <Profile>0000000800000000</Profile>\r\n</config>\r\n";
+    ASSERT_GT(text.size(), 4500000u);
+    Load(text);
+    EXPECT_TRUE(FConverter.LastLoadSucceeded()) << FConverter.Serializer().LastError();
+    ASSERT_TRUE(FConverter.Decode());
+    EXPECT_EQ(FConverter.Image(), TByteArray(65535, 0xA5));
 }
 
 TEST_F(Converter, PiecesBeyond64KiBLandWhereTheyBelong)

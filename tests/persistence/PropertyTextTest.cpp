@@ -28,6 +28,23 @@ TEST(IntegerText, RefusesEverythingElseAndKeepsTheValue)
     }
 }
 
+TEST(IntegerText, UnsignedFieldsReadTheirWholeRange)
+{
+    const std::pair<const char *, std::uint32_t> cases[] = {
+        {"4294967295", 0xFFFFFFFFu}, {"2147483648", 0x80000000u}, {"3000000000", 3000000000u},
+        {"$FFFFFFFF", 0xFFFFFFFFu}, {"-1", 0xFFFFFFFFu}, {"7", 7}};
+    for (const auto &[text, expected] : cases) {
+        std::uint32_t value = 12345;
+        EXPECT_TRUE(TryTextToUInt32(text, value)) << text;
+        EXPECT_EQ(value, expected) << text;
+    }
+    for (const char *text : {"4294967296", "-2147483649", "", "abc", "$100000000"}) {
+        std::uint32_t value = 77;
+        EXPECT_FALSE(TryTextToUInt32(text, value)) << text;
+        EXPECT_EQ(value, 77u) << text;
+    }
+}
+
 TEST(BooleanText, SpellingsAndNumbers)
 {
     for (const char *text : {"True", "TRUE", "true", "tRuE", "1", "-3", "$10"}) {

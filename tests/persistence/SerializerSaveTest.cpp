@@ -2,11 +2,13 @@
 #include "MorlithStore.h"
 #include "TestFiles.h"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace morlith {
 namespace {
@@ -16,6 +18,26 @@ using test::Exists;
 using test::FillAllKinds;
 using test::ReadFile;
 using test::TAllKinds;
+
+// Values at the edges of their text forms.
+class TEdgeValues : public TXMLClass {
+public:
+    enum class TWide : std::uint32_t { wdLow = 1, wdHigh = 0xF0000000u };
+    using TXMLClass::TXMLClass;
+    const TPropertyTable &Properties() const override
+    {
+        static const TPropertyTable Table = TPropertyTableOf<TEdgeValues>("TEdgeValues", TXMLClass::Properties())
+                                                .Integer("Count", &TEdgeValues::Count)
+                                                .Set("Mask", &TEdgeValues::Mask)
+                                                .Enumeration("Wide", &TEdgeValues::Wide)
+                                                .String("Note", &TEdgeValues::Note);
+        return Table;
+    }
+    std::uint32_t Count = 0;
+    std::uint32_t Mask = 0;
+    TWide Wide = TWide::wdLow;
+    std::string Note;
+};
 
 class SerializerSave : public test::SerializerTest {
 protected:
@@ -32,6 +54,18 @@ protected:
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
         FSerializer->Save();
         setrlimit(RLIMIT_FSIZE, &saved);
+    }
+    // The names in the test's folder, sorted, hidden ones included.
+    std::string FolderEntries() const
+    {
+        std::vector<std::string> names;
+        for (const auto &entry : std::filesystem::directory_iterator(FDir))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        std::string joined;
+        for (const std::string &name : names)
+            joined += (joined.empty() ? "" : " ") + name;
+        return joined;
     }
 };
 
@@ -87,6 +121,29 @@ TEST_F(SerializerSave, RoundTripsEveryKind)
     ExpectSameValues(*loaded, *FTree);
 }
 
+TEST_F(SerializerSave, UnsignedValuesAboveTwoToTheThirtyOneAndCarriageReturnsComeBack)
+{
+    auto saved = TXMLClass::Create<TEdgeValues>(nullptr);
+    saved->Count = 4294967295u;
+    saved->Mask = 0x80000001u;
+    saved->Wide = TEdgeValues::TWide::wdHigh;
+    saved->Note = "line one\r\nline two\rthree\nfour";
+    FSerializer->SetXMLObject(saved.get());
+    FSerializer->Save();
+    ASSERT_EQ(FSerializer->LastError(), "");
+    const std::string text = ReadFile(PathOf("doc.xml"));
+    EXPECT_EQ(text.find("\r\r"), std::string::npos) << text;
+
+    auto loaded = TXMLClass::Create<TEdgeValues>(nullptr);
+    auto reader = test::MakeSerializer(*loaded, PathOf("doc.xml"));
+    reader->Load();
+    EXPECT_EQ(reader->LastError(), "");
+    EXPECT_EQ(loaded->Count, 4294967295u);
+    EXPECT_EQ(loaded->Mask, 0x80000001u);
+    EXPECT_EQ(loaded->Wide, TEdgeValues::TWide::wdHigh);
+    EXPECT_EQ(loaded->Note, saved->Note);
+}
+
 TEST_F(SerializerSave, ReplacesThePreviousFileAndLeavesNoBackup)
 {
     test::WriteFile(PathOf("doc.xml"), "old");
@@ -105,19 +162,77 @@ TEST_F(SerializerSave, IntoAMissingFolderWritesNothing)
     EXPECT_EQ(FSerializer->LastError(), "cannot create " + PathOf("missing/doc.xml") + ": No such file or directory");
 }
 
-TEST_F(SerializerSave, AFailedWritePutsThePreviousFileBack)
+TEST_F(SerializerSave, AFailedWriteKeepsThePreviousFileAndItsBackup)
 {
     test::WriteFile(PathOf("doc.xml"), "previous content");
     SaveUnderFileSizeLimit();
     EXPECT_EQ(ReadFile(PathOf("doc.xml")), "previous content");
-    EXPECT_FALSE(Exists(PathOf("doc.bak")));
+    EXPECT_EQ(ReadFile(PathOf("doc.bak")), "previous content");
     EXPECT_EQ(FSerializer->LastError().rfind("cannot write " + PathOf("doc.xml") + ": ", 0), 0u) << FSerializer->LastError();
+    EXPECT_EQ(FolderEntries(), "doc.bak doc.xml") << "no temporary file is left";
 }
 
 TEST_F(SerializerSave, AFailedFirstWriteLeavesNoPartialFile)
 {
     SaveUnderFileSizeLimit();
-    EXPECT_FALSE(Exists(PathOf("doc.xml")));
+    EXPECT_EQ(FolderEntries(), "");
+}
+
+TEST_F(SerializerSave, ASymbolicLinkStaysALinkAndItsTargetIsReplaced)
+{
+    ASSERT_EQ(::mkdir(PathOf("real").c_str(), 0755), 0);
+    test::WriteFile(PathOf("real/doc.xml"), "previous content");
+    ASSERT_EQ(::symlink("real/doc.xml", PathOf("doc.xml").c_str()), 0);
+    FTree->Number = 5;
+    FSerializer->Save();
+    EXPECT_EQ(FSerializer->LastError(), "");
+    struct stat info {};
+    ASSERT_EQ(::lstat(PathOf("doc.xml").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISLNK(info.st_mode));
+    EXPECT_NE(ReadFile(PathOf("real/doc.xml")).find("<Number>5</Number>"), std::string::npos);
+    EXPECT_FALSE(Exists(PathOf("real/doc.bak")));
+
+    // A dangling link gets its target created.
+    ASSERT_EQ(::symlink("real/new.xml", PathOf("dangling.xml").c_str()), 0);
+    FSerializer->SetXMLFilePath(PathOf("dangling.xml"));
+    FSerializer->Save();
+    EXPECT_EQ(FSerializer->LastError(), "");
+    EXPECT_NE(ReadFile(PathOf("real/new.xml")).find("<Number>5</Number>"), std::string::npos);
+}
+
+TEST_F(SerializerSave, TheFileKeepsItsPermissionBits)
+{
+    for (const mode_t mode : {mode_t(0600), mode_t(0640), mode_t(0664)}) {
+        test::WriteFile(PathOf("doc.xml"), "previous content");
+        ASSERT_EQ(::chmod(PathOf("doc.xml").c_str(), mode), 0);
+        FSerializer->Save();
+        EXPECT_EQ(FSerializer->LastError(), "");
+        struct stat info {};
+        ASSERT_EQ(::stat(PathOf("doc.xml").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, mode);
+    }
+    // A new file gets 0666 less the umask.
+    const mode_t previous = ::umask(027);
+    FSerializer->SetXMLFilePath(PathOf("new.xml"));
+    FSerializer->Save();
+    ::umask(previous);
+    struct stat info {};
+    ASSERT_EQ(::stat(PathOf("new.xml").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, mode_t(0640));
+}
+
+TEST_F(SerializerSave, AReadOnlyFolderFailsAndKeepsEveryFile)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permissions do not bind the superuser";
+    test::WriteFile(PathOf("doc.xml"), "previous content");
+    test::WriteFile(PathOf("doc.bak"), "older backup");
+    ASSERT_EQ(::chmod(FDir.c_str(), 0555), 0);
+    FSerializer->Save();
+    ::chmod(FDir.c_str(), 0755);
+    EXPECT_NE(FSerializer->LastError().find("Permission denied"), std::string::npos) << FSerializer->LastError();
+    EXPECT_EQ(ReadFile(PathOf("doc.xml")), "previous content");
+    EXPECT_EQ(ReadFile(PathOf("doc.bak")), "older backup");
 }
 
 TEST_F(SerializerSave, WhenNoBackupCanBeMadeThePreviousFileStays)
@@ -129,15 +244,17 @@ TEST_F(SerializerSave, WhenNoBackupCanBeMadeThePreviousFileStays)
     FSerializer->Save();
     EXPECT_EQ(ReadFile(PathOf("doc.xml")), "previous content");
     EXPECT_EQ(ReadFile(PathOf("doc.bak/inside")), "x");
-    EXPECT_EQ(FSerializer->LastError().rfind("cannot rename ", 0), 0u) << FSerializer->LastError();
+    EXPECT_EQ(FSerializer->LastError().rfind("cannot make the backup ", 0), 0u) << FSerializer->LastError();
 }
 
 TEST_F(SerializerSave, ADirectoryInPlaceOfTheFileIsLeftAlone)
 {
     ASSERT_EQ(::mkdir(PathOf("doc.xml").c_str(), 0755), 0);
+    test::WriteFile(PathOf("doc.bak"), "older backup");
     FSerializer->Save();
     EXPECT_EQ(FSerializer->LastError(), "not a regular file: " + PathOf("doc.xml"));
     EXPECT_TRUE(Exists(PathOf("doc.xml")));
+    EXPECT_EQ(ReadFile(PathOf("doc.bak")), "older backup");
 }
 
 TEST_F(SerializerSave, SavingAFileNamedBakKeepsIt)

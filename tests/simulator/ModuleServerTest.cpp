@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <thread>
 
 using namespace morlith;
 using namespace morlith::test;
@@ -44,9 +45,23 @@ void WriteSession(THostPort &host, uint8_t mode, uint8_t key, const Bytes &data)
     }
 }
 
+// Polls `done` until it holds or `timeout` passes; whether it holds.
+template <class TCondition>
+bool ReachedWithin(TCondition done, std::chrono::milliseconds timeout)
+{
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
 } // namespace
 
-TEST(RequestEncoding, MatchesTheBytesTheHostSends)
+TEST(RequestEncoding
+, MatchesTheBytesTheHostSends)
 {
     EXPECT_EQ(EncodeRequest('Q', {}), (Bytes{0x00, 0x51, 0x57, 0xDB}));
     EXPECT_EQ(EncodeRequest('I', {1}), (Bytes{0x01, 0x49, 0x01, 0x5C, 0xD9}));
@@ -138,7 +153,7 @@ TEST(ModuleMemories, DataSegmentWrittenIsReadBackThroughPAndD)
     EXPECT_EQ(host.Exchange('D', {}, length), WithCrc(Concat(data, Bytes(80, 0xFF))));
 }
 
-TEST(ModuleMemories, DataSegmentWritePastTheEndStoresWhatFits)
+TEST(ModuleMemories, DataSegmentWritePastTheEndGetsNoReplyAndStoresNothing)
 {
     TModuleServerOptions options;
     options.dataSegmentBytes = 60;
@@ -146,20 +161,32 @@ TEST(ModuleMemories, DataSegmentWritePastTheEndStoresWhatFits)
     THostPort &host = module.Host();
     ASSERT_TRUE(CrcHolds(host.Exchange('F', FlashInitPayload(1, 0), 2)));
     EXPECT_EQ(host.Exchange('W', Sequence(50, 0), 2), WithCrc({0, 50}));
-    EXPECT_EQ(host.Exchange('W', Sequence(50, 50), 2), WithCrc({0, 60}));
+    ASSERT_TRUE(host.SendRequest('W', Sequence(11, 50)));
+    EXPECT_TRUE(host.Read(1, kQuietWait).empty()) << "one byte too many: no reply";
+    EXPECT_EQ(module.Server().Trace().Entries().back().verdict, TFrameVerdict::fvPastEnd);
+    EXPECT_EQ(host.Exchange('D', {}, 60), WithCrc(Concat(Sequence(50, 0), Bytes(10, 0xFF))));
+    // The session goes on: what fits exactly is still written.
+    EXPECT_EQ(host.Exchange('W', Sequence(10, 50), 2), WithCrc({0, 60}));
     EXPECT_EQ(host.Exchange('D', {}, 60), WithCrc(Sequence(60, 0)));
 }
 
-TEST(ModuleMemories, WriteWithoutFlashInitStoresNothing)
+TEST(ModuleMemories, WriteWithoutFlashInitGetsNoReplyAndStoresNothing)
 {
     TRunningModule module;
     THostPort &host = module.Host();
-    EXPECT_EQ(host.Exchange('W', {1, 2, 3}, 2), WithCrc({0, 0}));
+    ASSERT_TRUE(host.SendRequest('W', {1, 2, 3}));
+    EXPECT_TRUE(host.Read(1, kQuietWait).empty());
+    EXPECT_EQ(module.Server().Trace().Entries().back().verdict, TFrameVerdict::fvNoWriteSession);
     // "I" ends a write session.
     ASSERT_TRUE(CrcHolds(host.Exchange('F', FlashInitPayload(1, 0), 2)));
     ASSERT_TRUE(CrcHolds(host.Exchange('I', {0}, 2)));
-    EXPECT_EQ(host.Exchange('W', {1, 2, 3}, 2), WithCrc({0, 0}));
+    ASSERT_TRUE(host.SendRequest('W', {1, 2, 3}));
+    EXPECT_TRUE(host.Read(1, kQuietWait).empty());
     EXPECT_EQ(host.Exchange('D', {}, 512)[0], 0xFF);
+    // After a whole parameter block the session stays open; further bytes are dropped.
+    WriteSession(host, 0, 0, BlockWithCrc(0, 0xFFFF, 4));
+    EXPECT_EQ(host.Exchange('W', BlockWithCrc(0, 0xFFFF, 9), 2), WithCrc({0, 8}));
+    EXPECT_EQ(host.Exchange('P', {}, 8), WithCrc(BlockWithCrc(0, 0xFFFF, 4)));
 }
 
 TEST(ModuleMemories, SelectingAControllerSwitchesEveryMemory)
@@ -284,6 +311,46 @@ TEST(ModuleLine, HostMayCloseAndReopenThePort)
     module.ReopenHost();
     EXPECT_EQ(module.Host().Exchange('I', {1}, 2), WithCrc({1, 5}));
     EXPECT_TRUE(module.Server().Serving());
+}
+
+// A plain "C" on a new session addresses the main controller: a selection ends with the goodbye
+// or with the port's closing, and so does a write session.
+TEST(ModuleSessions, ASelectionLastsUntilTheGoodbyeOrTheClose)
+{
+    TRunningModule module;
+    THostPort &host = module.Host();
+    const auto selected = [&] {
+        return module.Server().WithModule([](TVirtualModule &m) { return m.SelectedIndex(); });
+    };
+    ASSERT_TRUE(CrcHolds(host.Exchange('I', {2}, 2)));
+    EXPECT_EQ(host.Exchange('C', HandshakePayload(), 7), WithCrc({'K', 'E', 'V', 1, 0, 2, 5}));
+    EXPECT_EQ(host.Exchange('Q', {}, 2), WithCrc({'Q', 0}));
+    EXPECT_EQ(host.Exchange('C', HandshakePayload(), 7), WithCrc({'K', 'E', 'V', 1, 0, 0, 5}));
+
+    ASSERT_TRUE(CrcHolds(host.Exchange('I', {3}, 2)));
+    ASSERT_TRUE(CrcHolds(host.Exchange('F', FlashInitPayload(1, 0), 2)));
+    module.ReopenHost();
+    EXPECT_TRUE(ReachedWithin([&] { return selected() == 0; }, kReplyWait)) << "the close alone ends it";
+    ASSERT_TRUE(module.Host().SendRequest('W', {7}));
+    EXPECT_TRUE(module.Host().Read(1, kQuietWait).empty()) << "the write session ended too";
+    EXPECT_EQ(module.Host().Exchange('C', HandshakePayload(), 7), WithCrc({'K', 'E', 'V', 1, 0, 0, 5}));
+    module.Server().WithModule([](TVirtualModule &m) {
+        for (int index = 0; index < kControllerCount; ++index)
+            EXPECT_EQ(m.Controller(index).dataSegment[0], 0xFF) << "controller " << index;
+    });
+}
+
+TEST(ModuleSessions, AHalfFrameDoesNotOutliveTheClose)
+{
+    TRunningModule module;
+    const Bytes connect = EncodeRequest('C', HandshakePayload());
+    ASSERT_TRUE(module.Host().Send(Bytes(connect.begin(), connect.begin() + 20)));
+    const auto partial = [&] {
+        return module.Server().WithModule([](TVirtualModule &m) { return m.HasPartialFrame(); });
+    };
+    ASSERT_TRUE(ReachedWithin(partial, kReplyWait));
+    module.ReopenHost();
+    EXPECT_EQ(module.Host().Exchange('Q', {}, 2), WithCrc({'Q', 0}));
 }
 
 TEST(ModuleLine, StopHangsUpKeepsTheMemoriesAndMayBeRepeated)

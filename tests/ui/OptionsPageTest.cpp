@@ -4,6 +4,7 @@
 
 #include "ConfigurationU.h"
 #include "ModelU.h"
+#include "OptionsUPresenter.h"
 
 #include <fstream>
 #include <sstream>
@@ -66,3 +67,14 @@ TEST_F(OptionsPageTest, APickedPortIsUsedAtOnceAndSavedOnlyOnSave)
 }
 
 } // namespace
+
+TEST_F(OptionsPageTest, AFailedSaveIsShownWithItsReason)
+{
+    std::filesystem::create_directory(ports.File("Config.mlhxml"));
+    Model();
+    Click("btnSave");
+    ASSERT_EQ(dialogs.errors.size(), 1u);
+    EXPECT_EQ(dialogs.errors[0].text, kSaveErrorText);
+    EXPECT_NE(dialogs.errors[0].detail.find("Config.mlhxml"), std::string::npos) << dialogs.errors[0].detail;
+    EXPECT_TRUE(std::filesystem::is_directory(ports.File("Config.mlhxml")));
+}

@@ -27,6 +27,8 @@ uint16_t Word(const std::vector<uint8_t> &bytes, size_t at)
 std::string ReadHeader(TPackageReport &report)
 {
     const auto &header = report.Header;
+    if (header.empty())
+        return "the package has no header: its Profile is missing or empty";
     if (header.size() != kHeaderBytes)
         return "the header is " + std::to_string(header.size()) + " bytes, not 8";
     report.HeaderImageLength = Word(header, 0);

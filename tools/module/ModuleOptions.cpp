@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <fcntl.h>
 #include <functional>
-#include <iterator>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace morlith {
 namespace {
@@ -119,15 +120,56 @@ bool StoreOtherOption(TModuleToolOptions &options, const std::string &name, TArg
     return true;
 }
 
+// The content of a data-segment file: a regular file no larger than a data segment can be. A
+// device (/dev/zero), a folder or a FIFO is refused without reading it.
 std::vector<uint8_t> ReadDataFile(const std::string &path)
 {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         throw std::runtime_error("cannot read " + path + ": " + std::strerror(errno));
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
-        throw std::runtime_error("cannot read " + path);
+    struct stat info {};
+    const bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    if (!regular || uint64_t(info.st_size) > kMaxMemoryBytes) {
+        close(fd);
+        throw std::runtime_error(regular ? path + " holds " + std::to_string(info.st_size) +
+                                               " bytes, more than a data segment can (" +
+                                               std::to_string(kMaxMemoryBytes) + ")"
+                                         : path + " is not a regular file");
+    }
+    // One byte more than a segment holds shows a file that grew since fstat.
+    std::vector<uint8_t> bytes(kMaxMemoryBytes + 1);
+    size_t got = 0;
+    ssize_t n = 1;
+    while (got < bytes.size() && n != 0) {
+        n = read(fd, bytes.data() + got, bytes.size() - got);
+        if (n > 0)
+            got += size_t(n);
+        else if (n < 0 && errno != EINTR)
+            break;
+    }
+    const int error = errno;
+    close(fd);
+    if (n < 0)
+        throw std::runtime_error("cannot read " + path + ": " + std::strerror(error));
+    if (got > kMaxMemoryBytes)
+        throw std::runtime_error(path + " grew past what a data segment can hold");
+    bytes.resize(got);
     return bytes;
+}
+
+// Refuses at start a dump that could not be written at exit: one whose folder is missing or is
+// no folder, or that names a folder itself.
+void CheckDumpFile(const std::string &path)
+{
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    struct stat info {};
+    if (stat(folder.c_str(), &info) != 0)
+        throw std::runtime_error("cannot dump to " + path + ": " + folder + ": " + std::strerror(errno));
+    if (!S_ISDIR(info.st_mode))
+        throw std::runtime_error("cannot dump to " + path + ": " + folder + " is not a folder");
+    if (stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        throw std::runtime_error("cannot dump to " + path + ": it is a folder");
 }
 
 } // namespace
@@ -163,6 +205,8 @@ TModuleToolArguments ParseModuleToolArguments(const std::vector<std::string> &ar
 
 TModuleServerOptions ServerOptionsFor(const TModuleToolOptions &options)
 {
+    if (!options.dumpFile.empty())
+        CheckDumpFile(options.dumpFile);
     TModuleServerOptions server;
     server.bitRate = options.bitRate;
     server.faults = options.faults;
@@ -194,7 +238,8 @@ pseudo-terminal. With --com N the pseudo-terminal is linked as COM<N> in the por
 directory ($XDG_CONFIG_HOME/morlith/ports, by default ~/.config/morlith/ports); an
 existing symbolic link of that name is replaced, any other file is left alone. Once
 ready it prints one line, "COM<N> <device>" (or only "<device>" with --device-only),
-then serves until SIGINT or SIGTERM and removes its link on the way out.
+then serves until SIGINT, SIGTERM, SIGHUP or SIGPIPE and removes its link on the way
+out.
 
 The module has five controllers (0 main, 1..4 slaves), each with a parameter block,
 a program memory and a data segment, all erased at start. It answers the commands

@@ -52,7 +52,8 @@ TModuleToolArguments ParseModuleToolArguments(const std::vector<std::string> &ar
 std::string ModuleToolHelp();
 
 // The server options that `options` ask for, with the data-segment files read. Throws
-// std::runtime_error with a message for the user when a file cannot be read or does not fit.
+// std::runtime_error with a message for the user when a file cannot be read, is no regular file
+// or does not fit, or when the dump file's folder does not exist.
 TModuleServerOptions ServerOptionsFor(const TModuleToolOptions &options);
 
 } // namespace morlith

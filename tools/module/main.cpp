@@ -4,6 +4,7 @@
 #include "ModuleOptions.h"
 #include "ModuleServer.h"
 #include "PortLink.h"
+#include "StandardDescriptors.h"
 
 #include <cerrno>
 #include <csignal>
@@ -23,20 +24,22 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitBadArguments = 2;
 
-// Blocks SIGINT and SIGTERM (before any thread starts, so every thread inherits the mask) and
-// returns a descriptor that reads them.
+// Blocks the signals that end the tool (before any thread starts, so every thread inherits the
+// mask) and returns a descriptor that reads them: SIGINT and SIGTERM, SIGHUP when the terminal
+// goes, and SIGPIPE when the reader of its output does, so that each ends it cleanly, link
+// removed.
 int OpenSignalFd()
 {
     sigset_t signals;
     sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE})
+        sigaddset(&signals, signal);
     if (sigprocmask(SIG_BLOCK, &signals, nullptr) != 0)
         return -1;
     return signalfd(-1, &signals, SFD_CLOEXEC);
 }
 
-// Waits for SIGINT, SIGTERM or the end of serving; true when a signal came.
+// Waits for one of those signals or the end of serving; true when a signal came.
 bool WaitForSignalOrEnd(int signalFd, const TModuleServer &server)
 {
     pollfd entries[2] = {{signalFd, POLLIN, 0}, {server.EndedFd(), POLLIN, 0}};
@@ -56,7 +59,10 @@ int Run(const TModuleToolOptions &options)
     TModuleServerOptions serverOptions = ServerOptionsFor(options);
     if (options.trace)
         serverOptions.onFrame = [](const TTraceEntry &entry) {
-            std::fprintf(stderr, "%s\n", FormatTraceEntry(entry).c_str());
+            // On the serving thread a broken pipe only fails the write (SIGPIPE is blocked and
+            // would stay pending on this thread); raise it for the whole process instead.
+            if (std::fprintf(stderr, "%s\n", FormatTraceEntry(entry).c_str()) < 0 && errno == EPIPE)
+                kill(getpid(), SIGPIPE);
         };
     TModuleServer server(std::move(serverOptions));
     server.Start();
@@ -86,6 +92,7 @@ int Run(const TModuleToolOptions &options)
 
 int main(int argc, char **argv)
 {
+    EnsureStandardDescriptors();
     const TModuleToolArguments arguments =
         ParseModuleToolArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!arguments.error.empty()) {

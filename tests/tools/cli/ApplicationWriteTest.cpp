@@ -6,6 +6,7 @@
 #include "PackageBuilder.h"
 
 #include <csignal>
+#include <fstream>
 #include <sstream>
 
 namespace morlith::test {
@@ -92,6 +93,11 @@ TEST_F(ApplicationWrite, PackagesAWriteWouldRefuseGiveStatusOneAndNothingIsSent)
         EXPECT_NE(run.Err.find(reason), std::string::npos) << run.Err;
         EXPECT_NE(run.Err.find("bad.xml: refused, nothing sent"), std::string::npos) << run.Err;
     }
+    std::ofstream(File("headless.xml")) << "<config Application=\"ORVELMorlith\" Version=\"1\"><FirmwareList>"
+                                           "<Item><Code>0102</Code></Item></FirmwareList></config>";
+    const TCliRun headless = Cli({"--port", "COM3", "write-app", "headless.xml"});
+    EXPECT_EQ(headless.Status, 1);
+    EXPECT_NE(headless.Err.find("no header"), std::string::npos) << headless.Err;
     EXPECT_EQ(Commands(module), "");
 }
 

@@ -90,3 +90,34 @@ TEST(ModuleToolServerOptions, DataFilesSetTheSegmentAndMustFit)
     EXPECT_THROW(ServerOptionsFor(one), std::runtime_error);
     std::filesystem::remove(path);
 }
+
+// What would hang, exhaust memory or fail only at exit is refused before the module starts.
+TEST(ModuleToolServerOptions, DevicesFoldersAndMissingDumpFoldersAreRefusedAtStart)
+{
+    const std::string folder = testing::TempDir();
+    const std::vector<std::pair<TModuleToolOptions, std::string>> cases = [&] {
+        std::vector<std::pair<TModuleToolOptions, std::string>> list(5);
+        list[0].first.dataSegmentFile = "/dev/zero";
+        list[0].second = "not a regular file";
+        list[1].first.dataSegmentFile = folder;
+        list[1].second = "not a regular file";
+        list[2].first.controllerDataSegmentFiles[2] = "/dev/zero";
+        list[2].second = "not a regular file";
+        list[3].first.dumpFile = folder + "no-such-folder/dump.txt";
+        list[3].second = "No such file or directory";
+        list[4].first.dumpFile = folder;
+        list[4].second = "it is a folder";
+        return list;
+    }();
+    for (const auto &[options, reason] : cases) {
+        try {
+            ServerOptionsFor(options);
+            ADD_FAILURE() << "accepted: " << reason;
+        } catch (const std::runtime_error &error) {
+            EXPECT_NE(std::string(error.what()).find(reason), std::string::npos) << error.what();
+        }
+    }
+    TModuleToolOptions fine;
+    fine.dumpFile = folder + "dump.txt";
+    EXPECT_NO_THROW(ServerOptionsFor(fine));
+}

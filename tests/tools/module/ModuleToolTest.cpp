@@ -112,3 +112,34 @@ TEST_F(ModuleTool, BadArgumentsAndFilesAreRefusedClearly)
     TModuleProcess help({"--help"});
     EXPECT_EQ(help.Wait(), 0);
 }
+
+TEST_F(ModuleTool, HangUpAndBrokenPipesRemoveTheLinkLikeATerminateDoes)
+{
+    {
+        TModuleProcess tool({"--com", "6"});
+        ASSERT_NE(tool.FirstLine(), "");
+        EXPECT_EQ(tool.Signal(SIGHUP), 0) << tool.ErrorOutput();
+        EXPECT_FALSE(fs::exists(fs::symlink_status(Link(6))));
+    }
+    {
+        // Its one line goes to a pipe nobody reads any more.
+        TModuleProcess tool({"--com", "8"}, TStandardStreams::ssOutputUnread);
+        EXPECT_EQ(tool.Wait(), 0) << tool.ErrorOutput();
+        EXPECT_FALSE(fs::exists(fs::symlink_status(Link(8))));
+    }
+}
+
+TEST_F(ModuleTool, ClosedStandardDescriptorsAreOpenedOnDevNull)
+{
+    TModuleProcess tool({"--com", "9", "--trace"}, TStandardStreams::ssInputErrorShut);
+    ASSERT_NE(tool.FirstLine(), "");
+    EXPECT_EQ(tool.DescriptorTarget(0), "/dev/null");
+    EXPECT_EQ(tool.DescriptorTarget(2), "/dev/null");
+    {
+        // The trace goes nowhere and never into the line.
+        THostPort host(Link(9));
+        EXPECT_EQ(host.Exchange('C', HandshakePayload(), 7), kConnectReply);
+        EXPECT_TRUE(host.Read(1, kQuietWait).empty());
+    }
+    EXPECT_EQ(tool.Signal(SIGTERM), 0);
+}
