@@ -61,6 +61,10 @@ public:
     // Why the last Load or Save failed or stopped; empty after a success.
     const std::string &LastError() const { return FLastError; }
 
+    // The complete document text for the current tree, as Save writes it; for callers that put
+    // the file in place themselves. Throws when the tree cannot be written.
+    std::string BuildDocument() const;
+
 private:
     // Clears LastError; false (with LastError set) without an XMLObject or an XMLFilePath.
     bool Ready(const char *Operation);
@@ -69,8 +73,6 @@ private:
     void LoadDocument();
     // Checks the root's name and attributes; returns false (FLastError set) on a stop.
     bool AcceptRoot(pugi::xml_node Root);
-    // The complete document text for the current tree.
-    std::string BuildDocument() const;
     // Replaces XMLFilePath by Content; returns false when the previous file is left only under
     // Backup because it could not be put back.
     bool ReplaceFile(const std::string &Content, const std::string &Backup);
