@@ -121,7 +121,7 @@ const std::map<std::string, TCommandForm> &CommandForms()
         {"read-dseg", {TCliCommand::ccReadDseg, 1, "read-dseg FILE"}},
         {"write-dseg", {TCliCommand::ccWriteDseg, 1, "write-dseg FILE"}},
         {"info", {TCliCommand::ccInfo, 1, "info PACKAGE"}},
-        {"pack", {TCliCommand::ccPack, 1, "pack IMAGE --out PACKAGE"}},
+        {"pack", {TCliCommand::ccPack, 1, "pack FILE --out PACKAGE --dseg-length N"}},
         {"ports", {TCliCommand::ccPorts, 0, "ports"}},
         {"ports map", {TCliCommand::ccPortsMap, 2, "ports map COM<n> DEVICE"}},
         {"ports unmap", {TCliCommand::ccPortsUnmap, 1, "ports unmap COM<n>"}},

@@ -126,7 +126,7 @@ std::string PackSummary(const TCliOptions &options, const TPackInput &input, con
         from += " (" + GroupThousands(input.FilledBytes) + " gap bytes filled with " +
                 Hex8(options.Pack.Fill.value_or(0xFF)) + ")";
     return "Wrote " + options.Out + ": " + GroupThousands(input.Image.size()) + "-byte image from " + from + " in " +
-           std::to_string(pieces) + " pieces, data-segment length " + GroupThousands(*options.Pack.DsegLength) +
+           std::to_string(pieces) + (pieces == 1 ? " piece" : " pieces") + ", data-segment length " + GroupThousands(*options.Pack.DsegLength) +
            ", header " + SpacedHex(package.Header) + ", key " + Hex8(package.Key);
 }
 
