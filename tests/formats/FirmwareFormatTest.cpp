@@ -26,27 +26,6 @@ TEST(FirmwareFormat, RecognisesEachFormatByItsStart)
     EXPECT_EQ(Detected(Bytes(":10GARBAGE\n")), TFirmwareFormat::ffIntelHex);
 }
 
-TEST(FirmwareFormat, NamesReadBack)
-{
-    for (TFirmwareFormat format : {TFirmwareFormat::ffBinary, TFirmwareFormat::ffIntelHex, TFirmwareFormat::ffSRecord,
-                                   TFirmwareFormat::ffElf})
-        EXPECT_EQ(FormatFromName(FormatName(format)), format);
-    EXPECT_FALSE(FormatFromName("hex").has_value());
-}
-
-TEST(FirmwareFormat, DecodesInTheDetectedFormatUnlessOneIsAsked)
-{
-    const std::vector<uint8_t> hex = Bytes(IntelHexText({{0x40, {1, 2, 3}}}));
-    TFirmwareFormat used = TFirmwareFormat::ffBinary;
-    const TDecodedFirmware detected = DecodeFirmware(hex, std::nullopt, used);
-    EXPECT_EQ(used, TFirmwareFormat::ffIntelHex);
-    ASSERT_TRUE(detected.Ok());
-    EXPECT_EQ(detected.Data.Bytes, (std::vector<uint8_t>{1, 2, 3}));
-    // Asked for S-records, the HEX file is read as such and refused.
-    EXPECT_FALSE(DecodeFirmware(hex, TFirmwareFormat::ffSRecord, used).Ok());
-    EXPECT_EQ(used, TFirmwareFormat::ffSRecord);
-}
-
 TEST(FirmwareFormat, AFileOfAnotherFormatIsNeverTakenAsRawBytes)
 {
     TFirmwareFormat used = TFirmwareFormat::ffBinary;
@@ -56,19 +35,6 @@ TEST(FirmwareFormat, AFileOfAnotherFormatIsNeverTakenAsRawBytes)
         ASSERT_FALSE(decoded.Ok());
         EXPECT_EQ(decoded.Error->Fault, TImageFault::ifFormatMismatch);
     }
-}
-
-TEST(FirmwareFormat, RawBinaryStartsAtZeroAndHoldsAtMost65535Bytes)
-{
-    TFirmwareFormat used = TFirmwareFormat::ffElf;
-    const TDecodedFirmware decoded = DecodeFirmware(SampleBytes(65535, 2), std::nullopt, used);
-    EXPECT_EQ(used, TFirmwareFormat::ffBinary);
-    ASSERT_TRUE(decoded.Ok());
-    ASSERT_EQ(decoded.Data.Runs.size(), 1u);
-    EXPECT_EQ(decoded.Data.Runs[0].Address, 0u);
-    const TDecodedFirmware tooLong = DecodeFirmware(SampleBytes(65536, 2), std::nullopt, used);
-    ASSERT_FALSE(tooLong.Ok());
-    EXPECT_EQ(tooLong.Error->Fault, TImageFault::ifAddressRange);
 }
 
 } // namespace

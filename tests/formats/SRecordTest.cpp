@@ -48,13 +48,6 @@ TEST(SRecord, EveryAddressWidthReadsBack)
     }
 }
 
-TEST(SRecord, ACountOfMoreThan65535RecordsUsesS6)
-{
-    const std::string text = SRecordLine(1, 2, 0, {1}) + "\n" + SRecordLine(6, 3, 1, {}) + "\n" +
-                             SRecordLine(9, 2, 0, {}) + "\n";
-    EXPECT_TRUE(ParseSRecords(text).Ok());
-}
-
 std::vector<TBadRecordFile> BadSRecordFiles()
 {
     const std::string data = SRecordLine(1, 2, 0x10, {1, 2, 3});

@@ -151,7 +151,7 @@ int RunInfo(const TCliOptions &options, TConsole &console)
     if (!imageOut.empty()) {
         const std::string problem = WritePlainImage(options, report);
         if (!problem.empty())
-            return Reject(console, options.Json, kExitFailed, problem);
+            return Reject(console, options.Json, kExitFailed, problem, TFailureKind::fkFile);
     }
     if (options.Json) {
         TJsonObject object = ReportObject(path, report);
@@ -184,13 +184,15 @@ int RunPack(const TCliOptions &options, TConsole &console)
     std::string why;
     if (!SavePackageFile(options.Out, package.Header, package.KeyedImage, options.PieceBytes, &why,
                          ExistingFile(options)))
-        return Reject(console, options.Json, kExitFailed, options.Out + ": cannot write the package: " + why);
+        return Reject(console, options.Json, kExitFailed, options.Out + ": cannot write the package: " + why,
+                      TFailureKind::fkFile);
     // Read back what was written, as a write would.
     const TPackageReport report = InspectPackage(options.Out);
     if (!report.Accepted())
         return Reject(console, options.Json, kExitFailed,
                       options.Out + ": the package written does not check: " +
-                          (report.Loaded() ? report.Refusal : report.Problem));
+                          (report.Loaded() ? report.Refusal : report.Problem),
+                      TFailureKind::fkFile);
     if (options.Json)
         console.Out(TJsonObject("result")
                         .Text("command", "pack")

@@ -61,9 +61,6 @@ TEST_F(PackFormatFiles, BaseAndFillShapeTheImage)
 {
     WriteEveryFormat();
     EXPECT_EQ(PackedImage("app.s19", {"--base", "0x0080", "--fill", "0x00"}), ExpectedImage(0x00, 0x80));
-    const TCliRun above = Cli({"pack", "app.hex", "--out", "x.xml", "--dseg-length", "0", "--base", "0x0200"});
-    EXPECT_EQ(above.Status, 2);
-    EXPECT_NE(above.Err.find("below the base"), std::string::npos) << above.Err;
     // A raw image is packed as it stands.
     WriteBytes("raw.bin", Pattern(10, 1));
     EXPECT_EQ(Cli({"pack", "raw.bin", "--out", "x.xml", "--dseg-length", "0", "--fill", "0"}).Status, 2);
@@ -101,8 +98,6 @@ TEST_F(PackFormats, AFileOfAnotherFormatIsNeverPackedAsRawBytes)
     const TCliRun asBinary = Cli({"pack", "app.hex", "--out", "x.xml", "--dseg-length", "0", "--format", "bin"});
     EXPECT_EQ(asBinary.Status, 2);
     EXPECT_NE(asBinary.Err.find("Intel HEX"), std::string::npos) << asBinary.Err;
-    EXPECT_EQ(Cli({"pack", "app.hex", "--out", "x.xml", "--dseg-length", "0", "--format", "elf"}).Status, 2);
-    EXPECT_EQ(Cli({"pack", "app.hex", "--out", "x.xml", "--dseg-length", "0", "--format", "srec"}).Status, 2);
     EXPECT_FALSE(Exists(File("x.xml")));
 }
 
@@ -148,7 +143,7 @@ TEST_F(PackFormats, DamagedFilesAreRefusedWithTheReasonAndNothingIsWritten)
         EXPECT_EQ(FolderEntries(), before) << bad.Name;
         const TCliRun json = Cli({"pack", bad.Name, "--out", "out.xml", "--dseg-length", "0", "--json"});
         EXPECT_EQ(json.Status, 2);
-        EXPECT_NE(json.Out.find("\"ok\":false"), std::string::npos) << json.Out;
+        EXPECT_EQ(FieldOf(json.Out, "kind"), "refused_input") << json.Out;
     }
 }
 
