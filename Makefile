@@ -31,10 +31,10 @@ valgrind: build
 	@scripts/run-valgrind $(BUILD)
 
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = fuzz_package fuzz_config fuzz_hex fuzz_replies
+FUZZ_TARGETS = fuzz_package fuzz_config fuzz_hex fuzz_replies fuzz_ihex fuzz_srec fuzz_elf
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORLITH_FUZZ=ON \
-	  -DBUILD_TESTING=OFF -DMORLITH_FOLDERS="base;device;persistence" >/dev/null
+	  -DBUILD_TESTING=OFF -DMORLITH_FOLDERS="base;device;persistence;formats" >/dev/null
 	@cmake --build build-fuzz -j$(JOBS) --target $(FUZZ_TARGETS)
 	@scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 

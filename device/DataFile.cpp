@@ -43,6 +43,20 @@ std::string FolderOf(const std::string &path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Puts `temporary` at `path` unless something is there: a hard link fails when `path` exists.
+// File systems without hard links get a check and a rename.
+int PlaceWithoutReplacing(const std::string &temporary, const std::string &path)
+{
+    if (::link(temporary.c_str(), path.c_str()) == 0)
+        return 0;
+    if (errno == EEXIST)
+        return EEXIST;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0)
+        return EEXIST;
+    return ::rename(temporary.c_str(), path.c_str()) == 0 ? 0 : errno;
+}
+
 } // namespace
 
 std::vector<uint8_t> ReadWholeFile(const std::string &path)
@@ -91,7 +105,7 @@ void CopyPermissionBits(const std::string &path, int fd)
         (void)::fchmod(fd, st.st_mode & 0777);
 }
 
-void WriteFileAtomically(const std::string &path, const uint8_t *data, size_t size)
+void WriteFileAtomically(const std::string &path, const uint8_t *data, size_t size, TExistingFile existing)
 {
     const std::string folder = FolderOf(path);
     std::string temporary;
@@ -126,9 +140,15 @@ void WriteFileAtomically(const std::string &path, const uint8_t *data, size_t si
         Raise(errno, "cannot write data file", path);
     if (file.Close() != 0)
         Raise(errno, "cannot close data file", path);
-    if (::rename(temporary.c_str(), path.c_str()) != 0)
+    if (existing == TExistingFile::efKeep) {
+        // The guard removes the temporary name once the file also stands at `path`.
+        if (const int err = PlaceWithoutReplacing(temporary, path))
+            Raise(err, "cannot create data file", path);
+    } else if (::rename(temporary.c_str(), path.c_str()) != 0) {
         Raise(errno, "cannot replace data file", path);
-    guard.keep = true;
+    } else {
+        guard.keep = true;
+    }
     // Make the rename itself durable.
     FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.Get() >= 0)

@@ -21,9 +21,14 @@ int CreateUniqueFile(const std::string &folder, const std::string &prefix, std::
 // and nothing more: never setuid, setgid or sticky bits, never the mode of a link's target.
 void CopyPermissionBits(const std::string &path, int fd);
 
+// What WriteFileAtomically does when a file is already at its path.
+enum class TExistingFile { efReplace, efKeep };
+
 // Replaces the file at `path` by `size` bytes as a whole: they go to a temporary file in the same
 // folder, which is synced and then renamed over `path`. On failure the temporary file is removed
-// and any previous file at `path` is left untouched.
-void WriteFileAtomically(const std::string &path, const uint8_t *data, size_t size);
+// and any previous file at `path` is left untouched. With efKeep a file at `path`, even one made
+// while the bytes were written, is kept and the write fails with EEXIST.
+void WriteFileAtomically(const std::string &path, const uint8_t *data, size_t size,
+                         TExistingFile existing = TExistingFile::efReplace);
 
 } // namespace morlith

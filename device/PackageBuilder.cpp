@@ -4,15 +4,17 @@
 #include "Crc16.h"
 #include "MorlithFileConverter.h"
 
+#include <system_error>
+
 namespace morlith {
 
-TPackageBytes BuildPackageBytes(const std::vector<uint8_t> &plainImage, uint16_t word3)
+TPackageBytes BuildPackageBytes(const std::vector<uint8_t> &plainImage, uint16_t dsegLength)
 {
     TPackageBytes package;
     const uint16_t length = uint16_t(plainImage.size());
     const uint16_t imageCrc = CRC16(plainImage.data(), int64_t(plainImage.size()));
     package.Header = {uint8_t(length >> 8),   uint8_t(length), uint8_t(imageCrc >> 8),
-                      uint8_t(imageCrc),      uint8_t(word3 >> 8), uint8_t(word3)};
+                      uint8_t(imageCrc),      uint8_t(dsegLength >> 8), uint8_t(dsegLength)};
     const uint16_t headerCrc = CRC16(package.Header.data(), 6);
     package.Header.push_back(uint8_t(headerCrc >> 8));
     package.Header.push_back(uint8_t(headerCrc));
@@ -24,14 +26,22 @@ TPackageBytes BuildPackageBytes(const std::vector<uint8_t> &plainImage, uint16_t
 }
 
 bool SavePackageFile(const std::string &path, const std::vector<uint8_t> &header,
-                     const std::vector<uint8_t> &keyedImage, size_t pieceBytes, std::string *why)
+                     const std::vector<uint8_t> &keyedImage, size_t pieceBytes, std::string *why,
+                     TExistingFile existing)
 {
     TMorlithFileConverter converter;
     converter.FillFromImage(header, keyedImage, pieceBytes);
-    if (converter.SaveToFile(path))
+    try {
+        const std::string document = converter.Serializer().BuildDocument();
+        WriteFileAtomically(path, reinterpret_cast<const uint8_t *>(document.data()), document.size(), existing);
         return true;
-    if (why)
-        *why = converter.Serializer().LastError();
+    } catch (const std::system_error &error) {
+        if (why)
+            *why = error.code().message();
+    } catch (const std::exception &error) {
+        if (why)
+            *why = error.what();
+    }
     return false;
 }
 

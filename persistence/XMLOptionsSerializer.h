@@ -62,6 +62,10 @@ public:
     // exactly when LastError is empty afterwards.
     const std::string &LastError() const { return FLastError; }
 
+    // The complete document text for the current tree, as Save writes it; for callers that put
+    // the file in place themselves. Throws when the tree cannot be written.
+    std::string BuildDocument() const;
+
 private:
     // Clears LastError; false (with LastError set) without an XMLObject or an XMLFilePath.
     bool Ready(const char *Operation);
@@ -70,8 +74,6 @@ private:
     void LoadDocument();
     // Checks the root's name and attributes; returns false (FLastError set) on a stop.
     bool AcceptRoot(pugi::xml_node Root);
-    // The complete document text for the current tree.
-    std::string BuildDocument() const;
 
     bool FNodeAutoIndent = true;
     bool FUseVersionControl = true;

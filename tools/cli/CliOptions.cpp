@@ -66,7 +66,9 @@ const std::vector<TOptionRule> &OptionRules()
         {"verbose", 'v', false, kDeviceCommands,
          [](TCliOptions &o, const std::string &) { o.Verbose = true; return std::string(); }},
         {"json", 0, false, {}, [](TCliOptions &o, const std::string &) { o.Json = true; return std::string(); }},
-        {"force", 'f', false, {TCliCommand::ccReadDseg, TCliCommand::ccWriteDseg, TCliCommand::ccPortsMap},
+        {"force", 'f', false,
+         {TCliCommand::ccReadDseg, TCliCommand::ccWriteDseg, TCliCommand::ccPortsMap, TCliCommand::ccPack,
+          TCliCommand::ccInfo},
          [](TCliOptions &o, const std::string &) { o.Force = true; return std::string(); }},
         {"verify", 0, false, {TCliCommand::ccWriteDseg},
          [](TCliOptions &o, const std::string &) { o.Verify = true; return std::string(); }},
@@ -75,10 +77,18 @@ const std::vector<TOptionRule> &OptionRules()
              o.Out = v;
              return v.empty() ? std::string("--out: empty file name") : std::string();
          }},
+        {"dseg-length", 0, true, {TCliCommand::ccPack},
+         [](TCliOptions &o, const std::string &v) { return ApplyDsegLength(o.Pack, "--dseg-length", v); }},
         {"word3", 0, true, {TCliCommand::ccPack},
-         [](TCliOptions &o, const std::string &v) {
-             return SetNumber("--word3", v, 0, UINT16_MAX, true, [&](uint64_t n) { o.Word3 = uint16_t(n); });
-         }},
+         [](TCliOptions &o, const std::string &v) { return ApplyDsegLength(o.Pack, "--word3", v); }},
+        {"format", 0, true, {TCliCommand::ccPack},
+         [](TCliOptions &o, const std::string &v) { return ApplyFormat(o.Pack, v); }},
+        {"base", 0, true, {TCliCommand::ccPack},
+         [](TCliOptions &o, const std::string &v) { return ApplyBase(o.Pack, v); }},
+        {"fill", 0, true, {TCliCommand::ccPack},
+         [](TCliOptions &o, const std::string &v) { return ApplyFill(o.Pack, v); }},
+        {"image-out", 0, true, {TCliCommand::ccInfo},
+         [](TCliOptions &o, const std::string &v) { return ApplyImageOut(o.Pack, v); }},
         {"piece", 0, true, {TCliCommand::ccPack},
          [](TCliOptions &o, const std::string &v) {
              return SetNumber("--piece", v, 0, UINT16_MAX, false, [&](uint64_t n) { o.PieceBytes = size_t(n); });
@@ -112,7 +122,7 @@ const std::map<std::string, TCommandForm> &CommandForms()
         {"read-dseg", {TCliCommand::ccReadDseg, 1, "read-dseg FILE"}},
         {"write-dseg", {TCliCommand::ccWriteDseg, 1, "write-dseg FILE"}},
         {"info", {TCliCommand::ccInfo, 1, "info PACKAGE"}},
-        {"pack", {TCliCommand::ccPack, 1, "pack IMAGE --out PACKAGE"}},
+        {"pack", {TCliCommand::ccPack, 1, "pack FILE --out PACKAGE --dseg-length N"}},
         {"ports", {TCliCommand::ccPorts, 0, "ports"}},
         {"ports map", {TCliCommand::ccPortsMap, 2, "ports map COM<n> DEVICE"}},
         {"ports unmap", {TCliCommand::ccPortsUnmap, 1, "ports unmap COM<n>"}},

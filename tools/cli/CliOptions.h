@@ -2,6 +2,8 @@
 // The command line of morlith-cli: a command, its arguments and the options, checked for form
 // and range before anything runs.
 
+#include "PackOptions.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -52,10 +54,11 @@ struct TCliOptions {
     bool Json = false;
     bool Force = false;
     bool Verify = false;
-    // pack: the package to write, the third word and the piece size.
+    // pack: the package to write and the piece size.
     std::string Out;
-    uint16_t Word3 = 0;
     size_t PieceBytes = kDefaultPieceBytes;
+    // pack and info: the data-segment length, the input format and layout, the image to write.
+    TPackOptions Pack;
 };
 
 // The outcome of parsing: options, or the usage error in words.

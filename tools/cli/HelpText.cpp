@@ -19,8 +19,18 @@ Commands that talk to a module:
 Commands without a module:
   info PACKAGE             show the header fields, the key and the image of a package,
                            and whether a write would accept it
-  pack IMAGE --out PACKAGE build a package from a plain binary image
-                           [--word3 N] third word of the header (default 0)
+                           [--image-out FILE] write the image with the key taken off
+  pack FILE --out PACKAGE --dseg-length N
+                           build a package from a firmware file: raw binary, Intel
+                           HEX, S-records or ELF (the file bytes of its PT_LOAD
+                           segments at their physical addresses), told apart by content
+                           --dseg-length N  the data-segment length the module has
+                                    after the write: the header's third word
+                                    (--word3 is its older name)
+                           [--format bin|ihex|srec|elf] the input format
+                           [--base ADDR] the image's first address (default: the
+                                    lowest address of the data)
+                           [--fill BYTE] the value of gap bytes (default 0xFF)
                            [--piece BYTES] image bytes per piece (default 32, 0: one)
   ports                    list the port map and the serial devices present
   ports map COM<n> DEVICE  add COM<n> -> DEVICE to the port map (--force replaces)
@@ -36,8 +46,9 @@ Options:
   -q, --quiet        print nothing but errors
   -v, --verbose      trace every frame on standard error
       --json         JSON Lines on standard output: start, progress, result events
-  -f, --force        read-dseg: replace FILE; write-dseg: write a FILE longer than the
-                     module's data segment; ports map: replace the entry
+  -f, --force        read-dseg, pack, info --image-out: replace an existing file;
+                     write-dseg: write a FILE longer than the module's data segment;
+                     ports map: replace the entry
       --verify       write-dseg: read back and compare
   -o, --out PACKAGE  pack: the package to write
   -h, --help         this text
@@ -52,7 +63,8 @@ Exit status:
   1    the operation failed (no answer, a refused package, a device failure);
        with several ports: any port failed
   2    usage or input error (unknown option, missing or unreadable file,
-       a package that does not decode)
+       a package or firmware file that does not decode, an existing file
+       without --force)
   130  interrupted by SIGINT or SIGTERM
 
 Examples:
@@ -61,7 +73,8 @@ Examples:
   morlith-cli --port COM1,COM2,COM3 --json write-app firmware.xml
   morlith-cli --port 3 read-dseg backup.bin
   morlith-cli --port 3 write-dseg backup.bin --verify
-  morlith-cli pack app.bin --out firmware.xml --word3 0x0102
+  morlith-cli pack app.hex --out firmware.xml --dseg-length 512
+  morlith-cli pack app.elf --out firmware.xml --dseg-length 0x200 --fill 0
   morlith-cli info firmware.xml
   morlith-cli ports map COM3 /dev/serial/by-id/usb-Example_USB_Serial_A1B2C3-if00-port0
 )";

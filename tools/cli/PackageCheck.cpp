@@ -33,7 +33,7 @@ std::string ReadHeader(TPackageReport &report)
         return "the header is " + std::to_string(header.size()) + " bytes, not 8";
     report.HeaderImageLength = Word(header, 0);
     report.HeaderImageCrc = Word(header, 2);
-    report.Word3 = Word(header, 4);
+    report.DsegLength = Word(header, 4);
     report.HeaderCrc = Word(header, 6);
     report.HeaderCrcHolds = CRC16(header.data(), int64_t(kHeaderBytes)) == 0;
     report.Key = ImageKey(header.data());
@@ -44,16 +44,23 @@ std::string ReadHeader(TPackageReport &report)
     return report.HeaderCrcHolds ? "" : "the header CRC " + Hex16(report.HeaderCrc) + " does not match its first six bytes";
 }
 
-// Compares the image with the header the package builder makes for it; why a write would refuse.
-std::string CheckImage(TPackageReport &report, const std::vector<uint8_t> &keyedImage)
+// The image with `key` taken off every byte.
+std::vector<uint8_t> Unkeyed(const std::vector<uint8_t> &keyedImage, uint8_t key)
 {
-    if (keyedImage.size() > kMaxImageBytes)
-        return "the image is " + GroupThousands(keyedImage.size()) + " bytes, more than " +
-               GroupThousands(kMaxImageBytes);
     std::vector<uint8_t> plain(keyedImage);
     for (uint8_t &byte : plain)
-        byte = uint8_t(byte - report.Key);
-    const TPackageBytes rebuilt = BuildPackageBytes(plain, report.Word3);
+        byte = uint8_t(byte - key);
+    return plain;
+}
+
+// Compares the plain image with the header the package builder makes for it; why a write would
+// refuse.
+std::string CheckImage(TPackageReport &report)
+{
+    if (report.ImageBytes > kMaxImageBytes)
+        return "the image is " + GroupThousands(report.ImageBytes) + " bytes, more than " +
+               GroupThousands(kMaxImageBytes);
+    const TPackageBytes rebuilt = BuildPackageBytes(report.PlainImage, report.DsegLength);
     report.ComputedImageCrc = Word(rebuilt.Header, 2);
     if (report.ImageBytes != report.HeaderImageLength)
         return "the image is " + GroupThousands(report.ImageBytes) + " bytes, the header says " +
@@ -102,8 +109,10 @@ TPackageReport InspectPackage(const std::string &path)
     report.ImageBytes = converter.Image().size();
     report.Pieces = size_t(converter.Store().FirmwareList().Count());
     report.Refusal = ReadHeader(report);
+    if (report.HasKey())
+        report.PlainImage = Unkeyed(converter.Image(), report.Key);
     if (report.Refusal.empty())
-        report.Refusal = CheckImage(report, converter.Image());
+        report.Refusal = CheckImage(report);
     return report;
 }
 

@@ -19,13 +19,16 @@ struct TPackageReport {
     // The header's fields (valid when Header has 8 bytes).
     uint16_t HeaderImageLength = 0;
     uint16_t HeaderImageCrc = 0;
-    uint16_t Word3 = 0;
+    // The third word: the data-segment length the module has after the write.
+    uint16_t DsegLength = 0;
     uint16_t HeaderCrc = 0;
     // The header CRC over bytes 0..5 holds.
     bool HeaderCrcHolds = false;
     // The image: decoded length, and CRC with the key taken off.
     size_t ImageBytes = 0;
     uint16_t ComputedImageCrc = 0;
+    // The image with the key taken off, as the module will hold it (when HasKey()).
+    std::vector<uint8_t> PlainImage;
     // The key added to every image byte, and whether it is the substitute for a zero sum.
     uint8_t Key = 0;
     bool SubstituteKey = false;
@@ -33,6 +36,8 @@ struct TPackageReport {
     size_t Pieces = 0;
 
     bool Loaded() const { return Problem.empty(); }
+    // The header has its 8 bytes, so the key and the plain image are known.
+    bool HasKey() const { return Loaded() && Header.size() == 8; }
     bool Accepted() const { return Problem.empty() && Refusal.empty(); }
 };
 

@@ -4,6 +4,7 @@
 #include "DataFiles.h"
 #include "JsonLines.h"
 #include "NumberText.h"
+#include "PackInput.h"
 #include "PackageBuilder.h"
 #include "PackageCheck.h"
 #include "Rejection.h"
@@ -14,8 +15,6 @@
 
 namespace morlith::cli {
 namespace {
-
-constexpr uint64_t kMaxImageBytes = UINT16_MAX;
 
 std::string SpacedHex(const std::vector<uint8_t> &bytes)
 {
@@ -30,6 +29,13 @@ std::string Verdict(const TPackageReport &report)
     return report.Accepted() ? "a write would accept it" : "a write would refuse it: " + report.Refusal;
 }
 
+// The third word of the header in words.
+std::string DsegLengthText(uint16_t length)
+{
+    return GroupThousands(length) + " bytes (" + Hex16(length) + "), the data-segment length the module will have " +
+           "after the write" + (length == 0 ? ": none" : "");
+}
+
 void PrintReport(const std::string &path, const TPackageReport &report, TConsole &console)
 {
     const auto row = [&](const std::string &name, const std::string &value) {
@@ -41,7 +47,7 @@ void PrintReport(const std::string &path, const TPackageReport &report, TConsole
     if (report.Header.size() == 8) {
         row("  image length", GroupThousands(report.HeaderImageLength) + " bytes");
         row("  image CRC", Hex16(report.HeaderImageCrc));
-        row("  third word", Hex16(report.Word3) + " (" + std::to_string(report.Word3) + ")");
+        row("  dseg length", DsegLengthText(report.DsegLength));
         row("  header CRC", Hex16(report.HeaderCrc) + (report.HeaderCrcHolds ? " (holds)" : " (does not hold)"));
         row("Key", Hex8(report.Key) + (report.SubstituteKey ? " (substitute: the header bytes sum to 0)" : ""));
         row("Image", GroupThousands(report.ImageBytes) + " bytes decoded, CRC " + Hex16(report.ComputedImageCrc) +
@@ -61,7 +67,8 @@ TJsonObject ReportObject(const std::string &path, const TPackageReport &report)
     if (report.Header.size() == 8) {
         object.Number("image_length", report.HeaderImageLength)
             .Text("image_crc", Hex16(report.HeaderImageCrc))
-            .Number("word3", report.Word3)
+            .Number("dseg_length", report.DsegLength)
+            .Number("word3", report.DsegLength)
             .Text("header_crc", Hex16(report.HeaderCrc))
             .Flag("header_crc_holds", report.HeaderCrcHolds)
             .Text("key", Hex8(report.Key))
@@ -74,24 +81,6 @@ TJsonObject ReportObject(const std::string &path, const TPackageReport &report)
     return object;
 }
 
-// Reads the plain image for pack; "" or the problem.
-std::string ReadImage(const std::string &path, std::vector<uint8_t> &image)
-{
-    const std::string problem = CheckReadableFile(path);
-    if (!problem.empty())
-        return problem;
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && uint64_t(info.st_size) > kMaxImageBytes)
-        return path + ": " + GroupThousands(uint64_t(info.st_size)) + " bytes, more than an image can hold (" +
-               GroupThousands(kMaxImageBytes) + ")";
-    try {
-        image = ReadWholeFile(path);
-    } catch (const std::system_error &error) {
-        return error.what();
-    }
-    return "";
-}
-
 bool SameFile(const std::string &a, const std::string &b)
 {
     struct stat first {};
@@ -100,58 +89,127 @@ bool SameFile(const std::string &a, const std::string &b)
            first.st_ino == second.st_ino;
 }
 
+// "" when a new file may be written at `out` beside the input `in`; otherwise the problem.
+std::string CheckOutput(const std::string &in, const std::string &out, const std::string &option, bool force)
+{
+    if (SameFile(in, out))
+        return out + ": is " + in + " itself; give another " + option;
+    return CheckNewFile(out, force);
+}
+
+TExistingFile ExistingFile(const TCliOptions &options)
+{
+    return options.Force ? TExistingFile::efReplace : TExistingFile::efKeep;
+}
+
+// Writes the plain image of an inspected package to --image-out; "" or the problem.
+std::string WritePlainImage(const TCliOptions &options, const TPackageReport &report)
+{
+    const std::string &out = options.Pack.ImageOut;
+    try {
+        WriteFileAtomically(out, report.PlainImage.data(), report.PlainImage.size(), ExistingFile(options));
+    } catch (const std::system_error &error) {
+        return out + ": cannot write the image: " + error.code().message();
+    }
+    return "";
+}
+
+// What pack says it wrote.
+std::string PackSummary(const TCliOptions &options, const TPackInput &input, const TPackageBytes &package,
+                        size_t pieces)
+{
+    std::string from = FormatTitle(input.Format);
+    if (input.Format != TFirmwareFormat::ffBinary) {
+        from += " at " + HexAddress(input.Base) + ".." + HexAddress(input.Base + input.Image.size() - 1);
+    }
+    if (input.FilledBytes > 0)
+        from += " (" + GroupThousands(input.FilledBytes) + " gap bytes filled with " +
+                Hex8(options.Pack.Fill.value_or(0xFF)) + ")";
+    return "Wrote " + options.Out + ": " + GroupThousands(input.Image.size()) + "-byte image from " + from + " in " +
+           std::to_string(pieces) + (pieces == 1 ? " piece" : " pieces") + ", data-segment length " + GroupThousands(*options.Pack.DsegLength) +
+           ", header " + SpacedHex(package.Header) + ", key " + Hex8(package.Key);
+}
+
 } // namespace
 
 int RunInfo(const TCliOptions &options, TConsole &console)
 {
     const std::string &path = options.Arguments.front();
+    const std::string &imageOut = options.Pack.ImageOut;
+    if (!imageOut.empty()) {
+        const std::string problem = CheckOutput(path, imageOut, "--image-out", options.Force);
+        if (!problem.empty())
+            return Reject(console, options.Json, kExitBadInput, problem);
+    }
     const TPackageReport report = InspectPackage(path);
     if (!report.Loaded())
         return Reject(console, options.Json, kExitBadInput, report.Problem);
-    if (options.Json)
-        console.Out(ReportObject(path, report).Line());
-    else if (!options.Quiet)
+    if (!imageOut.empty() && !report.HasKey())
+        return Reject(console, options.Json, kExitFailed,
+                      path + ": the header is " + std::to_string(report.Header.size()) +
+                          " bytes, not 8, so the key is unknown; no image written to " + imageOut);
+    if (!imageOut.empty()) {
+        const std::string problem = WritePlainImage(options, report);
+        if (!problem.empty())
+            return Reject(console, options.Json, kExitFailed, problem, TFailureKind::fkFile);
+    }
+    if (options.Json) {
+        TJsonObject object = ReportObject(path, report);
+        if (!imageOut.empty())
+            object.Text("image_out", imageOut);
+        console.Out(object.Line());
+    } else if (!options.Quiet) {
         PrintReport(path, report, console);
+        if (!imageOut.empty())
+            console.Out("Image written   " + imageOut + ": " + GroupThousands(report.PlainImage.size()) +
+                        " bytes with the key taken off");
+    }
     return report.Accepted() ? kExitSuccess : kExitFailed;
 }
 
 int RunPack(const TCliOptions &options, TConsole &console)
 {
-    const std::string &imagePath = options.Arguments.front();
-    std::vector<uint8_t> image;
-    std::string problem = ReadImage(imagePath, image);
-    if (problem.empty() && SameFile(imagePath, options.Out))
-        problem = options.Out + ": is the image itself; give another --out";
-    if (problem.empty())
-        problem = CheckNewFile(options.Out, true);
+    if (!options.Pack.DsegLength)
+        return Reject(console, options.Json, kExitBadInput,
+                      "pack needs --dseg-length N: the data-segment length the module will have after the write "
+                      "(the third word of the header; 0 leaves the module without a data segment)");
+    const std::string &inputPath = options.Arguments.front();
+    const TPackInput input = ReadPackInput(inputPath, options.Pack);
+    if (!input.Ok())
+        return Reject(console, options.Json, kExitBadInput, input.Problem);
+    const std::string problem = CheckOutput(inputPath, options.Out, "--out", options.Force);
     if (!problem.empty())
         return Reject(console, options.Json, kExitBadInput, problem);
-    const TPackageBytes package = BuildPackageBytes(image, options.Word3);
+    const TPackageBytes package = BuildPackageBytes(input.Image, *options.Pack.DsegLength);
     std::string why;
-    if (!SavePackageFile(options.Out, package.Header, package.KeyedImage, options.PieceBytes, &why))
-        return Reject(console, options.Json, kExitFailed, options.Out + ": cannot write the package: " + why);
+    if (!SavePackageFile(options.Out, package.Header, package.KeyedImage, options.PieceBytes, &why,
+                         ExistingFile(options)))
+        return Reject(console, options.Json, kExitFailed, options.Out + ": cannot write the package: " + why,
+                      TFailureKind::fkFile);
     // Read back what was written, as a write would.
     const TPackageReport report = InspectPackage(options.Out);
     if (!report.Accepted())
         return Reject(console, options.Json, kExitFailed,
                       options.Out + ": the package written does not check: " +
-                          (report.Loaded() ? report.Refusal : report.Problem));
-    const std::string summary = "Wrote " + options.Out + ": " + GroupThousands(image.size()) + "-byte image in " +
-                                std::to_string(report.Pieces) + " pieces, header " + SpacedHex(package.Header) +
-                                ", key " + Hex8(package.Key);
+                          (report.Loaded() ? report.Refusal : report.Problem),
+                      TFailureKind::fkFile);
     if (options.Json)
         console.Out(TJsonObject("result")
                         .Text("command", "pack")
                         .Text("file", options.Out)
                         .Flag("ok", true)
                         .Number("status", kExitSuccess)
-                        .Number("image_bytes", int64_t(image.size()))
+                        .Text("format", FormatName(input.Format))
+                        .Text("base", HexAddress(input.Base))
+                        .Number("image_bytes", int64_t(input.Image.size()))
+                        .Number("filled_bytes", int64_t(input.FilledBytes))
+                        .Number("dseg_length", *options.Pack.DsegLength)
                         .Number("pieces", int64_t(report.Pieces))
                         .Text("header", SpacedHex(package.Header))
                         .Text("key", Hex8(package.Key))
                         .Line());
     else if (!options.Quiet)
-        console.Out(summary);
+        console.Out(PackSummary(options, input, package, report.Pieces));
     return kExitSuccess;
 }
 

@@ -4,6 +4,7 @@
 
 #include "PackageBuilder.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -24,6 +25,14 @@ std::string CliTest::WritePackage(const std::string &name, const std::vector<uin
     return File(name);
 }
 
+std::set<std::string> CliTest::FolderEntries() const
+{
+    std::set<std::string> names;
+    for (const auto &entry : std::filesystem::directory_iterator(Folder()))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
 std::vector<uint8_t> CliTest::ProgramMemory(TModuleServer &server, int index)
 {
     return server.WithModule([index](TVirtualModule &module) { return module.Controller(index).programMemory; });
@@ -33,6 +42,11 @@ std::vector<uint8_t> ReadBytes(const std::string &path)
 {
     std::ifstream file(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool Exists(const std::string &path)
+{
+    return std::filesystem::symlink_status(path).type() != std::filesystem::file_type::not_found;
 }
 
 std::vector<uint8_t> Pattern(size_t size, unsigned seed)

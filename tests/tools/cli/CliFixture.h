@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@ protected:
     std::string WriteBytes(const std::string &name, const std::vector<uint8_t> &bytes) const;
     // Builds a package of `plain` with the engine's package code; returns its path.
     std::string WritePackage(const std::string &name, const std::vector<uint8_t> &plain, uint16_t word3 = 0) const;
+    // The names in the test's folder, hidden ones included.
+    std::set<std::string> FolderEntries() const;
     // The program memory of controller `index` of a module.
     static std::vector<uint8_t> ProgramMemory(TModuleServer &server, int index = 0);
 
@@ -33,6 +36,8 @@ protected:
 
 // The content of a file ("" read as empty when missing).
 std::vector<uint8_t> ReadBytes(const std::string &path);
+// True when something (a link too) stands at `path`.
+bool Exists(const std::string &path);
 // `size` bytes of a pattern that changes with `seed`.
 std::vector<uint8_t> Pattern(size_t size, unsigned seed);
 // The number of times `part` stands in `text`.

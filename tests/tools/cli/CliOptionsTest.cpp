@@ -22,14 +22,26 @@ TEST(CliOptions, OptionsStandBeforeOrAfterTheCommandInEitherForm)
     EXPECT_TRUE(o.Quiet);
 }
 
-TEST(CliOptions, PackTakesHexOrDecimalWordAndPieceSize)
+TEST(CliOptions, PackTakesTheDataSegmentLengthTheInputLayoutAndPieceSize)
 {
-    const auto parsed = ParseCommandLine({"pack", "app.bin", "-o", "app.xml", "--word3", "0xBEEF", "--piece", "0"});
+    const auto parsed = ParseCommandLine({"pack", "app.hex", "-o", "app.xml", "--dseg-length", "0xBEEF", "--piece",
+                                          "0", "--format", "ihex", "--base", "0x08000000", "--fill", "0", "--force"});
     ASSERT_TRUE(parsed.Ok()) << parsed.Error;
-    EXPECT_EQ(parsed.Options.Out, "app.xml");
-    EXPECT_EQ(parsed.Options.Word3, 0xBEEF);
-    EXPECT_EQ(parsed.Options.PieceBytes, 0u);
-    EXPECT_EQ(ParseCommandLine({"pack", "a", "-o", "b"}).Options.PieceBytes, kDefaultPieceBytes);
+    const TCliOptions &o = parsed.Options;
+    EXPECT_EQ(o.Out, "app.xml");
+    EXPECT_EQ(o.Pack.DsegLength, 0xBEEF);
+    EXPECT_EQ(o.PieceBytes, 0u);
+    EXPECT_EQ(o.Pack.Format, TFirmwareFormat::ffIntelHex);
+    EXPECT_EQ(o.Pack.Base, 0x08000000u);
+    EXPECT_EQ(o.Pack.Fill, 0);
+    EXPECT_TRUE(o.Force);
+    // --word3 is the older name of --dseg-length; nothing is chosen for what is not given.
+    const auto alias = ParseCommandLine({"pack", "a", "-o", "b", "--word3", "512"});
+    EXPECT_EQ(alias.Options.Pack.DsegLength, 512);
+    EXPECT_EQ(alias.Options.PieceBytes, kDefaultPieceBytes);
+    EXPECT_FALSE(alias.Options.Pack.Format || alias.Options.Pack.Base || alias.Options.Pack.Fill);
+    EXPECT_FALSE(ParseCommandLine({"pack", "a", "-o", "b"}).Options.Pack.DsegLength.has_value());
+    EXPECT_EQ(ParseCommandLine({"info", "a.xml", "--image-out", "a.bin"}).Options.Pack.ImageOut, "a.bin");
 }
 
 TEST(CliOptions, PortsSubcommandsAndDoubleDash)
@@ -64,6 +76,13 @@ TEST(CliOptions, ErrorsNameTheProblem)
         {{"write-app"}, "usage: morlith-cli [OPTIONS] write-app PACKAGE"},
         {{"pack", "a.bin"}, "pack needs --out"},
         {{"pack", "a.bin", "-o", "b", "--word3", "0x10000"}, "--word3 takes a whole number from 0 to 65535"},
+        {{"pack", "a.bin", "-o", "b", "--dseg-length", "-1"}, "--dseg-length takes a whole number"},
+        {{"pack", "a.bin", "-o", "b", "--format", "hex"}, "--format takes bin, ihex, srec or elf"},
+        {{"pack", "a.bin", "-o", "b", "--fill", "256"}, "--fill takes a byte value"},
+        {{"pack", "a.bin", "-o", "b", "--base", "0x"}, "--base takes an address"},
+        {{"pack", "a.bin", "-o", "b", "--image-out", "c"}, "--image-out does not go with pack"},
+        {{"info", "a.xml", "--base", "0"}, "--base does not go with info"},
+        {{"info", "a.xml", "--image-out="}, "--image-out: empty file name"},
         {{"ports", "map", "COM1"}, "usage: morlith-cli [OPTIONS] ports map COM<n> DEVICE"},
     };
     for (const auto &[words, error] : cases) {

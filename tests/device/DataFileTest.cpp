@@ -1,0 +1,91 @@
+// Whole-file writes: the file appears whole or not at all, an existing one is kept when asked,
+// and a replaced file never takes special bits or a link target's mode.
+
+#include "DataFile.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace morlith {
+namespace {
+
+class DataFile : public ::testing::Test {
+protected:
+    DataFile()
+    {
+        char pattern[] = "/tmp/morlith-datafile-XXXXXX";
+        FFolder = ::mkdtemp(pattern);
+    }
+    ~DataFile() override { std::filesystem::remove_all(FFolder); }
+
+    std::string File(const std::string &name) const { return FFolder + "/" + name; }
+    void Write(const std::string &name, const std::vector<uint8_t> &bytes) const
+    {
+        WriteFileAtomically(File(name), bytes.data(), bytes.size());
+    }
+    size_t Entries() const
+    {
+        return size_t(std::distance(std::filesystem::directory_iterator(FFolder), std::filesystem::directory_iterator()));
+    }
+    mode_t Mode(const std::string &name) const
+    {
+        struct stat info {};
+        EXPECT_EQ(::lstat(File(name).c_str(), &info), 0);
+        return info.st_mode;
+    }
+
+private:
+    std::string FFolder;
+};
+
+TEST_F(DataFile, KeepsAnExistingFileWhenAskedAndLeavesNoTemporaryFile)
+{
+    Write("a.bin", {1, 2});
+    const std::vector<uint8_t> other = {3};
+    try {
+        WriteFileAtomically(File("a.bin"), other.data(), other.size(), TExistingFile::efKeep);
+        ADD_FAILURE() << "an existing file was replaced";
+    } catch (const std::system_error &error) {
+        EXPECT_EQ(error.code().value(), EEXIST);
+    }
+    EXPECT_EQ(ReadWholeFile(File("a.bin")), (std::vector<uint8_t>{1, 2}));
+    WriteFileAtomically(File("b.bin"), other.data(), other.size(), TExistingFile::efKeep);
+    EXPECT_EQ(ReadWholeFile(File("b.bin")), other);
+    EXPECT_EQ(Entries(), 2u);
+}
+
+TEST_F(DataFile, AReplacedFileKeepsOnlyItsPermissionBits)
+{
+    Write("a.bin", {1});
+    ASSERT_EQ(::chmod(File("a.bin").c_str(), 04750), 0);
+    Write("a.bin", {2});
+    EXPECT_EQ(Mode("a.bin") & 07777, 0750u);
+}
+
+TEST_F(DataFile, ALinkIsReplacedAndItsTargetLeftAlone)
+{
+    Write("target", {9});
+    ASSERT_EQ(::chmod(File("target").c_str(), 04755), 0);
+    ASSERT_EQ(::symlink("target", File("link").c_str()), 0);
+    Write("link", {1, 2, 3});
+    EXPECT_TRUE(S_ISREG(Mode("link")));
+    EXPECT_EQ(Mode("link") & 07000, 0u);
+    EXPECT_EQ(ReadWholeFile(File("target")), std::vector<uint8_t>{9});
+    EXPECT_EQ(Mode("target") & 07777, 04755u);
+}
+
+TEST_F(DataFile, AFailedWriteLeavesNothing)
+{
+    EXPECT_THROW(Write("missing/a.bin", {1}), std::system_error);
+    EXPECT_EQ(Entries(), 0u);
+}
+
+} // namespace
+} // namespace morlith
