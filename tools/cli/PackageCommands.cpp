@@ -3,6 +3,7 @@
 #include "DataFile.h"
 #include "DataFiles.h"
 #include "JsonLines.h"
+#include "JsonReporter.h"
 #include "NumberText.h"
 #include "PackInput.h"
 #include "PackageBuilder.h"
@@ -77,7 +78,8 @@ TJsonObject ReportObject(const std::string &path, const TPackageReport &report)
     }
     object.Number("decoded_bytes", int64_t(report.ImageBytes)).Flag("accepted", report.Accepted());
     if (!report.Accepted())
-        object.Text("refusal", report.Refusal);
+        object.Text("refusal", report.Refusal)
+            .Object("error", FailureObject(MakeFailure(TFailureKind::fkRefusedInput, report.Refusal)));
     return object;
 }
 

@@ -127,9 +127,9 @@ int RunPortsMap(const TCliOptions &options, TConsole &console)
     const std::string aside = entry + ".new-" + std::to_string(::getpid());
     ::unlink(aside.c_str());
     if (::symlink(device.c_str(), aside.c_str()) != 0 || ::rename(aside.c_str(), entry.c_str()) != 0) {
-        const std::string reason = entry + ": " + std::strerror(errno);
+        const int err = errno;
         ::unlink(aside.c_str());
-        return Reject(console, options.Json, kExitFailed, reason);
+        return Reject(console, options.Json, kExitFailed, entry + ": " + std::strerror(err), KindOfErrno(err));
     }
     std::string note;
     if (!fs::exists(device, error))
@@ -155,8 +155,10 @@ int RunPortsUnmap(const TCliOptions &options, TConsole &console)
         problem = entry + " is not a link; remove it by hand if it is not needed";
     if (!problem.empty())
         return Reject(console, options.Json, kExitBadInput, problem);
-    if (::unlink(entry.c_str()) != 0)
-        return Reject(console, options.Json, kExitFailed, entry + ": " + std::strerror(errno));
+    if (::unlink(entry.c_str()) != 0) {
+        const int err = errno;
+        return Reject(console, options.Json, kExitFailed, entry + ": " + std::strerror(err), KindOfErrno(err));
+    }
     const std::string name = fs::path(entry).filename().string();
     if (options.Json)
         console.Out(TJsonObject("result").Text("command", "ports unmap").Text("name", name).Flag("ok", true)
