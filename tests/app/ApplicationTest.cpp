@@ -2,7 +2,9 @@
 
 #include "ConfigurationU.h"
 #include "CountDown.h"
+#include "FastPaceClock.h"
 #include "Loader.h"
+#include "LoadingViewPresenter.h"
 #include "Main.h"
 #include "ModelU.h"
 #include "ModuleOnPort.h"
@@ -44,6 +46,7 @@ TEST(MorlithApplication, StartsInOrderAndEndsInReverseWithoutTouchingTheModule)
     fs::current_path(ports.File(""));
     TModuleServer &module = ports.Serve(1);
     TSubjectObserver probe;
+    FastPaceClock clock;
     {
         TMorlithApplication application;
         EXPECT_EQ(QApplication::applicationDisplayName(), "Morlith");
@@ -61,6 +64,7 @@ TEST(MorlithApplication, StartsInOrderAndEndsInReverseWithoutTouchingTheModule)
 
         window.findChild<QPushButton *>("btnConnect")->click();
         ASSERT_TRUE(ModelDM->Loader->GetConnected());
+        EXPECT_EQ(clock.pauses, std::vector<int>{kConnectPauseMs});
     }
     EXPECT_EQ(ModelDM, nullptr);
     EXPECT_EQ(ProgressDlg, nullptr);

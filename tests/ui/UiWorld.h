@@ -1,8 +1,10 @@
 #pragma once
 // The world of an interface test: a private folder and port map, the model, the progress and
-// countdown dialogs, the answered dialogs, and the main window with its pages on demand.
+// countdown dialogs, the answered dialogs, a fast pace clock, and the main window with its pages
+// on demand.
 
 #include "FakeDialogs.h"
+#include "FastPaceClock.h"
 #include "Main.h"
 #include "ModuleOnPort.h"
 
@@ -50,6 +52,8 @@ protected:
     // Runs the event loop until `done` holds or `timeoutMs` passed; whether it holds.
     static bool WaitUntil(const std::function<bool()> &done, int timeoutMs);
 
+    // Installed first and removed last: every wait of the world passes at once.
+    FastPaceClock clock;
     PrivatePortMap ports;
     FakeDialogs dialogs;
 
