@@ -1,8 +1,9 @@
 #include "PaceClock.h"
 
+#include "Replaceable.h"
+
 #include <chrono>
 #include <thread>
-#include <utility>
 
 namespace morlith {
 namespace {
@@ -18,19 +19,18 @@ public:
     int TimerInterval(int Milliseconds) override { return Milliseconds; }
 };
 
-IPaceClock *InstalledClock = nullptr;
+using TPaceClockService = TReplaceable<IPaceClock, TRealPaceClock>;
 
 } // namespace
 
 IPaceClock &PaceClock()
 {
-    static TRealPaceClock realClock;
-    return InstalledClock ? *InstalledClock : realClock;
+    return TPaceClockService::Current();
 }
 
 IPaceClock *InstallPaceClock(IPaceClock *Replacement)
 {
-    return std::exchange(InstalledClock, Replacement);
+    return TPaceClockService::Install(Replacement);
 }
 
 } // namespace morlith
