@@ -28,6 +28,11 @@ void TSlider::AddPage(QWidget *page)
     FPages.push_back(page);
 }
 
+QWidget *TSlider::Page(int index) const
+{
+    return index >= 0 && index < PageCount() ? FPages[static_cast<size_t>(index)].data() : nullptr;
+}
+
 bool TSlider::Sliding() const
 {
     return FTimer->Running();

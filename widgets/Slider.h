@@ -51,6 +51,8 @@ public:
     QWidget *OutgoingPage() const { return FOutgoingPage; }
     // Number of pages held.
     int PageCount() const { return static_cast<int>(FPages.size()); }
+    // The page at `index`; null out of range.
+    QWidget *Page(int index) const;
     // Whether a slide is running.
     bool Sliding() const;
     // Sets the width AddPage gives pages (the host panel's); set before adding pages.

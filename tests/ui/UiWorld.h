@@ -16,12 +16,19 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <ostream>
 
 namespace morlith {
 class TCountDownDlg;
 class TModelDM;
 class TProgressDlg;
 } // namespace morlith
+
+// Texts in failure messages as they read.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 class UiWorld : public ::testing::Test {
 protected:
@@ -47,8 +54,10 @@ protected:
     // Destroys the main window (its pages and presenters) now.
     void CloseMainWindow();
 
+    // The dimming overlay on the screen, or null.
+    static QWidget *Overlay();
     // Whether the dimming overlay is on the screen.
-    static bool OverlayShown();
+    static bool OverlayShown() { return Overlay() != nullptr; }
     // Runs the event loop until `done` holds or `timeoutMs` passed; whether it holds.
     static bool WaitUntil(const std::function<bool()> &done, int timeoutMs);
 
