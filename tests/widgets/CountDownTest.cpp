@@ -1,5 +1,4 @@
 #include "CountDown.h"
-#include "FastPaceClock.h"
 #include "PaintProbe.h"
 #include "ProcessTimer.h"
 #include "RoundRobin.h"
@@ -7,7 +6,6 @@
 #include "jvShape.h"
 
 #include <QElapsedTimer>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -132,29 +130,6 @@ TEST(CountDown, RunsTenStepsThenReturnsAndTheNextRunStartsTwoPlacesOn)
     // The next countdown's first step turns Shape3 pure blue.
     dialog.RoundRobin()->Step();
     EXPECT_EQ(dialog.Shape(2)->GradientColor(), kPureBlue);
-}
-
-TEST(CountDown, EscapeAndACloseRequestDoNotCutTheCountdownShort)
-{
-    FastPaceClock clock;
-    TCountDownDlg dialog;
-    int ticks = 0;
-    bool closed = true;
-    const auto step = dialog.ProcessTimer()->OnTimer;
-    dialog.ProcessTimer()->OnTimer = [&](TProcessTimer *sender) {
-        if (++ticks == 2) {
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-            closed = dialog.close();
-        }
-        EXPECT_TRUE(dialog.isVisible()) << "tick " << ticks;
-        step(sender);
-    };
-    dialog.StartCountDown();
-    EXPECT_FALSE(closed);
-    EXPECT_EQ(ticks, TCountDownDlg::kTicks);
-    EXPECT_EQ(dialog.RoundRobin()->Position(), TCountDownDlg::kTicks % TCountDownDlg::kCircleCount);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_FALSE(dialog.isVisible());
 }
 
 TEST(CountDown, StopDuringARunEndsItAndHides)
