@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/signalfd.h>
@@ -24,12 +25,16 @@ TQuitOnSignal::TQuitOnSignal(int signalFd) : FSignalFd(signalFd)
 {
     if (FSignalFd < 0)
         return;
+    FRetry = new QTimer(this);
+    FRetry->setInterval(kRetryMs);
+    connect(FRetry, &QTimer::timeout, this, [] { QCoreApplication::quit(); });
     FNotifier = new QSocketNotifier(FSignalFd, QSocketNotifier::Read, this);
     connect(FNotifier, &QSocketNotifier::activated, this, [this] {
         signalfd_siginfo info;
         while (read(FSignalFd, &info, sizeof info) == sizeof info) {
         }
         QCoreApplication::quit();
+        FRetry->start();
     });
 }
 

@@ -7,11 +7,10 @@
 #include "Loader.h"
 #include "ModelU.h"
 #include "Observer.h"
+#include "PaceClock.h"
 #include "ProgressU.h"
 
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 namespace morlith {
 namespace {
@@ -128,7 +127,7 @@ void TLoadingViewPresenter::Connect()
     if (FBusy)
         return;
     TBusyScope busy(FBusy);
-    std::this_thread::sleep_for(std::chrono::milliseconds(kConnectPauseMs));
+    PaceClock().Sleep(kConnectPauseMs);
     const int32_t port = ConfiguredPortNumber();
     const bool connected = FMCUIndex == 0
                                ? FLoader->Connect(port)

@@ -8,11 +8,21 @@
 #include "Pictures.h"
 #include "jvShape.h"
 
+#include <QCloseEvent>
 #include <QFrame>
+#include <QKeySequence>
+#include <QShortcut>
 #include <QLabel>
 #include <QScreen>
 
 namespace morlith {
+namespace {
+
+// The keys of the two page arrows.
+const QKeySequence kPreviousPageKey(Qt::ALT | Qt::Key_Left);
+const QKeySequence kNextPageKey(Qt::ALT | Qt::Key_Right);
+
+} // namespace
 
 TdlgMain::TdlgMain()
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -44,12 +54,17 @@ void TdlgMain::BuildTopBar()
     new TPictureBox(panel1, QRect(63, 5, 30, 30), LoadJpegPicture(kArrowRightPicture),
                     TPictureBox::TFit::Stretch);
     // Named after the way the pages move: the left arrow moves them right (previous page).
-    auto *btnMoveToRight = new TFlatButton(panel1, QRect(26, 6, 28, 28));
-    btnMoveToRight->setObjectName(QStringLiteral("btnMoveToRight"));
-    auto *btnMoveToLeft = new TFlatButton(panel1, QRect(64, 6, 28, 28));
-    btnMoveToLeft->setObjectName(QStringLiteral("btnMoveToLeft"));
-    connect(btnMoveToRight, &TFlatButton::clicked, this, &TdlgMain::btnMoveToRightClick);
-    connect(btnMoveToLeft, &TFlatButton::clicked, this, &TdlgMain::btnMoveToLeftClick);
+    FbtnMoveToRight = new TFlatButton(panel1, QRect(26, 6, 28, 28));
+    FbtnMoveToRight->setObjectName(QStringLiteral("btnMoveToRight"));
+    FbtnMoveToLeft = new TFlatButton(panel1, QRect(64, 6, 28, 28));
+    FbtnMoveToLeft->setObjectName(QStringLiteral("btnMoveToLeft"));
+    connect(FbtnMoveToRight, &TFlatButton::clicked, this, &TdlgMain::btnMoveToRightClick);
+    connect(FbtnMoveToLeft, &TFlatButton::clicked, this, &TdlgMain::btnMoveToLeftClick);
+    // The same moves without a mouse.
+    connect(new QShortcut(kPreviousPageKey, this), &QShortcut::activated, this,
+            &TdlgMain::btnMoveToRightClick);
+    connect(new QShortcut(kNextPageKey, this), &QShortcut::activated, this,
+            &TdlgMain::btnMoveToLeftClick);
 
     FlbFormCaption = MakeLabel(panel1, QRect(192, 10, 185, 23), QString(), TahomaFont(16, true),
                                Qt::white);
@@ -68,9 +83,30 @@ void TdlgMain::SetFormCaption(const std::string &Caption)
     FlbFormCaption->setText(QString::fromStdString(Caption));
 }
 
+void TdlgMain::SetNeighbourPages(const std::string &Previous, const std::string &Next)
+{
+    // "Options (Alt+Left)": the page an arrow leads to and its key.
+    const auto hint = [](const std::string &page, const QKeySequence &key) {
+        if (page.empty())
+            return QString();
+        return QStringLiteral("%1 (%2)").arg(QString::fromStdString(page),
+                                             key.toString(QKeySequence::NativeText));
+    };
+    FbtnMoveToRight->setToolTip(hint(Previous, kPreviousPageKey));
+    FbtnMoveToLeft->setToolTip(hint(Next, kNextPageKey));
+}
+
 void TdlgMain::btnMoveToRightClick() { FPresenter->MoveToRight(); }
 
 void TdlgMain::btnMoveToLeftClick() { FPresenter->MoveToLeft(); }
+
+void TdlgMain::closeEvent(QCloseEvent *event)
+{
+    if (FPresenter->CanClose())
+        event->accept();
+    else
+        event->ignore();
+}
 
 void TdlgMain::showEvent(QShowEvent *event)
 {

@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+class QAbstractButton;
 class QLabel;
 
 namespace morlith {
@@ -28,12 +29,15 @@ public:
 
     // IMainViewInterface.
     void SetFormCaption(const std::string &Caption) override;
+    void SetNeighbourPages(const std::string &Previous, const std::string &Next) override;
 
     // The presenter, for inspection.
     TMainViewPresenter &Presenter() const { return *FPresenterObject; }
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Refused while an operation runs on the module.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void BuildTopBar();
@@ -43,6 +47,8 @@ private:
 
     QWidget *FpnlBG = nullptr;
     QLabel *FlbFormCaption = nullptr;
+    QAbstractButton *FbtnMoveToRight = nullptr;
+    QAbstractButton *FbtnMoveToLeft = nullptr;
     TMainViewPresenter *FPresenterObject = nullptr;
     IntfPtr<IMainViewPresenterInterface> FPresenter;
     bool FCentred = false;

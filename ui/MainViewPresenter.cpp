@@ -13,6 +13,15 @@
 #include <QWidget>
 
 namespace morlith {
+namespace {
+
+// A page form's own caption ("Options", "Loading", "About"); empty for no page.
+std::string CaptionOf(const QWidget *page)
+{
+    return page ? page->windowTitle().toStdString() : std::string();
+}
+
+} // namespace
 
 TMainViewPresenter::TMainViewPresenter(QWidget *HostPanel, IMainViewInterface *View)
     : FView(View), FHostPanel(HostPanel)
@@ -45,10 +54,19 @@ void TMainViewPresenter::MoveToLeft() { FSlider->MoveNext(FSlider->PageIndex() +
 
 void TMainViewPresenter::MoveToRight() { FSlider->MovePrev(FSlider->PageIndex() - 1); }
 
+bool TMainViewPresenter::CanClose()
+{
+    // Closing in the middle of a write would leave the module half-written, unseen.
+    return !FLoadingPresenter->Busy();
+}
+
 void TMainViewPresenter::UpdateCaption()
 {
     if (const QWidget *page = FSlider->IncomingPage())
-        FView->SetFormCaption(page->windowTitle().toStdString());
+        FView->SetFormCaption(CaptionOf(page));
+    const int shown = FSlider->PageIndex();
+    FView->SetNeighbourPages(CaptionOf(FSlider->Page(shown - 1)),
+                             CaptionOf(FSlider->Page(shown + 1)));
 }
 
 } // namespace morlith

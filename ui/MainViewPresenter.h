@@ -29,6 +29,7 @@ public:
     // IMainViewPresenterInterface.
     void MoveToLeft() override;
     void MoveToRight() override;
+    bool CanClose() override;
 
     // The slider, for inspection.
     TSlider &Slider() const { return *FSlider; }

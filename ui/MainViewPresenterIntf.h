@@ -11,6 +11,8 @@ public:
     virtual void MoveToLeft() = 0;
     // Slides the previous page in from the left; nothing on the first page.
     virtual void MoveToRight() = 0;
+    // Whether the window may close now: not while an operation runs on the module.
+    virtual bool CanClose() = 0;
 
 protected:
     ~IMainViewPresenterInterface() override = default;

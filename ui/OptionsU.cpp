@@ -32,6 +32,10 @@ TdlgOptions::TdlgOptions(QWidget *owner) : QWidget(owner)
     FcbPort = new QComboBox(FPanel1);
     FcbPort->setObjectName(QStringLiteral("cbPort"));
     FcbPort->setGeometry(96, 56, 81, 21);
+    // The list opens as a scrolling list of about twenty ports, not a screen-tall popup (which
+    // styles with a menu-like combo popup show, ignoring the row limit).
+    FcbPort->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    FcbPort->setMaxVisibleItems(kPortListRows);
     auto *btnSave = MakeButton(FPanel1, QRect(184, 56, 75, 21), QStringLiteral("Save"));
     btnSave->setObjectName(QStringLiteral("btnSave"));
     setTabOrder(FcbPort, btnSave);

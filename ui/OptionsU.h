@@ -18,6 +18,8 @@ class TdlgOptions : public QWidget, public TNonCountedObject, public IOptionsUIn
 public:
     // Number of entries of the port list, "COM1" .. "COM255".
     static constexpr int kPortCount = 255;
+    // Rows the opened port list shows at once.
+    static constexpr int kPortListRows = 20;
 
     // Creates the page inside `owner` with its port list filled and "COM1" selected.
     explicit TdlgOptions(QWidget *owner);

@@ -3,6 +3,7 @@
 #include "FormStyle.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
@@ -58,6 +59,11 @@ void TProgressDlg::SetProgress(int32_t Percent)
     FLastUpdate = TClock::now();
     FProgress->setValue(std::clamp(Percent, 0, 100));
     QCoreApplication::processEvents();
+}
+
+void TProgressDlg::closeEvent(QCloseEvent *event)
+{
+    event->ignore();
 }
 
 void TProgressDlg::showEvent(QShowEvent *event)

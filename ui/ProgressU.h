@@ -26,6 +26,8 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // The dialog goes only when the write it shows has ended: a close request is refused.
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     using TClock = std::chrono::steady_clock;

@@ -1,6 +1,7 @@
 #include "QtDialogs.h"
 
 #include "FailureHints.h"
+#include "Replaceable.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -9,19 +10,18 @@
 namespace morlith {
 namespace {
 
-IDialogsInterface *InstalledDialogs = nullptr;
+using TDialogsService = TReplaceable<IDialogsInterface, TQtDialogs>;
 
 } // namespace
 
 IDialogsInterface &Dialogs()
 {
-    static TQtDialogs qtDialogs;
-    return InstalledDialogs ? *InstalledDialogs : qtDialogs;
+    return TDialogsService::Current();
 }
 
 IDialogsInterface *InstallDialogs(IDialogsInterface *Replacement)
 {
-    return std::exchange(InstalledDialogs, Replacement);
+    return TDialogsService::Install(Replacement);
 }
 
 QString QtFileFilter(const std::string &Filter)

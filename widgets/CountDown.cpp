@@ -108,6 +108,10 @@ void TCountDownDlg::StopCountDown()
     hide();
 }
 
+void TCountDownDlg::reject()
+{
+}
+
 void TCountDownDlg::ProcessTimerTimer(TProcessTimer *)
 {
     FRoundRobin->Step();

@@ -34,6 +34,9 @@ public:
     virtual void StartCountDown();
     // Stops a countdown still running (pausing as a stopped timer does) and hides the dialog.
     virtual void StopCountDown();
+    // Refused: Escape and a close request do not cut the countdown short; it ends by its timer
+    // or StopCountDown.
+    void reject() override;
 
     // Circle `index` of the ring (0 = Shape1 at the top, clockwise).
     TjvShape *Shape(int index) const { return FShapes.at(static_cast<size_t>(index)); }

@@ -2,16 +2,52 @@
 
 #include "BlendSupport.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QCloseEvent>
 #include <QScreen>
 #include <QWidget>
 
 namespace morlith {
+namespace {
+
+// The overlay window. It never takes the focus and refuses close requests (Alt+F4): only its
+// TEclipse removes it, when the operation has ended. A click on it puts the application's
+// dialogs (the progress, the countdown, a message) back above it, in case the window manager
+// raised it over them.
+class TOverlayWindow : public QWidget {
+public:
+    TOverlayWindow()
+        : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus)
+    {
+    }
+
+protected:
+    void closeEvent(QCloseEvent *event) override { event->ignore(); }
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        RaiseDialogs();
+        QWidget::mousePressEvent(event);
+    }
+
+private:
+    void RaiseDialogs()
+    {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            const Qt::WindowType type = window->windowType();
+            if (window != this && window->isVisible() && (type == Qt::Dialog || type == Qt::Tool))
+                window->raise();
+        }
+        if (QWidget *modal = QApplication::activeModalWidget())
+            modal->activateWindow();
+    }
+};
+
+} // namespace
 
 TEclipse::TEclipse(QObject *owner, bool canBlend)
-    : QObject(owner), FOverlay(std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint))
+    : QObject(owner), FOverlay(std::make_unique<TOverlayWindow>())
 {
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
+    if (const QScreen *screen = QApplication::primaryScreen())
         FOverlay->setGeometry(screen->geometry());
     FOverlay->setAttribute(Qt::WA_ShowWithoutActivating);
     FOverlay->setAutoFillBackground(true);

@@ -12,7 +12,8 @@ class QWidget;
 namespace morlith {
 
 // Dims the screen behind a waiting or progress dialog. Where the platform cannot blend windows
-// the overlay is never shown, since an opaque one would black out the screen.
+// the overlay is never shown, since an opaque one would black out the screen. The overlay takes
+// no focus, refuses to be closed, and keeps the application's dialogs above it when clicked.
 class TEclipse : public QObject {
 public:
     // Initial opacity (0 transparent .. 255 opaque).

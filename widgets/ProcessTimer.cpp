@@ -1,6 +1,7 @@
 #include "ProcessTimer.h"
 
-#include <QThread>
+#include "PaceClock.h"
+
 #include <QTimer>
 #include <QtGlobal>
 
@@ -55,7 +56,7 @@ void TProcessTimer::Stop()
         return;
     FRunning = false;
     Disarm();
-    QThread::msleep(kStopPauseMs);
+    PaceClock().Sleep(kStopPauseMs);
     // Inside a tick the tick handler fires OnStop itself once OnTimer returns.
     if (!FInTick)
         Fire(OnStop, this);
@@ -89,7 +90,7 @@ void TProcessTimer::Arm()
     FArmed = true;
     // A timer of interval 0 would fire continuously: such a timer never ticks instead.
     if (FInterval > 0)
-        FTimer->start(FInterval);
+        FTimer->start(PaceClock().TimerInterval(FInterval));
     else
         FTimer->stop();
 }

@@ -27,7 +27,7 @@ enum class TTimerExecutingMode : uint8_t {
 class TProcessTimer : public QObject {
 public:
     // How long Stop blocks the calling thread, in milliseconds.
-    static constexpr unsigned long kStopPauseMs = 200;
+    static constexpr int kStopPauseMs = 200;
     // Initial Interval, in milliseconds.
     static constexpr int kDefaultIntervalMs = 1000;
     // Initial MaxTickCount.

@@ -28,10 +28,11 @@ void HBar(TOutlineBuilder &out, const TShapeBox &b);
 void FourPoint(TOutlineBuilder &out, const TShapeBox &b);
 void Waggle(TOutlineBuilder &out, const TShapeBox &b);
 void LBarUpLeft(TOutlineBuilder &out, const TShapeBox &b);     // corner at the top left
-void CubeUpRight(TOutlineBuilder &out, const TShapeBox &b);    // top and right faces seen
+void CubeUpRight(TOutlineBuilder &out, const TShapeBox &b);    // front, top and right faces seen
 void CubeHalf(TOutlineBuilder &out, const TShapeBox &b);
 void RoofRight(TOutlineBuilder &out, const TShapeBox &b);      // gable left, ridge running right
 void RoofFront(TOutlineBuilder &out, const TShapeBox &b);      // gable facing the viewer
+void RoofBack(TOutlineBuilder &out, const TShapeBox &b);       // gable at the far end
 void Pyramid(TOutlineBuilder &out, const TShapeBox &b);
 void Moret(TOutlineBuilder &out, const TShapeBox &b);
 void LetterZ(TOutlineBuilder &out, const TShapeBox &b);

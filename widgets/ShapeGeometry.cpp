@@ -160,11 +160,15 @@ TShapePrimitive TOutlineBuilder::Mirrored(TShapePrimitive p) const
 void TOutlineBuilder::Add(const TShapePrimitive &primitive)
 {
     const TShapePrimitive p = Mirrored(primitive);
-    if (FOutline.strokes.empty())
+    const QPainterPath line = p.StrokePath();
+    if (FOutline.strokes.empty()) {
         FOutline.region = p.RegionPath();
-    else
+        FOutline.lineRegion = line;
+    } else {
         FOutline.region = FOutline.region.united(p.RegionPath());
-    FOutline.strokes.push_back({p.StrokePath(), p.RegionPath()});
+        FOutline.lineRegion = FOutline.lineRegion.united(line);
+    }
+    FOutline.strokes.push_back({line, p.RegionPath()});
 }
 
 void TOutlineBuilder::AddHole(const TShapePrimitive &primitive)
@@ -173,6 +177,7 @@ void TOutlineBuilder::AddHole(const TShapePrimitive &primitive)
         return;
     const TShapePrimitive p = Mirrored(primitive);
     FOutline.region = FOutline.region.subtracted(p.RegionPath());
+    FOutline.lineRegion = FOutline.lineRegion.subtracted(p.StrokePath());
     TShapeStroke &last = FOutline.strokes.back();
     last.line.addPath(p.StrokePath());
     last.line.setFillRule(Qt::OddEvenFill);

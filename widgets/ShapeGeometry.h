@@ -74,7 +74,11 @@ struct TShapeStroke {
 // What a shape paints: the clip region of its gradient, the primitives drawn over it, or (pipe
 // shapes) the arms that carry their own gradients.
 struct TShapeOutline {
+    // The pixels the shape covers, for a gradient without an outline.
     QPainterPath region;
+    // The area enclosed by the lines the pen follows, for a gradient under an outline: its edge
+    // runs along the middle of the outline, so the two overlap and leave no pixel between them.
+    QPainterPath lineRegion;
     std::vector<TShapeStroke> strokes;
     std::vector<TPipeArm> arms;
 };

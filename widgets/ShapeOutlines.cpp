@@ -46,7 +46,7 @@ const TShapeRecipe kRecipes[] = {
     {CubeUpRight, mirY},        {CubeUpRight, mirXY},    // jstCubeDownRight, jstCubeDownLeft
     {CubeHalf, mirNone},                                 // jstCubeHalf
     {RoofRight, mirNone},       {RoofRight, mirX},       // jstRoofRight, jstRoofLeft
-    {RoofFront, mirNone},       {RoofFront, mirY},       // jstRoofFront, jstRoofBack
+    {RoofFront, mirNone},       {RoofBack, mirNone},     // jstRoofFront, jstRoofBack
     {Pyramid, mirNone},         {Moret, mirNone},        // jstPyramid, jstMoret
     {LetterZ, mirNone},         {LetterN, mirNone},      // jstZ, jstN
     {Matta, mirNone},                                    // jstMatta

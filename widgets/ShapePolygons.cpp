@@ -151,11 +151,12 @@ void LBarUpLeft(TOutlineBuilder &out, const TShapeBox &b)
 
 void CubeUpRight(TOutlineBuilder &out, const TShapeBox &b)
 {
-    // The front face, then the top and right faces around it.
+    // The front face, then the top and right faces; they share the edge from the front face's
+    // top-right corner to the back corner.
     const int frontRight = b.x1 - b.w4, frontTop = b.y0 + b.h4;
     AddPolygon(out, {{b.x0, frontTop}, {frontRight, frontTop}, {frontRight, b.y1}, {b.x0, b.y1}});
-    AddPolygon(out, {{b.x0, frontTop}, {b.x0 + b.w4, b.y0}, {b.x1, b.y0}, {b.x1, b.y1 - b.h4},
-                     {frontRight, b.y1}, {frontRight, frontTop}});
+    AddPolygon(out, {{b.x0, frontTop}, {b.x0 + b.w4, b.y0}, {b.x1, b.y0}, {frontRight, frontTop}});
+    AddPolygon(out, {{frontRight, frontTop}, {b.x1, b.y0}, {b.x1, b.y1 - b.h4}, {frontRight, b.y1}});
 }
 
 void CubeHalf(TOutlineBuilder &out, const TShapeBox &b)
@@ -180,6 +181,15 @@ void RoofFront(TOutlineBuilder &out, const TShapeBox &b)
     const int eave = b.y1 - b.h4;
     AddPolygon(out, {{b.x0, eave}, {Cx(b), b.y0}, {b.x1, eave}});
     AddPolygon(out, {{b.x0, eave}, {b.x1, eave}, {b.x1, b.y1}, {b.x0, b.y1}});
+}
+
+void RoofBack(TOutlineBuilder &out, const TShapeBox &b)
+{
+    // The gable at the far end, then the roof plane running from it toward the viewer, widening
+    // to the eaves along the bottom.
+    const int gableBase = Cy(b), gableLeft = b.x0 + b.w3, gableRight = b.x1 - b.w3;
+    AddPolygon(out, {{gableLeft, gableBase}, {Cx(b), b.y0}, {gableRight, gableBase}});
+    AddPolygon(out, {{gableLeft, gableBase}, {gableRight, gableBase}, {b.x1, b.y1}, {b.x0, b.y1}});
 }
 
 void Pyramid(TOutlineBuilder &out, const TShapeBox &b)

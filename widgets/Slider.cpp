@@ -2,6 +2,7 @@
 
 #include "ProcessTimer.h"
 
+#include <QApplication>
 #include <QWidget>
 
 #include <algorithm>
@@ -25,6 +26,11 @@ void TSlider::AddPage(QWidget *page)
         return;
     page->setGeometry(0, 0, FPageWidth, FPageHeight);
     FPages.push_back(page);
+}
+
+QWidget *TSlider::Page(int index) const
+{
+    return index >= 0 && index < PageCount() ? FPages[static_cast<size_t>(index)].data() : nullptr;
 }
 
 bool TSlider::Sliding() const
@@ -54,10 +60,19 @@ void TSlider::ShowPage(int index)
     }
     FOutgoingPage = FIncomingPage;
     FIncomingPage = page;
+    ReleaseFocus(FOutgoingPage);
     page->move(FStepX > 0 ? -FPageWidth : FPageWidth, page->y());
     page->show();
     page->raise();
     FTimer->SetRunning(true);
+}
+
+void TSlider::ReleaseFocus(QWidget *page)
+{
+    // A key pressed while the page slides away must not reach its controls.
+    QWidget *focused = QApplication::focusWidget();
+    if (page && focused && page->isAncestorOf(focused))
+        focused->clearFocus();
 }
 
 void TSlider::MoveNext(int index)
@@ -87,6 +102,9 @@ void TSlider::Step()
 
 void TSlider::Arrive()
 {
+    // The page that slid out is hidden, so that neither Tab nor a click reaches its controls.
+    if (FOutgoingPage && FOutgoingPage != FIncomingPage)
+        FOutgoingPage->hide();
     Fire(OnPageChanged, this);
 }
 

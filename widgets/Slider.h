@@ -15,6 +15,8 @@ class TProcessTimer;
 
 // Holds the pages of a host panel; the first page shown is placed at once, every later one
 // slides in from the side while the current one slides out (20 px per 10 ms tick, 30 ticks).
+// Only the page shown takes input: a page loses the keyboard focus when it starts to slide out
+// and is hidden when it has left.
 class TSlider {
 public:
     // Pixels both pages move per tick.
@@ -49,6 +51,8 @@ public:
     QWidget *OutgoingPage() const { return FOutgoingPage; }
     // Number of pages held.
     int PageCount() const { return static_cast<int>(FPages.size()); }
+    // The page at `index`; null out of range.
+    QWidget *Page(int index) const;
     // Whether a slide is running.
     bool Sliding() const;
     // Sets the width AddPage gives pages (the host panel's); set before adding pages.
@@ -66,6 +70,7 @@ public:
 private:
     void Step();
     void Arrive();
+    static void ReleaseFocus(QWidget *page);
 
     // Guarded pointers: a page destroyed by its owner drops out instead of dangling.
     std::vector<QPointer<QWidget>> FPages;

@@ -4,6 +4,9 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPainterPathStroker>
+
+#include <algorithm>
 
 namespace morlith {
 
@@ -18,6 +21,10 @@ void Assign(T &field, const T &value, F changed)
     field = value;
     changed();
 }
+
+// Extra width of a shaded shape's outline band, in pixels: it covers what the flattening of a curve
+// moves, yet stays below a 45-degree line's neighbouring pixels (0.707 from its middle).
+constexpr double kBandSlack = 0.2;
 
 } // namespace
 
@@ -80,33 +87,63 @@ void TjvShape::paintEvent(QPaintEvent *)
 void TjvShape::PaintShape(QPainter &painter, const TShapeBox &box)
 {
     const TShapeOutline outline = BuildShapeOutline(FShape, box);
-    if (!outline.arms.empty()) {
-        // Pipes show only as gradients, each arm shaded across its width, without outline.
-        if (!FGradient)
-            return;
-        for (const TPipeArm &arm : outline.arms) {
-            const auto across = arm.vertical ? TjvFillDirection::jgdHorizCenter
-                                             : TjvFillDirection::jgdVertCenter;
-            PaintGradient(painter, arm.rect, across, FBrush.color(), FGradientColor);
-        }
+    if (!outline.arms.empty())
+        PaintPipeArms(painter, outline);
+    else if (FGradient)
+        PaintShaded(painter, outline);
+    else
+        PaintFilled(painter, outline);
+}
+
+void TjvShape::PaintPipeArms(QPainter &painter, const TShapeOutline &outline)
+{
+    // Pipes show only as gradients, each arm shaded across its width, without outline.
+    if (!FGradient)
         return;
+    for (const TPipeArm &arm : outline.arms) {
+        const auto across =
+            arm.vertical ? TjvFillDirection::jgdHorizCenter : TjvFillDirection::jgdVertCenter;
+        PaintGradient(painter, arm.rect, across, FBrush.color(), FGradientColor);
     }
+}
+
+double TjvShape::PenOffset() const
+{
+    return FPen.width() % 2 == 0 && FPen.width() > 0 ? 0.0 : 0.5;
+}
+
+void TjvShape::PaintFilled(QPainter &painter, const TShapeOutline &outline)
+{
+    // Without a pen each primitive fills its whole box.
+    const bool penless = FPen.style() == Qt::NoPen;
+    const double offset = penless ? 0.0 : PenOffset();
     painter.setPen(FPen);
     painter.setBrush(FBrush);
-    if (FGradient) {
-        painter.setClipPath(outline.region);
-        PaintGradient(painter, rect(), FFillDirection, FBrush.color(), FGradientColor);
-        painter.setClipping(false);
-        painter.setBrush(Qt::NoBrush);
-    }
-    // Without a pen each primitive fills its whole box. An odd-width pen runs through pixel
-    // centres and an even one along pixel edges, so that the outline covers the box exactly.
-    const bool penless = FPen.style() == Qt::NoPen;
-    const double penOffset = FPen.width() % 2 == 0 && FPen.width() > 0 ? 0.0 : 0.5;
-    painter.translate(penless ? 0.0 : penOffset, penless ? 0.0 : penOffset);
+    painter.translate(offset, offset);
     for (const TShapeStroke &stroke : outline.strokes)
         painter.drawPath(penless ? stroke.area : stroke.line);
     painter.resetTransform();
+}
+
+void TjvShape::PaintShaded(QPainter &painter, const TShapeOutline &outline)
+{
+    if (FPen.style() == Qt::NoPen) {
+        painter.setClipPath(outline.region);
+        PaintGradient(painter, rect(), FFillDirection, FBrush.color(), FGradientColor);
+        painter.setClipping(false);
+        return;
+    }
+    // The gradient fills up to the middle of the pen's line and the outline is filled as a band
+    // around that line: one rasterisation for both, so that no pixel of background shows between
+    // them (an aliased stroke strays up to a pixel from its curve on the diagonals).
+    const double offset = PenOffset();
+    painter.setClipPath(outline.lineRegion.translated(offset, offset));
+    PaintGradient(painter, rect(), FFillDirection, FBrush.color(), FGradientColor);
+    painter.setClipping(false);
+    QPainterPathStroker band(FPen);
+    band.setWidth(std::max(FPen.widthF(), 1.0) + kBandSlack);
+    for (const TShapeStroke &stroke : outline.strokes)
+        painter.fillPath(band.createStroke(stroke.line).translated(offset, offset), FPen.color());
 }
 
 void TjvShape::PaintCaption(QPainter &painter, const TShapeBox &box)

@@ -91,6 +91,12 @@ protected:
 
 private:
     void PaintShape(QPainter &painter, const TShapeBox &box);
+    void PaintPipeArms(QPainter &painter, const TShapeOutline &outline);
+    void PaintFilled(QPainter &painter, const TShapeOutline &outline);
+    void PaintShaded(QPainter &painter, const TShapeOutline &outline);
+    // How far the pen's line lies from the pixel grid: pixel centres for an odd width, pixel
+    // edges for an even one, so that the outline covers the box exactly.
+    double PenOffset() const;
     void PaintCaption(QPainter &painter, const TShapeBox &box);
 
     QPen FPen;

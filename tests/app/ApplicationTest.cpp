@@ -2,7 +2,9 @@
 
 #include "ConfigurationU.h"
 #include "CountDown.h"
+#include "FastPaceClock.h"
 #include "Loader.h"
+#include "LoadingViewPresenter.h"
 #include "Main.h"
 #include "ModelU.h"
 #include "ModuleOnPort.h"
@@ -13,6 +15,7 @@
 #include "QuitOnSignal.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
@@ -44,6 +47,7 @@ TEST(MorlithApplication, StartsInOrderAndEndsInReverseWithoutTouchingTheModule)
     fs::current_path(ports.File(""));
     TModuleServer &module = ports.Serve(1);
     TSubjectObserver probe;
+    FastPaceClock clock;
     {
         TMorlithApplication application;
         EXPECT_EQ(QApplication::applicationDisplayName(), "Morlith");
@@ -61,6 +65,7 @@ TEST(MorlithApplication, StartsInOrderAndEndsInReverseWithoutTouchingTheModule)
 
         window.findChild<QPushButton *>("btnConnect")->click();
         ASSERT_TRUE(ModelDM->Loader->GetConnected());
+        EXPECT_EQ(clock.pauses, std::vector<int>{kConnectPauseMs});
     }
     EXPECT_EQ(ModelDM, nullptr);
     EXPECT_EQ(ProgressDlg, nullptr);
@@ -98,6 +103,37 @@ TEST(QuitOnSignal, SigtermEndsTheEventLoop)
         QCoreApplication::exit(1);
     });
     EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_FALSE(stillRunning);
+}
+
+// A window that refuses to close while told to, as the main window does during an operation.
+class TRefusingWindow : public QWidget {
+public:
+    bool refuse = true;
+
+protected:
+    void closeEvent(QCloseEvent *event) override { event->setAccepted(!refuse); }
+};
+
+TEST(QuitOnSignal, AQuitAWindowRefusesWaitsUntilTheWindowCloses)
+{
+    TQuitOnSignal quitOnSignal(BlockTerminationSignals());
+    TRefusingWindow window;
+    window.show();
+    bool visibleWhileRefusing = false;
+    QTimer::singleShot(0, [] { raise(SIGTERM); });
+    QTimer::singleShot(3 * TQuitOnSignal::kRetryMs, [&] {
+        visibleWhileRefusing = window.isVisible();
+        window.refuse = false;
+    });
+    bool stillRunning = false;
+    QTimer::singleShot(10000, [&] {
+        stillRunning = true;
+        QCoreApplication::exit(1);
+    });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_TRUE(visibleWhileRefusing) << "the quit did not override the refusal";
+    EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(stillRunning);
 }
 

@@ -137,9 +137,15 @@ TEST_F(LoadingOperationsTest, ReadingIntoAnExistingFileAsksFirstAndNoLeavesAllAs
 
     dialogs.confirmAnswer = true;
     module.WithModule([](TVirtualModule &m) { m.LoadDataSegment(0, {9, 8, 7}); return 0; });
+    clock.tickIntervals.clear();
     Click("btnReadData");
     EXPECT_TRUE(dialogs.errors.empty());
-    EXPECT_NE(CountDownPosition(), ringBefore) << "the countdown ran before the read";
+    EXPECT_EQ(CountDownPosition(), (ringBefore + TCountDownDlg::kTicks) % TCountDownDlg::kCircleCount)
+        << "the whole countdown ran before the read";
+    EXPECT_EQ(std::count(clock.tickIntervals.begin(), clock.tickIntervals.end(),
+                         TCountDownDlg::kTickIntervalMs),
+              TCountDownDlg::kTicks)
+        << "ten ticks of 100 ms, as the program waits them";
     EXPECT_EQ(ReadBytes(ports.File("keep.bin")), DataSegmentOf(module));
     EXPECT_FALSE(OverlayShown());
 }

@@ -6,6 +6,8 @@
 #include "ModelU.h"
 #include "OptionsUPresenter.h"
 
+#include <QAbstractItemView>
+
 #include <fstream>
 #include <sstream>
 
@@ -32,6 +34,24 @@ TEST_F(OptionsPageTest, ListsCom1ToCom255AndShowsCom1WithoutAConfiguration)
     EXPECT_EQ(list->itemText(0), "COM1");
     EXPECT_EQ(list->itemText(254), "COM255");
     EXPECT_EQ(list->currentText(), "COM1");
+}
+
+TEST_F(OptionsPageTest, ThePortListOpensAtAboutTwentyRows)
+{
+    MainWindow();
+    Click("btnMoveToRight");
+    ASSERT_TRUE(WaitUntil([&] { return PortList()->isVisible(); }, 10000));
+    QComboBox *list = PortList();
+    list->showPopup();
+    const QAbstractItemView *view = list->view();
+    ASSERT_TRUE(view->isVisible());
+    const int rowHeight = view->sizeHintForRow(0);
+    ASSERT_GT(rowHeight, 0);
+    const int rowsShown = view->height() / rowHeight;
+    EXPECT_GE(rowsShown, 18);
+    EXPECT_LE(rowsShown, 22);
+    EXPECT_EQ(view->model()->rowCount(), 255) << "the rest scrolls";
+    list->hidePopup();
 }
 
 TEST_F(OptionsPageTest, ShowsTheConfiguredPortAndLeavesItAlone)

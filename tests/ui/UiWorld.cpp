@@ -73,13 +73,13 @@ void UiWorld::Pick(QComboBox *list, int index)
     emit list->activated(index);
 }
 
-bool UiWorld::OverlayShown()
+QWidget *UiWorld::Overlay()
 {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    for (const QWidget *window : QApplication::topLevelWidgets())
+    for (QWidget *window : QApplication::topLevelWidgets())
         if (window->isVisible() && window->geometry() == screen)
-            return true;
-    return false;
+            return window;
+    return nullptr;
 }
 
 bool UiWorld::WaitUntil(const std::function<bool()> &done, int timeoutMs)

@@ -1,8 +1,10 @@
 #pragma once
 // The world of an interface test: a private folder and port map, the model, the progress and
-// countdown dialogs, the answered dialogs, and the main window with its pages on demand.
+// countdown dialogs, the answered dialogs, a fast pace clock, and the main window with its pages
+// on demand.
 
 #include "FakeDialogs.h"
+#include "FastPaceClock.h"
 #include "Main.h"
 #include "ModuleOnPort.h"
 
@@ -14,12 +16,19 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <ostream>
 
 namespace morlith {
 class TCountDownDlg;
 class TModelDM;
 class TProgressDlg;
 } // namespace morlith
+
+// Texts in failure messages as they read.
+inline void PrintTo(const QString &text, std::ostream *out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
 
 class UiWorld : public ::testing::Test {
 protected:
@@ -45,11 +54,15 @@ protected:
     // Destroys the main window (its pages and presenters) now.
     void CloseMainWindow();
 
+    // The dimming overlay on the screen, or null.
+    static QWidget *Overlay();
     // Whether the dimming overlay is on the screen.
-    static bool OverlayShown();
+    static bool OverlayShown() { return Overlay() != nullptr; }
     // Runs the event loop until `done` holds or `timeoutMs` passed; whether it holds.
     static bool WaitUntil(const std::function<bool()> &done, int timeoutMs);
 
+    // Installed first and removed last: every wait of the world passes at once.
+    FastPaceClock clock;
     PrivatePortMap ports;
     FakeDialogs dialogs;
 

@@ -1,9 +1,11 @@
 #include "BlendSupport.h"
 #include "Eclipse.h"
+#include "RaiseCounter.h"
 
 #include <QGuiApplication>
 #include <QPointer>
 #include <QScreen>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -48,6 +50,33 @@ TEST(Eclipse, ActiveShowsAndHidesTheOverlay)
     }
     // Destroying a shown overlay removes it.
     EXPECT_TRUE(overlay.isNull());
+}
+
+TEST(Eclipse, TheOverlayTakesNoFocusRefusesToCloseAndKeepsDialogsAboveWhenClicked)
+{
+    TEclipse eclipse;
+    QWidget *overlay = eclipse.Overlay();
+    EXPECT_TRUE(overlay->windowFlags() & Qt::WindowDoesNotAcceptFocus);
+    eclipse.SetActive(true);
+    QWidget progress(nullptr, Qt::Tool | Qt::FramelessWindowHint);
+    progress.show();
+    QWidget mainWindow;
+    mainWindow.show();
+    RaiseCounter progressRaises, mainRaises;
+    progress.installEventFilter(&progressRaises);
+    mainWindow.installEventFilter(&mainRaises);
+
+    // Alt+F4 reaches a window as a close request.
+    EXPECT_FALSE(overlay->close());
+    EXPECT_TRUE(overlay->isVisible());
+
+    QTest::mouseClick(overlay, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_GT(progressRaises.raises, 0) << "the dialog is put back above the overlay";
+    EXPECT_EQ(mainRaises.raises, 0) << "the dimmed window stays below";
+    EXPECT_TRUE(overlay->isVisible());
+
+    eclipse.SetActive(false);
+    EXPECT_FALSE(overlay->isVisible()) << "the program still removes it";
 }
 
 TEST(Eclipse, WithoutBlendingNothingIsShown)

@@ -6,6 +6,14 @@
 #include <QRect>
 #include <QWidget>
 
+#include <ostream>
+
+// Colours in failure messages as "#rrggbb".
+inline void PrintTo(const QColor &color, std::ostream *out)
+{
+    *out << color.name().toStdString();
+}
+
 namespace morlith::test {
 
 // Colour of the image under a widget's painting: a pixel still this colour was not painted.

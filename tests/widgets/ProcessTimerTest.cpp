@@ -1,3 +1,4 @@
+#include "FastPaceClock.h"
 #include "ProcessTimer.h"
 #include "TestSupport.h"
 
@@ -273,6 +274,27 @@ TEST(ProcessTimer, ExceptionFromOnTimerEndsTheProcessWithoutOnStop)
     timer.OnTimer = nullptr;
     timer.Start();
     EXPECT_TRUE(timer.Running());
+}
+
+TEST(ProcessTimer, TicksAndTheStopPauseGoThroughThePaceClock)
+{
+    FastPaceClock clock;
+    TProcessTimer timer;
+    timer.SetExecutingMode(TTimerExecutingMode::temByTicks);
+    timer.SetInterval(100);
+    timer.SetMaxTickCount(5);
+    timer.Start();
+    ASSERT_TRUE(RunEventsUntil([&] { return !timer.Running(); }));
+    EXPECT_EQ(clock.tickIntervals, std::vector<int>(5, 100)) << "armed at the start and after "
+                                                                "each tick but the last";
+    EXPECT_TRUE(clock.pauses.empty()) << "a process that ends by itself does not pause";
+
+    timer.SetExecutingMode(TTimerExecutingMode::temStandart);
+    std::vector<int> pausesAtStop;
+    timer.OnStop = [&](TProcessTimer *) { pausesAtStop = clock.pauses; };
+    timer.Start();
+    timer.Stop();
+    EXPECT_EQ(pausesAtStop, std::vector<int>{TProcessTimer::kStopPauseMs}) << "paused before OnStop";
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "FastPaceClock.h"
 #include "Slider.h"
 #include "TestSupport.h"
 
@@ -13,7 +14,7 @@ using morlith::test::RunEventsUntil;
 
 namespace {
 
-// A host panel of 600 x 323 with three pages, like the main window's.
+// A host panel of 600 x 323 with three pages, like the main window's; slides tick fast.
 class SliderTest : public ::testing::Test {
 protected:
     SliderTest()
@@ -39,6 +40,7 @@ protected:
         RunEventsFor(30);
     }
 
+    FastPaceClock FClock;
     QWidget FHost;
     std::array<QWidget *, 3> FPages{};
     TSlider FSlider;
@@ -82,6 +84,24 @@ TEST_F(SliderTest, MoveNextSlidesTheNewPageInFromTheRight)
     EXPECT_EQ(FChanges, 2);
     EXPECT_EQ(FArrived, FPages[2]);
     EXPECT_EQ(FSlider.PageIndex(), 2);
+}
+
+TEST_F(SliderTest, APageThatHasSlidOutIsHiddenAndShownAgainWhenItSlidesIn)
+{
+    FSlider.ShowPage(1);
+    FSlider.MoveNext(2);
+    EXPECT_TRUE(FPages[1]->isVisible()) << "visible while it slides out";
+    WaitForArrival(2);
+    EXPECT_FALSE(FPages[1]->isVisible());
+    EXPECT_TRUE(FPages[2]->isVisible());
+
+    FSlider.MovePrev(1);
+    EXPECT_TRUE(FPages[1]->isVisible()) << "visible as soon as it slides in";
+    WaitForArrival(3);
+    EXPECT_TRUE(FPages[1]->isVisible());
+    EXPECT_FALSE(FPages[2]->isVisible());
+    EXPECT_FALSE(FPages[0]->isVisible());
+    EXPECT_EQ(FPages[1]->pos(), QPoint(0, 0));
 }
 
 TEST_F(SliderTest, MovePrevSlidesTheNewPageInFromTheLeft)

@@ -1,0 +1,119 @@
+// The main window from the keyboard: real key events on real widgets. Only the page shown takes
+// keys, and the page arrows have shortcuts and tooltips naming where they lead.
+
+#include "UiWorld.h"
+
+#include "ConfigurationU.h"
+#include "MainViewPresenter.h"
+#include "ModelU.h"
+#include "Slider.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QTest>
+
+using namespace morlith;
+
+namespace {
+
+// Longest a slide may take on a loaded machine, in milliseconds.
+constexpr int kSlideTimeoutMs = 10000;
+// Tab presses that go round every control of a page more than once.
+constexpr int kTabRounds = 24;
+
+class KeyboardTest : public UiWorld {
+protected:
+    // Shows the main window as the active window, so that it has the keyboard.
+    void Activate()
+    {
+        MainWindow().activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&MainWindow()));
+    }
+    // Presses `key` where the keyboard is: the focused control, else the active window.
+    void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QWidget *target = QApplication::focusWidget();
+        QTest::keyClick(target ? target : &MainWindow(), Qt::Key(key), modifiers);
+    }
+    // Presses `key` and waits until the slide it started has ended.
+    void Slide(int key)
+    {
+        Press(key, Qt::AltModifier);
+        ASSERT_TRUE(WaitUntil([&] { return !MainWindow().Presenter().Slider().Sliding(); },
+                              kSlideTimeoutMs));
+    }
+    QString Caption() { return Find<QLabel>("lbFormCaption")->text(); }
+    QString Hint(const char *arrow) { return Find<QAbstractButton>(arrow)->toolTip(); }
+    // Goes round the window with Tab, pressing Down on every list that takes the focus (Down
+    // on a button only moves the focus back); every control reached must be on the screen.
+    void TabAndDownAround()
+    {
+        for (int i = 0; i < kTabRounds; ++i) {
+            Press(Qt::Key_Tab);
+            QWidget *control = QApplication::focusWidget();
+            ASSERT_NE(control, nullptr);
+            EXPECT_TRUE(control->isVisible()) << control->objectName().toStdString();
+            if (qobject_cast<QComboBox *>(control))
+                Press(Qt::Key_Down);
+        }
+    }
+};
+
+TEST_F(KeyboardTest, AfterVisitingOptionsNoKeyOnTheLoadingPageChangesThePort)
+{
+    Model().Configuration->SetPort(50); // COM51
+    Activate();
+    Slide(Qt::Key_Left);
+    ASSERT_EQ(Caption(), "Options");
+    Slide(Qt::Key_Right);
+    ASSERT_EQ(Caption(), "Loading");
+    EXPECT_FALSE(Find<QWidget>("dlgOptions")->isVisible());
+
+    TabAndDownAround();
+    EXPECT_EQ(Find<QComboBox>("cbPort")->currentText(), "COM51");
+    EXPECT_EQ(Model().Configuration->GetPort(), 50);
+    EXPECT_NE(Find<QComboBox>("cbMCU")->currentIndex(), 0) << "the keys did reach the page shown";
+}
+
+TEST_F(KeyboardTest, OnTheOptionsPageNoKeyChangesTheController)
+{
+    TModuleServer &module = ports.Serve(1);
+    Activate();
+    Find<QComboBox>("cbMCU")->setFocus();
+    Slide(Qt::Key_Left);
+    ASSERT_EQ(Caption(), "Options");
+    EXPECT_FALSE(Find<QWidget>("dlgLoading")->isVisible());
+
+    TabAndDownAround();
+    EXPECT_EQ(Find<QComboBox>("cbMCU")->currentText(), "Main");
+    EXPECT_NE(Model().Configuration->GetPort(), 0) << "the keys did reach the port list";
+
+    // The next connect still addresses the main controller, on the port now chosen.
+    Model().Configuration->SetPort(0);
+    Slide(Qt::Key_Right);
+    Click("btnConnect");
+    EXPECT_EQ(Commands(module), "C");
+}
+
+TEST_F(KeyboardTest, AltArrowsMoveBetweenPagesWhoseNamesTheArrowsShow)
+{
+    Activate();
+    EXPECT_EQ(Hint("btnMoveToRight"), "Options (Alt+Left)");
+    EXPECT_EQ(Hint("btnMoveToLeft"), "About (Alt+Right)");
+
+    Slide(Qt::Key_Right);
+    EXPECT_EQ(Caption(), "About");
+    EXPECT_EQ(Hint("btnMoveToRight"), "Loading (Alt+Left)");
+    EXPECT_EQ(Hint("btnMoveToLeft"), "") << "no page beyond the last";
+    Slide(Qt::Key_Right);
+    EXPECT_EQ(Caption(), "About");
+
+    Slide(Qt::Key_Left);
+    Slide(Qt::Key_Left);
+    EXPECT_EQ(Caption(), "Options");
+    EXPECT_EQ(Hint("btnMoveToRight"), "");
+    EXPECT_EQ(Hint("btnMoveToLeft"), "Loading (Alt+Right)");
+}
+
+} // namespace
