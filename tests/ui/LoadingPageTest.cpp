@@ -4,11 +4,19 @@
 
 #include "ComPortProgrammator.h"
 #include "DialogsIntf.h"
+#include "FailureHints.h"
+#include "QtDialogs.h"
 #include "LoadingViewPresenter.h"
 #include "ModelU.h"
 
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace morlith;
 
@@ -80,6 +88,48 @@ TEST_F(LoadingPageTest, AFailedConnectSaysWhyAndStaysDisconnected)
     ASSERT_EQ(dialogs.failures.size(), 2u);
     EXPECT_EQ(dialogs.failures[1].second.Kind, TFailureKind::fkNoReply) << dialogs.failures[1].second;
     EXPECT_EQ(EnabledControls(), "cbMCU btnConnect");
+
+    // Another program holds the port.
+    TModuleServer &module = ports.Serve(1);
+    const int holder = ::open(module.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    Click("btnConnect");
+    ::close(holder);
+    ASSERT_EQ(dialogs.failures.size(), 3u);
+    EXPECT_EQ(dialogs.failures[2].second.Kind, TFailureKind::fkBusy) << dialogs.failures[2].second;
+    EXPECT_TRUE(Commands(module).empty());
+}
+
+TEST(FailureBox, PathsAreNeverBrokenAndEveryDeviceKindHasAHint)
+{
+    QString text = UnbrokenPaths("cannot write /home/op/data.bin: No space / left");
+    EXPECT_EQ(text.count(QChar(0x2060)), 3) << "after each slash inside a path, none before a space";
+    EXPECT_EQ(text.remove(QChar(0x2060)), QStringLiteral("cannot write /home/op/data.bin: No space / left"));
+    for (TFailureKind kind : {TFailureKind::fkNotFound, TFailureKind::fkPermission, TFailureKind::fkBusy,
+                              TFailureKind::fkHangUp, TFailureKind::fkNoReply, TFailureKind::fkBadReply})
+        EXPECT_FALSE(FailureHint(MakeFailure(kind, "x")).empty()) << FailureKindName(kind);
+}
+
+TEST_F(LoadingPageTest, ADeviceTheUserMayNotOpenIsAPermissionFailure)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to act as an unprivileged user";
+    const passwd *nobody = ::getpwnam("nobody");
+    if (nobody == nullptr)
+        GTEST_SKIP() << "no user 'nobody' on this machine";
+    TModuleServer &module = ports.Serve(1);
+    ASSERT_EQ(::chmod(module.SlavePath().c_str(), 0600), 0);
+    // The unprivileged user may read the private port map, not the device.
+    ASSERT_EQ(::chmod(ports.File("").c_str(), 0755), 0);
+    MainWindow();
+    ASSERT_EQ(::seteuid(nobody->pw_uid), 0);
+    Click("btnConnect");
+    ASSERT_EQ(::seteuid(0), 0);
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_EQ(dialogs.failures[0].first, "Connect error");
+    EXPECT_EQ(dialogs.failures[0].second.Kind, TFailureKind::fkPermission) << dialogs.failures[0].second;
+    EXPECT_NE(FailureHint(dialogs.failures[0].second).find("group"), std::string::npos);
 }
 
 TEST_F(LoadingPageTest, ChosenFilesEnableTheirButtonsAndSurviveADisconnect)
