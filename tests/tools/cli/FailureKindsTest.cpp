@@ -161,6 +161,32 @@ TEST_F(FailureKinds, ASilentModuleIsNoReplyAndAStopEndsEvenALongWait)
     EXPECT_LT(stopped.Seconds, 10.0) << "not the ten-minute reply limit";
 }
 
+TEST_F(FailureKinds, AHangUpSignalOrASecondSignalLeavesNoTemporaryFile)
+{
+    TModuleServerOptions slow;
+    slow.dataSegmentBytes = 65535;
+    slow.bitRate = 19200; // the reply takes half a minute
+    const auto hidden = [this] {
+        size_t count = 0;
+        for (const auto &entry : std::filesystem::directory_iterator(Folder()))
+            count += entry.path().filename().string().rfind(".morlith", 0) == 0 ? 1 : 0;
+        return count;
+    };
+    for (const bool twice : {false, true}) {
+        Ports.Serve(3, slow);
+        TCliProcess tool({"--verbose", "--port", "COM3", "read-dseg", "--force", "segment.bin"}, Folder());
+        ASSERT_TRUE(tool.WaitForError("COM3 -> D"));
+        tool.Signal(twice ? SIGINT : SIGHUP);
+        if (twice)
+            tool.Signal(SIGINT);
+        const TCliRun run = tool.Finish();
+        EXPECT_TRUE(run.Status == 130 || run.Status == 128 + SIGINT) << run.Status << " " << run.Err;
+        EXPECT_LT(run.Seconds, 10.0);
+        EXPECT_EQ(hidden(), 0u) << (twice ? "two signals" : "SIGHUP");
+        EXPECT_FALSE(std::filesystem::exists(File("segment.bin")));
+    }
+}
+
 TEST_F(FailureKinds, UsageErrorsAreJsonUnderJson)
 {
     const TCliRun run = Cli({"--json", "--bogus", "connect"});
