@@ -2,7 +2,6 @@
 
 #include "FormStyle.h"
 #include "FlatButton.h"
-#include "JpegPicture.h"
 #include "MainViewPresenter.h"
 #include "PictureBox.h"
 #include "Pictures.h"
@@ -22,6 +21,7 @@ TdlgMain::TdlgMain()
     setWindowTitle(QStringLiteral("Morlith"));
     setFixedSize(kClientWidth, kClientHeight);
     setFont(ConsolasFont(12));
+    UseFormPalette(this);
     BuildTopBar();
     FpnlBG = new QWidget(this);
     FpnlBG->setObjectName(QStringLiteral("pnlBG"));
@@ -39,15 +39,17 @@ void TdlgMain::BuildTopBar()
     QFrame *panel1 = MakePanel(this, QRect(0, 0, 600, 41));
     panel1->setObjectName(QStringLiteral("Panel1"));
     MakeGreenBar(panel1, QRect(1, 1, 598, 39));
-    new TPictureBox(panel1, QRect(25, 5, 30, 30), LoadJpegPicture(kArrowLeftPicture),
+    new TPictureBox(panel1, QRect(25, 5, 30, 30), kArrowLeftPicture,
                     TPictureBox::TFit::Stretch);
-    new TPictureBox(panel1, QRect(63, 5, 30, 30), LoadJpegPicture(kArrowRightPicture),
+    new TPictureBox(panel1, QRect(63, 5, 30, 30), kArrowRightPicture,
                     TPictureBox::TFit::Stretch);
     // Named after the way the pages move: the left arrow moves them right (previous page).
     auto *btnMoveToRight = new TFlatButton(panel1, QRect(26, 6, 28, 28));
     btnMoveToRight->setObjectName(QStringLiteral("btnMoveToRight"));
     auto *btnMoveToLeft = new TFlatButton(panel1, QRect(64, 6, 28, 28));
     btnMoveToLeft->setObjectName(QStringLiteral("btnMoveToLeft"));
+    FbtnMoveToRight = btnMoveToRight;
+    FbtnMoveToLeft = btnMoveToLeft;
     connect(btnMoveToRight, &TFlatButton::clicked, this, &TdlgMain::btnMoveToRightClick);
     connect(btnMoveToLeft, &TFlatButton::clicked, this, &TdlgMain::btnMoveToLeftClick);
 
@@ -66,6 +68,16 @@ void TdlgMain::FormCreate()
 void TdlgMain::SetFormCaption(const std::string &Caption)
 {
     FlbFormCaption->setText(QString::fromStdString(Caption));
+}
+
+void TdlgMain::SetNeighbourPages(const std::string &Previous, const std::string &Next)
+{
+    const auto name = [](const std::string &Page) {
+        return Page.empty() ? tr("No further page")
+                            : tr("Go to %1").arg(QString::fromStdString(Page));
+    };
+    FbtnMoveToRight->setAccessibleName(name(Previous));
+    FbtnMoveToLeft->setAccessibleName(name(Next));
 }
 
 void TdlgMain::btnMoveToRightClick() { FPresenter->MoveToRight(); }

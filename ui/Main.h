@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class QLabel;
+class QAbstractButton;
 
 namespace morlith {
 
@@ -16,6 +17,8 @@ class TMainViewPresenter;
 // Every handler only forwards to the presenter. The controls carry their names as object names
 // ("btnMoveToLeft", "lbFormCaption", "pnlBG", ...).
 class TdlgMain : public QWidget, public TNonCountedObject, public IMainViewInterface {
+    Q_OBJECT
+
 public:
     // Client area of the window, in pixels.
     static constexpr int kClientWidth = 600;
@@ -28,6 +31,7 @@ public:
 
     // IMainViewInterface.
     void SetFormCaption(const std::string &Caption) override;
+    void SetNeighbourPages(const std::string &Previous, const std::string &Next) override;
 
     // The presenter, for inspection.
     TMainViewPresenter &Presenter() const { return *FPresenterObject; }
@@ -43,6 +47,8 @@ private:
 
     QWidget *FpnlBG = nullptr;
     QLabel *FlbFormCaption = nullptr;
+    QAbstractButton *FbtnMoveToRight = nullptr;
+    QAbstractButton *FbtnMoveToLeft = nullptr;
     TMainViewPresenter *FPresenterObject = nullptr;
     IntfPtr<IMainViewPresenterInterface> FPresenter;
     bool FCentred = false;

@@ -11,6 +11,9 @@ class IMainViewInterface : public virtual IInterface {
 public:
     // Shows `Caption` in the caption label of the top bar.
     virtual void SetFormCaption(const std::string &Caption) = 0;
+    // Tells the arrows which pages they lead to: `Previous` (left arrow) and `Next` (right
+    // arrow), each empty at the end of the row.
+    virtual void SetNeighbourPages(const std::string &Previous, const std::string &Next) = 0;
 
 protected:
     ~IMainViewInterface() override = default;

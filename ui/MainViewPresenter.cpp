@@ -12,6 +12,8 @@
 
 #include <QWidget>
 
+#include <iterator>
+
 namespace morlith {
 
 TMainViewPresenter::TMainViewPresenter(QWidget *HostPanel, IMainViewInterface *View)
@@ -49,6 +51,14 @@ void TMainViewPresenter::UpdateCaption()
 {
     if (const QWidget *page = FSlider->IncomingPage())
         FView->SetFormCaption(page->windowTitle().toStdString());
+    const QWidget *const pages[] = {FOptions, FLoading, FAbout};
+    const int index = FSlider->PageIndex();
+    const auto captionAt = [&pages](int at) {
+        return at >= 0 && at < static_cast<int>(std::size(pages))
+                   ? pages[at]->windowTitle().toStdString()
+                   : std::string();
+    };
+    FView->SetNeighbourPages(captionAt(index - 1), captionAt(index + 1));
 }
 
 } // namespace morlith
