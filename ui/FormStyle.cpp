@@ -79,6 +79,15 @@ QPalette FormPalette()
     // unset would follow the desktop's palette.
     QPalette palette{QColor(240, 240, 240)};
     palette.setColor(QPalette::Window, QColor(240, 240, 240));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    palette.setColor(QPalette::ButtonText, Qt::black);
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Text, Qt::black);
+    // A disabled field greys out like the button face, as the forms' edit fields do.
+    palette.setColor(QPalette::Disabled, QPalette::Base, QColor(240, 240, 240));
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(109, 109, 109));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(109, 109, 109));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(109, 109, 109));
     palette.setColor(QPalette::Highlight, QColor(0, 120, 215));
     palette.setColor(QPalette::HighlightedText, Qt::white);
     palette.setColor(QPalette::ToolTipBase, QColor(255, 255, 225));

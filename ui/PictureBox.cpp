@@ -33,7 +33,8 @@ void TPictureBox::paintEvent(QPaintEvent *)
     if (FPicture.isNull())
         return;
     QPainter painter(this);
-    const QImage &picture = PictureFor(painter.device()->devicePixelRatioF());
+    // The device transform holds the screen's scale (and that of an image rendered into).
+    const QImage &picture = PictureFor(painter.deviceTransform().m11());
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (FFit == TFit::Stretch) {
         painter.drawImage(rect(), picture);

@@ -30,7 +30,7 @@ qt_add_resources(morlith_ui morlith_translations PREFIX /i18n BASE ${qm_folder} 
 
 # The folders whose tr() texts the translations cover.
 set(MORLITH_TRANSLATED_FOLDERS ${CMAKE_SOURCE_DIR}/ui ${CMAKE_SOURCE_DIR}/app
-  ${CMAKE_SOURCE_DIR}/widgets)
+  ${CMAKE_SOURCE_DIR}/widgets CACHE INTERNAL "")
 add_custom_target(update-translations
   COMMAND ${MORLITH_LUPDATE} -silent -locations none -no-obsolete ${MORLITH_TRANSLATED_FOLDERS}
           -ts ${ts_files}
