@@ -62,7 +62,8 @@ TCommandLineOutcome ReadCommandLine(const QStringList &arguments)
     if (parser.isSet(help)) {
         // The usage line names the program, not the path it was started by.
         QString text = parser.helpText();
-        text.replace(0, text.indexOf(QLatin1Char('\n')), QStringLiteral("Usage: morlith [options]"));
+        text.replace(0, text.indexOf(QLatin1Char('\n')),
+                     QStringLiteral("Usage: morlith [options]"));
         Print(stdout, text);
         return {false, 0};
     }

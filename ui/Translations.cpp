@@ -35,7 +35,8 @@ bool InstallTranslations(const QLocale &locale)
     // English is the source language: nothing to load, whatever Qt's files say.
     if (locale.language() == QLocale::English || locale.language() == QLocale::C)
         return false;
-    OwnTranslator = Load(locale, QStringLiteral("morlith"), QString::fromLatin1(kTranslationsFolder));
+    OwnTranslator =
+        Load(locale, QStringLiteral("morlith"), QString::fromLatin1(kTranslationsFolder));
     if (!OwnTranslator)
         return false;
     QtTranslator = Load(locale, QStringLiteral("qtbase"),

@@ -27,7 +27,8 @@ TEST(SystemLocale, TheApplicationSpeaksTheLanguageOfTheEnvironment)
     std::filesystem::current_path(ports.File(""));
     {
         TMorlithApplication application;
-        EXPECT_EQ(application.MainWindow().findChild<QPushButton *>("btnConnect")->text(), expected);
+        const auto *connect = application.MainWindow().findChild<QPushButton *>("btnConnect");
+        EXPECT_EQ(connect->text(), expected);
     }
     std::filesystem::current_path(home);
     SetPollTimerFactory(nullptr);

@@ -69,7 +69,8 @@ TEST_F(TranslationsTest, FileDialogFilterIsTranslated)
 {
     TranslationScope russian(QLocale(QLocale::Russian, QLocale::Russia));
     QFileDialog dialog;
-    SetUpOpenFileDialog(dialog, kDataFileFilter, TRecentFolders(QString::fromStdString(ports.File("none.conf"))));
+    const TRecentFolders folders(QString::fromStdString(ports.File("none.conf")));
+    SetUpOpenFileDialog(dialog, kDataFileFilter, folders);
     EXPECT_EQ(dialog.nameFilters(), QStringList{"Двоичные файлы (*.bin)"});
 }
 
