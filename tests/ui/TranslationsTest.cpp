@@ -3,6 +3,7 @@
 
 #include "UiWorld.h"
 
+#include "FailureHints.h"
 #include "Loader.h"
 #include "Loading.h"
 #include "ModelU.h"
@@ -63,6 +64,15 @@ TEST_F(TranslationsTest, PresenterMessagesAreTranslated)
     Click("btnWriteApp");
     ASSERT_EQ(dialogs.errors.size(), 1u);
     EXPECT_EQ(dialogs.errors[0].text, "Ошибка записи");
+}
+
+TEST_F(TranslationsTest, FailureHintsAreTranslated)
+{
+    const TFailure hangUp = MakeFailure(TFailureKind::fkHangUp, "gone");
+    const std::string english = FailureHint(hangUp);
+    TranslationScope russian(QLocale(QLocale::Russian, QLocale::Russia));
+    EXPECT_EQ(FailureHint(hangUp), "Порт исчез. Подключите адаптер снова, затем подключитесь заново.");
+    EXPECT_NE(FailureHint(hangUp), english);
 }
 
 TEST_F(TranslationsTest, FileDialogFilterIsTranslated)

@@ -26,7 +26,8 @@ foreach(language IN LISTS MORLITH_LANGUAGES)
   list(APPEND qm_files ${qm})
 endforeach()
 
-qt_add_resources(morlith_ui morlith_translations PREFIX /i18n BASE ${qm_folder} FILES ${qm_files})
+qt_add_resources(morlith_ui morlith_translations PREFIX /i18n BASE ${qm_folder} FILES ${qm_files}
+  OPTIONS --format-version 1)
 
 # The folders whose tr() texts the translations cover.
 set(MORLITH_TRANSLATED_FOLDERS ${CMAKE_SOURCE_DIR}/ui ${CMAKE_SOURCE_DIR}/app

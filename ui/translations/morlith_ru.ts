@@ -2,6 +2,33 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ru_RU">
 <context>
+    <name>morlith::FailureHint</name>
+    <message>
+        <source>On Linux the user needs read and write access to the serial device: install Morlith&apos;s udev rule, or join the group that owns the device, then log in again.</source>
+        <translation>В Linux пользователю нужен доступ к последовательному устройству на чтение и запись: установите правило udev программы Morlith или вступите в группу, которой принадлежит устройство, а затем войдите в систему заново.</translation>
+    </message>
+    <message>
+        <source>Another program holds the port. Close it (a terminal program, a second Morlith, ModemManager) and connect again.</source>
+        <translation>Порт занят другой программой. Закройте её (терминальную программу, второй экземпляр Morlith, ModemManager) и подключитесь снова.</translation>
+    </message>
+    <message>
+        <source>The port has no device. Check that the adapter is plugged in and that the port map links this COM name to it (~/.config/morlith/ports).</source>
+        <translation>За портом нет устройства. Проверьте, что адаптер подключён и что карта портов связывает с ним это имя COM (~/.config/morlith/ports).</translation>
+    </message>
+    <message>
+        <source>The module did not answer. Check its power and wiring, and that it is in bootloader mode.</source>
+        <translation>Модуль не ответил. Проверьте питание и подключение, а также то, что модуль находится в режиме загрузчика.</translation>
+    </message>
+    <message>
+        <source>The reply was garbled. Check the cable and that no other device shares the line.</source>
+        <translation>Ответ искажён. Проверьте кабель и то, что линию не использует другое устройство.</translation>
+    </message>
+    <message>
+        <source>The port went away. Plug the adapter in again, then connect again.</source>
+        <translation>Порт исчез. Подключите адаптер снова, затем подключитесь заново.</translation>
+    </message>
+</context>
+<context>
     <name>morlith::TFileFilter</name>
     <message>
         <source>ORVEL MCU Application|*.xml</source>
@@ -25,6 +52,10 @@
     <message>
         <source>File exists.  Overwrite?</source>
         <translation>Файл существует.  Перезаписать?</translation>
+    </message>
+    <message>
+        <source>Connect error</source>
+        <translation>Ошибка подключения</translation>
     </message>
 </context>
 <context>
