@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run sanitize fuzz valgrind clean
+.PHONY: all deps configure build test run package install reproducible sanitize fuzz valgrind clean
 
 all: build
 
@@ -20,6 +20,19 @@ test: build
 
 run: build
 	@scripts/run-demo $(BUILD)
+
+# The Debian package, built into $(BUILD): morlith_<version>-1_<arch>.deb.
+package: build
+	@cd $(BUILD) && cpack -G DEB
+
+# Installs below PREFIX (default /usr/local); DESTDIR is honoured.
+PREFIX ?= /usr/local
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Two builds in different folders must give byte-identical stripped programs.
+reproducible: deps
+	@scripts/check-reproducible
 
 sanitize: deps
 	@cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DMORLITH_SANITIZE=ON >/dev/null

@@ -1,20 +1,36 @@
 #include "MorlithApplication.h"
 
+#include "AppIcon.h"
 #include "CountDown.h"
 #include "FontSubstitutes.h"
 #include "Main.h"
 #include "ModelU.h"
 #include "ProgressU.h"
 #include "QtPollTimer.h"
+#include "Translations.h"
 
 #include <QApplication>
 
 namespace morlith {
 
+// The project's version, set by the build.
+#ifndef MORLITH_VERSION
+#define MORLITH_VERSION "unknown"
+#endif
+
+void SetApplicationIdentity()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("morlith"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(MORLITH_VERSION));
+}
+
 TMorlithApplication::TMorlithApplication()
 {
-    QApplication::setApplicationName(QStringLiteral("morlith"));
+    SetApplicationIdentity();
     QApplication::setApplicationDisplayName(QString::fromLatin1(kApplicationTitle));
+    QApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
+    QApplication::setWindowIcon(AppIcon());
+    InstallTranslations();
     InstallFontSubstitutes();
     // The poll timer hook must be bound before the model creates the serial driver.
     InstallQtPollTimers();
@@ -34,6 +50,7 @@ TMorlithApplication::~TMorlithApplication()
     FProgressDlg.reset();
     FMainWindow.reset();
     FModel.reset();
+    RemoveTranslations();
 }
 
 int TMorlithApplication::Run()

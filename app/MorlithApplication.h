@@ -13,12 +13,19 @@ class TProgressDlg;
 
 // The application's title.
 inline constexpr const char *kApplicationTitle = "Morlith";
+// The name of its desktop entry (morlith.desktop's installed name, without ".desktop"); desktops
+// match the window to the entry's icon and name by it.
+inline constexpr const char *kDesktopFileName = "org.morlith.Morlith";
+
+// Sets the application's name and version; needs a QCoreApplication.
+void SetApplicationIdentity();
 
 // Needs the QApplication to exist. The model's configuration is read from the current folder.
 class TMorlithApplication {
 public:
-    // Titles the application, binds the driver's polling to Qt timers, then creates the model,
-    // the main window (pages and presenters), the progress dialog and the countdown, hidden.
+    // Titles the application, gives it its icon, desktop entry and the user's language, binds
+    // the driver's polling to Qt timers, then creates the model, the main window (pages and
+    // presenters), the progress dialog and the countdown, hidden.
     TMorlithApplication();
     // Destroys the countdown, the progress dialog, the main window (releasing the pages'
     // presenters, the loader and the configuration) and the model last, which closes the port.

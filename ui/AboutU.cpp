@@ -8,16 +8,18 @@ namespace morlith {
 namespace {
 
 // What the program is for (in English: the Morlith software is meant for updating the internal
-// software of the modules of the KEV-xxx-BUS series).
-const char *const kAboutDescription = "Программное обеспечение Morlith предназначено для "
-                                      "обновления внутреннего ПО модулей серии KEV-xxx-BUS";
+// software of the modules of the KEV-xxx-BUS series). It is shown in Russian in every language
+// unless a translation says otherwise.
+const char *const kAboutDescription =
+    QT_TRANSLATE_NOOP("morlith::TdlgAbout", "Программное обеспечение Morlith предназначено для "
+                                            "обновления внутреннего ПО модулей серии KEV-xxx-BUS");
 
 } // namespace
 
 TdlgAbout::TdlgAbout(QWidget *owner) : QWidget(owner)
 {
     setObjectName(QStringLiteral("dlgAbout"));
-    setWindowTitle(QStringLiteral("About"));
+    setWindowTitle(tr("About"));
     resize(604, 324);
     setFont(ConsolasFont(13));
     QPalette white = palette();
@@ -29,11 +31,11 @@ TdlgAbout::TdlgAbout(QWidget *owner) : QWidget(owner)
                               ConsolasFont(35), QColor(0, 128, 0));
     title->setObjectName(QStringLiteral("Label1"));
     QLabel *description = MakeLabel(this, QRect(72, 104, 465, 113),
-                                    QString::fromUtf8(kAboutDescription), ConsolasFont(19),
+                                    tr(kAboutDescription), ConsolasFont(19),
                                     Qt::black);
     description->setObjectName(QStringLiteral("Label2"));
     description->setWordWrap(true);
-    QLabel *maker = MakeLabel(this, QRect(416, 272, 145, 30), QString::fromUtf8(kAboutMaker),
+    QLabel *maker = MakeLabel(this, QRect(416, 272, 145, 30), tr(kAboutMaker),
                               ConsolasFont(13, true), Qt::black);
     maker->setObjectName(QStringLiteral("Label3"));
     maker->setWordWrap(true);

@@ -7,10 +7,13 @@ namespace morlith {
 
 // The title with the version.
 inline constexpr const char *kAboutTitle = "Morlith V260713.1";
-// The maker's line.
-inline constexpr const char *kAboutMaker = "Morlith team, 2026";
+// The maker's line (translated when shown).
+inline constexpr const char *kAboutMaker = QT_TRANSLATE_NOOP("morlith::TdlgAbout",
+                                                             "Morlith team, 2026");
 
 class TdlgAbout : public QWidget {
+    Q_OBJECT
+
 public:
     // Creates the page inside `owner`.
     explicit TdlgAbout(QWidget *owner);

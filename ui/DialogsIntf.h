@@ -5,12 +5,14 @@
 #include "Failure.h"
 #include "RefCounted.h"
 
+#include <QtGlobal>
+
 #include <optional>
 #include <string>
 
 namespace morlith {
 
-// A file-open dialog's one filter entry, written "Description|pattern".
+// A file-open dialog's one filter entry, written "Description|pattern" (translated when shown).
 struct TFileFilter {
     std::string Filter;
     // Appended (with a dot) to a typed name that has no extension.
@@ -18,13 +20,16 @@ struct TFileFilter {
 };
 
 // The firmware package filter of the application-file button.
-inline const TFileFilter kAppFileFilter{"ORVEL MCU Application|*.xml", "xml"};
+inline const TFileFilter kAppFileFilter{
+    QT_TRANSLATE_NOOP("morlith::TFileFilter", "ORVEL MCU Application|*.xml"), "xml"};
 // The raw data filter of the data-file button.
-inline const TFileFilter kDataFileFilter{"Binary (*.bin)|*.bin", "bin"};
+inline const TFileFilter kDataFileFilter{
+    QT_TRANSLATE_NOOP("morlith::TFileFilter", "Binary (*.bin)|*.bin"), "bin"};
 
 class IDialogsInterface : public virtual IInterface {
 public:
-    // Runs a file-open dialog; the full path chosen, or nothing when cancelled.
+    // Runs a file-open dialog, in the folder last used for files of the filter's extension; the
+    // full path chosen, or nothing when cancelled.
     virtual std::optional<std::string> OpenFile(const TFileFilter &Filter) = 0;
     // Shows an error box with `Text` (and `Detail` under it, when not empty) and an OK button.
     virtual void ShowError(const std::string &Text, const std::string &Detail) = 0;

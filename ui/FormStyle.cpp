@@ -73,6 +73,43 @@ QLabel *MakeHeading(QWidget *parent, const QRect &geometry, const QString &text)
     return heading;
 }
 
+QPalette FormPalette()
+{
+    // Built from the button face, then every role of every group set explicitly: a role left
+    // unset would follow the desktop's palette.
+    QPalette palette{QColor(240, 240, 240)};
+    palette.setColor(QPalette::Window, QColor(240, 240, 240));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    palette.setColor(QPalette::ButtonText, Qt::black);
+    palette.setColor(QPalette::Base, Qt::white);
+    palette.setColor(QPalette::Text, Qt::black);
+    // A disabled field greys out like the button face, as the forms' edit fields do.
+    palette.setColor(QPalette::Disabled, QPalette::Base, QColor(240, 240, 240));
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(109, 109, 109));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(109, 109, 109));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(109, 109, 109));
+    palette.setColor(QPalette::Highlight, QColor(0, 120, 215));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::ToolTipBase, QColor(255, 255, 225));
+    palette.setColor(QPalette::ToolTipText, Qt::black);
+    palette.setColor(QPalette::PlaceholderText, QColor(109, 109, 109));
+    palette.setColor(QPalette::Link, QColor(0, 102, 204));
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive,
+                                             QPalette::Disabled}) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto colorRole = static_cast<QPalette::ColorRole>(role);
+            if (colorRole != QPalette::NoRole)
+                palette.setBrush(group, colorRole, palette.brush(group, colorRole));
+        }
+    }
+    return palette;
+}
+
+void UseFormPalette(QWidget *form)
+{
+    form->setPalette(FormPalette());
+}
+
 QPushButton *MakeButton(QWidget *parent, const QRect &geometry, const QString &text)
 {
     auto *button = new QPushButton(text, parent);

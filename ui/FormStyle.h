@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QRect>
 #include <QString>
 
@@ -30,6 +31,11 @@ QLabel *MakeLabel(QWidget *parent, const QRect &geometry, const QString &text, c
 // A heading of the Loading and Options pages: Consolas 19 pixels bold, dark grey, sized to its
 // text.
 QLabel *MakeHeading(QWidget *parent, const QRect &geometry, const QString &text);
+// Gives `form` the colours of the forms' own design (button-face grey, black text, white fields),
+// every role set, so a dark or coloured desktop theme does not repaint the forms.
+void UseFormPalette(QWidget *form);
+// That palette.
+QPalette FormPalette();
 // A push button at `geometry` in `parent`.
 QPushButton *MakeButton(QWidget *parent, const QRect &geometry, const QString &text);
 // A raised panel with a one-pixel border.

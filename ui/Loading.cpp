@@ -1,7 +1,6 @@
 #include "Loading.h"
 
 #include "FormStyle.h"
-#include "JpegPicture.h"
 #include "PictureBox.h"
 #include "Pictures.h"
 #include "jvShape.h"
@@ -26,19 +25,21 @@ QLineEdit *MakeFileNameField(QWidget *parent, const QRect &geometry, const char 
     return field;
 }
 
-// A button with its object name.
-QPushButton *MakeNamedButton(QWidget *parent, const QRect &geometry, const char *text,
-                             const char *name)
+// A button with its object name and the name a screen reader says.
+QPushButton *MakeNamedButton(QWidget *parent, const QRect &geometry, const QString &text,
+                             const char *name, const QString &spokenName)
 {
-    auto *button = MakeButton(parent, geometry, QString::fromLatin1(text));
+    auto *button = MakeButton(parent, geometry, text);
     button->setObjectName(QString::fromLatin1(name));
+    button->setAccessibleName(spokenName);
     return button;
 }
 
 // The "..." button of a file row.
-QPushButton *MakeBrowseButton(QWidget *parent, const QRect &geometry, const char *name)
+QPushButton *MakeBrowseButton(QWidget *parent, const QRect &geometry, const char *name,
+                              const QString &spokenName)
 {
-    auto *button = MakeNamedButton(parent, geometry, "...", name);
+    auto *button = MakeNamedButton(parent, geometry, QStringLiteral("..."), name, spokenName);
     button->setFont(TahomaFont(12));
     return button;
 }
@@ -49,17 +50,18 @@ struct TFileRow {
     QPushButton *browse;
 };
 
-// A file row: a centred picture at `pictureTop`, a heading, the path field at `fieldTop` and its
-// "..." button.
+// A file row: a centred picture at `pictureTop`, a heading (also the field's spoken name), the
+// path field at `fieldTop` and its "..." button.
 TFileRow MakeFileRow(QWidget *parent, int pictureTop, int fieldTop, const char *picture,
-                     const QRect &heading, const char *headingText, const char *fieldName,
-                     const char *browseName)
+                     const QRect &heading, const QString &headingText, const char *fieldName,
+                     const char *browseName, const QString &browseSpokenName)
 {
-    new TPictureBox(parent, QRect(24, pictureTop, 48, 48), LoadJpegPicture(picture),
-                    TPictureBox::TFit::Center);
-    MakeHeading(parent, heading, QString::fromLatin1(headingText));
-    return {MakeFileNameField(parent, QRect(96, fieldTop, 433, 22), fieldName),
-            MakeBrowseButton(parent, QRect(529, fieldTop, 22, 22), browseName)};
+    new TPictureBox(parent, QRect(24, pictureTop, 48, 48), picture, TPictureBox::TFit::Center);
+    MakeHeading(parent, heading, headingText);
+    QLineEdit *field = MakeFileNameField(parent, QRect(96, fieldTop, 433, 22), fieldName);
+    field->setAccessibleName(headingText);
+    return {field, MakeBrowseButton(parent, QRect(529, fieldTop, 22, 22), browseName,
+                                    browseSpokenName)};
 }
 
 } // namespace
@@ -67,7 +69,7 @@ TFileRow MakeFileRow(QWidget *parent, int pictureTop, int fieldTop, const char *
 TdlgLoading::TdlgLoading(QWidget *owner) : QWidget(owner)
 {
     setObjectName(QStringLiteral("dlgLoading"));
-    setWindowTitle(QStringLiteral("Loading"));
+    setWindowTitle(tr("Loading"));
     resize(604, 342);
     setFont(ConsolasFont(12));
 
@@ -85,39 +87,43 @@ TdlgLoading::TdlgLoading(QWidget *owner) : QWidget(owner)
 
 void TdlgLoading::BuildControllerRow()
 {
-    new TPictureBox(FPanel3, QRect(20, 32, 52, 52), LoadJpegPicture(kChipPicture),
-                    TPictureBox::TFit::Stretch);
-    MakeHeading(FPanel3, QRect(96, 34, 30, 22), QStringLiteral("MCU"));
+    new TPictureBox(FPanel3, QRect(20, 32, 52, 52), kChipPicture, TPictureBox::TFit::Stretch);
+    const QString heading = tr("MCU");
+    MakeHeading(FPanel3, QRect(96, 34, 30, 22), heading);
     FcbMCU = new QComboBox(FPanel3);
     FcbMCU->setObjectName(QStringLiteral("cbMCU"));
+    FcbMCU->setAccessibleName(heading);
     FcbMCU->setGeometry(96, 56, 113, 22);
-    FcbMCU->addItems({QStringLiteral("Main"), QStringLiteral("Main.Slave #1"),
-                      QStringLiteral("Main.Slave #2"), QStringLiteral("Main.Slave #3"),
-                      QStringLiteral("Main.Slave #4")});
-    FbtnConnect = MakeNamedButton(FPanel3, QRect(216, 56, 89, 21), "Connect", "btnConnect");
-    FbtnDisconnect =
-        MakeNamedButton(FPanel3, QRect(312, 56, 89, 21), "Disconnect", "btnDisconnect");
+    FcbMCU->addItems({tr("Main"), tr("Main.Slave #1"), tr("Main.Slave #2"), tr("Main.Slave #3"),
+                      tr("Main.Slave #4")});
+    FbtnConnect = MakeNamedButton(FPanel3, QRect(216, 56, 89, 21), tr("Connect"), "btnConnect",
+                                  tr("Connect"));
+    FbtnDisconnect = MakeNamedButton(FPanel3, QRect(312, 56, 89, 21), tr("Disconnect"),
+                                     "btnDisconnect", tr("Disconnect"));
 }
 
 void TdlgLoading::BuildApplicationRow()
 {
-    const TFileRow row = MakeFileRow(FPanel3, 124, 152, kGearsPicture,
-                                     QRect(96, 130, 160, 22), "Application file",
-                                     "edtAppFileName", "btnOpenAppFile");
+    const TFileRow row = MakeFileRow(FPanel3, 124, 152, kGearsPicture, QRect(96, 130, 160, 22),
+                                     tr("Application file"), "edtAppFileName", "btnOpenAppFile",
+                                     tr("Choose the application file"));
     FedtAppFileName = row.field;
     FbtnOpenAppFile = row.browse;
-    FbtnWriteApp = MakeNamedButton(FPanel3, QRect(462, 180, 89, 21), "Write", "btnWriteApp");
+    FbtnWriteApp = MakeNamedButton(FPanel3, QRect(462, 180, 89, 21), tr("Write"), "btnWriteApp",
+                                   tr("Write the application"));
 }
 
 void TdlgLoading::BuildDataRow()
 {
-    const TFileRow row = MakeFileRow(FPanel3, 213, 240, kDataFilePicture,
-                                     QRect(96, 218, 90, 22), "DSEG file", "edtDataFileName",
-                                     "btnOpenDataFile");
+    const TFileRow row = MakeFileRow(FPanel3, 213, 240, kDataFilePicture, QRect(96, 218, 90, 22),
+                                     tr("DSEG file"), "edtDataFileName", "btnOpenDataFile",
+                                     tr("Choose the DSEG file"));
     FedtDataFileName = row.field;
     FbtnOpenDataFile = row.browse;
-    FbtnReadData = MakeNamedButton(FPanel3, QRect(366, 268, 89, 21), "Read", "btnReadData");
-    FbtnWriteData = MakeNamedButton(FPanel3, QRect(462, 268, 89, 21), "Write", "btnWriteData");
+    FbtnReadData = MakeNamedButton(FPanel3, QRect(366, 268, 89, 21), tr("Read"), "btnReadData",
+                                   tr("Read the data segment"));
+    FbtnWriteData = MakeNamedButton(FPanel3, QRect(462, 268, 89, 21), tr("Write"),
+                                    "btnWriteData", tr("Write the data segment"));
 }
 
 void TdlgLoading::SetTabOrder()

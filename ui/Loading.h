@@ -18,6 +18,8 @@ class TjvShape;
 // Every handler only forwards to the presenter. The controls carry their names as object names
 // ("cbMCU", "btnConnect", "edtAppFileName", ...).
 class TdlgLoading : public QWidget, public TNonCountedObject, public ILoadingViewInterface {
+    Q_OBJECT
+
 public:
     // Creates the page inside `owner` with "Main" selected.
     explicit TdlgLoading(QWidget *owner);

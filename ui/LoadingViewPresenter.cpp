@@ -10,15 +10,19 @@
 #include "PaceClock.h"
 #include "ProgressU.h"
 
+#include <QCoreApplication>
+
 #include <filesystem>
 
 namespace morlith {
 namespace {
 
-const char *const kWriteError = "Write error";
-const char *const kReadError = "Read error";
-const char *const kConnectError = "Connect error";
-const char *const kOverwriteQuestion = "File exists.  Overwrite?";
+const char *const kWriteError = QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "Write error");
+const char *const kReadError = QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "Read error");
+const char *const kConnectError =
+    QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "Connect error");
+const char *const kOverwriteQuestion =
+    QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "File exists.  Overwrite?");
 // Opacity of the dimming overlay during an operation (0..255).
 constexpr uint8_t kOverlayAlphaBlend = 100;
 
@@ -82,6 +86,12 @@ public:
     TCountDownScope(const TCountDownScope &) = delete;
     TCountDownScope &operator=(const TCountDownScope &) = delete;
 };
+
+// `Text` in the user's language.
+std::string Tr(const char *Text)
+{
+    return QCoreApplication::translate("morlith::TLoadingViewPresenter", Text).toStdString();
+}
 
 bool FileExists(const std::string &FileName)
 {
@@ -194,7 +204,7 @@ void TLoadingViewPresenter::ReadData()
 {
     if (FBusy)
         return;
-    if (FileExists(FStatus->DataFileName) && !Dialogs().Confirm(kOverwriteQuestion))
+    if (FileExists(FStatus->DataFileName) && !Dialogs().Confirm(Tr(kOverwriteQuestion)))
         return;
     RunDataSegmentOperation(&ILoaderInterface::ReadDSEG, kReadError);
 }
@@ -220,7 +230,7 @@ void TLoadingViewPresenter::RunDataSegmentOperation(TFileOperation Operation,
 
 void TLoadingViewPresenter::ShowFailure(const char *Title)
 {
-    Dialogs().ShowFailure(Title, FLoader->GetLastFailure());
+    Dialogs().ShowFailure(Tr(Title), FLoader->GetLastFailure());
 }
 
 void TLoadingViewPresenter::RunReportingErrors(const char *FailureTitle,
@@ -237,7 +247,7 @@ void TLoadingViewPresenter::RunReportingErrors(const char *FailureTitle,
         TFailure failure = FLoader->GetLastFailure();
         if (!failure.Failed())
             failure = MakeFailure(TFailureKind::fkFile, error.what());
-        Dialogs().ShowFailure(FailureTitle, failure);
+        Dialogs().ShowFailure(Tr(FailureTitle), failure);
     }
     // A port that went away during the operation leaves the page disconnected.
     RefreshConnected();

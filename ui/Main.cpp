@@ -2,7 +2,6 @@
 
 #include "FormStyle.h"
 #include "FlatButton.h"
-#include "JpegPicture.h"
 #include "MainViewPresenter.h"
 #include "PictureBox.h"
 #include "Pictures.h"
@@ -32,6 +31,7 @@ TdlgMain::TdlgMain()
     setWindowTitle(QStringLiteral("Morlith"));
     setFixedSize(kClientWidth, kClientHeight);
     setFont(ConsolasFont(12));
+    UseFormPalette(this);
     BuildTopBar();
     FpnlBG = new QWidget(this);
     FpnlBG->setObjectName(QStringLiteral("pnlBG"));
@@ -49,9 +49,9 @@ void TdlgMain::BuildTopBar()
     QFrame *panel1 = MakePanel(this, QRect(0, 0, 600, 41));
     panel1->setObjectName(QStringLiteral("Panel1"));
     MakeGreenBar(panel1, QRect(1, 1, 598, 39));
-    new TPictureBox(panel1, QRect(25, 5, 30, 30), LoadJpegPicture(kArrowLeftPicture),
+    new TPictureBox(panel1, QRect(25, 5, 30, 30), kArrowLeftPicture,
                     TPictureBox::TFit::Stretch);
-    new TPictureBox(panel1, QRect(63, 5, 30, 30), LoadJpegPicture(kArrowRightPicture),
+    new TPictureBox(panel1, QRect(63, 5, 30, 30), kArrowRightPicture,
                     TPictureBox::TFit::Stretch);
     // Named after the way the pages move: the left arrow moves them right (previous page).
     FbtnMoveToRight = new TFlatButton(panel1, QRect(26, 6, 28, 28));
@@ -94,6 +94,12 @@ void TdlgMain::SetNeighbourPages(const std::string &Previous, const std::string 
     };
     FbtnMoveToRight->setToolTip(hint(Previous, kPreviousPageKey));
     FbtnMoveToLeft->setToolTip(hint(Next, kNextPageKey));
+    const auto name = [](const std::string &Page) {
+        return Page.empty() ? tr("No further page")
+                            : tr("Go to %1").arg(QString::fromStdString(Page));
+    };
+    FbtnMoveToRight->setAccessibleName(name(Previous));
+    FbtnMoveToLeft->setAccessibleName(name(Next));
 }
 
 void TdlgMain::btnMoveToRightClick() { FPresenter->MoveToRight(); }

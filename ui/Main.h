@@ -9,6 +9,7 @@
 
 class QAbstractButton;
 class QLabel;
+class QAbstractButton;
 
 namespace morlith {
 
@@ -17,6 +18,8 @@ class TMainViewPresenter;
 // Every handler only forwards to the presenter. The controls carry their names as object names
 // ("btnMoveToLeft", "lbFormCaption", "pnlBG", ...).
 class TdlgMain : public QWidget, public TNonCountedObject, public IMainViewInterface {
+    Q_OBJECT
+
 public:
     // Client area of the window, in pixels.
     static constexpr int kClientWidth = 600;

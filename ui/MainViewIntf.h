@@ -11,7 +11,8 @@ class IMainViewInterface : public virtual IInterface {
 public:
     // Shows `Caption` in the caption label of the top bar.
     virtual void SetFormCaption(const std::string &Caption) = 0;
-    // Names the pages the two arrows lead to, for their tooltips; empty where there is none.
+    // Tells the arrows which pages they lead to (their tooltips and spoken names): `Previous`
+    // (left arrow) and `Next` (right arrow), each empty at the end of the row.
     virtual void SetNeighbourPages(const std::string &Previous, const std::string &Next) = 0;
 
 protected:

@@ -12,6 +12,8 @@
 
 #include <QWidget>
 
+#include <iterator>
+
 namespace morlith {
 namespace {
 

@@ -1,7 +1,6 @@
 #include "OptionsU.h"
 
 #include "FormStyle.h"
-#include "JpegPicture.h"
 #include "PictureBox.h"
 #include "Pictures.h"
 #include "jvShape.h"
@@ -16,7 +15,7 @@ namespace morlith {
 TdlgOptions::TdlgOptions(QWidget *owner) : QWidget(owner)
 {
     setObjectName(QStringLiteral("dlgOptions"));
-    setWindowTitle(QStringLiteral("Options"));
+    setWindowTitle(tr("Options"));
     resize(604, 324);
     setFont(TahomaFont(11));
 
@@ -25,19 +24,21 @@ TdlgOptions::TdlgOptions(QWidget *owner) : QWidget(owner)
     FBevel1 = MakeBevel(FPanel1);
     FjvShape3 = MakePageBackground(FPanel1);
     FjvShape3->setFont(ConsolasFont(11));
-    new TPictureBox(FPanel1, QRect(20, 32, 48, 48), LoadJpegPicture(kSerialPicture),
+    new TPictureBox(FPanel1, QRect(20, 32, 48, 48), kSerialPicture,
                     TPictureBox::TFit::Stretch);
-    MakeHeading(FPanel1, QRect(96, 34, 40, 22), QStringLiteral("Port"));
+    MakeHeading(FPanel1, QRect(96, 34, 40, 22), tr("Port"));
 
     FcbPort = new QComboBox(FPanel1);
     FcbPort->setObjectName(QStringLiteral("cbPort"));
+    FcbPort->setAccessibleName(tr("Port"));
     FcbPort->setGeometry(96, 56, 81, 21);
     // The list opens as a scrolling list of about twenty ports, not a screen-tall popup (which
     // styles with a menu-like combo popup show, ignoring the row limit).
     FcbPort->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     FcbPort->setMaxVisibleItems(kPortListRows);
-    auto *btnSave = MakeButton(FPanel1, QRect(184, 56, 75, 21), QStringLiteral("Save"));
+    auto *btnSave = MakeButton(FPanel1, QRect(184, 56, 75, 21), tr("Save"));
     btnSave->setObjectName(QStringLiteral("btnSave"));
+    btnSave->setAccessibleName(tr("Save the port"));
     setTabOrder(FcbPort, btnSave);
 
     // activated fires only when the operator picks an entry, not when the code selects one.

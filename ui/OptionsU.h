@@ -15,6 +15,8 @@ class TjvShape;
 
 // The page's controls carry their names as object names ("cbPort", "btnSave").
 class TdlgOptions : public QWidget, public TNonCountedObject, public IOptionsUInterface {
+    Q_OBJECT
+
 public:
     // Number of entries of the port list, "COM1" .. "COM255".
     static constexpr int kPortCount = 255;

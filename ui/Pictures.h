@@ -1,5 +1,6 @@
 #pragma once
-// Resource paths of the forms' JPEG pictures (ui/pictures, drawn by morlith-draw-pictures).
+// Resource paths of the forms' JPEG pictures (ui/pictures, drawn by morlith-draw-pictures); each
+// has a twin at twice its size for scaled screens ("chip@2x.jpg").
 
 namespace morlith {
 

@@ -21,11 +21,12 @@ TProgressDlg::TProgressDlg(QWidget *owner)
     setWindowTitle(QStringLiteral("ProgressDlg"));
     setFixedSize(448, 110);
     setFont(ConsolasFont(19));
+    UseFormPalette(this);
 
     QFrame *panel2 = MakePanel(this, QRect(0, 0, 448, 33));
     MakeGreenBar(panel2, QRect(1, 1, 446, 30));
     const QFont bold = ConsolasFont(19, true);
-    MakeLabel(panel2, QRect(32, 4, 110, 22), QStringLiteral("Processing:"), bold, Qt::white)
+    MakeLabel(panel2, QRect(32, 4, 110, 22), tr("Processing:"), bold, Qt::white)
         ->adjustSize();
     FlbProcess = MakeLabel(panel2, QRect(152, 4, 20, 22), QStringLiteral("0%"), bold, Qt::white);
     FlbProcess->setObjectName(QStringLiteral("lbProcess"));
@@ -33,6 +34,7 @@ TProgressDlg::TProgressDlg(QWidget *owner)
     QFrame *panel1 = MakePanel(this, QRect(0, 33, 448, 77));
     FProgress = new QProgressBar(panel1);
     FProgress->setObjectName(QStringLiteral("Progress"));
+    FProgress->setAccessibleName(tr("Progress"));
     FProgress->setGeometry(24, 24, 401, 28);
     FProgress->setRange(0, 100);
     FProgress->setTextVisible(false);

@@ -13,6 +13,8 @@ namespace morlith {
 
 // Borderless, shown (not modally) centred on its owner while the Loading page writes.
 class TProgressDlg : public QWidget {
+    Q_OBJECT
+
 public:
     // A refresh needs strictly more than this since the last one, in milliseconds.
     static constexpr int kRefreshIntervalMs = 100;

@@ -2,6 +2,7 @@
 
 #include "FailureHints.h"
 #include "Replaceable.h"
+#include "RecentFolders.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -37,17 +38,30 @@ QString QtFileFilter(const std::string &Filter)
     return description + QStringLiteral(" (") + pattern + QLatin1Char(')');
 }
 
-std::optional<std::string> TQtDialogs::OpenFile(const TFileFilter &Filter)
+void SetUpOpenFileDialog(QFileDialog &dialog, const TFileFilter &Filter,
+                         const TRecentFolders &Folders)
 {
-    QFileDialog dialog(QApplication::activeWindow());
+    const QString kind = QString::fromStdString(Filter.DefaultExt);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // A new name may be typed in: a data-segment read creates its file.
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilter(QtFileFilter(Filter.Filter));
-    dialog.setDefaultSuffix(QString::fromStdString(Filter.DefaultExt));
+    const QString filter =
+        QCoreApplication::translate("morlith::TFileFilter", Filter.Filter.c_str());
+    dialog.setNameFilter(QtFileFilter(filter.toStdString()));
+    dialog.setDefaultSuffix(kind);
+    dialog.setDirectory(Folders.Folder(kind));
+}
+
+std::optional<std::string> TQtDialogs::OpenFile(const TFileFilter &Filter)
+{
+    TRecentFolders folders(TRecentFolders::DefaultSettingsFile());
+    QFileDialog dialog(QApplication::activeWindow());
+    SetUpOpenFileDialog(dialog, Filter, folders);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return QFileInfo(dialog.selectedFiles().constFirst()).absoluteFilePath().toStdString();
+    const QFileInfo chosen(dialog.selectedFiles().constFirst());
+    folders.Remember(QString::fromStdString(Filter.DefaultExt), chosen.absolutePath());
+    return chosen.absoluteFilePath().toStdString();
 }
 
 void TQtDialogs::ShowError(const std::string &Text, const std::string &Detail)

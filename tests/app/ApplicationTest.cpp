@@ -51,6 +51,9 @@ TEST(MorlithApplication, StartsInOrderAndEndsInReverseWithoutTouchingTheModule)
     {
         TMorlithApplication application;
         EXPECT_EQ(QApplication::applicationDisplayName(), "Morlith");
+        EXPECT_EQ(QGuiApplication::desktopFileName(), "org.morlith.Morlith")
+            << "the installed desktop entry's name";
+        EXPECT_FALSE(application.MainWindow().windowIcon().isNull());
         EXPECT_NE(CreatePollTimer(), nullptr) << "the driver polls on Qt timers";
         ASSERT_NE(ModelDM, nullptr);
         ASSERT_NE(ProgressDlg, nullptr);

@@ -1,10 +1,13 @@
-// The forms' pictures: decoding with libjpeg, bad pictures, and the file dialogs' filters.
+// The forms' pictures: decoding with libjpeg, bad pictures, sharp twins on scaled screens, and
+// the file dialogs' filters.
 
 #include "JpegPicture.h"
+#include "PictureBox.h"
 #include "Pictures.h"
 #include "QtDialogs.h"
 
 #include <QBuffer>
+#include <QPainter>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +25,62 @@ TEST(JpegPicture, EveryPictureOfTheFormsDecodesAtItsSize)
         ASSERT_FALSE(image.isNull()) << path;
         EXPECT_EQ(image.size(), QSize(size, size)) << path;
         EXPECT_NE(image.pixel(0, 0), image.pixel(size / 2, size / 2)) << path << " is blank";
+    }
+}
+
+TEST(JpegPicture, EveryPictureHasATwinAtTwiceItsSize)
+{
+    for (const char *path : {kChipPicture, kGearsPicture, kDataFilePicture, kSerialPicture,
+                             kArrowLeftPicture, kArrowRightPicture}) {
+        const QImage picture = LoadJpegPicture(QString::fromLatin1(path));
+        const QImage twin = LoadJpegPicture(SharpPicturePath(QString::fromLatin1(path)));
+        ASSERT_FALSE(twin.isNull()) << path;
+        EXPECT_EQ(twin.size(), picture.size() * 2) << path;
+    }
+    EXPECT_EQ(SharpPicturePath(":/pictures/chip.jpg"), ":/pictures/chip@2x.jpg");
+    EXPECT_EQ(SharpPicturePath("/a.b/picture"), "/a.b/picture@2x");
+}
+
+// `box` painted at `scale` device pixels per pixel.
+QImage Paint(TPictureBox &box, qreal scale)
+{
+    QImage image((QSizeF(box.size()) * scale).toSize(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::white);
+    box.render(&image);
+    return image;
+}
+
+// Mean absolute difference of two images of one size, per channel (0..255).
+double MeanDifference(const QImage &a, const QImage &b)
+{
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QColor p = a.pixelColor(x, y);
+            const QColor q = b.pixelColor(x, y);
+            sum += std::abs(p.red() - q.red()) + std::abs(p.green() - q.green()) +
+                   std::abs(p.blue() - q.blue());
+        }
+    return sum / (3.0 * a.width() * a.height());
+}
+
+TEST(PictureBox, DrawsTheTwinOnScaledScreens)
+{
+    for (const auto fit : {TPictureBox::TFit::Stretch, TPictureBox::TFit::Center}) {
+        TPictureBox box(nullptr, QRect(0, 0, 52, 52), kChipPicture, fit);
+        EXPECT_EQ(&box.PictureFor(1.0), &box.Picture());
+        const QImage twin = LoadJpegPicture(SharpPicturePath(kChipPicture));
+        const QImage atDouble = Paint(box, 2.0);
+        EXPECT_LT(MeanDifference(atDouble, twin.convertToFormat(QImage::Format_RGB32)), 1.0)
+            << "at 200 % the twin is drawn pixel for pixel";
+        const QImage blownUp = box.Picture().scaled(104, 104, Qt::IgnoreAspectRatio,
+                                                    Qt::SmoothTransformation);
+        EXPECT_GT(MeanDifference(atDouble, blownUp.convertToFormat(QImage::Format_RGB32)), 2.0)
+            << "not the 100 % picture blown up";
+        const QImage atOneAndAHalf = Paint(box, 1.5);
+        EXPECT_EQ(atOneAndAHalf.size(), QSize(78, 78));
+        EXPECT_EQ(&box.PictureFor(1.5), &box.PictureFor(2.0));
     }
 }
 

@@ -55,17 +55,22 @@ Options:
       --version      the version
 
 Progress of write-app goes to standard error: a bar on a terminal, lines of
-percentages otherwise. Ctrl-C or SIGTERM lets the current exchange finish, sends
-nothing more, closes the port and says what the module holds.
+percentages otherwise. Ctrl-C, SIGTERM or SIGHUP ends the current exchange, sends
+nothing more, closes the port and says what the module holds; a second signal
+ends the tool at once. With --json a failed result carries "error": its kind
+(not_found, permission, busy, hangup, no_reply, bad_reply, refused_input, file,
+stopped, os), the step and the message.
 
 Exit status:
   0    success
-  1    the operation failed (no answer, a refused package, a device failure);
-       with several ports: any port failed
-  2    usage or input error (unknown option, missing or unreadable file,
-       a package or firmware file that does not decode, an existing file
-       without --force)
-  130  interrupted by SIGINT or SIGTERM
+  1    the work on the module failed (a missing, busy or forbidden port, a
+       hang-up, no answer, a bad reply, a refused package, a file that cannot
+       be written); with several ports: any port failed
+  2    usage or input error, before any port is opened (unknown option,
+       missing or unreadable file, a package or firmware file that does not
+       decode, an existing file without --force, a Config.mlhxml that does
+       not load)
+  130  stopped by SIGINT, SIGTERM or SIGHUP
 
 Examples:
   morlith-cli --port COM3 connect

@@ -1,4 +1,5 @@
-// morlith-draw-pictures DIR: paints the forms' pictures and saves them as JPEG files in DIR.
+// morlith-draw-pictures DIR: paints the forms' pictures and saves them as JPEG files in DIR, at
+// their size on the forms and at twice that size.
 
 #include "Painters.h"
 
@@ -7,6 +8,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <utility>
 
 using namespace morlith::pictures;
 
@@ -17,7 +19,8 @@ constexpr int kQuality = 92;
 
 struct TPicture {
     const char *name;
-    std::function<QImage()> paint;
+    // Paints the picture at `scale` times its size on the form.
+    std::function<QImage(int scale)> paint;
 };
 
 } // namespace
@@ -31,19 +34,24 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
     const TPicture pictures[] = {
-        {"chip.jpg", [] { return PaintChip(52); }},
-        {"gears.jpg", [] { return PaintGears(48); }},
-        {"datafile.jpg", [] { return PaintDataFile(48); }},
-        {"serial.jpg", [] { return PaintSerialPlug(48); }},
-        {"arrow-left.jpg", [] { return PaintArrow(30, true); }},
-        {"arrow-right.jpg", [] { return PaintArrow(30, false); }},
+        {"chip", [](int scale) { return PaintChip(52 * scale); }},
+        {"gears", [](int scale) { return PaintGears(48 * scale); }},
+        {"datafile", [](int scale) { return PaintDataFile(48 * scale); }},
+        {"serial", [](int scale) { return PaintSerialPlug(48 * scale); }},
+        {"arrow-left", [](int scale) { return PaintArrow(30 * scale, true); }},
+        {"arrow-right", [](int scale) { return PaintArrow(30 * scale, false); }},
     };
+    // Each picture at its size on the form, and twice that for screens scaled above 100 %.
+    const std::pair<int, const char *> scales[] = {{1, ".jpg"}, {2, "@2x.jpg"}};
     for (const auto &picture : pictures) {
-        const QString path = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/') +
-                             QString::fromLatin1(picture.name);
-        if (!picture.paint().save(path, "JPG", kQuality)) {
-            std::fprintf(stderr, "morlith-draw-pictures: cannot write %s\n", qPrintable(path));
-            return 1;
+        for (const auto &[scale, suffix] : scales) {
+            const QString path = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/') +
+                                 QString::fromLatin1(picture.name) + QString::fromLatin1(suffix);
+            if (!picture.paint(scale).save(path, "JPG", kQuality)) {
+                std::fprintf(stderr, "morlith-draw-pictures: cannot write %s\n",
+                             qPrintable(path));
+                return 1;
+            }
         }
     }
     return 0;

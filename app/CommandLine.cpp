@@ -1,0 +1,83 @@
+#include "CommandLine.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace morlith {
+namespace {
+
+// Options QGuiApplication and QApplication read themselves; accepted here, left out of --help.
+const char *const kQtValueOptions[] = {"platform", "platformpluginpath", "platformtheme",
+                                       "plugin", "qwindowgeometry", "qwindowicon",
+                                       "qwindowtitle", "style", "stylesheet", "session",
+                                       "display", "geometry", "title", "name"};
+const char *const kQtFlagOptions[] = {"reverse", "widgetcount", "nograb", "dograb", "sync",
+                                      "qmljsdebugger"};
+
+void AddQtOptions(QCommandLineParser &parser)
+{
+    for (const char *name : kQtValueOptions) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char *name : kQtFlagOptions) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+void Print(FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fflush(stream);
+}
+
+} // namespace
+
+TCommandLineOutcome ReadCommandLine(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Updates the firmware of KEV-xxx-BUS modules over a serial line.\n"
+        "The configuration (Config.mlhxml) is read from the current folder; the port map\n"
+        "is $XDG_CONFIG_HOME/morlith/ports (by default ~/.config/morlith/ports)."));
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays this help and exits."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Displays the version and exits."));
+    parser.addOption(help);
+    parser.addOption(version);
+    AddQtOptions(parser);
+
+    if (!parser.parse(arguments)) {
+        Print(stderr, QStringLiteral("morlith: %1\nTry 'morlith --help' for more information.\n")
+                          .arg(parser.errorText()));
+        return {false, kExitUsage};
+    }
+    if (parser.isSet(help)) {
+        // The usage line names the program, not the path it was started by.
+        QString text = parser.helpText();
+        text.replace(0, text.indexOf(QLatin1Char('\n')),
+                     QStringLiteral("Usage: morlith [options]"));
+        Print(stdout, text);
+        return {false, 0};
+    }
+    if (parser.isSet(version)) {
+        Print(stdout, QStringLiteral("morlith %1\n").arg(QCoreApplication::applicationVersion()));
+        return {false, 0};
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        Print(stderr, QStringLiteral("morlith: unexpected argument '%1'\n"
+                                     "Try 'morlith --help' for more information.\n")
+                          .arg(parser.positionalArguments().constFirst()));
+        return {false, kExitUsage};
+    }
+    return {true, 0};
+}
+
+} // namespace morlith
