@@ -121,6 +121,17 @@ TEST_F(HostileUse, PortsThatWouldShareAFileAndEmptyNamesAreRefusedBeforeConnecti
     EXPECT_TRUE(Commands(module).empty());
 }
 
+TEST_F(HostileUse, WhatIsNotASerialDeviceIsADeviceFailureWhateverItIs)
+{
+    ASSERT_EQ(::mkfifo(File("fifo").c_str(), 0600), 0);
+    std::filesystem::create_directory(File("folder"));
+    for (const std::string &port : {File("fifo"), File("folder"), File("missing")}) {
+        const TCliRun run = Cli({"--json", "--port", port, "connect"});
+        EXPECT_EQ(run.Status, 1) << port << ": " << run.Err;
+        EXPECT_EQ(FieldOf(run.Out, "step"), "connecting") << run.Out;
+    }
+}
+
 TEST_F(HostileUse, OutputThatCannotBeWrittenIsAFailure)
 {
     const std::string package = WritePackage("app.xml", Pattern(40, 1));
