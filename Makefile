@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run package install reproducible sanitize fuzz valgrind clean
+.PHONY: all deps configure build test run package install reproducible sanitize fuzz valgrind windows test-windows clean
 
 all: build
 
@@ -51,5 +51,14 @@ fuzz: deps
 	@cmake --build build-fuzz -j$(JOBS) --target $(FUZZ_TARGETS)
 	@scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
+# Windows x64: morlith-cli.exe cross-built with MinGW-w64 and packed into dist/; tested under Wine.
+WINDOWS_BUILD ?= build-windows
+windows:
+	@scripts/install-deps windows
+	@JOBS=$(JOBS) scripts/build-windows $(WINDOWS_BUILD)
+
+test-windows: windows build
+	@scripts/test-windows $(WINDOWS_BUILD) $(BUILD)
+
 clean:
-	@rm -rf $(BUILD) build-sanitize build-fuzz
+	@rm -rf $(BUILD) build-sanitize build-fuzz $(WINDOWS_BUILD) dist

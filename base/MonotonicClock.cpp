@@ -1,14 +1,13 @@
 #include "MonotonicClock.h"
 
-#include <ctime>
+#include <chrono>
 
 namespace morlith {
 
 uint32_t TickCountMs()
 {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    const uint64_t ms = uint64_t(ts.tv_sec) * 1000u + uint64_t(ts.tv_nsec) / 1000000u;
+    const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count();
     return static_cast<uint32_t>(ms);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Millisecond tick count from CLOCK_MONOTONIC, for every time limit of the engine.
+// Millisecond tick count from the monotonic clock, for every time limit of the engine.
 
 #include <cstdint>
 

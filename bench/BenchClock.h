@@ -2,14 +2,9 @@
 // Clocks for the benchmarks: wall time and this process's CPU time, in milliseconds.
 
 #include <chrono>
-#include <ctime>
 
-inline double ProcessCpuMs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-    return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
-}
+// CPU time of this process, user and system, in milliseconds (one implementation per platform).
+double ProcessCpuMs();
 
 inline double NowMs()
 {

@@ -6,6 +6,7 @@
 // Usage: bench_flash [image-bytes] [--unpaced-only]
 
 #include "BenchClock.h"
+#include "LineTime.h"
 #include "ComPortProgrammator.h"
 #include "ModuleServer.h"
 #include "PackageBuilder.h"
@@ -21,23 +22,6 @@
 using namespace morlith;
 
 namespace {
-
-constexpr double kLineBitsPerByte = 10.0;
-constexpr size_t kRequestOverhead = 4;
-constexpr size_t kReplyOverhead = 2;
-
-// Bytes on the wire, both directions, of a connect followed by an application write.
-size_t WireBytes(size_t imageBytes)
-{
-    size_t bytes = (50 + kRequestOverhead) + (7 + kReplyOverhead); // C
-    bytes += 2 * ((50 + kRequestOverhead) + (2 + kReplyOverhead)); // F (block), F (application)
-    bytes += (8 + kRequestOverhead) + (2 + kReplyOverhead); // W (block)
-    for (size_t sent = 0; sent < imageBytes; sent += kChunkBytes) {
-        const size_t chunk = std::min<size_t>(kChunkBytes, imageBytes - sent);
-        bytes += (chunk + kRequestOverhead) + (2 + kReplyOverhead);
-    }
-    return bytes;
-}
 
 struct Run {
     double wallMs, cpuMs;
@@ -94,7 +78,7 @@ int main(int argc, char **argv)
     bool ok = fast.ok;
     if (!unpacedOnly) {
         constexpr unsigned kRate = 19200;
-        const double lineMs = double(WireBytes(imageBytes)) * kLineBitsPerByte / kRate * 1000.0;
+        const double lineMs = LineTimeMs(imageBytes, kRate);
         const Run paced = Flash(package, imageBytes, kRate);
         std::printf("(b) paced at %u bit/s: %.0f ms wall for %.0f ms of line time: ratio %.4f; CPU "
                     "%.0f ms = %.2f%% of wall%s\n",

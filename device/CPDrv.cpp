@@ -4,7 +4,8 @@
 #include "PortMap.h"
 
 #include <algorithm>
-#include <poll.h>
+#include <chrono>
+#include <thread>
 
 namespace morlith {
 namespace {
@@ -14,7 +15,7 @@ constexpr uint32_t kMaxBufSize = 8192;
 constexpr uint16_t kMinPollingDelayMs = 5;
 constexpr uint32_t kClosedQueueValue = 65535;
 // Pause between checks while the output queue is fuller than OutBufSize allows.
-constexpr int kOutputRoomRecheckMs = 2;
+constexpr std::chrono::milliseconds kOutputRoomRecheck{2};
 
 constexpr uint32_t kBaudTable[] = {0,     110,   300,   600,    1200,   2400,   4800,   9600,
                                    14400, 19200, 38400, 56000,  57600,  115200, 128000, 256000};
@@ -100,8 +101,10 @@ bool TCommPortDriver::ApplyLineSettings()
     settings.Rts = FHwFlow == hfNONERTSON;
     settings.XonXoffFlow = FSwFlow == sfXONXOFF;
     settings.Dtr = FEnableDTROnOpen;
-    // The kernel sizes its own queues; InBufSize and OutBufSize bound what this driver reads and
-    // how full it lets the output queue get.
+    // Where the system sizes the queues on request they get InBufSize and OutBufSize; elsewhere
+    // these bound what this driver reads and how full it lets the output queue get.
+    settings.InQueueSize = FInBufSize;
+    settings.OutQueueSize = FOutBufSize;
     return FHandle.Configure(settings) && PurgeQueues(true, true);
 }
 
@@ -182,7 +185,7 @@ uint32_t TCommPortDriver::PutBytesTimed(const uint8_t *DataPtr, uint32_t DataSiz
             break;
         if (room == 0) {
             // The kernel would take more than OutBufSize allows; give the line time to drain.
-            ::poll(nullptr, 0, kOutputRoomRecheckMs);
+            std::this_thread::sleep_for(kOutputRoomRecheck);
         } else if (FHandle.WaitWritable(WaitSlice(Timeout - elapsed + 1)) == WaitResult::HangUp) {
             NoteHangUp();
             break;

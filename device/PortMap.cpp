@@ -3,8 +3,6 @@
 #include <filesystem>
 
 #include <cctype>
-#include <cstdlib>
-#include <sys/stat.h>
 
 namespace morlith {
 namespace {
@@ -20,19 +18,6 @@ bool StartsWithNoCase(const std::string &text, const std::string &prefix)
 }
 
 } // namespace
-
-std::string PortMapDirectory()
-{
-    const char *xdg = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (xdg && *xdg == '/') {
-        base = xdg;
-    } else {
-        const char *home = std::getenv("HOME");
-        base = std::string(home && *home ? home : "/") + "/.config";
-    }
-    return base + "/morlith/ports";
-}
 
 std::optional<unsigned> ComPortNumber(const std::string &name)
 {
@@ -50,20 +35,6 @@ std::optional<unsigned> ComPortNumber(const std::string &name)
     if (n == 0)
         return std::nullopt;
     return static_cast<unsigned>(n);
-}
-
-std::string ResolvePortName(const std::string &name)
-{
-    if (!name.empty() && name[0] == '/')
-        return name;
-    const auto n = ComPortNumber(name);
-    if (!n)
-        return name;
-    const std::string entry = PortMapDirectory() + "/COM" + std::to_string(*n);
-    struct stat st{};
-    if (lstat(entry.c_str(), &st) == 0)
-        return entry;
-    return "/dev/ttyS" + std::to_string(*n - 1);
 }
 
 std::string LinkTarget(const std::string &path)

@@ -1,6 +1,7 @@
 #pragma once
-// The port map: how a port name such as "COM3" becomes a device path on Linux.
+// The port map: how a port name such as "COM3" becomes a device path.
 //
+// On Windows "COM<n>" is the device "\\.\COM<n>" and any other name is used as it stands. On Linux:
 //  - a name starting with '/' is a device path and is used as it stands;
 //  - "COM<n>" or "\\.\COM<n>" (any letter case) is looked up as the entry COM<n> of the port map
 //    directory, normally a symbolic link to a device such as /dev/ttyUSB0;
@@ -11,7 +12,8 @@
 
 namespace morlith {
 
-// The port map directory: $XDG_CONFIG_HOME/morlith/ports, by default ~/.config/morlith/ports.
+// The port map directory: $XDG_CONFIG_HOME/morlith/ports, by default ~/.config/morlith/ports
+// (Linux only).
 std::string PortMapDirectory();
 
 // The number n of a name "COM<n>" or "\\.\COM<n>" (any letter case, n >= 1), if it is one.

@@ -1,7 +1,7 @@
 #pragma once
 // The platform layer under the serial port driver: one open serial device and the few operations
-// the driver needs of it. The driver never touches a descriptor; everything OS-specific lives in
-// the implementation file of this header.
+// the driver needs of it. The driver never touches a descriptor or handle; everything OS-specific
+// lives in the implementation files of this header, one per platform.
 
 #include "Failure.h"
 
@@ -26,6 +26,10 @@ struct LineSettings {
     bool XonXoffFlow = false; // both directions, XON 0x11 / XOFF 0x13
     bool Dtr = true; // DTR raised while open
     bool Rts = true; // RTS raised while open (ignored with RtsCtsFlow)
+    // Driver queue sizes, where the system takes them (XON/XOFF thresholds are a quarter of the
+    // input queue).
+    uint32_t InQueueSize = 2048;
+    uint32_t OutQueueSize = 2048;
 };
 
 // Outcome of waiting for the device.
@@ -34,7 +38,7 @@ enum class WaitResult { Ready, TimedOut, HangUp };
 // Modem input signals, as bits.
 enum ModemBits : unsigned { mbCTS = 1, mbDSR = 2, mbRING = 4, mbDCD = 8 };
 
-// One serial device, opened exclusively, non-blocking, in raw binary mode.
+// One serial device, opened exclusively, in raw binary mode; no call blocks beyond the waits.
 class TSerialPort {
 public:
     TSerialPort() = default;
@@ -42,12 +46,12 @@ public:
     TSerialPort(const TSerialPort &) = delete;
     TSerialPort &operator=(const TSerialPort &) = delete;
 
-    // Opens an existing terminal device for reading and writing, exclusively. False on failure.
+    // Opens an existing serial device for reading and writing, exclusively. False on failure.
     bool Open(const std::string &devicePath);
     // Closes the device; nothing when closed.
     void Close();
     // True while a device is open.
-    bool IsOpen() const { return FFd >= 0; }
+    bool IsOpen() const { return FHandle != kNoHandle; }
 
     // Writes the line settings and raises or drops DTR and RTS.
     bool Configure(const LineSettings &settings);
@@ -79,11 +83,14 @@ public:
 private:
     bool Fail(const char *operation, int err);
     void NoteHangUp(int err);
-    WaitResult Wait(short events, uint32_t timeoutMs);
+    WaitResult Wait(bool forInput, uint32_t timeoutMs);
 
-    int FFd = -1;
+    // The descriptor or handle of the open device; kNoHandle when closed.
+    static constexpr intptr_t kNoHandle = -1;
+    intptr_t FHandle = kNoHandle;
     bool FHungUp = false;
-    bool FPeerGone = false; // poll reported a hang-up or an error
+    bool FPeerGone = false; // the device signalled a hang-up that no read has reported yet
+    int FLookahead = -1; // a byte taken from the device while waiting for input; -1 when none
     std::string FDevice;
     TFailure FLastFailure;
 };

@@ -1,4 +1,4 @@
-// termios implementation of the serial platform layer.
+// termios implementation of the serial platform layer (Linux).
 
 #include "SerialPort.h"
 #include "SerialCustomRate.h"
@@ -103,6 +103,9 @@ std::string AccessHint(const std::string &device)
     return " (the device belongs to the group \"" + name + "\"; add the user to it and log in again)";
 }
 
+// The descriptor behind a handle.
+int Fd(intptr_t handle) { return static_cast<int>(handle); }
+
 } // namespace
 
 TSerialPort::~TSerialPort() { Close(); }
@@ -153,28 +156,28 @@ bool TSerialPort::Open(const std::string &devicePath)
     }
     (void)ioctl(fd, TIOCEXCL);
     RequestLowLatency(fd);
-    FFd = fd;
+    FHandle = fd;
     FLastFailure = TFailure{};
     return true;
 }
 
 void TSerialPort::Close()
 {
-    if (FFd < 0)
+    if (!IsOpen())
         return;
     // Exclusive mode outlives this descriptor while another one holds the device open; clear it.
-    (void)ioctl(FFd, TIOCNXCL);
-    (void)flock(FFd, LOCK_UN);
-    ::close(FFd);
-    FFd = -1;
+    (void)ioctl(Fd(FHandle), TIOCNXCL);
+    (void)flock(Fd(FHandle), LOCK_UN);
+    ::close(Fd(FHandle));
+    FHandle = kNoHandle;
 }
 
 bool TSerialPort::Configure(const LineSettings &settings)
 {
-    if (FFd < 0)
+    if (!IsOpen())
         return Fail("configure", EBADF);
     termios tio {};
-    if (tcgetattr(FFd, &tio) != 0)
+    if (tcgetattr(Fd(FHandle), &tio) != 0)
         return Fail("configure", errno);
     cfmakeraw(&tio);
     tio.c_iflag &= ~tcflag_t(INPCK | IXON | IXOFF | IXANY);
@@ -198,25 +201,25 @@ bool TSerialPort::Configure(const LineSettings &settings)
     const speed_t speed = StandardSpeed(settings.BaudRate);
     cfsetispeed(&tio, speed != 0 ? speed : B38400);
     cfsetospeed(&tio, speed != 0 ? speed : B38400);
-    if (tcsetattr(FFd, TCSANOW, &tio) != 0)
+    if (tcsetattr(Fd(FHandle), TCSANOW, &tio) != 0)
         return Fail("configure", errno);
-    if (speed == 0 && !SetCustomBaudRate(FFd, settings.BaudRate))
+    if (speed == 0 && !SetCustomBaudRate(Fd(FHandle), settings.BaudRate))
         return Fail("set the bit rate of", errno);
-    if (!SetModemLine(FFd, TIOCM_DTR, settings.Dtr))
+    if (!SetModemLine(Fd(FHandle), TIOCM_DTR, settings.Dtr))
         return Fail("set DTR on", errno);
-    if (!settings.RtsCtsFlow && !SetModemLine(FFd, TIOCM_RTS, settings.Rts))
+    if (!settings.RtsCtsFlow && !SetModemLine(Fd(FHandle), TIOCM_RTS, settings.Rts))
         return Fail("set RTS on", errno);
     return true;
 }
 
 bool TSerialPort::Purge(bool input, bool output)
 {
-    if (FFd < 0)
+    if (!IsOpen())
         return Fail("purge", EBADF);
     if (!input && !output)
         return true;
     const int which = input && output ? TCIOFLUSH : (input ? TCIFLUSH : TCOFLUSH);
-    if (tcflush(FFd, which) != 0)
+    if (tcflush(Fd(FHandle), which) != 0)
         return Fail("purge", errno);
     return true;
 }
@@ -224,7 +227,7 @@ bool TSerialPort::Purge(bool input, bool output)
 long TSerialPort::InputCount()
 {
     int count = 0;
-    if (FFd < 0 || ioctl(FFd, FIONREAD, &count) != 0)
+    if (!IsOpen() || ioctl(Fd(FHandle), FIONREAD, &count) != 0)
         return -1;
     return count;
 }
@@ -232,7 +235,7 @@ long TSerialPort::InputCount()
 long TSerialPort::OutputCount()
 {
     int count = 0;
-    if (FFd < 0 || ioctl(FFd, TIOCOUTQ, &count) != 0)
+    if (!IsOpen() || ioctl(Fd(FHandle), TIOCOUTQ, &count) != 0)
         return -1;
     return count;
 }
@@ -241,7 +244,7 @@ bool TSerialPort::ModemSignals(unsigned &bits)
 {
     bits = 0;
     int status = 0;
-    if (FFd < 0 || ioctl(FFd, TIOCMGET, &status) != 0)
+    if (!IsOpen() || ioctl(Fd(FHandle), TIOCMGET, &status) != 0)
         return false;
     if (status & TIOCM_CTS) bits |= mbCTS;
     if (status & TIOCM_DSR) bits |= mbDSR;
@@ -252,10 +255,10 @@ bool TSerialPort::ModemSignals(unsigned &bits)
 
 long TSerialPort::Read(uint8_t *data, size_t size)
 {
-    if (FFd < 0)
+    if (!IsOpen())
         return -1;
     for (;;) {
-        const ssize_t n = ::read(FFd, data, size);
+        const ssize_t n = ::read(Fd(FHandle), data, size);
         if (n > 0)
             return long(n);
         if (n < 0 && errno == EINTR)
@@ -277,10 +280,10 @@ long TSerialPort::Read(uint8_t *data, size_t size)
 
 long TSerialPort::Write(const uint8_t *data, size_t size)
 {
-    if (FFd < 0)
+    if (!IsOpen())
         return -1;
     for (;;) {
-        const ssize_t n = ::write(FFd, data, size);
+        const ssize_t n = ::write(Fd(FHandle), data, size);
         if (n >= 0)
             return long(n);
         if (errno == EINTR)
@@ -296,11 +299,12 @@ long TSerialPort::Write(const uint8_t *data, size_t size)
     }
 }
 
-WaitResult TSerialPort::Wait(short events, uint32_t timeoutMs)
+WaitResult TSerialPort::Wait(bool forInput, uint32_t timeoutMs)
 {
-    if (FFd < 0 || FHungUp)
+    const short events = forInput ? POLLIN : POLLOUT;
+    if (!IsOpen() || FHungUp)
         return WaitResult::HangUp;
-    pollfd pfd{FFd, events, 0};
+    pollfd pfd{Fd(FHandle), events, 0};
     const int timeout = timeoutMs > 0x7FFFFFFFu ? 0x7FFFFFFF : int(timeoutMs);
     int rc;
     do {
@@ -321,8 +325,8 @@ WaitResult TSerialPort::Wait(short events, uint32_t timeoutMs)
     return WaitResult::HangUp;
 }
 
-WaitResult TSerialPort::WaitReadable(uint32_t timeoutMs) { return Wait(POLLIN, timeoutMs); }
+WaitResult TSerialPort::WaitReadable(uint32_t timeoutMs) { return Wait(true, timeoutMs); }
 
-WaitResult TSerialPort::WaitWritable(uint32_t timeoutMs) { return Wait(POLLOUT, timeoutMs); }
+WaitResult TSerialPort::WaitWritable(uint32_t timeoutMs) { return Wait(false, timeoutMs); }
 
 } // namespace morlith

@@ -1,10 +1,11 @@
 #include "DocumentFile.h"
 
+#include "FileHandle.h"
+
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <filesystem>
 
 namespace morlith {
 
@@ -15,49 +16,15 @@ std::string Describe(const char *What, const std::string &Path, int Errno)
     return std::string(What) + " " + Path + ": " + std::strerror(Errno);
 }
 
-// Closes the descriptor on every path out.
-class TFileDescriptor {
-public:
-    explicit TFileDescriptor(int Fd) : FFd(Fd) {}
-    ~TFileDescriptor() { Close(); }
-    TFileDescriptor(const TFileDescriptor &) = delete;
-    TFileDescriptor &operator=(const TFileDescriptor &) = delete;
-    int Get() const { return FFd; }
-    // Closes now; returns the result of close(2).
-    int Close()
-    {
-        const int result = FFd >= 0 ? ::close(FFd) : 0;
-        FFd = -1;
-        return result;
-    }
-
-private:
-    int FFd;
-};
-
-bool WriteAll(int Fd, const char *Data, std::size_t Size)
-{
-    while (Size > 0) {
-        const ssize_t written = ::write(Fd, Data, Size);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        Data += written;
-        Size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 } // namespace
 
 TPathState PathState(const std::string &Path)
 {
-    struct stat info {};
-    if (::stat(Path.c_str(), &info) != 0)
+    std::error_code error;
+    const auto status = std::filesystem::status(Path, error);
+    if (error || !std::filesystem::exists(status))
         return TPathState::psMissing;
-    return S_ISREG(info.st_mode) ? TPathState::psRegularFile : TPathState::psOther;
+    return std::filesystem::is_regular_file(status) ? TPathState::psRegularFile : TPathState::psOther;
 }
 
 std::string BackupNameFor(const std::string &Path)
@@ -74,29 +41,27 @@ std::string BackupNameFor(const std::string &Path)
 
 bool ReadWholeFile(const std::string &Path, std::size_t MaxBytes, std::string &Content, std::string &Error)
 {
-    TFileDescriptor file(::open(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.Get() < 0) {
-        Error = Describe("cannot open", Path, errno);
+    TFileHandle file;
+    if (!file.OpenForReading(Path)) {
+        Error = Describe("cannot open", Path, file.LastError());
         return false;
     }
-    struct stat info {};
-    if (::fstat(file.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    std::uint64_t size = 0;
+    if (!file.IsRegularFile(size)) {
         Error = "not a regular file: " + Path;
         return false;
     }
-    if (static_cast<unsigned long long>(info.st_size) > MaxBytes) {
-        Error = "file too large: " + Path + " holds " + std::to_string(info.st_size) + " bytes, at most " +
+    if (size > MaxBytes) {
+        Error = "file too large: " + Path + " holds " + std::to_string(size) + " bytes, at most " +
                 std::to_string(MaxBytes) + " are read";
         return false;
     }
     Content.clear();
     char buffer[65536];
     for (;;) {
-        const ssize_t got = ::read(file.Get(), buffer, sizeof buffer);
+        const long got = file.Read(buffer, sizeof buffer);
         if (got < 0) {
-            if (errno == EINTR)
-                continue;
-            Error = Describe("cannot read", Path, errno);
+            Error = Describe("cannot read", Path, file.LastError());
             return false;
         }
         if (got == 0)
@@ -114,22 +79,22 @@ bool WriteWholeFile(const std::string &Path, const std::string &Content, std::st
                     const std::string &ShownName)
 {
     const std::string &shown = ShownName.empty() ? Path : ShownName;
-    TFileDescriptor file(::open(Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NONBLOCK, 0666));
-    if (file.Get() < 0) {
-        Error = Describe("cannot create", shown, errno);
+    TFileHandle file;
+    if (!file.CreateNew(Path)) {
+        Error = Describe("cannot create", shown, file.LastError());
         return false;
     }
-    bool ok = WriteAll(file.Get(), Content.data(), Content.size());
+    bool ok = file.WriteAll(Content.data(), Content.size());
     if (ok)
-        ok = ::fsync(file.Get()) == 0 || errno == EINVAL;   // EINVAL: a file that cannot be synced
+        ok = file.Sync() || file.LastError() == EINVAL;   // EINVAL: a file that cannot be synced
     if (!ok)
-        Error = Describe("cannot write", shown, errno);
-    if (file.Close() != 0 && ok) {
-        Error = Describe("cannot close", shown, errno);
+        Error = Describe("cannot write", shown, file.LastError());
+    if (!file.Close() && ok) {
+        Error = Describe("cannot close", shown, file.LastError());
         ok = false;
     }
     if (!ok)
-        ::unlink(Path.c_str());
+        std::remove(Path.c_str());
     return ok;
 }
 

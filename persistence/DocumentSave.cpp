@@ -2,15 +2,16 @@
 
 #include "DocumentFile.h"
 
+#include "FileHandle.h"
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <climits>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <filesystem>
+#include <random>
 
 namespace morlith {
 
@@ -22,6 +23,11 @@ constexpr int kMaxLinkHops = 40;
 std::string Describe(const char *What, const std::string &Path, int Errno)
 {
     return std::string(What) + " " + Path + ": " + std::strerror(Errno);
+}
+
+std::string Describe(const char *What, const std::string &Path, const std::error_code &Error)
+{
+    return std::string(What) + " " + Path + ": " + Error.message();
 }
 
 std::string FolderOf(const std::string &Path)
@@ -36,19 +42,18 @@ std::string FolderOf(const std::string &Path)
 // the missing name when a link dangles). False only for a loop or a link that cannot be read.
 bool FollowLinks(const std::string &Path, std::string &Target, std::string &Error)
 {
+    namespace fs = std::filesystem;
     Target = Path;
     for (int hop = 0; hop < kMaxLinkHops; ++hop) {
-        struct stat info {};
-        if (::lstat(Target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+        std::error_code error;
+        if (!fs::is_symlink(fs::symlink_status(Target, error)))
             return true;
-        char text[PATH_MAX];
-        const ssize_t length = ::readlink(Target.c_str(), text, sizeof text - 1);
-        if (length < 0) {
-            Error = Describe("cannot read the link", Target, errno);
+        const fs::path next = fs::read_symlink(Target, error);
+        if (error) {
+            Error = Describe("cannot read the link", Target, error);
             return false;
         }
-        const std::string next(text, static_cast<std::size_t>(length));
-        Target = next.front() == '/' ? next : FolderOf(Target) + "/" + next;
+        Target = next.is_absolute() ? next.string() : FolderOf(Target) + "/" + next.string();
     }
     Error = Describe("cannot follow", Path, ELOOP);
     return false;
@@ -62,8 +67,9 @@ std::string TemporaryNameFor(const std::string &Target)
     const std::size_t slash = Target.find_last_of('/');
     const std::string name = slash == std::string::npos ? Target : Target.substr(slash + 1);
     char suffix[64];
-    std::snprintf(suffix, sizeof suffix, ".%ld.%u.%llx", static_cast<long>(::getpid()), counter++,
-                  static_cast<unsigned long long>(ticks));
+    // A random number stands in for the process: another process's save gets another one.
+    static const unsigned process = std::random_device()();
+    std::snprintf(suffix, sizeof suffix, ".%u.%u.%llx", process, counter++, static_cast<unsigned long long>(ticks));
     const std::string folder = FolderOf(Target);
     return (folder == "/" ? "" : folder) + "/." + name + suffix;
 }
@@ -72,11 +78,20 @@ std::string TemporaryNameFor(const std::string &Target)
 // file system has none. A file already standing under that name is replaced.
 bool MakeBackup(const std::string &Target, const std::string &Backup, std::string &Error)
 {
-    if (::unlink(Backup.c_str()) != 0 && errno != ENOENT) {
-        Error = Describe("cannot make the backup", Backup, errno);
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status standing = fs::symlink_status(Backup, error);
+    // A folder is not removed, as unlink(2) would not either.
+    if (fs::is_directory(standing)) {
+        Error = Describe("cannot make the backup", Backup, EISDIR);
         return false;
     }
-    if (::link(Target.c_str(), Backup.c_str()) == 0)
+    if (fs::exists(standing) && !fs::remove(Backup, error)) {
+        Error = Describe("cannot make the backup", Backup, error);
+        return false;
+    }
+    fs::create_hard_link(Target, Backup, error);
+    if (!error)
         return true;
     std::string content;
     return ReadWholeFile(Target, SIZE_MAX, content, Error) && WriteWholeFile(Backup, content, Error);
@@ -85,31 +100,29 @@ bool MakeBackup(const std::string &Target, const std::string &Backup, std::strin
 // Flushes the folder's entries, so that a rename in it survives a crash.
 bool SyncFolder(const std::string &Folder, std::string &Error)
 {
-    const int fd = ::open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        Error = Describe("cannot open the folder", Folder, errno);
-        return false;
-    }
-    // EINVAL: a file system whose folders cannot be synced.
-    const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
-    const int syncErrno = errno;
-    ::close(fd);
-    if (!synced)
-        Error = Describe("cannot flush the folder", Folder, syncErrno);
-    return synced;
+    const int problem = FlushFolder(Folder);
+    if (problem != 0)
+        Error = Describe("cannot flush the folder", Folder, problem);
+    return problem == 0;
 }
 
-// Writes Content to a new temporary file beside Target with the given permission bits (none:
-// 0666 less the umask); its name, or "" with Error set.
-std::string WriteTemporary(const std::string &Target, const std::string &Content, const struct stat *Previous,
+// Writes Content to a new temporary file beside Target with the permission bits of the previous
+// file (none: 0666 less the umask); its name, or "" with Error set.
+std::string WriteTemporary(const std::string &Target, const std::string &Content, bool HadPrevious,
                            std::string &Error)
 {
     const std::string temporary = TemporaryNameFor(Target);
     if (!WriteWholeFile(temporary, Content, Error, Target))
         return "";
-    if (Previous && ::chmod(temporary.c_str(), Previous->st_mode & 0777) != 0) {
-        Error = Describe("cannot set the permissions of", Target, errno);
-        ::unlink(temporary.c_str());
+    std::error_code error;
+    if (HadPrevious) {
+        const auto bits = std::filesystem::status(Target, error).permissions() & std::filesystem::perms::all;
+        if (!error)
+            std::filesystem::permissions(temporary, bits, error);
+    }
+    if (error) {
+        Error = Describe("cannot set the permissions of", Target, error);
+        std::remove(temporary.c_str());
         return "";
     }
     return temporary;
@@ -122,9 +135,10 @@ bool SaveDocumentFile(const std::string &Path, const std::string &Content, std::
     std::string target;
     if (!FollowLinks(Path, target, Error))
         return false;
-    struct stat previous {};
-    const bool hadPrevious = ::stat(target.c_str(), &previous) == 0;
-    if (hadPrevious && !S_ISREG(previous.st_mode)) {
+    std::error_code error;
+    const std::filesystem::file_status previous = std::filesystem::status(target, error);
+    const bool hadPrevious = !error && std::filesystem::exists(previous);
+    if (hadPrevious && !std::filesystem::is_regular_file(previous)) {
         Error = "not a regular file: " + Path;
         return false;
     }
@@ -132,18 +146,19 @@ bool SaveDocumentFile(const std::string &Path, const std::string &Content, std::
     // Without a backup the previous file would be at risk: write nothing then.
     if (hadPrevious && !MakeBackup(target, backup, Error))
         return false;
-    const std::string temporary = WriteTemporary(target, Content, hadPrevious ? &previous : nullptr, Error);
+    const std::string temporary = WriteTemporary(target, Content, hadPrevious, Error);
     if (temporary.empty())
         return false;
-    if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        Error = Describe("cannot replace", target, errno);
-        ::unlink(temporary.c_str());
+    int renameError = 0;
+    if (!RenameOver(temporary, target, renameError)) {
+        Error = Describe("cannot replace", target, renameError);
+        std::remove(temporary.c_str());
         return false;
     }
     if (!SyncFolder(FolderOf(target), Error))
         return false;
     if (hadPrevious)
-        ::unlink(backup.c_str());
+        std::remove(backup.c_str());
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "FloatText.h"
 
+#include "EnvironmentVariable.h"
 #include "TestFiles.h"
 
 #include <cmath>
@@ -74,12 +75,12 @@ TEST(FloatText, AnUnknownUserLocaleFallsBackToPoint)
 {
     const char *previous = std::getenv("LC_ALL");
     const std::string saved = previous ? previous : "";
-    ::setenv("LC_ALL", "xx_NOWHERE.UTF-8", 1);
+    test::SetEnvironmentVariable("LC_ALL", "xx_NOWHERE.UTF-8");
     EXPECT_EQ(UserDecimalSeparator(), '.');
     if (previous)
-        ::setenv("LC_ALL", saved.c_str(), 1);
+        test::SetEnvironmentVariable("LC_ALL", saved);
     else
-        ::unsetenv("LC_ALL");
+        test::UnsetEnvironmentVariable("LC_ALL");
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "TestFiles.h"
 
+#include "EnvironmentVariable.h"
+#include "ScratchFolder.h"
+
 #include <clocale>
 #include <cstdlib>
 #include <filesystem>
@@ -12,17 +15,11 @@ namespace morlith::test {
 
 void TempDirTest::SetUp()
 {
-    std::string pattern = (std::filesystem::temp_directory_path() / "morlith-persist-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    FDir = pattern;
+    FScratch = std::make_unique<TScratchFolder>("morlith-persist-");
+    FDir = FScratch->Path();
 }
 
-void TempDirTest::TearDown()
-{
-    std::error_code ignored;
-    std::filesystem::permissions(FDir, std::filesystem::perms::owner_all, ignored);
-    std::filesystem::remove_all(FDir, ignored);
-}
+void TempDirTest::TearDown() { FScratch.reset(); }
 
 void WriteFile(const std::string &Path, const std::string &Content)
 {
@@ -57,7 +54,7 @@ CommaLocale::CommaLocale()
         FHadPrevious = true;
         FPrevious = previous;
     }
-    ::setenv("LC_ALL", "de_DE.UTF-8", 1);
+    SetEnvironmentVariable("LC_ALL", "de_DE.UTF-8");
     FActive = true;
 }
 
@@ -66,9 +63,9 @@ CommaLocale::~CommaLocale()
     if (!FActive)
         return;
     if (FHadPrevious)
-        ::setenv("LC_ALL", FPrevious.c_str(), 1);
+        SetEnvironmentVariable("LC_ALL", FPrevious);
     else
-        ::unsetenv("LC_ALL");
+        UnsetEnvironmentVariable("LC_ALL");
 }
 
 const TPropertyTable &TLimits::Properties() const

@@ -12,7 +12,9 @@
 
 namespace morlith::test {
 
-// A fresh directory below /tmp, removed with its content at the end of the test.
+class TScratchFolder;
+
+// A fresh directory in the temporary folder, removed with its content at the end of the test.
 class TempDirTest : public ::testing::Test {
 protected:
     void SetUp() override;
@@ -21,6 +23,9 @@ protected:
     std::string PathOf(const std::string &Name) const { return FDir + "/" + Name; }
 
     std::string FDir;
+
+private:
+    std::shared_ptr<TScratchFolder> FScratch;
 };
 
 // Writes Content to Path, replacing it.

@@ -1,18 +1,10 @@
 #include "Console.h"
 
-#include <unistd.h>
-
 namespace morlith::cli {
 
 TConsole::TConsole(std::FILE *out, std::FILE *err, bool errIsTerminal)
     : FOut(out), FErr(err), FErrIsTerminal(errIsTerminal)
 {
-}
-
-TConsole &TConsole::Standard()
-{
-    static TConsole console(stdout, stderr, isatty(STDERR_FILENO) == 1);
-    return console;
 }
 
 void TConsole::EndOpenLine()

@@ -16,7 +16,7 @@ class TConsole {
 public:
     // Writes to `out` and `err`; `errIsTerminal` chooses the progress bar over plain lines.
     TConsole(std::FILE *out, std::FILE *err, bool errIsTerminal);
-    // A console on the process's standard output and error.
+    // A console on the process's standard output and error (one implementation per platform).
     static TConsole &Standard();
 
     // Writes `line` and a newline to standard output.

@@ -1,29 +1,27 @@
 #include "DataFiles.h"
 
-#include "DataFile.h"
+#include "FileHandle.h"
 #include "Interruption.h"
 #include "NumberText.h"
 
 #include <cerrno>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
+#include <filesystem>
 #include <system_error>
-#include <unistd.h>
+
+namespace fs = std::filesystem;
 
 namespace morlith::cli {
-namespace {
-
-} // namespace
 
 TTemporaryFile::TTemporaryFile(const std::string &folder, const std::string &modeOf)
 {
-    const int fd = CreateUniqueFile(folder, ".morlith-cli-", FPath);
+    TFileHandle file;
+    if (!file.CreateTemporary(folder, ".morlith-cli-", FPath))
+        throw std::system_error(file.LastError(), std::generic_category(), "cannot create a file in " + folder);
     // The engine gives the file it writes the permissions of the file it replaces: this one's.
     if (!modeOf.empty())
-        CopyPermissionBits(modeOf, fd);
-    ::close(fd);
+        file.TakePermissionsOf(modeOf);
     RegisterTemporaryFile(FPath.c_str());
 }
 
@@ -31,61 +29,52 @@ TTemporaryFile::~TTemporaryFile()
 {
     UnregisterTemporaryFile(FPath.c_str());
     if (!FKeep)
-        ::unlink(FPath.c_str());
+        std::remove(FPath.c_str());
 }
 
 std::string TemporaryFolder()
 {
-    const char *folder = std::getenv("TMPDIR");
-    return folder && folder[0] == '/' ? folder : "/tmp";
+    std::error_code error;
+    const fs::path folder = fs::temp_directory_path(error);
+    return error ? "." : folder.string();
 }
 
 std::string FolderOf(const std::string &path)
 {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    const std::string folder = fs::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
 }
 
 std::string PlaceFile(const std::string &from, const std::string &to, bool replace)
 {
-    if (replace)
-        return ::rename(from.c_str(), to.c_str()) == 0 ? "" : to + ": " + std::strerror(errno);
-    // A hard link fails when `to` exists, so a file made meanwhile is never replaced.
-    if (::link(from.c_str(), to.c_str()) == 0) {
-        ::unlink(from.c_str());
+    int error = 0;
+    if (replace ? RenameOver(from, to, error) : PlaceNewFile(from, to, error))
         return "";
-    }
-    const int linkError = errno;
-    if (linkError == EEXIST)
+    if (error == EEXIST && !replace)
         return to + " exists; give --force to replace it";
-    // File systems without hard links: check, then rename.
-    struct stat info {};
-    if (::lstat(to.c_str(), &info) == 0)
-        return to + " exists; give --force to replace it";
-    return ::rename(from.c_str(), to.c_str()) == 0 ? "" : to + ": " + std::strerror(errno);
+    return to + ": " + std::strerror(error);
 }
 
 std::string CheckNewFile(const std::string &path, bool replace)
 {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode))
+    std::error_code error;
+    const fs::file_status status = fs::symlink_status(path, error);
+    if (fs::exists(status)) {
+        if (fs::is_directory(status))
             return path + ": is a folder";
         if (!replace)
             return path + " exists; give --force to replace it";
-        if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode))
+        if (!fs::is_regular_file(status) && !fs::is_symlink(status))
             return path + ": is not a regular file";
     }
     const std::string folder = FolderOf(path);
-    struct stat folderInfo {};
-    if (::stat(folder.c_str(), &folderInfo) != 0)
-        return path + ": folder " + folder + ": " + std::strerror(errno);
-    if (!S_ISDIR(folderInfo.st_mode))
+    const fs::file_status folderStatus = fs::status(folder, error);
+    if (error)
+        return path + ": folder " + folder + ": " + error.message();
+    if (!fs::is_directory(folderStatus))
         return path + ": " + folder + " is not a folder";
-    if (::access(folder.c_str(), W_OK | X_OK) != 0)
-        return path + ": cannot write in " + folder + ": " + std::strerror(errno);
+    if (const int problem = FolderWriteProblem(folder))
+        return path + ": cannot write in " + folder + ": " + std::strerror(problem);
     return "";
 }
 

@@ -32,7 +32,7 @@ private:
     bool FKeep = false;
 };
 
-// The folder for scratch files: $TMPDIR when it is an absolute path, else /tmp.
+// The folder for scratch files: the system's temporary folder ($TMPDIR, else /tmp; on Windows %TEMP%).
 std::string TemporaryFolder();
 
 // The folder part of `path` ("." when it has none).

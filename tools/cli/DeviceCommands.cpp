@@ -10,7 +10,6 @@
 
 #include <filesystem>
 #include <memory>
-#include <sys/stat.h>
 
 namespace morlith::cli {
 namespace {
@@ -52,9 +51,10 @@ std::string PrepareJobs(const TCliOptions &options, const std::vector<TPortChoic
         const std::string problem = CheckReadableFile(job.File);
         if (!problem.empty())
             return problem;
-        struct stat info {};
-        if (::stat(job.File.c_str(), &info) == 0 && uint64_t(info.st_size) > kMaxDataSegmentBytes)
-            return job.File + ": " + GroupThousands(uint64_t(info.st_size)) +
+        std::error_code error;
+        const auto size = std::filesystem::file_size(job.File, error);
+        if (!error && uint64_t(size) > kMaxDataSegmentBytes)
+            return job.File + ": " + GroupThousands(uint64_t(size)) +
                    " bytes, more than a data segment can hold (" + GroupThousands(kMaxDataSegmentBytes) + ")";
     } else if (options.Command == TCliCommand::ccReadDseg && ports.size() > 1 &&
                job.File.find(kPortPlaceholder) == std::string::npos) {

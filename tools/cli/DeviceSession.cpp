@@ -5,7 +5,7 @@
 #include "NumberText.h"
 
 #include <array>
-#include <sys/stat.h>
+#include <filesystem>
 #include <system_error>
 
 namespace morlith::cli {
@@ -131,8 +131,9 @@ bool TDeviceSession::ReadDataSegment()
         failure.Path = FJob.File;
         return Fail(failure.During("saving the data segment"));
     }
-    struct stat info {};
-    FOutcome.Bytes = ::stat(temporary.Path().c_str(), &info) == 0 ? uint64_t(info.st_size) : 0;
+    std::error_code sizeError;
+    const auto size = std::filesystem::file_size(temporary.Path(), sizeError);
+    FOutcome.Bytes = sizeError ? 0 : uint64_t(size);
     const std::string problem = PlaceFile(temporary.Path(), FJob.File, FJob.Force);
     if (!problem.empty()) {
         // The data read is kept rather than lost.

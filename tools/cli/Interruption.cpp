@@ -4,9 +4,6 @@
 #include "Programmator.h"
 
 #include <atomic>
-#include <csignal>
-#include <pthread.h>
-#include <unistd.h>
 
 namespace morlith::cli {
 namespace {
@@ -25,53 +22,11 @@ void AskAllToStop()
             programmator->RequestAbort();
 }
 
-void RemoveTemporaryFiles()
-{
-    for (auto &slot : gTemporaryFiles)
-        if (const char *path = slot.load())
-            ::unlink(path);
-}
-
-extern "C" void OnInterruptSignal(int signal)
-{
-    if (!gInterrupted.load()) {
-        RequestInterrupt();
-        return;
-    }
-    // The second signal: the operator wants out now. Only async-signal-safe calls from here.
-    RemoveTemporaryFiles();
-    ::signal(signal, SIG_DFL);
-    ::raise(signal);
-}
-
-sigset_t InterruptSignals()
-{
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGHUP);
-    return signals;
-}
-
 static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs lock-free atomics");
 static_assert(std::atomic<TProgrammator *>::is_always_lock_free, "the signal handler needs lock-free atomics");
 static_assert(std::atomic<const char *>::is_always_lock_free, "the signal handler needs lock-free atomics");
 
 } // namespace
-
-void InstallInterruptHandlers()
-{
-    struct sigaction action {};
-    action.sa_handler = OnInterruptSignal;
-    // One handler at a time: a second signal never interrupts the first one's bookkeeping.
-    action.sa_mask = InterruptSignals();
-    action.sa_flags = 0;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    // A closed terminal is a request to stop, not a reason to leave files behind.
-    sigaction(SIGHUP, &action, nullptr);
-}
 
 void RegisterTemporaryFile(const char *path)
 {
@@ -89,6 +44,13 @@ void UnregisterTemporaryFile(const char *path)
         if (slot.compare_exchange_strong(expected, nullptr))
             return;
     }
+}
+
+void ForEachTemporaryFile(void (*visit)(const char *path))
+{
+    for (auto &slot : gTemporaryFiles)
+        if (const char *path = slot.load())
+            visit(path);
 }
 
 bool InterruptRequested() { return gInterrupted.load(); }
@@ -116,19 +78,6 @@ TInterruptScope::~TInterruptScope()
 {
     if (FSlot >= 0)
         gProgrammators[FSlot].store(nullptr);
-}
-
-TInterruptBlock::TInterruptBlock()
-{
-    const sigset_t signals = InterruptSignals();
-    FBlocked = pthread_sigmask(SIG_BLOCK, &signals, nullptr) == 0;
-}
-
-TInterruptBlock::~TInterruptBlock()
-{
-    const sigset_t signals = InterruptSignals();
-    if (FBlocked)
-        pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
 }
 
 } // namespace morlith::cli

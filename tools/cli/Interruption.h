@@ -1,5 +1,5 @@
 #pragma once
-// Ctrl-C, SIGTERM and SIGHUP during device work: the handler records the request and asks every
+// Ctrl-C, SIGTERM and SIGHUP (on Windows Ctrl-C, Ctrl-Break and closing the console) during device work: the handler records the request and asks every
 // registered programmator to stop; a wait for a reply ends within the driver's check interval.
 // The work then ends by itself, sends nothing more and reports the state the module was left in.
 // A second signal ends the tool at once, after removing the temporary files it made.
@@ -10,13 +10,17 @@ class TProgrammator;
 
 namespace morlith::cli {
 
-// Installs the handlers for SIGINT, SIGTERM and SIGHUP (a second signal ends the tool at once).
+// Installs the handlers for SIGINT, SIGTERM and SIGHUP, or the console's handler on Windows (a
+// second request ends the tool at once). On Linux a closed output pipe or a file-size limit then
+// fails a write instead of ending the tool. One implementation per platform.
 void InstallInterruptHandlers();
 
 // Names a temporary file that a second signal removes before the tool ends (the path must stay
 // valid until it is unregistered).
 void RegisterTemporaryFile(const char *path);
 void UnregisterTemporaryFile(const char *path);
+// Calls `visit` for every temporary file registered now; async-signal-safe when `visit` is.
+void ForEachTemporaryFile(void (*visit)(const char *path));
 
 // True once SIGINT or SIGTERM arrived (or RequestInterrupt was called).
 bool InterruptRequested();
@@ -38,7 +42,8 @@ private:
 };
 
 // Blocks SIGINT, SIGTERM and SIGHUP in the calling thread while it lives, so that threads started meanwhile
-// never run the handler; the main thread, which waits for them, does.
+// never run the handler; the main thread, which waits for them, does. (On Windows the handler has
+// a thread of its own, and this does nothing.)
 class TInterruptBlock {
 public:
     TInterruptBlock();

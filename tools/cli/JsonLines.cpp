@@ -1,7 +1,7 @@
 #include "JsonLines.h"
 
+#include <cstdint>
 #include <cstdio>
-#include <ctime>
 
 namespace morlith::cli {
 namespace {
@@ -70,14 +70,23 @@ std::string JsonQuote(const std::string &text)
 
 std::string IsoUtcTime(std::chrono::system_clock::time_point when)
 {
-    const auto sinceEpoch = when.time_since_epoch();
-    const std::time_t seconds = std::chrono::duration_cast<std::chrono::seconds>(sinceEpoch).count();
-    const auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() % 1000;
-    std::tm utc {};
-    gmtime_r(&seconds, &utc);
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900, utc.tm_mon + 1,
-                  utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, int(millis));
+    const int64_t millis = std::chrono::duration_cast<std::chrono::milliseconds>(when.time_since_epoch()).count();
+    const int64_t seconds = millis / 1000 - (millis % 1000 < 0 ? 1 : 0);
+    const int64_t days = seconds / 86400 - (seconds % 86400 < 0 ? 1 : 0);
+    const int64_t secondOfDay = seconds - days * 86400;
+    // The civil date of a day count (proleptic Gregorian calendar, eras of 400 years).
+    const int64_t shifted = days + 719468;
+    const int64_t era = (shifted >= 0 ? shifted : shifted - 146096) / 146097;
+    const int64_t dayOfEra = shifted - era * 146097;
+    const int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+    const int day = int(dayOfYear - (153 * monthIndex + 2) / 5 + 1);
+    const int month = int(monthIndex < 10 ? monthIndex + 3 : monthIndex - 9);
+    const int year = int(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+    char text[80];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", year, month, day, int(secondOfDay / 3600),
+                  int(secondOfDay / 60 % 60), int(secondOfDay % 60), int(millis - seconds * 1000));
     return text;
 }
 

@@ -5,7 +5,7 @@
 #include "NumberText.h"
 #include "PackageCheck.h"
 
-#include <sys/stat.h>
+#include <filesystem>
 #include <system_error>
 
 namespace morlith::cli {
@@ -28,9 +28,10 @@ std::vector<uint8_t> ReadFirmwareFile(const std::string &path, std::string &prob
     problem = CheckReadableFile(path);
     if (!problem.empty())
         return {};
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && uint64_t(info.st_size) > kMaxFirmwareFileBytes) {
-        problem = path + ": " + GroupThousands(uint64_t(info.st_size)) + " bytes, more than any firmware file (" +
+    std::error_code sizeError;
+    const auto size = std::filesystem::file_size(path, sizeError);
+    if (!sizeError && uint64_t(size) > kMaxFirmwareFileBytes) {
+        problem = path + ": " + GroupThousands(uint64_t(size)) + " bytes, more than any firmware file (" +
                   GroupThousands(kMaxFirmwareFileBytes) + ")";
         return {};
     }

@@ -6,11 +6,10 @@
 #include "NumberText.h"
 #include "PackageBuilder.h"
 
-#include <cerrno>
+#include "FileHandle.h"
+
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <filesystem>
 
 namespace morlith::cli {
 namespace {
@@ -75,16 +74,16 @@ std::string CheckImage(TPackageReport &report)
 
 std::string CheckReadableFile(const std::string &path)
 {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        return path + ": " + std::strerror(errno);
-    if (S_ISDIR(info.st_mode))
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error)
+        return path + ": " + error.message();
+    if (std::filesystem::is_directory(status))
         return path + ": is a folder, not a file";
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return path + ": " + std::strerror(errno);
-    ::close(fd);
-    if (!S_ISREG(info.st_mode))
+    TFileHandle file;
+    if (!file.OpenForReading(path))
+        return path + ": " + std::strerror(file.LastError());
+    if (!std::filesystem::is_regular_file(status))
         return path + ": is not a regular file";
     return "";
 }

@@ -11,7 +11,7 @@
 #include "Rejection.h"
 #include "SessionReport.h"
 
-#include <sys/stat.h>
+#include <filesystem>
 #include <system_error>
 
 namespace morlith::cli {
@@ -85,10 +85,8 @@ TJsonObject ReportObject(const std::string &path, const TPackageReport &report)
 
 bool SameFile(const std::string &a, const std::string &b)
 {
-    struct stat first {};
-    struct stat second {};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
 }
 
 // "" when a new file may be written at `out` beside the input `in`; otherwise the problem.

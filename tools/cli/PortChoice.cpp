@@ -3,10 +3,10 @@
 #include "CliOptions.h"
 #include "ConfigurationU.h"
 #include "NumberText.h"
+#include "PortDevice.h"
 #include "PortMap.h"
 
 #include <filesystem>
-#include <sys/stat.h>
 
 namespace morlith::cli {
 namespace {
@@ -29,12 +29,6 @@ TPortChoice ComPort(unsigned number)
 {
     const std::string name = "COM" + std::to_string(number);
     return TPortChoice{name, int32_t(number), ResolvePortName(name)};
-}
-
-// True when the port reaches something that exists; `device` receives its identity.
-bool Reachable(const TPortChoice &port, struct stat &device)
-{
-    return ::stat(port.DevicePath.c_str(), &device) == 0;
 }
 
 } // namespace
@@ -86,15 +80,11 @@ TPortSelection ChoosePorts(const std::vector<std::string> &arguments)
         return chosen;
     // A port whose device is missing is still chosen: its own session fails with not_found (a
     // device problem, not a usage error), and the other ports run.
-    std::vector<std::pair<struct stat, std::string>> seen;
-    for (const TPortChoice &port : chosen.Ports) {
-        struct stat device {};
-        if (!Reachable(port, device))
-            continue;
-        for (const auto &[other, label] : seen)
-            if (other.st_dev == device.st_dev && other.st_ino == device.st_ino)
-                return Failure("--port " + label + " and --port " + port.Label + " reach the same device");
-        seen.emplace_back(device, port.Label);
+    for (size_t i = 0; i < chosen.Ports.size(); ++i) {
+        for (size_t k = 0; k < i; ++k)
+            if (SameDevice(chosen.Ports[k].DevicePath, chosen.Ports[i].DevicePath))
+                return Failure("--port " + chosen.Ports[k].Label + " and --port " + chosen.Ports[i].Label +
+                               " reach the same device");
     }
     return chosen;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// ports, ports map and ports unmap: the port map and the serial devices present.
+// ports, ports map and ports unmap: the port map and the serial devices present (on Windows the
+// COM ports the system knows; there is no port map to change).
 
 #include "CliOptions.h"
 #include "Console.h"

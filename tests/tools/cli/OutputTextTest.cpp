@@ -40,6 +40,17 @@ TEST(JsonText, EveryEventCarriesTheSchemaAndAnIsoUtcTime)
     EXPECT_EQ(IsoUtcTime(when), "2001-09-09T01:46:40.250Z");
 }
 
+TEST(JsonText, UtcTimesAcrossLeapDaysCenturiesAndTheEpoch)
+{
+    const auto at = [](int64_t ms) { return IsoUtcTime(std::chrono::system_clock::time_point(std::chrono::milliseconds(ms))); };
+    EXPECT_EQ(at(0), "1970-01-01T00:00:00.000Z");
+    EXPECT_EQ(at(951782400000), "2000-02-29T00:00:00.000Z");
+    EXPECT_EQ(at(951868799999), "2000-02-29T23:59:59.999Z");
+    EXPECT_EQ(at(4107542400000), "2100-03-01T00:00:00.000Z"); // 2100 has no 29 February
+    EXPECT_EQ(at(1709251199000), "2024-02-29T23:59:59.000Z");
+    EXPECT_EQ(at(-1), "1969-12-31T23:59:59.999Z");
+}
+
 TEST(NumberText, ParsesOnlyWholeNumbersInRange)
 {
     EXPECT_EQ(ParseWholeNumber("42", 0, 100), 42u);

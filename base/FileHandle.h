@@ -1,0 +1,66 @@
+#pragma once
+// The platform layer under whole-file reads and writes: one open file and the few file-system
+// operations the engine and the command-line tool need beyond the C++ library (exclusive
+// creation, syncing, replacing a file in one step). Failures leave the operating system's
+// error as an errno value, so that callers report them the same way on every platform.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace morlith {
+
+class TFileHandle {
+public:
+    TFileHandle() = default;
+    // Closes the file if it is still open.
+    ~TFileHandle();
+    TFileHandle(const TFileHandle &) = delete;
+    TFileHandle &operator=(const TFileHandle &) = delete;
+
+    // Opens an existing file (or folder) for reading. Never blocks on a pipe or a device.
+    bool OpenForReading(const std::string &path);
+    // Creates a new, empty file for writing; fails with EEXIST when anything stands at `path`.
+    // Its permissions are the user's default for new files.
+    bool CreateNew(const std::string &path);
+    // Creates a new file named `prefix` and six random letters in `folder`; its path goes to `path`.
+    bool CreateTemporary(const std::string &folder, const std::string &prefix, std::string &path);
+    bool IsOpen() const { return FHandle != kNoHandle; }
+
+    // True when what is open is a regular file (not a folder, device or pipe); its size in bytes.
+    bool IsRegularFile(uint64_t &size);
+    // Reads up to `size` bytes; the count, 0 at the end, -1 on failure.
+    long Read(void *data, size_t size);
+    // Writes all `size` bytes; false on failure.
+    bool WriteAll(const void *data, size_t size);
+    // Makes the written bytes durable; false on failure (EINVAL: the file cannot be synced).
+    bool Sync();
+    // Gives the file the permission bits of the regular file at `path`, if one is there and the
+    // platform has such bits: never setuid, setgid or sticky bits, never a link target's mode.
+    void TakePermissionsOf(const std::string &path);
+    // Closes the file now; false when closing reported an error (a delayed write error).
+    bool Close();
+
+    // The errno value of the last failure.
+    int LastError() const { return FError; }
+
+private:
+    bool Fail(int err);
+
+    static constexpr intptr_t kNoHandle = -1;
+    intptr_t FHandle = kNoHandle;
+    int FError = 0;
+};
+
+// Replaces whatever stands at `to` by the file `from` in one step; errno value in `error`.
+bool RenameOver(const std::string &from, const std::string &to, int &error);
+// Moves the file `from` to `to` unless something stands at `to` (then EEXIST), without a moment
+// in which a file made at `to` meanwhile could be replaced.
+bool PlaceNewFile(const std::string &from, const std::string &to, int &error);
+// Makes a rename in `folder` durable where the file system needs that; nothing elsewhere. The
+// errno value of a failure; 0 also for a file system whose folders cannot be flushed.
+int FlushFolder(const std::string &folder);
+// Errno value for why no new file can be made in the existing folder `folder`; 0 when one can.
+int FolderWriteProblem(const std::string &folder);
+
+} // namespace morlith

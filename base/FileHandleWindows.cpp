@@ -1,0 +1,136 @@
+// Win32 implementation of the file platform layer. Names are in the system's code page.
+
+#include "FileHandle.h"
+#include "WindowsError.h"
+
+#include <cerrno>
+#include <windows.h>
+
+namespace morlith {
+namespace {
+
+HANDLE Win32Handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+int LastErrno() { return ErrnoOfWindowsError(GetLastError()); }
+
+// Others may read, replace or remove the file meanwhile, as on POSIX.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+} // namespace
+
+bool TFileHandle::OpenForReading(const std::string &path)
+{
+    (void)Close();
+    // Backup semantics let a folder be opened, so that it is refused as "not a regular file".
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return Fail(LastErrno());
+    FHandle = reinterpret_cast<intptr_t>(handle);
+    return true;
+}
+
+bool TFileHandle::CreateNew(const std::string &path)
+{
+    (void)Close();
+    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return Fail(LastErrno());
+    FHandle = reinterpret_cast<intptr_t>(handle);
+    return true;
+}
+
+bool TFileHandle::IsRegularFile(uint64_t &size)
+{
+    BY_HANDLE_FILE_INFORMATION info {};
+    if (GetFileType(Win32Handle(FHandle)) != FILE_TYPE_DISK)
+        return false;
+    if (!GetFileInformationByHandle(Win32Handle(FHandle), &info))
+        return Fail(LastErrno());
+    size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+long TFileHandle::Read(void *data, size_t size)
+{
+    DWORD got = 0;
+    const DWORD ask = size > 0x40000000u ? 0x40000000u : DWORD(size);
+    if (!ReadFile(Win32Handle(FHandle), data, ask, &got, nullptr)) {
+        // The write end of a pipe went away: that is its end.
+        if (GetLastError() == ERROR_BROKEN_PIPE)
+            return 0;
+        Fail(LastErrno());
+        return -1;
+    }
+    return long(got);
+}
+
+bool TFileHandle::WriteAll(const void *data, size_t size)
+{
+    const char *next = static_cast<const char *>(data);
+    while (size > 0) {
+        DWORD written = 0;
+        const DWORD ask = size > 0x40000000u ? 0x40000000u : DWORD(size);
+        if (!WriteFile(Win32Handle(FHandle), next, ask, &written, nullptr))
+            return Fail(LastErrno());
+        if (written == 0)
+            return Fail(EIO);
+        next += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool TFileHandle::Sync()
+{
+    if (FlushFileBuffers(Win32Handle(FHandle)))
+        return true;
+    // Consoles and pipes cannot be flushed to disk; that is no failure of the data.
+    return Fail(GetLastError() == ERROR_INVALID_HANDLE ? EINVAL : LastErrno());
+}
+
+void TFileHandle::TakePermissionsOf(const std::string &)
+{
+    // A new file inherits its folder's access rules; there are no permission bits to carry over.
+}
+
+bool TFileHandle::Close()
+{
+    if (FHandle == kNoHandle)
+        return true;
+    const BOOL closed = CloseHandle(Win32Handle(FHandle));
+    FHandle = kNoHandle;
+    return closed || Fail(LastErrno());
+}
+
+bool RenameOver(const std::string &from, const std::string &to, int &error)
+{
+    const BOOL moved = MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    error = moved ? 0 : LastErrno();
+    return moved;
+}
+
+bool PlaceNewFile(const std::string &from, const std::string &to, int &error)
+{
+    // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` exists.
+    const BOOL moved = MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
+    error = moved ? 0 : LastErrno();
+    return moved;
+}
+
+int FlushFolder(const std::string &)
+{
+    // MOVEFILE_WRITE_THROUGH already made the rename durable.
+    return 0;
+}
+
+int FolderWriteProblem(const std::string &folder)
+{
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return LastErrno();
+    return 0;
+}
+
+} // namespace morlith

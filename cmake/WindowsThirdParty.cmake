@@ -1,0 +1,25 @@
+# The cross build's third-party sources, from Debian's source packages (scripts/windows-sources):
+# pugixml built from its source tree and GoogleTest from the googletest package's tree. Both stand
+# in for the host's packages, so the folders' find_package calls find them as they are.
+set(MORLITH_PUGIXML_SOURCE_DIR "" CACHE PATH "pugixml source tree for the cross build")
+set(MORLITH_GOOGLETEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH "GoogleTest source tree for the cross build")
+
+if(NOT IS_DIRECTORY "${MORLITH_PUGIXML_SOURCE_DIR}")
+  message(FATAL_ERROR "MORLITH_PUGIXML_SOURCE_DIR must name pugixml's source tree (scripts/windows-sources)")
+endif()
+
+set(BUILD_SHARED_LIBS OFF CACHE BOOL "Static libraries throughout")
+add_subdirectory("${MORLITH_PUGIXML_SOURCE_DIR}" third-party/pugixml EXCLUDE_FROM_ALL)
+file(WRITE "${CMAKE_FIND_PACKAGE_REDIRECTS_DIR}/pugixml-config.cmake" "")
+
+if(BUILD_TESTING)
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory("${MORLITH_GOOGLETEST_SOURCE_DIR}" third-party/googletest EXCLUDE_FROM_ALL)
+  foreach(library gtest gtest_main gmock gmock_main)
+    if(NOT TARGET GTest::${library})
+      add_library(GTest::${library} ALIAS ${library})
+    endif()
+  endforeach()
+  file(WRITE "${CMAKE_FIND_PACKAGE_REDIRECTS_DIR}/gtest-config.cmake" "")
+endif()

@@ -1,0 +1,382 @@
+// Win32 implementation of the serial platform layer: the port is opened as "\\.\COM<n>" without
+// sharing and set up with one device-control record, the driver's queue sizes and time limits
+// under which a read returns at once with what the input queue holds or, when it holds nothing,
+// as soon as one byte arrives. Reads take only what the queue reports; waiting for input is a read
+// of one byte, so that waiting costs no CPU and adds no delay.
+
+#include "MonotonicClock.h"
+#include "SerialErrorWindows.h"
+#include "SerialPort.h"
+#include "WindowsError.h"
+
+#include <algorithm>
+#include <windows.h>
+
+namespace morlith {
+namespace {
+
+constexpr char kXonChar = 0x11;
+constexpr char kXoffChar = 0x13;
+// Write time limit of a single write call while flow control may hold the output; sending is
+// timed by the driver above. Without flow control the line drains on its own and writes go
+// without a limit, which spares every write the time-limit machinery (under Wine a tenth of a
+// millisecond an exchange).
+constexpr DWORD kWriteTimeoutMs = 10;
+// Pause before another try when the output queue took nothing.
+constexpr DWORD kOutputRecheckMs = 2;
+// The longest single read while waiting for input; longer waits take several, so that the time
+// limits are set once and not for every wait.
+constexpr DWORD kWaitSliceMs = 100;
+
+HANDLE Win32Handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
+
+// Time limits: a read returns at once with what the input queue holds or, when it is empty, as
+// soon as one byte is there; after `readWaitMs` (1 ms or more) with none. A write returns after
+// `writeLimitMs` with what went out (0: when all went out).
+bool SetTimeLimits(HANDLE port, DWORD readWaitMs, DWORD writeLimitMs)
+{
+    COMMTIMEOUTS timeouts {};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+    timeouts.ReadTotalTimeoutConstant = readWaitMs;
+    timeouts.WriteTotalTimeoutMultiplier = 0;
+    timeouts.WriteTotalTimeoutConstant = writeLimitMs;
+    return SetCommTimeouts(port, &timeouts) != 0;
+}
+
+// Changes only the read wait of the standing time limits.
+bool SetReadWait(HANDLE port, DWORD readWaitMs)
+{
+    COMMTIMEOUTS timeouts {};
+    if (!GetCommTimeouts(port, &timeouts))
+        return false;
+    timeouts.ReadTotalTimeoutConstant = readWaitMs;
+    return SetCommTimeouts(port, &timeouts) != 0;
+}
+
+BYTE DcbParity(LineParity parity)
+{
+    switch (parity) {
+    case LineParity::Odd: return ODDPARITY;
+    case LineParity::Even: return EVENPARITY;
+    case LineParity::Mark: return MARKPARITY;
+    case LineParity::Space: return SPACEPARITY;
+    case LineParity::None: break;
+    }
+    return NOPARITY;
+}
+
+BYTE DcbStopBits(LineStopBits stopBits)
+{
+    switch (stopBits) {
+    case LineStopBits::OneAndHalf: return ONE5STOPBITS;
+    case LineStopBits::Two: return TWOSTOPBITS;
+    case LineStopBits::One: break;
+    }
+    return ONESTOPBIT;
+}
+
+void FillDcb(DCB &dcb, const LineSettings &settings)
+{
+    dcb.BaudRate = settings.BaudRate;
+    dcb.fBinary = TRUE;
+    dcb.fParity = FALSE; // no parity checking on input; the bit is still generated
+    dcb.fOutxCtsFlow = settings.RtsCtsFlow;
+    dcb.fOutxDsrFlow = FALSE;
+    dcb.fDtrControl = settings.Dtr ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
+    dcb.fDsrSensitivity = FALSE;
+    dcb.fTXContinueOnXoff = FALSE;
+    dcb.fOutX = settings.XonXoffFlow;
+    dcb.fInX = settings.XonXoffFlow;
+    dcb.fErrorChar = FALSE;
+    dcb.fNull = FALSE;
+    dcb.fRtsControl = settings.RtsCtsFlow ? RTS_CONTROL_HANDSHAKE
+                      : settings.Rts      ? RTS_CONTROL_ENABLE
+                                          : RTS_CONTROL_DISABLE;
+    dcb.fAbortOnError = FALSE;
+    const DWORD threshold = std::min<DWORD>(settings.InQueueSize / 4, 0xFFFF);
+    dcb.XonLim = WORD(threshold);
+    dcb.XoffLim = WORD(threshold);
+    dcb.ByteSize = BYTE(std::clamp(settings.DataBits, 5, 8));
+    dcb.Parity = DcbParity(settings.Parity);
+    dcb.StopBits = DcbStopBits(settings.StopBits);
+    dcb.XonChar = kXonChar;
+    dcb.XoffChar = kXoffChar;
+    dcb.ErrorChar = 0;
+    dcb.EofChar = 0;
+    dcb.EvtChar = 0;
+}
+
+} // namespace
+
+TFailureKind KindOfSerialError(uint32_t code, bool opening)
+{
+    switch (code) {
+    case ERROR_SUCCESS:
+        return TFailureKind::fkNone;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_DEV_NOT_EXIST:
+    case ERROR_BAD_UNIT:
+        return opening ? TFailureKind::fkNotFound : TFailureKind::fkHangUp;
+    case ERROR_ACCESS_DENIED:
+        // Opening: another program holds the port. Open: the device was removed under the handle.
+        return opening ? TFailureKind::fkBusy : TFailureKind::fkHangUp;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_BUSY:
+        return TFailureKind::fkBusy;
+    case ERROR_PRIVILEGE_NOT_HELD:
+        return TFailureKind::fkPermission;
+    case ERROR_NOT_READY:
+    case ERROR_GEN_FAILURE:
+    case ERROR_BAD_COMMAND:
+    case ERROR_DEVICE_NOT_CONNECTED:
+    case ERROR_DEVICE_REMOVED:
+    case ERROR_OPERATION_ABORTED:
+    case ERROR_BROKEN_PIPE:
+    case ERROR_INVALID_HANDLE:
+        return opening ? TFailureKind::fkNotFound : TFailureKind::fkHangUp;
+    default:
+        return TFailureKind::fkOs;
+    }
+}
+
+TSerialPort::~TSerialPort() { Close(); }
+
+bool TSerialPort::Fail(const char *operation, int err)
+{
+    FLastFailure = TFailure{};
+    FLastFailure.Kind = KindOfSerialError(uint32_t(err), !IsOpen());
+    if (FLastFailure.Kind == TFailureKind::fkNone)
+        FLastFailure.Kind = TFailureKind::fkOs;
+    FLastFailure.OsError = err;
+    FLastFailure.OsText = WindowsErrorText(uint32_t(err));
+    FLastFailure.Detail = std::string(operation) + " " + FDevice + ": " + FLastFailure.OsText;
+    FLastFailure.Device = FDevice;
+    if (FLastFailure.Kind == TFailureKind::fkBusy)
+        FLastFailure.Detail += " (another program holds the port)";
+    return false;
+}
+
+void TSerialPort::NoteHangUp(int err)
+{
+    FHungUp = true;
+    Fail("the device went away:", err);
+    FLastFailure.Kind = TFailureKind::fkHangUp;
+}
+
+bool TSerialPort::Open(const std::string &devicePath)
+{
+    Close();
+    FDevice = devicePath;
+    FHungUp = false;
+    FPeerGone = false;
+    FLookahead = -1;
+    const HANDLE port = CreateFileA(devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (port == INVALID_HANDLE_VALUE)
+        return Fail("cannot open", int(GetLastError()));
+    DCB dcb {};
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(port, &dcb) || !SetTimeLimits(port, kWaitSliceMs, kWriteTimeoutMs)) {
+        const DWORD err = GetLastError();
+        CloseHandle(port);
+        Fail("cannot open", int(err));
+        FLastFailure.Kind = TFailureKind::fkOs;
+        FLastFailure.Detail = devicePath + " is not a serial device";
+        return false;
+    }
+    FHandle = reinterpret_cast<intptr_t>(port);
+    FLastFailure = TFailure{};
+    return true;
+}
+
+void TSerialPort::Close()
+{
+    if (!IsOpen())
+        return;
+    CloseHandle(Win32Handle(FHandle));
+    FHandle = kNoHandle;
+    FLookahead = -1;
+}
+
+bool TSerialPort::Configure(const LineSettings &settings)
+{
+    if (!IsOpen())
+        return Fail("configure", ERROR_INVALID_HANDLE);
+    const HANDLE port = Win32Handle(FHandle);
+    DCB dcb {};
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(port, &dcb))
+        return Fail("configure", int(GetLastError()));
+    FillDcb(dcb, settings);
+    if (!SetCommState(port, &dcb))
+        return Fail("configure", int(GetLastError()));
+    if (!SetupComm(port, settings.InQueueSize, settings.OutQueueSize))
+        return Fail("set the queue sizes of", int(GetLastError()));
+    const bool flowControl = settings.RtsCtsFlow || settings.XonXoffFlow;
+    if (!SetTimeLimits(port, kWaitSliceMs, flowControl ? kWriteTimeoutMs : 0))
+        return Fail("set the time limits of", int(GetLastError()));
+    return true;
+}
+
+bool TSerialPort::Purge(bool input, bool output)
+{
+    if (!IsOpen())
+        return Fail("purge", ERROR_INVALID_HANDLE);
+    DWORD flags = 0;
+    if (input) {
+        flags |= PURGE_RXABORT | PURGE_RXCLEAR;
+        FLookahead = -1;
+    }
+    if (output)
+        flags |= PURGE_TXABORT | PURGE_TXCLEAR;
+    if (flags != 0 && !PurgeComm(Win32Handle(FHandle), flags))
+        return Fail("purge", int(GetLastError()));
+    return true;
+}
+
+long TSerialPort::InputCount()
+{
+    COMSTAT status {};
+    DWORD errors = 0;
+    if (!IsOpen() || !ClearCommError(Win32Handle(FHandle), &errors, &status))
+        return -1;
+    return long(status.cbInQue) + (FLookahead >= 0 ? 1 : 0);
+}
+
+long TSerialPort::OutputCount()
+{
+    COMSTAT status {};
+    DWORD errors = 0;
+    if (!IsOpen() || !ClearCommError(Win32Handle(FHandle), &errors, &status))
+        return -1;
+    return long(status.cbOutQue);
+}
+
+bool TSerialPort::ModemSignals(unsigned &bits)
+{
+    bits = 0;
+    DWORD status = 0;
+    if (!IsOpen() || !GetCommModemStatus(Win32Handle(FHandle), &status))
+        return false;
+    if (status & MS_CTS_ON) bits |= mbCTS;
+    if (status & MS_DSR_ON) bits |= mbDSR;
+    if (status & MS_RING_ON) bits |= mbRING;
+    if (status & MS_RLSD_ON) bits |= mbDCD;
+    return true;
+}
+
+long TSerialPort::Read(uint8_t *data, size_t size)
+{
+    if (!IsOpen())
+        return -1;
+    if (size == 0)
+        return 0;
+    long stored = 0;
+    if (FLookahead >= 0) {
+        data[stored++] = uint8_t(FLookahead);
+        FLookahead = -1;
+    }
+    // Only what the queue holds: a read of an empty queue would wait.
+    COMSTAT status {};
+    DWORD errors = 0;
+    DWORD got = 0;
+    const HANDLE port = Win32Handle(FHandle);
+    const size_t wanted = size - size_t(stored);
+    bool ok = wanted == 0 || ClearCommError(port, &errors, &status);
+    const DWORD ask = ok ? DWORD(std::min<size_t>({wanted, status.cbInQue, 0x10000})) : 0;
+    if (ok && ask > 0)
+        ok = ReadFile(port, data + stored, ask, &got, nullptr);
+    if (!ok) {
+        const DWORD err = GetLastError();
+        if (stored > 0)
+            return stored; // the failure shows again at the next read
+        if (KindOfSerialError(err, false) == TFailureKind::fkHangUp)
+            NoteHangUp(int(err));
+        else
+            Fail("read from", int(err));
+        return -1;
+    }
+    return stored + long(got);
+}
+
+long TSerialPort::Write(const uint8_t *data, size_t size)
+{
+    if (!IsOpen())
+        return -1;
+    DWORD written = 0;
+    const DWORD ask = DWORD(std::min<size_t>(size, 0x10000));
+    if (!WriteFile(Win32Handle(FHandle), data, ask, &written, nullptr)) {
+        const DWORD err = GetLastError();
+        if (KindOfSerialError(err, false) == TFailureKind::fkHangUp)
+            NoteHangUp(int(err));
+        else
+            Fail("write to", int(err));
+        return -1;
+    }
+    return long(written);
+}
+
+WaitResult TSerialPort::Wait(bool forInput, uint32_t timeoutMs)
+{
+    if (!IsOpen() || FHungUp)
+        return WaitResult::HangUp;
+    const HANDLE port = Win32Handle(FHandle);
+    // A failed call ends the wait: the device went away or cannot be used any more.
+    const auto failed = [this](DWORD err) {
+        if (KindOfSerialError(err, false) == TFailureKind::fkHangUp)
+            NoteHangUp(int(err));
+        else
+            Fail("wait for", int(err));
+        return WaitResult::HangUp;
+    };
+    COMSTAT status {};
+    DWORD errors = 0;
+    if (!ClearCommError(port, &errors, &status))
+        return failed(GetLastError());
+    if (!forInput) {
+        // The queue takes more once it drains; look again shortly.
+        if (status.cbOutQue == 0)
+            return WaitResult::Ready;
+        Sleep(std::min<DWORD>(timeoutMs, kOutputRecheckMs));
+        return WaitResult::Ready;
+    }
+    if (FLookahead >= 0 || status.cbInQue > 0)
+        return WaitResult::Ready;
+    // Reads of one byte, each returning as soon as it arrives: slices of the standing time limit,
+    // then the rest under a limit of its own.
+    const uint32_t start = TickCountMs();
+    for (;;) {
+        const uint32_t elapsed = MsSince(start);
+        if (elapsed >= timeoutMs)
+            break;
+        const uint32_t remaining = timeoutMs - elapsed;
+        const bool ownLimit = remaining < kWaitSliceMs;
+        uint8_t byte = 0;
+        DWORD got = 0;
+        bool read = !ownLimit || SetReadWait(port, remaining);
+        read = read && ReadFile(port, &byte, 1, &got, nullptr);
+        const DWORD err = read ? ERROR_SUCCESS : GetLastError();
+        if (ownLimit)
+            (void)SetReadWait(port, kWaitSliceMs);
+        if (!read)
+            return failed(err);
+        if (got == 1) {
+            FLookahead = byte;
+            return WaitResult::Ready;
+        }
+        // Nothing came: a device that went away shows it in its status.
+        if (!ClearCommError(port, &errors, &status))
+            return failed(GetLastError());
+    }
+    return WaitResult::TimedOut;
+}
+
+WaitResult TSerialPort::WaitReadable(uint32_t timeoutMs) { return Wait(true, timeoutMs); }
+
+WaitResult TSerialPort::WaitWritable(uint32_t timeoutMs) { return Wait(false, timeoutMs); }
+
+} // namespace morlith

@@ -1,0 +1,66 @@
+// Data-segment files on every platform: a write replaces the file as a whole or, when asked,
+// keeps the one there; failures carry the system's error number and the file name.
+
+#include "DataFile.h"
+#include "ScratchFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+namespace morlith {
+namespace {
+
+size_t EntriesIn(const std::string &folder)
+{
+    return size_t(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()));
+}
+
+TEST(DataFileOnEveryPlatform, WriteReplacesAnExistingFileAndLeavesNoScratchFiles)
+{
+    test::TScratchFolder folder;
+    const std::string path = folder.File("segment.bin");
+    std::ofstream(path, std::ios::binary) << "an older and longer content";
+    const std::vector<uint8_t> bytes = {0, 1, 2, 0xFF, 0x1A, 0x0D, 0x0A};
+    WriteFileAtomically(path, bytes.data(), bytes.size());
+    EXPECT_EQ(ReadWholeFile(path), bytes);
+    EXPECT_EQ(EntriesIn(folder.Path()), 1u);
+}
+
+TEST(DataFileOnEveryPlatform, KeepingAnExistingFileFailsWithEexistAndLeavesItWhole)
+{
+    test::TScratchFolder folder;
+    const std::vector<uint8_t> first = {1, 2};
+    const std::vector<uint8_t> second = {3};
+    WriteFileAtomically(folder.File("a.bin"), first.data(), first.size(), TExistingFile::efKeep);
+    try {
+        WriteFileAtomically(folder.File("a.bin"), second.data(), second.size(), TExistingFile::efKeep);
+        ADD_FAILURE() << "an existing file was replaced";
+    } catch (const std::system_error &error) {
+        EXPECT_EQ(error.code().value(), EEXIST);
+    }
+    EXPECT_EQ(ReadWholeFile(folder.File("a.bin")), first);
+    EXPECT_EQ(EntriesIn(folder.Path()), 1u);
+}
+
+TEST(DataFileOnEveryPlatform, FailuresCarryTheErrorNumberAndTheFileName)
+{
+    test::TScratchFolder folder;
+    const std::string missing = folder.File("missing.bin");
+    try {
+        ReadWholeFile(missing);
+        ADD_FAILURE() << "no error";
+    } catch (const std::system_error &error) {
+        EXPECT_EQ(error.code(), std::errc::no_such_file_or_directory);
+        EXPECT_NE(std::string(error.what()).find(missing), std::string::npos) << error.what();
+    }
+    const uint8_t byte = 1;
+    EXPECT_THROW(WriteFileAtomically(folder.File("no-folder/segment.bin"), &byte, 1), std::system_error);
+    EXPECT_EQ(EntriesIn(folder.Path()), 0u);
+}
+
+} // namespace
+} // namespace morlith

@@ -1,0 +1,2 @@
+// A platform file may include what it needs.
+#include <termios.h>

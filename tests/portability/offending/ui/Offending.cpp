@@ -1,0 +1,3 @@
+// A view that reaches past the platform layer.
+#include <QWidget>
+#include <sys/stat.h>
