@@ -106,7 +106,8 @@ check "select slave controller 3" "$([ $status -eq 0 ] && grep -q '^#2 I ' "$wor
   "status $status; $(cat "$work/module.err" "$work/err.txt")"
 
 pattern 5000 4 "$work/app.bin"
-(cd "$work" && wine "$exe" pack app.bin --out app.xml >/dev/null 2>&1)
+(cd "$work" && wine "$exe" pack app.bin --out app.xml --dseg-length 0 >/dev/null 2>"$work/err.txt")
+check "pack a plain image into a package" "$([ -s "$work/app.xml" ]; echo $?)" "$(cat "$work/err.txt")"
 serve
 wine_cli --mcu 2 write-app app.xml
 stop_module
