@@ -37,9 +37,10 @@ std::optional<unsigned> ComPortNumber(const std::string &name)
     return static_cast<unsigned>(n);
 }
 
-std::string LinkTarget(const std::string &path)
+std::vector<std::string> LinkHops(const std::string &path)
 {
     namespace fs = std::filesystem;
+    std::vector<std::string> hops;
     std::error_code error;
     fs::path target = path;
     // A few hops at most; a loop of links ends here too.
@@ -47,9 +48,16 @@ std::string LinkTarget(const std::string &path)
         const fs::path next = fs::read_symlink(target, error);
         if (error)
             break;
-        target = next.is_absolute() ? next : target.parent_path() / next;
+        target = (next.is_absolute() ? next : target.parent_path() / next).lexically_normal();
+        hops.push_back(target.string());
     }
-    return target.lexically_normal().string();
+    return hops;
+}
+
+std::string LinkTarget(const std::string &path)
+{
+    const std::vector<std::string> hops = LinkHops(path);
+    return hops.empty() ? std::filesystem::path(path).lexically_normal().string() : hops.back();
 }
 
 } // namespace morlith

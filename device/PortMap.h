@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace morlith {
 
@@ -25,5 +26,9 @@ std::string ResolvePortName(const std::string &name);
 // What a device path names in the end: the target of a symbolic link (a port-map entry), even
 // one that points nowhere; the path itself otherwise.
 std::string LinkTarget(const std::string &path);
+
+// Every path a chain of symbolic links passes through from `path`: each link's target in turn,
+// the last one whether or not something is there; empty when `path` is no link.
+std::vector<std::string> LinkHops(const std::string &path);
 
 } // namespace morlith

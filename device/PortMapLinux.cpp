@@ -1,24 +1,13 @@
 // Port names on Linux: the port map directory and its fallback to /dev/ttyS<n-1>.
 
 #include "PortMap.h"
+#include "XdgDirectories.h"
 
-#include <cstdlib>
 #include <sys/stat.h>
 
 namespace morlith {
 
-std::string PortMapDirectory()
-{
-    const char *xdg = std::getenv("XDG_CONFIG_HOME");
-    std::string base;
-    if (xdg && *xdg == '/') {
-        base = xdg;
-    } else {
-        const char *home = std::getenv("HOME");
-        base = std::string(home && *home ? home : "/") + "/.config";
-    }
-    return base + "/morlith/ports";
-}
+std::string PortMapDirectory() { return XdgDirectory("XDG_CONFIG_HOME", ".config") + "/morlith/ports"; }
 
 std::string ResolvePortName(const std::string &name)
 {

@@ -3,6 +3,7 @@
 #include "ComPortProgrammator.h"
 #include "ConfigurationU.h"
 #include "Loader.h"
+#include "ProductionLog.h"
 
 namespace morlith {
 
@@ -31,5 +32,19 @@ void TModelDM::DataModuleCreate()
 }
 
 void TModelDM::DataModuleDestroy() { Programmator.reset(); }
+
+TProductionLog *TModelDM::OperationsLog(TFailure &failure)
+{
+    if (!FOperationsLog)
+        FOperationsLog = TProductionLog::Open(OperationsLogPath(), failure, true);
+    return FOperationsLog.get();
+}
+
+std::string TModelDM::CurrentPortName() const
+{
+    if (Programmator && Programmator->Driver().Connected())
+        return Programmator->Driver().PortName();
+    return "COM" + std::to_string((Configuration ? Configuration->GetPort() : 0) + 1);
+}
 
 } // namespace morlith

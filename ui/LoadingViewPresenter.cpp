@@ -5,6 +5,7 @@
 #include "DialogsIntf.h"
 #include "Eclipse.h"
 #include "Loader.h"
+#include "LoggedOperation.h"
 #include "ModelU.h"
 #include "Observer.h"
 #include "PaceClock.h"
@@ -21,6 +22,7 @@ const char *const kWriteError = QT_TRANSLATE_NOOP("morlith::TLoadingViewPresente
 const char *const kReadError = QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "Read error");
 const char *const kConnectError =
     QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "Connect error");
+const char *const kLogError = QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "Log error");
 const char *const kOverwriteQuestion =
     QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "File exists.  Overwrite?");
 // Opacity of the dimming overlay during an operation (0..255).
@@ -93,6 +95,21 @@ std::string Tr(const char *Text)
     return QCoreApplication::translate("morlith::TLoadingViewPresenter", Text).toStdString();
 }
 
+// Makes an operation the one being logged while it lives.
+class TCurrentOperation {
+public:
+    TCurrentOperation(TLoggedOperation *&Current, TLoggedOperation &Operation) : FCurrent(Current)
+    {
+        FCurrent = &Operation;
+    }
+    ~TCurrentOperation() { FCurrent = nullptr; }
+    TCurrentOperation(const TCurrentOperation &) = delete;
+    TCurrentOperation &operator=(const TCurrentOperation &) = delete;
+
+private:
+    TLoggedOperation *&FCurrent;
+};
+
 bool FileExists(const std::string &FileName)
 {
     std::error_code error;
@@ -139,13 +156,25 @@ void TLoadingViewPresenter::Connect()
     TBusyScope busy(FBusy);
     PaceClock().Sleep(kConnectPauseMs);
     const int32_t port = ConfiguredPortNumber();
+    TLoggedOperation logged = LogModelOperation("connect", FMCUIndex, "");
     const bool connected = FMCUIndex == 0
                                ? FLoader->Connect(port)
                                : FLoader->SelectMCU(port, static_cast<uint8_t>(FMCUIndex));
+    FinishLogged(logged, FLoader->GetLastFailure());
     RefreshConnected();
     // The operator is told why: a missing permission and a missing module look alike otherwise.
     if (!connected)
         ShowFailure(kConnectError);
+}
+
+void TLoadingViewPresenter::FinishLogged(TLoggedOperation &Logged, const TFailure &Failure)
+{
+    TFailure logFailure;
+    // A log that cannot be written is told once a run: the operator must know records are lost.
+    if (!Logged.Finished() && !Logged.Finish(Failure, logFailure) && !FLogFailureShown) {
+        FLogFailureShown = true;
+        Dialogs().ShowFailure(Tr(kLogError), logFailure);
+    }
 }
 
 void TLoadingViewPresenter::Disconnect()
@@ -192,7 +221,7 @@ void TLoadingViewPresenter::WriteApp()
     if (FBusy)
         return;
     const std::string fileName = FStatus->AppFileName;
-    RunReportingErrors(kWriteError, [&] {
+    RunReportingErrors(kWriteError, "write-app", fileName, [&] {
         TOverlayScope overlay;
         TProgressScope progress;
         if (!FLoader->WriteApplication(fileName))
@@ -206,21 +235,21 @@ void TLoadingViewPresenter::ReadData()
         return;
     if (FileExists(FStatus->DataFileName) && !Dialogs().Confirm(Tr(kOverwriteQuestion)))
         return;
-    RunDataSegmentOperation(&ILoaderInterface::ReadDSEG, kReadError);
+    RunDataSegmentOperation(&ILoaderInterface::ReadDSEG, kReadError, "read-dseg");
 }
 
 void TLoadingViewPresenter::WriteData()
 {
     if (FBusy)
         return;
-    RunDataSegmentOperation(&ILoaderInterface::WriteDSEG, kWriteError);
+    RunDataSegmentOperation(&ILoaderInterface::WriteDSEG, kWriteError, "write-dseg");
 }
 
 void TLoadingViewPresenter::RunDataSegmentOperation(TFileOperation Operation,
-                                                    const char *FailureText)
+                                                    const char *FailureText, const char *Command)
 {
     const std::string fileName = FStatus->DataFileName;
-    RunReportingErrors(FailureText, [&] {
+    RunReportingErrors(FailureText, Command, fileName, [&] {
         TOverlayScope overlay;
         TCountDownScope countDown;
         if (!(FLoader.get()->*Operation)(fileName))
@@ -230,23 +259,31 @@ void TLoadingViewPresenter::RunDataSegmentOperation(TFileOperation Operation,
 
 void TLoadingViewPresenter::ShowFailure(const char *Title)
 {
+    // The record is written when the operation ends, not when the operator closes the message.
+    if (FLogged)
+        FinishLogged(*FLogged, FLoader->GetLastFailure());
     Dialogs().ShowFailure(Tr(Title), FLoader->GetLastFailure());
 }
 
-void TLoadingViewPresenter::RunReportingErrors(const char *FailureTitle,
+void TLoadingViewPresenter::RunReportingErrors(const char *FailureTitle, const char *Command,
+                                               const std::string &FileName,
                                                const std::function<void()> &Operation)
 {
     TBusyScope busy(FBusy);
+    TLoggedOperation logged = LogModelOperation(Command, FMCUIndex, FileName);
+    TCurrentOperation current(FLogged, logged);
     // A data file that cannot be created, opened, read or written raises std::system_error; the
     // loader's failure record says which file and why. The operation's scopes have removed the
     // overlay and its dialog by the time it lands here, so the operator reads the message on a
     // usable page.
     try {
         Operation();
+        FinishLogged(logged, FLoader->GetLastFailure());
     } catch (const std::exception &error) {
         TFailure failure = FLoader->GetLastFailure();
         if (!failure.Failed())
             failure = MakeFailure(TFailureKind::fkFile, error.what());
+        FinishLogged(logged, failure);
         Dialogs().ShowFailure(Tr(FailureTitle), failure);
     }
     // A port that went away during the operation leaves the page disconnected.

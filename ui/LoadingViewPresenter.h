@@ -11,6 +11,7 @@
 
 namespace morlith {
 
+class TLoggedOperation;
 class TSubjectObserver;
 struct TFileFilter;
 
@@ -49,11 +50,16 @@ private:
     void RefreshConnected();
     void ChooseFile(const TFileFilter &Filter, std::string TStatusView::*Target,
                     void (ILoadingViewInterface::*Show)(const std::string &));
-    void RunDataSegmentOperation(TFileOperation Operation, const char *FailureText);
+    void RunDataSegmentOperation(TFileOperation Operation, const char *FailureText, const char *Command);
     void ShowFailure(const char *Title);
-    // Runs `Operation` marked busy; an exception out of it is shown under `FailureTitle` once
-    // the operation's dialogs are gone. The page then shows whether the port is still connected.
-    void RunReportingErrors(const char *FailureTitle, const std::function<void()> &Operation);
+    // Runs `Operation` (`Command` on `FileName`) marked busy and logs it; an exception out of it
+    // is shown under `FailureTitle` once the operation's dialogs are gone. The page then shows
+    // whether the port is still connected.
+    void RunReportingErrors(const char *FailureTitle, const char *Command, const std::string &FileName,
+                            const std::function<void()> &Operation);
+    // Appends the operation's record to the operations log, unless done; tells the operator once
+    // when the log cannot be written.
+    void FinishLogged(TLoggedOperation &Logged, const TFailure &Failure);
 
     std::unique_ptr<TStatusView> FStatus;
     int32_t FMCUIndex = 0;
@@ -61,6 +67,9 @@ private:
     IntfPtr<ILoadingViewInterface> FView;
     IntfPtr<ILoaderInterface> FLoader;
     bool FBusy = false;
+    bool FLogFailureShown = false;
+    // The operation being logged, while one runs.
+    TLoggedOperation *FLogged = nullptr;
 };
 
 } // namespace morlith

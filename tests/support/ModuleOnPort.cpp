@@ -16,6 +16,8 @@ PrivatePortMap::PrivatePortMap()
         throw std::runtime_error("mkdtemp failed");
     FDir = tmpl;
     setenv("XDG_CONFIG_HOME", FDir.c_str(), 1);
+    // The operations log of the GUI goes to the test's folder too, never to the user's.
+    setenv("XDG_STATE_HOME", FDir.c_str(), 1);
     fs::create_directories(PortMapDirectory());
 }
 
@@ -23,6 +25,7 @@ PrivatePortMap::~PrivatePortMap()
 {
     FServers.clear();
     unsetenv("XDG_CONFIG_HOME");
+    unsetenv("XDG_STATE_HOME");
     std::error_code ignored;
     fs::remove_all(FDir, ignored);
 }
@@ -37,6 +40,12 @@ TModuleServer &PrivatePortMap::Serve(int number, TModuleServerOptions options)
     auto &slot = FServers[number];
     slot = std::move(server);
     return *slot;
+}
+
+void PrivatePortMap::Unlink(int number)
+{
+    fs::remove(PortMapDirectory() + "/COM" + std::to_string(number));
+    FServers.erase(number);
 }
 
 void PrivatePortMap::Link(int number, const std::string &target)

@@ -7,13 +7,16 @@
 #include <memory>
 #include <string>
 
-// Gives the test its own XDG_CONFIG_HOME (port map) and working folder, removed at the end.
+// Gives the test its own XDG_CONFIG_HOME (port map), XDG_STATE_HOME (operations log) and working
+// folder, removed at the end.
 class PrivatePortMap {
 public:
     PrivatePortMap();
     ~PrivatePortMap();
     // Serves a virtual module as COM<number>; returns it for inspection.
     morlith::TModuleServer &Serve(int number, morlith::TModuleServerOptions options = {});
+    // Removes the entry COM<number> and stops its module, as when a module is unplugged.
+    void Unlink(int number);
     // Links COM<number> to `target` (a device that may not exist) instead of a module.
     void Link(int number, const std::string &target);
     // A path inside the test's own folder.

@@ -3,10 +3,12 @@
 #include "CliOptions.h"
 #include "DeviceCommands.h"
 #include "HelpText.h"
+#include "LogCommand.h"
 #include "PackageCommands.h"
 #include "PortsCommands.h"
 #include "Rejection.h"
 #include "SessionReport.h"
+#include "WatchCommand.h"
 
 #include <algorithm>
 #include <exception>
@@ -39,6 +41,10 @@ int RunCommand(const TCliOptions &options, TConsole &console)
         return RunPortsMap(options, console);
     case TCliCommand::ccPortsUnmap:
         return RunPortsUnmap(options, console);
+    case TCliCommand::ccLog:
+        return RunLog(options, console);
+    case TCliCommand::ccWatch:
+        return RunWatch(options, console);
     default:
         return RunDeviceCommand(options, console);
     }

@@ -70,8 +70,36 @@ const std::vector<TOptionRule> &OptionRules()
          {TCliCommand::ccReadDseg, TCliCommand::ccWriteDseg, TCliCommand::ccPortsMap, TCliCommand::ccPack,
           TCliCommand::ccInfo},
          [](TCliOptions &o, const std::string &) { o.Force = true; return std::string(); }},
-        {"verify", 0, false, {TCliCommand::ccWriteDseg},
+        {"verify", 0, false, {TCliCommand::ccWriteDseg, TCliCommand::ccWriteApp},
          [](TCliOptions &o, const std::string &) { o.Verify = true; return std::string(); }},
+        {"log", 0, true, kDeviceCommands,
+         [](TCliOptions &o, const std::string &v) {
+             o.LogFile = v;
+             return v.empty() ? std::string("--log: empty file name") : std::string();
+         }},
+        {"wait", 0, true, kDeviceCommands,
+         [](TCliOptions &o, const std::string &v) {
+             return SetNumber("--wait", v, 0, kMaxWaitSeconds, false, [&](uint64_t n) { o.WaitSeconds = uint32_t(n); });
+         }},
+        {"retries", 0, true, kDeviceCommands,
+         [](TCliOptions &o, const std::string &v) {
+             return SetNumber("--retries", v, 0, kMaxRetries, false, [&](uint64_t n) { o.Retries = uint32_t(n); });
+         }},
+        {"match", 0, true, {TCliCommand::ccWatch},
+         [](TCliOptions &o, const std::string &v) {
+             o.Match = v;
+             return v.empty() ? std::string("--match: give VID:PID or a /dev/serial/by-id name pattern")
+                              : std::string();
+         }},
+        {"existing", 0, false, {TCliCommand::ccWatch},
+         [](TCliOptions &o, const std::string &) { o.Existing = true; return std::string(); }},
+        {"since", 0, true, {TCliCommand::ccLog},
+         [](TCliOptions &o, const std::string &v) {
+             o.Since = v;
+             return v.empty() ? std::string("--since: give a date, a time or an age such as 2h") : std::string();
+         }},
+        {"failed", 0, false, {TCliCommand::ccLog},
+         [](TCliOptions &o, const std::string &) { o.FailedOnly = true; return std::string(); }},
         {"out", 'o', true, {TCliCommand::ccPack},
          [](TCliOptions &o, const std::string &v) {
              o.Out = v;
@@ -106,6 +134,14 @@ const TOptionRule *FindRule(const std::string &word)
     return nullptr;
 }
 
+const TOptionRule *FindShortRule(char letter)
+{
+    for (const auto &rule : OptionRules())
+        if (rule.Short == letter)
+            return &rule;
+    return nullptr;
+}
+
 // The command words and how many arguments each takes.
 struct TCommandForm {
     TCliCommand Command;
@@ -126,6 +162,8 @@ const std::map<std::string, TCommandForm> &CommandForms()
         {"ports", {TCliCommand::ccPorts, 0, "ports"}},
         {"ports map", {TCliCommand::ccPortsMap, 2, "ports map COM<n> DEVICE"}},
         {"ports unmap", {TCliCommand::ccPortsUnmap, 1, "ports unmap COM<n>"}},
+        {"log", {TCliCommand::ccLog, 1, "log FILE [--since WHEN] [--failed]"}},
+        {"watch", {TCliCommand::ccWatch, 0, "watch COMMAND [ARGS]"}},
     };
     return forms;
 }
@@ -137,46 +175,111 @@ struct TGivenOption {
     std::string Value;
 };
 
+// The command-line state while the words are split.
+struct TSplitWords {
+    std::vector<TGivenOption> Options;
+    std::vector<std::string> Positional;
+    bool Help = false;
+    bool Version = false;
+};
+
+// Takes a word of short options ("-q", "-qv", "-p71", "-p" followed by its value); "" or the error.
+std::string SplitShortOptions(const std::vector<std::string> &words, size_t &i, TSplitWords &split)
+{
+    const std::string &word = words[i];
+    for (size_t k = 1; k < word.size(); ++k) {
+        const char letter = word[k];
+        if (letter == 'h' || letter == 'V') {
+            (letter == 'h' ? split.Help : split.Version) = true;
+            continue;
+        }
+        const TOptionRule *rule = FindShortRule(letter);
+        if (!rule)
+            return std::string("unknown option -") + letter;
+        TGivenOption given{rule, std::string("-") + letter, ""};
+        if (rule->TakesValue) {
+            // The rest of the word is the value; without a rest, the next word is.
+            given.Value = word.substr(k + 1);
+            if (given.Value.empty()) {
+                if (i + 1 >= words.size())
+                    return given.Word + " needs a value";
+                given.Value = words[++i];
+            }
+            split.Options.push_back(given);
+            return "";
+        }
+        split.Options.push_back(given);
+    }
+    return "";
+}
+
+// Takes a long option ("--port COM3", "--port=COM3", "--quiet"); "" or the error.
+std::string SplitLongOption(const std::vector<std::string> &words, size_t &i, TSplitWords &split)
+{
+    const std::string &word = words[i];
+    if (word == "--help" || word == "--version") {
+        (word == "--help" ? split.Help : split.Version) = true;
+        return "";
+    }
+    const size_t equals = word.find('=');
+    const std::string name = word.substr(0, equals);
+    const TOptionRule *rule = FindRule(name);
+    if (!rule)
+        return "unknown option " + name;
+    TGivenOption given{rule, name, ""};
+    if (equals != std::string::npos) {
+        if (!rule->TakesValue)
+            return name + " takes no value";
+        given.Value = word.substr(equals + 1);
+    } else if (rule->TakesValue) {
+        if (i + 1 >= words.size())
+            return name + " needs a value";
+        given.Value = words[++i];
+    }
+    split.Options.push_back(given);
+    return "";
+}
+
 // Splits the words into options and positional words; "" or the error.
-std::string SplitWords(const std::vector<std::string> &words, std::vector<TGivenOption> &options,
-                       std::vector<std::string> &positional, bool &help, bool &version)
+std::string SplitWords(const std::vector<std::string> &words, TSplitWords &split)
 {
     bool optionsEnded = false;
     for (size_t i = 0; i < words.size(); ++i) {
         const std::string &word = words[i];
         if (optionsEnded || word.size() < 2 || word[0] != '-') {
-            positional.push_back(word);
+            split.Positional.push_back(word);
             continue;
         }
         if (word == "--") {
             optionsEnded = true;
             continue;
         }
-        if (word == "--help" || word == "-h") {
-            help = true;
-            continue;
-        }
-        if (word == "--version") {
-            version = true;
-            continue;
-        }
-        const size_t equals = word.find('=');
-        const std::string name = word.substr(0, equals);
-        const TOptionRule *rule = FindRule(name);
-        if (!rule)
-            return "unknown option " + name;
-        TGivenOption given{rule, name, ""};
-        if (equals != std::string::npos) {
-            if (!rule->TakesValue)
-                return name + " takes no value";
-            given.Value = word.substr(equals + 1);
-        } else if (rule->TakesValue) {
-            if (i + 1 >= words.size())
-                return name + " needs a value";
-            given.Value = words[++i];
-        }
-        options.push_back(given);
+        const std::string error = word[1] == '-' ? SplitLongOption(words, i, split) : SplitShortOptions(words, i, split);
+        if (!error.empty())
+            return error;
     }
+    return "";
+}
+
+// True when `rule` may be given with the command (for watch: with watch or its command).
+bool GoesWith(const TOptionRule &rule, const TCliOptions &options)
+{
+    if (rule.Commands.empty() || rule.Commands.count(options.Command))
+        return true;
+    return options.Command == TCliCommand::ccWatch && rule.Commands.count(options.Watched) && rule.Name != "wait";
+}
+
+// Takes the command word of `watch` from the positional words; "" or the error.
+std::string TakeWatchedCommand(std::vector<std::string> &positional, TCliOptions &options, const TCommandForm *&form)
+{
+    if (positional.empty())
+        return "watch needs a command: connect, write-app, read-dseg or write-dseg";
+    const auto watched = CommandForms().find(positional.front());
+    if (watched == CommandForms().end() || !IsDeviceCommand(watched->second.Command))
+        return "watch runs connect, write-app, read-dseg or write-dseg, not \"" + positional.front() + "\"";
+    options.Watched = watched->second.Command;
+    form = &watched->second;
+    positional.erase(positional.begin());
     return "";
 }
 
@@ -195,17 +298,15 @@ std::string CommandName(TCliCommand command)
 TParsedCommandLine ParseCommandLine(const std::vector<std::string> &words)
 {
     TParsedCommandLine parsed;
-    std::vector<TGivenOption> options;
-    std::vector<std::string> positional;
-    bool help = false;
-    bool version = false;
-    parsed.Error = SplitWords(words, options, positional, help, version);
+    TSplitWords split;
+    parsed.Error = SplitWords(words, split);
     if (!parsed.Ok())
         return parsed;
-    if (help || version) {
-        parsed.Options.Command = help ? TCliCommand::ccHelp : TCliCommand::ccVersion;
+    if (split.Help || split.Version) {
+        parsed.Options.Command = split.Help ? TCliCommand::ccHelp : TCliCommand::ccVersion;
         return parsed;
     }
+    std::vector<std::string> &positional = split.Positional;
     if (positional.empty()) {
         parsed.Error = "no command given";
         return parsed;
@@ -217,20 +318,27 @@ TParsedCommandLine ParseCommandLine(const std::vector<std::string> &words)
         commandWord += " " + positional.front();
         positional.erase(positional.begin());
     }
-    const auto form = CommandForms().find(commandWord);
-    if (form == CommandForms().end()) {
+    const auto found = CommandForms().find(commandWord);
+    if (found == CommandForms().end()) {
         parsed.Error = "unknown command \"" + commandWord + "\"";
         return parsed;
     }
     TCliOptions &result = parsed.Options;
-    result.Command = form->second.Command;
-    if (positional.size() != form->second.Arguments) {
-        parsed.Error = std::string("usage: morlith-cli [OPTIONS] ") + form->second.Usage;
+    result.Command = found->second.Command;
+    const TCommandForm *form = &found->second;
+    if (result.Command == TCliCommand::ccWatch) {
+        parsed.Error = TakeWatchedCommand(positional, result, form);
+        if (!parsed.Ok())
+            return parsed;
+    }
+    if (positional.size() != form->Arguments) {
+        parsed.Error = std::string("usage: morlith-cli [OPTIONS] ") +
+                       (result.Command == TCliCommand::ccWatch ? "watch " : "") + form->Usage;
         return parsed;
     }
     result.Arguments = positional;
-    for (const TGivenOption &given : options) {
-        if (!given.Rule->Commands.empty() && !given.Rule->Commands.count(result.Command)) {
+    for (const TGivenOption &given : split.Options) {
+        if (!GoesWith(*given.Rule, result)) {
             parsed.Error = given.Word + " does not go with " + commandWord;
             return parsed;
         }

@@ -24,6 +24,9 @@ enum class TCliCommand {
     ccPorts,
     ccPortsMap,
     ccPortsUnmap,
+    ccLog,
+    // Station mode: the device command TCliOptions::Watched on every port that appears.
+    ccWatch,
 };
 
 // The reply inactivity limit when --timeout is not given, in ms (the GUI's).
@@ -39,6 +42,10 @@ constexpr unsigned kMaxComNumber = 255;
 constexpr unsigned kMaxMcuIndex = 4;
 // How many ports one run may serve at once.
 constexpr size_t kMaxPorts = 64;
+// The longest --wait, in seconds (a day).
+constexpr uint32_t kMaxWaitSeconds = 86400;
+// The most --retries of the connect handshake.
+constexpr uint32_t kMaxRetries = 100;
 
 // The parsed command line.
 struct TCliOptions {
@@ -54,6 +61,21 @@ struct TCliOptions {
     bool Json = false;
     bool Force = false;
     bool Verify = false;
+    // --log: the production log to append to; empty for none.
+    std::string LogFile;
+    // --wait: seconds to wait for a missing port to appear (0: fail at once).
+    uint32_t WaitSeconds = 0;
+    // --retries: further connect handshakes after a failed one.
+    uint32_t Retries = 0;
+    // watch: the device command to run, and which ports to take.
+    TCliCommand Watched = TCliCommand::ccConnect;
+    // --match: USB VID:PID or a /dev/serial/by-id glob (serial devices); empty: the port map.
+    std::string Match;
+    // --existing: ports present when watching starts are taken too.
+    bool Existing = false;
+    // log: --since (ISO 8601 UTC date or time, or an age such as 2h) and --failed.
+    std::string Since;
+    bool FailedOnly = false;
     // pack: the package to write and the piece size.
     std::string Out;
     size_t PieceBytes = kDefaultPieceBytes;
@@ -69,7 +91,8 @@ struct TParsedCommandLine {
 };
 
 // Parses the words after the program name. Options may stand before or after the command;
-// "--name=value" and "--name value" both work; "--" ends the options.
+// "--name=value" and "--name value" both work, short options take attached values ("-pCOM3")
+// and combine ("-qv"); "--" ends the options; "-" alone is an argument.
 TParsedCommandLine ParseCommandLine(const std::vector<std::string> &words);
 
 // True for the commands that talk to a module.

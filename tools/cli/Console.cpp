@@ -1,5 +1,7 @@
 #include "Console.h"
 
+#include "TerminalSize.h"
+
 namespace morlith::cli {
 
 TConsole::TConsole(std::FILE *out, std::FILE *err, bool errIsTerminal)
@@ -22,6 +24,22 @@ void TConsole::Out(const std::string &line)
     if (FOutClosed || std::fprintf(FOut, "%s\n", line.c_str()) < 0 || std::fflush(FOut) != 0 ||
         std::ferror(FOut))
         FOutFailed = true;
+}
+
+bool TConsole::OutBytes(const std::vector<uint8_t> &bytes)
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    if (FOutClosed || std::fwrite(bytes.data(), 1, bytes.size(), FOut) != bytes.size() || std::fflush(FOut) != 0) {
+        FOutFailed = true;
+        return false;
+    }
+    return true;
+}
+
+unsigned TConsole::ErrColumns() const
+{
+    const unsigned columns = FErrIsTerminal ? TerminalColumns(FErr) : 0;
+    return columns > 0 ? columns : kDefaultColumns;
 }
 
 void TConsole::Err(const std::string &line)

@@ -3,14 +3,18 @@
 // errors. Every call writes whole lines under one lock, so ports served by several threads never
 // mix their lines.
 
+#include <cstdint>
 #include <cstdio>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace morlith::cli {
 
 // The program name that prefixes error lines.
 inline constexpr const char *kProgramName = "morlith-cli";
+// The terminal width assumed when none can be learnt.
+constexpr unsigned kDefaultColumns = 80;
 
 class TConsole {
 public:
@@ -21,6 +25,8 @@ public:
 
     // Writes `line` and a newline to standard output.
     void Out(const std::string &line);
+    // Writes raw bytes to standard output (data, not text); false when they could not be written.
+    bool OutBytes(const std::vector<uint8_t> &bytes);
     // Writes `line` and a newline to standard error.
     void Err(const std::string &line);
     // Writes "morlith-cli: " and `message` to standard error.
@@ -29,6 +35,9 @@ public:
     void ErrInPlace(const std::string &text, bool finish);
     // True when standard error is a terminal.
     bool ErrIsTerminal() const { return FErrIsTerminal; }
+    // The width of the terminal standard error shows on, asked anew at each call so that a resized
+    // window is followed; kDefaultColumns when it is not a terminal or does not say.
+    unsigned ErrColumns() const;
     // True once a line meant for standard output could not be written (a full disk, a closed
     // stream): the run must not end as a success.
     bool OutFailed() const { return FOutFailed; }

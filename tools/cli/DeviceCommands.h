@@ -4,15 +4,40 @@
 
 #include "CliOptions.h"
 #include "Console.h"
+#include "DataFiles.h"
+#include "DeviceSession.h"
 #include "PortChoice.h"
+
+#include <memory>
 
 namespace morlith::cli {
 
 // Stands in a read-dseg file name for the port's name when several ports are read at once.
 inline constexpr const char *kPortPlaceholder = "{port}";
+// The file name that means standard output (read-dseg) or standard input (write-dseg).
+inline constexpr const char *kStandardStream = "-";
+
+// What every port of a device command shares, made and checked before anything is sent.
+struct TDeviceRun {
+    // The job every port gets (read-dseg: File may still hold placeholders).
+    TDeviceJob Job;
+    std::unique_ptr<TProductionLog> Log;
+    // write-dseg -: standard input, kept in a file that every port reads.
+    std::unique_ptr<TTemporaryFile> Input;
+};
+
+// Checks the command's file and options for `portCount` ports and opens the production log. ""
+// when the command can go on; otherwise the problem, with `status` its exit status.
+std::string PrepareDeviceRun(const TCliOptions &options, size_t portCount, TDeviceRun &run, int &status);
+
+// The reporter of a device command's events: JSON Lines, or human text for `portCount` ports.
+std::unique_ptr<TSessionReporter> MakeReporter(const TCliOptions &options, size_t portCount, TConsole &console);
 
 // Runs a device command; returns the exit status.
 int RunDeviceCommand(const TCliOptions &options, TConsole &console);
+
+// `text` with every `placeholder` replaced by `value`.
+std::string ReplaceAll(std::string text, const std::string &placeholder, const std::string &value);
 
 // `pattern` with every kPortPlaceholder replaced by a file-name form of the port's label
 // ("COM3"; "dev_ttyUSB0" for /dev/ttyUSB0).

@@ -2,7 +2,10 @@
 
 #include "DataFile.h"
 #include "DataFiles.h"
+#include "EventWait.h"
+#include "MorlithFileConverter.h"
 #include "NumberText.h"
+#include "PortMap.h"
 
 #include <array>
 #include <filesystem>
@@ -88,17 +91,69 @@ bool TDeviceSession::Fail(const TFailure &failure, int status)
 
 bool TDeviceSession::FailFromEngine() { return Fail(FLoader->GetLastFailure()); }
 
+namespace {
+
+// A handshake worth trying again: the port opened but the module did not answer it soundly (it
+// may still be starting). A missing, busy or vanished port is not retried.
+bool HandshakeMayBeRetried(const TFailure &failure)
+{
+    return failure.Kind == TFailureKind::fkNoReply || failure.Kind == TFailureKind::fkBadReply;
+}
+
+// The four words of a parameter block as "0x1388 0xA5C3 0x0200 0x1234".
+std::string BlockWords(const std::array<uint16_t, 4> &words)
+{
+    std::string text;
+    for (const uint16_t word : words)
+        text += (text.empty() ? "" : " ") + Hex16(word);
+    return text;
+}
+
+} // namespace
+
+bool TDeviceSession::Connect()
+{
+    return FJob.Mcu == 0 ? FLoader->Connect(FPort.ComNumber) : FLoader->SelectMCU(FPort.ComNumber, FJob.Mcu);
+}
+
 bool TDeviceSession::Open()
 {
     const TFailure stopped = MakeFailure(TFailureKind::fkStopped, "stopped on request");
     if (InterruptRequested())
         return Fail(TFailure(stopped).During("before connecting"));
-    const bool connected = FJob.Mcu == 0 ? FLoader->Connect(FPort.ComNumber)
-                                         : FLoader->SelectMCU(FPort.ComNumber, FJob.Mcu);
-    if (!connected)
-        return FailFromEngine();
+    // Only the handshake is tried again, never anything that writes.
+    for (uint32_t attempt = 0; !Connect(); ++attempt) {
+        const TFailure failure = FLoader->GetLastFailure();
+        if (attempt >= FJob.Retries || !HandshakeMayBeRetried(failure) || InterruptRequested())
+            return FailFromEngine();
+        if (FJob.Verbose)
+            FConsole.Err(FPort.Label + ": " + failure.Message() + "; trying again (" + std::to_string(attempt + 1) +
+                         " of " + std::to_string(FJob.Retries) + ")");
+        if (!SleepUnlessInterrupted(kRetryPauseMs))
+            return Fail(TFailure(stopped).During("between connect attempts"));
+    }
     if (InterruptRequested())
         return Fail(TFailure(stopped).During("after connecting"));
+    return true;
+}
+
+bool TDeviceSession::VerifyParameterBlock()
+{
+    // The module cannot read its program memory back; the block it keeps is what can be checked.
+    const std::vector<uint8_t> &header = FProgrammator->Converter().Header();
+    std::array<uint16_t, 4> written{};
+    for (size_t k = 0; k < written.size() && 2 * k + 1 < header.size(); ++k)
+        written[k] = uint16_t(header[2 * k] << 8 | header[2 * k + 1]);
+    std::array<uint16_t, 4> readBack{};
+    if (!FProgrammator->ReadParameterBlock(readBack)) {
+        TFailure failure = FProgrammator->LastFailure();
+        failure.Step = "verification (written, then reading the parameter block back: " + failure.Step + ")";
+        return Fail(failure);
+    }
+    if (readBack != written)
+        return Fail(MakeFailure(TFailureKind::fkBadReply, "the parameter block reads back as " + BlockWords(readBack) +
+                                                              ", the header written was " + BlockWords(written))
+                        .During("verification"));
     return true;
 }
 
@@ -111,15 +166,20 @@ bool TDeviceSession::WriteApplication()
     const uint64_t bytes = FProgrammator->BytesTotal();
     const double seconds = Elapsed();
     FOutcome.Bytes = bytes;
-    FOutcome.Message = "Wrote " + FJob.File + " to " + FPort.Label + ", " + Controller() + ": " +
+    if (FJob.Verify && !VerifyParameterBlock())
+        return false;
+    FOutcome.Message = "Wrote " + FJob.FileName() + " to " + FPort.Label + ", " + Controller() + ": " +
                        GroupThousands(bytes) + " bytes in " + FormatSeconds(seconds) + " (" +
-                       FormatRate(seconds > 0 ? double(bytes) / seconds : 0) + ")";
+                       FormatRate(seconds > 0 ? double(bytes) / seconds : 0) + ")" +
+                       (FJob.Verify ? "; parameter block read back and verified" : "");
     return true;
 }
 
 bool TDeviceSession::ReadDataSegment()
 {
-    TTemporaryFile temporary(FolderOf(FJob.File), FJob.File);
+    // Data bound for standard output waits in the scratch folder, data for FILE next to it.
+    TTemporaryFile temporary(FJob.ToStandardOutput ? TemporaryFolder() : FolderOf(FJob.File),
+                             FJob.ToStandardOutput ? "" : FJob.File);
     try {
         if (!FLoader->ReadDSEG(temporary.Path()))
             return FailFromEngine();
@@ -134,6 +194,10 @@ bool TDeviceSession::ReadDataSegment()
     std::error_code sizeError;
     const auto size = std::filesystem::file_size(temporary.Path(), sizeError);
     FOutcome.Bytes = sizeError ? 0 : uint64_t(size);
+    FReadFingerprint = FingerprintFile(temporary.Path());
+    FReadFingerprint->Path = FJob.FileName();
+    if (FJob.ToStandardOutput)
+        return DeliverToStandardOutput(temporary.Path());
     const std::string problem = PlaceFile(temporary.Path(), FJob.File, FJob.Force);
     if (!problem.empty()) {
         // The data read is kept rather than lost.
@@ -144,6 +208,16 @@ bool TDeviceSession::ReadDataSegment()
     }
     FOutcome.Message = "Read " + GroupThousands(FOutcome.Bytes) + " bytes of the data segment of " + FPort.Label +
                        ", " + Controller() + " into " + FJob.File;
+    return true;
+}
+
+bool TDeviceSession::DeliverToStandardOutput(const std::string &path)
+{
+    if (!FConsole.OutBytes(ReadWholeFile(path)))
+        return Fail(MakeFailure(TFailureKind::fkFile, "cannot write the data segment to standard output")
+                        .During("saving the data segment"));
+    FOutcome.Message = "Read " + GroupThousands(FOutcome.Bytes) + " bytes of the data segment of " + FPort.Label +
+                       ", " + Controller() + " to standard output";
     return true;
 }
 
@@ -172,7 +246,7 @@ bool TDeviceSession::WriteDataSegment()
     const uint64_t segment = block[2];
     if (content.size() > segment && !FJob.Force) {
         TFailure refused = MakeFailure(TFailureKind::fkRefusedInput,
-                                       FJob.File + " is " + GroupThousands(content.size()) + " bytes, the data segment of " +
+                                       FJob.FileName() + " is " + GroupThousands(content.size()) + " bytes, the data segment of " +
                                            FPort.Label + ", " + Controller() + " holds " + GroupThousands(segment) +
                                            "; nothing was written (--force writes it anyway)");
         refused.Path = FJob.File;
@@ -186,7 +260,7 @@ bool TDeviceSession::WriteDataSegment()
     std::string covered;
     if (content.size() < segment)
         covered = " (the first " + GroupThousands(content.size()) + " of its " + GroupThousands(segment) + " bytes)";
-    FOutcome.Message = "Wrote " + GroupThousands(content.size()) + " bytes of " + FJob.File +
+    FOutcome.Message = "Wrote " + GroupThousands(content.size()) + " bytes of " + FJob.FileName() +
                        " into the data segment of " + FPort.Label + ", " + Controller() + covered +
                        (FJob.Verify ? "; read back and verified" : "");
     return true;
@@ -210,7 +284,7 @@ bool TDeviceSession::Perform()
 void TDeviceSession::Run()
 {
     FStart = std::chrono::steady_clock::now();
-    FReporter.Started(FPort.Label, CommandName(FJob.Command), FJob.File);
+    FReporter.Started(FPort.Label, CommandName(FJob.Command), FJob.FileName());
     bool done = false;
     try {
         done = Open() && Perform();
@@ -234,10 +308,41 @@ void TDeviceSession::Run()
         FLoader->Disconnect();
     }
     // What the module holds is told when the work stopped on request or after writing began.
-    if (!done && (interrupted || FWriteLog.SentStarts() > 0))
-        FOutcome.ModuleState = FWriteLog.Describe(WriteKind(), FTotalBytes);
+    if (!done)
+        FOutcome.ModuleState = FWriteLog.DescribeUnfinished(WriteKind(), FTotalBytes, interrupted);
     FOutcome.Seconds = Elapsed();
+    if (FJob.Log)
+        AppendToLog();
     FReporter.Finished(FOutcome);
+}
+
+void TDeviceSession::AppendToLog()
+{
+    TOperationRecord record;
+    record.Tool = kProgramName;
+    record.Command = CommandName(FJob.Command);
+    record.Port = FPort.Label;
+    DescribePortDevice(record, ResolvePortName(FPort.Label));
+    record.Controller = FJob.Mcu;
+    record.Package = FJob.Package;
+    record.DataFile = FJob.DataFile;
+    if (FJob.Command == TCliCommand::ccReadDseg)
+        record.DataFile = FReadFingerprint ? *FReadFingerprint : TFileFingerprint{FJob.FileName(), ""};
+    record.Failure = FOutcome.Failure;
+    record.DurationMs = uint64_t(FOutcome.Seconds * 1000 + 0.5);
+    record.ModuleState = FOutcome.ModuleState;
+    TFailure failure;
+    if (FJob.Log->Append(OperationRecordLine(record), failure))
+        return;
+    // The module was worked on, but the station keeps no record of it: not a success.
+    if (FOutcome.Ok()) {
+        FOutcome.Status = kExitFailed;
+        failure.Detail += " (" + FOutcome.Message + ")";
+        FOutcome.Failure = failure;
+        FOutcome.Message.clear();
+    } else {
+        FConsole.Error(WithPort(FPort.Label, failure.Message()));
+    }
 }
 
 } // namespace morlith::cli

@@ -9,11 +9,15 @@
 #include "Interruption.h"
 #include "Loader.h"
 #include "ModuleWriteLog.h"
+#include "OperationRecord.h"
 #include "PortChoice.h"
+#include "ProductionLog.h"
 #include "SessionReport.h"
 
+#include <array>
 #include <chrono>
 #include <memory>
+#include <optional>
 
 namespace morlith::cli {
 
@@ -26,11 +30,28 @@ struct TDeviceJob {
     uint32_t TimeoutMs = kDefaultTimeoutMs;
     // read-dseg: replace an existing file.
     bool Force = false;
-    // write-dseg: read the data segment back and compare.
+    // write-dseg: read the data segment back and compare; write-app: read the parameter block
+    // back and compare it with the header written.
     bool Verify = false;
     // Trace every frame on standard error.
     bool Verbose = false;
+    // Further connect handshakes after a failed one, kRetryPauseMs apart.
+    uint32_t Retries = 0;
+    // How messages name File when it is not what the user gave ("standard input").
+    std::string FileLabel;
+    // read-dseg: the data goes to standard output instead of File.
+    bool ToStandardOutput = false;
+    // The production log (null for none) and the fingerprints of the files written from.
+    TProductionLog *Log = nullptr;
+    std::optional<TPackageFingerprint> Package;
+    std::optional<TFileFingerprint> DataFile;
+
+    // File as messages name it.
+    const std::string &FileName() const { return FileLabel.empty() ? File : FileLabel; }
 };
+
+// The pause between two connect handshakes of --retries, in ms.
+constexpr int kRetryPauseMs = 500;
 
 class TDeviceSession {
 public:
@@ -46,11 +67,15 @@ public:
 
 private:
     bool Open();
+    bool Connect();
     bool Perform();
     bool WriteApplication();
     bool ReadDataSegment();
     bool WriteDataSegment();
     bool VerifyDataSegment(const std::vector<uint8_t> &written);
+    bool VerifyParameterBlock();
+    bool DeliverToStandardOutput(const std::string &path);
+    void AppendToLog();
     bool Fail(const TFailure &failure, int status = kExitFailed);
     bool FailFromEngine();
     void OnFrame(const TFrameTraceEvent &event);
@@ -70,6 +95,8 @@ private:
     TInterruptScope FInterruptScope;
     TModuleWriteLog FWriteLog;
     TPortOutcome FOutcome;
+    // read-dseg: what was read, for the log.
+    std::optional<TFileFingerprint> FReadFingerprint;
     uint64_t FTotalBytes = 0;
     std::chrono::steady_clock::time_point FStart;
 };

@@ -4,10 +4,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace morlith::cli {
 namespace {
-constexpr int kBarCells = 24;
+// The bar's width in cells: as wide as the terminal leaves room for, within these bounds.
+constexpr size_t kMinBarCells = 10;
+constexpr size_t kMaxBarCells = 60;
+// "[" and "] " around the cells.
+constexpr size_t kBarFrame = 3;
 constexpr double kMsPerSecond = 1000.0;
 
 std::string PadRight(std::string text, size_t width)
@@ -16,24 +21,41 @@ std::string PadRight(std::string text, size_t width)
         text.append(width - text.size(), ' ');
     return text;
 }
+
+size_t TotalLength(const std::vector<std::string> &parts)
+{
+    size_t length = 0;
+    for (const auto &part : parts)
+        length += part.size();
+    return length;
+}
 } // namespace
 
-std::string ProgressBarText(const TProgressStep &step)
+std::string ProgressBarText(const TProgressStep &step, unsigned columns)
 {
     const int32_t percent = std::clamp(step.Percent, 0, 100);
-    const int filled = percent * kBarCells / 100;
-    std::string text = "[" + std::string(size_t(filled), '#') + std::string(size_t(kBarCells - filled), '.') + "] ";
     char number[8];
     std::snprintf(number, sizeof number, "%3d%%", int(percent));
-    text += number;
-    text += "  " + GroupThousands(step.Sent) + " of " + GroupThousands(step.Total) + " bytes";
+    // What follows the bar, most important first; the tail is dropped until the line fits.
+    std::vector<std::string> parts = {number, "  " + GroupThousands(step.Sent) + " of " + GroupThousands(step.Total) + " bytes"};
     if (step.Seconds > 0 && step.Sent > 0) {
         const double rate = double(step.Sent) / step.Seconds;
-        text += "  " + FormatRate(rate);
+        parts.push_back("  " + FormatRate(rate));
         if (step.Sent < step.Total)
-            text += "  " + FormatSeconds(double(step.Total - step.Sent) / rate) + " left";
+            parts.push_back("  " + FormatSeconds(double(step.Total - step.Sent) / rate) + " left");
     }
-    return text;
+    // The last column stays free: writing there makes some terminals wrap the line.
+    const size_t width = columns > 1 ? columns - 1 : 0;
+    while (parts.size() > 1 && TotalLength(parts) + kBarFrame + kMinBarCells > width)
+        parts.pop_back();
+    std::string tail;
+    for (const auto &part : parts)
+        tail += part;
+    if (tail.size() + kBarFrame + kMinBarCells > width)
+        return tail.substr(0, width);
+    const size_t cells = std::min(kMaxBarCells, width - tail.size() - kBarFrame);
+    const size_t filled = size_t(percent) * cells / 100;
+    return "[" + std::string(filled, '#') + std::string(cells - filled, '.') + "] " + tail;
 }
 
 THumanReporter::THumanReporter(TConsole &console, TProgressStyle style, bool quiet, bool severalPorts)
@@ -52,7 +74,7 @@ void THumanReporter::Progressed(const std::string &port, const TProgressStep &st
         if (!last && shown.Seconds >= 0 && (step.Seconds - shown.Seconds) * kMsPerSecond < kBarRefreshMs)
             return;
         shown.Seconds = step.Seconds;
-        FConsole.ErrInPlace(ProgressBarText(step), last);
+        FConsole.ErrInPlace(ProgressBarText(step, FConsole.ErrColumns()), last);
         return;
     }
     if (FStyle != TProgressStyle::psLines)

@@ -50,7 +50,8 @@ private:
     std::map<std::string, TShown> FShown;
 };
 
-// The progress bar line: bar, percent, bytes, rate and time left.
-std::string ProgressBarText(const TProgressStep &step);
+// The progress bar line for a terminal `columns` wide: bar, percent, bytes, rate and time left;
+// the bar narrows and the last parts go so that the line never reaches the last column.
+std::string ProgressBarText(const TProgressStep &step, unsigned columns);
 
 } // namespace morlith::cli

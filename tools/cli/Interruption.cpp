@@ -1,6 +1,7 @@
 #include "Interruption.h"
 
 #include "CliOptions.h"
+#include "EventWait.h"
 #include "Programmator.h"
 
 #include <atomic>
@@ -59,6 +60,7 @@ void RequestInterrupt()
 {
     gInterrupted.store(true);
     AskAllToStop();
+    NotifyInterruptWake();
 }
 
 TInterruptScope::TInterruptScope(TProgrammator &programmator)

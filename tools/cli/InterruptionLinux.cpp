@@ -2,6 +2,8 @@
 
 #include "Interruption.h"
 
+#include "EventWait.h"
+
 #include <csignal>
 #include <pthread.h>
 #include <unistd.h>
@@ -37,6 +39,7 @@ sigset_t InterruptSignals()
 
 void InstallInterruptHandlers()
 {
+    OpenInterruptWake();
     // A closed pipe on standard output ends a write with EPIPE instead of killing the tool, and
     // a file-size limit ends a file write with EFBIG: both are then reported, and the file they
     // were meant to replace stays as it was.

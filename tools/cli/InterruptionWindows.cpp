@@ -3,6 +3,8 @@
 
 #include "Interruption.h"
 
+#include "EventWait.h"
+
 #include <atomic>
 #include <windows.h>
 
@@ -29,7 +31,11 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
 
 } // namespace
 
-void InstallInterruptHandlers() { SetConsoleCtrlHandler(OnConsoleEvent, TRUE); }
+void InstallInterruptHandlers()
+{
+    OpenInterruptWake();
+    SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+}
 
 TInterruptBlock::TInterruptBlock() = default;
 

@@ -1,27 +1,6 @@
 #include "JsonReporter.h"
 
-#include "CommandFrame.h"
-#include "JsonLines.h"
-
 namespace morlith::cli {
-
-TJsonObject FailureObject(const TFailure &failure)
-{
-    TJsonObject error;
-    error.Text("kind", failure.KindName()).Text("step", failure.Step).Text("message", failure.Message());
-    if (failure.Command >= 0) {
-        error.Text("command", morlith::CommandName(uint8_t(failure.Command)))
-            .Number("bytes_expected", failure.BytesExpected)
-            .Number("bytes_received", failure.BytesReceived);
-    }
-    if (failure.OsError != 0)
-        error.Number("os_error", failure.OsError).Text("os_text", failure.OsText);
-    if (!failure.Device.empty())
-        error.Text("device", failure.Device);
-    if (!failure.Path.empty())
-        error.Text("path", failure.Path);
-    return error;
-}
 
 void TJsonReporter::Started(const std::string &port, const std::string &command, const std::string &file)
 {

@@ -3,6 +3,7 @@
 // so that a jig or a script follows the work without reading prose.
 
 #include "Console.h"
+#include "FailureJson.h"
 #include "JsonLines.h"
 #include "SessionReport.h"
 
@@ -10,9 +11,6 @@
 #include <mutex>
 
 namespace morlith::cli {
-
-// The "error" object of a failed result: kind, step, message, and the cause's details.
-TJsonObject FailureObject(const TFailure &failure);
 
 class TJsonReporter : public TSessionReporter {
 public:

@@ -1,10 +1,10 @@
 #include "SerialDevices.h"
 
+#include "AdapterIdentity.h"
 #include "PortMap.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 
 namespace fs = std::filesystem;
 
@@ -15,16 +15,6 @@ namespace {
 constexpr int kUsbSearchLevels = 4;
 constexpr const char *kLegacySerialPrefix = "ttyS";
 constexpr const char *kPortLayerSubsystem = "serial-base";
-
-std::string ReadAttribute(const fs::path &folder, const char *name)
-{
-    std::ifstream file(folder / name);
-    std::string value;
-    std::getline(file, value);
-    while (!value.empty() && (value.back() == ' ' || value.back() == '\n' || value.back() == '\r'))
-        value.pop_back();
-    return value;
-}
 
 std::string LinkName(const fs::path &link)
 {
@@ -42,35 +32,6 @@ fs::path HardwareDevice(fs::path device)
     return device;
 }
 
-void ReadUsbAttributes(const fs::path &device, TSerialDevice &serial)
-{
-    fs::path folder = device;
-    for (int level = 0; level <= kUsbSearchLevels && !folder.empty(); ++level, folder = folder.parent_path()) {
-        if (!fs::exists(folder / "idVendor"))
-            continue;
-        serial.VendorId = ReadAttribute(folder, "idVendor");
-        serial.ProductId = ReadAttribute(folder, "idProduct");
-        serial.Serial = ReadAttribute(folder, "serial");
-        serial.Manufacturer = ReadAttribute(folder, "manufacturer");
-        serial.Product = ReadAttribute(folder, "product");
-        return;
-    }
-}
-
-// The by-id links in `devRoot`/serial/by-id, keyed by the device node they reach.
-std::vector<std::pair<std::string, std::string>> ByIdLinks(const std::string &devRoot)
-{
-    std::vector<std::pair<std::string, std::string>> links;
-    std::error_code error;
-    for (const auto &entry : fs::directory_iterator(fs::path(devRoot) / "serial" / "by-id", error)) {
-        std::error_code ignored;
-        const fs::path target = fs::canonical(entry.path(), ignored);
-        if (!ignored)
-            links.emplace_back(target.filename().string(), entry.path().string());
-    }
-    return links;
-}
-
 } // namespace
 
 std::string TSerialDevice::Description() const
@@ -86,7 +47,6 @@ std::string TSerialDevice::Description() const
 std::vector<TSerialDevice> ListSerialDevices(const std::string &sysRoot, const std::string &devRoot)
 {
     std::vector<TSerialDevice> devices;
-    const auto byId = ByIdLinks(devRoot);
     std::error_code error;
     for (const auto &entry : fs::directory_iterator(fs::path(sysRoot) / "class" / "tty", error)) {
         const fs::path deviceLink = entry.path() / "device";
@@ -103,10 +63,14 @@ std::vector<TSerialDevice> ListSerialDevices(const std::string &sysRoot, const s
             continue;
         serial.DevicePath = (fs::path(devRoot) / serial.Name).string();
         serial.Driver = LinkName(device / "driver");
-        ReadUsbAttributes(device, serial);
-        for (const auto &[node, link] : byId)
-            if (node == serial.Name)
-                serial.ById = link;
+        TAdapterIdentity usb;
+        ReadUsbAttributes(device, usb);
+        serial.VendorId = usb.VendorId;
+        serial.ProductId = usb.ProductId;
+        serial.Serial = usb.SerialNumber;
+        serial.Manufacturer = usb.Manufacturer;
+        serial.Product = usb.Product;
+        serial.ById = ByIdLinkTo(serial.Name, devRoot);
         devices.push_back(serial);
     }
     std::sort(devices.begin(), devices.end(),

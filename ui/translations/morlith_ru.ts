@@ -57,6 +57,10 @@
         <source>Connect error</source>
         <translation>Ошибка подключения</translation>
     </message>
+    <message>
+        <source>Log error</source>
+        <translation>Ошибка журнала</translation>
+    </message>
 </context>
 <context>
     <name>morlith::TProgressDlg</name>

@@ -136,11 +136,11 @@ TEST_F(ApplicationWrite, InterruptStopsAfterTheCurrentExchangeSendsNothingMoreAn
     const uint64_t held = ProgramMemory(module).size();
     EXPECT_EQ(held, chunks * 50);
     EXPECT_LT(held, 6000u);
-    const auto of = [](uint64_t bytes) { return cli::GroupThousands(bytes) + " of 6,000 bytes"; };
+    const auto of = [](uint64_t bytes) { return GroupThousands(bytes) + " of 6,000 bytes"; };
     const std::string told = run.Err.substr(at + std::string("application partly written: ").size());
     EXPECT_TRUE(told.rfind(of(held), 0) == 0 ||
-                told.rfind("between " + cli::GroupThousands(held - 50) + " and " + of(held), 0) == 0 ||
-                told.rfind("between " + cli::GroupThousands(held) + " and " + of(held + 50), 0) == 0)
+                told.rfind("between " + GroupThousands(held - 50) + " and " + of(held), 0) == 0 ||
+                told.rfind("between " + GroupThousands(held) + " and " + of(held + 50), 0) == 0)
         << "the module holds " << held << " bytes; the tool says: " << told;
 }
 

@@ -84,12 +84,76 @@ TEST(CliOptions, ErrorsNameTheProblem)
         {{"info", "a.xml", "--base", "0"}, "--base does not go with info"},
         {{"info", "a.xml", "--image-out="}, "--image-out: empty file name"},
         {{"ports", "map", "COM1"}, "usage: morlith-cli [OPTIONS] ports map COM<n> DEVICE"},
+        {{"-x", "connect"}, "unknown option -x"},
+        {{"-qx", "connect"}, "unknown option -x"},
+        {{"connect", "-p"}, "-p needs a value"},
+        {{"connect", "--wait", "x"}, "--wait takes a whole number from 0 to 86400"},
+        {{"connect", "--retries", "101"}, "--retries takes a whole number from 0 to 100"},
+        {{"connect", "--log="}, "--log: empty file name"},
+        {{"info", "a.xml", "--log", "l"}, "--log does not go with info"},
+        {{"connect", "--match", "0403:6001"}, "--match does not go with connect"},
+        {{"log"}, "usage: morlith-cli [OPTIONS] log FILE"},
+        {{"log", "f", "--port", "COM1"}, "--port does not go with log"},
+        {{"watch"}, "watch needs a command"},
+        {{"watch", "pack", "a"}, "watch runs connect, write-app, read-dseg or write-dseg"},
+        {{"watch", "write-app"}, "usage: morlith-cli [OPTIONS] watch write-app PACKAGE"},
+        {{"watch", "connect", "--wait", "5"}, "--wait does not go with watch"},
+        {{"watch", "connect", "--since", "2h"}, "--since does not go with watch"},
     };
     for (const auto &[words, error] : cases) {
         const auto parsed = ParseCommandLine(words);
         EXPECT_FALSE(parsed.Ok());
         EXPECT_NE(parsed.Error.find(error), std::string::npos) << parsed.Error << " / expected: " << error;
     }
+}
+
+TEST(CliOptions, ShortOptionsTakeAttachedValuesAndCombine)
+{
+    const auto parsed = ParseCommandLine({"-qv", "-p71", "-pCOM3", "-m2", "-fp", "/dev/ttyUSB0", "read-dseg", "-"});
+    ASSERT_TRUE(parsed.Ok()) << parsed.Error;
+    const TCliOptions &o = parsed.Options;
+    EXPECT_TRUE(o.Quiet);
+    EXPECT_TRUE(o.Verbose);
+    EXPECT_TRUE(o.Force);
+    EXPECT_EQ(o.Ports, (std::vector<std::string>{"71", "COM3", "/dev/ttyUSB0"}));
+    EXPECT_EQ(o.Mcu, 2);
+    // A lone "-" is a file name: standard output here.
+    EXPECT_EQ(o.Arguments, std::vector<std::string>{"-"});
+    EXPECT_EQ(ParseCommandLine({"-V"}).Options.Command, TCliCommand::ccVersion);
+    EXPECT_EQ(ParseCommandLine({"-qV", "connect"}).Options.Command, TCliCommand::ccVersion);
+    EXPECT_EQ(ParseCommandLine({"-ofw.xml", "pack", "a.hex", "--dseg-length", "0"}).Options.Out, "fw.xml");
+}
+
+TEST(CliOptions, DeviceCommandsTakeTheProductionOptions)
+{
+    const auto parsed =
+        ParseCommandLine({"write-app", "fw.xml", "--log", "line.jsonl", "--wait", "30", "--retries", "3", "--verify"});
+    ASSERT_TRUE(parsed.Ok()) << parsed.Error;
+    EXPECT_EQ(parsed.Options.LogFile, "line.jsonl");
+    EXPECT_EQ(parsed.Options.WaitSeconds, 30u);
+    EXPECT_EQ(parsed.Options.Retries, 3u);
+    EXPECT_TRUE(parsed.Options.Verify);
+    const auto log = ParseCommandLine({"log", "line.jsonl", "--since", "2h", "--failed", "--json"});
+    ASSERT_TRUE(log.Ok()) << log.Error;
+    EXPECT_EQ(log.Options.Command, TCliCommand::ccLog);
+    EXPECT_EQ(log.Options.Since, "2h");
+    EXPECT_TRUE(log.Options.FailedOnly);
+}
+
+TEST(CliOptions, WatchTakesACommandItsArgumentsAndOptionsOfBoth)
+{
+    const auto parsed = ParseCommandLine({"-qp3", "watch", "write-app", "fw.xml", "--log", "l", "--existing", "--verify"});
+    ASSERT_TRUE(parsed.Ok()) << parsed.Error;
+    const TCliOptions &o = parsed.Options;
+    EXPECT_EQ(o.Command, TCliCommand::ccWatch);
+    EXPECT_EQ(o.Watched, TCliCommand::ccWriteApp);
+    EXPECT_EQ(o.Arguments, std::vector<std::string>{"fw.xml"});
+    EXPECT_EQ(o.Ports, std::vector<std::string>{"3"});
+    EXPECT_TRUE(o.Existing && o.Verify && o.Quiet);
+    const auto matched = ParseCommandLine({"watch", "--match", "0403:6001", "connect"});
+    ASSERT_TRUE(matched.Ok()) << matched.Error;
+    EXPECT_EQ(matched.Options.Match, "0403:6001");
+    EXPECT_EQ(matched.Options.Watched, TCliCommand::ccConnect);
 }
 
 TEST(CliOptions, TooManyPortsAreRefused)

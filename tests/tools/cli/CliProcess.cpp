@@ -10,7 +10,8 @@
 
 namespace morlith::test {
 
-TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::string &folder, uid_t runAs)
+TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::string &folder, uid_t runAs,
+                         const std::string &input)
 {
     std::vector<std::string> words = {MORLITH_CLI_EXECUTABLE};
     words.insert(words.end(), arguments.begin(), arguments.end());
@@ -22,12 +23,13 @@ TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::s
     int err[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
         return;
+    const int in = input.empty() ? -1 : open(input.c_str(), O_RDONLY | O_CLOEXEC);
     FStart = std::chrono::steady_clock::now();
     FPid = fork();
     if (FPid == 0) {
         // Only async-signal-safe calls between fork and exec.
         if ((!folder.empty() && chdir(folder.c_str()) != 0) || dup2(out[1], STDOUT_FILENO) < 0 ||
-            dup2(err[1], STDERR_FILENO) < 0)
+            dup2(err[1], STDERR_FILENO) < 0 || (in >= 0 && dup2(in, STDIN_FILENO) < 0))
             _exit(127);
         if (runAs != 0 && (setgroups(0, nullptr) != 0 || setgid(runAs) != 0 || setuid(runAs) != 0))
             _exit(126);
@@ -36,6 +38,8 @@ TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::s
     }
     close(out[1]);
     close(err[1]);
+    if (in >= 0)
+        close(in);
     FOut = out[0];
     FErr = err[0];
 }
@@ -77,13 +81,19 @@ bool TCliProcess::Pump(int waitMs)
     return FOut >= 0 || FErr >= 0;
 }
 
-bool TCliProcess::WaitForError(const std::string &text)
+bool TCliProcess::WaitFor(const std::string &stream, const std::string &text, size_t count)
 {
+    const auto found = [&] {
+        size_t seen = 0;
+        for (size_t at = stream.find(text); at != std::string::npos; at = stream.find(text, at + text.size()))
+            ++seen;
+        return seen >= count;
+    };
     const auto deadline = std::chrono::steady_clock::now() + kToolWait;
-    while (FRun.Err.find(text) == std::string::npos) {
+    while (!found()) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0 || !Pump(int(left.count())))
-            return FRun.Err.find(text) != std::string::npos;
+            return found();
     }
     return true;
 }
@@ -114,6 +124,11 @@ TCliRun TCliProcess::Finish()
 TCliRun RunCli(const std::vector<std::string> &arguments, const std::string &folder)
 {
     return TCliProcess(arguments, folder).Finish();
+}
+
+TCliRun RunCliWithInput(const std::vector<std::string> &arguments, const std::string &input, const std::string &folder)
+{
+    return TCliProcess(arguments, folder, 0, input).Finish();
 }
 
 } // namespace morlith::test

@@ -24,15 +24,21 @@ struct TCliRun {
 class TCliProcess {
 public:
     // Starts morlith-cli with `arguments` in `folder` ("" for the test's own); as the user and
-    // group `runAs` when it is not 0 (the test must be root for that).
-    TCliProcess(const std::vector<std::string> &arguments, const std::string &folder = "", uid_t runAs = 0);
+    // group `runAs` when it is not 0 (the test must be root for that); with the file `input` as
+    // its standard input when not empty.
+    TCliProcess(const std::vector<std::string> &arguments, const std::string &folder = "", uid_t runAs = 0,
+                const std::string &input = "");
     // Kills the tool if it still runs.
     ~TCliProcess();
     TCliProcess(const TCliProcess &) = delete;
     TCliProcess &operator=(const TCliProcess &) = delete;
 
     // Reads the tool's output until standard error holds `text`; false if it ended or the wait ran out first.
-    bool WaitForError(const std::string &text);
+    bool WaitForError(const std::string &text) { return WaitFor(FRun.Err, text, 1); }
+    // Reads the tool's output until standard output holds `text` `count` times; false as above.
+    bool WaitForOutput(const std::string &text, size_t count = 1) { return WaitFor(FRun.Out, text, count); }
+    // What the tool wrote so far.
+    const TCliRun &SoFar() const { return FRun; }
     // Sends `signal` to the tool.
     void Signal(int signal);
     // Waits for the end and returns what happened.
@@ -41,6 +47,7 @@ public:
 private:
     // Reads whatever both pipes hold, waiting up to `waitMs`; false once both are closed.
     bool Pump(int waitMs);
+    bool WaitFor(const std::string &stream, const std::string &text, size_t count);
 
     pid_t FPid = -1;
     int FOut = -1;
@@ -51,5 +58,7 @@ private:
 
 // Runs morlith-cli to its end.
 TCliRun RunCli(const std::vector<std::string> &arguments, const std::string &folder = "");
+// Runs morlith-cli to its end with the file `input` as its standard input.
+TCliRun RunCliWithInput(const std::vector<std::string> &arguments, const std::string &input, const std::string &folder);
 
 } // namespace morlith::test

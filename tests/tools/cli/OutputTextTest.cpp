@@ -74,12 +74,29 @@ TEST(NumberText, GroupsThousandsAndFormatsTimeAndRate)
 
 TEST(ProgressBar, ShowsPercentBytesRateAndTimeLeft)
 {
-    const std::string text = ProgressBarText({46, 30000, 65000, 15.0});
+    const std::string text = ProgressBarText({46, 30000, 65000, 15.0}, 80);
     EXPECT_NE(text.find(" 46%"), std::string::npos) << text;
     EXPECT_NE(text.find("30,000 of 65,000 bytes"), std::string::npos) << text;
     EXPECT_NE(text.find("2.0 kB/s"), std::string::npos) << text;
     EXPECT_NE(text.find("17.5 s left"), std::string::npos) << text;
-    EXPECT_EQ(ProgressBarText({100, 10, 10, 1.0}).find("left"), std::string::npos);
+    EXPECT_EQ(ProgressBarText({100, 10, 10, 1.0}, 80).find("left"), std::string::npos);
+}
+
+TEST(ProgressBar, FitsTheTerminalLeavingTheLastColumnFree)
+{
+    const TProgressStep step{46, 30000, 65000, 15.0};
+    for (unsigned columns : {200u, 120u, 80u, 60u, 40u, 30u, 20u, 8u, 1u, 0u}) {
+        const std::string text = ProgressBarText(step, columns);
+        EXPECT_LT(text.size(), std::max(columns, 1u)) << columns << ": " << text;
+    }
+    // A wide terminal gets a wider bar than a narrow one; a narrow one drops the time left and the
+    // rate before the percentage.
+    EXPECT_GT(ProgressBarText(step, 120).find(']'), ProgressBarText(step, 80).find(']'));
+    const std::string narrow = ProgressBarText(step, 40);
+    EXPECT_NE(narrow.find(" 46%"), std::string::npos) << narrow;
+    EXPECT_EQ(narrow.find("left"), std::string::npos) << narrow;
+    EXPECT_NE(narrow.find('['), std::string::npos) << narrow;
+    EXPECT_EQ(ProgressBarText(step, 8), " 46%");
 }
 
 TFrameTraceEvent Sent(char command, uint32_t length) { return {true, uint8_t(command), length, true}; }

@@ -1,12 +1,12 @@
 #pragma once
-// Number parsing and formatting for the command line: whole numbers with range checks, byte
+// Number parsing and formatting for the front ends: whole numbers with range checks, byte
 // counts with thousands separators, durations and transfer rates.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 
-namespace morlith::cli {
+namespace morlith {
 
 // A whole number in decimal (or, with `allowHex`, "0x" hexadecimal) within [min, max]; nothing
 // for an empty text, a sign, trailing characters or a value out of range.
@@ -28,4 +28,4 @@ std::string Hex16(uint16_t value);
 // A byte as "0x5A".
 std::string Hex8(uint8_t value);
 
-} // namespace morlith::cli
+} // namespace morlith

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-namespace morlith::cli {
+namespace morlith {
 
 // What a device command was doing, for the words that describe a stopped one.
 enum class TWriteKind {
@@ -34,6 +34,9 @@ public:
     // went out unanswered); `total` is the length of what was to be written. "Nothing was written"
     // is said only when no frame that changes the module went out.
     std::string Describe(TWriteKind kind, uint64_t total) const;
+    // What the module holds after a failed operation, when there is anything to tell: the work was
+    // stopped on request, or a write had begun. Empty otherwise.
+    std::string DescribeUnfinished(TWriteKind kind, uint64_t total, bool stopped) const;
 
 private:
     std::string Part(uint64_t total) const;
@@ -46,4 +49,4 @@ private:
     uint64_t FAcknowledgedBytes = 0;
 };
 
-} // namespace morlith::cli
+} // namespace morlith

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <cstdio>
 
-namespace morlith::cli {
+namespace morlith {
 namespace {
 constexpr double kSecondsPerMinute = 60.0;
 constexpr double kBytesPerKilobyte = 1000.0;
@@ -84,4 +84,4 @@ std::string Hex8(uint8_t value)
     return text;
 }
 
-} // namespace morlith::cli
+} // namespace morlith

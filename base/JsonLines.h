@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace morlith::cli {
+namespace morlith {
 
 // `text` as a JSON string literal, quotes included.
 std::string JsonQuote(const std::string &text);
@@ -49,4 +49,4 @@ private:
     std::string FText;
 };
 
-} // namespace morlith::cli
+} // namespace morlith

@@ -2,7 +2,7 @@
 
 #include "NumberText.h"
 
-namespace morlith::cli {
+namespace morlith {
 namespace {
 constexpr uint8_t kWriteStartCommand = 'F';
 constexpr uint8_t kWriteCommand = 'W';
@@ -70,4 +70,9 @@ std::string TModuleWriteLog::Describe(TWriteKind kind, uint64_t total) const
     return nothing;
 }
 
-} // namespace morlith::cli
+std::string TModuleWriteLog::DescribeUnfinished(TWriteKind kind, uint64_t total, bool stopped) const
+{
+    return stopped || FSentStarts > 0 ? Describe(kind, total) : "";
+}
+
+} // namespace morlith

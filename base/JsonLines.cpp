@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
-namespace morlith::cli {
+namespace morlith {
 namespace {
 
 // Length of the valid UTF-8 sequence starting at text[i], or 0 when the bytes there are not one.
@@ -140,4 +140,4 @@ TJsonObject &TJsonObject::TextList(const std::string &key, const std::vector<std
     return Raw(key, json + "]");
 }
 
-} // namespace morlith::cli
+} // namespace morlith

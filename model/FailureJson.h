@@ -1,0 +1,13 @@
+#pragma once
+// A failure record as JSON: the "error" object of the command-line tool's results and of the
+// production log.
+
+#include "Failure.h"
+#include "JsonLines.h"
+
+namespace morlith {
+
+// The "error" object of a failed result: kind, step, message, and the cause's details.
+TJsonObject FailureObject(const TFailure &failure);
+
+} // namespace morlith

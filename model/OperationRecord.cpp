@@ -1,0 +1,114 @@
+#include "OperationRecord.h"
+
+#include "AdapterIdentity.h"
+#include "FailureJson.h"
+#include "JsonLines.h"
+#include "MorlithFileConverter.h"
+#include "NumberText.h"
+#include "Sha256.h"
+
+#include <fstream>
+
+namespace morlith {
+namespace {
+
+#ifndef MORLITH_VERSION
+#define MORLITH_VERSION "unknown"
+#endif
+
+// Bytes read at a time when fingerprinting a file.
+constexpr size_t kReadBlockBytes = 64 * 1024;
+
+TJsonObject FileObject(const TFileFingerprint &file)
+{
+    TJsonObject object;
+    object.Text("path", file.Path);
+    if (!file.Sha256.empty())
+        object.Text("sha256", file.Sha256);
+    return object;
+}
+
+} // namespace
+
+std::string OperationRecordLine(const TOperationRecord &record)
+{
+    TJsonObject line;
+    line.Number("schema", kOperationRecordSchema)
+        .Text("time", IsoUtcTime(record.Time))
+        .Text("tool", record.Tool)
+        .Text("version", MORLITH_VERSION)
+        .Text("host", HostName())
+        .Text("command", record.Command)
+        .Text("port", record.Port)
+        .Text("device", record.Device);
+    if (!record.ById.empty())
+        line.Text("by_id", record.ById);
+    if (!record.SerialNumber.empty())
+        line.Text("serial_number", record.SerialNumber);
+    line.Number("controller", record.Controller);
+    if (record.Package) {
+        TJsonObject package = FileObject(*record.Package);
+        if (record.Package->HasHeader)
+            package.Number("image_length", record.Package->ImageLength)
+                .Text("image_crc", Hex16(record.Package->ImageCrc));
+        line.Object("package", package);
+    }
+    if (record.DataFile)
+        line.Object("data_file", FileObject(*record.DataFile));
+    line.Text("result", record.Failure.Failed() ? "failed" : "ok");
+    if (record.Failure.Failed())
+        line.Object("error", FailureObject(record.Failure));
+    line.Number("duration_ms", int64_t(record.DurationMs));
+    if (!record.ModuleState.empty())
+        line.Text("module_state", record.ModuleState);
+    return line.Line();
+}
+
+void DescribePortDevice(TOperationRecord &record, const std::string &devicePath)
+{
+    const TAdapterIdentity identity = IdentifyAdapter(devicePath);
+    record.Device = identity.Device;
+    record.ById = identity.ById;
+    record.SerialNumber = identity.SerialNumber;
+}
+
+TFileFingerprint FingerprintFile(const std::string &path)
+{
+    TFileFingerprint file;
+    file.Path = path;
+    std::ifstream stream(path, std::ios::binary);
+    if (!stream)
+        return file;
+    TSha256 hash;
+    std::string block(kReadBlockBytes, '\0');
+    while (stream) {
+        stream.read(block.data(), std::streamsize(block.size()));
+        hash.Update(block.data(), size_t(stream.gcount()));
+    }
+    if (stream.bad())
+        return file;
+    file.Sha256 = hash.FinishHex();
+    return file;
+}
+
+TFileFingerprint FingerprintBytes(const std::string &path, const void *data, size_t size)
+{
+    return TFileFingerprint{path, Sha256Hex(data, size)};
+}
+
+TPackageFingerprint FingerprintPackage(const std::string &path)
+{
+    TPackageFingerprint package;
+    static_cast<TFileFingerprint &>(package) = FingerprintFile(path);
+    TMorlithFileConverter converter;
+    converter.LoadFromFile(path);
+    if (!converter.LastLoadSucceeded() || !converter.Decode() || converter.Header().size() != 8)
+        return package;
+    const auto &header = converter.Header();
+    package.HasHeader = true;
+    package.ImageLength = uint16_t(header[0] << 8 | header[1]);
+    package.ImageCrc = uint16_t(header[2] << 8 | header[3]);
+    return package;
+}
+
+} // namespace morlith

@@ -1,0 +1,72 @@
+#pragma once
+// One line of the production log: what was done to which module through which port, with which
+// file, and how it ended. Both front ends write the same record; `morlith-cli log` reads it.
+
+#include "Failure.h"
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace morlith {
+
+// The version of the record's fields; it changes only when a field changes meaning or goes away.
+constexpr int kOperationRecordSchema = 1;
+
+// A file an operation used, as the log identifies it.
+struct TFileFingerprint {
+    std::string Path;
+    // 64 hexadecimal digits; empty when the file could not be read.
+    std::string Sha256;
+};
+
+// The package of an application write: the file and what its header says of the image.
+struct TPackageFingerprint : TFileFingerprint {
+    // The header has its 8 bytes, so the two fields below are known.
+    bool HasHeader = false;
+    uint16_t ImageLength = 0;
+    uint16_t ImageCrc = 0;
+};
+
+struct TOperationRecord {
+    // When it ended.
+    std::chrono::system_clock::time_point Time = std::chrono::system_clock::now();
+    // "morlith-cli" or "morlith".
+    std::string Tool;
+    // "connect", "write-app", "read-dseg", "write-dseg".
+    std::string Command;
+    // The port as the operator named it ("COM3", "/dev/ttyUSB0").
+    std::string Port;
+    // The device node it reached, and for a USB adapter its by-id name and serial number.
+    std::string Device;
+    std::string ById;
+    std::string SerialNumber;
+    // 0 for the main controller, 1..4 for a slave.
+    int Controller = 0;
+    std::optional<TPackageFingerprint> Package;
+    std::optional<TFileFingerprint> DataFile;
+    // Why it failed; no failure on success.
+    TFailure Failure;
+    uint64_t DurationMs = 0;
+    // What the module holds when the work stopped part-way; empty otherwise.
+    std::string ModuleState;
+};
+
+// The record as one JSON object on one line, without the newline.
+std::string OperationRecordLine(const TOperationRecord &record);
+
+// Fills the port's device, by-id name and serial number from what `devicePath` reaches.
+void DescribePortDevice(TOperationRecord &record, const std::string &devicePath);
+
+// The path and SHA-256 of a file (Sha256 empty when it cannot be read).
+TFileFingerprint FingerprintFile(const std::string &path);
+// The same of bytes already read, for a file that cannot be read twice (standard input).
+TFileFingerprint FingerprintBytes(const std::string &path, const void *data, size_t size);
+// The package's path, SHA-256, image length and image CRC (from its header).
+TPackageFingerprint FingerprintPackage(const std::string &path);
+
+// This machine's name ("" when unknown).
+std::string HostName();
+
+} // namespace morlith

@@ -1,0 +1,51 @@
+#pragma once
+// The production log: a file of JSON lines, one per module and operation, that several processes
+// may append to at once. Each line goes out in one write under an exclusive lock and is flushed
+// to the disk before Append returns, so a line is never torn or interleaved with another and a
+// crash loses at most the line being written.
+
+#include "Failure.h"
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace morlith {
+
+class TProductionLog {
+public:
+    // Opens `path` for appending, creating it (and, with `makeFolder`, its folders); null with
+    // `failure` (kind and step) when it cannot be opened.
+    static std::unique_ptr<TProductionLog> Open(const std::string &path, TFailure &failure, bool makeFolder = false);
+    ~TProductionLog();
+    TProductionLog(const TProductionLog &) = delete;
+    TProductionLog &operator=(const TProductionLog &) = delete;
+
+    // Appends `line` and a newline; false with `failure` when the line could not be written and
+    // flushed. Safe from several threads.
+    bool Append(const std::string &line, TFailure &failure);
+
+    const std::string &Path() const { return FPath; }
+
+private:
+    TProductionLog(std::string path, intptr_t handle) : FPath(std::move(path)), FHandle(handle) {}
+    // Opens (creating) `path` for appending; false with `failure` (the platform side).
+    static bool OpenFile(const std::string &path, intptr_t &handle, TFailure &failure);
+
+    std::string FPath;
+    // The platform's descriptor or handle of the open file.
+    intptr_t FHandle;
+    std::mutex FLock;
+};
+
+// The failure of the log file at `path` in `step`, from the system's error number `error` (for
+// the platform sides): kind permission, not_found or file.
+TFailure ProductionLogFailure(int error, const std::string &operation, const std::string &path,
+                              const std::string &step);
+
+// Where the GUI logs its operations: $XDG_STATE_HOME/morlith/operations.jsonl, by default
+// ~/.local/state/morlith/operations.jsonl.
+std::string OperationsLogPath();
+
+} // namespace morlith

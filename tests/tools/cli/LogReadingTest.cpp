@@ -1,0 +1,52 @@
+// Reading the production log back: the JSON reader and what --since lets through.
+
+#include "JsonLines.h"
+#include "JsonRead.h"
+#include "LogCommand.h"
+
+#include <gtest/gtest.h>
+
+namespace morlith::cli {
+namespace {
+
+TEST(JsonRead, ReadsBackWhatTheWriterWrites)
+{
+    const std::string text = "caf\xC3\xA9 \"q\" \\ \n\t\x01 \xF0\x9F\x98\x80";
+    TJsonObject nested;
+    nested.Text("kind", "hangup");
+    TJsonObject object;
+    object.Text("text", text).Number("n", -42).Flag("ok", false).TextList("list", {"a", "b"}).Object("error", nested);
+    const auto value = ParseJson(object.Line());
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->TextOf("text"), text);
+    EXPECT_EQ(value->Field("n")->Number, -42);
+    EXPECT_FALSE(value->Field("ok")->Flag);
+    EXPECT_EQ(value->Field("list")->Items.size(), 2u);
+    EXPECT_EQ(value->Field("error")->TextOf("kind"), "hangup");
+    EXPECT_EQ(ParseJson(R"("\ud83d\ude00 \u00e9")")->Text, "\xF0\x9F\x98\x80 \xC3\xA9");
+}
+
+TEST(JsonRead, RefusesWhatIsNotOneWholeValue)
+{
+    for (const std::string bad : {"", "{", "{\"a\":1", "{\"a\":1}}", "{\"a\":1} x", "{a:1}", "[1,]", "\"open",
+                                  "\"tab\there\"", "{\"a\":tru}", "nul", "-", "1.2.3", "\"\\x\""})
+        EXPECT_FALSE(ParseJson(bad)) << bad;
+    // Deep nesting is refused, not followed down the stack.
+    EXPECT_FALSE(ParseJson(std::string(100000, '[') + std::string(100000, ']')));
+    EXPECT_TRUE(ParseJson(" {\"a\" : [1, 2.5e3, null, true, {}]} \r"));
+}
+
+TEST(LogSince, DatesTimesAndAges)
+{
+    const auto now = std::chrono::system_clock::time_point(std::chrono::seconds(1000000000));
+    EXPECT_EQ(SinceThreshold("2026-07-13", now), "2026-07-13T00:00:00.000Z");
+    EXPECT_EQ(SinceThreshold("2026-07-13T10:15", now), "2026-07-13T10:15:00.000Z");
+    EXPECT_EQ(SinceThreshold("2026-07-13 10:15:30Z", now), "2026-07-13T10:15:30.000Z");
+    EXPECT_EQ(SinceThreshold("2h", now), IsoUtcTime(now - std::chrono::hours(2)));
+    EXPECT_EQ(SinceThreshold("7d", now), IsoUtcTime(now - std::chrono::hours(7 * 24)));
+    for (const std::string bad : {"yesterday", "2h30m", "2026-7-13", "13.07.2026", "-2h", ""})
+        EXPECT_FALSE(SinceThreshold(bad, now)) << bad;
+}
+
+} // namespace
+} // namespace morlith::cli

@@ -1,0 +1,184 @@
+// --log on the device commands and `morlith-cli log`: one record per module and operation, failures
+// with their kind, step and what the module holds, a log that cannot be opened, parallel runs.
+
+#include "CliFixture.h"
+#include "JsonRead.h"
+#include "Sha256.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace morlith::test {
+namespace {
+
+using ProductionLog = CliTest;
+using cli::ParseJson;
+using cli::TJsonValue;
+
+// The records of a log, parsed; a line that does not parse fails the test.
+std::vector<TJsonValue> Records(const std::string &path)
+{
+    std::vector<TJsonValue> records;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        auto record = ParseJson(line);
+        EXPECT_TRUE(record) << line;
+        if (record)
+            records.push_back(*record);
+    }
+    return records;
+}
+
+std::string Sha256Of(const std::string &path)
+{
+    const std::vector<uint8_t> bytes = ReadBytes(path);
+    return Sha256Hex(bytes.data(), bytes.size());
+}
+
+TEST_F(ProductionLog, AWriteAppendsOneRecordWithThePackageAndTheDevice)
+{
+    TModuleServer &module = Ports.Serve(3);
+    const std::string package = WritePackage("app.xml", Pattern(260, 1), 32);
+    ASSERT_EQ(Cli({"-p3", "--log", "line.jsonl", "connect"}).Status, 0);
+    const TCliRun run = Cli({"-p3", "-m2", "--log", "line.jsonl", "write-app", package});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+
+    const auto records = Records(File("line.jsonl"));
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].TextOf("command"), "connect");
+    const TJsonValue &write = records[1];
+    EXPECT_EQ(write.Field("schema")->Number, 1);
+    EXPECT_EQ(write.TextOf("tool"), "morlith-cli");
+    EXPECT_FALSE(write.TextOf("version").empty());
+    EXPECT_FALSE(write.TextOf("host").empty());
+    EXPECT_EQ(write.TextOf("time").back(), 'Z');
+    EXPECT_EQ(write.TextOf("command"), "write-app");
+    EXPECT_EQ(write.TextOf("port"), "COM3");
+    EXPECT_EQ(write.TextOf("device"), std::filesystem::canonical(module.SlavePath()).string());
+    EXPECT_EQ(write.Field("controller")->Number, 2);
+    const TJsonValue *packageField = write.Field("package");
+    ASSERT_TRUE(packageField);
+    EXPECT_EQ(packageField->TextOf("path"), package);
+    EXPECT_EQ(packageField->TextOf("sha256"), Sha256Of(package));
+    EXPECT_EQ(packageField->Field("image_length")->Number, 260);
+    EXPECT_EQ(packageField->TextOf("image_crc").substr(0, 2), "0x");
+    EXPECT_EQ(write.TextOf("result"), "ok");
+    EXPECT_FALSE(write.Field("error"));
+    EXPECT_TRUE(write.Field("duration_ms"));
+}
+
+TEST_F(ProductionLog, AFailureIsLoggedWithItsKindStepAndWhatTheModuleHolds)
+{
+    TModuleServerOptions options;
+    options.faults.hangUpAfterFrames = 9;
+    Ports.Serve(1, options);
+    const std::string package = WritePackage("app.xml", Pattern(1000, 2));
+    const TCliRun run = Cli({"--port", "COM1", "--log", "line.jsonl", "write-app", package});
+    EXPECT_EQ(run.Status, 1);
+    const auto records = Records(File("line.jsonl"));
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].TextOf("result"), "failed");
+    const TJsonValue *error = records[0].Field("error");
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->TextOf("kind"), "hangup");
+    EXPECT_NE(error->TextOf("step").find("application chunk"), std::string::npos) << error->TextOf("step");
+    EXPECT_EQ(records[0].TextOf("module_state").rfind("application partly written", 0), 0u)
+        << records[0].TextOf("module_state");
+}
+
+TEST_F(ProductionLog, ALogThatCannotBeOpenedStopsTheCommandBeforeAnythingIsSent)
+{
+    TModuleServer &module = Ports.Serve(2);
+    std::filesystem::create_directory(File("folder.jsonl"));
+    for (const std::string &log : {File("folder.jsonl"), File("missing/line.jsonl")}) {
+        const TCliRun run = Cli({"-p2", "--log", log, "--json", "connect"});
+        EXPECT_EQ(run.Status, 2) << log;
+        EXPECT_NE(run.Err.find("--log"), std::string::npos) << run.Err;
+        EXPECT_NE(run.Out.find("\"ok\":false"), std::string::npos) << run.Out;
+    }
+    EXPECT_EQ(Commands(module), "");
+}
+
+TEST_F(ProductionLog, ReadsAndWritesOfTheDataSegmentNameTheirFileAndItsFingerprint)
+{
+    TModuleServerOptions options;
+    options.dataSegmentBytes = 40;
+    options.dataSegmentForAll = Pattern(40, 3);
+    Ports.Serve(1, options);
+    Ports.Serve(2, options);
+    ASSERT_EQ(Cli({"-pCOM1,COM2", "--log", "line.jsonl", "read-dseg", "seg-{port}.bin"}).Status, 0);
+    const std::string data = WriteBytes("new.bin", Pattern(40, 4));
+    ASSERT_EQ(Cli({"-p1", "--log", "line.jsonl", "write-dseg", data}).Status, 0);
+
+    const auto records = Records(File("line.jsonl"));
+    ASSERT_EQ(records.size(), 3u);
+    std::set<std::string> readInto;
+    for (size_t i = 0; i < 2; ++i) {
+        const TJsonValue *file = records[i].Field("data_file");
+        ASSERT_TRUE(file);
+        readInto.insert(file->TextOf("path"));
+        EXPECT_EQ(file->TextOf("sha256"), Sha256Of(File(file->TextOf("path")))) << file->TextOf("path");
+    }
+    EXPECT_EQ(readInto, (std::set<std::string>{"seg-COM1.bin", "seg-COM2.bin"}));
+    EXPECT_EQ(records[2].Field("data_file")->TextOf("sha256"), Sha256Of(data));
+}
+
+TEST_F(ProductionLog, SeveralRunsAtOnceShareOneLogLineByLine)
+{
+    constexpr int kRuns = 6;
+    const std::string package = WritePackage("app.xml", Pattern(400, 5));
+    std::vector<std::unique_ptr<TCliProcess>> runs;
+    for (int port = 1; port <= kRuns; ++port) {
+        Ports.Serve(port);
+        runs.push_back(std::make_unique<TCliProcess>(
+            std::vector<std::string>{"-p" + std::to_string(port), "--log", File("line.jsonl"), "write-app", package},
+            Folder()));
+    }
+    for (auto &run : runs)
+        EXPECT_EQ(run->Finish().Status, 0);
+    const auto records = Records(File("line.jsonl"));
+    std::set<std::string> ports;
+    for (const auto &record : records)
+        ports.insert(record.TextOf("port"));
+    EXPECT_EQ(records.size(), size_t(kRuns));
+    EXPECT_EQ(ports.size(), size_t(kRuns));
+}
+
+TEST_F(ProductionLog, TheLogCommandTabulatesAndFilters)
+{
+    Ports.Serve(1);
+    TModuleServerOptions silent;
+    silent.faults.silent = true;
+    Ports.Serve(2, silent);
+    const std::string package = WritePackage("firmware.xml", Pattern(100, 6));
+    ASSERT_EQ(Cli({"-p1", "--log", "line.jsonl", "write-app", package}).Status, 0);
+    ASSERT_EQ(Cli({"-p2", "--timeout", "100", "--log", "line.jsonl", "connect"}).Status, 1);
+    std::ofstream(File("line.jsonl"), std::ios::app) << "not a record\n\n";
+
+    const TCliRun all = Cli({"log", "line.jsonl"});
+    EXPECT_EQ(all.Status, 0) << all.Err;
+    EXPECT_EQ(all.Out.rfind("TIME", 0), 0u) << all.Out;
+    EXPECT_EQ(CountOf(all.Out, "\n"), 3u) << all.Out;
+    EXPECT_NE(all.Out.find("COM1  write-app  firmware.xml  ok"), std::string::npos) << all.Out;
+    EXPECT_NE(all.Out.find("failed (no_reply)"), std::string::npos) << all.Out;
+    EXPECT_NE(all.Err.find("1 line is not a record"), std::string::npos) << all.Err;
+
+    const TCliRun failed = Cli({"log", "line.jsonl", "--failed"});
+    EXPECT_EQ(CountOf(failed.Out, "\n"), 2u) << failed.Out;
+    EXPECT_EQ(failed.Out.find("write-app"), std::string::npos) << failed.Out;
+
+    EXPECT_EQ(CountOf(Cli({"log", "line.jsonl", "--since", "1h"}).Out, "\n"), 3u);
+    const TCliRun future = Cli({"log", "line.jsonl", "--since", "2999-01-01"});
+    EXPECT_EQ(future.Status, 0);
+    EXPECT_EQ(future.Out.find("COM"), std::string::npos) << future.Out;
+
+    const TCliRun json = Cli({"log", "line.jsonl", "--failed", "--json"});
+    EXPECT_EQ(CountOf(json.Out, "\n"), 1u) << json.Out;
+    EXPECT_TRUE(ParseJson(json.Out.substr(0, json.Out.size() - 1))) << json.Out;
+
+    EXPECT_EQ(Cli({"log", "missing.jsonl"}).Status, 2);
+    EXPECT_EQ(Cli({"log", "line.jsonl", "--since", "soon"}).Status, 2);
+}
+
+} // namespace
+} // namespace morlith::test

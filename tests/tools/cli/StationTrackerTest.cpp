@@ -1,0 +1,100 @@
+// Which ports station mode takes, and when; which serial devices --match chooses.
+
+#include "PortWatcher.h"
+#include "StationTracker.h"
+
+#include <gtest/gtest.h>
+
+namespace morlith::cli {
+namespace {
+
+TWatchedPort Port(const std::string &key, const std::string &device = "")
+{
+    return {key, TPortChoice{key, 0, "/dev/" + key}, device.empty() ? "/dev/pts/" + key : device};
+}
+
+std::vector<std::string> Keys(const std::vector<TWatchedPort> &ports)
+{
+    std::vector<std::string> keys;
+    for (const auto &port : ports)
+        keys.push_back(port.Key);
+    return keys;
+}
+
+using Keys_t = std::vector<std::string>;
+
+TEST(StationTracker, APortIsTakenOnceUntilItGoesAwayAndComesBack)
+{
+    TStationTracker tracker({}, false);
+    tracker.Update({}, {Port("COM1"), Port("COM2")});
+    EXPECT_EQ(Keys(tracker.TakeReady(64)), (Keys_t{"COM1", "COM2"}));
+    tracker.Finished("COM1");
+    tracker.Finished("COM2");
+    // Still there: not taken again, whatever else changes.
+    tracker.Update({}, {Port("COM1"), Port("COM2")});
+    EXPECT_TRUE(tracker.TakeReady(64).empty());
+    // Gone, then back.
+    tracker.Update({}, {Port("COM2")});
+    EXPECT_TRUE(tracker.TakeReady(64).empty());
+    tracker.Update({}, {Port("COM1"), Port("COM2")});
+    EXPECT_EQ(Keys(tracker.TakeReady(64)), Keys_t{"COM1"});
+}
+
+TEST(StationTracker, AQuickUnplugSeenOnlyAsADepartureOrANewDeviceCountsAsComingBack)
+{
+    TStationTracker tracker({Port("COM1"), Port("COM2")}, true);
+    EXPECT_EQ(tracker.TakeReady(64).size(), 2u);
+    tracker.Finished("COM1");
+    tracker.Finished("COM2");
+    // COM1 left and came back between two looks; COM2 now leads to another device.
+    tracker.Update({"COM1"}, {Port("COM1"), Port("COM2", "/dev/pts/99")});
+    EXPECT_EQ(Keys(tracker.TakeReady(64)), (Keys_t{"COM1", "COM2"}));
+}
+
+TEST(StationTracker, PortsThereAtTheStartWaitForTheirReturnUnlessTakenAtOnce)
+{
+    TStationTracker leftAlone({Port("COM1")}, false);
+    EXPECT_TRUE(leftAlone.TakeReady(64).empty());
+    leftAlone.Update({"COM1"}, {Port("COM1")});
+    EXPECT_EQ(Keys(leftAlone.TakeReady(64)), Keys_t{"COM1"});
+    TStationTracker taken({Port("COM1")}, true);
+    EXPECT_EQ(Keys(taken.TakeReady(64)), Keys_t{"COM1"});
+}
+
+TEST(StationTracker, APortBackWhileStillBusyIsTakenWhenItsWorkEndsAndTheLimitHolds)
+{
+    TStationTracker tracker({}, false);
+    tracker.Update({}, {Port("COM1"), Port("COM2"), Port("COM3")});
+    EXPECT_EQ(Keys(tracker.TakeReady(2)), (Keys_t{"COM1", "COM2"}));
+    EXPECT_EQ(tracker.Running(), 2u);
+    tracker.Update({"COM1"}, {Port("COM1"), Port("COM2"), Port("COM3")});
+    EXPECT_EQ(Keys(tracker.TakeReady(1)), Keys_t{"COM3"});
+    tracker.Finished("COM1");
+    EXPECT_EQ(Keys(tracker.TakeReady(64)), Keys_t{"COM1"});
+}
+
+TEST(DeviceMatch, UsbIdsOrAByIdNamePattern)
+{
+    std::string error;
+    const TDeviceMatch ids = ParseDeviceMatch("0403:6001", error);
+    ASSERT_TRUE(error.empty()) << error;
+    EXPECT_TRUE(ids.Matches("0403", "6001", {}));
+    EXPECT_FALSE(ids.Matches("0403", "6015", {}));
+    const TDeviceMatch anyProduct = ParseDeviceMatch("10C4:*", error);
+    EXPECT_TRUE(anyProduct.Matches("10c4", "ea60", {}));
+    EXPECT_FALSE(anyProduct.Matches("0403", "ea60", {}));
+
+    const std::vector<std::string> links = {"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1B2C3-if00-port0"};
+    EXPECT_TRUE(ParseDeviceMatch("usb-FTDI_*", error).Matches("", "", links));
+    EXPECT_TRUE(ParseDeviceMatch("/dev/serial/by-id/*A1B2C3*", error).Matches("", "", links));
+    EXPECT_FALSE(ParseDeviceMatch("usb-Silicon_*", error).Matches("0403", "6001", links));
+    EXPECT_FALSE(ParseDeviceMatch("usb-FTDI_*", error).Matches("0403", "6001", {}));
+
+    for (const std::string bad : {"0403:60O1", "0403:600", "", "/dev/ttyUSB*"}) {
+        ParseDeviceMatch(bad, error);
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+}
+
+} // namespace
+} // namespace morlith::cli

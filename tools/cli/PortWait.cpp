@@ -1,0 +1,33 @@
+#include "PortWait.h"
+
+#include <chrono>
+
+namespace morlith::cli {
+
+bool WaitForPorts(const std::vector<TPortChoice> &ports, uint32_t seconds, bool quiet, TConsole &console)
+{
+    using TClock = std::chrono::steady_clock;
+    const auto deadline = TClock::now() + std::chrono::seconds(seconds);
+    TPortChanges changes;
+    bool told = false;
+    for (;;) {
+        std::string missing;
+        for (const TPortChoice &port : ports) {
+            if (PortPresent(port))
+                continue;
+            missing += (missing.empty() ? "" : ", ") + port.Label;
+            changes.Follow(port);
+        }
+        if (missing.empty())
+            return true;
+        if (!quiet && !told) {
+            console.Err("waiting up to " + std::to_string(seconds) + " s for " + missing + " to appear");
+            told = true;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
+        if (left <= 0 || !changes.Wait(int(left)))
+            return false;
+    }
+}
+
+} // namespace morlith::cli

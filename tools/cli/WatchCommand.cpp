@@ -1,0 +1,212 @@
+#include "WatchCommand.h"
+
+#include "DeviceCommands.h"
+#include "EventWait.h"
+#include "JsonReporter.h"
+#include "PortMap.h"
+#include "PortWatcher.h"
+#include "Rejection.h"
+#include "StationReporter.h"
+#include "StationTracker.h"
+
+#include <ctime>
+#include <list>
+#include <memory>
+#include <thread>
+
+namespace morlith::cli {
+namespace {
+
+// A module being worked on: its session on a thread of its own.
+struct TStationWork {
+    std::string Key;
+    std::unique_ptr<TDeviceSession> Session;
+    std::thread Thread;
+    std::atomic<bool> Done{false};
+};
+
+// The time for {time}: UTC, compact enough for a file name.
+std::string FileTime()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm utc {};
+    gmtime_r(&now, &utc);
+    char text[24];
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
+    return text;
+}
+
+// The COM names --port limits the port map to. "" or the problem.
+std::string WatchedNames(const std::vector<std::string> &ports, std::vector<std::string> &names)
+{
+    for (const std::string &port : ports) {
+        const TPortSelection one = ParsePortArgument(port);
+        if (!one.Error.empty())
+            return one.Error;
+        if (one.Ports.front().ComNumber == 0)
+            return "watch --port " + port + ": watch takes COM names from the port map; give --match for serial devices";
+        names.push_back(one.Ports.front().Label);
+    }
+    return "";
+}
+
+// Checks what only watch asks for. "" or the problem.
+std::string CheckWatchOptions(const TCliOptions &options)
+{
+    if (!options.Match.empty() && !options.Ports.empty())
+        return "watch: give either --port (port-map entries) or --match (serial devices), not both";
+    std::string error;
+    if (!options.Match.empty())
+        ParseDeviceMatch(options.Match, error);
+    if (!error.empty())
+        return error;
+    if (options.Watched == TCliCommand::ccReadDseg && !options.Arguments.empty()) {
+        const std::string &file = options.Arguments.front();
+        if (file.find(kNumberPlaceholder) == std::string::npos && file.find(kTimePlaceholder) == std::string::npos)
+            return "watch read-dseg needs " + std::string(kNumberPlaceholder) + " or " + kTimePlaceholder +
+                   " in the file name, so that each module gets its own file";
+    }
+    return "";
+}
+
+class TStation {
+public:
+    TStation(const TCliOptions &options, TDeviceRun &run, TPortWatcher &watcher, TSessionReporter &reporter,
+             TConsole &console)
+        : FOptions(options), FRun(run), FWatcher(watcher), FReporter(reporter), FConsole(console),
+          FTracker(watcher.Present(), options.Existing)
+    {
+    }
+
+    // Works on the ports as they come until a stop is requested; returns every module's outcome.
+    std::vector<TPortOutcome> Serve()
+    {
+        for (;;) {
+            StartReady();
+            std::vector<bool> ready;
+            if (WaitForInput({FWatcher.Fd(), FDone.Fd()}, -1, &ready) == TWaitResult::wrInterrupted)
+                break;
+            if (ready[1]) {
+                FDone.Drain();
+                Reap(false);
+            }
+            if (ready[0]) {
+                const auto departed = FWatcher.TakeDepartures();
+                FTracker.Update(departed, FWatcher.Present());
+            }
+        }
+        // Every session has been asked to stop; each ends after its current exchange.
+        Reap(true);
+        return FOutcomes;
+    }
+
+private:
+    void StartReady()
+    {
+        const size_t running = FTracker.Running();
+        if (running >= kMaxPorts)
+            return;
+        for (const TWatchedPort &port : FTracker.TakeReady(kMaxPorts - running))
+            Start(port);
+    }
+
+    void Start(const TWatchedPort &port)
+    {
+        TDeviceJob job = FRun.Job;
+        ++FModules;
+        if (job.Command == TCliCommand::ccReadDseg) {
+            job.File = ReplaceAll(ReplaceAll(FileForPort(job.File, port.Port), kNumberPlaceholder, std::to_string(FModules)),
+                                  kTimePlaceholder, FileTime());
+        }
+        auto work = std::make_unique<TStationWork>();
+        work->Key = port.Key;
+        work->Session = std::make_unique<TDeviceSession>(port.Port, job, FReporter, FConsole);
+        TStationWork *item = work.get();
+        {
+            // The workers never run the signal handler: this thread does, and it frees the sessions.
+            TInterruptBlock blockedInWorker;
+            work->Thread = std::thread([item, this] {
+                item->Session->Run();
+                item->Done = true;
+                FDone.Notify();
+            });
+        }
+        FWorks.push_back(std::move(work));
+    }
+
+    // Collects the sessions that ended (all of them, waiting, with `all`).
+    void Reap(bool all)
+    {
+        for (auto work = FWorks.begin(); work != FWorks.end();) {
+            if (!all && !(*work)->Done) {
+                ++work;
+                continue;
+            }
+            (*work)->Thread.join();
+            FOutcomes.push_back((*work)->Session->Outcome());
+            FTracker.Finished((*work)->Key);
+            work = FWorks.erase(work);
+        }
+    }
+
+    const TCliOptions &FOptions;
+    TDeviceRun &FRun;
+    TPortWatcher &FWatcher;
+    TSessionReporter &FReporter;
+    TConsole &FConsole;
+    TStationTracker FTracker;
+    TWakeUp FDone;
+    std::list<std::unique_ptr<TStationWork>> FWorks;
+    std::vector<TPortOutcome> FOutcomes;
+    unsigned FModules = 0;
+};
+
+int StationExitStatus(const std::vector<TPortOutcome> &outcomes)
+{
+    bool interrupted = false;
+    for (const auto &outcome : outcomes) {
+        if (outcome.Status == kExitInterrupted)
+            interrupted = true;
+        else if (!outcome.Ok())
+            return kExitFailed;
+    }
+    return interrupted ? kExitInterrupted : kExitSuccess;
+}
+
+} // namespace
+
+int RunWatch(const TCliOptions &watchOptions, TConsole &console)
+{
+    TCliOptions options = watchOptions;
+    options.Command = watchOptions.Watched;
+    std::vector<std::string> names;
+    std::string problem = CheckWatchOptions(options);
+    if (problem.empty() && options.Match.empty())
+        problem = WatchedNames(options.Ports, names);
+    TDeviceRun run;
+    int status = kExitBadInput;
+    if (problem.empty())
+        problem = PrepareDeviceRun(options, 1, run, status);
+    if (!problem.empty())
+        return Reject(console, options.Json, status, problem);
+    std::string error;
+    const std::unique_ptr<TPortWatcher> watcher =
+        options.Match.empty() ? WatchPortMap(names, error) : WatchSerialDevices(options.Match, error);
+    if (!watcher)
+        return Reject(console, options.Json, kExitFailed, error, TFailureKind::fkOs);
+    std::unique_ptr<TSessionReporter> reporter;
+    if (options.Json)
+        reporter = std::make_unique<TJsonReporter>(console);
+    else
+        reporter = std::make_unique<TStationReporter>(console, options.Quiet);
+    // Said once the ports already there are known: whatever comes after this is new.
+    TStation station(options, run, *watcher, *reporter, console);
+    if (!options.Quiet)
+        console.Err("watching " + watcher->Description() + " for modules to " + CommandName(options.Command) +
+                    "; Ctrl-C ends");
+    const std::vector<TPortOutcome> outcomes = station.Serve();
+    reporter->Summarise(outcomes);
+    return StationExitStatus(outcomes);
+}
+
+} // namespace morlith::cli

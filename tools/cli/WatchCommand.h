@@ -1,0 +1,18 @@
+#pragma once
+// Station mode: `watch COMMAND ...` runs a device command on every port that appears, each in its
+// own session, until Ctrl-C; then it counts the modules and ends with 0 when none failed.
+
+#include "CliOptions.h"
+#include "Console.h"
+
+namespace morlith::cli {
+
+// In a read-dseg file name under watch: the module's number in this run (1, 2, ...) and the time
+// its work started (UTC, "20261207T103638Z").
+inline constexpr const char *kNumberPlaceholder = "{n}";
+inline constexpr const char *kTimePlaceholder = "{time}";
+
+// Runs `watch`; returns the exit status.
+int RunWatch(const TCliOptions &options, TConsole &console);
+
+} // namespace morlith::cli
