@@ -136,6 +136,18 @@ wine_cli --mcu 4 read-dseg read.bin
 check "read-dseg keeps an existing file without --force" \
   "$([ $status -eq 2 ] && cmp -s "$work/read.bin" "$work/initial.bin"; echo $?)" "status $status"
 
+serve
+wine_cli --log line.jsonl --verify write-app app.xml
+serve --silent
+wine_cli --log line.jsonl --timeout 200 --retries 1 connect
+stop_module
+tr -d '\r' <"$work/line.jsonl" >"$work/line.txt"
+check "the production log holds one record per operation, failures with their kind" \
+  "$([ "$(wc -l <"$work/line.txt")" -eq 2 ] &&
+      grep -q '"command":"write-app".*"image_length":5000.*"result":"ok"' "$work/line.txt" &&
+      grep -q '"command":"connect".*"result":"failed","error":{"kind":"no_reply"' "$work/line.txt"; echo $?)" \
+  "$(cat "$work/line.txt" "$work/err.txt")"
+
 # --- Faults: the same kinds as on Linux --------------------------------------------------------
 
 fault() { # NAME EXPECTED-KIND MODULE-OPTIONS... -- CLI-ARGUMENTS...

@@ -11,11 +11,20 @@ Updates the firmware of KEV-xxx-BUS modules over a serial line, without a displa
 Commands that talk to a module:
   connect                  connect (selecting --mcu), say so, disconnect
   write-app PACKAGE        write the application of a firmware package
-  read-dseg FILE           read the data segment into FILE; an existing FILE is kept
-                           unless --force is given; with several ports FILE must hold
-                           {port}, which becomes the port's name (COM3)
-  write-dseg FILE          write FILE into the data segment; --verify reads it back
-                           and reports the first differing offset
+  read-dseg FILE           read the data segment into FILE (- for standard output);
+                           an existing FILE is kept unless --force is given; with
+                           several ports FILE must hold {port}, which becomes the
+                           port's name (COM3)
+  write-dseg FILE          write FILE (- for standard input) into the data segment;
+                           --verify reads it back and reports the first differing
+                           offset
+  watch COMMAND [ARGS]     station mode: run connect, write-app, read-dseg or
+                           write-dseg on every port that appears, until Ctrl-C; one
+                           line per module, then the counts. Ports are port-map
+                           entries (--port limits which), or with --match serial
+                           devices; a port is taken again only after it went away
+                           and came back. read-dseg needs {n} (the module's number)
+                           or {time} in FILE
 Commands without a module:
   info PACKAGE             show the header fields, the key and the image of a package,
                            and whether a write would accept it
@@ -35,6 +44,8 @@ Commands without a module:
   ports                    list the port map and the serial devices present
   ports map COM<n> DEVICE  add COM<n> -> DEVICE to the port map (--force replaces)
   ports unmap COM<n>       remove COM<n> from the port map
+  log FILE                 show a production log as a table: time, port, operation,
+                           file and result
 
 Options:
   -p, --port P       COM<n>, a number n (COM<n>) or a device path; may be repeated or
@@ -49,13 +60,28 @@ Options:
   -f, --force        read-dseg, pack, info --image-out: replace an existing file;
                      write-dseg: write a FILE longer than the module's data segment;
                      ports map: replace the entry
-      --verify       write-dseg: read back and compare
+      --verify       write-dseg: read back and compare; write-app: read the
+                     parameter block back and compare it with the header written
+      --log FILE     append one JSON line per module and operation to FILE (the
+                     production log); a log that cannot be opened stops the
+                     command before anything is sent
+      --wait S       wait up to S seconds for a missing port to appear
+      --retries N    try the connect handshake N more times, 500 ms apart (a
+                     write is never repeated)
+      --match M      watch: serial devices with USB ids M (VID:PID, 0403:6001 or
+                     0403:*) or a /dev/serial/by-id name matching the pattern M
+      --existing     watch: take the ports present at the start too
+      --since WHEN   log: records from WHEN on (UTC: 2026-07-13, 2026-07-13T10:15)
+                     or of the last 30m, 2h, 7d
+      --failed       log: failed records only
   -o, --out PACKAGE  pack: the package to write
   -h, --help         this text
-      --version      the version
+  -V, --version      the version
 
-Progress of write-app goes to standard error: a bar on a terminal, lines of
-percentages otherwise. Ctrl-C, SIGTERM or SIGHUP ends the current exchange, sends
+Short options combine and take their values attached: -qv, -p3, -pCOM3, -m2.
+
+Progress of write-app goes to standard error: a bar that fits the terminal on a
+terminal, lines of percentages otherwise. Ctrl-C, SIGTERM or SIGHUP ends the current exchange, sends
 nothing more, closes the port and says what the module holds; a second signal
 ends the tool at once. With --json a failed result carries "error": its kind
 (not_found, permission, busy, hangup, no_reply, bad_reply, refused_input, file,
@@ -71,6 +97,8 @@ Exit status:
        decode, an existing file without --force, a Config.mlhxml that does
        not load)
   130  stopped by SIGINT, SIGTERM or SIGHUP
+watch ends at Ctrl-C with 0 when no module failed, 1 when one did, 130 when
+the stop cut a module's work short.
 
 Examples:
   morlith-cli --port COM3 connect
@@ -82,6 +110,11 @@ Examples:
   morlith-cli pack app.elf --out firmware.xml --dseg-length 0x200 --fill 0
   morlith-cli info firmware.xml
   morlith-cli ports map COM3 /dev/serial/by-id/usb-Example_USB_Serial_A1B2C3-if00-port0
+  morlith-cli --log line.jsonl --verify watch write-app firmware.xml
+  morlith-cli --match 0403:6001 --log line.jsonl watch write-app firmware.xml
+  morlith-cli -p3 --wait 30 --retries 2 write-app firmware.xml
+  morlith-cli -p3 read-dseg - | xxd | head
+  morlith-cli log line.jsonl --since 8h --failed
 )";
     return text;
 }
