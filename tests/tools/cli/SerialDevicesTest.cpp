@@ -1,5 +1,6 @@
 // Serial devices and port-map entries read from a made-up sysfs and /dev tree.
 
+#include "AdapterIdentity.h"
 #include "SerialDevices.h"
 
 #include <gtest/gtest.h>
@@ -93,6 +94,24 @@ TEST_F(SerialDevices, PortMapEntriesByNumberAndTheNamesThatReachADevice)
     EXPECT_EQ(ComNamesFor(legacy, entries), std::vector<std::string>{"COM1"});
     legacy.Name = "ttyS1"; // COM2 is taken by a map entry
     EXPECT_TRUE(ComNamesFor(legacy, entries).empty());
+}
+
+TEST_F(SerialDevices, APortMapEntryIsTracedToItsAdapterForTheProductionLog)
+{
+    const fs::path entry = FRoot / "COM3";
+    fs::create_symlink(FRoot / "dev/serial/by-id/usb-Acme_USB_Serial-if00-port0", entry);
+    const TAdapterIdentity identity = IdentifyAdapter(entry.string(), (FRoot / "sys").string(), (FRoot / "dev").string());
+    EXPECT_EQ(identity.Device, (FRoot / "dev/ttyUSB0").string());
+    EXPECT_EQ(identity.ById, (FRoot / "dev/serial/by-id/usb-Acme_USB_Serial-if00-port0").string());
+    EXPECT_EQ(identity.SerialNumber, "A1B2C3");
+    EXPECT_EQ(identity.VendorId, "0403");
+
+    // An unplugged adapter: where the entry points, and nothing more.
+    fs::create_symlink(FRoot / "dev/serial/by-id/usb-Gone-if00-port0", FRoot / "COM4");
+    const TAdapterIdentity gone =
+        IdentifyAdapter((FRoot / "COM4").string(), (FRoot / "sys").string(), (FRoot / "dev").string());
+    EXPECT_EQ(gone.Device, (FRoot / "dev/serial/by-id/usb-Gone-if00-port0").string());
+    EXPECT_TRUE(gone.ById.empty() && gone.SerialNumber.empty());
 }
 
 } // namespace
