@@ -84,4 +84,11 @@ std::string Hex8(uint8_t value)
     return text;
 }
 
+std::string PadRight(std::string text, size_t width)
+{
+    if (text.size() < width)
+        text.append(width - text.size(), ' ');
+    return text;
+}
+
 } // namespace morlith

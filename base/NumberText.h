@@ -28,4 +28,7 @@ std::string Hex16(uint16_t value);
 // A byte as "0x5A".
 std::string Hex8(uint8_t value);
 
+// `text` padded with spaces to `width` characters (a table column); longer text is kept whole.
+std::string PadRight(std::string text, size_t width);
+
 } // namespace morlith

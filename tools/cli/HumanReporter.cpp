@@ -15,13 +15,6 @@ constexpr size_t kMaxBarCells = 60;
 constexpr size_t kBarFrame = 3;
 constexpr double kMsPerSecond = 1000.0;
 
-std::string PadRight(std::string text, size_t width)
-{
-    if (text.size() < width)
-        text.append(width - text.size(), ' ');
-    return text;
-}
-
 size_t TotalLength(const std::vector<std::string> &parts)
 {
     size_t length = 0;

@@ -50,13 +50,6 @@ std::string ResultOf(const TJsonValue &record)
     return kind.empty() ? result : result + " (" + kind + ")";
 }
 
-std::string PadRight(std::string text, size_t width)
-{
-    if (text.size() < width)
-        text.append(width - text.size(), ' ');
-    return text;
-}
-
 void PrintTable(const std::vector<TRow> &rows, TConsole &console)
 {
     std::array<size_t, kColumns> widths{};
