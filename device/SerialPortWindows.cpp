@@ -25,8 +25,10 @@ constexpr DWORD kWriteTimeoutMs = 10;
 // Pause before another try when the output queue took nothing.
 constexpr DWORD kOutputRecheckMs = 2;
 // The longest single read while waiting for input; longer waits take several, so that the time
-// limits are set once and not for every wait.
-constexpr DWORD kWaitSliceMs = 100;
+// limits are set once and not for every wait. It equals the driver's stop-check interval, the
+// longest wait the driver asks for while a stop flag is set (always, under the programmator):
+// a shorter slice would make every wait set and restore its own limit, four more calls each.
+constexpr DWORD kWaitSliceMs = 50;
 
 HANDLE Win32Handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
