@@ -25,6 +25,10 @@ public:
     bool CreateNew(const std::string &path);
     // Creates a new file named `prefix` and six random letters in `folder`; its path goes to `path`.
     bool CreateTemporary(const std::string &folder, const std::string &prefix, std::string &path);
+    // Opens `path` for appending, creating it when missing (with the user's default permissions):
+    // every write lands at the end of the file, whoever else writes to it. Read access is taken
+    // where it is allowed, for LastByte. Never blocks on a pipe or a device.
+    bool OpenForAppending(const std::string &path);
     bool IsOpen() const { return FHandle != kNoHandle; }
 
     // True when what is open is a regular file (not a folder, device or pipe); its size in bytes.
@@ -35,6 +39,12 @@ public:
     bool WriteAll(const void *data, size_t size);
     // Makes the written bytes durable; false on failure (EINVAL: the file cannot be synced).
     bool Sync();
+    // Waits for an exclusive lock on the whole file, which other processes respect too.
+    bool LockExclusive();
+    // Releases the lock LockExclusive took.
+    void Unlock();
+    // The file's last byte; -1 when it is empty or cannot be read.
+    int LastByte();
     // Gives the file the permission bits of the regular file at `path`, if one is there and the
     // platform has such bits: never setuid, setgid or sticky bits, never a link target's mode.
     void TakePermissionsOf(const std::string &path);

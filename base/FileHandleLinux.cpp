@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -29,6 +30,26 @@ bool TFileHandle::CreateNew(const std::string &path)
 {
     (void)Close();
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NONBLOCK, 0666);
+    if (fd < 0)
+        return Fail(errno);
+    FHandle = fd;
+    return true;
+}
+
+bool TFileHandle::OpenForAppending(const std::string &path)
+{
+    (void)Close();
+    const auto open = [&path](int access) {
+        int fd;
+        while ((fd = ::open(path.c_str(), access | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666)) < 0 &&
+               errno == EINTR) {
+        }
+        return fd;
+    };
+    int fd = open(O_RDWR);
+    // A file that may only be written to is still appended to.
+    if (fd < 0 && errno == EACCES)
+        fd = open(O_WRONLY);
     if (fd < 0)
         return Fail(errno);
     FHandle = fd;
@@ -72,7 +93,33 @@ bool TFileHandle::WriteAll(const void *data, size_t size)
     return true;
 }
 
-bool TFileHandle::Sync() { return ::fsync(Descriptor(FHandle)) == 0 || Fail(errno); }
+bool TFileHandle::Sync()
+{
+    int result;
+    while ((result = ::fsync(Descriptor(FHandle))) != 0 && errno == EINTR) {
+    }
+    return result == 0 || Fail(errno);
+}
+
+bool TFileHandle::LockExclusive()
+{
+    int result;
+    while ((result = ::flock(Descriptor(FHandle), LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    return result == 0 || Fail(errno);
+}
+
+void TFileHandle::Unlock() { (void)::flock(Descriptor(FHandle), LOCK_UN); }
+
+int TFileHandle::LastByte()
+{
+    struct stat info {};
+    unsigned char last = 0;
+    if (::fstat(Descriptor(FHandle), &info) != 0 || info.st_size == 0 ||
+        ::pread(Descriptor(FHandle), &last, 1, info.st_size - 1) != 1)
+        return -1;
+    return last;
+}
 
 void TFileHandle::TakePermissionsOf(const std::string &path)
 {

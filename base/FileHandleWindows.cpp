@@ -41,6 +41,17 @@ bool TFileHandle::CreateNew(const std::string &path)
     return true;
 }
 
+bool TFileHandle::OpenForAppending(const std::string &path)
+{
+    (void)Close();
+    const HANDLE handle = CreateFileA(path.c_str(), FILE_APPEND_DATA | GENERIC_READ, kShareAll, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return Fail(LastErrno());
+    FHandle = reinterpret_cast<intptr_t>(handle);
+    return true;
+}
+
 bool TFileHandle::IsRegularFile(uint64_t &size)
 {
     BY_HANDLE_FILE_INFORMATION info {};
@@ -88,6 +99,32 @@ bool TFileHandle::Sync()
         return true;
     // Consoles and pipes cannot be flushed to disk; that is no failure of the data.
     return Fail(GetLastError() == ERROR_INVALID_HANDLE ? EINVAL : LastErrno());
+}
+
+bool TFileHandle::LockExclusive()
+{
+    OVERLAPPED whole{};
+    return LockFileEx(Win32Handle(FHandle), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole) != 0 ||
+           Fail(LastErrno());
+}
+
+void TFileHandle::Unlock()
+{
+    OVERLAPPED whole{};
+    (void)UnlockFileEx(Win32Handle(FHandle), 0, MAXDWORD, MAXDWORD, &whole);
+}
+
+int TFileHandle::LastByte()
+{
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(Win32Handle(FHandle), &size) || size.QuadPart == 0)
+        return -1;
+    OVERLAPPED at{};
+    at.Offset = DWORD(uint64_t(size.QuadPart - 1) & 0xFFFFFFFFu);
+    at.OffsetHigh = DWORD(uint64_t(size.QuadPart - 1) >> 32);
+    unsigned char last = 0;
+    DWORD got = 0;
+    return ReadFile(Win32Handle(FHandle), &last, 1, &got, &at) && got == 1 ? last : -1;
 }
 
 void TFileHandle::TakePermissionsOf(const std::string &)

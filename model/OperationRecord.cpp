@@ -1,5 +1,7 @@
 #include "OperationRecord.h"
 
+#include "HostName.h"
+
 #include "AdapterIdentity.h"
 #include "FailureJson.h"
 #include "JsonLines.h"

@@ -66,7 +66,4 @@ TFileFingerprint FingerprintBytes(const std::string &path, const void *data, siz
 // The package's path, SHA-256, image length and image CRC (from its header).
 TPackageFingerprint FingerprintPackage(const std::string &path);
 
-// This machine's name ("" when unknown).
-std::string HostName();
-
 } // namespace morlith

@@ -5,8 +5,8 @@
 // crash loses at most the line being written.
 
 #include "Failure.h"
+#include "FileHandle.h"
 
-#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -18,7 +18,7 @@ public:
     // Opens `path` for appending, creating it (and, with `makeFolder`, its folders); null with
     // `failure` (kind and step) when it cannot be opened.
     static std::unique_ptr<TProductionLog> Open(const std::string &path, TFailure &failure, bool makeFolder = false);
-    ~TProductionLog();
+    ~TProductionLog() = default;
     TProductionLog(const TProductionLog &) = delete;
     TProductionLog &operator=(const TProductionLog &) = delete;
 
@@ -29,18 +29,17 @@ public:
     const std::string &Path() const { return FPath; }
 
 private:
-    TProductionLog(std::string path, intptr_t handle) : FPath(std::move(path)), FHandle(handle) {}
-    // Opens (creating) `path` for appending; false with `failure` (the platform side).
-    static bool OpenFile(const std::string &path, intptr_t &handle, TFailure &failure);
+    explicit TProductionLog(std::string path) : FPath(std::move(path)) {}
+    // Opens (creating) the file for appending; false with `failure`.
+    bool OpenFile(TFailure &failure);
 
     std::string FPath;
-    // The platform's descriptor or handle of the open file.
-    intptr_t FHandle;
+    TFileHandle FFile;
     std::mutex FLock;
 };
 
-// The failure of the log file at `path` in `step`, from the system's error number `error` (for
-// the platform sides): kind permission, not_found or file.
+// The failure of the log file at `path` in `step`, from the system's error number `error`: kind
+// permission, not_found or file.
 TFailure ProductionLogFailure(int error, const std::string &operation, const std::string &path,
                               const std::string &step);
 

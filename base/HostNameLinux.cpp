@@ -1,0 +1,15 @@
+#include "HostName.h"
+
+#include <unistd.h>
+
+namespace morlith {
+
+std::string HostName()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return "";
+    return name;
+}
+
+} // namespace morlith
