@@ -80,6 +80,23 @@ void TCommPortDriver::NoteHangUp()
     FLastFailure.Device = FHandle.Device();
 }
 
+bool TCommPortDriver::LineUp()
+{
+    if (!Connected())
+        return false;
+    // Inside a read the read itself notices. Otherwise a wait of no time reports a hang-up, or
+    // readiness without any byte queued, which a read then turns into the hang-up it is.
+    if (FReadNesting == 0 && !FHandle.HungUp() &&
+        FHandle.WaitReadable(0) == WaitResult::Ready && FHandle.InputCount() <= 0) {
+        uint8_t stray = 0;
+        (void)FHandle.Read(&stray, 1);
+    }
+    if (!FHandle.HungUp())
+        return true;
+    NoteHangUp();
+    return false;
+}
+
 void TCommPortDriver::Disconnect()
 {
     if (!Connected())

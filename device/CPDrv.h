@@ -97,6 +97,9 @@ public:
     const TFailure &LastFailure() const { return FLastFailure; }
     // True once the device went away; the port stays open until Disconnect.
     bool HungUp() const { return FHandle.HungUp(); }
+    // Looks, without waiting, whether the device is still there; false (LastFailure a hang-up)
+    // once it went away, or when the port is closed. Sends nothing; input queued is left alone.
+    bool LineUp();
     // Makes reads and writes end within kStopCheckMs once *Flag becomes true (null: never). The
     // flag is only read, from this thread, so a signal handler may set it.
     void SetStopFlag(const std::atomic<bool> *Flag) { FStopFlag = Flag; }

@@ -212,6 +212,15 @@ bool TComPortProgrammator::Disconnect()
     return true;
 }
 
+bool TComPortProgrammator::CheckConnection()
+{
+    // Nothing is sent: the line is only looked at, and a port gone while idle is closed as after a
+    // failed exchange, so the next Connect opens it afresh.
+    if (FConnected && !FDriver->LineUp())
+        DropConnection();
+    return FConnected;
+}
+
 bool TComPortProgrammator::SendChunks(const uint8_t *Data, uint32_t Size, const char *What,
                                       bool ReportProgress)
 {

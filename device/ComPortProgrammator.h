@@ -32,6 +32,7 @@ public:
     bool Connect(int32_t PortNumber) override;
     bool SelectMCU(int32_t PortNumber, uint8_t MCUIndex) override;
     bool Disconnect() override;
+    bool CheckConnection() override;
     bool WriteApplication(const std::string &FileName) override;
     bool ReadDSEG(const std::string &FileName) override;
     bool WriteDSEG(const std::string &FileName) override;

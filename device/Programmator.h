@@ -35,6 +35,8 @@ public:
     virtual bool Disconnect() { return false; }
     // True after a successful handshake.
     bool GetConnected() const { return FConnected; }
+    // Between operations: notices a port that went away and closes it; true while connected.
+    virtual bool CheckConnection() { return FConnected; }
     // Writes the application image of a firmware package.
     virtual bool WriteApplication(const std::string &FileName) { (void)FileName; return false; }
     // Reads the data segment into a file; file errors raise std::system_error (and are recorded

@@ -28,6 +28,8 @@ bool TLoader::Disconnect() { return FProgrammator->Disconnect(); }
 
 bool TLoader::GetConnected() { return FProgrammator->GetConnected(); }
 
+bool TLoader::CheckConnection() { return FProgrammator && FProgrammator->CheckConnection(); }
+
 bool TLoader::WriteApplication(const std::string &FileName)
 {
     return FProgrammator->WriteApplication(FileName);

@@ -23,6 +23,7 @@ public:
     bool SelectMCU(int32_t PortNumber, uint8_t MCUIndex) override;
     bool Disconnect() override;
     bool GetConnected() override;
+    bool CheckConnection() override;
     bool WriteApplication(const std::string &FileName) override;
     int32_t GetProgress() override;
     bool ReadDSEG(const std::string &FileName) override;

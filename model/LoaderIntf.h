@@ -19,6 +19,9 @@ public:
     virtual bool Disconnect() = 0;
     // True while connected.
     virtual bool GetConnected() = 0;
+    // Looks at the line between operations: a port that went away (an adapter unplugged) is
+    // closed. True while still connected.
+    virtual bool CheckConnection() = 0;
     // Writes the application of a firmware package.
     virtual bool WriteApplication(const std::string &FileName) = 0;
     // Percent of the application write in progress or last done; 0 without a programmator.

@@ -39,6 +39,7 @@ public:
     bool Save() override;
     bool Load() override;
     std::string GetLastFailure() override;
+    std::string GetFilePath() override { return FilePath(); }
 
     // The persisted settings.
     TConfig &Config() const { return *FConfig; }

@@ -22,6 +22,8 @@ public:
     virtual bool Load() = 0;
     // Why the last Save or Load failed, naming the file; empty after a success.
     virtual std::string GetLastFailure() = 0;
+    // Full path of the configuration file.
+    virtual std::string GetFilePath() = 0;
 
 protected:
     ~IConfigurationInterface() override = default;

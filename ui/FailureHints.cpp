@@ -1,6 +1,11 @@
 #include "FailureHints.h"
 
+#include "FailureWords.h"
+#include "PortMap.h"
+
 #include <QCoreApplication>
+
+#include <cstddef>
 
 namespace morlith {
 namespace {
@@ -8,47 +13,105 @@ namespace {
 // The context of the hints' translations.
 const char *const kHintContext = "morlith::FailureHint";
 
-// The hint for a kind of failure, in English; null when there is none.
-const char *EnglishHint(TFailureKind Kind)
+// What to do about a kind of failure, in English; "%1" stands for the port map folder.
+struct THintRow {
+    TFailureKind Kind;
+    const char *Hint;
+};
+
+// Hints that hold on this platform only; looked at before the common ones.
+#ifdef _WIN32
+const THintRow kPlatformHints[] = {
+    {TFailureKind::fkNone, nullptr},
+};
+#else
+const THintRow kPlatformHints[] = {
+    {TFailureKind::fkPermission,
+     QT_TRANSLATE_NOOP("morlith::FailureHint",
+                       "On Linux the user needs read and write access to the serial device: "
+                       "install Morlith's udev rule, or join the group that owns the device, "
+                       "then log in again.")},
+    {TFailureKind::fkNotFound,
+     QT_TRANSLATE_NOOP("morlith::FailureHint",
+                       "Check that the adapter is plugged in and that the port map links this "
+                       "COM name to it (%1).")},
+};
+#endif
+
+const THintRow kCommonHints[] = {
+    {TFailureKind::fkBusy,
+     QT_TRANSLATE_NOOP("morlith::FailureHint",
+                       "Another program holds the port. Close it (a terminal program, a second "
+                       "Morlith, ModemManager) and connect again.")},
+    {TFailureKind::fkNoReply,
+     QT_TRANSLATE_NOOP("morlith::FailureHint",
+                       "Check the module's power and wiring, and that it is in bootloader "
+                       "mode.")},
+    {TFailureKind::fkBadReply,
+     QT_TRANSLATE_NOOP("morlith::FailureHint",
+                       "Check the cable and that no other device shares the line.")},
+    {TFailureKind::fkHangUp,
+     QT_TRANSLATE_NOOP("morlith::FailureHint",
+                       "Plug the adapter in again, then connect again.")},
+};
+
+// What to do about the configuration file that could not be saved.
+const char *const kSaveHint = QT_TRANSLATE_NOOP(
+    "morlith::FailureHint",
+    "Check that the folder can be written and that the configuration file is an ordinary file "
+    "you may write. The previous configuration is kept.");
+
+// What a module holding part of an application needs.
+const char *const kPartialApplicationHint = QT_TRANSLATE_NOOP(
+    "morlith::FailureHint",
+    "The module now holds a partial application and will not run it. Connect again and write "
+    "the application again; the module stays in its bootloader until a write succeeds.");
+
+// The hint of `Table` for `Kind`; null when it has none.
+template <std::size_t N>
+const char *FindHint(const THintRow (&Table)[N], TFailureKind Kind)
 {
-    switch (Kind) {
-    case TFailureKind::fkPermission:
-        return QT_TRANSLATE_NOOP("morlith::FailureHint",
-                                 "On Linux the user needs read and write access to the serial "
-                                 "device: install Morlith's udev rule, or join the group that "
-                                 "owns the device, then log in again.");
-    case TFailureKind::fkBusy:
-        return QT_TRANSLATE_NOOP("morlith::FailureHint",
-                                 "Another program holds the port. Close it (a terminal program, "
-                                 "a second Morlith, ModemManager) and connect again.");
-    case TFailureKind::fkNotFound:
-        return QT_TRANSLATE_NOOP("morlith::FailureHint",
-                                 "The port has no device. Check that the adapter is plugged in "
-                                 "and that the port map links this COM name to it "
-                                 "(~/.config/morlith/ports).");
-    case TFailureKind::fkNoReply:
-        return QT_TRANSLATE_NOOP("morlith::FailureHint",
-                                 "The module did not answer. Check its power and wiring, and "
-                                 "that it is in bootloader mode.");
-    case TFailureKind::fkBadReply:
-        return QT_TRANSLATE_NOOP("morlith::FailureHint",
-                                 "The reply was garbled. Check the cable and that no other "
-                                 "device shares the line.");
-    case TFailureKind::fkHangUp:
-        return QT_TRANSLATE_NOOP("morlith::FailureHint",
-                                 "The port went away. Plug the adapter in again, then connect "
-                                 "again.");
-    default:
-        return nullptr;
-    }
+    for (const THintRow &row : Table)
+        if (row.Hint && row.Kind == Kind)
+            return row.Hint;
+    return nullptr;
 }
+
+const char *EnglishHint(const TFailure &Failure)
+{
+    if (Failure.Step == kSaveConfigurationStep)
+        return kSaveHint;
+    if (const char *hint = FindHint(kPlatformHints, Failure.Kind))
+        return hint;
+    return FindHint(kCommonHints, Failure.Kind);
+}
+
+// The port map folder as the hints name it.
+QString PortMapFolder()
+{
+#ifdef _WIN32
+    return QString();
+#else
+    return QString::fromStdString(PortMapDirectory());
+#endif
+}
+
+QString Translated(const char *Hint) { return QCoreApplication::translate(kHintContext, Hint); }
 
 } // namespace
 
 std::string FailureHint(const TFailure &Failure)
 {
-    const char *hint = EnglishHint(Failure.Kind);
-    return hint ? QCoreApplication::translate(kHintContext, hint).toStdString() : std::string();
+    QStringList hints;
+    if (const char *hint = EnglishHint(Failure)) {
+        QString text = Translated(hint);
+        if (text.contains(QLatin1String("%1")))
+            text = text.arg(PortMapFolder());
+        hints << text;
+    }
+    if (LeavesPartialApplication(Failure))
+        hints << Translated(kPartialApplicationHint);
+    return hints.join(QStringLiteral("\n\n")).toStdString();
 }
 
 } // namespace morlith

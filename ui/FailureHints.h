@@ -8,7 +8,11 @@
 
 namespace morlith {
 
+// The step of a failed save of the configuration file; its hint is about that file.
+inline constexpr const char *kSaveConfigurationStep = "saving the configuration";
+
 // A hint for `Failure`, or "" when its kind has none (a refused package says enough by itself).
+// A write that left the module with part of an application also says what to do about that.
 std::string FailureHint(const TFailure &Failure);
 
 } // namespace morlith

@@ -4,6 +4,7 @@
 #include "CountDown.h"
 #include "DialogsIntf.h"
 #include "Eclipse.h"
+#include "InputBlock.h"
 #include "Loader.h"
 #include "LoggedOperation.h"
 #include "ModelU.h"
@@ -12,6 +13,7 @@
 #include "ProgressU.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -72,6 +74,20 @@ public:
     TProgressScope &operator=(const TProgressScope &) = delete;
 };
 
+// Keeps keys and clicks away from the windows under an operation (the main window with its pages)
+// while it runs, and drops those typed meanwhile; the operation's own dialogs and message boxes,
+// shown later, take theirs.
+class TOperationInputScope {
+public:
+    TOperationInputScope()
+        : FBlock(TInputBlock::VisibleWindows(), TInputBlock::TQueuedInput::Drop)
+    {
+    }
+
+private:
+    TInputBlock FBlock;
+};
+
 // The countdown run before a data-segment operation, stopped and hidden on the way out.
 class TCountDownScope {
 public:
@@ -126,9 +142,12 @@ int32_t ConfiguredPortNumber()
 } // namespace
 
 TLoadingViewPresenter::TLoadingViewPresenter(ILoadingViewInterface *View, ILoaderInterface *Loader)
-    : FSubscriber(std::make_unique<TSubjectObserver>()), FView(View), FLoader(Loader)
+    : FSubscriber(std::make_unique<TSubjectObserver>()), FView(View), FLoader(Loader),
+      FIdleLineCheck(std::make_unique<QTimer>())
 {
     FSubscriber->OnNotify = [this](TObserver *) { ProgressChanged(); };
+    FIdleLineCheck->setInterval(kIdleLineCheckMs);
+    QObject::connect(FIdleLineCheck.get(), &QTimer::timeout, [this] { CheckIdleLine(); });
     if (ModelDM && ModelDM->Loader)
         ModelDM->Loader->Observer().Attach(FSubscriber.get());
     FStatus = std::make_unique<TStatusView>();
@@ -137,6 +156,7 @@ TLoadingViewPresenter::TLoadingViewPresenter(ILoadingViewInterface *View, ILoade
 
 TLoadingViewPresenter::~TLoadingViewPresenter()
 {
+    FIdleLineCheck.reset();
     FStatus.reset();
     FSubscriber.reset();
     FView.reset();
@@ -154,6 +174,7 @@ void TLoadingViewPresenter::Connect()
     if (FBusy)
         return;
     TBusyScope busy(FBusy);
+    TOperationInputScope input;
     PaceClock().Sleep(kConnectPauseMs);
     const int32_t port = ConfiguredPortNumber();
     TLoggedOperation logged = LogModelOperation("connect", FMCUIndex, "");
@@ -189,6 +210,17 @@ void TLoadingViewPresenter::RefreshConnected()
 {
     FStatus->Connected = FLoader->GetConnected();
     FView->UpdateView(*FStatus);
+    if (!FStatus->Connected)
+        FIdleLineCheck->stop();
+    else if (!FIdleLineCheck->isActive())
+        FIdleLineCheck->start();
+}
+
+void TLoadingViewPresenter::CheckIdleLine()
+{
+    // During an operation the operation itself notices a lost port.
+    if (!FBusy && FStatus->Connected && !FLoader->CheckConnection())
+        RefreshConnected();
 }
 
 void TLoadingViewPresenter::OpenAppFile()
@@ -270,6 +302,7 @@ void TLoadingViewPresenter::RunReportingErrors(const char *FailureTitle, const c
                                                const std::function<void()> &Operation)
 {
     TBusyScope busy(FBusy);
+    TOperationInputScope input;
     TLoggedOperation logged = LogModelOperation(Command, FMCUIndex, FileName);
     TCurrentOperation current(FLogged, logged);
     // A data file that cannot be created, opened, read or written raises std::system_error; the

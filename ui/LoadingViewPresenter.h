@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+class QTimer;
+
 namespace morlith {
 
 class TLoggedOperation;
@@ -17,6 +19,9 @@ struct TFileFilter;
 
 // The pause before every connect, in milliseconds.
 constexpr int kConnectPauseMs = 1500;
+// How often the line is looked at while connected and idle, in milliseconds: an adapter
+// unplugged between operations shows as disconnected well within a second.
+constexpr int kIdleLineCheckMs = 250;
 
 class TLoadingViewPresenter : public TInterfacedObject, public ILoadingViewPresenterInterface {
 public:
@@ -48,6 +53,8 @@ private:
 
     void ProgressChanged();
     void RefreshConnected();
+    // Between operations: a port that went away leaves the page disconnected.
+    void CheckIdleLine();
     void ChooseFile(const TFileFilter &Filter, std::string TStatusView::*Target,
                     void (ILoadingViewInterface::*Show)(const std::string &));
     void RunDataSegmentOperation(TFileOperation Operation, const char *FailureText, const char *Command);
@@ -66,6 +73,8 @@ private:
     std::unique_ptr<TSubjectObserver> FSubscriber;
     IntfPtr<ILoadingViewInterface> FView;
     IntfPtr<ILoaderInterface> FLoader;
+    // Runs CheckIdleLine while connected.
+    std::unique_ptr<QTimer> FIdleLineCheck;
     bool FBusy = false;
     bool FLogFailureShown = false;
     // The operation being logged, while one runs.

@@ -33,6 +33,8 @@ public:
 
     // The slider, for inspection.
     TSlider &Slider() const { return *FSlider; }
+    // The Loading page's presenter, for inspection.
+    TLoadingViewPresenter &LoadingPresenter() const { return *FLoadingPresenter; }
 
 protected:
     // Frees the slider; the pages belong to the host panel.

@@ -1,6 +1,9 @@
 #include "OptionsUPresenter.h"
 
 #include "DialogsIntf.h"
+#include "FailureHints.h"
+
+#include <QCoreApplication>
 
 namespace morlith {
 
@@ -15,8 +18,15 @@ void TOptionsUPresenter::PortChanged(int32_t Index) { FConfiguration->SetPort(In
 
 void TOptionsUPresenter::Save()
 {
-    if (!FConfiguration->Save())
-        Dialogs().ShowError(kSaveErrorText, FConfiguration->GetLastFailure());
+    if (FConfiguration->Save())
+        return;
+    // The configuration says why in a sentence; the box names the file and what to do.
+    TFailure failure = MakeFailure(TFailureKind::fkFile, FConfiguration->GetLastFailure());
+    failure.Step = kSaveConfigurationStep;
+    failure.Path = FConfiguration->GetFilePath();
+    Dialogs().ShowFailure(
+        QCoreApplication::translate("morlith::TOptionsUPresenter", kSaveErrorText).toStdString(),
+        failure);
 }
 
 } // namespace morlith

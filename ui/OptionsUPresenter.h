@@ -5,10 +5,13 @@
 #include "OptionsUIntf.h"
 #include "OptionsUPresenterIntf.h"
 
+#include <QtGlobal>
+
 namespace morlith {
 
-// The message shown when the configuration cannot be saved.
-inline constexpr const char *kSaveErrorText = "Save error";
+// The title of the box shown when the configuration cannot be saved (translated when shown).
+inline constexpr const char *kSaveErrorText = QT_TRANSLATE_NOOP("morlith::TOptionsUPresenter",
+                                                                "Save error");
 
 class TOptionsUPresenter : public TInterfacedObject, public IOptionsUPresenterInterface {
 public:

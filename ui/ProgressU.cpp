@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -68,7 +69,7 @@ void TProgressDlg::closeEvent(QCloseEvent *event)
     event->ignore();
 }
 
-void TProgressDlg::showEvent(QShowEvent *event)
+void TProgressDlg::CentreOnOwner()
 {
     QRect area = FOwner ? FOwner->frameGeometry() : QRect();
     if (area.isEmpty() && screen())
@@ -76,7 +77,15 @@ void TProgressDlg::showEvent(QShowEvent *event)
     QRect frame = frameGeometry();
     frame.moveCenter(area.center());
     move(frame.topLeft());
+}
+
+void TProgressDlg::showEvent(QShowEvent *event)
+{
+    CentreOnOwner();
     QWidget::showEvent(event);
+    // A window manager may place a window by its own rules when it first maps it: once mapped,
+    // the dialog is put back in the middle of its owner.
+    QTimer::singleShot(0, this, &TProgressDlg::CentreOnOwner);
 }
 
 } // namespace morlith

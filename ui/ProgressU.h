@@ -35,6 +35,8 @@ private:
     using TClock = std::chrono::steady_clock;
 
     void FormCreate();
+    // Centres the dialog on its owner (on the screen without one).
+    void CentreOnOwner();
 
     QWidget *FOwner;
     QLabel *FlbProcess = nullptr;

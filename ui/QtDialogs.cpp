@@ -1,12 +1,15 @@
 #include "QtDialogs.h"
 
 #include "FailureHints.h"
+#include "FailureWords.h"
 #include "Replaceable.h"
 #include "RecentFolders.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace morlith {
 namespace {
@@ -73,10 +76,9 @@ void TQtDialogs::ShowError(const std::string &Text, const std::string &Detail)
     box.exec();
 }
 
-QString UnbrokenPaths(const std::string &Text)
+QString UnbrokenPaths(const QString &text)
 {
     const QChar wordJoiner(0x2060);
-    const QString text = QString::fromStdString(Text);
     QString out;
     out.reserve(text.size() + text.size() / 8);
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -87,25 +89,55 @@ QString UnbrokenPaths(const std::string &Text)
     return out;
 }
 
-void TQtDialogs::ShowFailure(const std::string &Title, const TFailure &Failure)
+namespace {
+
+// Room the window manager takes from a caption for the window's icon and buttons, in pixels.
+constexpr int kCaptionButtonsWidth = 160;
+
+// Widens `Box` so that a window manager's caption shows `Title` whole instead of eliding it (a
+// message box is otherwise only as wide as its text).
+void KeepTitleWhole(QMessageBox &Box, const QString &Title)
 {
-    const QString title = QString::fromStdString(Title);
-    QMessageBox box(QMessageBox::Critical, title, title, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    QString detail = UnbrokenPaths(Failure.Message());
+    QFont captionFont = Box.font();
+    captionFont.setBold(true);
+    const int width = QFontMetrics(captionFont).horizontalAdvance(Title) + kCaptionButtonsWidth;
+    if (auto *grid = qobject_cast<QGridLayout *>(Box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+} // namespace
+
+std::unique_ptr<QMessageBox> MakeFailureBox(const QString &Title, const TFailure &Failure,
+                                            QWidget *Parent)
+{
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Critical, Title, Title, QMessageBox::Ok,
+                                             Parent);
+    QString detail = UnbrokenPaths(FailureInWords(Failure));
     const std::string hint = FailureHint(Failure);
     if (!hint.empty())
-        detail += QStringLiteral("\n\n") + QString::fromStdString(hint);
-    box.setInformativeText(detail);
-    box.exec();
+        detail += QStringLiteral("\n\n") + UnbrokenPaths(QString::fromStdString(hint));
+    box->setInformativeText(detail);
+    KeepTitleWhole(*box, Title);
+    return box;
+}
+
+void TQtDialogs::ShowFailure(const std::string &Title, const TFailure &Failure)
+{
+    MakeFailureBox(QString::fromStdString(Title), Failure, QApplication::activeWindow())->exec();
+}
+
+std::unique_ptr<QMessageBox> MakeQuestionBox(const QString &Text, QWidget *Parent)
+{
+    return std::make_unique<QMessageBox>(QMessageBox::Question,
+                                         QApplication::applicationDisplayName(), Text,
+                                         QMessageBox::Yes | QMessageBox::No, Parent);
 }
 
 bool TQtDialogs::Confirm(const std::string &Text)
 {
-    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(),
-                    QString::fromStdString(Text), QMessageBox::Yes | QMessageBox::No,
-                    QApplication::activeWindow());
-    return box.exec() == QMessageBox::Yes;
+    return MakeQuestionBox(QString::fromStdString(Text), QApplication::activeWindow())->exec() ==
+           QMessageBox::Yes;
 }
 
 } // namespace morlith

@@ -1,5 +1,6 @@
 #include "Slider.h"
 
+#include "InputBlock.h"
 #include "ProcessTimer.h"
 
 #include <QApplication>
@@ -61,6 +62,8 @@ void TSlider::ShowPage(int index)
     FOutgoingPage = FIncomingPage;
     FIncomingPage = page;
     ReleaseFocus(FOutgoingPage);
+    FOutgoingBlock = std::make_unique<TInputBlock>(std::vector<QWidget *>{FOutgoingPage.data()},
+                                                   TInputBlock::TQueuedInput::Keep);
     page->move(FStepX > 0 ? -FPageWidth : FPageWidth, page->y());
     page->show();
     page->raise();
@@ -105,6 +108,7 @@ void TSlider::Arrive()
     // The page that slid out is hidden, so that neither Tab nor a click reaches its controls.
     if (FOutgoingPage && FOutgoingPage != FIncomingPage)
         FOutgoingPage->hide();
+    FOutgoingBlock.reset();
     Fire(OnPageChanged, this);
 }
 

@@ -11,12 +11,13 @@
 
 namespace morlith {
 
+class TInputBlock;
 class TProcessTimer;
 
 // Holds the pages of a host panel; the first page shown is placed at once, every later one
 // slides in from the side while the current one slides out (20 px per 10 ms tick, 30 ticks).
-// Only the page shown takes input: a page loses the keyboard focus when it starts to slide out
-// and is hidden when it has left.
+// Only the page shown takes input: a page loses the keyboard focus when it starts to slide out,
+// takes no keys or clicks while it slides, and is hidden when it has left.
 class TSlider {
 public:
     // Pixels both pages move per tick.
@@ -82,6 +83,8 @@ private:
     QPointer<QWidget> FIncomingPage;
     int FStepX = 0;
     int FStepY = 0;
+    // Keeps input away from the outgoing page while it slides.
+    std::unique_ptr<TInputBlock> FOutgoingBlock;
 };
 
 } // namespace morlith

@@ -115,6 +115,23 @@ TEST_F(Transfer, AHangUpMidReplyEndsTheReadAtOnceWithWhatCame)
     EXPECT_TRUE(FDriver->HungUp());
 }
 
+TEST_F(Transfer, LookingAtAnIdleLineSeesAHangUpAndLeavesInputAlone)
+{
+    FPty.Send({1, 2});
+    std::this_thread::sleep_for(50ms);
+    EXPECT_TRUE(FDriver->LineUp()) << FDriver->LastFailure();
+    EXPECT_EQ(FDriver->InQueueCount(), 2u) << "queued input is not taken";
+    uint8_t buf[4] = {};
+    EXPECT_EQ(FDriver->GetBytes(buf, 2), 2u);
+    EXPECT_TRUE(FDriver->LineUp());
+    EXPECT_TRUE(FPty.Drain(50).empty()) << "nothing is sent";
+
+    FPty.HangUp();
+    EXPECT_FALSE(FDriver->LineUp());
+    EXPECT_EQ(FDriver->LastFailure().Kind, TFailureKind::fkHangUp) << FDriver->LastFailure();
+    EXPECT_TRUE(FDriver->HungUp());
+}
+
 TEST_F(Transfer, PollingHandsStrayInputToTheHandlerOrDropsIt)
 {
     ASSERT_NE(ManualPollTimer::Last, nullptr);

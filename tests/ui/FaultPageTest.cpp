@@ -5,6 +5,7 @@
 
 #include "ComPortProgrammator.h"
 #include "CountDown.h"
+#include "FailureWords.h"
 #include "ModelU.h"
 #include "PackageBuilder.h"
 #include "ProgressU.h"
@@ -20,17 +21,19 @@ constexpr uint32_t kTestReplyLimitMs = 250;
 
 enum class Fault { NoReply, WrongCrc, Noise, HangUp };
 
-// A page operation: its button, the message it shows on failure and a frame in its middle
-// (frames count from the handshake, which is frame 1).
+// A page operation: its button, the message it shows on failure, a frame in its middle (frames
+// count from the handshake, which is frame 1), and whether a failure there leaves the module with
+// part of an application.
 struct PageOperation {
     const char *button;
     const char *message;
     unsigned middleFrame;
+    bool leavesPartialApplication;
 };
 
-const PageOperation kWriteApp{"btnWriteApp", "Write error", 5};  // C F W F [W] W W
-const PageOperation kReadData{"btnReadData", "Read error", 3};   // C P [D]
-const PageOperation kWriteData{"btnWriteData", "Write error", 3}; // C F [W] W W
+const PageOperation kWriteApp{"btnWriteApp", "Write error", 5, true};    // C F W F [W] W W
+const PageOperation kReadData{"btnReadData", "Read error", 3, false};    // C P [D]
+const PageOperation kWriteData{"btnWriteData", "Write error", 3, false}; // C F [W] W W
 
 TModuleServerOptions FaultAt(Fault fault, unsigned frame)
 {
@@ -83,6 +86,9 @@ TEST_P(FaultPageTest, TellsTheOperatorAndLeavesAUsablePage)
     EXPECT_EQ(dialogs.failures[0].first, op.message);
     EXPECT_EQ(dialogs.failures[0].second.Kind, KindOf(fault)) << dialogs.failures[0].second;
     EXPECT_FALSE(dialogs.failures[0].second.Step.empty());
+    // The box words the step in the operator's language, and tells of a partial application.
+    EXPECT_TRUE(StepInWords(dialogs.failures[0].second.Step)) << dialogs.failures[0].second.Step;
+    EXPECT_EQ(LeavesPartialApplication(dialogs.failures[0].second), op.leavesPartialApplication);
     EXPECT_TRUE(dialogs.errors[0].overlayVisible) << "shown before the overlay goes";
     EXPECT_FALSE(OverlayShown());
     EXPECT_FALSE(ProgressDlg->isVisible());

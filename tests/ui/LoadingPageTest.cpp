@@ -78,6 +78,9 @@ TEST_F(LoadingPageTest, AFailedConnectSaysWhyAndStaysDisconnected)
     ASSERT_EQ(dialogs.failures.size(), 1u);
     EXPECT_EQ(dialogs.failures[0].first, "Connect error");
     EXPECT_EQ(dialogs.failures[0].second.Kind, TFailureKind::fkNotFound) << dialogs.failures[0].second;
+    // The hint names the port map folder in use: this test's own ($XDG_CONFIG_HOME).
+    const std::string hint = FailureHint(dialogs.failures[0].second);
+    EXPECT_NE(hint.find(ports.File("morlith/ports")), std::string::npos) << hint;
 
     // A module that stays silent is another story, told as such.
     TModuleServerOptions silent;
@@ -162,6 +165,24 @@ TEST_F(LoadingPageTest, ChosenFilesEnableTheirButtonsAndSurviveADisconnect)
     Click("btnConnect");
     EXPECT_EQ(EnabledControls(), "btnDisconnect btnOpenAppFile btnWriteApp btnOpenDataFile "
                                  "btnReadData btnWriteData");
+}
+
+TEST_F(LoadingPageTest, AnAdapterUnpluggedWhileIdleLeavesThePageDisconnected)
+{
+    TModuleServer &module = ports.Serve(1);
+    Click("btnConnect");
+    ASSERT_TRUE(Enabled("btnDisconnect"));
+    module.Stop(); // the adapter is pulled out; nobody presses anything
+    // Well within a second by design (the line is looked at every kIdleLineCheckMs); the limit
+    // here only allows for a loaded machine.
+    EXPECT_TRUE(WaitUntil([&] { return !Enabled("btnDisconnect"); }, 5000));
+    EXPECT_EQ(EnabledControls(), "cbMCU btnConnect");
+    EXPECT_EQ(Commands(module), "C") << "nothing was sent to find out";
+    EXPECT_TRUE(dialogs.failures.empty());
+
+    ports.Serve(1); // plugged in again
+    Click("btnConnect");
+    EXPECT_TRUE(Enabled("btnDisconnect")) << Model().Programmator->LastFailure();
 }
 
 TEST_F(LoadingPageTest, ACancelledFileDialogChangesNothing)

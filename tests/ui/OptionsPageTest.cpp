@@ -3,6 +3,7 @@
 #include "UiWorld.h"
 
 #include "ConfigurationU.h"
+#include "FailureHints.h"
 #include "ModelU.h"
 #include "OptionsUPresenter.h"
 
@@ -93,8 +94,12 @@ TEST_F(OptionsPageTest, AFailedSaveIsShownWithItsReason)
     std::filesystem::create_directory(ports.File("Config.mlhxml"));
     Model();
     Click("btnSave");
-    ASSERT_EQ(dialogs.errors.size(), 1u);
-    EXPECT_EQ(dialogs.errors[0].text, kSaveErrorText);
-    EXPECT_NE(dialogs.errors[0].detail.find("Config.mlhxml"), std::string::npos) << dialogs.errors[0].detail;
+    ASSERT_EQ(dialogs.failures.size(), 1u);
+    EXPECT_EQ(dialogs.failures[0].first, kSaveErrorText);
+    const TFailure &failure = dialogs.failures[0].second;
+    EXPECT_EQ(failure.Kind, TFailureKind::fkFile) << failure;
+    EXPECT_EQ(failure.Path, ports.File("Config.mlhxml")) << "the file's own full path";
+    EXPECT_NE(failure.Detail.find("Config.mlhxml"), std::string::npos) << failure.Detail;
+    EXPECT_FALSE(FailureHint(failure).empty());
     EXPECT_TRUE(std::filesystem::is_directory(ports.File("Config.mlhxml")));
 }

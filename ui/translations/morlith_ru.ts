@@ -12,20 +12,247 @@
         <translation>Порт занят другой программой. Закройте её (терминальную программу, второй экземпляр Morlith, ModemManager) и подключитесь снова.</translation>
     </message>
     <message>
-        <source>The port has no device. Check that the adapter is plugged in and that the port map links this COM name to it (~/.config/morlith/ports).</source>
-        <translation>За портом нет устройства. Проверьте, что адаптер подключён и что карта портов связывает с ним это имя COM (~/.config/morlith/ports).</translation>
+        <source>Check the module&apos;s power and wiring, and that it is in bootloader mode.</source>
+        <translation>Проверьте питание и подключение модуля, а также то, что он находится в режиме загрузчика.</translation>
     </message>
     <message>
-        <source>The module did not answer. Check its power and wiring, and that it is in bootloader mode.</source>
-        <translation>Модуль не ответил. Проверьте питание и подключение, а также то, что модуль находится в режиме загрузчика.</translation>
+        <source>Check the cable and that no other device shares the line.</source>
+        <translation>Проверьте кабель и то, что линию не использует другое устройство.</translation>
     </message>
     <message>
-        <source>The reply was garbled. Check the cable and that no other device shares the line.</source>
-        <translation>Ответ искажён. Проверьте кабель и то, что линию не использует другое устройство.</translation>
+        <source>Plug the adapter in again, then connect again.</source>
+        <translation>Подключите адаптер снова, затем подключитесь заново.</translation>
     </message>
     <message>
-        <source>The port went away. Plug the adapter in again, then connect again.</source>
-        <translation>Порт исчез. Подключите адаптер снова, затем подключитесь заново.</translation>
+        <source>Check that the adapter is plugged in and that the port map links this COM name to it (%1).</source>
+        <translation>Проверьте, что адаптер подключён и что карта портов связывает с ним это имя COM (%1).</translation>
+    </message>
+    <message>
+        <source>Check that the folder can be written and that the configuration file is an ordinary file you may write. The previous configuration is kept.</source>
+        <translation>Проверьте, что в папку можно записывать и что файл настроек — обычный файл, доступный вам на запись. Прежние настройки сохранены.</translation>
+    </message>
+    <message>
+        <source>The module now holds a partial application and will not run it. Connect again and write the application again; the module stays in its bootloader until a write succeeds.</source>
+        <translation>Теперь в модуле неполное приложение, и он не запустит его. Подключитесь снова и повторите запись приложения; до успешной записи модуль остаётся в загрузчике.</translation>
+    </message>
+</context>
+<context>
+    <name>morlith::FailureWords</name>
+    <message>
+        <source>connecting</source>
+        <translation>подключение</translation>
+    </message>
+    <message>
+        <source>selecting controller %1</source>
+        <translation>выбор контроллера %1</translation>
+    </message>
+    <message>
+        <source>the handshake after selecting controller %1</source>
+        <translation>установление связи после выбора контроллера %1</translation>
+    </message>
+    <message>
+        <source>loading the package</source>
+        <translation>загрузка пакета</translation>
+    </message>
+    <message>
+        <source>checking the package</source>
+        <translation>проверка пакета</translation>
+    </message>
+    <message>
+        <source>writing the application</source>
+        <translation>запись приложения</translation>
+    </message>
+    <message>
+        <source>writing the parameter block</source>
+        <translation>запись блока параметров</translation>
+    </message>
+    <message>
+        <source>starting the application write</source>
+        <translation>начало записи приложения</translation>
+    </message>
+    <message>
+        <source>writing the application, chunk %1 of %2</source>
+        <translation>запись приложения, блок %1 из %2</translation>
+    </message>
+    <message>
+        <source>reading the parameter block</source>
+        <translation>чтение блока параметров</translation>
+    </message>
+    <message>
+        <source>reading the data segment</source>
+        <translation>чтение сегмента данных</translation>
+    </message>
+    <message>
+        <source>reading the data segment (%1 bytes)</source>
+        <translation>чтение сегмента данных (байт: %1)</translation>
+    </message>
+    <message>
+        <source>saving the data segment to its file</source>
+        <translation>сохранение сегмента данных в файл</translation>
+    </message>
+    <message>
+        <source>reading the data file</source>
+        <translation>чтение файла данных</translation>
+    </message>
+    <message>
+        <source>writing the data segment</source>
+        <translation>запись сегмента данных</translation>
+    </message>
+    <message>
+        <source>starting the data-segment write</source>
+        <translation>начало записи сегмента данных</translation>
+    </message>
+    <message>
+        <source>writing the data segment, chunk %1 of %2</source>
+        <translation>запись сегмента данных, блок %1 из %2</translation>
+    </message>
+    <message>
+        <source>saving the configuration</source>
+        <translation>сохранение настроек</translation>
+    </message>
+    <message>
+        <source>opening the operations log</source>
+        <translation>открытие журнала операций</translation>
+    </message>
+    <message>
+        <source>writing the operations log</source>
+        <translation>запись в журнал операций</translation>
+    </message>
+    <message>
+        <source>There is no device at %1.</source>
+        <translation>Устройство %1 не найдено.</translation>
+    </message>
+    <message>
+        <source>The port has no device.</source>
+        <translation>За портом нет устройства.</translation>
+    </message>
+    <message>
+        <source>There is no permission to open %1.</source>
+        <translation>Нет прав на открытие %1.</translation>
+    </message>
+    <message>
+        <source>There is no permission to open the port.</source>
+        <translation>Нет прав на открытие порта.</translation>
+    </message>
+    <message>
+        <source>%1 is in use by another program.</source>
+        <translation>%1 занят другой программой.</translation>
+    </message>
+    <message>
+        <source>The port is in use by another program.</source>
+        <translation>Порт занят другой программой.</translation>
+    </message>
+    <message>
+        <source>The port %1 went away (adapter unplugged?).</source>
+        <translation>Порт %1 исчез (адаптер отключён?).</translation>
+    </message>
+    <message>
+        <source>The port went away (adapter unplugged?).</source>
+        <translation>Порт исчез (адаптер отключён?).</translation>
+    </message>
+    <message>
+        <source>The module did not answer.</source>
+        <translation>Модуль не ответил.</translation>
+    </message>
+    <message>
+        <source>The module&apos;s reply was garbled.</source>
+        <translation>Ответ модуля искажён.</translation>
+    </message>
+    <message>
+        <source>The file %1 was refused: it is damaged or not what this operation takes.</source>
+        <translation>Файл %1 отклонён: он повреждён или не подходит для этой операции.</translation>
+    </message>
+    <message>
+        <source>The input was refused: it is damaged or not what this operation takes.</source>
+        <translation>Входные данные отклонены: они повреждены или не подходят для этой операции.</translation>
+    </message>
+    <message>
+        <source>The file %1 cannot be read or written.</source>
+        <translation>Не удаётся прочитать или записать файл %1.</translation>
+    </message>
+    <message>
+        <source>A file cannot be read or written.</source>
+        <translation>Не удаётся прочитать или записать файл.</translation>
+    </message>
+    <message>
+        <source>The operation was stopped.</source>
+        <translation>Операция остановлена.</translation>
+    </message>
+    <message>
+        <source>The system reported an error.</source>
+        <translation>Система сообщила об ошибке.</translation>
+    </message>
+    <message>
+        <source>no such file or directory</source>
+        <translation>нет такого файла или каталога</translation>
+    </message>
+    <message>
+        <source>permission denied</source>
+        <translation>доступ запрещён</translation>
+    </message>
+    <message>
+        <source>operation not permitted</source>
+        <translation>операция не разрешена</translation>
+    </message>
+    <message>
+        <source>device or resource busy</source>
+        <translation>устройство или ресурс занято</translation>
+    </message>
+    <message>
+        <source>input/output error</source>
+        <translation>ошибка ввода-вывода</translation>
+    </message>
+    <message>
+        <source>no such device or address</source>
+        <translation>нет такого устройства или адреса</translation>
+    </message>
+    <message>
+        <source>no such device</source>
+        <translation>нет такого устройства</translation>
+    </message>
+    <message>
+        <source>no space left on the device</source>
+        <translation>на устройстве не осталось места</translation>
+    </message>
+    <message>
+        <source>read-only file system</source>
+        <translation>файловая система только для чтения</translation>
+    </message>
+    <message>
+        <source>it is a folder</source>
+        <translation>это папка</translation>
+    </message>
+    <message>
+        <source>a part of the path is not a folder</source>
+        <translation>часть пути не является папкой</translation>
+    </message>
+    <message>
+        <source>resource temporarily unavailable</source>
+        <translation>ресурс временно недоступен</translation>
+    </message>
+    <message>
+        <source>the other end is closed</source>
+        <translation>другая сторона закрыта</translation>
+    </message>
+    <message>
+        <source>disk quota exceeded</source>
+        <translation>превышена дисковая квота</translation>
+    </message>
+    <message>
+        <source>error %1</source>
+        <translation>ошибка %1</translation>
+    </message>
+    <message>
+        <source>Step: %1.</source>
+        <translation>Шаг: %1.</translation>
+    </message>
+    <message>
+        <source>Reply to command &quot;%1&quot;: %2 of %3 bytes received.</source>
+        <translation>Ответ на команду «%1»: получено байт — %2 из %3.</translation>
+    </message>
+    <message>
+        <source>System: %1.</source>
+        <translation>Система: %1.</translation>
     </message>
 </context>
 <context>
@@ -60,6 +287,13 @@
     <message>
         <source>Log error</source>
         <translation>Ошибка журнала</translation>
+    </message>
+</context>
+<context>
+    <name>morlith::TOptionsUPresenter</name>
+    <message>
+        <source>Save error</source>
+        <translation>Ошибка сохранения</translation>
     </message>
 </context>
 <context>
