@@ -2,8 +2,11 @@
 
 #include "ProgressU.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScreen>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -57,6 +60,24 @@ TEST_F(ProgressDlgTest, TheLabelShowsAnyNumberWhileTheBarStaysInRange)
     FDialog.SetProgress(-5);
     EXPECT_EQ(Label(), "-5%");
     EXPECT_EQ(Bar(), 0);
+}
+
+TEST(ProgressDlgPlacement, CentredOnItsOwnerFromTheFirstShow)
+{
+    QWidget owner;
+    owner.resize(600, 364);
+    owner.move(QGuiApplication::primaryScreen()->availableGeometry().topLeft() + QPoint(37, 21));
+    owner.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    TProgressDlg dialog(&owner);
+    dialog.show();
+    EXPECT_EQ(dialog.frameGeometry().center(), owner.frameGeometry().center());
+    QTest::qWait(20); // the window is mapped, and placed again
+    EXPECT_EQ(dialog.frameGeometry().center(), owner.frameGeometry().center());
+    dialog.hide();
+    owner.move(owner.pos() + QPoint(50, 40));
+    dialog.show();
+    EXPECT_EQ(dialog.frameGeometry().center(), owner.frameGeometry().center());
 }
 
 } // namespace
