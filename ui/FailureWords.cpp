@@ -75,31 +75,62 @@ const TStepRow *FindStep(const std::string &Step, QRegularExpressionMatch &Match
     return nullptr;
 }
 
-// What happened, by kind; `Subject` is the device or file, "" when the record names none.
-QString WhatHappened(const TFailure &Failure, const QString &Subject)
+// Whether the record is about a file (a data file, a package, the log, the configuration)
+// rather than the port.
+bool AboutAFile(const TFailure &Failure)
 {
-    const bool named = !Subject.isEmpty();
-    switch (Failure.Kind) {
+    return !Failure.Path.empty() &&
+           (Failure.Device.empty() || Failure.Kind == TFailureKind::fkFile ||
+            Failure.Kind == TFailureKind::fkRefusedInput);
+}
+
+// What happened to the file `Path`, by kind.
+QString WhatHappenedToFile(TFailureKind Kind, const QString &Path)
+{
+    switch (Kind) {
+    case TFailureKind::fkNotFound:
+        return Tr(QT_TRANSLATE_NOOP("morlith::FailureWords", "%1 does not exist.")).arg(Path);
+    case TFailureKind::fkPermission:
+        return Tr(QT_TRANSLATE_NOOP("morlith::FailureWords", "There is no permission to open %1."))
+            .arg(Path);
+    case TFailureKind::fkRefusedInput:
+        return Tr(QT_TRANSLATE_NOOP("morlith::FailureWords",
+                                    "The file %1 was refused: it is damaged or not what this "
+                                    "operation takes."))
+            .arg(Path);
+    default:
+        return Tr(QT_TRANSLATE_NOOP("morlith::FailureWords",
+                                    "The file %1 cannot be read or written."))
+            .arg(Path);
+    }
+}
+
+// What happened on the port, by kind; `Device` is the device opened, "" when the record names
+// none.
+QString WhatHappenedOnThePort(TFailureKind Kind, const QString &Device)
+{
+    const bool named = !Device.isEmpty();
+    switch (Kind) {
     case TFailureKind::fkNotFound:
         return named ? Tr(QT_TRANSLATE_NOOP("morlith::FailureWords", "There is no device at %1."))
-                           .arg(Subject)
+                           .arg(Device)
                      : Tr(QT_TRANSLATE_NOOP("morlith::FailureWords", "The port has no device."));
     case TFailureKind::fkPermission:
         return named ? Tr(QT_TRANSLATE_NOOP("morlith::FailureWords",
                                             "There is no permission to open %1."))
-                           .arg(Subject)
+                           .arg(Device)
                      : Tr(QT_TRANSLATE_NOOP("morlith::FailureWords",
                                             "There is no permission to open the port."));
     case TFailureKind::fkBusy:
         return named ? Tr(QT_TRANSLATE_NOOP("morlith::FailureWords",
                                             "%1 is in use by another program."))
-                           .arg(Subject)
+                           .arg(Device)
                      : Tr(QT_TRANSLATE_NOOP("morlith::FailureWords",
                                             "The port is in use by another program."));
     case TFailureKind::fkHangUp:
         return named ? Tr(QT_TRANSLATE_NOOP("morlith::FailureWords",
                                             "The port %1 went away (adapter unplugged?)."))
-                           .arg(Subject)
+                           .arg(Device)
                      : Tr(QT_TRANSLATE_NOOP("morlith::FailureWords",
                                             "The port went away (adapter unplugged?)."));
     case TFailureKind::fkNoReply:
@@ -107,19 +138,11 @@ QString WhatHappened(const TFailure &Failure, const QString &Subject)
     case TFailureKind::fkBadReply:
         return Tr(QT_TRANSLATE_NOOP("morlith::FailureWords", "The module's reply was garbled."));
     case TFailureKind::fkRefusedInput:
-        return named ? Tr(QT_TRANSLATE_NOOP("morlith::FailureWords",
-                                            "The file %1 was refused: it is damaged or not "
-                                            "what this operation takes."))
-                           .arg(Subject)
-                     : Tr(QT_TRANSLATE_NOOP("morlith::FailureWords",
-                                            "The input was refused: it is damaged or not what "
-                                            "this operation takes."));
+        return Tr(QT_TRANSLATE_NOOP("morlith::FailureWords",
+                                    "The input was refused: it is damaged or not what this "
+                                    "operation takes."));
     case TFailureKind::fkFile:
-        return named ? Tr(QT_TRANSLATE_NOOP("morlith::FailureWords",
-                                            "The file %1 cannot be read or written."))
-                           .arg(Subject)
-                     : Tr(QT_TRANSLATE_NOOP("morlith::FailureWords",
-                                            "A file cannot be read or written."));
+        return Tr(QT_TRANSLATE_NOOP("morlith::FailureWords", "A file cannot be read or written."));
     case TFailureKind::fkStopped:
         return Tr(QT_TRANSLATE_NOOP("morlith::FailureWords", "The operation was stopped."));
     case TFailureKind::fkOs:
@@ -127,6 +150,14 @@ QString WhatHappened(const TFailure &Failure, const QString &Subject)
         break;
     }
     return Tr(QT_TRANSLATE_NOOP("morlith::FailureWords", "The system reported an error."));
+}
+
+// What happened, by kind, naming the file or the device.
+QString WhatHappened(const TFailure &Failure)
+{
+    if (Failure.Kind != TFailureKind::fkStopped && AboutAFile(Failure))
+        return WhatHappenedToFile(Failure.Kind, QString::fromStdString(Failure.Path));
+    return WhatHappenedOnThePort(Failure.Kind, QString::fromStdString(Failure.Device));
 }
 
 #ifndef _WIN32
@@ -173,15 +204,6 @@ QString SystemReason(const TFailure &Failure)
     return Tr(numbered).arg(Failure.OsError);
 }
 
-// The device or file the record names, for the first line: the file for a file or input that
-// failed, the device otherwise.
-QString SubjectOf(const TFailure &Failure)
-{
-    const bool aboutAFile = Failure.Kind == TFailureKind::fkFile ||
-                            Failure.Kind == TFailureKind::fkRefusedInput;
-    return QString::fromStdString(aboutAFile ? Failure.Path : Failure.Device);
-}
-
 } // namespace
 
 std::optional<QString> StepInWords(const std::string &Step)
@@ -198,7 +220,7 @@ std::optional<QString> StepInWords(const std::string &Step)
 
 QString FailureInWords(const TFailure &Failure)
 {
-    QStringList lines{WhatHappened(Failure, SubjectOf(Failure))};
+    QStringList lines{WhatHappened(Failure)};
     if (!Failure.Step.empty()) {
         const QString step = StepInWords(Failure.Step).value_or(QString::fromStdString(Failure.Step));
         lines << Tr(QT_TRANSLATE_NOOP("morlith::FailureWords", "Step: %1.")).arg(step);

@@ -5,6 +5,7 @@
 #include "ComPortProgrammator.h"
 #include "DialogsIntf.h"
 #include "FailureHints.h"
+#include "FailureWords.h"
 #include "QtDialogs.h"
 #include "LoadingViewPresenter.h"
 #include "ModelU.h"
@@ -112,6 +113,35 @@ TEST(FailureBox, PathsAreNeverBrokenAndEveryDeviceKindHasAHint)
     for (TFailureKind kind : {TFailureKind::fkNotFound, TFailureKind::fkPermission, TFailureKind::fkBusy,
                               TFailureKind::fkHangUp, TFailureKind::fkNoReply, TFailureKind::fkBadReply})
         EXPECT_FALSE(FailureHint(MakeFailure(kind, "x")).empty()) << FailureKindName(kind);
+}
+
+TEST(FailureBox, TheFirstLineNamesWhatFailedAndTheNextTheStep)
+{
+    struct Row {
+        TFailureKind kind;
+        const char *device;
+        const char *path;
+        const char *firstLine;
+    };
+    const Row rows[] = {
+        {TFailureKind::fkNotFound, "/dev/ttyUSB0", "", "There is no device at /dev/ttyUSB0."},
+        {TFailureKind::fkHangUp, "/dev/pts/7", "", "The port /dev/pts/7 went away (adapter unplugged?)."},
+        {TFailureKind::fkBusy, "", "", "The port is in use by another program."},
+        // A data file fails while the port is open: the file is what failed.
+        {TFailureKind::fkFile, "/dev/pts/7", "/home/op/d.bin", "The file /home/op/d.bin cannot be read or written."},
+        // The log or a package is no port, whatever the kind of its failure.
+        {TFailureKind::fkPermission, "", "/var/log/m.jsonl", "There is no permission to open /var/log/m.jsonl."},
+        {TFailureKind::fkNotFound, "", "/home/op/app.xml", "/home/op/app.xml does not exist."},
+        {TFailureKind::fkStopped, "/dev/pts/7", "/home/op/d.bin", "The operation was stopped."},
+    };
+    for (const Row &row : rows) {
+        TFailure failure = MakeFailure(row.kind, "detail");
+        failure.Device = row.device;
+        failure.Path = row.path;
+        failure.Step = "application chunk 3 of 9";
+        EXPECT_EQ(FailureInWords(failure), QString::fromUtf8(row.firstLine) +
+                                               "\nStep: writing the application, chunk 3 of 9.");
+    }
 }
 
 TEST_F(LoadingPageTest, ADeviceTheUserMayNotOpenIsAPermissionFailure)

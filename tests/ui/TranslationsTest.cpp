@@ -140,6 +140,7 @@ TEST_F(TranslationsTest, AFailureBoxIsWhollyRussian)
         {"Ошибка чтения", WithOsError(Record(TFailureKind::fkFile, "saving the data segment", "", "/home/op/d.bin"), ENOSPC)},
         {"Ошибка чтения", Record(TFailureKind::fkStopped, "reading the parameter block", "/dev/pts/7")},
         {"Ошибка журнала", WithOsError(Record(TFailureKind::fkOs, "writing the production log", "", "/var/log/m.jsonl"), EMLINK)},
+        {"Ошибка журнала", WithOsError(Record(TFailureKind::fkPermission, "opening the production log", "", "/var/log/m.jsonl"), EACCES)},
         {"Ошибка сохранения", Record(TFailureKind::fkFile, kSaveConfigurationStep, "", "/home/op/Config.mlhxml")},
     };
     TranslationScope russian(QLocale(QLocale::Russian, QLocale::Russia));

@@ -248,11 +248,15 @@
     </message>
     <message>
         <source>Reply to command &quot;%1&quot;: %2 of %3 bytes received.</source>
-        <translation>Ответ на команду «%1»: получено байт — %2 из %3.</translation>
+        <translation>Ответ на команду «%1»: получено байт — %2&#xa0;из&#xa0;%3.</translation>
     </message>
     <message>
         <source>System: %1.</source>
         <translation>Система: %1.</translation>
+    </message>
+    <message>
+        <source>%1 does not exist.</source>
+        <translation>%1 не существует.</translation>
     </message>
 </context>
 <context>
