@@ -64,6 +64,25 @@ TEST_F(FailureKinds, APortHeldByAnotherProgramIsBusy)
     EXPECT_TRUE(Commands(module).empty());
 }
 
+// A second tool refused as busy opens and closes the port under a running write: the module's
+// session (its selected controller, its write) goes on and the write ends good.
+TEST_F(FailureKinds, ABusyAttemptDuringAWriteLeavesTheWriteGood)
+{
+    TModuleServerOptions paced;
+    paced.bitRate = 19200;
+    TModuleServer &module = Ports.Serve(3, paced);
+    const std::vector<uint8_t> plain = Pattern(3000, 7);
+    WritePackage("app.xml", plain);
+    TCliProcess writer({"--verbose", "--port", "COM3", "--mcu", "2", "write-app", "app.xml"}, Folder());
+    ASSERT_TRUE(writer.WaitForError("COM3 -> W"));
+    const TCliRun busy = Cli({"--json", "--port", "COM3", "connect"});
+    EXPECT_EQ(busy.Status, 1) << busy.Err;
+    EXPECT_EQ(KindOf(busy), "busy") << busy.Out;
+    const TCliRun written = writer.Finish();
+    EXPECT_EQ(written.Status, 0) << written.Err << "\nmodule saw:\n" << Trace(module);
+    EXPECT_EQ(ProgramMemory(module, 2), plain);
+}
+
 TEST_F(FailureKinds, ADeviceTheUserMayNotOpenIsAPermissionFailure)
 {
     if (::geteuid() != 0)
