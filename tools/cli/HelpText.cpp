@@ -51,7 +51,7 @@ Options:
   -p, --port P       COM<n>, a number n (COM<n>) or a device path; may be repeated or
                      given as a list (COM1,COM2) to run on every port at once.
                      Default: the Port in Config.mlhxml of the current folder plus
-                     one, else COM1
+                     one; COM1 when there is no such file
   -m, --mcu N        controller: 0 main (default), 1..4 slaves
       --timeout MS   reply inactivity limit in ms (default 1000)
   -q, --quiet        print nothing but errors
@@ -95,7 +95,7 @@ Exit status:
   2    usage or input error, before any port is opened (unknown option,
        missing or unreadable file, a package or firmware file that does not
        decode, an existing file without --force, a Config.mlhxml that does
-       not load)
+       not load or names no port, an empty data file)
   130  stopped by SIGINT, SIGTERM or SIGHUP
 watch ends at Ctrl-C with 0 when no module failed, 1 when one did, 130 when
 the stop cut a module's work short.
