@@ -29,6 +29,7 @@ Commands without a module:
   info PACKAGE             show the header fields, the key and the image of a package,
                            and whether a write would accept it
                            [--image-out FILE] write the image with the key taken off
+                           (-: standard output)
   pack FILE --out PACKAGE --dseg-length N
                            build a package from a firmware file: raw binary, Intel
                            HEX, S-records or ELF (the file bytes of its PT_LOAD
@@ -74,7 +75,7 @@ Options:
       --since WHEN   log: records from WHEN on (UTC: 2026-07-13, 2026-07-13T10:15)
                      or of the last 30m, 2h, 7d
       --failed       log: failed records only
-  -o, --out PACKAGE  pack: the package to write
+  -o, --out PACKAGE  pack: the package to write (-: standard output)
   -h, --help         this text
   -V, --version      the version
 
