@@ -42,6 +42,29 @@ bool IsTextControl(uint8_t c) { return c == '\t' || c == '\n' || c == '\r' || c 
 
 bool IsTextByte(uint8_t c) { return (c >= 0x20 && c != 0x7F) || IsTextControl(c); }
 
+// Plain text: printable ASCII, blanks and line breaks, and well-formed UTF-8 sequences. A raw
+// image of any size is almost never all of that.
+bool IsPlainText(const std::vector<uint8_t> &file)
+{
+    for (size_t i = 0; i < file.size();) {
+        const uint8_t c = file[i];
+        if (c < 0x80) {
+            if (!IsTextByte(c))
+                return false;
+            ++i;
+            continue;
+        }
+        const size_t length = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+        if (length == 0 || i + length > file.size())
+            return false;
+        for (size_t k = 1; k < length; ++k)
+            if ((file[i + k] & 0xC0) != 0x80)
+                return false;
+        i += length;
+    }
+    return true;
+}
+
 // UTF-16 text: a byte order mark, or ASCII characters whose other byte is 0 all through the start.
 bool IsUtf16Text(const uint8_t *data, size_t size)
 {
@@ -70,7 +93,7 @@ std::string UnknownTextProblem(const std::vector<uint8_t> &file)
     if (IsUtf16Text(file.data(), file.size()))
         return "the file is UTF-16 text, and no firmware format is read in it; save it as ASCII or UTF-8, or "
                "give --format bin to pack its bytes as they stand";
-    if (file.empty() || !std::all_of(file.begin(), file.end(), IsTextByte))
+    if (file.empty() || !IsPlainText(file))
         return "";
     const auto first = std::find_if(file.begin(), file.end(), [](uint8_t c) { return !std::isspace(c); });
     const std::string start = first == file.end() ? "only blanks" : "its first line begins with " +
