@@ -144,6 +144,36 @@ TEST_F(FailureKinds, AModuleThatGoesAwayIsAHangUpAtEveryStep)
     }
 }
 
+// Bytes after a complete reply are a bad reply at the step whose reply they followed, not at the
+// next one.
+TEST_F(FailureKinds, JunkAfterAReplyIsABadReplyAtItsOwnStep)
+{
+    struct Case {
+        std::vector<std::string> command;
+        unsigned junkAfterFrame;
+        const char *step;
+        const char *frames; // what the module received: nothing after the failed exchange but a goodbye
+    };
+    const Case cases[] = {
+        {{"connect"}, 1, "connecting", "C"},
+        {{"read-dseg", File("out.bin")}, 2, "reading the parameter block", "CPQ"},
+    };
+    for (const Case &c : cases) {
+        TModuleServerOptions options;
+        options.dataSegmentBytes = 64;
+        options.faults.trailingFrames = {c.junkAfterFrame};
+        TModuleServer &module = Ports.Serve(4, options);
+        std::vector<std::string> arguments = {"--json", "--port", "COM4"};
+        arguments.insert(arguments.end(), c.command.begin(), c.command.end());
+        const TCliRun run = Cli(arguments);
+        EXPECT_EQ(run.Status, 1) << c.step << "\n" << run.Err;
+        EXPECT_EQ(KindOf(run), "bad_reply") << c.step << "\n" << run.Out;
+        EXPECT_EQ(StepOf(run), c.step) << run.Out;
+        EXPECT_EQ(Commands(module), c.frames) << c.step;
+        EXPECT_FALSE(std::filesystem::exists(File("out.bin")));
+    }
+}
+
 TEST_F(FailureKinds, AnUnplugDuringTheHandshakeIsAHangUp)
 {
     TModuleServerOptions silent;
