@@ -39,6 +39,8 @@ public:
     bool WriteAll(const void *data, size_t size);
     // Makes the written bytes durable; false on failure (EINVAL: the file cannot be synced).
     bool Sync();
+    // Cuts the file back to `size` bytes; false on failure.
+    bool TruncateTo(uint64_t size);
     // Waits for an exclusive lock on the whole file, which other processes respect too.
     bool LockExclusive();
     // Releases the lock LockExclusive took.

@@ -101,6 +101,14 @@ bool TFileHandle::Sync()
     return result == 0 || Fail(errno);
 }
 
+bool TFileHandle::TruncateTo(uint64_t size)
+{
+    int result;
+    while ((result = ::ftruncate(Descriptor(FHandle), off_t(size))) != 0 && errno == EINTR) {
+    }
+    return result == 0 || Fail(errno);
+}
+
 bool TFileHandle::LockExclusive()
 {
     int result;

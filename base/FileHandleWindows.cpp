@@ -101,6 +101,15 @@ bool TFileHandle::Sync()
     return Fail(GetLastError() == ERROR_INVALID_HANDLE ? EINVAL : LastErrno());
 }
 
+bool TFileHandle::TruncateTo(uint64_t size)
+{
+    LARGE_INTEGER end;
+    end.QuadPart = LONGLONG(size);
+    if (!SetFilePointerEx(Win32Handle(FHandle), end, nullptr, FILE_BEGIN) || !SetEndOfFile(Win32Handle(FHandle)))
+        return Fail(LastErrno());
+    return true;
+}
+
 bool TFileHandle::LockExclusive()
 {
     OVERLAPPED whole{};

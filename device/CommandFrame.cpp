@@ -3,6 +3,8 @@
 #include "CPDrv.h"
 #include "Crc16.h"
 
+#include <algorithm>
+
 namespace morlith {
 
 constexpr uint16_t TCPPCommand::kMaxRequestPayload;
@@ -13,6 +15,20 @@ namespace {
 constexpr uint32_t kFrameOverhead = 4;
 constexpr uint32_t kPayloadOffset = 2;
 constexpr uint32_t kCrcBytes = 2;
+// Bytes that keep coming after a complete reply are read and dropped for at most this long.
+constexpr uint32_t kTrailingBytesMaxMs = 50;
+
+// How long the line must stay quiet after a reply before it counts as complete: a character and
+// a half at the line's rate, so that a byte sent straight after the reply is seen; whole ms, at
+// least one.
+uint32_t ReplyQuietMs(uint32_t BitRate)
+{
+    constexpr uint64_t kBitsInCharacterAndHalf = 15;
+    if (BitRate == 0)
+        return 1;
+    const uint64_t micros = kBitsInCharacterAndHalf * 1000000 / BitRate;
+    return std::max<uint32_t>(1, uint32_t((micros + 999) / 1000));
+}
 } // namespace
 
 std::string CommandName(uint8_t Command)
@@ -100,14 +116,34 @@ bool TCPPCommand::Exchange(uint8_t Command, uint16_t RequestLength, uint16_t Rep
     const uint32_t expected = uint32_t(ReplyLength) + kCrcBytes;
     const uint32_t got = FDriver->GetBytes(FBuffer.data() + kPayloadOffset, expected);
     const bool complete = got == expected;
+    // A reply is exactly as long as its command says: bytes that follow it belong to no request,
+    // and would otherwise be read as the start of the next reply and blamed on the next step.
+    const uint32_t trailing =
+        complete && !FDriver->HungUp()
+            ? FDriver->DiscardUntilQuiet(ReplyQuietMs(FDriver->BaudRateValue()), kTrailingBytesMaxMs)
+            : 0;
     const bool crcOk = complete && CRC16(FBuffer.data() + kPayloadOffset, expected) == 0;
     if (FTrace)
-        FTrace({false, Command, got, crcOk});
-    if (crcOk) {
+        FTrace({false, Command, got + trailing, crcOk});
+    if (crcOk && trailing == 0) {
         FFailure = TFailure{};
         return true;
     }
+    if (crcOk)
+        return Fail(TrailingFailure(Command, expected, trailing));
     return Fail(ReplyFailure(Command, expected, got));
+}
+
+TFailure TCPPCommand::TrailingFailure(uint8_t Command, uint32_t Expected, uint32_t Trailing) const
+{
+    TFailure failure = MakeFailure(TFailureKind::fkBadReply,
+                                   "reply to " + CommandName(Command) + " was followed by " +
+                                       std::to_string(Trailing) + " unexpected byte" +
+                                       (Trailing == 1 ? "" : "s"));
+    failure.Command = Command;
+    failure.BytesExpected = Expected;
+    failure.BytesReceived = Expected + Trailing;
+    return failure;
 }
 
 TFailure TCPPCommand::SendFailure(uint8_t Command) const

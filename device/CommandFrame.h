@@ -4,7 +4,8 @@
 // Request on the wire: payload length L (0..50), command byte, L payload bytes, CRC-16 of the
 // preceding L + 2 bytes (high byte first). Reply: the command's fixed number of payload bytes
 // followed by their CRC-16; no length byte, no echo. The reply overwrites the request payload in
-// the same buffer.
+// the same buffer. A reply counts only once the line stays quiet for a character and a half after
+// it: bytes that follow it make the exchange fail.
 
 #include "Failure.h"
 
@@ -57,7 +58,7 @@ public:
     // Sets payload byte Index; an index outside the payload is ignored.
     void SetPayload(int32_t Index, uint8_t Value);
     // Sends payload 0..RequestLength-1 as one frame and reads ReplyLength payload bytes back;
-    // true only when the whole reply came with a right CRC.
+    // true only when the whole reply came with a right CRC and nothing after it.
     bool Exchange(uint8_t Command, uint16_t RequestLength, uint16_t ReplyLength);
     // Exchange with the lengths a command declares.
     bool Exchange(const TCommandLayout &Spec);
@@ -78,6 +79,7 @@ private:
     bool Fail(TFailure Failure);
     TFailure SendFailure(uint8_t Command) const;
     TFailure ReplyFailure(uint8_t Command, uint32_t Expected, uint32_t Got) const;
+    TFailure TrailingFailure(uint8_t Command, uint32_t Expected, uint32_t Trailing) const;
     uint32_t PayloadCapacity() const;
 
     TCommPortDriver *FDriver;

@@ -137,8 +137,15 @@ bool TSerialPort::Open(const std::string &devicePath)
     do {
         fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
-        return Fail("cannot open", errno);
+    if (fd < 0) {
+        const int err = errno;
+        Fail("cannot open", err);
+        // At open, ENXIO says that no device answers at the node (/dev/tty without a controlling
+        // terminal, a port whose hardware is missing), not that one went away.
+        if (err == ENXIO)
+            FLastFailure.Kind = TFailureKind::fkNotFound;
+        return false;
+    }
     if (!isatty(fd)) {
         const int err = errno == 0 ? ENOTTY : errno;
         ::close(fd);

@@ -26,6 +26,7 @@ enum class TImageFault {
     ifAddressRange,      // data below the base, or more than 65,535 bytes from it
     ifOverlap,           // two records or segments give bytes for the same address
     ifFormatMismatch,    // a file of one format given as another
+    ifUnknownText,       // text in none of the formats, which is not taken for a raw image unasked
 };
 
 // A refusal: its kind, the line of a text file it concerns (0 when none) and the reason in words.

@@ -32,7 +32,7 @@ std::string TypeText(uint8_t type)
 // Takes the records one by one, keeping the address base they set.
 class THexReader : public TRecordReader {
 public:
-    THexReader() : TRecordReader("end-of-file (01)") {}
+    THexReader() : TRecordReader("end-of-file (01)", true) {}
 
 private:
     bool TakeRecord(const TRecordLine &line) override
@@ -51,7 +51,7 @@ private:
         const uint64_t offset = uint64_t(FRecord[1]) << 8 | FRecord[2];
         switch (FRecord[3]) {
         case hrData:
-            return AddData(FBase + offset, FRecord.data() + kDataStart, count, line);
+            return AddRecordData(offset, count, line);
         case hrEndOfFile:
             End(line);
             return ExpectCount(line, 0, "end of file");
@@ -59,11 +59,13 @@ private:
             if (!ExpectCount(line, 2, "extended segment address"))
                 return false;
             FBase = Word() << 4;
+            FSegmented = true;
             return true;
         case hrExtendedLinear:
             if (!ExpectCount(line, 2, "extended linear address"))
                 return false;
             FBase = Word() << 16;
+            FSegmented = false;
             return true;
         case hrStartSegment:
             return ExpectCount(line, 4, "start segment address");
@@ -73,6 +75,18 @@ private:
             return Fail(LineError(TImageFault::ifRecordType, line,
                                   "record type " + TypeText(FRecord[3]) + " is not an Intel HEX record type"));
         }
+    }
+
+    // Under a segment base (02) the offset wraps inside the 64 KiB segment, as the format defines:
+    // a record that runs past its end goes on at the segment's start.
+    bool AddRecordData(uint64_t offset, size_t count, size_t line)
+    {
+        constexpr uint64_t kSegmentBytes = 0x10000;
+        const uint8_t *data = FRecord.data() + kDataStart;
+        if (!FSegmented || offset + count <= kSegmentBytes)
+            return AddData(FBase + offset, data, count, line);
+        const size_t first = size_t(kSegmentBytes - offset);
+        return AddData(FBase + offset, data, first, line) && AddData(FBase, data + first, count - first, line);
     }
 
     // The record's data as a 16-bit big-endian value (records of two data bytes).
@@ -88,6 +102,7 @@ private:
     }
 
     uint64_t FBase = 0;
+    bool FSegmented = false; // the base came from an extended segment address record
 };
 
 } // namespace

@@ -88,7 +88,18 @@ std::optional<TImageError> DecodeRecord(std::string_view digits, const TRecordFr
     return std::nullopt;
 }
 
-TRecordReader::TRecordReader(const char *endRecord) : FEndRecord(endRecord)
+// The text up to a DOS end-of-file byte that only more of them and blanks follow; all of it
+// otherwise (a 0x1A among records is then refused with its line).
+std::string_view WithoutDosEnd(std::string_view text)
+{
+    constexpr char kDosEndOfFile = '\x1A';
+    const size_t tail = text.find_last_not_of(std::string_view("\x1A \t\r\n\f\v", 7));
+    const size_t end = text.find(kDosEndOfFile, tail == std::string_view::npos ? 0 : tail + 1);
+    return end == std::string_view::npos ? text : text.substr(0, end);
+}
+
+TRecordReader::TRecordReader(const char *endRecord, bool endRequired)
+    : FEndRecord(endRecord), FEndRequired(endRequired)
 {
     FDecoded.Data.OriginKind = TRunOrigin::roLine;
 }
@@ -98,7 +109,7 @@ TDecodedFirmware TRecordReader::Read(std::string_view text)
     // Editors may put a UTF-8 byte order mark before the first record.
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
-    TRecordLines lines(text);
+    TRecordLines lines(WithoutDosEnd(text));
     TRecordLine line;
     while (lines.Next(line)) {
         if (FEndLine != 0) {
@@ -110,7 +121,7 @@ TDecodedFirmware TRecordReader::Read(std::string_view text)
         if (!TakeRecord(line))
             break;
     }
-    if (FDecoded.Ok() && FEndLine == 0)
+    if (FDecoded.Ok() && FEndLine == 0 && FEndRequired)
         Fail(TImageError{TImageFault::ifTruncated, 0,
                          std::string("no ") + FEndRecord + " record: the file may be cut short"});
     return std::move(FDecoded);

@@ -47,8 +47,10 @@ std::optional<TImageError> DecodeRecord(std::string_view digits, const TRecordFr
                                         std::vector<uint8_t> &bytes);
 
 // What the readers of both formats share: the data so far, the first error, and the record that
-// ended the file. A file without an end record may be cut short and is refused; so is one with
-// records after it, which may be two files joined.
+// ended the file. Where the format's end record is required, a file without one may be cut short
+// and is refused; a file with records after its end record may be two files joined and is refused.
+// A DOS end-of-file byte (0x1A) and what follows it, when that is only more of them and blanks,
+// end the text.
 class TRecordReader {
 public:
     virtual ~TRecordReader() = default;
@@ -56,8 +58,9 @@ public:
     TDecodedFirmware Read(std::string_view text);
 
 protected:
-    // `endRecord` names the records that end a file, for messages.
-    explicit TRecordReader(const char *endRecord);
+    // `endRecord` names the records that end a file, for messages; `endRequired` refuses a file
+    // without one.
+    TRecordReader(const char *endRecord, bool endRequired);
     // Takes one record that stands before the end record; false once the file is refused.
     virtual bool TakeRecord(const TRecordLine &line) = 0;
     // Records the error; returns false.
@@ -72,6 +75,7 @@ protected:
 
 private:
     const char *FEndRecord;
+    bool FEndRequired;
     TDecodedFirmware FDecoded;
     size_t FEndLine = 0;
 };

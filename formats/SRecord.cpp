@@ -14,17 +14,20 @@ constexpr int kReservedType = 4;
 
 class TSRecordReader : public TRecordReader {
 public:
-    TSRecordReader() : TRecordReader("termination (S7, S8 or S9)") {}
+    // Many tools end a file with its last data record or its count, so the termination is
+    // optional; one that is there must be the last record.
+    TSRecordReader() : TRecordReader("termination (S7, S8 or S9)", false) {}
 
 private:
     bool TakeRecord(const TRecordLine &line) override
     {
         const std::string_view text = line.Text;
-        if (text.front() != 'S')
+        if (text.front() != 'S' && text.front() != 's')
             return Fail(LineError(TImageFault::ifSyntax, line.Number,
                                   "a record starts with 'S', not " + ShowCharacter(text.front())));
         if (text.size() < 2)
-            return Fail(LineError(TImageFault::ifTruncated, line.Number, "the record ends after its 'S'"));
+            return Fail(LineError(TImageFault::ifTruncated, line.Number,
+                                  "the record ends after its " + ShowCharacter(text.front())));
         if (text[1] < '0' || text[1] > '9')
             return Fail(LineError(TImageFault::ifSyntax, line.Number,
                                   "S" + ShowCharacter(text[1]) + " is not an S-record type"));

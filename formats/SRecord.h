@@ -9,8 +9,8 @@
 namespace morlith {
 
 // Decodes an S-record text. Every record's checksum is checked and a count record must match the
-// data records before it; an error names its line. A file without a termination record, or with
-// records after it, is refused as cut short or joined.
+// data records before it; an error names its line. The termination record may be left out; records
+// after it are refused as a joined file. Record letters may be lower case.
 TDecodedFirmware ParseSRecords(std::string_view text);
 
 } // namespace morlith

@@ -71,9 +71,15 @@ bool TProductionLog::Append(const std::string &line, TFailure &failure)
     // this one stands alone.
     const int last = FFile.LastByte();
     const std::string text = (last >= 0 && last != '\n' ? "\n" : "") + line + "\n";
+    uint64_t sizeBefore = 0;
+    const bool sized = FFile.IsRegularFile(sizeBefore);
     const bool written = FFile.WriteAll(text.data(), text.size());
     const bool synced = written && FFile.Sync();
     const int error = FFile.LastError();
+    // A write cut short (a full disk) would leave half a record: the file is cut back to where
+    // it ended, so it holds whole records only.
+    if (!written && sized)
+        (void)FFile.TruncateTo(sizeBefore);
     FFile.Unlock();
     if (!synced) {
         failure = ProductionLogFailure(error, written ? "flush" : "write to", FPath, step);

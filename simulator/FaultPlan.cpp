@@ -14,6 +14,8 @@ std::vector<uint8_t> TFaultPlan::Shape(unsigned number, const std::vector<uint8_
     wire.insert(wire.end(), reply.begin(), reply.end());
     if (badCrcFrames.count(number) && !wire.empty())
         wire.back() = uint8_t(~wire.back());
+    if (trailingFrames.count(number))
+        wire.insert(wire.end(), std::begin(kTrailingBytes), std::end(kTrailingBytes));
     return wire;
 }
 

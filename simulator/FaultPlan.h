@@ -10,6 +10,8 @@ namespace morlith {
 
 // Junk bytes sent ahead of a reply by the noise fault.
 constexpr uint8_t kNoiseBytes[] = {0xA5, 0x5A, 0x00, 0xFF};
+// Junk bytes sent straight after a reply by the trailing fault.
+constexpr uint8_t kTrailingBytes[] = {0x0D, 0x0A, 0x3E};
 // Longest gap between the bytes of a trickling reply, in ms: under the host's 1000 ms limit.
 constexpr unsigned kMaxTrickleDelayMs = 999;
 
@@ -21,6 +23,8 @@ struct TFaultPlan {
     std::set<unsigned> badCrcFrames;
     // Frames whose reply is preceded by kNoiseBytes.
     std::set<unsigned> noiseFrames;
+    // Frames whose reply is followed by kTrailingBytes.
+    std::set<unsigned> trailingFrames;
     // Never answer anything (frames are still received and traced).
     bool silent = false;
     // Answer this many frames, then hang up as soon as another byte arrives; 0 = never.

@@ -65,7 +65,7 @@ void TModuleServer::Start()
         throw std::logic_error("a module server starts only once");
     FTerminal = std::make_unique<TPseudoTerminal>();
     FSlavePath = FTerminal->SlavePath();
-    FCloseWatch = std::make_unique<TPortCloseWatch>(FSlavePath);
+    FHangUpWatch = std::make_unique<THostHangUpWatch>(FSlavePath);
     FThread = std::thread([this] {
         // Paced sleeps end at the microsecond they are due, not up to the default 50 us later.
         prctl(PR_SET_TIMERSLACK, kPacingTimerSlackNs);
@@ -101,7 +101,7 @@ void TModuleServer::Serve()
     while (true) {
         const bool partial = WithModule([](TVirtualModule &m) { return m.HasPartialFrame(); });
         const TClock::time_point gapEnd = FLastActivity + std::chrono::milliseconds(kFrameGapMs);
-        pollfd entries[2] = {{master, POLLIN, 0}, {FCloseWatch->Fd(), POLLIN, 0}};
+        pollfd entries[2] = {{master, POLLIN, 0}, {FHangUpWatch->Fd(), POLLIN, 0}};
         const int ready = WaitForFds(entries, 2, FStop, partial ? &gapEnd : nullptr);
         if (ready < 0)
             return;
@@ -109,8 +109,8 @@ void TModuleServer::Serve()
             WithModule([](TVirtualModule &m) { m.DiscardPartialFrame(); });
             continue;
         }
-        // A close is taken before the bytes that came after it (from the next session).
-        EndSessionIfClosed();
+        // A hang-up is taken before the bytes that came after it (from the next session).
+        EndSessionIfHungUp();
         if (entries[0].revents == 0)
             continue;
         const ssize_t n = read(master, buffer.data(), buffer.size());
@@ -127,9 +127,9 @@ void TModuleServer::Serve()
     }
 }
 
-void TModuleServer::EndSessionIfClosed()
+void TModuleServer::EndSessionIfHungUp()
 {
-    if (FCloseWatch->TakeCloses())
+    if (FHangUpWatch->TakeHangUps())
         WithModule([](TVirtualModule &m) { m.EndSession(); });
 }
 

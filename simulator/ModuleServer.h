@@ -4,14 +4,16 @@
 //
 // The serving thread waits in poll(2) for bytes, the stop signal, the host closing its port or,
 // while a frame is half received, the end of the resynchronisation gap: a partial frame is
-// dropped after kFrameGapMs of silence. When the host closes its port the module's session ends
-// (see TVirtualModule::EndSession), so the next one starts at the main controller. With a bit rate set, a request is answered only once its bytes would have crossed the
+// dropped after kFrameGapMs of silence. When the host hangs up (closes the last descriptor it
+// holds on the port) the module's session ends (see TVirtualModule::EndSession), so the next one
+// starts at the main controller; another program opening and closing the port meanwhile does not
+// end it. With a bit rate set, a request is answered only once its bytes would have crossed the
 // line, and a reply is sent no faster than the line would carry it.
 
 #include "FaultPlan.h"
 #include "FrameTrace.h"
 #include "LinePacer.h"
-#include "PortCloseWatch.h"
+#include "HostHangUpWatch.h"
 #include "PseudoTerminal.h"
 #include "StopSignal.h"
 #include "VirtualModule.h"
@@ -91,7 +93,7 @@ private:
     using TClock = TLinePacer::TClock;
 
     void Serve();
-    void EndSessionIfClosed();
+    void EndSessionIfHungUp();
     bool ServeBytes(const uint8_t *bytes, size_t count, TClock::time_point arrival);
     bool SendReply(const std::vector<uint8_t> &wire, TClock::time_point lineFree);
     bool SendPaced(const std::vector<uint8_t> &wire, TClock::time_point start);
@@ -102,7 +104,7 @@ private:
     TVirtualModule FModule;
     TLinePacer FPacer;
     std::unique_ptr<TPseudoTerminal> FTerminal;
-    std::unique_ptr<TPortCloseWatch> FCloseWatch;
+    std::unique_ptr<THostHangUpWatch> FHangUpWatch;
     std::string FSlavePath;
     TStopSignal FStop;
     TStopSignal FEnded;

@@ -69,7 +69,7 @@ public:
     // The line fell silent: a partial frame is dropped (see TFrameParser).
     void DiscardPartialFrame() { FParser.DiscardPartialFrame(); }
 
-    // The host closed its port: a partial frame and the write session are dropped, and the main
+    // The host hung up its port: a partial frame and the write session are dropped, and the main
     // controller is selected again.
     void EndSession();
 

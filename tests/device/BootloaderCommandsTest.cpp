@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace morlith;
 using Bytes = std::vector<uint8_t>;
 
@@ -193,15 +195,20 @@ TEST_F(Commands, ParameterBlockWriteReplacesTheLastWordByTheCrc)
     block.Words = {0x1234, 0x8000, 0x0100, 0x9999};
     init.SetMode(2);
     init.Key = 5;
-    FPty.Send(WithCrc({0, 0}));
-    FPty.Send(WithCrc({0, 0}));
-    EXPECT_TRUE(block.Execute());
+    // Each reply goes out once its request came, as a module sends it: a reply sent early would
+    // be bytes after the first one.
+    bool written = false;
+    std::thread host([&] { written = block.Execute(); });
     const Bytes f = FPty.Receive(54);
+    FPty.Send(WithCrc({0, 0}));
+    const Bytes w = FPty.Receive(12);
+    FPty.Send(WithCrc({0, 0}));
+    host.join();
+    EXPECT_TRUE(written) << block.BlockFailure();
     ASSERT_EQ(f.size(), 54u);
     EXPECT_EQ(f[1], 'F');
     EXPECT_EQ(f[7], 0); // mode 0
     EXPECT_EQ(f[9], 0); // key 0
-    const Bytes w = FPty.Receive(12);
     ASSERT_EQ(w.size(), 12u);
     EXPECT_EQ(Bytes(w.begin(), w.begin() + 10),
               (Bytes{8, 'W', 0x12, 0x34, 0x80, 0x00, 0x01, 0x00, 0xF4, 0x35}));

@@ -1,7 +1,7 @@
 // Every device operation against every fault of the virtual module, at the first, a middle and
 // the last frame of the operation: the result is false (true for a reply that trickles in within
-// the limit), nothing hangs, the failure has the fault's kind and names the step, and the next
-// connect works.
+// the limit), nothing hangs, the failure has the fault's kind and names the step of the faulty
+// frame, and the next connect works.
 
 #include "ComPortProgrammator.h"
 #include "DriverTestSupport.h"
@@ -24,7 +24,7 @@ constexpr uint32_t kTestReplyLimitMs = 250;
 constexpr unsigned kTrickleGapMs = 20;
 constexpr int kPort = 5;
 
-enum class Fault { NoReply, WrongCrc, Noise, HangUp, Trickle };
+enum class Fault { NoReply, WrongCrc, Noise, Trailing, HangUp, Trickle };
 enum class Position { First, Middle, Last };
 
 // One operation: the frames it sends (numbered in the module's count, after any connect the
@@ -94,6 +94,7 @@ TModuleServerOptions FaultAt(Fault fault, unsigned frame)
     case Fault::NoReply: options.faults.noReplyFrames = {frame}; break;
     case Fault::WrongCrc: options.faults.badCrcFrames = {frame}; break;
     case Fault::Noise: options.faults.noiseFrames = {frame}; break;
+    case Fault::Trailing: options.faults.trailingFrames = {frame}; break;
     case Fault::HangUp: options.faults.hangUpAfterFrames = frame - 1; break;
     case Fault::Trickle: options.faults.trickleDelayMs = kTrickleGapMs; break;
     }
@@ -106,6 +107,7 @@ const char *FaultName(Fault fault)
     case Fault::NoReply: return "NoReply";
     case Fault::WrongCrc: return "WrongCrc";
     case Fault::Noise: return "Noise";
+    case Fault::Trailing: return "Trailing";
     case Fault::HangUp: return "HangUp";
     case Fault::Trickle: return "Trickle";
     }
@@ -118,6 +120,7 @@ TFailureKind KindOf(Fault fault)
     case Fault::NoReply: return TFailureKind::fkNoReply;
     case Fault::WrongCrc: return TFailureKind::fkBadReply;
     case Fault::Noise: return TFailureKind::fkBadReply;
+    case Fault::Trailing: return TFailureKind::fkBadReply;
     case Fault::HangUp: return TFailureKind::fkHangUp;
     case Fault::Trickle: return TFailureKind::fkNone;
     }
@@ -152,6 +155,14 @@ TEST_P(FaultMatrix, FailsCleanlyAndTheNextConnectWorks)
     EXPECT_FALSE(result);
     EXPECT_EQ(programmator.LastFailure().Kind, KindOf(fault)) << programmator.LastFailure();
     EXPECT_THAT(programmator.LastFailure().Step, ::testing::ContainsRegex(op.step));
+    // The failure belongs to the faulty frame's exchange, not to a later one.
+    if (fault != Fault::HangUp) {
+        const auto frames = module->Trace().Entries();
+        ASSERT_GE(frames.size(), frame);
+        EXPECT_EQ(frames.size(), frame) << "nothing is sent after the failed exchange";
+        EXPECT_EQ(programmator.LastFailure().Command, frames[frame - 1].command)
+            << programmator.LastFailure();
+    }
     // After a hang-up the port is closed at once; otherwise it stays open for the goodbye.
     EXPECT_EQ(programmator.Driver().Connected(), fault != Fault::HangUp);
 
@@ -176,7 +187,8 @@ std::vector<Case> AllCases()
 {
     std::vector<Case> cases;
     for (size_t op = 0; op < std::size(kOperations); ++op)
-        for (Fault fault : {Fault::NoReply, Fault::WrongCrc, Fault::Noise, Fault::HangUp, Fault::Trickle})
+        for (Fault fault : {Fault::NoReply, Fault::WrongCrc, Fault::Noise, Fault::Trailing,
+                            Fault::HangUp, Fault::Trickle})
             for (Position position : {Position::First, Position::Middle, Position::Last}) {
                 if (fault == Fault::HangUp && FrameAt(kOperations[op], position) == 1)
                     continue;

@@ -53,6 +53,29 @@ TEST(IntelHex, ExtendedAddressRecordsSetTheBaseOfLaterDataRecords)
     EXPECT_EQ(decoded.Data.Runs[1].Address, 0x20004u); // segment 0x2000 * 16
 }
 
+// Under a segment base the offset wraps inside the segment; under a linear base it does not.
+TEST(IntelHex, SegmentOffsetsWrapInsideTheirSegment)
+{
+    const std::string segmented = HexRecord(2, 0, {0x10, 0x00}) + "\n" + HexRecord(0, 0xFFFE, {1, 2, 3, 4}) + "\n" +
+                                  HexRecord(1, 0, {}) + "\n";
+    const TDecodedFirmware wrapped = ParseIntelHex(segmented);
+    ASSERT_TRUE(wrapped.Ok()) << wrapped.Error->Message;
+    ASSERT_EQ(wrapped.Data.Runs.size(), 2u);
+    EXPECT_EQ(wrapped.Data.Runs[0].Address, 0x1FFFEu);
+    EXPECT_EQ(wrapped.Data.Runs[0].Length, 2u);
+    EXPECT_EQ(wrapped.Data.Runs[1].Address, 0x10000u);
+    EXPECT_EQ(wrapped.Data.Runs[1].Length, 2u);
+    EXPECT_EQ(wrapped.Data.LineOf(wrapped.Data.Runs[1]), 2u);
+
+    const std::string linear = HexRecord(4, 0, {0x00, 0x01}) + "\n" + HexRecord(0, 0xFFFE, {1, 2, 3, 4}) + "\n" +
+                               HexRecord(1, 0, {}) + "\n";
+    const TDecodedFirmware straight = ParseIntelHex(linear);
+    ASSERT_TRUE(straight.Ok()) << straight.Error->Message;
+    ASSERT_EQ(straight.Data.Runs.size(), 1u);
+    EXPECT_EQ(straight.Data.Runs[0].Address, 0x1FFFEu);
+    EXPECT_EQ(straight.Data.Runs[0].Length, 4u);
+}
+
 TEST(IntelHex, ToleratesWhatEditorsAndOtherToolsWrite)
 {
     std::string lower = kExample;
@@ -66,6 +89,9 @@ TEST(IntelHex, ToleratesWhatEditorsAndOtherToolsWrite)
     EXPECT_EQ(ImageOf(crlf), expected);
     EXPECT_EQ(ImageOf("\xEF\xBB\xBF" + std::string(kExample)), expected);
     EXPECT_EQ(ImageOf(std::string(kExample, std::string(kExample).size() - 1)), expected); // no final line break
+    // A DOS end-of-file byte after the end record, with or without a line break before it.
+    EXPECT_EQ(ImageOf(std::string(kExample) + "\x1A"), expected);
+    EXPECT_EQ(ImageOf(std::string(kExample, std::string(kExample).size() - 1) + "\x1A\x1A\r\n"), expected);
 }
 
 TEST(IntelHex, WrittenSegmentsReadBackAsTheyWere)
@@ -101,6 +127,8 @@ std::vector<TBadRecordFile> BadHexFiles()
         {"runs on", good + "00\n" + end, TImageFault::ifSyntax, 1},
         {"short linear address", HexRecord(4, 0, {1, 2, 3}) + "\n" + end, TImageFault::ifSyntax, 1},
         {"end record with data", HexRecord(1, 0, {1}), TImageFault::ifSyntax, 1},
+        {"no end record before a DOS end of file", good + "\n\x1A", TImageFault::ifTruncated, 0},
+        {"records after a DOS end of file", good + "\n\x1A" + good + "\n" + end, TImageFault::ifSyntax, 2},
     };
 }
 

@@ -59,7 +59,6 @@ std::vector<TBadRecordFile> BadSRecordFiles()
         {"cut record", data + "\n" + data.substr(0, data.size() - 2) + "\n" + end, TImageFault::ifTruncated, 2},
         {"type only", data + "\nS1\n" + end, TImageFault::ifTruncated, 2},
         {"S only", "S\n" + end, TImageFault::ifTruncated, 1},
-        {"no termination", data + "\n", TImageFault::ifTruncated, 0},
         {"record after termination", end + "\n" + data + "\n", TImageFault::ifSyntax, 2},
         {"reserved S4", SRecordLine(4, 2, 0, {1}) + "\n" + end, TImageFault::ifRecordType, 1},
         {"not a type", "SX0300FC\n" + end, TImageFault::ifSyntax, 1},
@@ -67,7 +66,27 @@ std::vector<TBadRecordFile> BadSRecordFiles()
         {"count too small for the address", "S3030000FC\n" + end, TImageFault::ifSyntax, 1},
         {"count mismatch", data + "\n" + SRecordLine(5, 2, 2, {}) + "\n" + end, TImageFault::ifRecordCount, 2},
         {"runs on", data + "AB\n" + end, TImageFault::ifSyntax, 1},
+        {"records after a DOS end of file", data + "\n\x1A\n" + data + "\n" + end, TImageFault::ifSyntax, 2},
     };
+}
+
+// What other tools write: no termination record (with or without a count), lower-case record
+// letters, a DOS end-of-file byte after the last record.
+TEST(SRecord, ToleratesWhatOtherToolsWrite)
+{
+    const std::string full = kExample;
+    const std::string noTermination = full.substr(0, full.find("S9"));
+    std::string lower = full;
+    for (char &c : lower)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    const std::vector<uint8_t> expected = AssembleImage(ParseSRecords(full).Data, {}).Image;
+    ASSERT_EQ(expected.size(), 0x46u);
+    for (const std::string &text : {noTermination, noTermination.substr(0, noTermination.find("S5")), lower,
+                                    full + "\x1A", full + "\x1A\x1A\r\n", noTermination + "\x1A"}) {
+        const TDecodedFirmware decoded = ParseSRecords(text);
+        ASSERT_TRUE(decoded.Ok()) << text << ": " << decoded.Error->Message;
+        EXPECT_EQ(AssembleImage(decoded.Data, {}).Image, expected) << text;
+    }
 }
 
 TEST(SRecord, RefusesDamagedFilesNamingTheFaultAndTheLine)

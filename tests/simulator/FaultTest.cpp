@@ -83,6 +83,18 @@ TEST(Faults, NoiseBeforeTheReplyToFrameK)
     EXPECT_EQ(host.Exchange('Q', {}, 2), kQuitReply);
 }
 
+TEST(Faults, JunkAfterTheReplyToFrameK)
+{
+    TFaultPlan faults;
+    faults.trailingFrames = {1};
+    TRunningModule module(WithFaults(faults));
+    THostPort &host = module.Host();
+    ASSERT_TRUE(host.SendRequest('Q'));
+    Bytes expected = kQuitReply;
+    expected.insert(expected.end(), std::begin(kTrailingBytes), std::end(kTrailingBytes));
+    EXPECT_EQ(host.Read(expected.size() + 1, kQuietWait), expected);
+}
+
 TEST(Faults, HangUpAfterKFramesEndsTheLineAtTheNextRequest)
 {
     TFaultPlan faults;

@@ -340,6 +340,26 @@ TEST(ModuleSessions, ASelectionLastsUntilTheGoodbyeOrTheClose)
     });
 }
 
+// Only the host's own hang-up ends a session: a second program that opens the port and closes
+// it again (a connect refused as busy, a port scanner) leaves the selection and the write alone.
+TEST(ModuleSessions, AnotherProgramOpeningAndClosingThePortLeavesTheSessionAlone)
+{
+    TRunningModule module;
+    THostPort &host = module.Host();
+    ASSERT_TRUE(CrcHolds(host.Exchange('I', {3}, 2)));
+    ASSERT_TRUE(CrcHolds(host.Exchange('F', FlashInitPayload(1, 0), 2)));
+    for (int attempt = 0; attempt < 3; ++attempt)
+        THostPort intruder(module.Server().SlavePath());
+    EXPECT_TRUE(CrcHolds(host.Exchange('W', {0x5C}, 2))) << "the write session goes on";
+    module.Server().WithModule([](TVirtualModule &m) {
+        EXPECT_EQ(m.SelectedIndex(), 3);
+        EXPECT_EQ(m.Controller(3).dataSegment[0], 0x5C);
+    });
+    module.ReopenHost();
+    ASSERT_TRUE(module.Host().SendRequest('W', {7}));
+    EXPECT_TRUE(module.Host().Read(1, kQuietWait).empty()) << "the host's own close ends it";
+}
+
 TEST(ModuleSessions, AHalfFrameDoesNotOutliveTheClose)
 {
     TRunningModule module;

@@ -54,6 +54,8 @@ std::string SaveStandardInput(TDeviceRun &run)
     if (total > kMaxDataSegmentBytes)
         return "write-dseg -: standard input holds more than a data segment can hold (" +
                GroupThousands(kMaxDataSegmentBytes) + " bytes)";
+    if (total == 0)
+        return "write-dseg -: standard input is empty; there is nothing to write";
     run.Job.File = run.Input->Path();
     run.Job.FileLabel = kStandardInputName;
     return "";
@@ -104,6 +106,8 @@ std::string CheckJobFile(const TCliOptions &options, size_t portCount, TDeviceRu
         if (!error && uint64_t(size) > kMaxDataSegmentBytes)
             return job.File + ": " + GroupThousands(uint64_t(size)) +
                    " bytes, more than a data segment can hold (" + GroupThousands(kMaxDataSegmentBytes) + ")";
+        if (!error && size == 0)
+            return job.File + ": the file is empty; there is nothing to write";
     } else if (options.Command == TCliCommand::ccReadDseg && portCount > 1 &&
                job.File.find(kPortPlaceholder) == std::string::npos) {
         return "read-dseg on several ports needs " + std::string(kPortPlaceholder) +

@@ -29,6 +29,7 @@ Commands without a module:
   info PACKAGE             show the header fields, the key and the image of a package,
                            and whether a write would accept it
                            [--image-out FILE] write the image with the key taken off
+                           (-: standard output)
   pack FILE --out PACKAGE --dseg-length N
                            build a package from a firmware file: raw binary, Intel
                            HEX, S-records or ELF (the file bytes of its PT_LOAD
@@ -51,7 +52,7 @@ Options:
   -p, --port P       COM<n>, a number n (COM<n>) or a device path; may be repeated or
                      given as a list (COM1,COM2) to run on every port at once.
                      Default: the Port in Config.mlhxml of the current folder plus
-                     one, else COM1
+                     one; COM1 when there is no such file
   -m, --mcu N        controller: 0 main (default), 1..4 slaves
       --timeout MS   reply inactivity limit in ms (default 1000)
   -q, --quiet        print nothing but errors
@@ -74,7 +75,7 @@ Options:
       --since WHEN   log: records from WHEN on (UTC: 2026-07-13, 2026-07-13T10:15)
                      or of the last 30m, 2h, 7d
       --failed       log: failed records only
-  -o, --out PACKAGE  pack: the package to write
+  -o, --out PACKAGE  pack: the package to write (-: standard output)
   -h, --help         this text
   -V, --version      the version
 
@@ -95,7 +96,7 @@ Exit status:
   2    usage or input error, before any port is opened (unknown option,
        missing or unreadable file, a package or firmware file that does not
        decode, an existing file without --force, a Config.mlhxml that does
-       not load)
+       not load or names no port, an empty data file)
   130  stopped by SIGINT, SIGTERM or SIGHUP
 watch ends at Ctrl-C with 0 when no module failed, 1 when one did, 130 when
 the stop cut a module's work short.

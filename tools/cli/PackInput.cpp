@@ -55,11 +55,9 @@ TPackInput ReadPackInput(const std::string &path, const TPackOptions &options)
     const TDecodedFirmware decoded = DecodeFirmware(file, options.Format, input.Format);
     const std::string title = FormatTitle(input.Format);
     if (!decoded.Ok()) {
-        std::string message = path + ": " + (decoded.Error->Fault == TImageFault::ifFormatMismatch ? "" : title + ": ") +
-                              decoded.Error->Message;
-        if (decoded.Error->Fault == TImageFault::ifFormatMismatch && input.Format == TFirmwareFormat::ffBinary)
-            message += "; leave --format out to convert it";
-        return Problem(message);
+        const TImageFault fault = decoded.Error->Fault;
+        const bool aboutFormat = fault == TImageFault::ifFormatMismatch || fault == TImageFault::ifUnknownText;
+        return Problem(path + ": " + (aboutFormat ? "" : title + ": ") + decoded.Error->Message);
     }
     if (input.Format == TFirmwareFormat::ffBinary && (options.Base || options.Fill))
         return Problem(path + ": --base and --fill apply to Intel HEX, S-record and ELF files, not to a raw binary "

@@ -26,7 +26,7 @@ struct TPackInput {
 };
 
 // Reads and decodes the firmware file at `path` as `options` ask. An empty image, data that does
-// not fit 65,535 bytes and a file of another format given as raw binary are problems.
+// not fit 65,535 bytes and text in no firmware format (unless raw binary is asked for) are problems.
 TPackInput ReadPackInput(const std::string &path, const TPackOptions &options);
 
 } // namespace morlith::cli

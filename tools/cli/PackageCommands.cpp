@@ -10,8 +10,10 @@
 #include "PackageCheck.h"
 #include "Rejection.h"
 #include "SessionReport.h"
+#include "TerminalSize.h"
 
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 namespace morlith::cli {
@@ -89,9 +91,23 @@ bool SameFile(const std::string &a, const std::string &b)
     return std::filesystem::equivalent(a, b, error) && !error;
 }
 
-// "" when a new file may be written at `out` beside the input `in`; otherwise the problem.
-std::string CheckOutput(const std::string &in, const std::string &out, const std::string &option, bool force)
+// The output name that means standard output.
+constexpr const char *kStandardOutput = "-";
+
+// "" when a new file may be written at `out` beside the input `in` (or `out` is standard output,
+// which then must take bytes); otherwise the problem.
+std::string CheckOutput(const std::string &in, const std::string &out, const std::string &option,
+                        const TCliOptions &options, bool binary)
 {
+    if (out == kStandardOutput) {
+        if (options.Json)
+            return option + " -: --json writes its events to standard output, where the output would go";
+        if (binary && IsTerminal(stdout))
+            return option + " -: standard output is a terminal; redirect it to a file or a program";
+        UseBinaryMode(stdout);
+        return "";
+    }
+    const bool force = options.Force;
     if (SameFile(in, out))
         return out + ": is " + in + " itself; give another " + option;
     return CheckNewFile(out, force);
@@ -103,9 +119,11 @@ TExistingFile ExistingFile(const TCliOptions &options)
 }
 
 // Writes the plain image of an inspected package to --image-out; "" or the problem.
-std::string WritePlainImage(const TCliOptions &options, const TPackageReport &report)
+std::string WritePlainImage(const TCliOptions &options, const TPackageReport &report, TConsole &console)
 {
     const std::string &out = options.Pack.ImageOut;
+    if (out == kStandardOutput)
+        return console.OutBytes(report.PlainImage) ? "" : "cannot write the image to standard output";
     try {
         WriteFileAtomically(out, report.PlainImage.data(), report.PlainImage.size(), ExistingFile(options));
     } catch (const std::system_error &error) {
@@ -125,9 +143,33 @@ std::string PackSummary(const TCliOptions &options, const TPackInput &input, con
     if (input.FilledBytes > 0)
         from += " (" + GroupThousands(input.FilledBytes) + " gap bytes filled with " +
                 Hex8(options.Pack.Fill.value_or(0xFF)) + ")";
-    return "Wrote " + options.Out + ": " + GroupThousands(input.Image.size()) + "-byte image from " + from + " in " +
+    const std::string target = options.Out == kStandardOutput ? "standard output" : options.Out;
+    return "Wrote " + target + ": " + GroupThousands(input.Image.size()) + "-byte image from " + from + " in " +
            std::to_string(pieces) + (pieces == 1 ? " piece" : " pieces") + ", data-segment length " + GroupThousands(*options.Pack.DsegLength) +
            ", header " + SpacedHex(package.Header) + ", key " + Hex8(package.Key);
+}
+
+// Writes the package to `path` (a file, or standard output through a scratch file) and reads it
+// back as a write would. "" or the problem.
+std::string SavePackage(const TCliOptions &options, const TPackageBytes &package, TConsole &console, size_t &pieces)
+{
+    const bool toOutput = options.Out == kStandardOutput;
+    std::unique_ptr<TTemporaryFile> scratch;
+    if (toOutput)
+        scratch = std::make_unique<TTemporaryFile>(TemporaryFolder());
+    const std::string path = toOutput ? scratch->Path() : options.Out;
+    const std::string label = toOutput ? "standard output" : options.Out;
+    std::string why;
+    if (!SavePackageFile(path, package.Header, package.KeyedImage, options.PieceBytes, &why,
+                         toOutput ? TExistingFile::efReplace : ExistingFile(options)))
+        return label + ": cannot write the package: " + why;
+    const TPackageReport report = InspectPackage(path);
+    if (!report.Accepted())
+        return label + ": the package written does not check: " + (report.Loaded() ? report.Refusal : report.Problem);
+    pieces = report.Pieces;
+    if (toOutput && !console.OutBytes(ReadWholeFile(path)))
+        return "cannot write the package to standard output";
+    return "";
 }
 
 } // namespace
@@ -137,10 +179,13 @@ int RunInfo(const TCliOptions &options, TConsole &console)
     const std::string &path = options.Arguments.front();
     const std::string &imageOut = options.Pack.ImageOut;
     if (!imageOut.empty()) {
-        const std::string problem = CheckOutput(path, imageOut, "--image-out", options.Force);
+        const std::string problem = CheckOutput(path, imageOut, "--image-out", options, true);
         if (!problem.empty())
             return Reject(console, options.Json, kExitBadInput, problem);
     }
+    // With the image on standard output, the words go to standard error.
+    TConsole wordsToError(stderr, stderr, console.ErrIsTerminal());
+    TConsole &words = imageOut == kStandardOutput ? wordsToError : console;
     const TPackageReport report = InspectPackage(path);
     if (!report.Loaded())
         return Reject(console, options.Json, kExitBadInput, report.Problem);
@@ -149,7 +194,7 @@ int RunInfo(const TCliOptions &options, TConsole &console)
                       path + ": the header is " + std::to_string(report.Header.size()) +
                           " bytes, not 8, so the key is unknown; no image written to " + imageOut);
     if (!imageOut.empty()) {
-        const std::string problem = WritePlainImage(options, report);
+        const std::string problem = WritePlainImage(options, report, console);
         if (!problem.empty())
             return Reject(console, options.Json, kExitFailed, problem, TFailureKind::fkFile);
     }
@@ -159,10 +204,10 @@ int RunInfo(const TCliOptions &options, TConsole &console)
             object.Text("image_out", imageOut);
         console.Out(object.Line());
     } else if (!options.Quiet) {
-        PrintReport(path, report, console);
+        PrintReport(path, report, words);
         if (!imageOut.empty())
-            console.Out("Image written   " + imageOut + ": " + GroupThousands(report.PlainImage.size()) +
-                        " bytes with the key taken off");
+            words.Out("Image written   " + (imageOut == kStandardOutput ? "to standard output" : imageOut) + ": " +
+                      GroupThousands(report.PlainImage.size()) + " bytes with the key taken off");
     }
     return report.Accepted() ? kExitSuccess : kExitFailed;
 }
@@ -177,22 +222,19 @@ int RunPack(const TCliOptions &options, TConsole &console)
     const TPackInput input = ReadPackInput(inputPath, options.Pack);
     if (!input.Ok())
         return Reject(console, options.Json, kExitBadInput, input.Problem);
-    const std::string problem = CheckOutput(inputPath, options.Out, "--out", options.Force);
+    const std::string problem = CheckOutput(inputPath, options.Out, "--out", options, false);
     if (!problem.empty())
         return Reject(console, options.Json, kExitBadInput, problem);
     const TPackageBytes package = BuildPackageBytes(input.Image, *options.Pack.DsegLength);
-    std::string why;
-    if (!SavePackageFile(options.Out, package.Header, package.KeyedImage, options.PieceBytes, &why,
-                         ExistingFile(options)))
-        return Reject(console, options.Json, kExitFailed, options.Out + ": cannot write the package: " + why,
-                      TFailureKind::fkFile);
-    // Read back what was written, as a write would.
-    const TPackageReport report = InspectPackage(options.Out);
-    if (!report.Accepted())
-        return Reject(console, options.Json, kExitFailed,
-                      options.Out + ": the package written does not check: " +
-                          (report.Loaded() ? report.Refusal : report.Problem),
-                      TFailureKind::fkFile);
+    size_t pieces = 0;
+    std::string failure;
+    try {
+        failure = SavePackage(options, package, console, pieces);
+    } catch (const std::system_error &error) {
+        failure = std::string("cannot write the package: ") + error.what();
+    }
+    if (!failure.empty())
+        return Reject(console, options.Json, kExitFailed, failure, TFailureKind::fkFile);
     if (options.Json)
         console.Out(TJsonObject("result")
                         .Text("command", "pack")
@@ -204,12 +246,14 @@ int RunPack(const TCliOptions &options, TConsole &console)
                         .Number("image_bytes", int64_t(input.Image.size()))
                         .Number("filled_bytes", int64_t(input.FilledBytes))
                         .Number("dseg_length", *options.Pack.DsegLength)
-                        .Number("pieces", int64_t(report.Pieces))
+                        .Number("pieces", int64_t(pieces))
                         .Text("header", SpacedHex(package.Header))
                         .Text("key", Hex8(package.Key))
                         .Line());
+    else if (!options.Quiet && options.Out == kStandardOutput)
+        console.Err(PackSummary(options, input, package, pieces));
     else if (!options.Quiet)
-        console.Out(PackSummary(options, input, package, report.Pieces));
+        console.Out(PackSummary(options, input, package, pieces));
     return kExitSuccess;
 }
 

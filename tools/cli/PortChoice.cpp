@@ -6,6 +6,7 @@
 #include "PortDevice.h"
 #include "PortMap.h"
 
+#include <climits>
 #include <filesystem>
 
 namespace morlith::cli {
@@ -52,11 +53,18 @@ TPortSelection ConfiguredPort()
     // write would then go to a port nobody chose.
     std::error_code error;
     const bool present = std::filesystem::exists(std::filesystem::symlink_status(configuration->FilePath(), error));
+    if (!present)
+        return One(ComPort(1));
+    // A load leaves a setting the file does not hold as it was: a port no file can name marks it.
+    constexpr int32_t kNoPortNamed = INT32_MIN;
+    configuration->SetPort(kNoPortNamed);
     configuration->Load();
-    if (present && !configuration->Serializer().LastError().empty())
+    if (!configuration->Serializer().LastError().empty())
         return Failure(configuration->FilePath() + ": cannot use it to choose the port (" +
                        configuration->Serializer().LastError() + "); fix or remove it, or give --port");
     const int32_t index = configuration->GetPort();
+    if (index == kNoPortNamed)
+        return Failure(configuration->FilePath() + " names no port; give --port");
     if (index < 0 || index >= int32_t(kMaxComNumber))
         return Failure(configuration->FilePath() + ": Port " + std::to_string(index) +
                        " is out of range 0 .. " + std::to_string(kMaxComNumber - 1) + "; give --port");

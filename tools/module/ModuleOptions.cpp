@@ -78,6 +78,7 @@ const std::vector<TNumberOption> &NumberOptions()
         {"--no-reply", 1, 999999999, [](auto &o, auto v) { o.faults.noReplyFrames.insert(unsigned(v)); }},
         {"--bad-crc", 1, 999999999, [](auto &o, auto v) { o.faults.badCrcFrames.insert(unsigned(v)); }},
         {"--noise", 1, 999999999, [](auto &o, auto v) { o.faults.noiseFrames.insert(unsigned(v)); }},
+        {"--trailing", 1, 999999999, [](auto &o, auto v) { o.faults.trailingFrames.insert(unsigned(v)); }},
         {"--hangup-after", 1, 999999999, [](auto &o, auto v) { o.faults.hangUpAfterFrames = unsigned(v); }},
         {"--trickle-ms", 1, kMaxTrickleDelayMs, [](auto &o, auto v) { o.faults.trickleDelayMs = unsigned(v); }},
     };
@@ -269,6 +270,7 @@ Faults (frame K counts request frames from 1; options with K may be repeated):
   --no-reply K            act on frame K but send no reply
   --bad-crc K             send the reply to frame K with a wrong CRC
   --noise K               send junk bytes before the reply to frame K
+  --trailing K            send junk bytes straight after the reply to frame K
   --silent                never reply (frames are still received and traced)
   --hangup-after K        reply to K frames, then hang up at the next request and exit
   --trickle-ms MS         space the bytes of every reply MS ms apart (1..999)

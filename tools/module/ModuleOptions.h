@@ -31,7 +31,7 @@ struct TModuleToolOptions {
     bool trace = false;
     // --dump FILE: every controller's memories written at exit.
     std::string dumpFile;
-    // --no-reply, --bad-crc, --noise, --silent, --hangup-after, --trickle-ms.
+    // --no-reply, --bad-crc, --noise, --trailing, --silent, --hangup-after, --trickle-ms.
     TFaultPlan faults;
     // --help.
     bool help = false;

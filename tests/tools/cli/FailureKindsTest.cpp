@@ -64,6 +64,25 @@ TEST_F(FailureKinds, APortHeldByAnotherProgramIsBusy)
     EXPECT_TRUE(Commands(module).empty());
 }
 
+// A second tool refused as busy opens and closes the port under a running write: the module's
+// session (its selected controller, its write) goes on and the write ends good.
+TEST_F(FailureKinds, ABusyAttemptDuringAWriteLeavesTheWriteGood)
+{
+    TModuleServerOptions paced;
+    paced.bitRate = 19200;
+    TModuleServer &module = Ports.Serve(3, paced);
+    const std::vector<uint8_t> plain = Pattern(3000, 7);
+    WritePackage("app.xml", plain);
+    TCliProcess writer({"--verbose", "--port", "COM3", "--mcu", "2", "write-app", "app.xml"}, Folder());
+    ASSERT_TRUE(writer.WaitForError("COM3 -> W"));
+    const TCliRun busy = Cli({"--json", "--port", "COM3", "connect"});
+    EXPECT_EQ(busy.Status, 1) << busy.Err;
+    EXPECT_EQ(KindOf(busy), "busy") << busy.Out;
+    const TCliRun written = writer.Finish();
+    EXPECT_EQ(written.Status, 0) << written.Err << "\nmodule saw:\n" << Trace(module);
+    EXPECT_EQ(ProgramMemory(module, 2), plain);
+}
+
 TEST_F(FailureKinds, ADeviceTheUserMayNotOpenIsAPermissionFailure)
 {
     if (::geteuid() != 0)
@@ -122,6 +141,36 @@ TEST_F(FailureKinds, AModuleThatGoesAwayIsAHangUpAtEveryStep)
         TModuleServer &fresh = Ports.Serve(4);
         EXPECT_EQ(Cli({"--port", "COM4", "connect"}).Status, 0) << c.step;
         EXPECT_EQ(Commands(fresh), "CQ");
+    }
+}
+
+// Bytes after a complete reply are a bad reply at the step whose reply they followed, not at the
+// next one.
+TEST_F(FailureKinds, JunkAfterAReplyIsABadReplyAtItsOwnStep)
+{
+    struct Case {
+        std::vector<std::string> command;
+        unsigned junkAfterFrame;
+        const char *step;
+        const char *frames; // what the module received: nothing after the failed exchange but a goodbye
+    };
+    const Case cases[] = {
+        {{"connect"}, 1, "connecting", "C"},
+        {{"read-dseg", File("out.bin")}, 2, "reading the parameter block", "CPQ"},
+    };
+    for (const Case &c : cases) {
+        TModuleServerOptions options;
+        options.dataSegmentBytes = 64;
+        options.faults.trailingFrames = {c.junkAfterFrame};
+        TModuleServer &module = Ports.Serve(4, options);
+        std::vector<std::string> arguments = {"--json", "--port", "COM4"};
+        arguments.insert(arguments.end(), c.command.begin(), c.command.end());
+        const TCliRun run = Cli(arguments);
+        EXPECT_EQ(run.Status, 1) << c.step << "\n" << run.Err;
+        EXPECT_EQ(KindOf(run), "bad_reply") << c.step << "\n" << run.Out;
+        EXPECT_EQ(StepOf(run), c.step) << run.Out;
+        EXPECT_EQ(Commands(module), c.frames) << c.step;
+        EXPECT_FALSE(std::filesystem::exists(File("out.bin")));
     }
 }
 

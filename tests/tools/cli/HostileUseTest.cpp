@@ -96,6 +96,8 @@ TEST_F(HostileUse, AConfigurationThatDoesNotLoadIsRefusedNotReplacedByCom1)
     const std::vector<std::string> broken = {
         "<?xml version=\"1.0\"?><config Application=\"ORVELMorlith\" Version=\"1\"><Port>abc</Port></config>",
         "<?xml version=\"1.0\"?><config Application=\"ORVELMorlith\" Version=\"1\"><Po",
+        // Loads, but names no port: not COM1 either.
+        "<?xml version=\"1.0\"?><config Application=\"ORVELMorlith\" Version=\"1\"></config>",
     };
     for (const std::string &content : broken) {
         std::ofstream(File("Config.mlhxml"), std::ios::trunc) << content;
@@ -118,6 +120,10 @@ TEST_F(HostileUse, PortsThatWouldShareAFileAndEmptyNamesAreRefusedBeforeConnecti
     EXPECT_NE(shared.Err.find("would both be read into"), std::string::npos) << shared.Err;
     EXPECT_EQ(Cli({"--port", "COM1", "read-dseg", ""}).Status, 2);
     EXPECT_EQ(Cli({"--port", "COM1", "write-dseg", ""}).Status, 2);
+    // An empty data file, or empty standard input, has nothing to write.
+    WriteBytes("empty.bin", {});
+    EXPECT_EQ(Cli({"--port", "COM1", "write-dseg", "empty.bin"}).Status, 2);
+    EXPECT_EQ(RunCliWithInput({"--port", "COM1", "write-dseg", "-"}, File("empty.bin"), Folder()).Status, 2);
     EXPECT_TRUE(Commands(module).empty());
 }
 
@@ -130,6 +136,11 @@ TEST_F(HostileUse, WhatIsNotASerialDeviceIsADeviceFailureWhateverItIs)
         EXPECT_EQ(run.Status, 1) << port << ": " << run.Err;
         EXPECT_EQ(FieldOf(run.Out, "step"), "connecting") << run.Out;
     }
+    // Without a controlling terminal /dev/tty answers ENXIO: no device there, not a hang-up.
+    EXPECT_EQ(RunThroughShell(Folder(), "setsid -w", "--json --port /dev/tty connect", "> tty.json 2>/dev/null"), 1);
+    std::ifstream result(File("tty.json"));
+    const std::string json((std::istreambuf_iterator<char>(result)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(FieldOf(json, "kind"), "not_found") << json;
 }
 
 TEST_F(HostileUse, OutputThatCannotBeWrittenIsAFailure)

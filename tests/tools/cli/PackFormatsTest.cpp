@@ -92,13 +92,11 @@ TEST_F(PackFormatFiles, AHexPackageLeavesItsImageInTheModule)
     EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.Controller(0).parameterBlock[2]; }), 16);
 }
 
-TEST_F(PackFormats, AFileOfAnotherFormatIsNeverPackedAsRawBytes)
+// --format bin packs any file byte for byte, even one that starts like a HEX file.
+TEST_F(PackFormatFiles, RawBinaryAskedForPacksAnyFileAsItStands)
 {
-    WriteText(File("app.hex"), IntelHexText(kSegments));
-    const TCliRun asBinary = Cli({"pack", "app.hex", "--out", "x.xml", "--dseg-length", "0", "--format", "bin"});
-    EXPECT_EQ(asBinary.Status, 2);
-    EXPECT_NE(asBinary.Err.find("Intel HEX"), std::string::npos) << asBinary.Err;
-    EXPECT_FALSE(Exists(File("x.xml")));
+    WriteEveryFormat();
+    EXPECT_EQ(PackedImage("app.hex", {"--format", "bin"}), ReadBytes(File("app.hex")));
 }
 
 // A damaged firmware file and what the refusal must name.
@@ -109,6 +107,15 @@ struct TBadFirmware {
 };
 
 std::vector<uint8_t> Text(const std::string &text) { return std::vector<uint8_t>(text.begin(), text.end()); }
+
+// ASCII text as UTF-16, low byte first, after its byte order mark.
+std::vector<uint8_t> Utf16Text(const std::string &text)
+{
+    std::vector<uint8_t> bytes = {0xFF, 0xFE};
+    for (char c : text)
+        bytes.insert(bytes.end(), {uint8_t(c), 0});
+    return bytes;
+}
 
 std::vector<TBadFirmware> BadFirmwareFiles()
 {
@@ -127,6 +134,8 @@ std::vector<TBadFirmware> BadFirmwareFiles()
         {"no-end.hex", Text(HexRecord(0, 0, {1, 2}) + "\n"), "no end-of-file"},
         {"cut.elf", cutElf, "past the end of the file"},
         {"nothing.elf", ElfFile({}), "no loadable"},
+        {"utf16.hex", Utf16Text(IntelHexText(kSegments)), "UTF-16"},
+        {"comments.hex", Text("; made by a vendor tool\n" + IntelHexText(kSegments)), "begins with ';'"},
         {"far.elf", ElfFile({{0, Pattern(16, 1)}, {0x20000, Pattern(16, 2)}}), "past the 65,535 bytes"},
     };
 }

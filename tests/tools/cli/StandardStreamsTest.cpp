@@ -51,6 +51,29 @@ TEST_F(StandardStreams, WriteDsegFromStandardInput)
     EXPECT_EQ(RunCliWithInput({"-p1", "write-dseg", "-"}, tooLong, Folder()).Status, 2);
 }
 
+// pack --out - gives the package on standard output, info --image-out - the plain image; the
+// words go to standard error and no file named "-" appears.
+TEST_F(StandardStreams, PackAndInfoWriteToStandardOutput)
+{
+    WriteBytes("app.bin", Pattern(120, 3));
+    const TCliRun pack = Cli({"pack", "app.bin", "--out", "-", "--dseg-length", "16"});
+    ASSERT_EQ(pack.Status, 0) << pack.Err;
+    EXPECT_NE(pack.Err.find("Wrote standard output"), std::string::npos) << pack.Err;
+    EXPECT_EQ(pack.Out.rfind("<?xml", 0), 0u) << pack.Out;
+    WriteBytes("app.xml", std::vector<uint8_t>(pack.Out.begin(), pack.Out.end()));
+
+    const TCliRun info = Cli({"info", "app.xml", "--image-out", "-"});
+    ASSERT_EQ(info.Status, 0) << info.Err;
+    EXPECT_EQ(std::vector<uint8_t>(info.Out.begin(), info.Out.end()), Pattern(120, 3));
+    EXPECT_NE(info.Err.find("a write would accept it"), std::string::npos) << info.Err;
+    EXPECT_FALSE(Exists(File("-")));
+
+    // Events would mix with the output.
+    EXPECT_EQ(Cli({"--json", "info", "app.xml", "--image-out", "-"}).Status, 2);
+    EXPECT_EQ(Cli({"--json", "pack", "app.bin", "--out", "-", "--dseg-length", "16"}).Status, 2);
+    EXPECT_EQ(FolderEntries(), (std::set<std::string>{"app.bin", "app.xml", "morlith"}));
+}
+
 // morlith-cli with its standard error on a terminal of `columns` columns.
 class TerminalRun {
 public:

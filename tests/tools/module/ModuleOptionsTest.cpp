@@ -23,7 +23,7 @@ TEST(ModuleToolArguments, EveryOptionReachesItsField)
     const auto parsed = Parse({"--com", "12", "--dseg-size=100", "--bitrate", "19200", "--trace",
                                "--dump", "out.txt", "--dseg-file", "all.bin", "--controller-dseg",
                                "3:c3:x.bin", "--no-reply", "4", "--no-reply", "6", "--bad-crc", "2",
-                               "--noise", "5", "--silent", "--hangup-after", "9", "--trickle-ms", "999"});
+                               "--noise", "5", "--trailing", "7", "--silent", "--hangup-after", "9", "--trickle-ms", "999"});
     ASSERT_EQ(parsed.error, "");
     const TModuleToolOptions &o = parsed.options;
     EXPECT_EQ(o.comNumber, 12u);
@@ -36,6 +36,7 @@ TEST(ModuleToolArguments, EveryOptionReachesItsField)
     EXPECT_EQ(o.faults.noReplyFrames, (std::set<unsigned>{4, 6}));
     EXPECT_EQ(o.faults.badCrcFrames, std::set<unsigned>{2});
     EXPECT_EQ(o.faults.noiseFrames, std::set<unsigned>{5});
+    EXPECT_EQ(o.faults.trailingFrames, std::set<unsigned>{7});
     EXPECT_TRUE(o.faults.silent);
     EXPECT_EQ(o.faults.hangUpAfterFrames, 9u);
     EXPECT_EQ(o.faults.trickleDelayMs, 999u);

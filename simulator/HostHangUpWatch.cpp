@@ -1,4 +1,4 @@
-#include "PortCloseWatch.h"
+#include "HostHangUpWatch.h"
 
 #include <cerrno>
 #include <climits>
@@ -9,39 +9,49 @@
 
 namespace morlith {
 
-TPortCloseWatch::TPortCloseWatch(const std::string &devicePath)
+THostHangUpWatch::THostHangUpWatch(const std::string &devicePath)
 {
     FFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (FFd < 0)
         throw std::system_error(errno, std::generic_category(), "inotify_init1");
-    if (inotify_add_watch(FFd, devicePath.c_str(), IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+    if (inotify_add_watch(FFd, devicePath.c_str(), IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
         const int error = errno;
         close(FFd);
         throw std::system_error(error, std::generic_category(), "watching " + devicePath);
     }
 }
 
-TPortCloseWatch::~TPortCloseWatch()
+THostHangUpWatch::~THostHangUpWatch()
 {
     close(FFd);
 }
 
-bool TPortCloseWatch::TakeCloses()
+bool THostHangUpWatch::TakeHangUps()
 {
-    bool closed = false;
+    bool hungUp = false;
     alignas(inotify_event) char buffer[16 * (sizeof(inotify_event) + NAME_MAX + 1)];
     while (true) {
         const ssize_t n = read(FFd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return closed;
+            return hungUp;
         for (ssize_t offset = 0; offset < n;) {
             inotify_event event;
             std::memcpy(&event, buffer + offset, sizeof event);
-            if (event.mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE | IN_Q_OVERFLOW))
-                closed = true;
             offset += ssize_t(sizeof event + event.len);
+            if (event.mask & IN_Q_OVERFLOW) {
+                // The events in between are lost: take it as a hang-up and count afresh.
+                FOpen = 0;
+                hungUp = true;
+            } else if (event.mask & IN_OPEN) {
+                ++FOpen;
+            } else if (event.mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) {
+                // An open the count never saw (before an overflow) closes as a hang-up too.
+                if (FOpen <= 1)
+                    hungUp = true;
+                FOpen = FOpen > 0 ? FOpen - 1 : 0;
+            }
         }
     }
 }

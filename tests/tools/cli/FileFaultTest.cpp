@@ -1,0 +1,231 @@
+// Every file-system call of the commands that write files, made to fail in turn (EIO, ENOSPC) or
+// to kill the program, through a preloaded library: pack, read-dseg (replacing a file and making
+// a new one), write-dseg with a production log, and the configuration's save. Each time the
+// failure has a file kind and its exit status, the user's file is either as it was or complete,
+// the log holds whole records only, and a program that was not killed leaves no temporary file.
+
+#include "CliFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace morlith::test {
+namespace {
+
+const char *const kActions[] = {"EIO", "ENOSPC", "KILL"};
+constexpr int kKilled = 128 + SIGKILL;
+
+// One command that writes a file, and the file that must stay whole.
+struct TFileOperation {
+    const char *Name;
+    std::vector<std::string> Arguments; // morlith-cli's, or the configuration saver's port
+    bool SavesConfiguration = false;
+    const char *Target; // the user's file
+    bool TargetExists = true; // the file is there before the command runs
+    bool IsLog = false; // the target is a production log: records are appended to it
+};
+
+const TFileOperation kOperations[] = {
+    {"Pack", {"--json", "pack", "app.bin", "--out", "app.xml", "--dseg-length", "16", "--force"}, false, "app.xml"},
+    {"ReadDsegReplacing", {"--json", "--port", "COM1", "read-dseg", "--force", "dump.bin"}, false, "dump.bin"},
+    {"ReadDsegNew", {"--json", "--port", "COM1", "read-dseg", "dump.bin"}, false, "dump.bin", false},
+    {"WriteDsegLog", {"--json", "--port", "COM1", "--log", "line.jsonl", "write-dseg", "data.bin"}, false,
+     "line.jsonl", true, true},
+    {"ConfigurationSave", {"4"}, true, "Config.mlhxml"},
+};
+
+const std::string kOldContent = "the user's previous file\n";
+const std::string kOldRecord = "{\"schema\":1,\"result\":\"ok\"}\n";
+
+std::string ReadText(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+void WriteText(const std::string &path, const std::string &text)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
+}
+
+// Runs the configuration saver in `folder`; its exit status, 128 + signal when killed.
+int SaveConfiguration(const std::string &folder, const std::string &port)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (chdir(folder.c_str()) == 0)
+            execl(MORLITH_SAVE_CONFIGURATION, MORLITH_SAVE_CONFIGURATION, port.c_str(), static_cast<char *>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The last line of a --json run: its result.
+std::string ResultLine(const std::string &out)
+{
+    const size_t end = out.find_last_not_of('\n');
+    if (end == std::string::npos)
+        return "";
+    const size_t start = out.rfind('\n', end);
+    return out.substr(start == std::string::npos ? 0 : start + 1, end + 1 - (start == std::string::npos ? 0 : start + 1));
+}
+
+class FileFaults : public CliTest, public ::testing::WithParamInterface<size_t> {
+protected:
+    void SetUp() override
+    {
+        TModuleServerOptions options;
+        options.dataSegmentBytes = 200;
+        options.dataSegmentForAll = Pattern(200, 5);
+        Ports.Serve(1, options);
+    }
+
+    void TearDown() override
+    {
+        for (const char *name : {"LD_PRELOAD", "MORLITH_FAULT_ROOTS", "MORLITH_FAULT_SKIP", "MORLITH_FAULT_TRACE",
+                                 "MORLITH_FAULT_AT", "MORLITH_FAULT_ACTION"})
+            unsetenv(name);
+        std::filesystem::remove(Trace());
+    }
+
+    // Puts the folder in the state every run starts from.
+    void Prepare(const TFileOperation &op)
+    {
+        for (const auto &name : FolderEntries())
+            if (name != "morlith")
+                std::filesystem::remove_all(File(name));
+        WriteBytes("app.bin", Pattern(300, 2));
+        WriteBytes("data.bin", Pattern(120, 3));
+        if (op.SavesConfiguration)
+            WriteText(File("Config.mlhxml"), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                             "<config Application=\"ORVELMorlith\" Version=\"1\"><Port>2</Port></config>\n");
+        else if (op.IsLog)
+            WriteText(File(op.Target), kOldRecord);
+        else if (op.TargetExists)
+            WriteText(File(op.Target), kOldContent);
+    }
+
+    // Runs the operation with the fault settings of the environment; its exit status and output.
+    TCliRun Run(const TFileOperation &op)
+    {
+        setenv("LD_PRELOAD", MORLITH_FAULT_SHIM, 1);
+        setenv("MORLITH_FAULT_ROOTS", Root().c_str(), 1);
+        setenv("MORLITH_FAULT_SKIP", File("morlith").c_str(), 1);
+        setenv("MORLITH_FAULT_TRACE", Trace().c_str(), 1);
+        TCliRun run;
+        if (op.SavesConfiguration)
+            run.Status = SaveConfiguration(Folder(), op.Arguments.front());
+        else
+            run = Cli(op.Arguments);
+        unsetenv("LD_PRELOAD");
+        return run;
+    }
+
+    // The test's folder, without the slash at its end.
+    std::string Root() const { return File("").substr(0, File("").size() - 1); }
+    // The trace of the counted calls lives outside the watched folder.
+    std::string Trace() const { return Root() + "-calls"; }
+
+    std::vector<std::string> TracedCalls() const
+    {
+        std::vector<std::string> calls;
+        std::ifstream file(Trace());
+        for (std::string line; std::getline(file, line);)
+            calls.push_back(line);
+        return calls;
+    }
+
+    // Hidden names the tools give their temporary files (the configuration's backup is kept
+    // after a failed save by design, under its own visible name).
+    std::vector<std::string> TemporaryFiles() const
+    {
+        std::vector<std::string> names;
+        for (const auto &name : FolderEntries())
+            if (name[0] == '.')
+                names.push_back(name);
+        return names;
+    }
+};
+
+// Records that are all whole lines, the previous one first.
+void ExpectWholeRecords(const std::string &log, const std::string &context)
+{
+    ASSERT_EQ(log.rfind(kOldRecord, 0), 0u) << context << ": the previous record is gone:\n" << log;
+    ASSERT_TRUE(log.empty() || log.back() == '\n') << context << ": a half record:\n" << log;
+    size_t start = 0;
+    while (start < log.size()) {
+        const size_t end = log.find('\n', start);
+        const std::string line = log.substr(start, end - start);
+        EXPECT_TRUE(!line.empty() && line.front() == '{' && line.back() == '}') << context << ": " << line;
+        start = end + 1;
+    }
+}
+
+TEST_P(FileFaults, EveryFailingCallLeavesTheFilesWholeAndSaysSo)
+{
+    const TFileOperation &op = kOperations[GetParam()];
+    Prepare(op);
+    std::filesystem::remove(Trace());
+    setenv("MORLITH_FAULT_AT", "0", 1);
+    const TCliRun clean = Run(op);
+    ASSERT_EQ(clean.Status, 0) << clean.Err << clean.Out;
+    const std::string complete = ReadText(File(op.Target));
+    const std::vector<std::string> calls = TracedCalls();
+    ASSERT_FALSE(calls.empty()) << "no file call was counted";
+    std::cout << op.Name << ": " << calls.size() << " file calls, each tried with EIO, ENOSPC and a kill\n";
+
+    for (size_t at = 1; at <= calls.size(); ++at) {
+        for (const char *action : kActions) {
+            const std::string context = std::string(action) + " at call " + calls[at - 1];
+            Prepare(op);
+            std::filesystem::remove(Trace());
+            setenv("MORLITH_FAULT_AT", std::to_string(at).c_str(), 1);
+            setenv("MORLITH_FAULT_ACTION", action, 1);
+            const TCliRun run = Run(op);
+            const bool killed = std::string(action) == "KILL";
+            const std::string after = ReadText(File(op.Target));
+
+            if (killed) {
+                EXPECT_EQ(run.Status, kKilled) << context;
+            } else if (!op.SavesConfiguration && run.Status != 0) {
+                // The failure has a file kind and the status that goes with it.
+                const std::string kind = FieldOf(ResultLine(run.Out), "kind");
+                EXPECT_TRUE(kind == "file" || kind == "refused_input") << context << ": " << run.Out << run.Err;
+                EXPECT_EQ(run.Status, kind == "file" ? 1 : 2) << context << ": " << run.Out;
+            } else {
+                EXPECT_TRUE(run.Status == 0 || run.Status == 1) << context << ": " << run.Status;
+            }
+            if (op.IsLog) {
+                ExpectWholeRecords(after, context);
+            } else {
+                const bool unchanged = op.SavesConfiguration ? after.find("<Port>2</Port>") != std::string::npos
+                                                             : (op.TargetExists ? after == kOldContent : !Exists(File(op.Target)));
+                EXPECT_TRUE(unchanged || after == complete) << context << ": the file is neither as it was nor complete:\n"
+                                                            << after;
+                if (run.Status == 0) {
+                    EXPECT_EQ(after, complete) << context << ": a success must leave the new file";
+                }
+            }
+            // A temporary file is left only when the failure names it (data read but not placed).
+            if (!killed) {
+                for (const std::string &name : TemporaryFiles())
+                    EXPECT_NE((run.Out + run.Err).find(name), std::string::npos) << context << ": " << name << " left";
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(WritingCommands, FileFaults, ::testing::Range(size_t(0), std::size(kOperations)),
+                         [](const ::testing::TestParamInfo<size_t> &param) { return std::string(kOperations[param.param].Name); });
+
+} // namespace
+} // namespace morlith::test
