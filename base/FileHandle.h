@@ -23,7 +23,9 @@ public:
     // Creates a new, empty file for writing; fails with EEXIST when anything stands at `path`.
     // Its permissions are the user's default for new files.
     bool CreateNew(const std::string &path);
-    // Creates a new file named `prefix` and six random letters in `folder`; its path goes to `path`.
+    // Creates a new file named `prefix`, this process's id, "-" and six random letters in `folder`;
+    // its path goes to `path`. Such files that a process which has ended left in `folder` (a
+    // killed run) are removed first, once per folder and process.
     bool CreateTemporary(const std::string &folder, const std::string &prefix, std::string &path);
     // Opens `path` for appending, creating it when missing (with the user's default permissions):
     // every write lands at the end of the file, whoever else writes to it. Read access is taken
@@ -41,6 +43,8 @@ public:
     bool Sync();
     // Waits for an exclusive lock on the whole file, which other processes respect too.
     bool LockExclusive();
+    // Takes the lock if no one holds it; false (EWOULDBLOCK) when someone does.
+    bool TryLockExclusive();
     // Releases the lock LockExclusive took.
     void Unlock();
     // The file's last byte; -1 when it is empty or cannot be read.
@@ -48,6 +52,8 @@ public:
     // Gives the file the permission bits of the regular file at `path`, if one is there and the
     // platform has such bits: never setuid, setgid or sticky bits, never a link target's mode.
     void TakePermissionsOf(const std::string &path);
+    // Cuts the file back to `size` bytes (a write that failed part-way); false on failure.
+    bool TruncateTo(uint64_t size);
     // Closes the file now; false when closing reported an error (a delayed write error).
     bool Close();
 
@@ -70,6 +76,12 @@ bool PlaceNewFile(const std::string &from, const std::string &to, int &error);
 // Makes a rename in `folder` durable where the file system needs that; nothing elsewhere. The
 // errno value of a failure; 0 also for a file system whose folders cannot be flushed.
 int FlushFolder(const std::string &folder);
+// This process's id, and whether the process `id` has ended (false when it runs or cannot be told).
+int ThisProcessId();
+bool ProcessHasEnded(int id);
+// Removes the temporary files (CreateTemporary's) in `folder` whose process has ended.
+void RemoveAbandonedTemporaries(const std::string &folder);
+
 // Errno value for why no new file can be made in the existing folder `folder`; 0 when one can.
 int FolderWriteProblem(const std::string &folder);
 

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -108,6 +109,26 @@ bool TFileHandle::LockExclusive()
     }
     return result == 0 || Fail(errno);
 }
+
+bool TFileHandle::TryLockExclusive()
+{
+    int result;
+    while ((result = ::flock(Descriptor(FHandle), LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    return result == 0 || Fail(errno == EWOULDBLOCK ? EWOULDBLOCK : errno);
+}
+
+bool TFileHandle::TruncateTo(uint64_t size)
+{
+    int result;
+    while ((result = ::ftruncate(Descriptor(FHandle), off_t(size))) != 0 && errno == EINTR) {
+    }
+    return result == 0 || Fail(errno);
+}
+
+int ThisProcessId() { return int(::getpid()); }
+
+bool ProcessHasEnded(int id) { return id > 0 && ::kill(pid_t(id), 0) != 0 && errno == ESRCH; }
 
 void TFileHandle::Unlock() { (void)::flock(Descriptor(FHandle), LOCK_UN); }
 

@@ -3,10 +3,15 @@
 
 #include "CliFixture.h"
 #include "JsonRead.h"
+#include "NumberText.h"
 #include "Sha256.h"
 
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace morlith::test {
 namespace {
@@ -123,6 +128,26 @@ TEST_F(ProductionLog, ReadsAndWritesOfTheDataSegmentNameTheirFileAndItsFingerpri
     EXPECT_EQ(records[2].Field("data_file")->TextOf("sha256"), Sha256Of(data));
 }
 
+// Another station holding the log's lock does not outlast a stop request, and the run then ends
+// stopped, not as a success whose record was never written.
+TEST_F(ProductionLog, AStopEndsTheWaitForAHeldLock)
+{
+    TModuleServer &module = Ports.Serve(1);
+    const std::string log = File("line.jsonl");
+    const int held = ::open(log.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    TCliProcess tool({"-p1", "--log", log, "connect"}, Folder());
+    // The goodbye went out: the tool now waits for the lock.
+    ASSERT_TRUE(module.Trace().WaitForSize(2, std::chrono::seconds(10))) << Trace(module);
+    tool.Signal(SIGTERM);
+    const TCliRun run = tool.Finish();
+    ::close(held);
+    EXPECT_EQ(run.Status, 130) << run.Err;
+    EXPECT_NE(run.Err.find("lock"), std::string::npos) << run.Err;
+    EXPECT_TRUE(ReadBytes(log).empty());
+}
+
 TEST_F(ProductionLog, SeveralRunsAtOnceShareOneLogLineByLine)
 {
     constexpr int kRuns = 6;
@@ -153,12 +178,24 @@ TEST_F(ProductionLog, TheLogCommandTabulatesAndFilters)
     const std::string package = WritePackage("firmware.xml", Pattern(100, 6));
     ASSERT_EQ(Cli({"-p1", "--log", "line.jsonl", "write-app", package}).Status, 0);
     ASSERT_EQ(Cli({"-p2", "--timeout", "100", "--log", "line.jsonl", "connect"}).Status, 1);
-    std::ofstream(File("line.jsonl"), std::ios::app) << "not a record\n\n";
+    std::ofstream(File("line.jsonl"), std::ios::app)
+        << "not a record\n\n"
+        << R"({"schema":1,"time":"2026-07-13T10:15:02Z","port":"COM\u001b[2J","command":"read-dseg",)"
+        << R"("data_file":{"path":"/x/d\u00e9j\u00e0\nvu.bin"},"result":"ok"})" << "\n";
 
     const TCliRun all = Cli({"log", "line.jsonl"});
     EXPECT_EQ(all.Status, 0) << all.Err;
     EXPECT_EQ(all.Out.rfind("TIME", 0), 0u) << all.Out;
-    EXPECT_EQ(CountOf(all.Out, "\n"), 3u) << all.Out;
+    EXPECT_EQ(CountOf(all.Out, "\n"), 4u) << all.Out;
+    // Names from the log reach the terminal as text: control characters escaped, columns counted
+    // in characters, not bytes.
+    EXPECT_EQ(all.Out.find('\x1b'), std::string::npos) << all.Out;
+    const size_t odd = all.Out.find("COM\\x1B[2J  read-dseg  d\xC3\xA9j\xC3\xA0\\x0Avu.bin");
+    ASSERT_NE(odd, std::string::npos) << all.Out;
+    const size_t lineStart = all.Out.rfind('\n', odd) + 1;
+    const std::string oddLine = all.Out.substr(lineStart, all.Out.find('\n', odd) - lineStart);
+    const std::string header = all.Out.substr(0, all.Out.find('\n'));
+    EXPECT_EQ(DisplayWidth(oddLine.substr(0, oddLine.rfind(" ok") + 1)), header.find("RESULT")) << all.Out;
     EXPECT_NE(all.Out.find("COM1  write-app  firmware.xml  ok"), std::string::npos) << all.Out;
     EXPECT_NE(all.Out.find("failed (no_reply)"), std::string::npos) << all.Out;
     EXPECT_NE(all.Err.find("1 line is not a record"), std::string::npos) << all.Err;
