@@ -35,8 +35,6 @@ TFailure LoadPackageText(TMorlithFileConverter &Converter, const std::string &Co
         return Refused("cannot load package " + Name + ": " + Converter.Serializer().LastError(), step);
     if (!Converter.Decode())
         return Refused("package " + Name + " does not decode: " + Converter.LastDecodeError(), step);
-    if (Converter.Header().empty())
-        return Refused("package " + Name + " has no header: its Profile is missing or empty", step);
     return TFailure{};
 }
 
@@ -56,6 +54,8 @@ uint16_t PlainImageCrc(const TByteArray &KeyedImage, uint8_t Key)
 TFailure PackageRefusal(const TByteArray &Header, const TByteArray &KeyedImage)
 {
     const std::string step = "checking the package";
+    if (Header.empty())
+        return Refused("the package has no header: its Profile is missing or empty", step);
     if (Header.size() != kHeaderBytes)
         return Refused("the header is " + std::to_string(Header.size()) + " bytes, not 8", step);
     const std::array<uint16_t, 4> words = HeaderWords(Header);

@@ -23,7 +23,7 @@ constexpr size_t kHeaderBytes = 8;
 std::array<uint16_t, 4> HeaderWords(const TByteArray &Header);
 
 // Loads and decodes the package text `Content` (named `Name` in messages) into `Converter`. A
-// refused_input failure when it does not load or decode or has no header; none otherwise.
+// refused_input failure when it does not load or decode; none otherwise.
 TFailure LoadPackageText(TMorlithFileConverter &Converter, const std::string &Content, const std::string &Name);
 
 // Why a write would refuse a package of this header and keyed image (refused_input); no failure

@@ -153,7 +153,7 @@ TEST_F(ApplicationWrite, APackageWithoutProfileIsRefusedAfterAnotherWithNothingS
     for (const char *name : {"none.xml", "empty.xml"}) {
         EXPECT_FALSE(FProgrammator.WriteApplication(FPorts.File(name))) << name;
         EXPECT_EQ(FProgrammator.LastFailure().Kind, TFailureKind::fkRefusedInput) << FProgrammator.LastFailure();
-        EXPECT_EQ(FProgrammator.LastFailure().Step, "loading the package");
+        EXPECT_EQ(FProgrammator.LastFailure().Step, "checking the package");
     }
     EXPECT_EQ(Frames(), before);
     const auto controller = FModule->WithModule([](TVirtualModule &m) { return m.Controller(0); });

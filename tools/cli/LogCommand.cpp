@@ -87,7 +87,7 @@ void PrintTable(const std::vector<TRow> &rows, TConsole &console)
 
 } // namespace
 
-std::optional<std::chrono::system_clock::time_point> ParseUtcTime(const std::string &text)
+std::optional<TUtcTime> ParseUtcTime(const std::string &text)
 {
     static const std::regex when(
         R"(([0-9]{4})-([0-9]{2})-([0-9]{2})(?:[T ]([0-9]{2}):([0-9]{2})(?::([0-9]{2})(?:\.([0-9]{1,9}))?)?)?Z?)");
@@ -109,29 +109,27 @@ std::optional<std::chrono::system_clock::time_point> ParseUtcTime(const std::str
     const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
     const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
     const int64_t days = int64_t(era) * 146097 + dayOfEra - 719468;
-    std::chrono::nanoseconds fraction(0);
+    std::chrono::milliseconds fraction(0);
     if (parts[7].matched)
-        fraction = std::chrono::nanoseconds(std::stoll((parts[7].str() + "00000000").substr(0, 9)));
-    return std::chrono::system_clock::time_point(std::chrono::duration_cast<std::chrono::system_clock::duration>(
-        std::chrono::seconds(days * 86400 + hour * 3600 + minute * 60 + second) + fraction));
+        fraction = std::chrono::milliseconds(std::stoi((parts[7].str() + "00").substr(0, 3)));
+    return TUtcTime(std::chrono::seconds(days * 86400 + hour * 3600 + minute * 60 + second) + fraction);
 }
 
-std::optional<std::chrono::system_clock::time_point> SinceThreshold(const std::string &text,
-                                                                     std::chrono::system_clock::time_point now)
+std::optional<TUtcTime> SinceThreshold(const std::string &text, std::chrono::system_clock::time_point now)
 {
     static const std::regex age(R"(([0-9]{1,6})([smhd]))");
     std::smatch parts;
     if (std::regex_match(text, parts, age)) {
         const long amount = std::stol(parts[1]);
         const long unit = parts[2] == "s" ? 1 : parts[2] == "m" ? 60 : parts[2] == "h" ? 3600 : 86400;
-        return now - std::chrono::seconds(amount * unit);
+        return std::chrono::time_point_cast<std::chrono::milliseconds>(now - std::chrono::seconds(amount * unit));
     }
     return ParseUtcTime(text);
 }
 
 int RunLog(const TCliOptions &options, TConsole &console)
 {
-    std::optional<std::chrono::system_clock::time_point> since;
+    std::optional<TUtcTime> since;
     if (!options.Since.empty()) {
         since = SinceThreshold(options.Since, std::chrono::system_clock::now());
         if (!since)

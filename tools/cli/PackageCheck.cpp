@@ -86,8 +86,7 @@ TPackageReport InspectPackage(const std::string &path)
         report.ComputedImageCrc = PlainImageCrc(converter.Image(), report.Key);
     }
     // The rules a write applies, so that what info accepts a write accepts.
-    report.Refusal = report.Header.empty() ? "the package has no header: its Profile is missing or empty"
-                                           : PackageRefusal(report.Header, converter.Image()).Detail;
+    report.Refusal = PackageRefusal(report.Header, converter.Image()).Detail;
     return report;
 }
 

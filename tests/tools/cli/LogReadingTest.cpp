@@ -41,7 +41,8 @@ TEST(LogSince, DatesTimesAndAges)
     const auto now = std::chrono::system_clock::time_point(std::chrono::seconds(1000000000));
     const auto iso = [&](const std::string &text) {
         const auto threshold = SinceThreshold(text, now);
-        return threshold ? IsoUtcTime(*threshold) : "none";
+        return threshold ? IsoUtcTime(std::chrono::time_point_cast<std::chrono::system_clock::duration>(*threshold))
+                         : "none";
     };
     EXPECT_EQ(iso("2026-07-13"), "2026-07-13T00:00:00.000Z");
     EXPECT_EQ(iso("2026-07-13T10:15"), "2026-07-13T10:15:00.000Z");
@@ -55,6 +56,7 @@ TEST(LogSince, DatesTimesAndAges)
         EXPECT_FALSE(SinceThreshold(bad, now)) << bad;
     // Records are compared as times, not as text: a record without milliseconds is not "later".
     EXPECT_LT(*ParseUtcTime("2026-07-13T10:15:00Z"), *ParseUtcTime("2026-07-13T10:15:00.001Z"));
+    EXPECT_LT(*ParseUtcTime("2026-07-13"), *ParseUtcTime("2999-01-01")) << "years past 2262 do not overflow";
 }
 
 } // namespace
