@@ -140,12 +140,11 @@ void TOperationRunner::Conclude()
     if (!FFailure.Failed())
         return;
     // A stop request ends a wait for a reply: that silence is the stop's, not the module's.
-    const bool stopped = FProgrammator.AbortRequested() &&
-                         (FFailure.Kind == TFailureKind::fkNoReply || FFailure.Kind == TFailureKind::fkStopped);
-    if (stopped) {
+    if (FProgrammator.AbortRequested() && FFailure.Kind == TFailureKind::fkNoReply) {
         FFailure.Kind = TFailureKind::fkStopped;
         FFailure.Detail = "stopped on request";
     }
+    const bool stopped = FFailure.Kind == TFailureKind::fkStopped;
     FModuleState = FWriteLog.DescribeUnfinished(WriteKind(), TotalToWrite(), stopped);
 }
 

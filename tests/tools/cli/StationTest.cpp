@@ -207,6 +207,14 @@ TEST_F(Station, WaitTakesAPortThatAppearsLaterAndGivesUpOnOneThatDoesNot)
     EXPECT_EQ(missing.Status, 1);
     EXPECT_NE(missing.Out.find("\"kind\":\"not_found\""), std::string::npos) << missing.Out;
     EXPECT_GE(missing.Seconds, 1.0);
+
+    // A stop while waiting ends the command before it connects, and says so plainly.
+    TCliProcess stopped({"--port", "COM7", "--wait", "30", "connect"}, Folder());
+    ASSERT_TRUE(stopped.WaitForError("waiting up to 30 s for COM7")) << stopped.SoFar().Err;
+    stopped.Signal(SIGINT);
+    const TCliRun ended = stopped.Finish();
+    EXPECT_EQ(ended.Status, 130) << ended.Err;
+    EXPECT_NE(ended.Err.find("stopped on request before connecting"), std::string::npos) << ended.Err;
 }
 
 } // namespace
