@@ -25,13 +25,7 @@ bool TFileHandle::CreateTemporary(const std::string &folder, const std::string &
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device seed;
     std::mt19937 random(seed());
-    static std::mutex cleaned;
-    static std::set<std::string> folders;
-    {
-        std::lock_guard<std::mutex> once(cleaned);
-        if (folders.insert(folder).second)
-            RemoveAbandonedTemporaries(folder);
-    }
+    RemoveAbandonedTemporaries(folder);
     for (int attempt = 0; attempt < 100; ++attempt) {
         path = folder + "/" + prefix + std::to_string(ThisProcessId()) + "-";
         for (int i = 0; i < 6; ++i)
@@ -44,6 +38,13 @@ bool TFileHandle::CreateTemporary(const std::string &folder, const std::string &
 
 void RemoveAbandonedTemporaries(const std::string &folder)
 {
+    static std::mutex guard;
+    static std::set<std::string> cleaned;
+    {
+        std::lock_guard<std::mutex> once(guard);
+        if (!cleaned.insert(folder).second)
+            return;
+    }
     // Names as CreateTemporary makes them: ".morlith" ... "-" <process id> "-" <six letters>.
     std::error_code error;
     for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {

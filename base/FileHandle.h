@@ -79,7 +79,8 @@ int FlushFolder(const std::string &folder);
 // This process's id, and whether the process `id` has ended (false when it runs or cannot be told).
 int ThisProcessId();
 bool ProcessHasEnded(int id);
-// Removes the temporary files (CreateTemporary's) in `folder` whose process has ended.
+// Removes the temporary files in `folder` whose process has ended: those of CreateTemporary and
+// any other named ".morlith…-<process id>-<six letters>". Once per folder and process.
 void RemoveAbandonedTemporaries(const std::string &folder);
 
 // Errno value for why no new file can be made in the existing folder `folder`; 0 when one can.

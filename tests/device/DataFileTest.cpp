@@ -98,11 +98,14 @@ TEST_F(DataFile, TemporariesOfEndedProcessesAreRemovedByALaterWrite)
     ASSERT_GT(ended, 0);
     ::waitpid(ended, nullptr, 0);
     const std::string abandoned = ".morlith-cli-" + std::to_string(ended) + "-abcdef";
+    // A configuration save's temporary names its file too.
+    const std::string abandonedSave = ".morlith-Config.mlhxml-" + std::to_string(ended) + "-00000a";
     const std::string running = ".morlith-" + std::to_string(::getppid()) + "-abcdef";
-    for (const std::string &name : {abandoned, running, std::string(".morlith-notes")})
+    for (const std::string &name : {abandoned, abandonedSave, running, std::string(".morlith-notes")})
         std::ofstream(File(name)) << "left";
     Write("a.bin", {1});
     EXPECT_FALSE(std::filesystem::exists(File(abandoned)));
+    EXPECT_FALSE(std::filesystem::exists(File(abandonedSave)));
     EXPECT_TRUE(std::filesystem::exists(File(running)));
     EXPECT_TRUE(std::filesystem::exists(File(".morlith-notes")));
 }
