@@ -23,7 +23,9 @@ public:
     // Creates a new, empty file for writing; fails with EEXIST when anything stands at `path`.
     // Its permissions are the user's default for new files.
     bool CreateNew(const std::string &path);
-    // Creates a new file named `prefix` and six random letters in `folder`; its path goes to `path`.
+    // Creates a new file named `prefix`, this process's id, "-" and six random letters in `folder`;
+    // its path goes to `path`. Such files that a process which has ended left in `folder` (a
+    // killed run) are removed first, once per folder and process.
     bool CreateTemporary(const std::string &folder, const std::string &prefix, std::string &path);
     // Opens `path` for appending, creating it when missing (with the user's default permissions):
     // every write lands at the end of the file, whoever else writes to it. Read access is taken
@@ -43,6 +45,8 @@ public:
     bool TruncateTo(uint64_t size);
     // Waits for an exclusive lock on the whole file, which other processes respect too.
     bool LockExclusive();
+    // Takes the lock if no one holds it; false (EWOULDBLOCK) when someone does.
+    bool TryLockExclusive();
     // Releases the lock LockExclusive took.
     void Unlock();
     // The file's last byte; -1 when it is empty or cannot be read.
@@ -72,6 +76,13 @@ bool PlaceNewFile(const std::string &from, const std::string &to, int &error);
 // Makes a rename in `folder` durable where the file system needs that; nothing elsewhere. The
 // errno value of a failure; 0 also for a file system whose folders cannot be flushed.
 int FlushFolder(const std::string &folder);
+// This process's id, and whether the process `id` has ended (false when it runs or cannot be told).
+int ThisProcessId();
+bool ProcessHasEnded(int id);
+// Removes the temporary files in `folder` whose process has ended: those of CreateTemporary and
+// any other named ".morlith…-<process id>-<six letters>". Once per folder and process.
+void RemoveAbandonedTemporaries(const std::string &folder);
+
 // Errno value for why no new file can be made in the existing folder `folder`; 0 when one can.
 int FolderWriteProblem(const std::string &folder);
 

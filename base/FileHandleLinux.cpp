@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -116,6 +117,18 @@ bool TFileHandle::LockExclusive()
     }
     return result == 0 || Fail(errno);
 }
+
+bool TFileHandle::TryLockExclusive()
+{
+    int result;
+    while ((result = ::flock(Descriptor(FHandle), LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
+    }
+    return result == 0 || Fail(errno == EWOULDBLOCK ? EWOULDBLOCK : errno);
+}
+
+int ThisProcessId() { return int(::getpid()); }
+
+bool ProcessHasEnded(int id) { return id > 0 && ::kill(pid_t(id), 0) != 0 && errno == ESRCH; }
 
 void TFileHandle::Unlock() { (void)::flock(Descriptor(FHandle), LOCK_UN); }
 

@@ -117,6 +117,27 @@ bool TFileHandle::LockExclusive()
            Fail(LastErrno());
 }
 
+bool TFileHandle::TryLockExclusive()
+{
+    OVERLAPPED whole{};
+    if (LockFileEx(Win32Handle(FHandle), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
+                   &whole))
+        return true;
+    return Fail(GetLastError() == ERROR_LOCK_VIOLATION ? EWOULDBLOCK : LastErrno());
+}
+
+int ThisProcessId() { return int(GetCurrentProcessId()); }
+
+bool ProcessHasEnded(int id)
+{
+    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, DWORD(id));
+    if (!process)
+        return GetLastError() == ERROR_INVALID_PARAMETER;
+    const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
+}
+
 void TFileHandle::Unlock()
 {
     OVERLAPPED whole{};

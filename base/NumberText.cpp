@@ -48,6 +48,11 @@ std::string GroupThousands(uint64_t value)
     return digits;
 }
 
+std::string CountOfBytes(uint64_t bytes)
+{
+    return GroupThousands(bytes) + (bytes == 1 ? " byte" : " bytes");
+}
+
 std::string FormatSeconds(double seconds)
 {
     char text[48];
@@ -84,10 +89,19 @@ std::string Hex8(uint8_t value)
     return text;
 }
 
+size_t DisplayWidth(const std::string &text)
+{
+    size_t width = 0;
+    for (const char c : text)
+        width += (static_cast<unsigned char>(c) & 0xC0) == 0x80 ? 0 : 1; // continuation bytes add nothing
+    return width;
+}
+
 std::string PadRight(std::string text, size_t width)
 {
-    if (text.size() < width)
-        text.append(width - text.size(), ' ');
+    const size_t shown = DisplayWidth(text);
+    if (shown < width)
+        text.append(width - shown, ' ');
     return text;
 }
 

@@ -15,6 +15,8 @@ std::optional<uint64_t> ParseWholeNumber(const std::string &text, uint64_t min, 
 
 // 12300 as "12,300".
 std::string GroupThousands(uint64_t value);
+// A count of bytes in words: "1 byte", "12,300 bytes".
+std::string CountOfBytes(uint64_t bytes);
 
 // Seconds as "0.8 s", "12.4 s" or "2 min 05 s".
 std::string FormatSeconds(double seconds);
@@ -28,7 +30,9 @@ std::string Hex16(uint16_t value);
 // A byte as "0x5A".
 std::string Hex8(uint8_t value);
 
-// `text` padded with spaces to `width` characters (a table column); longer text is kept whole.
+// The columns UTF-8 `text` takes on a terminal: one per character, not per byte.
+size_t DisplayWidth(const std::string &text);
+// `text` padded with spaces to `width` columns (a table column); longer text is kept whole.
 std::string PadRight(std::string text, size_t width);
 
 } // namespace morlith

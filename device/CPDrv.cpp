@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 namespace morlith {
@@ -44,7 +45,9 @@ bool TCommPortDriver::Connect()
     if (Connected())
         return true;
     FLastFailure = TFailure{};
-    if (!FHandle.Open(DevicePath())) {
+    FOpenedDevice.clear();
+    const std::string path = DevicePath();
+    if (!FHandle.Open(path)) {
         FLastFailure = FHandle.LastFailure();
         return false;
     }
@@ -53,6 +56,9 @@ bool TCommPortDriver::Connect()
         FHandle.Close();
         return false;
     }
+    std::error_code error;
+    const std::filesystem::path node = std::filesystem::canonical(path, error);
+    FOpenedDevice = error ? path : node.string();
     StartPolling();
     return true;
 }

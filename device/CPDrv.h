@@ -107,6 +107,9 @@ public:
     static constexpr uint32_t kStopCheckMs = 50;
     // The device path PortName resolves to through the port map.
     std::string DevicePath() const;
+    // The device the last Connect opened, its links resolved as they were then (a port-map entry
+    // or by-id link that goes away later still names it); empty when that Connect opened nothing.
+    const std::string &OpenedDevice() const { return FOpenedDevice; }
 
     TPortNumber Port() const { return FPort; }
     void SetPort(TPortNumber Value);
@@ -180,6 +183,7 @@ private:
 
     TPortNumber FPort = pnCOM2;
     std::string FPortName = "\\\\.\\COM2";
+    std::string FOpenedDevice;
     TBaudRate FBaudRate = br9600;
     uint32_t FBaudRateValue = 9600;
     TDataBits FDataBits = db8BITS;

@@ -2,19 +2,17 @@
 
 #include "Crc16.h"
 #include "DataFile.h"
+#include "DocumentFile.h"
 #include "MorlithFileConverter.h"
+#include "PackageAcceptance.h"
 #include "PortMap.h"
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstdio>
-#include <filesystem>
 #include <system_error>
 
 namespace morlith {
 namespace {
-constexpr size_t kHeaderBytes = 8;
 // Around a handshake and a goodbye, input that keeps arriving from an earlier, failed exchange is
 // dropped until the line has been quiet this long (but never for longer than the cap).
 constexpr uint32_t kStaleInputQuietMs = 20;
@@ -246,24 +244,10 @@ bool TComPortProgrammator::SendChunks(const uint8_t *Data, uint32_t Size, const 
     return true;
 }
 
-std::vector<uint8_t> TComPortProgrammator::ReadDataFile(const std::string &FileName)
+bool TComPortProgrammator::FailFile(const std::system_error &Error, const std::string &FileName,
+                                    const std::string &Step)
 {
-    try {
-        return ReadWholeFile(FileName);
-    } catch (const std::system_error &error) {
-        Fail(FileFailure(error.what(), error.code().value(), FileName), "reading the data file");
-        throw;
-    }
-}
-
-void TComPortProgrammator::StoreDataFile(const std::string &FileName)
-{
-    try {
-        WriteFileAtomically(FileName, FReadDSEGCommand->Data(), FReadDSEGCommand->DataLength());
-    } catch (const std::system_error &error) {
-        Fail(FileFailure(error.what(), error.code().value(), FileName), "saving the data segment");
-        throw;
-    }
+    return Fail(FileFailure(Error.what(), Error.code().value(), FileName), Step);
 }
 
 bool TComPortProgrammator::ReadParameterBlock(std::array<uint16_t, 4> &Words)
@@ -280,7 +264,7 @@ bool TComPortProgrammator::ReadParameterBlock(std::array<uint16_t, 4> &Words)
     return true;
 }
 
-bool TComPortProgrammator::ReadDSEG(const std::string &FileName)
+bool TComPortProgrammator::ReadDataSegment(TByteArray &Data)
 {
     FLastFailure = TFailure{};
     if (!FConnected)
@@ -297,16 +281,28 @@ bool TComPortProgrammator::ReadDSEG(const std::string &FileName)
         return false;
     if (!FReadDSEGCommand->Execute())
         return FailCommand(step, *FReadDSEGCommand);
-    StoreDataFile(FileName);
+    Data.assign(FReadDSEGCommand->Data(), FReadDSEGCommand->Data() + FReadDSEGCommand->DataLength());
     return true;
 }
 
-bool TComPortProgrammator::WriteDSEG(const std::string &FileName)
+bool TComPortProgrammator::ReadDSEG(const std::string &FileName)
+{
+    TByteArray data;
+    if (!ReadDataSegment(data))
+        return false;
+    try {
+        WriteFileAtomically(FileName, data.data(), data.size());
+    } catch (const std::system_error &error) {
+        return FailFile(error, FileName, "saving the data segment");
+    }
+    return true;
+}
+
+bool TComPortProgrammator::WriteDataSegment(const TByteArray &Data)
 {
     FLastFailure = TFailure{};
     if (!FConnected)
         return Fail(TFailureKind::fkOs, "not connected", "writing the data segment");
-    const std::vector<uint8_t> content = ReadDataFile(FileName);
     FFlashInitCommand->Key = 0;
     FFlashInitCommand->SetMode(TCPPCommandFlashInit::kModeDataSegment);
     const std::string step = "starting the data-segment write";
@@ -314,91 +310,49 @@ bool TComPortProgrammator::WriteDSEG(const std::string &FileName)
         return false;
     if (!FFlashInitCommand->Execute())
         return FailCommand(step, *FFlashInitCommand);
-    return SendChunks(content.data(), uint32_t(std::min<size_t>(content.size(), UINT32_MAX)),
-                      "data-segment", false);
+    return SendChunks(Data.data(), uint32_t(std::min<size_t>(Data.size(), UINT32_MAX)), "data-segment", false);
 }
 
-bool TComPortProgrammator::LoadPackage(const std::string &FileName)
+bool TComPortProgrammator::WriteDSEG(const std::string &FileName)
 {
-    const std::string step = "loading the package";
-    // A package that cannot be read at all is a file problem; one that reads but is not a valid
-    // package is refused.
-    std::error_code error;
-    const auto status = std::filesystem::status(FileName, error);
-    if (error || !std::filesystem::is_regular_file(status)) {
-        const int code = error ? error.value() : (std::filesystem::exists(status) ? EISDIR : ENOENT);
-        return Fail(FileFailure("cannot read package " + FileName + ": " +
-                                    std::generic_category().message(code),
-                                code, FileName),
-                    step);
+    FLastFailure = TFailure{};
+    if (!FConnected)
+        return Fail(TFailureKind::fkOs, "not connected", "writing the data segment");
+    TByteArray content;
+    try {
+        content = ReadWholeFile(FileName);
+    } catch (const std::system_error &error) {
+        return FailFile(error, FileName, "reading the data file");
     }
-    FConverter->LoadFromFile(FileName);
-    // A package that did not load must not be mistaken for the one loaded before it.
-    if (!FConverter->LastLoadSucceeded())
-        return Fail(TFailureKind::fkRefusedInput,
-                    "cannot load package " + FileName + ": " + FConverter->Serializer().LastError(),
-                    step);
-    if (!FConverter->Decode())
-        return Fail(TFailureKind::fkRefusedInput,
-                    "package " + FileName + " does not decode: " + FConverter->LastDecodeError(),
-                    step);
-    if (FConverter->Header().empty())
-        return Fail(TFailureKind::fkRefusedInput,
-                    "package " + FileName + " has no header: its Profile is missing or empty", step);
-    return true;
-}
-
-bool TComPortProgrammator::CheckImage(uint8_t Key)
-{
-    const auto &image = FConverter->Image();
-    const uint16_t expected = FWritePSEGCommand->Words[0];
-    if (image.size() != expected)
-        return Fail(TFailureKind::fkRefusedInput,
-                    "image is " + std::to_string(image.size()) + " bytes, the header says " +
-                        std::to_string(expected),
-                    "checking the package");
-    // The CRC of the image with the key taken off, computed a block at a time without copying
-    // the image.
-    uint16_t crc = 0xFFFF;
-    uint8_t block[256];
-    for (size_t offset = 0; offset < image.size(); offset += sizeof block) {
-        const size_t n = std::min(sizeof block, image.size() - offset);
-        for (size_t i = 0; i < n; ++i)
-            block[i] = uint8_t(image[offset + i] - Key);
-        crc = CRC16Continue(crc, block, int64_t(n));
-    }
-    if (crc != FWritePSEGCommand->Words[1]) {
-        char text[96];
-        std::snprintf(text, sizeof text, "image CRC 0x%04X differs from the header's 0x%04X", crc,
-                      FWritePSEGCommand->Words[1]);
-        return Fail(TFailureKind::fkRefusedInput, text, "checking the package");
-    }
-    return true;
-}
-
-bool TComPortProgrammator::LoadHeader(const std::string &FileName)
-{
-    if (!LoadPackage(FileName))
-        return false;
-    const auto &header = FConverter->Header();
-    const std::string step = "checking the package";
-    if (header.size() != kHeaderBytes)
-        return Fail(TFailureKind::fkRefusedInput,
-                    "package header is " + std::to_string(header.size()) + " bytes, not 8", step);
-    if (CRC16(header.data(), int64_t(kHeaderBytes)) != 0)
-        return Fail(TFailureKind::fkRefusedInput, "package header fails its CRC", step);
-    for (size_t k = 0; k < 4; ++k)
-        FWritePSEGCommand->Words[k] = uint16_t(header[2 * k] << 8 | header[2 * k + 1]);
-    return true;
+    return WriteDataSegment(content);
 }
 
 bool TComPortProgrammator::WriteApplication(const std::string &FileName)
 {
     FLastFailure = TFailure{};
-    if (!LoadHeader(FileName))
-        return false;
+    TByteArray content;
+    const TFailure readFailure = ReadInputFile(FileName, kMaxDocumentBytes, "package", content);
+    if (readFailure.Failed())
+        return Fail(readFailure, "loading the package");
+    return WritePackage(std::string(content.begin(), content.end()), FileName);
+}
+
+bool TComPortProgrammator::WritePackage(const std::string &Content, const std::string &Name)
+{
+    FLastFailure = TFailure{};
+    const TFailure loadFailure = LoadPackageText(*FConverter, Content, Name);
+    if (loadFailure.Failed())
+        return Fail(loadFailure, "loading the package");
     if (!FConnected)
         return Fail(TFailureKind::fkOs, "not connected", "writing the application");
+    // The whole package is checked before its first frame: a package that is refused leaves the
+    // module as it was.
+    const TByteArray &header = FConverter->Header();
+    const TByteArray &image = FConverter->Image();
+    const TFailure refusal = PackageRefusal(header, image);
+    if (refusal.Failed())
+        return Fail(refusal, "");
+    FWritePSEGCommand->Words = HeaderWords(header);
     const std::string blockStep = "writing the parameter block";
     if (Aborted(blockStep))
         return false;
@@ -408,10 +362,7 @@ bool TComPortProgrammator::WriteApplication(const std::string &FileName)
             DropConnection();
         return false;
     }
-    const uint8_t key = ImageKey(FConverter->Header().data());
-    if (!CheckImage(key))
-        return false;
-    FFlashInitCommand->Key = key;
+    FFlashInitCommand->Key = ImageKey(header.data());
     FFlashInitCommand->SetMode(TCPPCommandFlashInit::kModeApplication);
     const std::string startStep = "starting the application write";
     if (Aborted(startStep))
@@ -420,8 +371,8 @@ bool TComPortProgrammator::WriteApplication(const std::string &FileName)
         return FailCommand(startStep, *FFlashInitCommand);
     FProgress = 0;
     FBytesSent = 0;
-    FBytesTotal = uint32_t(FConverter->Image().size());
-    return SendChunks(FConverter->Image().data(), FBytesTotal, "application", true);
+    FBytesTotal = uint32_t(image.size());
+    return SendChunks(image.data(), FBytesTotal, "application", true);
 }
 
 } // namespace morlith

@@ -3,9 +3,11 @@
 
 #include "BootloaderCommands.h"
 #include "CPDrv.h"
+#include "HexText.h"
 #include "Programmator.h"
 
 #include <memory>
+#include <system_error>
 
 namespace morlith {
 
@@ -34,8 +36,19 @@ public:
     bool Disconnect() override;
     bool CheckConnection() override;
     bool WriteApplication(const std::string &FileName) override;
+    // Reads the data segment into FileName (replaced as a whole); a file that cannot be written
+    // is a failure of kind "file".
     bool ReadDSEG(const std::string &FileName) override;
+    // Writes the content of FileName into the data segment; a file that cannot be read is a
+    // failure of kind "file", with nothing sent.
     bool WriteDSEG(const std::string &FileName) override;
+
+    // The same three operations on bytes already in memory, so that a front end sends exactly the
+    // bytes it checked and fingerprinted: the package text `Content` (named `Name` in messages),
+    // the data segment read into `Data`, and `Data` written into the data segment.
+    bool WritePackage(const std::string &Content, const std::string &Name);
+    bool ReadDataSegment(TByteArray &Data);
+    bool WriteDataSegment(const TByteArray &Data);
 
     // Reads the parameter block of the selected controller (image length, image CRC, data-segment
     // length, block CRC); needs a connection. False with LastFailure on failure.
@@ -58,11 +71,7 @@ private:
     void DropConnection();
     bool Aborted(const std::string &Step);
     bool Handshake(int32_t PortNumber);
-    bool LoadPackage(const std::string &FileName);
-    bool LoadHeader(const std::string &FileName);
-    std::vector<uint8_t> ReadDataFile(const std::string &FileName);
-    void StoreDataFile(const std::string &FileName);
-    bool CheckImage(uint8_t Key);
+    bool FailFile(const std::system_error &Error, const std::string &FileName, const std::string &Step);
     bool SendChunks(const uint8_t *Data, uint32_t Size, const char *What, bool ReportProgress);
 
     std::unique_ptr<TMorlithFileConverter> FConverter;

@@ -39,10 +39,9 @@ public:
     virtual bool CheckConnection() { return FConnected; }
     // Writes the application image of a firmware package.
     virtual bool WriteApplication(const std::string &FileName) { (void)FileName; return false; }
-    // Reads the data segment into a file; file errors raise std::system_error (and are recorded
-    // in LastFailure as kind "file").
+    // Reads the data segment into a file; a file that cannot be written is a failure of kind "file".
     virtual bool ReadDSEG(const std::string &FileName) { (void)FileName; return false; }
-    // Writes a file into the data segment; file errors raise std::system_error.
+    // Writes a file into the data segment; a file that cannot be read is a failure of kind "file".
     virtual bool WriteDSEG(const std::string &FileName) { (void)FileName; return false; }
 
     // Percentage (0..100) of the application write in progress or last done.
@@ -58,6 +57,8 @@ public:
     // Asks the programmator to stop after its current exchange (safe from any thread or a signal
     // handler): every operation then fails before its next exchange, until ClearAbortRequest.
     void RequestAbort() { FAbortRequested = true; }
+    // True from RequestAbort until ClearAbortRequest.
+    bool AbortRequested() const { return FAbortRequested; }
     // Lets operations talk to the module again after RequestAbort.
     void ClearAbortRequest() { FAbortRequested = false; }
 

@@ -26,9 +26,9 @@ public:
     virtual bool WriteApplication(const std::string &FileName) = 0;
     // Percent of the application write in progress or last done; 0 without a programmator.
     virtual int32_t GetProgress() = 0;
-    // Reads the data segment into a file (file errors raise std::system_error).
+    // Reads the data segment into a file (one that cannot be written: a failure of kind "file").
     virtual bool ReadDSEG(const std::string &FileName) = 0;
-    // Writes a file into the data segment (file errors raise std::system_error).
+    // Writes a file into the data segment (one that cannot be read: a failure of kind "file").
     virtual bool WriteDSEG(const std::string &FileName) = 0;
     // Why the last operation failed (kind, step, cause); no failure when it did not.
     virtual TFailure GetLastFailure() = 0;

@@ -5,11 +5,8 @@
 #include "AdapterIdentity.h"
 #include "FailureJson.h"
 #include "JsonLines.h"
-#include "MorlithFileConverter.h"
 #include "NumberText.h"
-#include "Sha256.h"
 
-#include <fstream>
 
 namespace morlith {
 namespace {
@@ -17,9 +14,6 @@ namespace {
 #ifndef MORLITH_VERSION
 #define MORLITH_VERSION "unknown"
 #endif
-
-// Bytes read at a time when fingerprinting a file.
-constexpr size_t kReadBlockBytes = 64 * 1024;
 
 TJsonObject FileObject(const TFileFingerprint &file)
 {
@@ -72,45 +66,6 @@ void DescribePortDevice(TOperationRecord &record, const std::string &devicePath)
     record.Device = identity.Device;
     record.ById = identity.ById;
     record.SerialNumber = identity.SerialNumber;
-}
-
-TFileFingerprint FingerprintFile(const std::string &path)
-{
-    TFileFingerprint file;
-    file.Path = path;
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream)
-        return file;
-    TSha256 hash;
-    std::string block(kReadBlockBytes, '\0');
-    while (stream) {
-        stream.read(block.data(), std::streamsize(block.size()));
-        hash.Update(block.data(), size_t(stream.gcount()));
-    }
-    if (stream.bad())
-        return file;
-    file.Sha256 = hash.FinishHex();
-    return file;
-}
-
-TFileFingerprint FingerprintBytes(const std::string &path, const void *data, size_t size)
-{
-    return TFileFingerprint{path, Sha256Hex(data, size)};
-}
-
-TPackageFingerprint FingerprintPackage(const std::string &path)
-{
-    TPackageFingerprint package;
-    static_cast<TFileFingerprint &>(package) = FingerprintFile(path);
-    TMorlithFileConverter converter;
-    converter.LoadFromFile(path);
-    if (!converter.LastLoadSucceeded() || !converter.Decode() || converter.Header().size() != 8)
-        return package;
-    const auto &header = converter.Header();
-    package.HasHeader = true;
-    package.ImageLength = uint16_t(header[0] << 8 | header[1]);
-    package.ImageCrc = uint16_t(header[2] << 8 | header[3]);
-    return package;
 }
 
 } // namespace morlith

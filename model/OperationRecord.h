@@ -59,11 +59,4 @@ std::string OperationRecordLine(const TOperationRecord &record);
 // Fills the port's device, by-id name and serial number from what `devicePath` reaches.
 void DescribePortDevice(TOperationRecord &record, const std::string &devicePath);
 
-// The path and SHA-256 of a file (Sha256 empty when it cannot be read).
-TFileFingerprint FingerprintFile(const std::string &path);
-// The same of bytes already read, for a file that cannot be read twice (standard input).
-TFileFingerprint FingerprintBytes(const std::string &path, const void *data, size_t size);
-// The package's path, SHA-256, image length and image CRC (from its header).
-TPackageFingerprint FingerprintPackage(const std::string &path);
-
 } // namespace morlith

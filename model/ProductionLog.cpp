@@ -3,7 +3,9 @@
 #include "XdgDirectories.h"
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace morlith {
 
@@ -59,30 +61,47 @@ bool TProductionLog::OpenFile(TFailure &failure)
     return true;
 }
 
+bool TProductionLog::Lock(TFailure &failure)
+{
+    const std::string step = "writing the production log";
+    while (!FFile.TryLockExclusive()) {
+        if (FFile.LastError() != EWOULDBLOCK) {
+            failure = ProductionLogFailure(FFile.LastError(), "lock", FPath, step);
+            return false;
+        }
+        if (FStopRequested && FStopRequested()) {
+            failure = MakeFailure(TFailureKind::fkStopped, "stopped on request while another program held the lock of " + FPath)
+                          .During(step);
+            failure.Path = FPath;
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(kLockPollMs));
+    }
+    return true;
+}
+
 bool TProductionLog::Append(const std::string &line, TFailure &failure)
 {
     const std::string step = "writing the production log";
     std::lock_guard<std::mutex> threads(FLock);
-    if (!FFile.LockExclusive()) {
-        failure = ProductionLogFailure(FFile.LastError(), "lock", FPath, step);
+    if (!Lock(failure))
         return false;
-    }
-    // A line left unfinished by an earlier writer (a crash, a full disk) is closed first, so that
-    // this one stands alone.
+    uint64_t size = 0;
+    const bool sized = FFile.IsRegularFile(size);
+    // A line left unfinished by an earlier writer (a crash) is closed first, so that this one
+    // stands alone.
     const int last = FFile.LastByte();
     const std::string text = (last >= 0 && last != '\n' ? "\n" : "") + line + "\n";
-    uint64_t sizeBefore = 0;
-    const bool sized = FFile.IsRegularFile(sizeBefore);
     const bool written = FFile.WriteAll(text.data(), text.size());
-    const bool synced = written && FFile.Sync();
     const int error = FFile.LastError();
-    // A write cut short (a full disk) would leave half a record: the file is cut back to where
-    // it ended, so it holds whole records only.
+    // A line cut short (a full disk) is taken back: the log never holds half a record.
     if (!written && sized)
-        (void)FFile.TruncateTo(sizeBefore);
+        (void)FFile.TruncateTo(size);
+    const bool synced = written && FFile.Sync();
+    const int syncError = FFile.LastError();
     FFile.Unlock();
     if (!synced) {
-        failure = ProductionLogFailure(error, written ? "flush" : "write to", FPath, step);
+        failure = ProductionLogFailure(written ? syncError : error, written ? "flush" : "write to", FPath, step);
         return false;
     }
     return true;

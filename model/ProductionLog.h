@@ -7,6 +7,7 @@
 #include "Failure.h"
 #include "FileHandle.h"
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,8 +24,13 @@ public:
     TProductionLog &operator=(const TProductionLog &) = delete;
 
     // Appends `line` and a newline; false with `failure` when the line could not be written and
-    // flushed. Safe from several threads.
+    // flushed (a line cut short by a full disk is taken back), or when a stop was requested while
+    // another process held the lock (kind "stopped"). Safe from several threads.
     bool Append(const std::string &line, TFailure &failure);
+    // Asked while the lock is awaited; a stop request ends the wait within kLockPollMs.
+    void SetStopCheck(std::function<bool()> stopRequested) { FStopRequested = std::move(stopRequested); }
+    // How often a held lock is tried again, in ms.
+    static constexpr int kLockPollMs = 20;
 
     const std::string &Path() const { return FPath; }
 
@@ -32,10 +38,13 @@ private:
     explicit TProductionLog(std::string path) : FPath(std::move(path)) {}
     // Opens (creating) the file for appending; false with `failure`.
     bool OpenFile(TFailure &failure);
+    // Waits for the file's lock until it is free or a stop is requested; false with `failure`.
+    bool Lock(TFailure &failure);
 
     std::string FPath;
     TFileHandle FFile;
     std::mutex FLock;
+    std::function<bool()> FStopRequested;
 };
 
 // The failure of the log file at `path` in `step`, from the system's error number `error`: kind

@@ -6,12 +6,10 @@
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <random>
 
 namespace morlith {
 
@@ -59,19 +57,19 @@ bool FollowLinks(const std::string &Path, std::string &Target, std::string &Erro
     return false;
 }
 
-// A name in Target's folder that no other save, of this or another process, is using.
+// A name in Target's folder that no other save, of this or another process, is using. It carries
+// this process's id, so that a later run removes it if this one is killed before the rename.
 std::string TemporaryNameFor(const std::string &Target)
 {
     static std::atomic<unsigned> counter{0};
-    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
     const std::size_t slash = Target.find_last_of('/');
     const std::string name = slash == std::string::npos ? Target : Target.substr(slash + 1);
-    char suffix[64];
-    // A random number stands in for the process: another process's save gets another one.
-    static const unsigned process = std::random_device()();
-    std::snprintf(suffix, sizeof suffix, ".%u.%u.%llx", process, counter++, static_cast<unsigned long long>(ticks));
     const std::string folder = FolderOf(Target);
-    return (folder == "/" ? "" : folder) + "/." + name + suffix;
+    RemoveAbandonedTemporaries(folder);
+    char suffix[48];
+    // The process's id tells processes apart; the counter, the saves of one process.
+    std::snprintf(suffix, sizeof suffix, "-%d-%06x", ThisProcessId(), counter++ & 0xFFFFFFu);
+    return (folder == "/" ? "" : folder) + "/.morlith-" + name + suffix;
 }
 
 // Puts the previous file under the backup name as well: a second hard link, or a copy where the

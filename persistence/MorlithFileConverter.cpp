@@ -28,6 +28,13 @@ bool TMorlithFileConverter::LoadFromFile(const std::string &Path)
     return true;
 }
 
+void TMorlithFileConverter::LoadFromText(const std::string &Content, const std::string &Name)
+{
+    FLastLoadSucceeded = false;
+    FSerializer->SetXMLFilePath(Name);
+    FSerializer->LoadText(Content);
+}
+
 bool TMorlithFileConverter::Decode()
 {
     FLastDecodeError.clear();

@@ -29,6 +29,8 @@ public:
     // nothing of an earlier package survives into the next Decode. Always returns true; whether
     // the load succeeded is LastLoadSucceeded, and why not is Serializer().LastError().
     bool LoadFromFile(const std::string &Path);
+    // The same for a package already read into memory; `Name` names it in messages.
+    void LoadFromText(const std::string &Content, const std::string &Name);
     // True when the last LoadFromFile read a package completely; false before any load.
     bool LastLoadSucceeded() const { return FLastLoadSucceeded; }
 

@@ -46,6 +46,22 @@ bool TXMLOptionsSerializer::Ready(const char *Operation)
 
 void TXMLOptionsSerializer::Load()
 {
+    LoadWith([this] {
+        if (PathState(FXMLFilePath) == TPathState::psMissing) {
+            FLastError = "file not found: " + FXMLFilePath;
+            return;
+        }
+        LoadDocument();
+    });
+}
+
+void TXMLOptionsSerializer::LoadText(const std::string &Content)
+{
+    LoadWith([this, &Content] { ParseDocument(Content); });
+}
+
+void TXMLOptionsSerializer::LoadWith(const std::function<void()> &Read)
+{
     if (!Ready("load")) {
         if (FXMLObject)
             FXMLObject->ResetDefaults();
@@ -53,11 +69,7 @@ void TXMLOptionsSerializer::Load()
     }
     try {
         FXMLObject->ResetDefaults();
-        if (PathState(FXMLFilePath) == TPathState::psMissing) {
-            FLastError = "file not found: " + FXMLFilePath;
-            return;
-        }
-        LoadDocument();
+        Read();
     } catch (const std::exception &e) {
         FLastError = e.what();
     } catch (...) {
@@ -78,8 +90,13 @@ void TXMLOptionsSerializer::LoadDocument()
     std::string error;
     if (!ReadWholeFile(FXMLFilePath, kMaxDocumentBytes, content, error))
         throw TXMLReadError(error);
+    ParseDocument(content);
+}
+
+void TXMLOptionsSerializer::ParseDocument(const std::string &Content)
+{
     pugi::xml_document document;
-    const pugi::xml_parse_result parsed = document.load_buffer(content.data(), content.size());
+    const pugi::xml_parse_result parsed = document.load_buffer(Content.data(), Content.size());
     if (!parsed)
         throw TXMLReadError("XML parse error at offset " + std::to_string(parsed.offset) + ": " + parsed.description());
     const pugi::xml_node root = document.document_element();

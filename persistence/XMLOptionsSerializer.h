@@ -53,6 +53,8 @@ public:
     // Resets the tree and fills it from XMLFilePath. A missing file, a foreign header or a value
     // that does not convert leaves the tree at its defaults; LastError then says why.
     void Load();
+    // The same as Load, from a document already read into memory; XMLFilePath names it in messages.
+    void LoadText(const std::string &Content);
 
     // Writes the tree to XMLFilePath (see SaveDocumentFile): a failure at any point leaves the
     // previous file in place, and the backup of it is removed only after a success.
@@ -69,9 +71,13 @@ public:
 private:
     // Clears LastError; false (with LastError set) without an XMLObject or an XMLFilePath.
     bool Ready(const char *Operation);
+    // Resets the tree and fills it from `Read`'s document; the failures of Load.
+    void LoadWith(const std::function<void()> &Read);
     // Parses the file, checks the header and reads the tree; a stop returns with FLastError set,
     // a failure throws.
     void LoadDocument();
+    // The same for a document in memory.
+    void ParseDocument(const std::string &Content);
     // Checks the root's name and attributes; returns false (FLastError set) on a stop.
     bool AcceptRoot(pugi::xml_node Root);
 

@@ -6,11 +6,13 @@
 #include "Eclipse.h"
 #include "InputBlock.h"
 #include "Loader.h"
-#include "LoggedOperation.h"
+#include "OperationRunner.h"
+#include "ProductionLog.h"
 #include "ModelU.h"
 #include "Observer.h"
 #include "PaceClock.h"
 #include "ProgressU.h"
+#include "ComPortProgrammator.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -25,6 +27,8 @@ const char *const kReadError = QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter
 const char *const kConnectError =
     QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "Connect error");
 const char *const kLogError = QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "Log error");
+// The name the window signs its log records with.
+constexpr const char *kGuiToolName = "morlith";
 const char *const kOverwriteQuestion =
     QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "File exists.  Overwrite?");
 // Opacity of the dimming overlay during an operation (0..255).
@@ -111,21 +115,6 @@ std::string Tr(const char *Text)
     return QCoreApplication::translate("morlith::TLoadingViewPresenter", Text).toStdString();
 }
 
-// Makes an operation the one being logged while it lives.
-class TCurrentOperation {
-public:
-    TCurrentOperation(TLoggedOperation *&Current, TLoggedOperation &Operation) : FCurrent(Current)
-    {
-        FCurrent = &Operation;
-    }
-    ~TCurrentOperation() { FCurrent = nullptr; }
-    TCurrentOperation(const TCurrentOperation &) = delete;
-    TCurrentOperation &operator=(const TCurrentOperation &) = delete;
-
-private:
-    TLoggedOperation *&FCurrent;
-};
-
 bool FileExists(const std::string &FileName)
 {
     std::error_code error;
@@ -173,29 +162,10 @@ void TLoadingViewPresenter::Connect()
 {
     if (FBusy)
         return;
-    TBusyScope busy(FBusy);
-    TOperationInputScope input;
-    PaceClock().Sleep(kConnectPauseMs);
-    const int32_t port = ConfiguredPortNumber();
-    TLoggedOperation logged = LogModelOperation("connect", FMCUIndex, "");
-    const bool connected = FMCUIndex == 0
-                               ? FLoader->Connect(port)
-                               : FLoader->SelectMCU(port, static_cast<uint8_t>(FMCUIndex));
-    FinishLogged(logged, FLoader->GetLastFailure());
-    RefreshConnected();
-    // The operator is told why: a missing permission and a missing module look alike otherwise.
-    if (!connected)
-        ShowFailure(kConnectError);
-}
-
-void TLoadingViewPresenter::FinishLogged(TLoggedOperation &Logged, const TFailure &Failure)
-{
-    TFailure logFailure;
-    // A log that cannot be written is told once a run: the operator must know records are lost.
-    if (!Logged.Finished() && !Logged.Finish(Failure, logFailure) && !FLogFailureShown) {
-        FLogFailureShown = true;
-        Dialogs().ShowFailure(Tr(kLogError), logFailure);
-    }
+    RunOperation(kConnectError, TOperationKind::okConnect, [&](TOperationRunner &Runner) {
+        PaceClock().Sleep(kConnectPauseMs);
+        (void)Runner.Connect(ConfiguredPortNumber());
+    });
 }
 
 void TLoadingViewPresenter::Disconnect()
@@ -253,11 +223,12 @@ void TLoadingViewPresenter::WriteApp()
     if (FBusy)
         return;
     const std::string fileName = FStatus->AppFileName;
-    RunReportingErrors(kWriteError, "write-app", fileName, [&] {
+    RunOperation(kWriteError, TOperationKind::okWriteApplication, [&](TOperationRunner &Runner) {
         TOverlayScope overlay;
         TProgressScope progress;
-        if (!FLoader->WriteApplication(fileName))
-            ShowFailure(kWriteError);
+        // A failure is told while the progress dialog still shows where the write stopped.
+        if (!(Runner.ReadInput(fileName) && Runner.Perform()))
+            ShowFailure(kWriteError, Runner);
     });
 }
 
@@ -265,62 +236,85 @@ void TLoadingViewPresenter::ReadData()
 {
     if (FBusy)
         return;
-    if (FileExists(FStatus->DataFileName) && !Dialogs().Confirm(Tr(kOverwriteQuestion)))
+    const std::string fileName = FStatus->DataFileName;
+    if (FileExists(fileName) && !Dialogs().Confirm(Tr(kOverwriteQuestion)))
         return;
-    RunDataSegmentOperation(&ILoaderInterface::ReadDSEG, kReadError, "read-dseg");
+    RunOperation(kReadError, TOperationKind::okReadDataSegment, [&](TOperationRunner &Runner) {
+        Runner.SetOutputLabel(fileName);
+        {
+            TOverlayScope overlay;
+            TCountDownScope countDown;
+            if (!Runner.Perform()) {
+                ShowFailure(kReadError, Runner);
+                return;
+            }
+        }
+        // A file that cannot be written is told on a usable page, once the overlay is gone.
+        (void)Runner.SaveData(fileName, TExistingFile::efReplace);
+    });
 }
 
 void TLoadingViewPresenter::WriteData()
 {
     if (FBusy)
         return;
-    RunDataSegmentOperation(&ILoaderInterface::WriteDSEG, kWriteError, "write-dseg");
-}
-
-void TLoadingViewPresenter::RunDataSegmentOperation(TFileOperation Operation,
-                                                    const char *FailureText, const char *Command)
-{
     const std::string fileName = FStatus->DataFileName;
-    RunReportingErrors(FailureText, Command, fileName, [&] {
+    RunOperation(kWriteError, TOperationKind::okWriteDataSegment, [&](TOperationRunner &Runner) {
+        // A file that cannot be read is told before the overlay comes.
+        if (!Runner.ReadInput(fileName))
+            return;
         TOverlayScope overlay;
         TCountDownScope countDown;
-        if (!(FLoader.get()->*Operation)(fileName))
-            ShowFailure(FailureText);
+        if (!Runner.Perform())
+            ShowFailure(kWriteError, Runner);
     });
 }
 
-void TLoadingViewPresenter::ShowFailure(const char *Title)
+void TLoadingViewPresenter::ShowFailure(const char *Title, TOperationRunner &Runner)
 {
     // The record is written when the operation ends, not when the operator closes the message.
-    if (FLogged)
-        FinishLogged(*FLogged, FLoader->GetLastFailure());
-    Dialogs().ShowFailure(Tr(Title), FLoader->GetLastFailure());
+    EndOperation(Runner);
+    Dialogs().ShowFailure(Tr(Title), Runner.Failure());
+    FFailureShown = true;
 }
 
-void TLoadingViewPresenter::RunReportingErrors(const char *FailureTitle, const char *Command,
-                                               const std::string &FileName,
-                                               const std::function<void()> &Operation)
+void TLoadingViewPresenter::EndOperation(TOperationRunner &Runner)
 {
+    if (FLogged)
+        return;
+    FLogged = true;
+    Runner.Conclude();
+    if (!ModelDM)
+        return;
+    TFailure logFailure;
+    TProductionLog *log = ModelDM->OperationsLog(logFailure);
+    if (log && log->Append(OperationRecordLine(Runner.Record(kGuiToolName, ModelDM->CurrentPortName())), logFailure))
+        return;
+    // A log that cannot be written is told once a run: the operator must know records are lost.
+    if (!FLogFailureShown) {
+        FLogFailureShown = true;
+        Dialogs().ShowFailure(Tr(kLogError), logFailure);
+    }
+}
+
+void TLoadingViewPresenter::RunOperation(const char *FailureTitle, TOperationKind Kind,
+                                         const std::function<void(TOperationRunner &)> &Operation)
+{
+    if (!ModelDM || !ModelDM->Programmator)
+        return;
     TBusyScope busy(FBusy);
     TOperationInputScope input;
-    TLoggedOperation logged = LogModelOperation(Command, FMCUIndex, FileName);
-    TCurrentOperation current(FLogged, logged);
-    // A data file that cannot be created, opened, read or written raises std::system_error; the
-    // loader's failure record says which file and why. The operation's scopes have removed the
-    // overlay and its dialog by the time it lands here, so the operator reads the message on a
-    // usable page.
-    try {
-        Operation();
-        FinishLogged(logged, FLoader->GetLastFailure());
-    } catch (const std::exception &error) {
-        TFailure failure = FLoader->GetLastFailure();
-        if (!failure.Failed())
-            failure = MakeFailure(TFailureKind::fkFile, error.what());
-        FinishLogged(logged, failure);
-        Dialogs().ShowFailure(Tr(FailureTitle), failure);
-    }
+    TOperationRunner runner(*ModelDM->Programmator, Kind, static_cast<uint8_t>(FMCUIndex));
+    FLogged = false;
+    FFailureShown = false;
+    Operation(runner);
+    EndOperation(runner);
     // A port that went away during the operation leaves the page disconnected.
     RefreshConnected();
+    // The operator is always told why: a missing permission and a missing module look alike
+    // otherwise.
+    if (!runner.Succeeded() && !FFailureShown)
+        Dialogs().ShowFailure(Tr(FailureTitle), runner.Failure());
 }
 
 void TLoadingViewPresenter::ProgressChanged()

@@ -5,6 +5,7 @@
 #include "LoaderIntf.h"
 #include "LoadingViewIntf.h"
 #include "LoadingViewPresenterIntf.h"
+#include "OperationInput.h"
 
 #include <functional>
 #include <memory>
@@ -13,7 +14,7 @@ class QTimer;
 
 namespace morlith {
 
-class TLoggedOperation;
+class TOperationRunner;
 class TSubjectObserver;
 struct TFileFilter;
 
@@ -49,24 +50,21 @@ protected:
     ~TLoadingViewPresenter() override;
 
 private:
-    using TFileOperation = bool (ILoaderInterface::*)(const std::string &FileName);
-
     void ProgressChanged();
     void RefreshConnected();
     // Between operations: a port that went away leaves the page disconnected.
     void CheckIdleLine();
     void ChooseFile(const TFileFilter &Filter, std::string TStatusView::*Target,
                     void (ILoadingViewInterface::*Show)(const std::string &));
-    void RunDataSegmentOperation(TFileOperation Operation, const char *FailureText, const char *Command);
-    void ShowFailure(const char *Title);
-    // Runs `Operation` (`Command` on `FileName`) marked busy and logs it; an exception out of it
-    // is shown under `FailureTitle` once the operation's dialogs are gone. The page then shows
-    // whether the port is still connected.
-    void RunReportingErrors(const char *FailureTitle, const char *Command, const std::string &FileName,
-                            const std::function<void()> &Operation);
-    // Appends the operation's record to the operations log, unless done; tells the operator once
-    // when the log cannot be written.
-    void FinishLogged(TLoggedOperation &Logged, const TFailure &Failure);
+    // Runs `Operation` on a runner of `Kind`, marked busy; then logs it, shows whether the port is
+    // still connected and, unless told already, its failure under `FailureTitle`.
+    void RunOperation(const char *FailureTitle, TOperationKind Kind,
+                      const std::function<void(TOperationRunner &)> &Operation);
+    // Ends the operation and logs it (once); then shows its failure under `Title`.
+    void ShowFailure(const char *Title, TOperationRunner &Runner);
+    // Ends the operation and appends its record to the operations log, once; tells the operator
+    // once a run when the log cannot be written.
+    void EndOperation(TOperationRunner &Runner);
 
     std::unique_ptr<TStatusView> FStatus;
     int32_t FMCUIndex = 0;
@@ -77,8 +75,9 @@ private:
     std::unique_ptr<QTimer> FIdleLineCheck;
     bool FBusy = false;
     bool FLogFailureShown = false;
-    // The operation being logged, while one runs.
-    TLoggedOperation *FLogged = nullptr;
+    // The running operation was logged; its failure was shown.
+    bool FLogged = false;
+    bool FFailureShown = false;
 };
 
 } // namespace morlith

@@ -21,7 +21,7 @@ _morlith_cli()
     local device_commands="connect write-app read-dseg write-dseg"
     local options="--port --mcu --timeout --quiet --verbose --json --force --verify --out
                    --dseg-length --word3 --format --base --fill --piece --image-out --help --version
-                   --log --wait --retries --match --existing --since --failed"
+                   --log --wait --retries --expect-sha256 --match --existing --since --failed"
     COMPREPLY=()
 
     case "$prev" in
@@ -31,7 +31,7 @@ _morlith_cli()
         -m|--mcu)
             mapfile -t COMPREPLY < <(compgen -W "0 1 2 3 4" -- "$cur")
             return ;;
-        --timeout|--dseg-length|--word3|--base|--fill|--piece|--wait|--retries|--since)
+        --timeout|--dseg-length|--word3|--base|--fill|--piece|--wait|--retries|--expect-sha256|--since)
             return ;;
         --match)
             local links=(/dev/serial/by-id/*)
@@ -61,7 +61,7 @@ _morlith_cli()
         word="${COMP_WORDS[i]}"
         case "$word" in
             -p|--port|-m|--mcu|--timeout|-o|--out|--dseg-length|--word3|--format|--base|--fill|--piece|--image-out|\
-            --log|--wait|--retries|--match|--since) ((i++)) ;;
+            --log|--wait|--retries|--expect-sha256|--match|--since) ((i++)) ;;
             -*) ;;
             *) if [ -z "$command" ]; then command="$word"; else ((after++)); fi
                [ "$after" -eq 1 ] && watched="$word" ;;

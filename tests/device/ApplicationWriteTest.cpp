@@ -153,7 +153,7 @@ TEST_F(ApplicationWrite, APackageWithoutProfileIsRefusedAfterAnotherWithNothingS
     for (const char *name : {"none.xml", "empty.xml"}) {
         EXPECT_FALSE(FProgrammator.WriteApplication(FPorts.File(name))) << name;
         EXPECT_EQ(FProgrammator.LastFailure().Kind, TFailureKind::fkRefusedInput) << FProgrammator.LastFailure();
-        EXPECT_EQ(FProgrammator.LastFailure().Step, "loading the package");
+        EXPECT_EQ(FProgrammator.LastFailure().Step, "checking the package");
     }
     EXPECT_EQ(Frames(), before);
     const auto controller = FModule->WithModule([](TVirtualModule &m) { return m.Controller(0); });
@@ -161,26 +161,30 @@ TEST_F(ApplicationWrite, APackageWithoutProfileIsRefusedAfterAnotherWithNothingS
     EXPECT_EQ(controller.parameterBlock[0], 60);
 }
 
-TEST_F(ApplicationWrite, ALengthMismatchFailsAfterTheParameterBlock)
+// A package that a write would refuse sends nothing: the module's parameter block never describes
+// an image that it does not hold.
+TEST_F(ApplicationWrite, AnImageThatDisagreesWithItsHeaderSendsNothing)
 {
     Start();
     const auto package = BuildPackageBytes(Image(100), 0x0100);
     Bytes shorter(package.KeyedImage.begin(), package.KeyedImage.end() - 1);
-    EXPECT_FALSE(FProgrammator.WriteApplication(Package(package.Header, shorter)));
-    EXPECT_EQ(Commands(*FModule), "CFW");
-    EXPECT_EQ(FProgrammator.LastFailure().Kind, TFailureKind::fkRefusedInput);
-    EXPECT_EQ(FProgrammator.LastFailure().Detail, "image is 99 bytes, the header says 100");
-}
-
-TEST_F(ApplicationWrite, AnImageCrcMismatchFailsBeforeTheKeyIsAnnounced)
-{
-    Start();
-    auto package = BuildPackageBytes(Image(100), 0x0100);
-    package.KeyedImage[10] ^= 0xFF;
-    EXPECT_FALSE(FProgrammator.WriteApplication(Package(package.Header, package.KeyedImage)));
-    EXPECT_EQ(Commands(*FModule), "CFW");
-    EXPECT_EQ(FProgrammator.LastFailure().Kind, TFailureKind::fkRefusedInput);
-    EXPECT_EQ(FProgrammator.LastFailure().Step, "checking the package");
+    Bytes corrupted = package.KeyedImage;
+    corrupted[10] ^= 0xFF;
+    Bytes longest(65536, 0);
+    const std::pair<Bytes, std::string> cases[] = {
+        {shorter, "the image is 99 bytes, the header says 100"},
+        {corrupted, "the image CRC "},
+        {longest, "the image is 65,536 bytes, more than 65,535"},
+    };
+    const size_t before = Frames();
+    for (const auto &[image, detail] : cases) {
+        EXPECT_FALSE(FProgrammator.WriteApplication(Package(package.Header, image)));
+        EXPECT_EQ(FProgrammator.LastFailure().Kind, TFailureKind::fkRefusedInput);
+        EXPECT_EQ(FProgrammator.LastFailure().Step, "checking the package");
+        EXPECT_EQ(FProgrammator.LastFailure().Detail.rfind(detail, 0), 0u) << FProgrammator.LastFailure();
+    }
+    EXPECT_EQ(Frames(), before);
+    EXPECT_EQ(Commands(*FModule), "C");
 }
 
 TEST_F(ApplicationWrite, AnEmptyImageSucceedsWithoutChunksOrNotifications)

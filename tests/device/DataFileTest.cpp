@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -85,6 +86,28 @@ TEST_F(DataFile, AFailedWriteLeavesNothing)
 {
     EXPECT_THROW(Write("missing/a.bin", {1}), std::system_error);
     EXPECT_EQ(Entries(), 0u);
+}
+
+// A killed run leaves its hidden temporary file behind; the next write in that folder removes it
+// once the process that made it is gone, and leaves those of running processes alone.
+TEST_F(DataFile, TemporariesOfEndedProcessesAreRemovedByALaterWrite)
+{
+    const pid_t ended = ::fork();
+    if (ended == 0)
+        ::_exit(0);
+    ASSERT_GT(ended, 0);
+    ::waitpid(ended, nullptr, 0);
+    const std::string abandoned = ".morlith-cli-" + std::to_string(ended) + "-abcdef";
+    // A configuration save's temporary names its file too.
+    const std::string abandonedSave = ".morlith-Config.mlhxml-" + std::to_string(ended) + "-00000a";
+    const std::string running = ".morlith-" + std::to_string(::getppid()) + "-abcdef";
+    for (const std::string &name : {abandoned, abandonedSave, running, std::string(".morlith-notes")})
+        std::ofstream(File(name)) << "left";
+    Write("a.bin", {1});
+    EXPECT_FALSE(std::filesystem::exists(File(abandoned)));
+    EXPECT_FALSE(std::filesystem::exists(File(abandonedSave)));
+    EXPECT_TRUE(std::filesystem::exists(File(running)));
+    EXPECT_TRUE(std::filesystem::exists(File(".morlith-notes")));
 }
 
 } // namespace

@@ -11,7 +11,6 @@
 #include <fstream>
 #include <sys/resource.h>
 #include <csignal>
-#include <system_error>
 #include <thread>
 
 using namespace morlith;
@@ -145,17 +144,14 @@ TEST(Programmator, DataSegmentWriteGoesOutInChunksOfFifty)
     const Bytes held = module.WithModule([](TVirtualModule &m) { return m.Controller(0).dataSegment; });
     EXPECT_EQ(Bytes(held.begin(), held.begin() + 120), data);
 
-    // An empty file sends "F" alone; a missing file raises before anything is sent.
+    // An empty file sends "F" alone; a missing file fails (kind file) before anything is sent.
     WriteFile(ports.File("empty.bin"), {});
     EXPECT_TRUE(programmator.WriteDSEG(ports.File("empty.bin")));
     EXPECT_EQ(Commands(module), "CFWWWF");
-    try {
-        programmator.WriteDSEG(ports.File("missing.bin"));
-        FAIL() << "no exception";
-    } catch (const std::system_error &e) {
-        EXPECT_EQ(e.code().value(), ENOENT);
-        EXPECT_NE(std::string(e.what()).find("missing.bin"), std::string::npos);
-    }
+    EXPECT_FALSE(programmator.WriteDSEG(ports.File("missing.bin")));
+    EXPECT_EQ(programmator.LastFailure().Kind, TFailureKind::fkFile);
+    EXPECT_EQ(programmator.LastFailure().OsError, ENOENT);
+    EXPECT_EQ(programmator.LastFailure().Path, ports.File("missing.bin"));
     EXPECT_EQ(Commands(module), "CFWWWF");
 }
 
@@ -204,7 +200,7 @@ TEST(Programmator, AFailedReadLeavesAnExistingFileAlone)
     EXPECT_EQ(ReadFile(ports.File("keep.bin")), previous);
 }
 
-TEST(Programmator, AFileThatCannotBeWrittenRaisesAndKeepsThePreviousOne)
+TEST(Programmator, AFileThatCannotBeWrittenFailsAndKeepsThePreviousOne)
 {
     PrivatePortMap ports;
     TModuleServerOptions options;
@@ -222,21 +218,18 @@ TEST(Programmator, AFileThatCannotBeWrittenRaisesAndKeepsThePreviousOne)
     rlimit small = old;
     small.rlim_cur = 1000;
     setrlimit(RLIMIT_FSIZE, &small);
-    int error = 0;
-    try {
-        programmator.ReadDSEG(ports.File("keep.bin"));
-    } catch (const std::system_error &e) {
-        error = e.code().value();
-    }
+    const bool read = programmator.ReadDSEG(ports.File("keep.bin"));
     setrlimit(RLIMIT_FSIZE, &old);
-    EXPECT_EQ(error, EFBIG);
+    EXPECT_FALSE(read);
     EXPECT_EQ(programmator.LastFailure().Kind, TFailureKind::fkFile);
+    EXPECT_EQ(programmator.LastFailure().Step, "saving the data segment");
     EXPECT_EQ(programmator.LastFailure().OsError, EFBIG);
     EXPECT_EQ(programmator.LastFailure().Path, ports.File("keep.bin"));
     EXPECT_EQ(ReadFile(ports.File("keep.bin")), previous);
 
     // A folder that does not exist.
-    EXPECT_THROW(programmator.ReadDSEG(ports.File("no/such/folder.bin")), std::system_error);
+    EXPECT_FALSE(programmator.ReadDSEG(ports.File("no/such/folder.bin")));
+    EXPECT_EQ(programmator.LastFailure().OsError, ENOENT);
     // No temporary file is left behind.
     size_t entries = 0;
     for (const auto &entry : std::filesystem::directory_iterator(ports.File("")))

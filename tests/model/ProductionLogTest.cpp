@@ -1,6 +1,7 @@
 // The production log file: many writers at once, a line left unfinished by a crash, files that
 // cannot be logs, and the record's line.
 
+#include "OperationInput.h"
 #include "OperationRecord.h"
 #include "PackageBuilder.h"
 #include "ProductionLog.h"
@@ -161,7 +162,9 @@ TEST_F(ProductionLogTest, ARecordIsOneLineWithItsFilesFailureAndModuleState)
     record.Device = "/dev/ttyUSB0";
     record.SerialNumber = "A1B2C3";
     record.Controller = 2;
-    record.Package = FingerprintPackage(package);
+    TOperationInput input;
+    ASSERT_FALSE(ReadOperationInput(TOperationKind::okWriteApplication, package, "", input).Failed());
+    record.Package = PackageFingerprint(input);
     record.Failure = MakeFailure(TFailureKind::fkHangUp, "COM3 went away").During("application chunk 3 of 6");
     record.DurationMs = 1234;
     record.ModuleState = "application partly written: 100 of 300 bytes";
@@ -183,11 +186,14 @@ TEST_F(ProductionLogTest, ARecordIsOneLineWithItsFilesFailureAndModuleState)
 
 TEST_F(ProductionLogTest, AFileThatCannotBeReadHasNoFingerprint)
 {
-    const TFileFingerprint missing = FingerprintFile(Path("missing.bin"));
+    TOperationInput input;
+    EXPECT_EQ(ReadOperationInput(TOperationKind::okWriteDataSegment, Path("missing.bin"), "", input).Kind,
+              TFailureKind::fkFile);
+    const TFileFingerprint missing = FileFingerprint(input);
     EXPECT_EQ(missing.Path, Path("missing.bin"));
     EXPECT_TRUE(missing.Sha256.empty());
-    const TPackageFingerprint package = FingerprintPackage(Path("missing.xml"));
-    EXPECT_FALSE(package.HasHeader);
+    (void)ReadOperationInput(TOperationKind::okWriteApplication, Path("missing.xml"), "", input);
+    EXPECT_FALSE(PackageFingerprint(input).HasHeader);
 }
 
 } // namespace

@@ -33,7 +33,7 @@ struct PageOperation {
 
 const PageOperation kWriteApp{"btnWriteApp", "Write error", 5, true};    // C F W F [W] W W
 const PageOperation kReadData{"btnReadData", "Read error", 3, false};    // C P [D]
-const PageOperation kWriteData{"btnWriteData", "Write error", 3, false}; // C F [W] W W
+const PageOperation kWriteData{"btnWriteData", "Write error", 4, false}; // C P F [W] W
 
 TModuleServerOptions FaultAt(Fault fault, unsigned frame)
 {
@@ -72,7 +72,7 @@ TEST_P(FaultPageTest, TellsTheOperatorAndLeavesAUsablePage)
     const auto package = BuildPackageBytes(std::vector<uint8_t>(150, 0x42), 64);
     std::string why;
     ASSERT_TRUE(SavePackageFile(ports.File("app.xml"), package.Header, package.KeyedImage, 0, &why));
-    std::ofstream(ports.File("data.bin"), std::ios::binary) << std::string(120, 'x');
+    std::ofstream(ports.File("data.bin"), std::ios::binary) << std::string(60, 'x');
     ports.Serve(1, FaultAt(fault, op.middleFrame));
     Model().Programmator->Driver().SetInputTimeout(kTestReplyLimitMs);
     dialogs.confirmAnswer = true;

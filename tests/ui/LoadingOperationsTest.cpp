@@ -166,6 +166,27 @@ TEST_F(LoadingOperationsTest, ReadingIntoANewFileAndWritingNeverAsk)
     EXPECT_EQ(DataSegmentOf(module), contents);
 }
 
+// What a write would refuse is refused before anything is written: a package whose image
+// disagrees with its header, a data file longer than the module's data segment.
+TEST_F(LoadingOperationsTest, WritesThatWouldBeRefusedWriteNothing)
+{
+    const TPackageBytes package = BuildPackageBytes(std::vector<uint8_t>(100, 7), 64);
+    const std::vector<uint8_t> shorter(package.KeyedImage.begin(), package.KeyedImage.end() - 1);
+    std::string why;
+    ASSERT_TRUE(SavePackageFile(ports.File("short.xml"), package.Header, shorter, 0, &why)) << why;
+    WriteBytes(ports.File("big.bin"), std::vector<uint8_t>(17, 1));
+    TModuleServerOptions options;
+    options.dataSegmentBytes = 16;
+    TModuleServer &module = ConnectWithFiles(ports.File("short.xml"), ports.File("big.bin"), options);
+    Click("btnWriteApp");
+    Click("btnWriteData");
+    ASSERT_EQ(dialogs.failures.size(), 2u);
+    for (const auto &failure : dialogs.failures)
+        EXPECT_EQ(failure.second.Kind, TFailureKind::fkRefusedInput) << failure.second;
+    EXPECT_EQ(Commands(module), "CP") << "the data segment's length is asked; nothing is written";
+    EXPECT_TRUE(Find<QWidget>("btnDisconnect")->isEnabled());
+}
+
 TEST_F(LoadingOperationsTest, AModuleThatWentAwayIsAReadErrorAndLeavesThePageDisconnected)
 {
     TModuleServer &module = ConnectWithFiles(ports.File("a.xml"), ports.File("d.bin"));

@@ -77,6 +77,12 @@ const std::vector<TOptionRule> &OptionRules()
              o.LogFile = v;
              return v.empty() ? std::string("--log: empty file name") : std::string();
          }},
+        {"expect-sha256", 0, true, {TCliCommand::ccWriteApp, TCliCommand::ccWriteDseg},
+         [](TCliOptions &o, const std::string &v) {
+             o.ExpectSha256 = v;
+             const bool hex = v.size() == 64 && v.find_first_not_of("0123456789abcdefABCDEF") == std::string::npos;
+             return hex ? std::string() : "--expect-sha256 takes 64 hexadecimal digits, not \"" + v + "\"";
+         }},
         {"wait", 0, true, kDeviceCommands,
          [](TCliOptions &o, const std::string &v) {
              return SetNumber("--wait", v, 0, kMaxWaitSeconds, false, [&](uint64_t n) { o.WaitSeconds = uint32_t(n); });

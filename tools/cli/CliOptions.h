@@ -63,6 +63,8 @@ struct TCliOptions {
     bool Verify = false;
     // --log: the production log to append to; empty for none.
     std::string LogFile;
+    // --expect-sha256: the SHA-256 the package or data file must have; empty for any.
+    std::string ExpectSha256;
     // --wait: seconds to wait for a missing port to appear (0: fail at once).
     uint32_t WaitSeconds = 0;
     // --retries: further connect handshakes after a failed one.

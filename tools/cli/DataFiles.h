@@ -2,14 +2,13 @@
 // Data-segment files on the tool's side: a temporary file that the engine writes into, put in
 // place without replacing an existing file unless asked, and the comparison behind --verify.
 
+#include "OperationInput.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace morlith::cli {
-
-// The largest data segment a module can report (its length is a 16-bit word), in bytes.
-constexpr uint64_t kMaxDataSegmentBytes = UINT16_MAX;
 
 // A new empty file, removed when this object goes unless Keep() was called.
 class TTemporaryFile {

@@ -1,6 +1,7 @@
 #include "DeviceCommands.h"
 
 #include "HumanReporter.h"
+#include "Interruption.h"
 #include "JsonReporter.h"
 #include "NumberText.h"
 #include "PackageCheck.h"
@@ -10,7 +11,6 @@
 #include "TerminalSize.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 
 namespace morlith::cli {
@@ -19,53 +19,31 @@ namespace {
 // How messages name standard input.
 constexpr const char *kStandardInputName = "standard input";
 
-// True when the two paths name one file: the same path once made absolute, or one existing file.
-bool SameFile(const std::string &a, const std::string &b)
-{
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (fs::absolute(a, error).lexically_normal() == fs::absolute(b, error).lexically_normal())
-        return true;
-    return fs::equivalent(a, b, error);
-}
-
-// Saves standard input in a scratch file, at most one byte more than a data segment holds. "" or
-// the problem.
-std::string SaveStandardInput(TDeviceRun &run)
+// Reads standard input, at most one byte more than a data segment holds. "" or the problem.
+std::string ReadStandardInput(TDeviceJob &job)
 {
     if (IsTerminal(stdin))
         return "write-dseg -: standard input is a terminal; give a file or redirect one into it";
     UseBinaryMode(stdin);
-    run.Input = std::make_unique<TTemporaryFile>(TemporaryFolder());
-    std::FILE *file = std::fopen(run.Input->Path().c_str(), "wb");
-    if (!file)
-        return "write-dseg -: cannot keep standard input in " + run.Input->Path();
-    char buffer[4096];
-    uint64_t total = 0;
+    TOperationInput &input = job.Input;
+    input.Label = kStandardInputName;
+    uint8_t buffer[4096];
     size_t n;
-    while (total <= kMaxDataSegmentBytes && (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
-        total += n;
-        std::fwrite(buffer, 1, n, file);
-    }
-    const bool readFailed = std::ferror(stdin) != 0;
-    const bool writeFailed = std::fclose(file) != 0;
-    if (readFailed || writeFailed)
-        return std::string("write-dseg -: cannot ") + (readFailed ? "read standard input" : "keep standard input");
-    if (total > kMaxDataSegmentBytes)
+    while (input.Bytes.size() <= kMaxDataSegmentBytes && (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0)
+        input.Bytes.insert(input.Bytes.end(), buffer, buffer + n);
+    if (std::ferror(stdin) != 0)
+        return "write-dseg -: cannot read standard input";
+    if (input.Bytes.size() > kMaxDataSegmentBytes)
         return "write-dseg -: standard input holds more than a data segment can hold (" +
                GroupThousands(kMaxDataSegmentBytes) + " bytes)";
-    if (total == 0)
-        return "write-dseg -: standard input is empty; there is nothing to write";
-    run.Job.File = run.Input->Path();
-    run.Job.FileLabel = kStandardInputName;
-    return "";
+    return AcceptOperationInput(TOperationKind::okWriteDataSegment, input).Message();
 }
 
 // Checks the standard streams a "-" file name stands for. "" or the problem.
 std::string CheckStandardStream(const TCliOptions &options, size_t portCount, TDeviceRun &run)
 {
     if (options.Command == TCliCommand::ccWriteDseg)
-        return SaveStandardInput(run);
+        return ReadStandardInput(run.Job);
     if (options.Command != TCliCommand::ccReadDseg)
         return "";
     if (options.Json)
@@ -76,9 +54,25 @@ std::string CheckStandardStream(const TCliOptions &options, size_t portCount, TD
         return "read-dseg -: standard output is a terminal; redirect it to a file or a program";
     UseBinaryMode(stdout);
     run.Job.ToStandardOutput = true;
-    run.Job.FileLabel = "standard output";
     return "";
 }
+
+} // namespace
+
+bool IsPackageRefusal(const TFailure &failure)
+{
+    return failure.Kind == TFailureKind::fkRefusedInput && failure.Step == "checking the package";
+}
+
+TFailure TakeJobInput(const TCliOptions &options, TDeviceJob &job)
+{
+    const TOperationKind kind = options.Command == TCliCommand::ccWriteApp ? TOperationKind::okWriteApplication
+                                                                           : TOperationKind::okWriteDataSegment;
+    const TFailure failure = ReadOperationInput(kind, job.File, "", job.Input);
+    return failure.Failed() ? failure : CheckExpectedSha256(job.Input, options.ExpectSha256);
+}
+
+namespace {
 
 // Checks the command's file. "" or the problem; `status` says its kind.
 std::string CheckJobFile(const TCliOptions &options, size_t portCount, TDeviceRun &run, int &status)
@@ -87,51 +81,44 @@ std::string CheckJobFile(const TCliOptions &options, size_t portCount, TDeviceRu
     status = kExitBadInput;
     if (options.Command != TCliCommand::ccConnect && job.File.empty())
         return CommandName(options.Command) + ": the file name is empty";
-    if (job.File == kStandardStream)
-        return CheckStandardStream(options, portCount, run);
-    if (options.Command == TCliCommand::ccWriteApp) {
-        const TPackageReport report = InspectPackage(job.File);
-        if (!report.Loaded())
-            return report.Problem;
-        if (!report.Accepted()) {
-            status = kExitFailed;
-            return job.File + ": refused, nothing sent: " + report.Refusal;
-        }
-    } else if (options.Command == TCliCommand::ccWriteDseg) {
-        const std::string problem = CheckReadableFile(job.File);
-        if (!problem.empty())
+    if (job.File == kStandardStream) {
+        const std::string problem = CheckStandardStream(options, portCount, run);
+        if (!problem.empty() || options.Command != TCliCommand::ccWriteDseg)
             return problem;
-        std::error_code error;
-        const auto size = std::filesystem::file_size(job.File, error);
-        if (!error && uint64_t(size) > kMaxDataSegmentBytes)
-            return job.File + ": " + GroupThousands(uint64_t(size)) +
-                   " bytes, more than a data segment can hold (" + GroupThousands(kMaxDataSegmentBytes) + ")";
-        if (!error && size == 0)
-            return job.File + ": the file is empty; there is nothing to write";
-    } else if (options.Command == TCliCommand::ccReadDseg && portCount > 1 &&
-               job.File.find(kPortPlaceholder) == std::string::npos) {
+        return CheckExpectedSha256(job.Input, options.ExpectSha256).Detail;
+    }
+    if (options.Command == TCliCommand::ccWriteApp || options.Command == TCliCommand::ccWriteDseg) {
+        const TFailure failure = TakeJobInput(options, job);
+        if (IsPackageRefusal(failure)) {
+            // It loads, but a write would refuse it: the work on the module failed.
+            status = kExitFailed;
+            return job.File + ": refused, nothing sent: " + failure.Detail;
+        }
+        return failure.Detail;
+    }
+    if (options.Command == TCliCommand::ccReadDseg && portCount > 1 &&
+        job.File.find(kPortPlaceholder) == std::string::npos) {
         return "read-dseg on several ports needs " + std::string(kPortPlaceholder) +
                " in the file name, so that each port gets its own file";
     }
     return "";
 }
 
-// Opens the production log and fingerprints the file every port writes from. "" or the problem.
+// Opens the production log, unless it is a file the command reads or writes. "" or the problem.
 std::string OpenLog(const TCliOptions &options, TDeviceRun &run)
 {
     if (options.LogFile.empty())
         return "";
+    if (!run.Job.File.empty() && run.Job.File != kStandardStream && SameFile(options.LogFile, run.Job.File))
+        return "--log " + options.LogFile + " is the same file as " + run.Job.File +
+               "; the log would be written into it";
     TFailure failure;
     run.Log = TProductionLog::Open(options.LogFile, failure);
     if (!run.Log)
         return "--log: " + failure.Message();
+    // A stop request ends a wait for a lock that another station holds.
+    run.Log->SetStopCheck([] { return InterruptRequested(); });
     run.Job.Log = run.Log.get();
-    if (options.Command == TCliCommand::ccWriteApp)
-        run.Job.Package = FingerprintPackage(run.Job.File);
-    if (options.Command == TCliCommand::ccWriteDseg) {
-        run.Job.DataFile = FingerprintFile(run.Job.File);
-        run.Job.DataFile->Path = run.Job.FileName();
-    }
     return "";
 }
 
@@ -144,6 +131,9 @@ std::string JobsForPorts(const TCliOptions &options, const TDeviceRun &run, cons
         if (options.Command != TCliCommand::ccReadDseg || run.Job.ToStandardOutput)
             continue;
         jobs.back().File = FileForPort(run.Job.File, port);
+        if (!options.LogFile.empty() && SameFile(options.LogFile, jobs.back().File))
+            return "--log " + options.LogFile + " is the same file as " + jobs.back().File +
+                   "; the log would be written into it";
         const std::string problem = CheckNewFile(jobs.back().File, options.Force);
         if (!problem.empty())
             return problem;
@@ -158,7 +148,8 @@ std::string JobsForPorts(const TCliOptions &options, const TDeviceRun &run, cons
 
 } // namespace
 
-std::string PrepareDeviceRun(const TCliOptions &options, size_t portCount, TDeviceRun &run, int &status)
+std::string PrepareDeviceRun(const TCliOptions &options, const std::vector<TPortChoice> &ports, TDeviceRun &run,
+                             std::vector<TDeviceJob> &jobs, int &status)
 {
     TDeviceJob &job = run.Job;
     job.Command = options.Command;
@@ -169,11 +160,15 @@ std::string PrepareDeviceRun(const TCliOptions &options, size_t portCount, TDevi
     job.Verify = options.Verify;
     job.Verbose = options.Verbose;
     job.Retries = options.Retries;
-    std::string problem = CheckJobFile(options, portCount, run, status);
-    if (problem.empty()) {
-        status = kExitBadInput;
+    std::string problem = CheckJobFile(options, std::max<size_t>(ports.size(), 1), run, status);
+    if (!problem.empty())
+        return problem;
+    status = kExitBadInput;
+    problem = JobsForPorts(options, run, ports, jobs);
+    if (problem.empty())
         problem = OpenLog(options, run);
-    }
+    for (TDeviceJob &each : jobs)
+        each.Log = run.Job.Log;
     return problem;
 }
 
@@ -213,10 +208,8 @@ int RunDeviceCommand(const TCliOptions &options, TConsole &console)
         return Reject(console, options.Json, kExitBadInput, selection.Error);
     TDeviceRun run;
     int status = kExitSuccess;
-    std::string problem = PrepareDeviceRun(options, selection.Ports.size(), run, status);
     std::vector<TDeviceJob> jobs;
-    if (problem.empty())
-        problem = JobsForPorts(options, run, selection.Ports, jobs);
+    const std::string problem = PrepareDeviceRun(options, selection.Ports, run, jobs, status);
     if (!problem.empty())
         return Reject(console, options.Json, status, problem);
     if (options.WaitSeconds > 0)

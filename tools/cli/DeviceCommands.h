@@ -22,13 +22,19 @@ struct TDeviceRun {
     // The job every port gets (read-dseg: File may still hold placeholders).
     TDeviceJob Job;
     std::unique_ptr<TProductionLog> Log;
-    // write-dseg -: standard input, kept in a file that every port reads.
-    std::unique_ptr<TTemporaryFile> Input;
 };
 
-// Checks the command's file and options for `portCount` ports and opens the production log. ""
-// when the command can go on; otherwise the problem, with `status` its exit status.
-std::string PrepareDeviceRun(const TCliOptions &options, size_t portCount, TDeviceRun &run, int &status);
+// Reads and checks the package or data file of a write job (`job.File`) into `job.Input`, and
+// checks --expect-sha256; no failure when the job may go on.
+TFailure TakeJobInput(const TCliOptions &options, TDeviceJob &job);
+// True for a package that loads but that a write would refuse.
+bool IsPackageRefusal(const TFailure &failure);
+
+// Checks the command's file and options, makes one job for each of `ports` (none for watch) and
+// opens the production log. "" when the command can go on; otherwise the problem, with `status`
+// its exit status.
+std::string PrepareDeviceRun(const TCliOptions &options, const std::vector<TPortChoice> &ports, TDeviceRun &run,
+                             std::vector<TDeviceJob> &jobs, int &status);
 
 // The reporter of a device command's events: JSON Lines, or human text for `portCount` ports.
 std::unique_ptr<TSessionReporter> MakeReporter(const TCliOptions &options, size_t portCount, TConsole &console);

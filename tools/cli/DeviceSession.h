@@ -8,8 +8,7 @@
 #include "Console.h"
 #include "Interruption.h"
 #include "Loader.h"
-#include "ModuleWriteLog.h"
-#include "OperationRecord.h"
+#include "OperationRunner.h"
 #include "PortChoice.h"
 #include "ProductionLog.h"
 #include "SessionReport.h"
@@ -24,11 +23,18 @@ namespace morlith::cli {
 // What to do on a port.
 struct TDeviceJob {
     TCliCommand Command = TCliCommand::ccConnect;
-    // The package or data file ("" for connect).
+    // The file as given: the package or data file written from, or the file read into ("" for
+    // connect).
     std::string File;
+    // write-app, write-dseg: what is written, read once and checked before any port is opened.
+    TOperationInput Input;
+    // Why the input is refused for this module (a watched input that changed); nothing is sent.
+    TFailure InputRefusal;
+    // Said on the module's line (a watched input that changed and was taken anew).
+    std::string InputNote;
     uint8_t Mcu = 0;
     uint32_t TimeoutMs = kDefaultTimeoutMs;
-    // read-dseg: replace an existing file.
+    // read-dseg: replace an existing file; write-dseg: write a file longer than the data segment.
     bool Force = false;
     // write-dseg: read the data segment back and compare; write-app: read the parameter block
     // back and compare it with the header written.
@@ -37,17 +43,18 @@ struct TDeviceJob {
     bool Verbose = false;
     // Further connect handshakes after a failed one, kRetryPauseMs apart.
     uint32_t Retries = 0;
-    // How messages name File when it is not what the user gave ("standard input").
-    std::string FileLabel;
     // read-dseg: the data goes to standard output instead of File.
     bool ToStandardOutput = false;
-    // The production log (null for none) and the fingerprints of the files written from.
+    // The production log (null for none).
     TProductionLog *Log = nullptr;
-    std::optional<TPackageFingerprint> Package;
-    std::optional<TFileFingerprint> DataFile;
 
-    // File as messages name it.
-    const std::string &FileName() const { return FileLabel.empty() ? File : FileLabel; }
+    // The file as messages name it ("standard input", "standard output").
+    std::string FileName() const
+    {
+        if (ToStandardOutput)
+            return "standard output";
+        return Input.Label.empty() ? File : Input.Label;
+    }
 };
 
 // The pause between two connect handshakes of --retries, in ms.
@@ -67,37 +74,34 @@ public:
 
 private:
     bool Open();
-    bool Connect();
     bool Perform();
     bool WriteApplication();
     bool ReadDataSegment();
     bool WriteDataSegment();
-    bool VerifyDataSegment(const std::vector<uint8_t> &written);
+    bool VerifyDataSegment();
     bool VerifyParameterBlock();
-    bool DeliverToStandardOutput(const std::string &path);
+    bool DeliverToStandardOutput();
+    std::string KeepDataRead();
     void AppendToLog();
     bool Fail(const TFailure &failure, int status = kExitFailed);
-    bool FailFromEngine();
+    bool FailFromRunner();
     void OnFrame(const TFrameTraceEvent &event);
     void OnProgress();
     double Elapsed() const;
     std::string Controller() const;
-    TWriteKind WriteKind() const;
 
     TPortChoice FPort;
     TDeviceJob FJob;
     TSessionReporter &FReporter;
     TConsole &FConsole;
-    // Declared before the loader, which unhooks itself from it when freed.
+    // Declared before the loader, which unhooks itself from it when freed, and before the runner,
+    // which stops following its frames when freed.
     std::unique_ptr<TComPortProgrammator> FProgrammator;
     IntfPtr<TLoader> FLoader;
     TSubjectObserver FProgressSubscriber;
     TInterruptScope FInterruptScope;
-    TModuleWriteLog FWriteLog;
+    TOperationRunner FRunner;
     TPortOutcome FOutcome;
-    // read-dseg: what was read, for the log.
-    std::optional<TFileFingerprint> FReadFingerprint;
-    uint64_t FTotalBytes = 0;
     std::chrono::steady_clock::time_point FStart;
 };
 

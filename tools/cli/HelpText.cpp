@@ -66,6 +66,8 @@ Options:
       --log FILE     append one JSON line per module and operation to FILE (the
                      production log); a log that cannot be opened stops the
                      command before anything is sent
+      --expect-sha256 HEX
+                     write-app, write-dseg: refuse a FILE whose SHA-256 is not HEX
       --wait S       wait up to S seconds for a missing port to appear
       --retries N    try the connect handshake N more times, 500 ms apart (a
                      write is never repeated)

@@ -27,6 +27,26 @@ std::string ShownTime(const std::string &iso)
     return shown + (iso.empty() ? "" : "Z");
 }
 
+// `text` safe for a terminal: control characters (C0, DEL and C1) as \xNN, so that a name in a
+// log can neither break the table nor send the terminal commands.
+std::string Printable(const std::string &text)
+{
+    std::string shown;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const bool c1 = byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                        static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+        if (byte < 0x20 || byte == 0x7F) {
+            shown += "\\x" + Hex8(byte).substr(2);
+        } else if (c1) {
+            shown += "\\u00" + Hex8(static_cast<unsigned char>(text[++i])).substr(2);
+        } else {
+            shown += text[i];
+        }
+    }
+    return shown;
+}
+
 std::string BaseName(const std::string &path)
 {
     const size_t slash = path.rfind('/');
@@ -55,7 +75,7 @@ void PrintTable(const std::vector<TRow> &rows, TConsole &console)
     std::array<size_t, kColumns> widths{};
     for (const TRow &row : rows)
         for (size_t i = 0; i < kColumns; ++i)
-            widths[i] = std::max(widths[i], row[i].size());
+            widths[i] = std::max(widths[i], DisplayWidth(row[i]));
     for (const TRow &row : rows) {
         std::string line;
         for (size_t i = 0; i < kColumns; ++i)
@@ -67,26 +87,49 @@ void PrintTable(const std::vector<TRow> &rows, TConsole &console)
 
 } // namespace
 
-std::optional<std::string> SinceThreshold(const std::string &text, std::chrono::system_clock::time_point now)
+std::optional<TUtcTime> ParseUtcTime(const std::string &text)
+{
+    static const std::regex when(
+        R"(([0-9]{4})-([0-9]{2})-([0-9]{2})(?:[T ]([0-9]{2}):([0-9]{2})(?::([0-9]{2})(?:\.([0-9]{1,9}))?)?)?Z?)");
+    std::smatch parts;
+    if (!std::regex_match(text, parts, when))
+        return std::nullopt;
+    const auto number = [&parts](size_t i) { return parts[i].matched ? std::stoi(parts[i].str()) : 0; };
+    const int year = number(1), month = number(2), day = number(3);
+    const int hour = number(4), minute = number(5), second = number(6);
+    static const int kDaysIn[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    if (month < 1 || month > 12 || day < 1 || day > kDaysIn[month - 1] || (month == 2 && day == 29 && !leap) ||
+        hour > 23 || minute > 59 || second > 59)
+        return std::nullopt;
+    // Days since 1970-01-01 of the proleptic Gregorian calendar.
+    const int y = year - (month <= 2 ? 1 : 0);
+    const int era = (y >= 0 ? y : y - 399) / 400;
+    const int yearOfEra = y - era * 400;
+    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    const int64_t days = int64_t(era) * 146097 + dayOfEra - 719468;
+    std::chrono::milliseconds fraction(0);
+    if (parts[7].matched)
+        fraction = std::chrono::milliseconds(std::stoi((parts[7].str() + "00").substr(0, 3)));
+    return TUtcTime(std::chrono::seconds(days * 86400 + hour * 3600 + minute * 60 + second) + fraction);
+}
+
+std::optional<TUtcTime> SinceThreshold(const std::string &text, std::chrono::system_clock::time_point now)
 {
     static const std::regex age(R"(([0-9]{1,6})([smhd]))");
-    static const std::regex when(R"(([0-9]{4}-[0-9]{2}-[0-9]{2})(?:[T ]([0-9]{2}:[0-9]{2})(:[0-9]{2})?)?Z?)");
     std::smatch parts;
     if (std::regex_match(text, parts, age)) {
         const long amount = std::stol(parts[1]);
         const long unit = parts[2] == "s" ? 1 : parts[2] == "m" ? 60 : parts[2] == "h" ? 3600 : 86400;
-        return IsoUtcTime(now - std::chrono::seconds(amount * unit));
+        return std::chrono::time_point_cast<std::chrono::milliseconds>(now - std::chrono::seconds(amount * unit));
     }
-    if (!std::regex_match(text, parts, when))
-        return std::nullopt;
-    const std::string time = parts[2].matched ? parts[2].str() : "00:00";
-    const std::string seconds = parts[3].matched ? parts[3].str() : ":00";
-    return parts[1].str() + "T" + time + seconds + ".000Z";
+    return ParseUtcTime(text);
 }
 
 int RunLog(const TCliOptions &options, TConsole &console)
 {
-    std::optional<std::string> since;
+    std::optional<TUtcTime> since;
     if (!options.Since.empty()) {
         since = SinceThreshold(options.Since, std::chrono::system_clock::now());
         if (!since)
@@ -105,19 +148,21 @@ int RunLog(const TCliOptions &options, TConsole &console)
         if (line.find_first_not_of(" \t\r") == std::string::npos)
             continue;
         const std::optional<TJsonValue> record = ParseJson(line);
-        if (!record || record->Kind != TJsonValue::TKind::jkObject || record->TextOf("time").empty()) {
+        const auto time = record ? ParseUtcTime(record->TextOf("time")) : std::nullopt;
+        if (!record || record->Kind != TJsonValue::TKind::jkObject || !time) {
             ++unreadable;
             continue;
         }
-        if (since && record->TextOf("time") < *since)
+        if (since && *time < *since)
             continue;
         if (options.FailedOnly && record->TextOf("result") == "ok")
             continue;
         if (options.Json)
             console.Out(line);
         else
-            rows.push_back({ShownTime(record->TextOf("time")), record->TextOf("port"), record->TextOf("command"),
-                            FileOf(*record), ResultOf(*record)});
+            rows.push_back({ShownTime(record->TextOf("time")), Printable(record->TextOf("port")),
+                            Printable(record->TextOf("command")), Printable(FileOf(*record)),
+                            Printable(ResultOf(*record))});
     }
     if (file.bad())
         return Reject(console, options.Json, kExitFailed, "cannot read " + path, TFailureKind::fkFile);

@@ -11,11 +11,17 @@
 
 namespace morlith::cli {
 
-// The earliest record time that --since `text` lets through, as ISO 8601 UTC text comparable with
-// a record's time: a date ("2026-07-13"), a date and time ("2026-07-13T10:15", seconds and a
-// closing "Z" optional, a blank for the "T"), all UTC, or an age before `now` ("90s", "30m",
-// "2h", "7d"). Nothing when `text` is none of these.
-std::optional<std::string> SinceThreshold(const std::string &text, std::chrono::system_clock::time_point now);
+// A UTC time to the millisecond, over any year a log may name.
+using TUtcTime = std::chrono::time_point<std::chrono::system_clock, std::chrono::milliseconds>;
+
+// An ISO 8601 UTC date or time as the log writes and --since takes it: "2026-07-13",
+// "2026-07-13T10:15", seconds, their fraction and a closing "Z" optional, a blank for the "T".
+// Nothing for anything else, an impossible date or time included.
+std::optional<TUtcTime> ParseUtcTime(const std::string &text);
+
+// The earliest record time that --since `text` lets through: a UTC date or time (ParseUtcTime)
+// or an age before `now` ("90s", "30m", "2h", "7d"). Nothing when `text` is none of these.
+std::optional<TUtcTime> SinceThreshold(const std::string &text, std::chrono::system_clock::time_point now);
 
 // Runs `log`; returns the exit status.
 int RunLog(const TCliOptions &options, TConsole &console);

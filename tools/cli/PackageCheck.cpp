@@ -4,43 +4,34 @@
 #include "Crc16.h"
 #include "MorlithFileConverter.h"
 #include "NumberText.h"
-#include "PackageBuilder.h"
+#include "PackageAcceptance.h"
 
 #include "FileHandle.h"
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 
 namespace morlith::cli {
 namespace {
 
-constexpr size_t kHeaderBytes = 8;
-constexpr size_t kMaxImageBytes = UINT16_MAX;
-
-uint16_t Word(const std::vector<uint8_t> &bytes, size_t at)
-{
-    return uint16_t(bytes[at] << 8 | bytes[at + 1]);
-}
-
-// Fills the header fields and returns why a write would refuse the header, if it would.
-std::string ReadHeader(TPackageReport &report)
+// Fills the header's fields, once it has its 8 bytes.
+void ReadHeader(TPackageReport &report)
 {
     const auto &header = report.Header;
-    if (header.empty())
-        return "the package has no header: its Profile is missing or empty";
     if (header.size() != kHeaderBytes)
-        return "the header is " + std::to_string(header.size()) + " bytes, not 8";
-    report.HeaderImageLength = Word(header, 0);
-    report.HeaderImageCrc = Word(header, 2);
-    report.DsegLength = Word(header, 4);
-    report.HeaderCrc = Word(header, 6);
+        return;
+    const std::array<uint16_t, 4> words = HeaderWords(header);
+    report.HeaderImageLength = words[0];
+    report.HeaderImageCrc = words[1];
+    report.DsegLength = words[2];
+    report.HeaderCrc = words[3];
     report.HeaderCrcHolds = CRC16(header.data(), int64_t(kHeaderBytes)) == 0;
     report.Key = ImageKey(header.data());
     unsigned sum = 0;
     for (uint8_t byte : header)
         sum += byte;
     report.SubstituteKey = uint8_t(sum) == 0;
-    return report.HeaderCrcHolds ? "" : "the header CRC " + Hex16(report.HeaderCrc) + " does not match its first six bytes";
 }
 
 // The image with `key` taken off every byte.
@@ -50,24 +41,6 @@ std::vector<uint8_t> Unkeyed(const std::vector<uint8_t> &keyedImage, uint8_t key
     for (uint8_t &byte : plain)
         byte = uint8_t(byte - key);
     return plain;
-}
-
-// Compares the plain image with the header the package builder makes for it; why a write would
-// refuse.
-std::string CheckImage(TPackageReport &report)
-{
-    if (report.ImageBytes > kMaxImageBytes)
-        return "the image is " + GroupThousands(report.ImageBytes) + " bytes, more than " +
-               GroupThousands(kMaxImageBytes);
-    const TPackageBytes rebuilt = BuildPackageBytes(report.PlainImage, report.DsegLength);
-    report.ComputedImageCrc = Word(rebuilt.Header, 2);
-    if (report.ImageBytes != report.HeaderImageLength)
-        return "the image is " + GroupThousands(report.ImageBytes) + " bytes, the header says " +
-               GroupThousands(report.HeaderImageLength);
-    if (report.ComputedImageCrc != report.HeaderImageCrc)
-        return "the image CRC " + Hex16(report.ComputedImageCrc) + " differs from the header's " +
-               Hex16(report.HeaderImageCrc);
-    return "";
 }
 
 } // namespace
@@ -107,11 +80,13 @@ TPackageReport InspectPackage(const std::string &path)
     report.Header = converter.Header();
     report.ImageBytes = converter.Image().size();
     report.Pieces = size_t(converter.Store().FirmwareList().Count());
-    report.Refusal = ReadHeader(report);
-    if (report.HasKey())
+    ReadHeader(report);
+    if (report.HasKey()) {
         report.PlainImage = Unkeyed(converter.Image(), report.Key);
-    if (report.Refusal.empty())
-        report.Refusal = CheckImage(report);
+        report.ComputedImageCrc = PlainImageCrc(converter.Image(), report.Key);
+    }
+    // The rules a write applies, so that what info accepts a write accepts.
+    report.Refusal = PackageRefusal(report.Header, converter.Image()).Detail;
     return report;
 }
 

@@ -6,10 +6,10 @@
 #include "PortMap.h"
 #include "PortWatcher.h"
 #include "Rejection.h"
+#include "StationFileNames.h"
 #include "StationReporter.h"
 #include "StationTracker.h"
 
-#include <ctime>
 #include <list>
 #include <memory>
 #include <thread>
@@ -24,17 +24,6 @@ struct TStationWork {
     std::thread Thread;
     std::atomic<bool> Done{false};
 };
-
-// The time for {time}: UTC, compact enough for a file name.
-std::string FileTime()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm utc {};
-    gmtime_r(&now, &utc);
-    char text[24];
-    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &utc);
-    return text;
-}
 
 // The COM names --port limits the port map to. "" or the problem.
 std::string WatchedNames(const std::vector<std::string> &ports, std::vector<std::string> &names)
@@ -74,7 +63,7 @@ public:
     TStation(const TCliOptions &options, TDeviceRun &run, TPortWatcher &watcher, TSessionReporter &reporter,
              TConsole &console)
         : FOptions(options), FRun(run), FWatcher(watcher), FReporter(reporter), FConsole(console),
-          FTracker(watcher.Present(), options.Existing)
+          FTracker(watcher.Present(), options.Existing), FFileNames(run.Job.File, options.LogFile)
     {
     }
 
@@ -113,11 +102,10 @@ private:
     void Start(const TWatchedPort &port)
     {
         TDeviceJob job = FRun.Job;
-        ++FModules;
-        if (job.Command == TCliCommand::ccReadDseg) {
-            job.File = ReplaceAll(ReplaceAll(FileForPort(job.File, port.Port), kNumberPlaceholder, std::to_string(FModules)),
-                                  kTimePlaceholder, FileTime());
-        }
+        if (job.Command == TCliCommand::ccReadDseg)
+            job.File = FFileNames.Next(port.Port);
+        else
+            TakeInputAgain(job);
         auto work = std::make_unique<TStationWork>();
         work->Key = port.Key;
         work->Session = std::make_unique<TDeviceSession>(port.Port, job, FReporter, FConsole);
@@ -132,6 +120,28 @@ private:
             });
         }
         FWorks.push_back(std::move(work));
+    }
+
+    // A watched file is read again for every module: one replaced between two modules is
+    // noticed, and the module gets what the file holds now, under its own fingerprint, or nothing
+    // when it is refused (--expect-sha256 refuses any change).
+    void TakeInputAgain(TDeviceJob &job)
+    {
+        if (job.Input.Path.empty())
+            return; // connect, or standard input read once
+        TDeviceJob fresh = job;
+        const TFailure failure = TakeJobInput(FOptions, fresh);
+        if (!failure.Failed() && fresh.Input.Sha256 == job.Input.Sha256)
+            return;
+        if (failure.Failed()) {
+            job.InputRefusal = failure;
+            job.InputRefusal.Detail = job.Input.Label + " changed and is refused: " + failure.Detail;
+            return;
+        }
+        job.Input = fresh.Input;
+        job.InputNote = job.Input.Label + " changed: SHA-256 now " + job.Input.Sha256 + ", taken as the new input";
+        // The modules after this one compare with the new content.
+        FRun.Job.Input = fresh.Input;
     }
 
     // Collects the sessions that ended (all of them, waiting, with `all`).
@@ -158,7 +168,7 @@ private:
     TWakeUp FDone;
     std::list<std::unique_ptr<TStationWork>> FWorks;
     std::vector<TPortOutcome> FOutcomes;
-    unsigned FModules = 0;
+    TStationFileNames FFileNames;
 };
 
 int StationExitStatus(const std::vector<TPortOutcome> &outcomes)
@@ -184,9 +194,10 @@ int RunWatch(const TCliOptions &watchOptions, TConsole &console)
     if (problem.empty() && options.Match.empty())
         problem = WatchedNames(options.Ports, names);
     TDeviceRun run;
+    std::vector<TDeviceJob> noJobs;
     int status = kExitBadInput;
     if (problem.empty())
-        problem = PrepareDeviceRun(options, 1, run, status);
+        problem = PrepareDeviceRun(options, {}, run, noJobs, status);
     if (!problem.empty())
         return Reject(console, options.Json, status, problem);
     std::string error;

@@ -111,7 +111,9 @@ TEST_F(ApplicationWrite, FailurePartWayTellsWhatTheModuleHolds)
     const TCliRun run = Cli({"--port", "COM3", "--timeout", "200", "write-app", package});
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Err.find("application chunk 3 of 8"), std::string::npos) << run.Err;
-    EXPECT_NE(run.Err.find("application partly written: 100 of 400 bytes"), std::string::npos) << run.Err;
+    // The module may have taken the unanswered chunk; the goodbye's reply does not settle that.
+    EXPECT_NE(run.Err.find("application partly written: between 100 and 150 of 400 bytes"), std::string::npos)
+        << run.Err;
 }
 
 TEST_F(ApplicationWrite, InterruptStopsAfterTheCurrentExchangeSendsNothingMoreAndSaysWhatIsLeft)

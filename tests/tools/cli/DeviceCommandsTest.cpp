@@ -162,7 +162,11 @@ TEST_F(DeviceCommands, WriteDsegVerifyConfirmsTheSegmentOrReportsTheFirstDiffere
     EXPECT_NE(good.Out.find("verified"), std::string::npos);
     const TCliRun shorter = Cli({"--port", "COM5", "write-dseg", WriteBytes("short.bin", Pattern(10, 2))});
     EXPECT_NE(shorter.Out.find("the first 10 of its 64 bytes"), std::string::npos) << shorter.Out;
-    EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.Controller(0).dataSegment; }), Pattern(64, 2));
+    const TCliRun one = Cli({"--port", "COM5", "write-dseg", WriteBytes("one.bin", {0x42})});
+    EXPECT_NE(one.Out.find("Wrote 1 byte of "), std::string::npos) << one.Out;
+    std::vector<uint8_t> expected = Pattern(64, 2);
+    expected[0] = 0x42;
+    EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.Controller(0).dataSegment; }), expected);
 
     // A file longer than the segment is refused before anything is written, both sizes named.
     const std::string tooLong = WriteBytes("long.bin", Pattern(100, 3));
@@ -173,7 +177,7 @@ TEST_F(DeviceCommands, WriteDsegVerifyConfirmsTheSegmentOrReportsTheFirstDiffere
     EXPECT_NE(refused.Err.find("is 100 bytes"), std::string::npos) << refused.Err;
     EXPECT_NE(refused.Err.find("holds 64"), std::string::npos) << refused.Err;
     EXPECT_EQ(Commands(module).substr(before), "CPQ");
-    EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.Controller(0).dataSegment; }), Pattern(64, 2));
+    EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.Controller(0).dataSegment; }), expected);
 
     // Forced, the module does not answer the chunk that would run past its segment, so the write
     // fails there rather than passing for a success.

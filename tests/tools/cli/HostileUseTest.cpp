@@ -3,6 +3,7 @@
 // share a file, output nobody can take. Nothing reaches the wrong place and no file is harmed.
 
 #include "CliFixture.h"
+#include "Sha256.h"
 
 #include <filesystem>
 #include <fstream>
@@ -88,6 +89,12 @@ TEST_F(HostileUse, AFileSizeLimitFailsTheReadCleanly)
     EXPECT_EQ(text.find(".morlith"), std::string::npos) << "names the target, not a temporary file: " << text;
     EXPECT_EQ(ReadBytes(File("segment.bin")), previous);
     EXPECT_TRUE(HiddenFiles(Folder()).empty());
+
+    // A log line that the limit cuts short is taken back: the log never holds half a record.
+    const std::vector<uint8_t> earlier(900, '\n');
+    WriteBytes("line.jsonl", earlier);
+    EXPECT_EQ(RunThroughShell(Folder(), "ulimit -f 2 &&", "--port COM3 --log line.jsonl connect", "2>/dev/null"), 1);
+    EXPECT_EQ(ReadBytes(File("line.jsonl")), earlier);
 }
 
 TEST_F(HostileUse, AConfigurationThatDoesNotLoadIsRefusedNotReplacedByCom1)
@@ -125,6 +132,54 @@ TEST_F(HostileUse, PortsThatWouldShareAFileAndEmptyNamesAreRefusedBeforeConnecti
     EXPECT_EQ(Cli({"--port", "COM1", "write-dseg", "empty.bin"}).Status, 2);
     EXPECT_EQ(RunCliWithInput({"--port", "COM1", "write-dseg", "-"}, File("empty.bin"), Folder()).Status, 2);
     EXPECT_TRUE(Commands(module).empty());
+}
+
+// The log never lands in the user's files: one that is the input or the output, under any name,
+// is refused before connecting and the file is left as it was.
+TEST_F(HostileUse, ALogThatIsTheInputOrTheOutputIsRefusedBeforeConnecting)
+{
+    TModuleServer &module = Ports.Serve(1);
+    const std::string data = WriteBytes("data.bin", Pattern(20, 1));
+    const std::string package = WritePackage("app.xml", Pattern(100, 2));
+    const std::string out = WriteBytes("out.bin", Pattern(10, 3));
+    std::filesystem::create_symlink(package, File("link.jsonl"));
+    const std::vector<std::vector<std::string>> runs = {
+        {"-p1", "--log", data, "write-dseg", data},
+        {"-p1", "--log", "link.jsonl", "write-app", "app.xml"},
+        {"-p1", "--log", "./out.bin", "read-dseg", "-f", out},
+        {"-pCOM1,COM2", "--log", "out-COM2.bin", "read-dseg", "out-{port}.bin"},
+    };
+    const std::vector<uint8_t> before[] = {ReadBytes(data), ReadBytes(package), ReadBytes(out)};
+    for (const auto &arguments : runs) {
+        const TCliRun run = Cli(arguments);
+        EXPECT_EQ(run.Status, 2) << arguments[2] << ": " << run.Err;
+        EXPECT_NE(run.Err.find("is the same file as"), std::string::npos) << run.Err;
+    }
+    EXPECT_EQ(ReadBytes(data), before[0]);
+    EXPECT_EQ(ReadBytes(package), before[1]);
+    EXPECT_EQ(ReadBytes(out), before[2]);
+    EXPECT_FALSE(std::filesystem::exists(File("out-COM2.bin")));
+    EXPECT_EQ(Commands(module), "");
+}
+
+// --expect-sha256 pins the input: anything else is refused before connecting.
+TEST_F(HostileUse, AnInputWithAnotherSha256IsRefusedBeforeConnecting)
+{
+    TModuleServerOptions options;
+    options.dataSegmentBytes = 20;
+    TModuleServer &module = Ports.Serve(1, options);
+    const std::string data = WriteBytes("data.bin", Pattern(20, 1));
+    const std::vector<uint8_t> bytes = ReadBytes(data);
+    std::string sha = Sha256Hex(bytes.data(), bytes.size());
+    std::string other = sha;
+    other[0] = other[0] == '0' ? '1' : '0';
+    for (const std::string &wrong : {other, sha.substr(1), std::string("g") + sha.substr(1)})
+        EXPECT_EQ(Cli({"-p1", "--expect-sha256", wrong, "write-dseg", data}).Status, 2) << wrong;
+    EXPECT_EQ(Commands(module), "");
+    for (char &c : sha)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    const TCliRun pinned = Cli({"-p1", "--expect-sha256", sha, "write-dseg", data});
+    EXPECT_EQ(pinned.Status, 0) << pinned.Err;
 }
 
 TEST_F(HostileUse, WhatIsNotASerialDeviceIsADeviceFailureWhateverItIs)

@@ -39,13 +39,24 @@ TEST(JsonRead, RefusesWhatIsNotOneWholeValue)
 TEST(LogSince, DatesTimesAndAges)
 {
     const auto now = std::chrono::system_clock::time_point(std::chrono::seconds(1000000000));
-    EXPECT_EQ(SinceThreshold("2026-07-13", now), "2026-07-13T00:00:00.000Z");
-    EXPECT_EQ(SinceThreshold("2026-07-13T10:15", now), "2026-07-13T10:15:00.000Z");
-    EXPECT_EQ(SinceThreshold("2026-07-13 10:15:30Z", now), "2026-07-13T10:15:30.000Z");
-    EXPECT_EQ(SinceThreshold("2h", now), IsoUtcTime(now - std::chrono::hours(2)));
-    EXPECT_EQ(SinceThreshold("7d", now), IsoUtcTime(now - std::chrono::hours(7 * 24)));
-    for (const std::string bad : {"yesterday", "2h30m", "2026-7-13", "13.07.2026", "-2h", ""})
+    const auto iso = [&](const std::string &text) {
+        const auto threshold = SinceThreshold(text, now);
+        return threshold ? IsoUtcTime(std::chrono::time_point_cast<std::chrono::system_clock::duration>(*threshold))
+                         : "none";
+    };
+    EXPECT_EQ(iso("2026-07-13"), "2026-07-13T00:00:00.000Z");
+    EXPECT_EQ(iso("2026-07-13T10:15"), "2026-07-13T10:15:00.000Z");
+    EXPECT_EQ(iso("2026-07-13 10:15:30Z"), "2026-07-13T10:15:30.000Z");
+    EXPECT_EQ(iso("2024-02-29T23:59:59.5"), "2024-02-29T23:59:59.500Z");
+    EXPECT_EQ(iso("1969-12-31T23:00"), "1969-12-31T23:00:00.000Z");
+    EXPECT_EQ(iso("2h"), IsoUtcTime(now - std::chrono::hours(2)));
+    EXPECT_EQ(iso("7d"), IsoUtcTime(now - std::chrono::hours(7 * 24)));
+    for (const std::string bad : {"yesterday", "2h30m", "2026-7-13", "13.07.2026", "-2h", "", "2026-13-01",
+                                  "2026-02-29", "2026-04-31", "2026-07-13T24:00", "2026-07-13T10:60"})
         EXPECT_FALSE(SinceThreshold(bad, now)) << bad;
+    // Records are compared as times, not as text: a record without milliseconds is not "later".
+    EXPECT_LT(*ParseUtcTime("2026-07-13T10:15:00Z"), *ParseUtcTime("2026-07-13T10:15:00.001Z"));
+    EXPECT_LT(*ParseUtcTime("2026-07-13"), *ParseUtcTime("2999-01-01")) << "years past 2262 do not overflow";
 }
 
 } // namespace

@@ -3,10 +3,15 @@
 
 #include "CliFixture.h"
 #include "JsonRead.h"
+#include "NumberText.h"
 #include "Sha256.h"
 
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace morlith::test {
 namespace {
@@ -123,6 +128,26 @@ TEST_F(ProductionLog, ReadsAndWritesOfTheDataSegmentNameTheirFileAndItsFingerpri
     EXPECT_EQ(records[2].Field("data_file")->TextOf("sha256"), Sha256Of(data));
 }
 
+// Another station holding the log's lock does not outlast a stop request, and the run then ends
+// stopped, not as a success whose record was never written.
+TEST_F(ProductionLog, AStopEndsTheWaitForAHeldLock)
+{
+    TModuleServer &module = Ports.Serve(1);
+    const std::string log = File("line.jsonl");
+    const int held = ::open(log.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0644);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    TCliProcess tool({"-p1", "--log", log, "connect"}, Folder());
+    // The goodbye went out: the tool now waits for the lock.
+    ASSERT_TRUE(module.Trace().WaitForSize(2, std::chrono::seconds(10))) << Trace(module);
+    tool.Signal(SIGTERM);
+    const TCliRun run = tool.Finish();
+    ::close(held);
+    EXPECT_EQ(run.Status, 130) << run.Err;
+    EXPECT_NE(run.Err.find("lock"), std::string::npos) << run.Err;
+    EXPECT_TRUE(ReadBytes(log).empty());
+}
+
 TEST_F(ProductionLog, SeveralRunsAtOnceShareOneLogLineByLine)
 {
     constexpr int kRuns = 6;
@@ -178,6 +203,18 @@ TEST_F(ProductionLog, TheLogCommandTabulatesAndFilters)
 
     EXPECT_EQ(Cli({"log", "missing.jsonl"}).Status, 2);
     EXPECT_EQ(Cli({"log", "line.jsonl", "--since", "soon"}).Status, 2);
+
+    // Names from a log reach the terminal as text: control characters escaped, columns counted in
+    // characters, not bytes.
+    std::ofstream(File("odd.jsonl"))
+        << R"({"schema":1,"time":"2026-07-13T10:15:02Z","port":"COM\u001b[2J","command":"read-dseg",)"
+        << R"("data_file":{"path":"/x/d\u00e9j\u00e0\nvu.bin"},"result":"ok"})" << "\n";
+    const TCliRun odd = Cli({"log", "odd.jsonl"});
+    EXPECT_EQ(odd.Out.find('\x1b'), std::string::npos) << odd.Out;
+    const size_t row = odd.Out.find('\n') + 1;
+    const std::string oddRow = odd.Out.substr(row, odd.Out.find('\n', row) - row);
+    EXPECT_NE(oddRow.find("COM\\x1B[2J  read-dseg  d\xC3\xA9j\xC3\xA0\\x0Avu.bin  ok"), std::string::npos) << odd.Out;
+    EXPECT_EQ(DisplayWidth(oddRow.substr(0, oddRow.rfind(" ok") + 1)), odd.Out.find("RESULT")) << odd.Out;
 }
 
 } // namespace

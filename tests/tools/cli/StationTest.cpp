@@ -2,6 +2,7 @@
 
 #include "CliFixture.h"
 #include "PortMap.h"
+#include "Sha256.h"
 
 #include <csignal>
 #include <fstream>
@@ -54,6 +55,41 @@ TEST_F(Station, ModulesLinkedWhileWatchingAreEachFlashedOnce)
     EXPECT_NE(run.Out.find("2 modules: 2 ok, 0 failed"), std::string::npos) << run.Out;
     const std::vector<uint8_t> log = ReadBytes(File("line.jsonl"));
     EXPECT_EQ(CountOf(std::string(log.begin(), log.end()), "\"result\":\"ok\""), 2u);
+}
+
+// The package is read again for every module: one replaced between two modules is what the next
+// module gets, under its own fingerprint, and said on its line; --expect-sha256 refuses it.
+TEST_F(Station, AReplacedPackageIsNoticedAndTakenAnewOrRefused)
+{
+    const std::string package = WritePackage("app.xml", Pattern(300, 1));
+    const std::vector<uint8_t> first = ReadBytes(package);
+    const auto watch = Watch({"write-app", package, "--log", "line.jsonl"});
+    TModuleServer &one = Ports.Serve(1);
+    ASSERT_TRUE(watch->WaitForOutput(" ok ", 1)) << watch->SoFar().Err;
+    WritePackage("app.xml", Pattern(200, 2));
+    const std::vector<uint8_t> second = ReadBytes(package);
+    TModuleServer &two = Ports.Serve(2);
+    ASSERT_TRUE(watch->WaitForOutput(" ok ", 2)) << watch->SoFar().Err;
+    const TCliRun run = Stop(*watch);
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(ProgramMemory(one), Pattern(300, 1));
+    EXPECT_EQ(ProgramMemory(two), Pattern(200, 2));
+    EXPECT_NE(run.Out.find("COM2  ok  " + package + " changed: SHA-256 now " + Sha256Hex(second.data(), second.size())),
+              std::string::npos)
+        << run.Out;
+    const std::vector<uint8_t> log = ReadBytes(File("line.jsonl"));
+    const std::string records(log.begin(), log.end());
+    EXPECT_NE(records.find(Sha256Hex(first.data(), first.size())), std::string::npos) << records;
+    EXPECT_NE(records.find(Sha256Hex(second.data(), second.size())), std::string::npos) << records;
+
+    const auto pinned = Watch({"write-app", package, "--expect-sha256", Sha256Hex(second.data(), second.size())});
+    WritePackage("app.xml", Pattern(200, 3));
+    TModuleServer &three = Ports.Serve(3);
+    ASSERT_TRUE(pinned->WaitForOutput(" failed ", 1)) << pinned->SoFar().Err;
+    const TCliRun refused = Stop(*pinned);
+    EXPECT_EQ(refused.Status, 1) << refused.Err;
+    EXPECT_NE(refused.Out.find("changed and is refused"), std::string::npos) << refused.Out;
+    EXPECT_EQ(Commands(three), "") << "nothing is sent to a module whose input is refused";
 }
 
 TEST_F(Station, APortIsTakenAgainOnlyAfterItWentAwayAndCameBack)
@@ -128,14 +164,16 @@ TEST_F(Station, ReadingGivesEachModuleItsOwnFile)
     EXPECT_EQ(shared.Status, 2);
     EXPECT_NE(shared.Err.find("{n}"), std::string::npos) << shared.Err;
 
+    // The numbers go on after those of an earlier run's files.
+    WriteBytes("dump-4-COM7.bin", {1});
     const auto watch = Watch({"read-dseg", "dump-{n}-{port}.bin"});
     Ports.Serve(1, one);
     ASSERT_TRUE(watch->WaitForOutput(" ok ", 1));
     Ports.Serve(2, two);
     ASSERT_TRUE(watch->WaitForOutput(" ok ", 2));
     EXPECT_EQ(Stop(*watch).Status, 0);
-    EXPECT_EQ(ReadBytes(File("dump-1-COM1.bin")), Pattern(16, 1));
-    EXPECT_EQ(ReadBytes(File("dump-2-COM2.bin")), Pattern(16, 2));
+    EXPECT_EQ(ReadBytes(File("dump-5-COM1.bin")), Pattern(16, 1));
+    EXPECT_EQ(ReadBytes(File("dump-6-COM2.bin")), Pattern(16, 2));
 }
 
 TEST_F(Station, SerialDevicesAreChosenByUsbIdsOrByIdNames)
@@ -169,6 +207,14 @@ TEST_F(Station, WaitTakesAPortThatAppearsLaterAndGivesUpOnOneThatDoesNot)
     EXPECT_EQ(missing.Status, 1);
     EXPECT_NE(missing.Out.find("\"kind\":\"not_found\""), std::string::npos) << missing.Out;
     EXPECT_GE(missing.Seconds, 1.0);
+
+    // A stop while waiting ends the command before it connects, and says so plainly.
+    TCliProcess stopped({"--port", "COM7", "--wait", "30", "connect"}, Folder());
+    ASSERT_TRUE(stopped.WaitForError("waiting up to 30 s for COM7")) << stopped.SoFar().Err;
+    stopped.Signal(SIGINT);
+    const TCliRun ended = stopped.Finish();
+    EXPECT_EQ(ended.Status, 130) << ended.Err;
+    EXPECT_NE(ended.Err.find("stopped on request before connecting"), std::string::npos) << ended.Err;
 }
 
 } // namespace

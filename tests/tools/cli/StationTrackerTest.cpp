@@ -1,9 +1,16 @@
-// Which ports station mode takes, and when; which serial devices --match chooses.
+// Which ports station mode takes, and when; which serial devices --match chooses; the files it
+// reads modules into.
 
 #include "PortWatcher.h"
+#include "StationFileNames.h"
 #include "StationTracker.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <unistd.h>
 
 namespace morlith::cli {
 namespace {
@@ -94,6 +101,53 @@ TEST(DeviceMatch, UsbIdsOrAByIdNamePattern)
         ParseDeviceMatch(bad, error);
         EXPECT_FALSE(error.empty()) << bad;
     }
+}
+
+} // namespace
+} // namespace morlith::cli
+
+namespace morlith::cli {
+namespace {
+
+// A scratch folder of its own, removed at the end.
+class StationFileNamesTest : public ::testing::Test {
+protected:
+    StationFileNamesTest()
+    {
+        FFolder = std::filesystem::temp_directory_path() / ("station-names-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(FFolder);
+    }
+    ~StationFileNamesTest() override { std::filesystem::remove_all(FFolder); }
+    std::string File(const std::string &name) const { return (FFolder / name).string(); }
+
+    std::filesystem::path FFolder;
+    const TPortChoice FPort{"COM3", 3, ""};
+};
+
+TEST_F(StationFileNamesTest, NumbersGoOnAfterTheFilesAndTheLog)
+{
+    std::ofstream(File("dump-7.bin")) << "earlier run";
+    std::ofstream(File("line.jsonl")) << R"({"command":"read-dseg","data_file":{"path":")" << File("dump-9.bin")
+                                      << R"("}})" << "\nnot a record\n";
+    TStationFileNames names(File("dump-{n}.bin"), File("line.jsonl"));
+    EXPECT_EQ(names.Next(FPort), File("dump-10.bin"));
+    std::ofstream(File("dump-11.bin")) << "made meanwhile";
+    EXPECT_EQ(names.Next(FPort), File("dump-12.bin"));
+}
+
+TEST_F(StationFileNamesTest, NoNameIsGivenTwiceNorIsItTheLog)
+{
+    // Modules that arrive within one millisecond still get files of their own.
+    TStationFileNames timed(File("dump-{time}-{port}.bin"), "");
+    std::set<std::string> given;
+    for (int module = 0; module < 50; ++module)
+        given.insert(timed.Next(FPort));
+    EXPECT_EQ(given.size(), 50u);
+    EXPECT_NE(given.begin()->find("-COM3"), std::string::npos) << *given.begin();
+    // A name that is the log's own file is passed over.
+    TStationFileNames onLog(File("line.jsonl"), File("line.jsonl"));
+    EXPECT_EQ(onLog.Next(FPort), File("line-2.jsonl"));
+    EXPECT_EQ(FileTime().size(), std::string("20261207T103638.123Z").size()) << FileTime();
 }
 
 } // namespace

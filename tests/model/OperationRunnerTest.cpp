@@ -1,0 +1,232 @@
+// One operation as both front ends run it, against the virtual module: the input read once, the
+// checks before the first frame, what the module holds when the work stops early, and the record
+// the production log gets.
+
+#include "ComPortProgrammator.h"
+#include "ModuleOnPort.h"
+#include "OperationRunner.h"
+#include "PackageBuilder.h"
+#include "PortMap.h"
+#include "Sha256.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+using namespace morlith;
+
+namespace {
+
+class OperationRunnerTest : public ::testing::Test {
+protected:
+    std::string WritePackage(size_t imageBytes, uint8_t fill = 0x42, const char *name = "app.xml")
+    {
+        std::vector<uint8_t> image(imageBytes, fill);
+        const TPackageBytes bytes = BuildPackageBytes(image, 32);
+        std::string why;
+        EXPECT_TRUE(SavePackageFile(ports.File(name), bytes.Header, bytes.KeyedImage, 0, &why)) << why;
+        return ports.File(name);
+    }
+    std::string Content(const std::string &path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    std::string Line(const TOperationRunner &runner, const std::string &port = "COM1")
+    {
+        return OperationRecordLine(runner.Record("morlith", port));
+    }
+
+    PrivatePortMap ports;
+    TComPortProgrammator programmator;
+};
+
+bool Has(const std::string &line, const std::string &part) { return line.find(part) != std::string::npos; }
+
+TEST_F(OperationRunnerTest, AWriteCutByAHangUpIsRecordedWithWhatTheModuleHolds)
+{
+    TModuleServerOptions options;
+    options.faults.hangUpAfterFrames = 8; // C, F, W (block), F, then four chunks
+    ports.Serve(1, options);
+    TOperationRunner runner(programmator, TOperationKind::okWriteApplication, 0);
+    ASSERT_TRUE(runner.ReadInput(WritePackage(500))) << runner.Failure();
+    ASSERT_TRUE(runner.Connect(1)) << runner.Failure();
+    ASSERT_FALSE(runner.Perform());
+    runner.Conclude();
+
+    const std::string line = Line(runner);
+    EXPECT_TRUE(Has(line, "\"tool\":\"morlith\"")) << line;
+    EXPECT_TRUE(Has(line, "\"port\":\"COM1\",\"device\":\"/dev/pts/")) << line;
+    EXPECT_TRUE(Has(line, "\"image_length\":500")) << line;
+    EXPECT_TRUE(Has(line, "\"result\":\"failed\"")) << line;
+    EXPECT_TRUE(Has(line, "\"kind\":\"hangup\"")) << line;
+    EXPECT_TRUE(Has(line, "\"module_state\":\"application partly written: ")) << line;
+}
+
+TEST_F(OperationRunnerTest, ASuccessfulReadIsRecordedWithTheDataItSavedAndNothingFollowsAfterwards)
+{
+    TModuleServerOptions options;
+    options.dataSegmentBytes = 64;
+    options.dataSegmentOf[0] = std::vector<uint8_t>(64, 0x5A);
+    ports.Serve(2, options);
+    size_t frames = 0;
+    std::string line;
+    {
+        TOperationRunner runner(programmator, TOperationKind::okReadDataSegment, 0);
+        ASSERT_TRUE(runner.Connect(2));
+        ASSERT_TRUE(runner.Perform()) << runner.Failure();
+        ASSERT_TRUE(runner.SaveData(ports.File("seg.bin"), TExistingFile::efKeep)) << runner.Failure();
+        runner.Conclude();
+        line = Line(runner, "COM2");
+    }
+    // The runner's frame hook is gone with it: a front end may install its own.
+    programmator.SetFrameTrace([&](const TFrameTraceEvent &) { ++frames; });
+    EXPECT_TRUE(programmator.Disconnect());
+    EXPECT_GT(frames, 0u);
+    const std::string saved = Content(ports.File("seg.bin"));
+    EXPECT_EQ(saved, std::string(64, 0x5A));
+    EXPECT_TRUE(Has(line, "\"command\":\"read-dseg\"")) << line;
+    EXPECT_TRUE(Has(line, "\"data_file\":{\"path\":\"" + ports.File("seg.bin") + "\",\"sha256\":\"" +
+                              Sha256Hex(saved.data(), saved.size()) + "\"}"))
+        << line;
+    EXPECT_TRUE(Has(line, "\"result\":\"ok\"")) << line;
+    EXPECT_FALSE(Has(line, "module_state")) << line;
+}
+
+// The package is read once: replacing the file after it was taken changes neither what is sent
+// nor what the record says was sent.
+TEST_F(OperationRunnerTest, TheBytesReadAreTheBytesSentAndFingerprinted)
+{
+    TModuleServer &module = ports.Serve(1);
+    const std::string package = WritePackage(120, 0x11);
+    const std::string taken = Content(package);
+    TOperationRunner runner(programmator, TOperationKind::okWriteApplication, 0);
+    ASSERT_TRUE(runner.ReadInput(package));
+    WritePackage(200, 0x22); // replaced before the write
+    ASSERT_TRUE(runner.Connect(1));
+    ASSERT_TRUE(runner.Perform()) << runner.Failure();
+    runner.Conclude();
+    EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.Controller(0).programMemory; }),
+              std::vector<uint8_t>(120, 0x11));
+    const std::string line = Line(runner);
+    EXPECT_TRUE(Has(line, "\"sha256\":\"" + Sha256Hex(taken.data(), taken.size()) + "\"")) << line;
+    EXPECT_TRUE(Has(line, "\"image_length\":120")) << line;
+}
+
+// Inputs refused before connecting: nothing is sent, and the kind tells why.
+TEST_F(OperationRunnerTest, InputsAreRefusedBeforeAnyFrame)
+{
+    TModuleServer &module = ports.Serve(1);
+    const TPackageBytes good = BuildPackageBytes(std::vector<uint8_t>(100, 1), 16);
+    std::vector<uint8_t> shorter(good.KeyedImage.begin(), good.KeyedImage.end() - 1);
+    std::string why;
+    ASSERT_TRUE(SavePackageFile(ports.File("short.xml"), good.Header, shorter, 0, &why)) << why;
+    std::ofstream(ports.File("big.bin"), std::ios::binary) << std::string(65536, 'x');
+    const struct {
+        TOperationKind Kind;
+        std::string Path;
+        TFailureKind Expected;
+    } cases[] = {
+        {TOperationKind::okWriteApplication, ports.File("short.xml"), TFailureKind::fkRefusedInput},
+        {TOperationKind::okWriteApplication, ports.File("missing.xml"), TFailureKind::fkFile},
+        {TOperationKind::okWriteApplication, ports.File(""), TFailureKind::fkFile},
+        {TOperationKind::okWriteDataSegment, ports.File("big.bin"), TFailureKind::fkRefusedInput},
+        {TOperationKind::okWriteDataSegment, ports.File("missing.bin"), TFailureKind::fkFile},
+    };
+    for (const auto &item : cases) {
+        TOperationRunner runner(programmator, item.Kind, 0);
+        EXPECT_FALSE(runner.ReadInput(item.Path)) << item.Path;
+        EXPECT_EQ(runner.Failure().Kind, item.Expected) << item.Path << ": " << runner.Failure();
+    }
+    EXPECT_EQ(Commands(module), "");
+}
+
+// After a lost reply to a chunk, what the module holds is told before the goodbye, whose own
+// reply must not be taken for the chunk's.
+TEST_F(OperationRunnerTest, WhatTheModuleHoldsIsToldBeforeTheGoodbye)
+{
+    TModuleServerOptions options;
+    options.faults.noReplyFrames = {7}; // C, F, W (block), F, chunks 1 and 2, chunk 3 unanswered
+    TModuleServer &module = ports.Serve(1, options);
+    programmator.Driver().SetInputTimeout(200);
+    TOperationRunner runner(programmator, TOperationKind::okWriteApplication, 0);
+    ASSERT_TRUE(runner.ReadInput(WritePackage(400)));
+    ASSERT_TRUE(runner.Connect(1));
+    ASSERT_FALSE(runner.Perform());
+    runner.Conclude();
+    EXPECT_TRUE(programmator.Disconnect());
+    EXPECT_EQ(runner.Failure().Kind, TFailureKind::fkNoReply);
+    EXPECT_EQ(runner.ModuleState(), "application partly written: between 100 and 150 of 400 bytes");
+    EXPECT_EQ(Commands(module).back(), 'Q');
+    EXPECT_TRUE(Has(Line(runner), "\"module_state\":\"application partly written: between 100 and 150")) << Line(runner);
+}
+
+// A stop request that ends a wait for a reply is a stop, not the module's silence.
+TEST_F(OperationRunnerTest, AStopRequestDuringAWaitIsRecordedAsStopped)
+{
+    TModuleServerOptions options;
+    options.faults.noReplyFrames = {6}; // the second chunk
+    TModuleServer &module = ports.Serve(1, options);
+    programmator.Driver().SetInputTimeout(10000);
+    TOperationRunner runner(programmator, TOperationKind::okWriteApplication, 0);
+    ASSERT_TRUE(runner.ReadInput(WritePackage(200)));
+    ASSERT_TRUE(runner.Connect(1));
+    std::thread stopper([&] {
+        module.Trace().WaitForSize(6, std::chrono::milliseconds(5000));
+        programmator.RequestAbort();
+    });
+    const bool written = runner.Perform();
+    stopper.join();
+    ASSERT_FALSE(written);
+    runner.Conclude();
+    EXPECT_EQ(runner.Failure().Kind, TFailureKind::fkStopped) << runner.Failure();
+    EXPECT_EQ(runner.ModuleState(), "application partly written: between 50 and 100 of 200 bytes");
+}
+
+// The record names the device that was opened, even when the port map leads elsewhere by the
+// time the operation ends.
+TEST_F(OperationRunnerTest, TheRecordNamesTheDeviceThatWasOpened)
+{
+    ports.Serve(1);
+    TOperationRunner connect(programmator, TOperationKind::okConnect, 0);
+    ASSERT_TRUE(connect.Connect(1));
+    const std::string opened = programmator.Driver().OpenedDevice();
+    ASSERT_EQ(opened.rfind("/dev/pts/", 0), 0u) << opened;
+    // The entry now leads elsewhere; the module stays on the port that was opened.
+    std::filesystem::remove(PortMapDirectory() + "/COM1");
+    std::filesystem::create_symlink("/dev/ttyS2", PortMapDirectory() + "/COM1");
+    TOperationRunner read(programmator, TOperationKind::okReadDataSegment, 0);
+    ASSERT_TRUE(read.Perform()) << read.Failure();
+    read.Conclude();
+    for (const TOperationRunner *runner : {&connect, &read}) {
+        const std::string line = Line(*runner);
+        EXPECT_TRUE(Has(line, "\"device\":\"" + opened + "\"")) << line;
+    }
+}
+
+// A data file longer than the module's data segment is refused after reading the parameter block,
+// unless forced.
+TEST_F(OperationRunnerTest, ADataFileLongerThanTheSegmentIsRefusedUnlessForced)
+{
+    TModuleServerOptions options;
+    options.dataSegmentBytes = 64;
+    TModuleServer &module = ports.Serve(1, options);
+    std::ofstream(ports.File("d.bin"), std::ios::binary) << std::string(80, 'd');
+    programmator.Driver().SetInputTimeout(200);
+    for (const bool force : {false, true}) {
+        TOperationRunner runner(programmator, TOperationKind::okWriteDataSegment, 0);
+        ASSERT_TRUE(runner.ReadInput(ports.File("d.bin")));
+        ASSERT_TRUE(runner.Connect(1));
+        EXPECT_FALSE(runner.Perform(force));
+        EXPECT_EQ(runner.SegmentBytes(), 64u);
+        // Forced, it is written; the module leaves unanswered what runs past its segment.
+        EXPECT_EQ(runner.Failure().Kind, force ? TFailureKind::fkNoReply : TFailureKind::fkRefusedInput)
+            << runner.Failure();
+    }
+    EXPECT_EQ(Commands(module), "CPPFWW");
+}
+
+} // namespace
