@@ -1,6 +1,9 @@
 #include "FileHandle.h"
 
+#include "PathText.h"
+
 #include <cerrno>
+#include <filesystem>
 #include <random>
 
 namespace morlith {
@@ -26,6 +29,12 @@ bool TFileHandle::CreateTemporary(const std::string &folder, const std::string &
             return IsOpen();
     }
     return false;
+}
+
+bool RemoveFile(const std::string &path)
+{
+    std::error_code error;
+    return std::filesystem::remove(PathFromUtf8(path), error) || !error;
 }
 
 } // namespace morlith

@@ -3,6 +3,7 @@
 #include "Crc16.h"
 #include "DataFile.h"
 #include "MorlithFileConverter.h"
+#include "PathText.h"
 #include "PortMap.h"
 
 #include <algorithm>
@@ -155,11 +156,12 @@ bool TComPortProgrammator::Handshake(int32_t PortNumber)
     if (!FDriver->Connect()) {
         TFailure failure = FDriver->LastFailure();
         failure.Device = LinkTarget(FDriver->DevicePath());
-        // A port-map entry whose device is missing names both ends.
+        // A port-map entry whose device is missing names both ends; a COM port that is its own
+        // device ("COM5" opened as "\\.\COM5") names one.
+        const bool sameName = failure.Device == FPortName ||
+                              (ComPortNumber(failure.Device) && ComPortNumber(failure.Device) == ComPortNumber(FPortName));
         if (failure.Kind == TFailureKind::fkNotFound)
-            failure.Detail = (failure.Device == FPortName ? FPortName
-                                                          : FPortName + " -> " + failure.Device) +
-                             ": no such device";
+            failure.Detail = (sameName ? FPortName : FPortName + " -> " + failure.Device) + ": no such device";
         return Fail(failure, step);
     }
     (void)FDriver->DiscardUntilQuiet(kStaleInputQuietMs, kStaleInputMaxMs);
@@ -315,7 +317,7 @@ bool TComPortProgrammator::LoadPackage(const std::string &FileName)
     // A package that cannot be read at all is a file problem; one that reads but is not a valid
     // package is refused.
     std::error_code error;
-    const auto status = std::filesystem::status(FileName, error);
+    const auto status = std::filesystem::status(PathFromUtf8(FileName), error);
     if (error || !std::filesystem::is_regular_file(status)) {
         const int code = error ? error.value() : (std::filesystem::exists(status) ? EISDIR : ENOENT);
         return Fail(FileFailure("cannot read package " + FileName + ": " +

@@ -4,6 +4,7 @@
 #include "ModelU.h"
 #include "PortMap.h"
 #include "ProductionLog.h"
+#include "PathText.h"
 
 #include <filesystem>
 
@@ -29,7 +30,7 @@ TLoggedOperation::TLoggedOperation(TProductionLog *log, TComPortProgrammator *pr
     } else if (command == "write-dseg") {
         FRecord.DataFile = FingerprintFile(file);
         std::error_code error;
-        FDataBytes = std::filesystem::file_size(file, error);
+        FDataBytes = std::filesystem::file_size(PathFromUtf8(file), error);
         if (error)
             FDataBytes = 0;
     }

@@ -8,6 +8,7 @@
 #include "MorlithFileConverter.h"
 #include "NumberText.h"
 #include "Sha256.h"
+#include "PathText.h"
 
 #include <fstream>
 
@@ -78,7 +79,7 @@ TFileFingerprint FingerprintFile(const std::string &path)
 {
     TFileFingerprint file;
     file.Path = path;
-    std::ifstream stream(path, std::ios::binary);
+    std::ifstream stream(PathFromUtf8(path), std::ios::binary);
     if (!stream)
         return file;
     TSha256 hash;

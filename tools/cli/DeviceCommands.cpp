@@ -1,5 +1,6 @@
 #include "DeviceCommands.h"
 
+#include "FileHandle.h"
 #include "HumanReporter.h"
 #include "JsonReporter.h"
 #include "NumberText.h"
@@ -8,6 +9,7 @@
 #include "PortWait.h"
 #include "Rejection.h"
 #include "TerminalSize.h"
+#include "PathText.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -24,9 +26,9 @@ bool SameFile(const std::string &a, const std::string &b)
 {
     namespace fs = std::filesystem;
     std::error_code error;
-    if (fs::absolute(a, error).lexically_normal() == fs::absolute(b, error).lexically_normal())
+    if (fs::absolute(PathFromUtf8(a), error).lexically_normal() == fs::absolute(PathFromUtf8(b), error).lexically_normal())
         return true;
-    return fs::equivalent(a, b, error);
+    return fs::equivalent(PathFromUtf8(a), PathFromUtf8(b), error);
 }
 
 // Saves standard input in a scratch file, at most one byte more than a data segment holds. "" or
@@ -37,18 +39,19 @@ std::string SaveStandardInput(TDeviceRun &run)
         return "write-dseg -: standard input is a terminal; give a file or redirect one into it";
     UseBinaryMode(stdin);
     run.Input = std::make_unique<TTemporaryFile>(TemporaryFolder());
-    std::FILE *file = std::fopen(run.Input->Path().c_str(), "wb");
-    if (!file)
+    TFileHandle file;
+    if (!file.OpenForAppending(run.Input->Path()))
         return "write-dseg -: cannot keep standard input in " + run.Input->Path();
     char buffer[4096];
     uint64_t total = 0;
     size_t n;
+    bool writeFailed = false;
     while (total <= kMaxDataSegmentBytes && (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
         total += n;
-        std::fwrite(buffer, 1, n, file);
+        writeFailed = !file.WriteAll(buffer, n) || writeFailed;
     }
     const bool readFailed = std::ferror(stdin) != 0;
-    const bool writeFailed = std::fclose(file) != 0;
+    writeFailed = !file.Close() || writeFailed;
     if (readFailed || writeFailed)
         return std::string("write-dseg -: cannot ") + (readFailed ? "read standard input" : "keep standard input");
     if (total > kMaxDataSegmentBytes)
@@ -100,7 +103,7 @@ std::string CheckJobFile(const TCliOptions &options, size_t portCount, TDeviceRu
         if (!problem.empty())
             return problem;
         std::error_code error;
-        const auto size = std::filesystem::file_size(job.File, error);
+        const auto size = std::filesystem::file_size(PathFromUtf8(job.File), error);
         if (!error && uint64_t(size) > kMaxDataSegmentBytes)
             return job.File + ": " + GroupThousands(uint64_t(size)) +
                    " bytes, more than a data segment can hold (" + GroupThousands(kMaxDataSegmentBytes) + ")";

@@ -6,6 +6,7 @@
 #include "MorlithFileConverter.h"
 #include "NumberText.h"
 #include "PortMap.h"
+#include "PathText.h"
 
 #include <array>
 #include <filesystem>
@@ -192,7 +193,7 @@ bool TDeviceSession::ReadDataSegment()
         return Fail(failure.During("saving the data segment"));
     }
     std::error_code sizeError;
-    const auto size = std::filesystem::file_size(temporary.Path(), sizeError);
+    const auto size = std::filesystem::file_size(PathFromUtf8(temporary.Path()), sizeError);
     FOutcome.Bytes = sizeError ? 0 : uint64_t(size);
     FReadFingerprint = FingerprintFile(temporary.Path());
     FReadFingerprint->Path = FJob.FileName();

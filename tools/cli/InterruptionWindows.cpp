@@ -4,6 +4,7 @@
 #include "Interruption.h"
 
 #include "EventWait.h"
+#include "WindowsText.h"
 
 #include <atomic>
 #include <windows.h>
@@ -13,7 +14,7 @@ namespace {
 
 std::atomic<bool> gAskedOnce{false};
 
-void Delete(const char *path) { DeleteFileA(path); }
+void Delete(const char *path) { DeleteFileW(WideFromUtf8(path).c_str()); }
 
 BOOL WINAPI OnConsoleEvent(DWORD event)
 {

@@ -7,6 +7,7 @@
 #include "PackageBuilder.h"
 
 #include "FileHandle.h"
+#include "PathText.h"
 
 #include <cstring>
 #include <filesystem>
@@ -75,7 +76,7 @@ std::string CheckImage(TPackageReport &report)
 std::string CheckReadableFile(const std::string &path)
 {
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
+    const auto status = std::filesystem::status(PathFromUtf8(path), error);
     if (error)
         return path + ": " + error.message();
     if (std::filesystem::is_directory(status))

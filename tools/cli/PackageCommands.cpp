@@ -10,6 +10,7 @@
 #include "PackageCheck.h"
 #include "Rejection.h"
 #include "SessionReport.h"
+#include "PathText.h"
 
 #include <filesystem>
 #include <system_error>
@@ -86,7 +87,7 @@ TJsonObject ReportObject(const std::string &path, const TPackageReport &report)
 bool SameFile(const std::string &a, const std::string &b)
 {
     std::error_code error;
-    return std::filesystem::equivalent(a, b, error) && !error;
+    return std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), error) && !error;
 }
 
 // "" when a new file may be written at `out` beside the input `in`; otherwise the problem.

@@ -2,6 +2,7 @@
 // notification at hand the ports are looked at again every quarter of a second.
 
 #include "EventWait.h"
+#include "PathText.h"
 #include "PortMap.h"
 #include "PortWait.h"
 
@@ -23,7 +24,7 @@ bool PortPresent(const TPortChoice &port)
     const auto number = ComPortNumber(port.Label);
     if (!number) {
         std::error_code error;
-        return std::filesystem::exists(port.DevicePath, error);
+        return std::filesystem::exists(PathFromUtf8(port.DevicePath), error);
     }
     char target[512];
     const std::string name = "COM" + std::to_string(*number);

@@ -5,6 +5,7 @@
 #include "NumberText.h"
 #include "PortDevice.h"
 #include "PortMap.h"
+#include "PathText.h"
 
 #include <filesystem>
 
@@ -51,7 +52,7 @@ TPortSelection ConfiguredPort()
     // A configuration file that is there but does not load must not silently become COM1: a
     // write would then go to a port nobody chose.
     std::error_code error;
-    const bool present = std::filesystem::exists(std::filesystem::symlink_status(configuration->FilePath(), error));
+    const bool present = std::filesystem::exists(std::filesystem::symlink_status(PathFromUtf8(configuration->FilePath()), error));
     configuration->Load();
     if (present && !configuration->Serializer().LastError().empty())
         return Failure(configuration->FilePath() + ": cannot use it to choose the port (" +
