@@ -148,6 +148,68 @@ check "the production log holds one record per operation, failures with their ki
       grep -q '"command":"connect".*"result":"failed","error":{"kind":"no_reply"' "$work/line.txt"; echo $?)" \
   "$(cat "$work/line.txt" "$work/err.txt")"
 
+# --- Names in any script, under a Western and a Russian code page -----------------------------
+
+# Wine takes its code pages from the Unix locale: en_US.UTF-8 gives 1252, ru_RU.UTF-8 gives 1251.
+# The locales are made in the build folder, so that the machine needs none installed.
+export LOCPATH=$windows_build/locales
+for locale in en_US ru_RU; do
+  [ -d "$LOCPATH/$locale.UTF-8" ] || localedef -i "$locale" -f UTF-8 "$LOCPATH/$locale.UTF-8" 2>/dev/null
+done
+
+# Runs the Windows tool in $work under the locale $1; output and status as wine_cli.
+wine_in() { # LOCALE ARGUMENTS...
+  local locale=$1
+  shift
+  (cd "$work" && LANG=$locale LC_ALL=$locale wine "$exe" "$@" >"$work/out.json" 2>"$work/err.txt")
+  status=$?
+  tr -d '\r' <"$work/out.json" >"$work/out.tmp" && mv "$work/out.tmp" "$work/out.json"
+}
+
+for locale in en_US.UTF-8 ru_RU.UTF-8; do
+  rm -f "$work/данные.bin" "$work/データ.xml" "$work/выход.bin" "$work/データ.bin"
+  pattern 3000 11 "$work/данные.bin"
+  wine_in "$locale" pack данные.bin --out データ.xml --dseg-length 0
+  check "$locale: pack a Cyrillic file into a Japanese package" "$([ $status -eq 0 ] && [ -s "$work/データ.xml" ]; echo $?)" \
+    "status $status; $(cat "$work/err.txt")"
+  wine_in "$locale" info データ.xml --image-out выход.bin
+  check "$locale: info --image-out gives back the image under a Cyrillic name" \
+    "$([ $status -eq 0 ] && cmp -s "$work/выход.bin" "$work/данные.bin"; echo $?)" "status $status; $(cat "$work/err.txt")"
+  serve
+  wine_in "$locale" --port COM5 --json --mcu 2 write-app データ.xml
+  stop_module
+  check "$locale: write-app of a package with a Japanese name" \
+    "$([ $status -eq 0 ] && [ "$(dump_hex 2 program-memory)" = "$(hex_of "$work/данные.bin")" ]; echo $?)" \
+    "status $status; $(cat "$work/err.txt")"
+
+  pattern 200 3 "$work/данные.bin"
+  serve --dseg-size 200
+  wine_in "$locale" --port COM5 --json --mcu 1 write-dseg данные.bin --verify
+  stop_module
+  check "$locale: write-dseg from a Cyrillic name" \
+    "$([ $status -eq 0 ] && [ "$(dump_hex 1 data-segment)" = "$(hex_of "$work/данные.bin")" ]; echo $?)" \
+    "status $status; $(cat "$work/err.txt")"
+  serve --controller-dseg "3:$work/данные.bin" --dseg-size 200
+  wine_in "$locale" --port COM5 --json --mcu 3 read-dseg データ.bin
+  stop_module
+  check "$locale: read-dseg into a Japanese name" \
+    "$([ $status -eq 0 ] && cmp -s "$work/データ.bin" "$work/данные.bin" && grep -q '"file":"データ.bin"' "$work/out.json"; echo $?)" \
+    "status $status; $(cat "$work/out.json" "$work/err.txt")"
+
+  # A missing port's system text arrives in the system's language, as valid UTF-8.
+  rm -f "$com_link"
+  wine_in "$locale" --port COM5 --json connect
+  os_text=$(grep '"event":"result"' "$work/out.json" | sed -n 's/.*"os_text":"\([^"]*\)".*/\1/p')
+  check "$locale: the system's error text is readable" \
+    "$([ -n "$os_text" ] && printf '%s' "$os_text" | iconv -f UTF-8 -t UTF-8 >/dev/null 2>&1 &&
+        ! printf '%s' "$os_text" | grep -q $'\xef\xbf\xbd'; echo $?)" "$os_text"
+  # On a console the names show as they are, whatever the code page.
+  (cd "$work" && LANG=$locale LC_ALL=$locale script -qec "wine '$exe' info нет-データ.xml" /dev/null >"$work/console.txt" 2>&1)
+  check "$locale: a console shows Cyrillic and Japanese names" \
+    "$(grep -q 'нет-データ.xml: No such file' "$work/console.txt"; echo $?)" "$(cat -v "$work/console.txt")"
+done
+unset LOCPATH
+
 # --- Faults: the same kinds as on Linux --------------------------------------------------------
 
 fault() { # NAME EXPECTED-KIND MODULE-OPTIONS... -- CLI-ARGUMENTS...
