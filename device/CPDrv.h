@@ -97,6 +97,8 @@ public:
     const TFailure &LastFailure() const { return FLastFailure; }
     // True once the device went away; the port stays open until Disconnect.
     bool HungUp() const { return FHandle.HungUp(); }
+    // Line errors (framing, parity, overrun) the port reported since it was opened.
+    unsigned LineErrors() const { return FHandle.LineErrors(); }
     // Makes reads and writes end within kStopCheckMs once *Flag becomes true (null: never). The
     // flag is only read, from this thread, so a signal handler may set it.
     void SetStopFlag(const std::atomic<bool> *Flag) { FStopFlag = Flag; }

@@ -2,6 +2,7 @@
 // COM names become device names, and what opening a port that is not there reports.
 
 #include "CPDrv.h"
+#include "ComPortProgrammator.h"
 #include "PortMap.h"
 #include "SerialErrorWindows.h"
 #include "SerialPort.h"
@@ -26,11 +27,33 @@ TEST(SerialErrorWindows, OpeningErrorsNameTheCauseAndLaterOnesAHangUp)
     EXPECT_EQ(KindOfSerialError(ERROR_SHARING_VIOLATION, true), TFailureKind::fkBusy);
     EXPECT_EQ(KindOfSerialError(ERROR_PRIVILEGE_NOT_HELD, true), TFailureKind::fkPermission);
     // An adapter pulled out under an open handle reports one of these.
-    for (DWORD gone : {ERROR_ACCESS_DENIED, ERROR_NOT_READY, ERROR_GEN_FAILURE, ERROR_DEVICE_NOT_CONNECTED,
-                       ERROR_BAD_COMMAND, ERROR_OPERATION_ABORTED, ERROR_DEVICE_REMOVED})
+    for (uint32_t gone : std::initializer_list<uint32_t>{ERROR_ACCESS_DENIED, ERROR_NOT_READY, ERROR_GEN_FAILURE, ERROR_DEVICE_NOT_CONNECTED,
+                       ERROR_BAD_COMMAND, ERROR_OPERATION_ABORTED, ERROR_DEVICE_REMOVED, ERROR_IO_DEVICE,
+                       kErrorNoSuchDevice})
         EXPECT_EQ(KindOfSerialError(gone, false), TFailureKind::fkHangUp) << gone;
     EXPECT_EQ(KindOfSerialError(ERROR_INVALID_PARAMETER, false), TFailureKind::fkOs);
     EXPECT_EQ(KindOfSerialError(ERROR_SUCCESS, false), TFailureKind::fkNone);
+}
+
+TEST(SerialErrorWindows, AWriteWithoutFlowControlIsLimitedToItsLineTimeWithRoomToSpare)
+{
+    struct Row {
+        uint32_t baud;
+        bool rtsCts, xonXoff;
+        uint32_t msPerByte, constantMs;
+    };
+    for (const Row &row : {Row{300, false, false, 34, 500}, Row{9600, false, false, 2, 500},
+                           Row{19200, false, false, 1, 500}, Row{921600, false, false, 1, 500},
+                           Row{0, false, false, 10000, 500}, Row{19200, true, false, 0, 10},
+                           Row{19200, false, true, 0, 10}}) {
+        LineSettings settings;
+        settings.BaudRate = row.baud;
+        settings.RtsCtsFlow = row.rtsCts;
+        settings.XonXoffFlow = row.xonXoff;
+        const TWriteLimit limit = WriteLimitFor(settings);
+        EXPECT_EQ(limit.MsPerByte, row.msPerByte) << row.baud;
+        EXPECT_EQ(limit.ConstantMs, row.constantMs) << row.baud;
+    }
 }
 
 TEST(SerialErrorWindows, FileErrorsBecomeTheirErrnoValuesWithTheSystemsText)
@@ -63,6 +86,15 @@ TEST(SerialPortWindows, AnAbsentPortIsNotFoundAndNamesTheDevice)
     EXPECT_EQ(port.LastFailure().Kind, TFailureKind::fkNotFound) << port.LastFailure();
     EXPECT_EQ(port.LastFailure().Device, "\\\\.\\COM239");
     EXPECT_EQ(port.LastFailure().OsError, int(ERROR_FILE_NOT_FOUND));
+}
+
+TEST(SerialPortWindows, AMissingComPortIsNamedOnceWithItsDeviceName)
+{
+    TComPortProgrammator programmator;
+    EXPECT_FALSE(programmator.Connect(239));
+    EXPECT_EQ(programmator.LastFailure().Kind, TFailureKind::fkNotFound) << programmator.LastFailure();
+    EXPECT_EQ(programmator.LastFailure().Device, "\\\\.\\COM239");
+    EXPECT_EQ(programmator.LastFailure().Detail, "COM239: no such device");
 }
 
 TEST(SerialPortWindows, AFileIsNoSerialDevice)

@@ -93,6 +93,19 @@ pattern() { # SIZE SEED FILE
     "$1" "$2" >"$3"
 }
 
+# --- COM ports as Wine lists them ----------------------------------------------------------------
+
+# A value of Wine's Ports key names a port's Unix device; when Wine starts it makes the port's
+# device, its DOS name and its entry in HARDWARE\DEVICEMAP\SERIALCOMM, where Windows programs find
+# serial ports. COM5 is registered so (the dosdevices link is pointed at each module in turn); a
+# new registration needs Wine started again.
+if ! wine reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>/dev/null | tr -d '\r' | grep -q 'COM5$'; then
+  wine reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$WINEPREFIX/dosdevices/com5" /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1
+  wineserver -p >/dev/null 2>&1 &
+  wineboot >/dev/null 2>&1 </dev/null
+fi
+
 # --- Commands, each checked against the module's dump -------------------------------------------
 
 serve
@@ -135,6 +148,16 @@ serve
 wine_cli --mcu 4 read-dseg read.bin
 check "read-dseg keeps an existing file without --force" \
   "$([ $status -eq 2 ] && cmp -s "$work/read.bin" "$work/initial.bin"; echo $?)" "status $status"
+
+# A read-only file is replaced with --force as on Linux, and stays read-only.
+chmod a-w "$work/read.bin"
+serve --controller-dseg "4:$work/segment.bin" --dseg-size 300
+wine_cli --mcu 4 --force read-dseg read.bin
+stop_module
+check "read-dseg --force replaces a read-only file, which stays read-only" \
+  "$([ $status -eq 0 ] && cmp -s "$work/read.bin" "$work/segment.bin" &&
+      [ "$(stat -c %A "$work/read.bin" | cut -c3)" = - ]; echo $?)" \
+  "status $status; $(cat "$work/err.txt")"
 
 serve
 wine_cli --log line.jsonl --verify write-app app.xml
@@ -197,8 +220,7 @@ for locale in en_US.UTF-8 ru_RU.UTF-8; do
     "status $status; $(cat "$work/out.json" "$work/err.txt")"
 
   # A missing port's system text arrives in the system's language, as valid UTF-8.
-  rm -f "$com_link"
-  wine_in "$locale" --port COM5 --json connect
+  wine_in "$locale" --port COM239 --json connect
   os_text=$(grep '"event":"result"' "$work/out.json" | sed -n 's/.*"os_text":"\([^"]*\)".*/\1/p')
   check "$locale: the system's error text is readable" \
     "$([ -n "$os_text" ] && printf '%s' "$os_text" | iconv -f UTF-8 -t UTF-8 >/dev/null 2>&1 &&
@@ -242,8 +264,29 @@ fault "hang-up at the selection" hangup --hangup-after 1 -- --mcu 2 connect
 fault "wrong reply CRC" bad_reply --bad-crc 1 -- connect
 fault "wrong CRC during an application write" bad_reply --bad-crc 6 -- write-app app.xml
 
-rm -f "$com_link"
-wine_cli connect
+serve
+(cd "$work" && wine "$exe" --json ports >"$work/out.json" 2>"$work/err.txt")
+check "ports lists COM5 as Wine registered it" \
+  "$(tr -d '\r' <"$work/out.json" | grep -q '"event":"device".*"com":\["COM5"\]'; echo $?)" "$(cat "$work/out.json" "$work/err.txt")"
+
+# A port that appears while the tool waits: a new entry in the serial-port map, as a plugged-in
+# adapter makes, and its device.
+com6_link=$WINEPREFIX/dosdevices/com6
+rm -f "$com6_link"
+(cd "$work" && wine "$exe" --port COM6 --json --wait 30 connect >"$work/out.json" 2>"$work/err.txt") &
+cli_pid=$!
+sleep 2
+ln -sfn "$device" "$com6_link"
+wine reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v '\Device\Serial5' /d COM6 /f >/dev/null 2>&1
+wait "$cli_pid"
+status=$?
+wine reg delete 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v '\Device\Serial5' /f >/dev/null 2>&1
+rm -f "$com6_link"
+check "--wait takes a port that appears in the serial-port map" \
+  "$([ $status -eq 0 ] && tr -d '\r' <"$work/out.json" | grep -q '"ok":true'; echo $?)" "status $status; $(cat "$work/out.json" "$work/err.txt")"
+
+(cd "$work" && wine "$exe" --port COM239 --json connect >"$work/out.json" 2>"$work/err.txt")
+tr -d '\r' <"$work/out.json" >"$work/out.tmp" && mv "$work/out.tmp" "$work/out.json"
 check "an absent port is not_found" "$([ "$(error_kind)" = not_found ]; echo $?)" "$(cat "$work/out.json")"
 
 echo "end-to-end: $passed passed, $failed failed"
