@@ -2,6 +2,7 @@
 // COM names become device names, and what opening a port that is not there reports.
 
 #include "CPDrv.h"
+#include "ComPortsWindows.h"
 #include "ComPortProgrammator.h"
 #include "PortMap.h"
 #include "SerialErrorWindows.h"
@@ -53,6 +54,26 @@ TEST(SerialErrorWindows, AWriteWithoutFlowControlIsLimitedToItsLineTimeWithRoomT
         const TWriteLimit limit = WriteLimitFor(settings);
         EXPECT_EQ(limit.MsPerByte, row.msPerByte) << row.baud;
         EXPECT_EQ(limit.ConstantMs, row.constantMs) << row.baud;
+    }
+}
+
+TEST(ComPortsWindows, TheInstanceIdGivesTheUsbIdsAndTheSerialNumber)
+{
+    struct Row {
+        const char *instanceId, *vendor, *product, *serial;
+    };
+    for (const Row &row : {Row{"USB\\VID_0403&PID_6001\\A1B2C3", "0403", "6001", "A1B2C3"},
+                           Row{"USB\\VID_067B&PID_2303\\5&2A3B4C&0&1", "067b", "2303", ""},
+                           Row{"FTDIBUS\\VID_0403+PID_6015+DN05ABCDA\\0000", "0403", "6015", "DN05ABCDA"},
+                           Row{"usb\\vid_10c4&pid_ea60\\0001", "10c4", "ea60", "0001"},
+                           Row{"ACPI\\PNP0501\\1", "", "", ""},
+                           Row{"USB\\VID_04X3&PID_6001\\A1", "", "6001", ""}}) {
+        TComPortEntry entry;
+        entry.SerialNumber = "left over";
+        ReadInstanceId(row.instanceId, entry);
+        EXPECT_EQ(entry.VendorId, row.vendor) << row.instanceId;
+        EXPECT_EQ(entry.ProductId, row.product) << row.instanceId;
+        EXPECT_EQ(entry.SerialNumber, row.serial) << row.instanceId;
     }
 }
 

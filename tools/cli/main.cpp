@@ -14,5 +14,7 @@ int main(int argc, char **argv)
     // Results written to a standard output that was closed reach nobody: not a success.
     if (closed & morlith::sdOutput)
         console.MarkOutClosed();
-    return RunCli(CommandLineArguments(argc, argv), console);
+    const int status = RunCli(CommandLineArguments(argc, argv), console);
+    NoteWorkFinished();
+    return status;
 }
