@@ -87,6 +87,12 @@ dump_hex() {
   ' "$work/dump.txt" | sed 's/ $//'
 }
 
+# Checks that the last run succeeded and left controller $2's section $3 holding the file $4.
+check_dump() { # NAME CONTROLLER SECTION FILE
+  check "$1" "$([ $status -eq 0 ] && [ "$(dump_hex "$2" "$3")" = "$(hex_of "$4")" ]; echo $?)" \
+    "status $status; $(cat "$work/err.txt")"
+}
+
 # $size bytes of a pattern that changes with $seed.
 pattern() { # SIZE SEED FILE
   perl -e 'my ($size, $seed) = @ARGV; print map { chr(($_ * 7 + $seed * 13 + int($_ / 256)) % 256) } 0 .. $size - 1' \
@@ -124,17 +130,13 @@ check "pack a plain image into a package" "$([ -s "$work/app.xml" ]; echo $?)" "
 serve
 wine_cli --mcu 2 write-app app.xml
 stop_module
-check "write an application to controller 2" \
-  "$([ $status -eq 0 ] && [ "$(dump_hex 2 program-memory)" = "$(hex_of "$work/app.bin")" ]; echo $?)" \
-  "status $status; $(cat "$work/err.txt")"
+check_dump "write an application to controller 2" 2 program-memory "$work/app.bin"
 
 pattern 300 7 "$work/segment.bin"
 serve --dseg-size 300
 wine_cli --mcu 1 write-dseg segment.bin --verify
 stop_module
-check "write and verify the data segment of controller 1" \
-  "$([ $status -eq 0 ] && [ "$(dump_hex 1 data-segment)" = "$(hex_of "$work/segment.bin")" ]; echo $?)" \
-  "status $status; $(cat "$work/err.txt")"
+check_dump "write and verify the data segment of controller 1" 1 data-segment "$work/segment.bin"
 
 pattern 256 9 "$work/initial.bin"
 serve --controller-dseg "4:$work/initial.bin" --dseg-size 256
@@ -201,17 +203,13 @@ for locale in en_US.UTF-8 ru_RU.UTF-8; do
   serve
   wine_in "$locale" --port COM5 --json --mcu 2 write-app データ.xml
   stop_module
-  check "$locale: write-app of a package with a Japanese name" \
-    "$([ $status -eq 0 ] && [ "$(dump_hex 2 program-memory)" = "$(hex_of "$work/данные.bin")" ]; echo $?)" \
-    "status $status; $(cat "$work/err.txt")"
+  check_dump "$locale: write-app of a package with a Japanese name" 2 program-memory "$work/данные.bin"
 
   pattern 200 3 "$work/данные.bin"
   serve --dseg-size 200
   wine_in "$locale" --port COM5 --json --mcu 1 write-dseg данные.bin --verify
   stop_module
-  check "$locale: write-dseg from a Cyrillic name" \
-    "$([ $status -eq 0 ] && [ "$(dump_hex 1 data-segment)" = "$(hex_of "$work/данные.bin")" ]; echo $?)" \
-    "status $status; $(cat "$work/err.txt")"
+  check_dump "$locale: write-dseg from a Cyrillic name" 1 data-segment "$work/данные.bin"
   serve --controller-dseg "3:$work/данные.bin" --dseg-size 200
   wine_in "$locale" --port COM5 --json --mcu 3 read-dseg データ.bin
   stop_module
