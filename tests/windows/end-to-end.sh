@@ -22,6 +22,7 @@ device=
 
 finish() {
   stop_module
+  wine reg delete 'HKLM\Software\Wine\Ports' /v COM5 /f >/dev/null 2>&1
   rm -f "$com_link"
   rm -rf "$work"
 }
@@ -102,15 +103,17 @@ pattern() { # SIZE SEED FILE
 # --- COM ports as Wine lists them ----------------------------------------------------------------
 
 # A value of Wine's Ports key names a port's Unix device; when Wine starts it makes the port's
-# device, its DOS name and its entry in HARDWARE\DEVICEMAP\SERIALCOMM, where Windows programs find
-# serial ports. COM5 is registered so (the dosdevices link is pointed at each module in turn); a
-# new registration needs Wine started again.
-if ! wine reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>/dev/null | tr -d '\r' | grep -q 'COM5$'; then
-  wine reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$WINEPREFIX/dosdevices/com5" /f >/dev/null 2>&1
+# device, its DOS name, its entry in HARDWARE\DEVICEMAP\SERIALCOMM, where Windows programs find
+# serial ports, and its dosdevices link, which is then pointed at each module in turn. Wine is
+# started again to take the registration, which lasts for this run only: a later session would
+# point the link at the value again.
+restart_wine() {
   wineserver -k >/dev/null 2>&1
   wineserver -p >/dev/null 2>&1 &
   wineboot >/dev/null 2>&1 </dev/null
-fi
+}
+wine reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$work/no-module" /f >/dev/null 2>&1
+restart_wine
 
 # --- Commands, each checked against the module's dump -------------------------------------------
 
