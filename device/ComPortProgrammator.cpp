@@ -158,8 +158,9 @@ bool TComPortProgrammator::Handshake(int32_t PortNumber)
         failure.Device = LinkTarget(FDriver->DevicePath());
         // A port-map entry whose device is missing names both ends; a COM port that is its own
         // device ("COM5" opened as "\\.\COM5") names one.
-        const bool sameName = failure.Device == FPortName ||
-                              (ComPortNumber(failure.Device) && ComPortNumber(failure.Device) == ComPortNumber(FPortName));
+        const auto deviceNumber = ComPortNumber(failure.Device);
+        const bool sameName =
+            failure.Device == FPortName || (deviceNumber && deviceNumber == ComPortNumber(FPortName));
         if (failure.Kind == TFailureKind::fkNotFound)
             failure.Detail = (sameName ? FPortName : FPortName + " -> " + failure.Device) + ": no such device";
         return Fail(failure, step);

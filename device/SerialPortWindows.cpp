@@ -217,8 +217,8 @@ bool TSerialPort::Open(const std::string &devicePath)
     FLookahead = -1;
     FFlowControl = false;
     FLineErrors = 0;
-    const HANDLE port = CreateFileW(WideFromUtf8(devicePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE port = CreateFileW(WideFromUtf8(devicePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (port == INVALID_HANDLE_VALUE)
         return Fail("cannot open", int(GetLastError()));
     DCB dcb {};

@@ -117,7 +117,8 @@ std::string WriteTemporary(const std::string &Target, const std::string &Content
         return "";
     std::error_code error;
     if (HadPrevious) {
-        const auto bits = std::filesystem::status(PathFromUtf8(Target), error).permissions() & std::filesystem::perms::all;
+        const auto bits =
+            std::filesystem::status(PathFromUtf8(Target), error).permissions() & std::filesystem::perms::all;
         if (!error)
             std::filesystem::permissions(PathFromUtf8(temporary), bits, error);
     }

@@ -28,9 +28,10 @@ TEST(SerialErrorWindows, OpeningErrorsNameTheCauseAndLaterOnesAHangUp)
     EXPECT_EQ(KindOfSerialError(ERROR_SHARING_VIOLATION, true), TFailureKind::fkBusy);
     EXPECT_EQ(KindOfSerialError(ERROR_PRIVILEGE_NOT_HELD, true), TFailureKind::fkPermission);
     // An adapter pulled out under an open handle reports one of these.
-    for (uint32_t gone : std::initializer_list<uint32_t>{ERROR_ACCESS_DENIED, ERROR_NOT_READY, ERROR_GEN_FAILURE, ERROR_DEVICE_NOT_CONNECTED,
-                       ERROR_BAD_COMMAND, ERROR_OPERATION_ABORTED, ERROR_DEVICE_REMOVED, ERROR_IO_DEVICE,
-                       kErrorNoSuchDevice})
+    const std::initializer_list<uint32_t> goneErrors = {
+        ERROR_ACCESS_DENIED,     ERROR_NOT_READY,      ERROR_GEN_FAILURE, ERROR_DEVICE_NOT_CONNECTED, ERROR_BAD_COMMAND,
+        ERROR_OPERATION_ABORTED, ERROR_DEVICE_REMOVED, ERROR_IO_DEVICE,   kErrorNoSuchDevice};
+    for (uint32_t gone : goneErrors)
         EXPECT_EQ(KindOfSerialError(gone, false), TFailureKind::fkHangUp) << gone;
     EXPECT_EQ(KindOfSerialError(ERROR_INVALID_PARAMETER, false), TFailureKind::fkOs);
     EXPECT_EQ(KindOfSerialError(ERROR_SUCCESS, false), TFailureKind::fkNone);
