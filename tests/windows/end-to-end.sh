@@ -181,8 +181,10 @@ check "the production log holds one record per operation, failures with their ki
 # Wine takes its code pages from the Unix locale: en_US.UTF-8 gives 1252, ru_RU.UTF-8 gives 1251.
 # The locales are made in the build folder, so that the machine needs none installed.
 export LOCPATH=$windows_build/locales
+mkdir -p "$LOCPATH"
 for locale in en_US ru_RU; do
-  [ -d "$LOCPATH/$locale.UTF-8" ] || localedef -i "$locale" -f UTF-8 "$LOCPATH/$locale.UTF-8" 2>/dev/null
+  [ -d "$LOCPATH/$locale.UTF-8" ] || localedef -i "$locale" -f UTF-8 "$LOCPATH/$locale.UTF-8" >/dev/null 2>&1
+  check "the locale $locale.UTF-8 is there" "$([ -d "$LOCPATH/$locale.UTF-8" ]; echo $?)"
 done
 
 # Runs the Windows tool in $work under the locale $1; output and status as wine_cli.
