@@ -335,7 +335,7 @@ long TSerialPort::Read(uint8_t *data, size_t size)
     DWORD got = 0;
     const HANDLE port = Win32Handle(FHandle);
     const size_t wanted = size - size_t(stored);
-    bool ok = wanted == 0 || LookAtStatus(Win32Handle(FHandle), status, FLineErrors);
+    bool ok = wanted == 0 || LookAtStatus(port, status, FLineErrors);
     const DWORD ask = ok ? DWORD(std::min<size_t>({wanted, status.cbInQue, 0x10000})) : 0;
     if (ok && ask > 0)
         ok = ReadFile(port, data + stored, ask, &got, nullptr);
@@ -397,7 +397,7 @@ WaitResult TSerialPort::Wait(bool forInput, uint32_t timeoutMs)
         return WaitResult::HangUp;
     };
     COMSTAT status {};
-    if (!LookAtStatus(Win32Handle(FHandle), status, FLineErrors))
+    if (!LookAtStatus(port, status, FLineErrors))
         return failed(GetLastError());
     if (!forInput) {
         // The queue takes more once it drains; look again shortly.
@@ -433,7 +433,7 @@ WaitResult TSerialPort::Wait(bool forInput, uint32_t timeoutMs)
             return WaitResult::Ready;
         }
         // Nothing came: a device that went away shows it in its status.
-        if (!LookAtStatus(Win32Handle(FHandle), status, FLineErrors))
+        if (!LookAtStatus(port, status, FLineErrors))
             return failed(GetLastError());
         if (MsSince(readStart) + 1 < limit)
             Sleep(std::min<DWORD>(kEarlyReturnPauseMs, limit));
