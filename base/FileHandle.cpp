@@ -1,5 +1,7 @@
 #include "FileHandle.h"
 
+#include "PathText.h"
+
 #include <cerrno>
 #include <filesystem>
 #include <mutex>
@@ -47,8 +49,8 @@ void RemoveAbandonedTemporaries(const std::string &folder)
     }
     // Names as CreateTemporary makes them: ".morlith" ... "-" <process id> "-" <six letters>.
     std::error_code error;
-    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
-        const std::string name = entry->path().filename().string();
+    for (std::filesystem::directory_iterator entry(PathFromUtf8(folder), error), end; !error && entry != end; entry.increment(error)) {
+        const std::string name = Utf8OfPath(entry->path().filename());
         const size_t last = name.rfind('-');
         if (name.rfind(kTemporaryMark, 0) != 0 || last == std::string::npos || name.size() - last != 7)
             continue;
@@ -61,6 +63,12 @@ void RemoveAbandonedTemporaries(const std::string &folder)
         if (ProcessHasEnded(std::stoi(id)) && std::filesystem::is_regular_file(entry->symlink_status(ignored)))
             std::filesystem::remove(entry->path(), ignored);
     }
+}
+
+bool RemoveFile(const std::string &path)
+{
+    std::error_code error;
+    return std::filesystem::remove(PathFromUtf8(path), error) || !error;
 }
 
 } // namespace morlith

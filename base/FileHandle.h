@@ -85,5 +85,7 @@ void RemoveAbandonedTemporaries(const std::string &folder);
 
 // Errno value for why no new file can be made in the existing folder `folder`; 0 when one can.
 int FolderWriteProblem(const std::string &folder);
+// Removes the file `path` if it is there; false when it stays.
+bool RemoveFile(const std::string &path);
 
 } // namespace morlith

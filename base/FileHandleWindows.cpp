@@ -1,7 +1,9 @@
-// Win32 implementation of the file platform layer. Names are in the system's code page.
+// Win32 implementation of the file platform layer. Names arrive as UTF-8 and go to the wide API,
+// so that any name works whatever the system's code page.
 
 #include "FileHandle.h"
 #include "WindowsError.h"
+#include "WindowsText.h"
 
 #include <cerrno>
 #include <windows.h>
@@ -22,7 +24,7 @@ bool TFileHandle::OpenForReading(const std::string &path)
 {
     (void)Close();
     // Backup semantics let a folder be opened, so that it is refused as "not a regular file".
-    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+    const HANDLE handle = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return Fail(LastErrno());
@@ -33,7 +35,7 @@ bool TFileHandle::OpenForReading(const std::string &path)
 bool TFileHandle::CreateNew(const std::string &path)
 {
     (void)Close();
-    const HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
+    const HANDLE handle = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return Fail(LastErrno());
@@ -44,7 +46,7 @@ bool TFileHandle::CreateNew(const std::string &path)
 bool TFileHandle::OpenForAppending(const std::string &path)
 {
     (void)Close();
-    const HANDLE handle = CreateFileA(path.c_str(), FILE_APPEND_DATA | GENERIC_READ, kShareAll, nullptr,
+    const HANDLE handle = CreateFileW(WideFromUtf8(path).c_str(), FILE_APPEND_DATA | GENERIC_READ, kShareAll, nullptr,
                                       OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return Fail(LastErrno());
@@ -173,15 +175,31 @@ bool TFileHandle::Close()
 
 bool RenameOver(const std::string &from, const std::string &to, int &error)
 {
-    const BOOL moved = MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    const std::wstring wideFrom = WideFromUtf8(from);
+    const std::wstring wideTo = WideFromUtf8(to);
+    // Windows refuses to replace a read-only file, where a rename on Linux replaces it. The
+    // attribute is taken off for the move and put on the file that takes its place, as the
+    // permissions of a replaced file carry over on Linux; a failed move restores it.
+    const DWORD attributes = GetFileAttributesW(wideTo.c_str());
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+                          (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    if (readOnly)
+        (void)SetFileAttributesW(wideTo.c_str(), attributes & ~DWORD(FILE_ATTRIBUTE_READONLY));
+    const BOOL moved =
+        MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     error = moved ? 0 : LastErrno();
+    if (readOnly) {
+        const DWORD now = GetFileAttributesW(wideTo.c_str());
+        if (now != INVALID_FILE_ATTRIBUTES)
+            (void)SetFileAttributesW(wideTo.c_str(), now | FILE_ATTRIBUTE_READONLY);
+    }
     return moved;
 }
 
 bool PlaceNewFile(const std::string &from, const std::string &to, int &error)
 {
     // Without MOVEFILE_REPLACE_EXISTING the move fails when `to` exists.
-    const BOOL moved = MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
+    const BOOL moved = MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(), MOVEFILE_WRITE_THROUGH);
     error = moved ? 0 : LastErrno();
     return moved;
 }
@@ -194,7 +212,7 @@ int FlushFolder(const std::string &)
 
 int FolderWriteProblem(const std::string &folder)
 {
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    const DWORD attributes = GetFileAttributesW(WideFromUtf8(folder).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return LastErrno();
     return 0;

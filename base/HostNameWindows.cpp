@@ -1,14 +1,16 @@
 #include "HostName.h"
 
+#include "WindowsText.h"
+
 #include <windows.h>
 
 namespace morlith {
 
 std::string HostName()
 {
-    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = sizeof name;
-    return GetComputerNameA(name, &size) ? std::string(name, size) : std::string();
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    return GetComputerNameW(name, &size) ? Utf8FromWide(name, size) : std::string();
 }
 
 } // namespace morlith

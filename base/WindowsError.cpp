@@ -1,5 +1,7 @@
 #include "WindowsError.h"
 
+#include "WindowsText.h"
+
 #include <cerrno>
 #include <windows.h>
 
@@ -52,11 +54,12 @@ int ErrnoOfWindowsError(uint32_t code)
 
 std::string WindowsErrorText(uint32_t code)
 {
-    char *buffer = nullptr;
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+    // The wide text, in the user's language, whatever the narrow code page can show.
+    wchar_t *buffer = nullptr;
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                             FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<char *>(&buffer), 0, nullptr);
-    std::string text = length > 0 && buffer != nullptr ? std::string(buffer, length) : "";
+                                        nullptr, code, 0, reinterpret_cast<wchar_t *>(&buffer), 0, nullptr);
+    std::string text = length > 0 && buffer != nullptr ? Utf8FromWide(buffer, length) : "";
     LocalFree(buffer);
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
         text.pop_back();

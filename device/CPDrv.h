@@ -100,6 +100,8 @@ public:
     // Looks, without waiting, whether the device is still there; false (LastFailure a hang-up)
     // once it went away, or when the port is closed. Sends nothing; input queued is left alone.
     bool LineUp();
+    // Line errors (framing, parity, overrun) the port reported since it was opened.
+    unsigned LineErrors() const { return FHandle.LineErrors(); }
     // Makes reads and writes end within kStopCheckMs once *Flag becomes true (null: never). The
     // flag is only read, from this thread, so a signal handler may set it.
     void SetStopFlag(const std::atomic<bool> *Flag) { FStopFlag = Flag; }

@@ -153,11 +153,13 @@ bool TComPortProgrammator::Handshake(int32_t PortNumber)
     if (!FDriver->Connect()) {
         TFailure failure = FDriver->LastFailure();
         failure.Device = LinkTarget(FDriver->DevicePath());
-        // A port-map entry whose device is missing names both ends.
+        // A port-map entry whose device is missing names both ends; a COM port that is its own
+        // device ("COM5" opened as "\\.\COM5") names one.
+        const auto deviceNumber = ComPortNumber(failure.Device);
+        const bool sameName =
+            failure.Device == FPortName || (deviceNumber && deviceNumber == ComPortNumber(FPortName));
         if (failure.Kind == TFailureKind::fkNotFound)
-            failure.Detail = (failure.Device == FPortName ? FPortName
-                                                          : FPortName + " -> " + failure.Device) +
-                             ": no such device";
+            failure.Detail = (sameName ? FPortName : FPortName + " -> " + failure.Device) + ": no such device";
         return Fail(failure, step);
     }
     (void)FDriver->DiscardUntilQuiet(kStaleInputQuietMs, kStaleInputMaxMs);

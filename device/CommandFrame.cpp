@@ -173,6 +173,10 @@ TFailure TCPPCommand::ReplyFailure(uint8_t Command, uint32_t Expected, uint32_t 
                                       limit + ")");
         else
             failure = MakeFailure(TFailureKind::fkBadReply, "reply to " + name + " has a wrong CRC");
+        // Garbled bytes on the line explain a bad reply: say so when the port counted any.
+        if (failure.Kind == TFailureKind::fkBadReply && FDriver->LineErrors() > 0)
+            failure.Detail += " (the port reported " + std::to_string(FDriver->LineErrors()) +
+                              " line errors: framing, parity or overrun)";
     }
     failure.Command = Command;
     failure.BytesExpected = Expected;

@@ -1,6 +1,7 @@
 #include "DataFile.h"
 
 #include "FileHandle.h"
+#include "PathText.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -16,7 +17,7 @@ namespace {
 
 std::string FolderOf(const std::string &path)
 {
-    const std::string folder = std::filesystem::path(path).parent_path().string();
+    const std::string folder = Utf8OfPath(PathFromUtf8(path).parent_path());
     return folder.empty() ? "." : folder;
 }
 
@@ -89,7 +90,7 @@ void WriteFileAtomically(const std::string &path, const uint8_t *data, size_t si
         {
             std::error_code ignored;
             if (!keep)
-                std::filesystem::remove(name, ignored);
+                std::filesystem::remove(PathFromUtf8(name), ignored);
         }
     } guard{temporary};
 

@@ -1,5 +1,7 @@
 #include "PortMap.h"
 
+#include "PathText.h"
+
 #include <filesystem>
 
 #include <cctype>
@@ -42,22 +44,25 @@ std::vector<std::string> LinkHops(const std::string &path)
     namespace fs = std::filesystem;
     std::vector<std::string> hops;
     std::error_code error;
-    fs::path target = path;
+    fs::path target = PathFromUtf8(path);
     // A few hops at most; a loop of links ends here too.
     for (int hop = 0; hop < 8 && fs::is_symlink(fs::symlink_status(target, error)); ++hop) {
         const fs::path next = fs::read_symlink(target, error);
         if (error)
             break;
         target = (next.is_absolute() ? next : target.parent_path() / next).lexically_normal();
-        hops.push_back(target.string());
+        hops.push_back(Utf8OfPath(target));
     }
     return hops;
 }
 
 std::string LinkTarget(const std::string &path)
 {
+    // A Win32 device name ("\\.\COM5") is no file path: normalising it would drop its prefix.
+    if (path.rfind("\\\\.\\", 0) == 0)
+        return path;
     const std::vector<std::string> hops = LinkHops(path);
-    return hops.empty() ? std::filesystem::path(path).lexically_normal().string() : hops.back();
+    return hops.empty() ? Utf8OfPath(PathFromUtf8(path).lexically_normal()) : hops.back();
 }
 
 } // namespace morlith

@@ -74,6 +74,8 @@ public:
     WaitResult WaitWritable(uint32_t timeoutMs);
     // True once the far end has hung up.
     bool HungUp() const { return FHungUp; }
+    // Line errors (framing, parity, overrun) the device reported since Open; Windows counts them.
+    unsigned LineErrors() const { return FLineErrors; }
 
     // The device path given to Open.
     const std::string &Device() const { return FDevice; }
@@ -84,6 +86,8 @@ private:
     bool Fail(const char *operation, int err);
     void NoteHangUp(int err);
     WaitResult Wait(bool forInput, uint32_t timeoutMs);
+    // Windows: the system named the port when it was opened and no longer does (it was removed).
+    bool PortVanished() const;
 
     // The descriptor or handle of the open device; kNoHandle when closed.
     static constexpr intptr_t kNoHandle = -1;
@@ -91,6 +95,9 @@ private:
     bool FHungUp = false;
     bool FPeerGone = false; // the device signalled a hang-up that no read has reported yet
     int FLookahead = -1; // a byte taken from the device while waiting for input; -1 when none
+    unsigned FLineErrors = 0;
+    bool FFlowControl = false; // the output may be held by the far end (Windows: no write limit then)
+    bool FNamedAtOpen = false; // Windows: the system named the port when it was opened
     std::string FDevice;
     TFailure FLastFailure;
 };

@@ -4,10 +4,13 @@
 // as soon as one byte arrives. Reads take only what the queue reports; waiting for input is a read
 // of one byte, so that waiting costs no CPU and adds no delay.
 
+#include "ComPortsWindows.h"
 #include "MonotonicClock.h"
 #include "SerialErrorWindows.h"
 #include "SerialPort.h"
+#include "PortMap.h"
 #include "WindowsError.h"
+#include "WindowsText.h"
 
 #include <algorithm>
 #include <windows.h>
@@ -18,10 +21,15 @@ namespace {
 constexpr char kXonChar = 0x11;
 constexpr char kXoffChar = 0x13;
 // Write time limit of a single write call while flow control may hold the output; sending is
-// timed by the driver above. Without flow control the line drains on its own and writes go
-// without a limit, which spares every write the time-limit machinery (under Wine a tenth of a
-// millisecond an exchange).
+// timed by the driver above.
 constexpr DWORD kWriteTimeoutMs = 10;
+// Without flow control the line drains on its own, about ten bit times a byte; a write is given
+// that and this much more before it ends with what went out, so that a driver that stalls ends
+// the write instead of hanging it.
+constexpr DWORD kWriteSlackMs = 500;
+// Pause after a read that came back empty before its time limit (a driver that ignores the limit),
+// so that the wait sleeps instead of spinning.
+constexpr DWORD kEarlyReturnPauseMs = 2;
 // Pause before another try when the output queue took nothing.
 constexpr DWORD kOutputRecheckMs = 2;
 // The longest single read while waiting for input; longer waits take several, so that the time
@@ -32,18 +40,39 @@ constexpr DWORD kWaitSliceMs = 50;
 
 HANDLE Win32Handle(intptr_t handle) { return reinterpret_cast<HANDLE>(handle); }
 
+// The port's queues into `status`; a line error the device reported since the last look (framing,
+// parity, overrun) is counted in `lineErrors`. False when the port cannot tell.
+bool LookAtStatus(HANDLE port, COMSTAT &status, unsigned &lineErrors)
+{
+    DWORD errors = 0;
+    if (!ClearCommError(port, &errors, &status))
+        return false;
+    if (errors & (CE_FRAME | CE_RXPARITY | CE_OVERRUN | CE_RXOVER | CE_BREAK))
+        ++lineErrors;
+    return true;
+}
+
 // Time limits: a read returns at once with what the input queue holds or, when it is empty, as
 // soon as one byte is there; after `readWaitMs` (1 ms or more) with none. A write returns after
-// `writeLimitMs` with what went out (0: when all went out).
-bool SetTimeLimits(HANDLE port, DWORD readWaitMs, DWORD writeLimitMs)
+// its limit with what went out.
+bool SetTimeLimits(HANDLE port, DWORD readWaitMs, const TWriteLimit &write)
 {
     COMMTIMEOUTS timeouts {};
     timeouts.ReadIntervalTimeout = MAXDWORD;
     timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
     timeouts.ReadTotalTimeoutConstant = readWaitMs;
-    timeouts.WriteTotalTimeoutMultiplier = 0;
-    timeouts.WriteTotalTimeoutConstant = writeLimitMs;
+    timeouts.WriteTotalTimeoutMultiplier = write.MsPerByte;
+    timeouts.WriteTotalTimeoutConstant = write.ConstantMs;
     return SetCommTimeouts(port, &timeouts) != 0;
+}
+
+// True while the system names the COM port behind `device` ("\\.\COM5"); a USB adapter that was
+// pulled out loses its name while a handle to it may still answer. Devices that are no COM port
+// count as present.
+bool DeviceNamed(const std::string &device)
+{
+    const auto number = ComPortNumber(device);
+    return !number || SystemNamesComPort(*number);
 }
 
 // Changes only the read wait of the standing time limits.
@@ -111,6 +140,14 @@ void FillDcb(DCB &dcb, const LineSettings &settings)
 
 } // namespace
 
+TWriteLimit WriteLimitFor(const LineSettings &settings)
+{
+    if (settings.RtsCtsFlow || settings.XonXoffFlow)
+        return {0, kWriteTimeoutMs};
+    const uint32_t baud = std::max<uint32_t>(settings.BaudRate, 1);
+    return {(10 * 1000 + baud - 1) / baud, kWriteSlackMs};
+}
+
 TFailureKind KindOfSerialError(uint32_t code, bool opening)
 {
     switch (code) {
@@ -139,6 +176,8 @@ TFailureKind KindOfSerialError(uint32_t code, bool opening)
     case ERROR_OPERATION_ABORTED:
     case ERROR_BROKEN_PIPE:
     case ERROR_INVALID_HANDLE:
+    case ERROR_IO_DEVICE:
+    case kErrorNoSuchDevice:
         return opening ? TFailureKind::fkNotFound : TFailureKind::fkHangUp;
     default:
         return TFailureKind::fkOs;
@@ -176,13 +215,15 @@ bool TSerialPort::Open(const std::string &devicePath)
     FHungUp = false;
     FPeerGone = false;
     FLookahead = -1;
-    const HANDLE port = CreateFileA(devicePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    FFlowControl = false;
+    FLineErrors = 0;
+    const HANDLE port = CreateFileW(WideFromUtf8(devicePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (port == INVALID_HANDLE_VALUE)
         return Fail("cannot open", int(GetLastError()));
     DCB dcb {};
     dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(port, &dcb) || !SetTimeLimits(port, kWaitSliceMs, kWriteTimeoutMs)) {
+    if (!GetCommState(port, &dcb) || !SetTimeLimits(port, kWaitSliceMs, WriteLimitFor(LineSettings{}))) {
         const DWORD err = GetLastError();
         CloseHandle(port);
         Fail("cannot open", int(err));
@@ -192,7 +233,15 @@ bool TSerialPort::Open(const std::string &devicePath)
     }
     FHandle = reinterpret_cast<intptr_t>(port);
     FLastFailure = TFailure{};
+    FNamedAtOpen = DeviceNamed(devicePath);
     return true;
+}
+
+bool TSerialPort::PortVanished() const
+{
+    // A port the system did not name when it was opened (a device path, a port Wine reaches only
+    // through its dosdevices folder) cannot lose its name.
+    return FNamedAtOpen && !DeviceNamed(FDevice);
 }
 
 void TSerialPort::Close()
@@ -216,10 +265,11 @@ bool TSerialPort::Configure(const LineSettings &settings)
     FillDcb(dcb, settings);
     if (!SetCommState(port, &dcb))
         return Fail("configure", int(GetLastError()));
-    if (!SetupComm(port, settings.InQueueSize, settings.OutQueueSize))
-        return Fail("set the queue sizes of", int(GetLastError()));
-    const bool flowControl = settings.RtsCtsFlow || settings.XonXoffFlow;
-    if (!SetTimeLimits(port, kWaitSliceMs, flowControl ? kWriteTimeoutMs : 0))
+    // The queue sizes are a recommendation the driver may turn down (virtual and some USB ports
+    // do); the port then works with the driver's own.
+    (void)SetupComm(port, settings.InQueueSize, settings.OutQueueSize);
+    FFlowControl = settings.RtsCtsFlow || settings.XonXoffFlow;
+    if (!SetTimeLimits(port, kWaitSliceMs, WriteLimitFor(settings)))
         return Fail("set the time limits of", int(GetLastError()));
     return true;
 }
@@ -243,8 +293,7 @@ bool TSerialPort::Purge(bool input, bool output)
 long TSerialPort::InputCount()
 {
     COMSTAT status {};
-    DWORD errors = 0;
-    if (!IsOpen() || !ClearCommError(Win32Handle(FHandle), &errors, &status))
+    if (!IsOpen() || !LookAtStatus(Win32Handle(FHandle), status, FLineErrors))
         return -1;
     return long(status.cbInQue) + (FLookahead >= 0 ? 1 : 0);
 }
@@ -252,8 +301,7 @@ long TSerialPort::InputCount()
 long TSerialPort::OutputCount()
 {
     COMSTAT status {};
-    DWORD errors = 0;
-    if (!IsOpen() || !ClearCommError(Win32Handle(FHandle), &errors, &status))
+    if (!IsOpen() || !LookAtStatus(Win32Handle(FHandle), status, FLineErrors))
         return -1;
     return long(status.cbOutQue);
 }
@@ -284,11 +332,10 @@ long TSerialPort::Read(uint8_t *data, size_t size)
     }
     // Only what the queue holds: a read of an empty queue would wait.
     COMSTAT status {};
-    DWORD errors = 0;
     DWORD got = 0;
     const HANDLE port = Win32Handle(FHandle);
     const size_t wanted = size - size_t(stored);
-    bool ok = wanted == 0 || ClearCommError(port, &errors, &status);
+    bool ok = wanted == 0 || LookAtStatus(port, status, FLineErrors);
     const DWORD ask = ok ? DWORD(std::min<size_t>({wanted, status.cbInQue, 0x10000})) : 0;
     if (ok && ask > 0)
         ok = ReadFile(port, data + stored, ask, &got, nullptr);
@@ -311,8 +358,22 @@ long TSerialPort::Write(const uint8_t *data, size_t size)
         return -1;
     DWORD written = 0;
     const DWORD ask = DWORD(std::min<size_t>(size, 0x10000));
-    if (!WriteFile(Win32Handle(FHandle), data, ask, &written, nullptr)) {
-        const DWORD err = GetLastError();
+    const BOOL wrote = WriteFile(Win32Handle(FHandle), data, ask, &written, nullptr);
+    const DWORD err = wrote ? ERROR_SUCCESS : GetLastError();
+    // The time limit passed with nothing taken: the port is gone or its driver stalled.
+    if ((wrote || err == ERROR_SEM_TIMEOUT) && written == 0 && ask > 0) {
+        if (PortVanished()) {
+            NoteHangUp(ERROR_DEVICE_NOT_CONNECTED);
+            return -1;
+        }
+        if (FFlowControl)
+            return 0; // flow control holds the output; the driver above times the sending
+        Fail("write to", ERROR_SEM_TIMEOUT);
+        FLastFailure.Kind = TFailureKind::fkNoReply;
+        FLastFailure.Detail = "write to " + FDevice + ": the port took nothing within its time limit";
+        return -1;
+    }
+    if (!wrote) {
         if (KindOfSerialError(err, false) == TFailureKind::fkHangUp)
             NoteHangUp(int(err));
         else
@@ -336,8 +397,7 @@ WaitResult TSerialPort::Wait(bool forInput, uint32_t timeoutMs)
         return WaitResult::HangUp;
     };
     COMSTAT status {};
-    DWORD errors = 0;
-    if (!ClearCommError(port, &errors, &status))
+    if (!LookAtStatus(port, status, FLineErrors))
         return failed(GetLastError());
     if (!forInput) {
         // The queue takes more once it drains; look again shortly.
@@ -357,6 +417,8 @@ WaitResult TSerialPort::Wait(bool forInput, uint32_t timeoutMs)
             break;
         const uint32_t remaining = timeoutMs - elapsed;
         const bool ownLimit = remaining < kWaitSliceMs;
+        const DWORD limit = ownLimit ? remaining : kWaitSliceMs;
+        const uint32_t readStart = TickCountMs();
         uint8_t byte = 0;
         DWORD got = 0;
         bool read = !ownLimit || SetReadWait(port, remaining);
@@ -371,8 +433,16 @@ WaitResult TSerialPort::Wait(bool forInput, uint32_t timeoutMs)
             return WaitResult::Ready;
         }
         // Nothing came: a device that went away shows it in its status.
-        if (!ClearCommError(port, &errors, &status))
+        if (!LookAtStatus(port, status, FLineErrors))
             return failed(GetLastError());
+        if (MsSince(readStart) + 1 < limit)
+            Sleep(std::min<DWORD>(kEarlyReturnPauseMs, limit));
+    }
+    // A pulled-out adapter may leave a handle that only ever times out: a silent module and a
+    // port that is gone are told apart by whether the system still names the port.
+    if (PortVanished()) {
+        NoteHangUp(ERROR_DEVICE_NOT_CONNECTED);
+        return WaitResult::HangUp;
     }
     return WaitResult::TimedOut;
 }

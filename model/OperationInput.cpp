@@ -5,6 +5,7 @@
 #include "MorlithFileConverter.h"
 #include "NumberText.h"
 #include "PackageAcceptance.h"
+#include "PathText.h"
 #include "Sha256.h"
 
 #include <algorithm>
@@ -102,11 +103,11 @@ bool SameFile(const std::string &a, const std::string &b)
 {
     namespace fs = std::filesystem;
     std::error_code error;
-    if (fs::equivalent(a, b, error))
+    if (fs::equivalent(PathFromUtf8(a), PathFromUtf8(b), error))
         return true;
     const auto resolved = [](const std::string &path) {
         std::error_code ignored;
-        return fs::weakly_canonical(fs::absolute(path, ignored), ignored);
+        return fs::weakly_canonical(fs::absolute(PathFromUtf8(path), ignored), ignored);
     };
     const fs::path first = resolved(a);
     return !first.empty() && first == resolved(b);

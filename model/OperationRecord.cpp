@@ -6,6 +6,8 @@
 #include "FailureJson.h"
 #include "JsonLines.h"
 #include "NumberText.h"
+#include "Sha256.h"
+#include "PathText.h"
 
 
 namespace morlith {

@@ -1,6 +1,7 @@
 #include "ProductionLog.h"
 
 #include "XdgDirectories.h"
+#include "PathText.h"
 
 #include <cerrno>
 #include <chrono>
@@ -24,7 +25,7 @@ std::unique_ptr<TProductionLog> TProductionLog::Open(const std::string &path, TF
 {
     if (makeFolder) {
         std::error_code error;
-        const auto folder = std::filesystem::path(path).parent_path();
+        const auto folder = PathFromUtf8(path).parent_path();
         if (!folder.empty())
             std::filesystem::create_directories(folder, error);
         if (error) {
@@ -42,7 +43,7 @@ bool TProductionLog::OpenFile(TFailure &failure)
 {
     const std::string step = "opening the production log";
     std::error_code error;
-    const bool existed = std::filesystem::exists(std::filesystem::symlink_status(FPath, error));
+    const bool existed = std::filesystem::exists(std::filesystem::symlink_status(PathFromUtf8(FPath), error));
     if (!FFile.OpenForAppending(FPath)) {
         failure = ProductionLogFailure(FFile.LastError(), "open", FPath, step);
         return false;
@@ -55,7 +56,7 @@ bool TProductionLog::OpenFile(TFailure &failure)
     }
     // The name of a file just made must survive a crash too.
     if (!existed) {
-        const std::string folder = std::filesystem::path(FPath).parent_path().string();
+        const std::string folder = Utf8OfPath(PathFromUtf8(FPath).parent_path());
         (void)FlushFolder(folder.empty() ? "." : folder);
     }
     return true;

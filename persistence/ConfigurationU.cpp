@@ -1,5 +1,7 @@
 #include "ConfigurationU.h"
 
+#include "PathText.h"
+
 #include <filesystem>
 #include <system_error>
 
@@ -15,7 +17,7 @@ std::string ConfigFilePathInCurrentDirectory()
     const std::filesystem::path directory = std::filesystem::current_path(error);
     if (error)
         return kConfigFileName;
-    return directory.string() + "/" + kConfigFileName;
+    return Utf8OfPath(directory) + "/" + kConfigFileName;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "DocumentFile.h"
 
 #include "FileHandle.h"
+#include "PathText.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -21,7 +22,7 @@ std::string Describe(const char *What, const std::string &Path, int Errno)
 TPathState PathState(const std::string &Path)
 {
     std::error_code error;
-    const auto status = std::filesystem::status(Path, error);
+    const auto status = std::filesystem::status(PathFromUtf8(Path), error);
     if (error || !std::filesystem::exists(status))
         return TPathState::psMissing;
     return std::filesystem::is_regular_file(status) ? TPathState::psRegularFile : TPathState::psOther;
@@ -94,7 +95,7 @@ bool WriteWholeFile(const std::string &Path, const std::string &Content, std::st
         ok = false;
     }
     if (!ok)
-        std::remove(Path.c_str());
+        RemoveFile(Path);
     return ok;
 }
 

@@ -3,6 +3,7 @@
 #include "DocumentFile.h"
 
 #include "FileHandle.h"
+#include "PathText.h"
 
 #include <atomic>
 #include <cerrno>
@@ -44,14 +45,14 @@ bool FollowLinks(const std::string &Path, std::string &Target, std::string &Erro
     Target = Path;
     for (int hop = 0; hop < kMaxLinkHops; ++hop) {
         std::error_code error;
-        if (!fs::is_symlink(fs::symlink_status(Target, error)))
+        if (!fs::is_symlink(fs::symlink_status(PathFromUtf8(Target), error)))
             return true;
-        const fs::path next = fs::read_symlink(Target, error);
+        const fs::path next = fs::read_symlink(PathFromUtf8(Target), error);
         if (error) {
             Error = Describe("cannot read the link", Target, error);
             return false;
         }
-        Target = next.is_absolute() ? next.string() : FolderOf(Target) + "/" + next.string();
+        Target = next.is_absolute() ? Utf8OfPath(next) : FolderOf(Target) + "/" + Utf8OfPath(next);
     }
     Error = Describe("cannot follow", Path, ELOOP);
     return false;
@@ -78,17 +79,17 @@ bool MakeBackup(const std::string &Target, const std::string &Backup, std::strin
 {
     namespace fs = std::filesystem;
     std::error_code error;
-    const fs::file_status standing = fs::symlink_status(Backup, error);
+    const fs::file_status standing = fs::symlink_status(PathFromUtf8(Backup), error);
     // A folder is not removed, as unlink(2) would not either.
     if (fs::is_directory(standing)) {
         Error = Describe("cannot make the backup", Backup, EISDIR);
         return false;
     }
-    if (fs::exists(standing) && !fs::remove(Backup, error)) {
+    if (fs::exists(standing) && !fs::remove(PathFromUtf8(Backup), error)) {
         Error = Describe("cannot make the backup", Backup, error);
         return false;
     }
-    fs::create_hard_link(Target, Backup, error);
+    fs::create_hard_link(PathFromUtf8(Target), PathFromUtf8(Backup), error);
     if (!error)
         return true;
     std::string content;
@@ -114,13 +115,14 @@ std::string WriteTemporary(const std::string &Target, const std::string &Content
         return "";
     std::error_code error;
     if (HadPrevious) {
-        const auto bits = std::filesystem::status(Target, error).permissions() & std::filesystem::perms::all;
+        const auto bits =
+            std::filesystem::status(PathFromUtf8(Target), error).permissions() & std::filesystem::perms::all;
         if (!error)
-            std::filesystem::permissions(temporary, bits, error);
+            std::filesystem::permissions(PathFromUtf8(temporary), bits, error);
     }
     if (error) {
         Error = Describe("cannot set the permissions of", Target, error);
-        std::remove(temporary.c_str());
+        RemoveFile(temporary);
         return "";
     }
     return temporary;
@@ -134,7 +136,7 @@ bool SaveDocumentFile(const std::string &Path, const std::string &Content, std::
     if (!FollowLinks(Path, target, Error))
         return false;
     std::error_code error;
-    const std::filesystem::file_status previous = std::filesystem::status(target, error);
+    const std::filesystem::file_status previous = std::filesystem::status(PathFromUtf8(target), error);
     const bool hadPrevious = !error && std::filesystem::exists(previous);
     if (hadPrevious && !std::filesystem::is_regular_file(previous)) {
         Error = "not a regular file: " + Path;
@@ -150,13 +152,13 @@ bool SaveDocumentFile(const std::string &Path, const std::string &Content, std::
     int renameError = 0;
     if (!RenameOver(temporary, target, renameError)) {
         Error = Describe("cannot replace", target, renameError);
-        std::remove(temporary.c_str());
+        RemoveFile(temporary);
         return false;
     }
     if (!SyncFolder(FolderOf(target), Error))
         return false;
     if (hadPrevious)
-        std::remove(backup.c_str());
+        RemoveFile(backup);
     return true;
 }
 

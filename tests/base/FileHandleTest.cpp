@@ -1,12 +1,14 @@
 // The file platform layer on the real file system: exclusive creation, replacing and placing
-// files, and what reading finds.
+// files, what reading finds, and names in any script.
 
 #include "FileHandle.h"
+#include "PathText.h"
 #include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -16,11 +18,14 @@ namespace {
 
 std::string Content(const std::string &path)
 {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(PathFromUtf8(path), std::ios::binary);
     return file ? std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()) : "<missing>";
 }
 
-void Put(const std::string &path, const std::string &text) { std::ofstream(path, std::ios::binary) << text; }
+void Put(const std::string &path, const std::string &text)
+{
+    std::ofstream(PathFromUtf8(path), std::ios::binary) << text;
+}
 
 class FileHandle : public ::testing::Test {
 protected:
@@ -101,6 +106,43 @@ TEST_F(FileHandle, ReadingFindsRegularFilesFoldersAndMissingOnes)
     EXPECT_EQ(missing.LastError(), ENOENT);
     EXPECT_EQ(FolderWriteProblem(Folder.File("missing")), ENOENT);
     EXPECT_EQ(FolderWriteProblem(Folder.Path()), 0);
+}
+
+TEST_F(FileHandle, NamesInAnyScriptAreMadeReadReplacedAndRemoved)
+{
+    for (const std::string name : {"данные.bin", "データ.bin", "naïve café.bin"}) {
+        const std::string path = Folder.File(name);
+        TFileHandle file;
+        ASSERT_TRUE(file.CreateNew(path)) << name << ": " << file.LastError();
+        ASSERT_TRUE(file.WriteAll("abc", 3));
+        ASSERT_TRUE(file.Close());
+        ASSERT_TRUE(file.OpenForReading(path)) << name;
+        char buffer[8] = {};
+        EXPECT_EQ(file.Read(buffer, sizeof buffer), 3) << name;
+        ASSERT_TRUE(file.Close());
+        // The name the file system holds is the name given, not its bytes in another code page.
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(Folder.Path()) / std::filesystem::u8path(name)));
+
+        Put(Folder.File("выход.bin"), "old");
+        int error = 0;
+        ASSERT_TRUE(RenameOver(path, Folder.File("выход.bin"), error)) << name << ": " << error;
+        EXPECT_EQ(Content(Folder.File("выход.bin")), "abc") << name;
+        EXPECT_TRUE(RemoveFile(Folder.File("выход.bin")));
+        EXPECT_EQ(Content(Folder.File("выход.bin")), "<missing>");
+    }
+    EXPECT_TRUE(RemoveFile(Folder.File("never-there"))) << "a file that is not there is removed already";
+}
+
+TEST_F(FileHandle, RenameOverReplacesAReadOnlyTarget)
+{
+    Put(Folder.File("new"), "new");
+    Put(Folder.File("locked"), "old");
+    namespace fs = std::filesystem;
+    const auto writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(PathFromUtf8(Folder.File("locked")), writable, fs::perm_options::remove);
+    int error = 0;
+    ASSERT_TRUE(RenameOver(Folder.File("new"), Folder.File("locked"), error)) << error;
+    EXPECT_EQ(Content(Folder.File("locked")), "new");
 }
 
 } // namespace

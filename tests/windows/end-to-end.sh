@@ -22,6 +22,7 @@ device=
 
 finish() {
   stop_module
+  wine reg delete 'HKLM\Software\Wine\Ports' /v COM5 /f >/dev/null 2>&1
   rm -f "$com_link"
   rm -rf "$work"
 }
@@ -87,11 +88,32 @@ dump_hex() {
   ' "$work/dump.txt" | sed 's/ $//'
 }
 
+# Checks that the last run succeeded and left controller $2's section $3 holding the file $4.
+check_dump() { # NAME CONTROLLER SECTION FILE
+  check "$1" "$([ $status -eq 0 ] && [ "$(dump_hex "$2" "$3")" = "$(hex_of "$4")" ]; echo $?)" \
+    "status $status; $(cat "$work/err.txt")"
+}
+
 # $size bytes of a pattern that changes with $seed.
 pattern() { # SIZE SEED FILE
   perl -e 'my ($size, $seed) = @ARGV; print map { chr(($_ * 7 + $seed * 13 + int($_ / 256)) % 256) } 0 .. $size - 1' \
     "$1" "$2" >"$3"
 }
+
+# --- COM ports as Wine lists them ----------------------------------------------------------------
+
+# A value of Wine's Ports key names a port's Unix device; when Wine starts it makes the port's
+# device, its DOS name, its entry in HARDWARE\DEVICEMAP\SERIALCOMM, where Windows programs find
+# serial ports, and its dosdevices link, which is then pointed at each module in turn. Wine is
+# started again to take the registration, which lasts for this run only: a later session would
+# point the link at the value again.
+restart_wine() {
+  wineserver -k >/dev/null 2>&1
+  wineserver -p >/dev/null 2>&1 &
+  wineboot >/dev/null 2>&1 </dev/null
+}
+wine reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$work/no-module" /f >/dev/null 2>&1
+restart_wine
 
 # --- Commands, each checked against the module's dump -------------------------------------------
 
@@ -111,17 +133,13 @@ check "pack a plain image into a package" "$([ -s "$work/app.xml" ]; echo $?)" "
 serve
 wine_cli --mcu 2 write-app app.xml
 stop_module
-check "write an application to controller 2" \
-  "$([ $status -eq 0 ] && [ "$(dump_hex 2 program-memory)" = "$(hex_of "$work/app.bin")" ]; echo $?)" \
-  "status $status; $(cat "$work/err.txt")"
+check_dump "write an application to controller 2" 2 program-memory "$work/app.bin"
 
 pattern 300 7 "$work/segment.bin"
 serve --dseg-size 300
 wine_cli --mcu 1 write-dseg segment.bin --verify
 stop_module
-check "write and verify the data segment of controller 1" \
-  "$([ $status -eq 0 ] && [ "$(dump_hex 1 data-segment)" = "$(hex_of "$work/segment.bin")" ]; echo $?)" \
-  "status $status; $(cat "$work/err.txt")"
+check_dump "write and verify the data segment of controller 1" 1 data-segment "$work/segment.bin"
 
 pattern 256 9 "$work/initial.bin"
 serve --controller-dseg "4:$work/initial.bin" --dseg-size 256
@@ -136,6 +154,16 @@ wine_cli --mcu 4 read-dseg read.bin
 check "read-dseg keeps an existing file without --force" \
   "$([ $status -eq 2 ] && cmp -s "$work/read.bin" "$work/initial.bin"; echo $?)" "status $status"
 
+# A read-only file is replaced with --force as on Linux, and stays read-only.
+chmod a-w "$work/read.bin"
+serve --controller-dseg "4:$work/segment.bin" --dseg-size 300
+wine_cli --mcu 4 --force read-dseg read.bin
+stop_module
+check "read-dseg --force replaces a read-only file, which stays read-only" \
+  "$([ $status -eq 0 ] && cmp -s "$work/read.bin" "$work/segment.bin" &&
+      [ "$(stat -c %A "$work/read.bin" | cut -c3)" = - ]; echo $?)" \
+  "status $status; $(cat "$work/err.txt")"
+
 serve
 wine_cli --log line.jsonl --verify write-app app.xml
 serve --silent
@@ -147,6 +175,65 @@ check "the production log holds one record per operation, failures with their ki
       grep -q '"command":"write-app".*"image_length":5000.*"result":"ok"' "$work/line.txt" &&
       grep -q '"command":"connect".*"result":"failed","error":{"kind":"no_reply"' "$work/line.txt"; echo $?)" \
   "$(cat "$work/line.txt" "$work/err.txt")"
+
+# --- Names in any script, under a Western and a Russian code page -----------------------------
+
+# Wine takes its code pages from the Unix locale: en_US.UTF-8 gives 1252, ru_RU.UTF-8 gives 1251.
+# The locales are made in the build folder, so that the machine needs none installed.
+export LOCPATH=$windows_build/locales
+mkdir -p "$LOCPATH"
+for locale in en_US ru_RU; do
+  [ -d "$LOCPATH/$locale.UTF-8" ] || localedef -i "$locale" -f UTF-8 "$LOCPATH/$locale.UTF-8" >/dev/null 2>&1
+  check "the locale $locale.UTF-8 is there" "$([ -d "$LOCPATH/$locale.UTF-8" ]; echo $?)"
+done
+
+# Runs the Windows tool in $work under the locale $1; output and status as wine_cli.
+wine_in() { # LOCALE ARGUMENTS...
+  local locale=$1
+  shift
+  (cd "$work" && LANG=$locale LC_ALL=$locale wine "$exe" "$@" >"$work/out.json" 2>"$work/err.txt")
+  status=$?
+  tr -d '\r' <"$work/out.json" >"$work/out.tmp" && mv "$work/out.tmp" "$work/out.json"
+}
+
+for locale in en_US.UTF-8 ru_RU.UTF-8; do
+  rm -f "$work/данные.bin" "$work/データ.xml" "$work/выход.bin" "$work/データ.bin"
+  pattern 3000 11 "$work/данные.bin"
+  wine_in "$locale" pack данные.bin --out データ.xml --dseg-length 0
+  check "$locale: pack a Cyrillic file into a Japanese package" "$([ $status -eq 0 ] && [ -s "$work/データ.xml" ]; echo $?)" \
+    "status $status; $(cat "$work/err.txt")"
+  wine_in "$locale" info データ.xml --image-out выход.bin
+  check "$locale: info --image-out gives back the image under a Cyrillic name" \
+    "$([ $status -eq 0 ] && cmp -s "$work/выход.bin" "$work/данные.bin"; echo $?)" "status $status; $(cat "$work/err.txt")"
+  serve
+  wine_in "$locale" --port COM5 --json --mcu 2 write-app データ.xml
+  stop_module
+  check_dump "$locale: write-app of a package with a Japanese name" 2 program-memory "$work/данные.bin"
+
+  pattern 200 3 "$work/данные.bin"
+  serve --dseg-size 200
+  wine_in "$locale" --port COM5 --json --mcu 1 write-dseg данные.bin --verify
+  stop_module
+  check_dump "$locale: write-dseg from a Cyrillic name" 1 data-segment "$work/данные.bin"
+  serve --controller-dseg "3:$work/данные.bin" --dseg-size 200
+  wine_in "$locale" --port COM5 --json --mcu 3 read-dseg データ.bin
+  stop_module
+  check "$locale: read-dseg into a Japanese name" \
+    "$([ $status -eq 0 ] && cmp -s "$work/データ.bin" "$work/данные.bin" && grep -q '"file":"データ.bin"' "$work/out.json"; echo $?)" \
+    "status $status; $(cat "$work/out.json" "$work/err.txt")"
+
+  # A missing port's system text arrives in the system's language, as valid UTF-8.
+  wine_in "$locale" --port COM239 --json connect
+  os_text=$(grep '"event":"result"' "$work/out.json" | sed -n 's/.*"os_text":"\([^"]*\)".*/\1/p')
+  check "$locale: the system's error text is readable" \
+    "$([ -n "$os_text" ] && printf '%s' "$os_text" | iconv -f UTF-8 -t UTF-8 >/dev/null 2>&1 &&
+        ! printf '%s' "$os_text" | grep -q $'\xef\xbf\xbd'; echo $?)" "$os_text"
+  # On a console the names show as they are, whatever the code page.
+  (cd "$work" && LANG=$locale LC_ALL=$locale script -qec "wine '$exe' info нет-データ.xml" /dev/null >"$work/console.txt" 2>&1)
+  check "$locale: a console shows Cyrillic and Japanese names" \
+    "$(grep -q 'нет-データ.xml: No such file' "$work/console.txt"; echo $?)" "$(cat -v "$work/console.txt")"
+done
+unset LOCPATH
 
 # --- Faults: the same kinds as on Linux --------------------------------------------------------
 
@@ -180,8 +267,29 @@ fault "hang-up at the selection" hangup --hangup-after 1 -- --mcu 2 connect
 fault "wrong reply CRC" bad_reply --bad-crc 1 -- connect
 fault "wrong CRC during an application write" bad_reply --bad-crc 6 -- write-app app.xml
 
-rm -f "$com_link"
-wine_cli connect
+serve
+(cd "$work" && wine "$exe" --json ports >"$work/out.json" 2>"$work/err.txt")
+check "ports lists COM5 as Wine registered it" \
+  "$(tr -d '\r' <"$work/out.json" | grep -q '"event":"device".*"com":\["COM5"\]'; echo $?)" "$(cat "$work/out.json" "$work/err.txt")"
+
+# A port that appears while the tool waits: a new entry in the serial-port map, as a plugged-in
+# adapter makes, and its device.
+com6_link=$WINEPREFIX/dosdevices/com6
+rm -f "$com6_link"
+(cd "$work" && wine "$exe" --port COM6 --json --wait 30 connect >"$work/out.json" 2>"$work/err.txt") &
+cli_pid=$!
+sleep 2
+ln -sfn "$device" "$com6_link"
+wine reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v '\Device\Serial5' /d COM6 /f >/dev/null 2>&1
+wait "$cli_pid"
+status=$?
+wine reg delete 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v '\Device\Serial5' /f >/dev/null 2>&1
+rm -f "$com6_link"
+check "--wait takes a port that appears in the serial-port map" \
+  "$([ $status -eq 0 ] && tr -d '\r' <"$work/out.json" | grep -q '"ok":true'; echo $?)" "status $status; $(cat "$work/out.json" "$work/err.txt")"
+
+(cd "$work" && wine "$exe" --port COM239 --json connect >"$work/out.json" 2>"$work/err.txt")
+tr -d '\r' <"$work/out.json" >"$work/out.tmp" && mv "$work/out.tmp" "$work/out.json"
 check "an absent port is not_found" "$([ "$(error_kind)" = not_found ]; echo $?)" "$(cat "$work/out.json")"
 
 echo "end-to-end: $passed passed, $failed failed"

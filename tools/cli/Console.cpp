@@ -21,8 +21,7 @@ void TConsole::Out(const std::string &line)
 {
     std::lock_guard<std::mutex> lock(FLock);
     EndOpenLine();
-    if (FOutClosed || std::fprintf(FOut, "%s\n", line.c_str()) < 0 || std::fflush(FOut) != 0 ||
-        std::ferror(FOut))
+    if (FOutClosed || !WriteText(FOut, line + "\n") || std::fflush(FOut) != 0 || std::ferror(FOut))
         FOutFailed = true;
 }
 
@@ -46,7 +45,7 @@ void TConsole::Err(const std::string &line)
 {
     std::lock_guard<std::mutex> lock(FLock);
     EndOpenLine();
-    std::fprintf(FErr, "%s\n", line.c_str());
+    (void)WriteText(FErr, line + "\n");
     std::fflush(FErr);
 }
 
@@ -54,7 +53,7 @@ void TConsole::ErrInPlace(const std::string &text, bool finish)
 {
     std::lock_guard<std::mutex> lock(FLock);
     // "\r" returns to the line's start, "\033[K" clears what a longer earlier text left.
-    std::fprintf(FErr, "\r%s\033[K", text.c_str());
+    (void)WriteText(FErr, "\r" + text + "\033[K");
     FErrLineOpen = !finish;
     if (finish)
         std::fputc('\n', FErr);

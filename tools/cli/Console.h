@@ -56,4 +56,9 @@ private:
     bool FOutClosed = false;
 };
 
+// Writes the UTF-8 `text` to `stream` so that it reads right there: as is into a file or a pipe,
+// and on a Windows console as the characters it stands for. False when it could not be written.
+// One implementation per platform.
+bool WriteText(std::FILE *stream, const std::string &text);
+
 } // namespace morlith::cli

@@ -12,4 +12,9 @@ TConsole &TConsole::Standard()
     return console;
 }
 
+bool WriteText(std::FILE *stream, const std::string &text)
+{
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size();
+}
+
 } // namespace morlith::cli

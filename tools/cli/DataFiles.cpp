@@ -3,6 +3,7 @@
 #include "FileHandle.h"
 #include "Interruption.h"
 #include "NumberText.h"
+#include "PathText.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -29,19 +30,19 @@ TTemporaryFile::~TTemporaryFile()
 {
     UnregisterTemporaryFile(FPath.c_str());
     if (!FKeep)
-        std::remove(FPath.c_str());
+        RemoveFile(FPath);
 }
 
 std::string TemporaryFolder()
 {
     std::error_code error;
     const fs::path folder = fs::temp_directory_path(error);
-    return error ? "." : folder.string();
+    return error ? "." : Utf8OfPath(folder);
 }
 
 std::string FolderOf(const std::string &path)
 {
-    const std::string folder = fs::path(path).parent_path().string();
+    const std::string folder = Utf8OfPath(PathFromUtf8(path).parent_path());
     return folder.empty() ? "." : folder;
 }
 
@@ -58,7 +59,7 @@ std::string PlaceFile(const std::string &from, const std::string &to, bool repla
 std::string CheckNewFile(const std::string &path, bool replace)
 {
     std::error_code error;
-    const fs::file_status status = fs::symlink_status(path, error);
+    const fs::file_status status = fs::symlink_status(PathFromUtf8(path), error);
     if (fs::exists(status)) {
         if (fs::is_directory(status))
             return path + ": is a folder";
@@ -68,7 +69,7 @@ std::string CheckNewFile(const std::string &path, bool replace)
             return path + ": is not a regular file";
     }
     const std::string folder = FolderOf(path);
-    const fs::file_status folderStatus = fs::status(folder, error);
+    const fs::file_status folderStatus = fs::status(PathFromUtf8(folder), error);
     if (error)
         return path + ": folder " + folder + ": " + error.message();
     if (!fs::is_directory(folderStatus))

@@ -1,5 +1,6 @@
 #include "DeviceCommands.h"
 
+#include "FileHandle.h"
 #include "HumanReporter.h"
 #include "Interruption.h"
 #include "JsonReporter.h"
@@ -9,6 +10,7 @@
 #include "PortWait.h"
 #include "Rejection.h"
 #include "TerminalSize.h"
+#include "PathText.h"
 
 #include <cstdio>
 #include <memory>

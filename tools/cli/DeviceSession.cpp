@@ -4,6 +4,8 @@
 #include "EventWait.h"
 #include "NumberText.h"
 #include "PackageAcceptance.h"
+#include "PortMap.h"
+#include "PathText.h"
 
 #include <array>
 #include <cerrno>

@@ -2,9 +2,10 @@
 
 namespace morlith::cli {
 
-const std::string &HelpText()
-{
-    static const std::string text = R"(Usage: morlith-cli [OPTIONS] COMMAND [ARGS]
+namespace {
+
+// Lines that start with "L|" are for Linux only, those with "W|" for Windows only.
+constexpr const char *kHelpText = R"(Usage: morlith-cli [OPTIONS] COMMAND [ARGS]
 
 Updates the firmware of KEV-xxx-BUS modules over a serial line, without a display.
 
@@ -18,13 +19,13 @@ Commands that talk to a module:
   write-dseg FILE          write FILE (- for standard input) into the data segment;
                            --verify reads it back and reports the first differing
                            offset
-  watch COMMAND [ARGS]     station mode: run connect, write-app, read-dseg or
-                           write-dseg on every port that appears, until Ctrl-C; one
-                           line per module, then the counts. Ports are port-map
-                           entries (--port limits which), or with --match serial
-                           devices; a port is taken again only after it went away
-                           and came back. read-dseg needs {n} (the module's number)
-                           or {time} in FILE
+L|  watch COMMAND [ARGS]     station mode: run connect, write-app, read-dseg or
+L|                           write-dseg on every port that appears, until Ctrl-C; one
+L|                           line per module, then the counts. Ports are port-map
+L|                           entries (--port limits which), or with --match serial
+L|                           devices; a port is taken again only after it went away
+L|                           and came back. read-dseg needs {n} (the module's number)
+L|                           or {time} in FILE
 Commands without a module:
   info PACKAGE             show the header fields, the key and the image of a package,
                            and whether a write would accept it
@@ -42,14 +43,18 @@ Commands without a module:
                                     lowest address of the data)
                            [--fill BYTE] the value of gap bytes (default 0xFF)
                            [--piece BYTES] image bytes per piece (default 32, 0: one)
-  ports                    list the port map and the serial devices present
-  ports map COM<n> DEVICE  add COM<n> -> DEVICE to the port map (--force replaces)
-  ports unmap COM<n>       remove COM<n> from the port map
+L|  ports                    list the port map and the serial devices present
+L|  ports map COM<n> DEVICE  add COM<n> -> DEVICE to the port map (--force replaces)
+L|  ports unmap COM<n>       remove COM<n> from the port map
+W|  ports                    list the COM ports with their names in Device Manager,
+W|                           USB ids and serial numbers
   log FILE                 show a production log as a table: time, port, operation,
                            file and result
 
 Options:
-  -p, --port P       COM<n>, a number n (COM<n>) or a device path; may be repeated or
+L|  -p, --port P       COM<n>, a number n (COM<n>) or a device path; may be repeated or
+W|  -p, --port P       COM<n> or a number n (COM<n>), as Device Manager names the port
+W|                     under Ports (COM & LPT); may be repeated or
                      given as a list (COM1,COM2) to run on every port at once.
                      Default: the Port in Config.mlhxml of the current folder plus
                      one; COM1 when there is no such file
@@ -59,8 +64,9 @@ Options:
   -v, --verbose      trace every frame on standard error
       --json         JSON Lines on standard output: start, progress, result events
   -f, --force        read-dseg, pack, info --image-out: replace an existing file;
-                     write-dseg: write a FILE longer than the module's data segment;
-                     ports map: replace the entry
+L|                     write-dseg: write a FILE longer than the module's data segment;
+L|                     ports map: replace the entry
+W|                     write-dseg: write a FILE longer than the module's data segment
       --verify       write-dseg: read back and compare; write-app: read the
                      parameter block back and compare it with the header written
       --log FILE     append one JSON line per module and operation to FILE (the
@@ -71,9 +77,9 @@ Options:
       --wait S       wait up to S seconds for a missing port to appear
       --retries N    try the connect handshake N more times, 500 ms apart (a
                      write is never repeated)
-      --match M      watch: serial devices with USB ids M (VID:PID, 0403:6001 or
-                     0403:*) or a /dev/serial/by-id name matching the pattern M
-      --existing     watch: take the ports present at the start too
+L|      --match M      watch: serial devices with USB ids M (VID:PID, 0403:6001 or
+L|                     0403:*) or a /dev/serial/by-id name matching the pattern M
+L|      --existing     watch: take the ports present at the start too
       --since WHEN   log: records from WHEN on (UTC: 2026-07-13, 2026-07-13T10:15)
                      or of the last 30m, 2h, 7d
       --failed       log: failed records only
@@ -84,9 +90,13 @@ Options:
 Short options combine and take their values attached: -qv, -p3, -pCOM3, -m2.
 
 Progress of write-app goes to standard error: a bar that fits the terminal on a
-terminal, lines of percentages otherwise. Ctrl-C, SIGTERM or SIGHUP ends the current exchange, sends
-nothing more, closes the port and says what the module holds; a second signal
-ends the tool at once. With --json a failed result carries "error": its kind
+L|terminal, lines of percentages otherwise. Ctrl-C, SIGTERM or SIGHUP ends the current exchange, sends
+L|nothing more, closes the port and says what the module holds; a second signal
+L|ends the tool at once. With --json a failed result carries "error": its kind
+W|console, lines of percentages otherwise. Ctrl-C, Ctrl-Break or closing the
+W|console window ends the current exchange, sends nothing more, closes the port
+W|and says what the module holds (logoff and shutdown wait for that too); a second
+W|Ctrl-C ends the tool at once. With --json a failed result carries "error": its kind
 (not_found, permission, busy, hangup, no_reply, bad_reply, refused_input, file,
 stopped, os), the step and the message.
 
@@ -99,26 +109,49 @@ Exit status:
        missing or unreadable file, a package or firmware file that does not
        decode, an existing file without --force, a Config.mlhxml that does
        not load or names no port, an empty data file)
-  130  stopped by SIGINT, SIGTERM or SIGHUP
-watch ends at Ctrl-C with 0 when no module failed, 1 when one did, 130 when
-the stop cut a module's work short.
+L|  130  stopped by SIGINT, SIGTERM or SIGHUP
+W|  130  stopped by Ctrl-C, Ctrl-Break or the console window closing
+L|watch ends at Ctrl-C with 0 when no module failed, 1 when one did, 130 when
+L|the stop cut a module's work short.
 
 Examples:
   morlith-cli --port COM3 connect
-  morlith-cli --port /dev/ttyUSB0 --mcu 2 write-app firmware.xml
+L|  morlith-cli --port /dev/ttyUSB0 --mcu 2 write-app firmware.xml
+W|  morlith-cli --port COM4 --mcu 2 write-app firmware.xml
   morlith-cli --port COM1,COM2,COM3 --json write-app firmware.xml
   morlith-cli --port 3 read-dseg backup.bin
   morlith-cli --port 3 write-dseg backup.bin --verify
   morlith-cli pack app.hex --out firmware.xml --dseg-length 512
   morlith-cli pack app.elf --out firmware.xml --dseg-length 0x200 --fill 0
   morlith-cli info firmware.xml
-  morlith-cli ports map COM3 /dev/serial/by-id/usb-Example_USB_Serial_A1B2C3-if00-port0
-  morlith-cli --log line.jsonl --verify watch write-app firmware.xml
-  morlith-cli --match 0403:6001 --log line.jsonl watch write-app firmware.xml
+L|  morlith-cli ports map COM3 /dev/serial/by-id/usb-Example_USB_Serial_A1B2C3-if00-port0
+L|  morlith-cli --log line.jsonl --verify watch write-app firmware.xml
+L|  morlith-cli --match 0403:6001 --log line.jsonl watch write-app firmware.xml
   morlith-cli -p3 --wait 30 --retries 2 write-app firmware.xml
-  morlith-cli -p3 read-dseg - | xxd | head
+L|  morlith-cli -p3 read-dseg - | xxd | head
+W|  morlith-cli -p3 read-dseg - > segment.bin
   morlith-cli log line.jsonl --since 8h --failed
 )";
+
+} // namespace
+
+std::string HelpTextFor(THelpPlatform platform)
+{
+    const std::string own = platform == THelpPlatform::Windows ? "W|" : "L|";
+    std::string text;
+    const std::string all = kHelpText;
+    for (size_t at = 0; at < all.size();) {
+        const size_t end = all.find('\n', at);
+        const std::string line = all.substr(at, end == std::string::npos ? std::string::npos : end - at + 1);
+        at = end == std::string::npos ? all.size() : end + 1;
+        const std::string tag = line.substr(0, 2);
+        if (tag == "L|" || tag == "W|") {
+            if (tag == own)
+                text += line.substr(2);
+        } else {
+            text += line;
+        }
+    }
     return text;
 }
 

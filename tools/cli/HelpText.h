@@ -5,7 +5,13 @@
 
 namespace morlith::cli {
 
-// Usage, commands, options, exit statuses and examples.
-const std::string &HelpText();
+enum class THelpPlatform { Linux, Windows };
+
+// Usage, commands, options, exit statuses and examples, in the terms of `platform`: signals,
+// station mode and device paths on Linux; Ctrl-C, the console window and COM ports on Windows.
+std::string HelpTextFor(THelpPlatform platform);
+
+// The text for the platform the tool runs on (one implementation per platform).
+std::string HelpText();
 
 } // namespace morlith::cli

@@ -1,6 +1,7 @@
 #pragma once
-// Ctrl-C, SIGTERM and SIGHUP (on Windows Ctrl-C, Ctrl-Break and closing the console) during device work: the handler records the request and asks every
-// registered programmator to stop; a wait for a reply ends within the driver's check interval.
+// Ctrl-C, SIGTERM and SIGHUP (on Windows Ctrl-C, Ctrl-Break, closing the console, logoff and
+// shutdown) during device work: the handler records the request and asks every registered
+// programmator to stop; a wait for a reply ends within the driver's check interval.
 // The work then ends by itself, sends nothing more and reports the state the module was left in.
 // A second signal ends the tool at once, after removing the temporary files it made.
 
@@ -21,6 +22,11 @@ void RegisterTemporaryFile(const char *path);
 void UnregisterTemporaryFile(const char *path);
 // Calls `visit` for every temporary file registered now; async-signal-safe when `visit` is.
 void ForEachTemporaryFile(void (*visit)(const char *path));
+
+// Says that the tool has finished its work, its records and its clean-up. On Windows the end of a
+// session (the console closed, logoff, shutdown) waits for it before the process is ended;
+// nothing on Linux, where a signal does not end the process by itself.
+void NoteWorkFinished();
 
 // True once SIGINT or SIGTERM arrived (or RequestInterrupt was called).
 bool InterruptRequested();

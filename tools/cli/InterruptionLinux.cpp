@@ -69,4 +69,6 @@ TInterruptBlock::~TInterruptBlock()
         pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
 }
 
+void NoteWorkFinished() {}
+
 } // namespace morlith::cli

@@ -5,6 +5,7 @@
 #include "NumberText.h"
 #include "Rejection.h"
 #include "SessionReport.h"
+#include "PathText.h"
 
 #include <algorithm>
 #include <array>
@@ -138,7 +139,7 @@ int RunLog(const TCliOptions &options, TConsole &console)
                                                        "or an age (30m, 2h, 7d)");
     }
     const std::string &path = options.Arguments.front();
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(PathFromUtf8(path), std::ios::binary);
     if (!file)
         return Reject(console, options.Json, kExitBadInput, "cannot read " + path, TFailureKind::fkFile);
     std::vector<TRow> rows = {{"TIME", "PORT", "OPERATION", "FILE", "RESULT"}};

@@ -4,6 +4,7 @@
 #include "ImageAssembly.h"
 #include "NumberText.h"
 #include "PackageCheck.h"
+#include "PathText.h"
 
 #include <filesystem>
 #include <system_error>
@@ -29,7 +30,7 @@ std::vector<uint8_t> ReadFirmwareFile(const std::string &path, std::string &prob
     if (!problem.empty())
         return {};
     std::error_code sizeError;
-    const auto size = std::filesystem::file_size(path, sizeError);
+    const auto size = std::filesystem::file_size(PathFromUtf8(path), sizeError);
     if (!sizeError && uint64_t(size) > kMaxFirmwareFileBytes) {
         problem = path + ": " + GroupThousands(uint64_t(size)) + " bytes, more than any firmware file (" +
                   GroupThousands(kMaxFirmwareFileBytes) + ")";

@@ -7,6 +7,7 @@
 #include "PackageAcceptance.h"
 
 #include "FileHandle.h"
+#include "PathText.h"
 
 #include <array>
 #include <cstring>
@@ -48,7 +49,7 @@ std::vector<uint8_t> Unkeyed(const std::vector<uint8_t> &keyedImage, uint8_t key
 std::string CheckReadableFile(const std::string &path)
 {
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
+    const auto status = std::filesystem::status(PathFromUtf8(path), error);
     if (error)
         return path + ": " + error.message();
     if (std::filesystem::is_directory(status))

@@ -11,6 +11,7 @@
 #include "Rejection.h"
 #include "SessionReport.h"
 #include "TerminalSize.h"
+#include "PathText.h"
 
 #include <filesystem>
 #include <memory>
@@ -88,7 +89,7 @@ TJsonObject ReportObject(const std::string &path, const TPackageReport &report)
 bool SameFile(const std::string &a, const std::string &b)
 {
     std::error_code error;
-    return std::filesystem::equivalent(a, b, error) && !error;
+    return std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), error) && !error;
 }
 
 // The output name that means standard output.

@@ -1,13 +1,15 @@
-// Port changes on Windows: a COM port is there when Windows names a device for it; without a
-// notification at hand the ports are looked at again every quarter of a second.
+// Port changes on Windows: a COM port is there when Windows names it (a DOS device name or an
+// entry of the serial-port map); without a notification at hand the ports are looked at again
+// every quarter of a second.
 
+#include "ComPortsWindows.h"
 #include "EventWait.h"
+#include "PathText.h"
 #include "PortMap.h"
 #include "PortWait.h"
 
 #include <algorithm>
 #include <filesystem>
-#include <windows.h>
 
 namespace morlith::cli {
 namespace {
@@ -23,11 +25,9 @@ bool PortPresent(const TPortChoice &port)
     const auto number = ComPortNumber(port.Label);
     if (!number) {
         std::error_code error;
-        return std::filesystem::exists(port.DevicePath, error);
+        return std::filesystem::exists(PathFromUtf8(port.DevicePath), error);
     }
-    char target[512];
-    const std::string name = "COM" + std::to_string(*number);
-    return QueryDosDeviceA(name.c_str(), target, sizeof target) != 0;
+    return SystemNamesComPort(*number);
 }
 
 TPortChanges::TPortChanges() : FImpl(std::make_unique<TImpl>()) {}

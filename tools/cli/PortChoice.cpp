@@ -5,6 +5,7 @@
 #include "NumberText.h"
 #include "PortDevice.h"
 #include "PortMap.h"
+#include "PathText.h"
 
 #include <climits>
 #include <filesystem>
@@ -52,7 +53,7 @@ TPortSelection ConfiguredPort()
     // A configuration file that is there but does not load must not silently become COM1: a
     // write would then go to a port nobody chose.
     std::error_code error;
-    const bool present = std::filesystem::exists(std::filesystem::symlink_status(configuration->FilePath(), error));
+    const bool present = std::filesystem::exists(std::filesystem::symlink_status(PathFromUtf8(configuration->FilePath()), error));
     if (!present)
         return One(ComPort(1));
     // A load leaves a setting the file does not hold as it was: a port no file can name marks it.

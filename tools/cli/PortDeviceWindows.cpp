@@ -2,6 +2,7 @@
 // raise its modem lines.
 
 #include "PortDevice.h"
+#include "PathText.h"
 #include "PortMap.h"
 
 #include <filesystem>
@@ -15,7 +16,7 @@ bool SameDevice(const std::string &first, const std::string &second)
     if (firstNumber || secondNumber)
         return firstNumber == secondNumber;
     std::error_code error;
-    return std::filesystem::equivalent(first, second, error) && !error;
+    return std::filesystem::equivalent(PathFromUtf8(first), PathFromUtf8(second), error) && !error;
 }
 
 } // namespace morlith::cli

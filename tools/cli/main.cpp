@@ -1,6 +1,7 @@
 // morlith-cli: the command-line front end of Morlith, on the same engine as the GUI, without Qt.
 
 #include "CliApp.h"
+#include "CommandLine.h"
 #include "Interruption.h"
 #include "StandardDescriptors.h"
 
@@ -13,5 +14,7 @@ int main(int argc, char **argv)
     // Results written to a standard output that was closed reach nobody: not a success.
     if (closed & morlith::sdOutput)
         console.MarkOutClosed();
-    return RunCli(std::vector<std::string>(argv + 1, argv + argc), console);
+    const int status = RunCli(CommandLineArguments(argc, argv), console);
+    NoteWorkFinished();
+    return status;
 }

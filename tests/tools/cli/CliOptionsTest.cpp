@@ -1,6 +1,7 @@
 // The command line: forms that parse, and the errors that stop a run before it starts.
 
 #include "CliOptions.h"
+#include "HelpText.h"
 
 #include <gtest/gtest.h>
 
@@ -164,6 +165,29 @@ TEST(CliOptions, TooManyPortsAreRefused)
         words.push_back("COM" + std::to_string(i + 1));
     }
     EXPECT_FALSE(ParseCommandLine(words).Ok());
+}
+
+TEST(CliOptions, HelpSpeaksThePlatformsTerms)
+{
+    const std::string linuxText = HelpTextFor(THelpPlatform::Linux);
+    const std::string windows = HelpTextFor(THelpPlatform::Windows);
+    for (const char *term : {"SIGTERM", "SIGHUP", "watch COMMAND", "/dev/ttyUSB0", "ports map", "--match"}) {
+        EXPECT_NE(linuxText.find(term), std::string::npos) << term;
+        EXPECT_EQ(windows.find(term), std::string::npos) << term;
+    }
+    for (const char *term : {"Ctrl-C", "COM<n>", "write-app PACKAGE", "--wait S", "Exit status:"}) {
+        EXPECT_NE(linuxText.find(term), std::string::npos) << term;
+        EXPECT_NE(windows.find(term), std::string::npos) << term;
+    }
+    for (const char *term : {"Ctrl-Break", "console window", "Device Manager"})
+        EXPECT_EQ(linuxText.find(term), std::string::npos) << term;
+    for (const char *term : {"Ctrl-Break", "console window", "Device Manager"})
+        EXPECT_NE(windows.find(term), std::string::npos) << term;
+    EXPECT_EQ(windows.find("/dev/"), std::string::npos);
+    for (const std::string &text : {linuxText, windows}) {
+        EXPECT_EQ(text.find("\nL|"), std::string::npos);
+        EXPECT_EQ(text.find("\nW|"), std::string::npos);
+    }
 }
 
 } // namespace

@@ -1,0 +1,7 @@
+#include "HelpText.h"
+
+namespace morlith::cli {
+
+std::string HelpText() { return HelpTextFor(THelpPlatform::Windows); }
+
+} // namespace morlith::cli
