@@ -1,6 +1,6 @@
 #include "ProductionLog.h"
 
-#include "XdgDirectories.h"
+#include "UserPlaces.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -84,7 +84,7 @@ bool TProductionLog::Append(const std::string &line, TFailure &failure)
 
 std::string OperationsLogPath()
 {
-    return XdgDirectory("XDG_STATE_HOME", ".local/state") + "/morlith/operations.jsonl";
+    return UserStateFile("operations.jsonl");
 }
 
 } // namespace morlith

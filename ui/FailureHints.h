@@ -8,7 +8,18 @@
 
 namespace morlith {
 
-// A hint for `Failure`, or "" when its kind has none (a refused package says enough by itself).
-std::string FailureHint(const TFailure &Failure);
+// The system whose terms a hint uses (the port map and udev on Linux, Device Manager on Windows).
+enum class THintSystem { hsLinux, hsWindows };
+
+// The system this program was built for.
+#ifdef _WIN32
+inline constexpr THintSystem kHostHintSystem = THintSystem::hsWindows;
+#else
+inline constexpr THintSystem kHostHintSystem = THintSystem::hsLinux;
+#endif
+
+// A hint for `Failure` in the terms of `System`, or "" when its kind has none (a refused package
+// says enough by itself).
+std::string FailureHint(const TFailure &Failure, THintSystem System = kHostHintSystem);
 
 } // namespace morlith
