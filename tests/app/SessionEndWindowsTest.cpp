@@ -44,6 +44,7 @@ TEST(SessionEnd, RefusedWhileAnOperationRunsAndAllowedOnceItEnded)
     TSessionEnd sessionEnd;
     const auto watch = sessionEnd.Watch(window, [&operationRuns] { return !operationRuns; });
     const HWND handle = reinterpret_cast<HWND>(window.winId());
+    ASSERT_TRUE(IsWindow(handle)) << "no window: Wine needs a display";
 
     EXPECT_EQ(SendMessageW(handle, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0) << "logoff";
     SendMessageW(handle, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
@@ -56,6 +57,11 @@ TEST(SessionEnd, RefusedWhileAnOperationRunsAndAllowedOnceItEnded)
     while (waited.elapsed() < 3 * 200)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     EXPECT_NE(SendMessageW(handle, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0);
+    SendMessageW(handle, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+
+    // A second operation holds the end back again.
+    operationRuns = true;
+    EXPECT_EQ(SendMessageW(handle, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), 0) << "second operation";
     SendMessageW(handle, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
 }
 
