@@ -5,8 +5,10 @@
 #
 #   tests/windows/installer.sh SETUP.exe VERSION
 #
-# Expects WINEPREFIX to name a prepared prefix (scripts/test-windows makes one).
+# Expects WINEPREFIX to name a prepared prefix and DISPLAY a display (scripts/test-windows sets
+# both). The installed programs must stand on their own: nothing else is on their path.
 set -uo pipefail
+unset WINEPATH
 
 setup=$(realpath "$1")
 version=$2
@@ -58,6 +60,18 @@ for program_name in morlith morlith-cli; do
   check "$program_name.exe --version from the program folder" \
     "$(grep -qx "$program_name $version" <<<"$out"; echo $?)" "$out"
 done
+
+# The window opens from there, with its platform plugin found beside it.
+(cd "$user_folder" && exec wine "$program/morlith.exe" </dev/null >/dev/null 2>&1) &
+window_pid=$!
+shown=1
+for _ in $(seq 150); do
+  xwininfo -root -tree 2>/dev/null | grep -q '"Morlith"' && { shown=0; break; }
+  sleep 0.1
+done
+kill "$(pgrep -n -f 'Morlith.morlith[.]exe' || echo "$window_pid")" "$window_pid" 2>/dev/null
+wait "$window_pid" 2>/dev/null
+check "the installed window opens" "$shown"
 
 # The user's configuration outlives the program.
 echo '<Config/>' >"$user_folder/Config.mlhxml"
