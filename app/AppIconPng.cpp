@@ -1,7 +1,5 @@
 #include "AppIcon.h"
 
-#include <QPixmap>
-
 #include <iterator>
 
 namespace morlith {
@@ -29,14 +27,6 @@ QImage RenderAppIcon(int size)
         return QImage();
     return largest.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
         .convertToFormat(QImage::Format_ARGB32_Premultiplied);
-}
-
-QIcon AppIcon()
-{
-    QIcon icon;
-    for (const int size : kAppIconSizes)
-        icon.addPixmap(QPixmap::fromImage(Rendering(size)));
-    return icon;
 }
 
 } // namespace morlith

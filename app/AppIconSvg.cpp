@@ -1,7 +1,6 @@
 #include "AppIcon.h"
 
 #include <QPainter>
-#include <QPixmap>
 #include <QSvgRenderer>
 
 namespace morlith {
@@ -22,14 +21,6 @@ QImage RenderAppIcon(int size)
     QPainter painter(&image);
     renderer.render(&painter, QRectF(0, 0, size, size));
     return image;
-}
-
-QIcon AppIcon()
-{
-    QIcon icon;
-    for (const int size : kAppIconSizes)
-        icon.addPixmap(QPixmap::fromImage(RenderAppIcon(size)));
-    return icon;
 }
 
 } // namespace morlith

@@ -15,6 +15,7 @@
 #include "Main.h"
 #include "MainViewPresenter.h"
 #include "MorlithApplication.h"
+#include "ScriptedDialogs.h"
 #include "Slider.h"
 
 #include <QApplication>
@@ -23,7 +24,6 @@
 #include <QPushButton>
 
 #include <cstdio>
-#include <deque>
 #include <string>
 
 #include <windows.h>
@@ -32,30 +32,6 @@
 using namespace morlith;
 
 namespace {
-
-class TAnsweredDialogs : public TNonCountedObject, public IDialogsInterface {
-public:
-    std::deque<std::string> Files;
-    std::string LastFailure;
-
-    std::optional<std::string> OpenFile(const TFileFilter &) override
-    {
-        if (Files.empty())
-            return std::nullopt;
-        std::string next = Files.front();
-        Files.pop_front();
-        return next;
-    }
-    void ShowError(const std::string &Text, const std::string &Detail) override
-    {
-        LastFailure = "error: " + Text + (Detail.empty() ? "" : " " + Detail);
-    }
-    void ShowFailure(const std::string &Title, const TFailure &Failure) override
-    {
-        LastFailure = std::string(Failure.KindName()) + ": " + Title + ": " + Failure.Message();
-    }
-    bool Confirm(const std::string &) override { return true; }
-};
 
 // Milliseconds from this process's start until now.
 double MillisecondsSinceStart()
@@ -74,7 +50,7 @@ constexpr int kSlideTimeoutMs = 5000;
 
 class TDriver {
 public:
-    TDriver(TdlgMain &window, TAnsweredDialogs &dialogs) : FWindow(window), FDialogs(dialogs) {}
+    TDriver(TdlgMain &window, TScriptedDialogs &dialogs) : FWindow(window), FDialogs(dialogs) {}
 
     // Runs the step at `argv[i]`, consuming its argument; false on a step it does not know.
     bool Run(int argc, char **argv, int &i)
@@ -154,7 +130,7 @@ private:
     }
 
     TdlgMain &FWindow;
-    TAnsweredDialogs &FDialogs;
+    TScriptedDialogs &FDialogs;
     double FShownAfterMs = 0;
 };
 
@@ -163,7 +139,7 @@ private:
 int main(int argc, char **argv)
 {
     QApplication application(argc, argv);
-    TAnsweredDialogs dialogs;
+    TScriptedDialogs dialogs;
     InstallDialogs(&dialogs);
     int status = 0;
     {

@@ -11,16 +11,7 @@ set -uo pipefail
 windows_build=$(realpath "$1")
 linux_build=$(realpath "$2")
 exe=$windows_build/tools/cli/morlith-cli.exe
-linux_cli=$linux_build/tools/cli/morlith-cli
-work=$(mktemp -d "${TMPDIR:-/tmp}/morlith-wine-XXXXXX")
 . "$(dirname "$0")/module-on-com5.sh"
-
-finish() {
-  stop_module
-  rm -f "$com_link"
-  rm -rf "$work"
-}
-trap finish EXIT
 
 # Runs the Windows tool in $work with --json; output in $work/out.json, status in $status.
 status=0

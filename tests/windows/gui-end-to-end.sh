@@ -14,16 +14,7 @@ set -uo pipefail
 windows_build=$(realpath "$1")
 linux_build=$(realpath "$2")
 drive=$windows_build/tests/windows/window-drive.exe
-linux_cli=$linux_build/tools/cli/morlith-cli
-work=$(mktemp -d "${TMPDIR:-/tmp}/morlith-wine-gui-XXXXXX")
 . "$(dirname "$0")/module-on-com5.sh"
-
-finish() {
-  stop_module
-  rm -f "$com_link"
-  rm -rf "$work"
-}
-trap finish EXIT
 
 # The window's saved port: index 4 is COM5.
 printf '<?xml version="1.0" encoding="UTF-8"?>\r\n<config Application="ORVELMorlith" Version="1">\r\n  <Port>4</Port>\r\n</config>\r\n' \

@@ -13,18 +13,7 @@ unset WINEPATH
 setup=$(realpath "$1")
 version=$2
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Morlith'
-passed=0
-failed=0
-
-check() { # NAME CONDITION-RESULT(0 ok) [DETAIL]
-  if [ "$2" -eq 0 ]; then
-    passed=$((passed + 1))
-    echo "ok   $1"
-  else
-    failed=$((failed + 1))
-    echo "FAIL $1${3:+: $3}"
-  fi
-}
+. "$(dirname "$0")/checks.sh"
 
 unix_folder() { # %VARIABLE% of the Windows side as a Unix path
   winepath -u "$(wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r')" 2>/dev/null

@@ -1,23 +1,22 @@
 # Shared by the runs under Wine: the Linux virtual module served as Wine's COM5 (a dosdevices link
 # to its pseudo-terminal), checks that count, and the module's memory dump read back.
-# Source it after setting windows_build, linux_build and work; it sets com_link and module_tool.
+# Source it after setting linux_build; it makes the scratch folder $work and sets com_link,
+# module_tool and linux_cli. On exit the module stops and the link and $work go.
 
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 module_tool=$linux_build/tools/module/morlith-module
+linux_cli=$linux_build/tools/cli/morlith-cli
 com_link=$WINEPREFIX/dosdevices/com5
-passed=0
-failed=0
+work=$(mktemp -d "${TMPDIR:-/tmp}/morlith-wine-XXXXXX")
 module_pid=
 device=
 
-check() { # NAME CONDITION-RESULT(0 ok) [DETAIL]
-  if [ "$2" -eq 0 ]; then
-    passed=$((passed + 1))
-    echo "ok   $1"
-  else
-    failed=$((failed + 1))
-    echo "FAIL $1${3:+: $3}"
-  fi
+module_cleanup() {
+  stop_module
+  rm -f "$com_link"
+  rm -rf "$work"
 }
+trap module_cleanup EXIT
 
 # Serves a module with the given options; its dump goes to $work/dump.txt when it stops.
 serve() {
