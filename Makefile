@@ -51,11 +51,13 @@ fuzz: deps
 	@cmake --build build-fuzz -j$(JOBS) --target $(FUZZ_TARGETS)
 	@scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
-# Windows x64: morlith-cli.exe cross-built with MinGW-w64 and packed into dist/; tested under Wine.
+# Windows x64: morlith.exe and morlith-cli.exe cross-built with MinGW-w64 (Qt built once from
+# Debian's source into a cache), packed into dist/ (zip and installer); tested under Wine. The
+# host build renders the icon.
 WINDOWS_BUILD ?= build-windows
-windows:
+windows: configure
 	@scripts/install-deps windows
-	@JOBS=$(JOBS) scripts/build-windows $(WINDOWS_BUILD)
+	@JOBS=$(JOBS) MORLITH_LINUX_BUILD=$(BUILD) scripts/build-windows $(WINDOWS_BUILD)
 
 test-windows: windows build
 	@scripts/test-windows $(WINDOWS_BUILD) $(BUILD)

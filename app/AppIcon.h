@@ -1,6 +1,7 @@
 #pragma once
 // The application's icon, drawn from its SVG at every size a desktop asks for, so it stays sharp
-// at any screen scale.
+// at any screen scale (AppIconSvg.cpp). Windows builds have no SVG renderer and carry the same
+// renderings as PNG files made at build time (AppIconPng.cpp).
 
 #include <QIcon>
 #include <QImage>

@@ -8,6 +8,20 @@
 namespace morlith {
 namespace {
 
+// What --help says above the options: where the configuration and the ports come from.
+#ifdef _WIN32
+const char *const kDescription =
+    "Updates the firmware of KEV-xxx-BUS modules over a serial line.\n"
+    "The configuration (Config.mlhxml) is read from the current folder; the Start-menu\n"
+    "entry starts Morlith in %LOCALAPPDATA%\\Morlith. Ports are named as Windows names them\n"
+    "(COM3); Device Manager lists them under Ports (COM & LPT).";
+#else
+const char *const kDescription =
+    "Updates the firmware of KEV-xxx-BUS modules over a serial line.\n"
+    "The configuration (Config.mlhxml) is read from the current folder; the port map\n"
+    "is $XDG_CONFIG_HOME/morlith/ports (by default ~/.config/morlith/ports).";
+#endif
+
 // Options QGuiApplication and QApplication read themselves; accepted here, left out of --help.
 const char *const kQtValueOptions[] = {"platform", "platformpluginpath", "platformtheme",
                                        "plugin", "qwindowgeometry", "qwindowicon",
@@ -41,10 +55,7 @@ void Print(FILE *stream, const QString &text)
 TCommandLineOutcome ReadCommandLine(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Updates the firmware of KEV-xxx-BUS modules over a serial line.\n"
-        "The configuration (Config.mlhxml) is read from the current folder; the port map\n"
-        "is $XDG_CONFIG_HOME/morlith/ports (by default ~/.config/morlith/ports)."));
+    parser.setApplicationDescription(QString::fromLatin1(kDescription));
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Displays this help and exits."));

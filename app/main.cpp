@@ -1,8 +1,11 @@
 // morlith: updates the firmware of KEV-xxx-BUS modules over a serial line.
 
 #include "CommandLine.h"
+#include "Main.h"
+#include "MainViewPresenter.h"
 #include "MorlithApplication.h"
-#include "QuitOnSignal.h"
+#include "ParentConsole.h"
+#include "SessionEnd.h"
 #include "StandardDescriptors.h"
 
 #include <QApplication>
@@ -16,14 +19,16 @@ int main(int argc, char **argv)
     {
         QCoreApplication reading(argc, argv);
         morlith::SetApplicationIdentity();
+        morlith::UseParentConsole();
         outcome = morlith::ReadCommandLine(QCoreApplication::arguments());
     }
     if (!outcome.RunWindow)
         return outcome.ExitCode;
 
-    const int signalFd = morlith::BlockTerminationSignals();
+    morlith::TSessionEnd sessionEnd;
     QApplication application(argc, argv);
-    morlith::TQuitOnSignal quitOnSignal(signalFd);
     morlith::TMorlithApplication run;
+    morlith::TdlgMain &window = run.MainWindow();
+    const auto watch = sessionEnd.Watch(window, [&window] { return window.Presenter().CanClose(); });
     return run.Run();
 }

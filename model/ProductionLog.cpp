@@ -1,7 +1,8 @@
 #include "ProductionLog.h"
 
-#include "XdgDirectories.h"
 #include "PathText.h"
+#include "UserPlaces.h"
+#include "XdgDirectories.h"
 
 #include <cerrno>
 #include <chrono>
@@ -110,7 +111,7 @@ bool TProductionLog::Append(const std::string &line, TFailure &failure)
 
 std::string OperationsLogPath()
 {
-    return XdgDirectory("XDG_STATE_HOME", ".local/state") + "/morlith/operations.jsonl";
+    return UserStateFile("operations.jsonl");
 }
 
 } // namespace morlith

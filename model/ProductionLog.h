@@ -52,8 +52,9 @@ private:
 TFailure ProductionLogFailure(int error, const std::string &operation, const std::string &path,
                               const std::string &step);
 
-// Where the GUI logs its operations: $XDG_STATE_HOME/morlith/operations.jsonl, by default
-// ~/.local/state/morlith/operations.jsonl.
+// Where the GUI logs its operations: $XDG_STATE_HOME/morlith/operations.jsonl (by default
+// ~/.local/state/morlith/operations.jsonl) on Linux, %LOCALAPPDATA%\Morlith\operations.jsonl on
+// Windows.
 std::string OperationsLogPath();
 
 } // namespace morlith

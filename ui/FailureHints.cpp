@@ -19,13 +19,8 @@ struct THintRow {
     const char *Hint;
 };
 
-// Hints that hold on this platform only; looked at before the common ones.
-#ifdef _WIN32
-const THintRow kPlatformHints[] = {
-    {TFailureKind::fkNone, nullptr},
-};
-#else
-const THintRow kPlatformHints[] = {
+// Hints in Linux terms; looked at before the common ones.
+const THintRow kLinuxHints[] = {
     {TFailureKind::fkPermission,
      QT_TRANSLATE_NOOP("morlith::FailureHint",
                        "On Linux the user needs read and write access to the serial device: "
@@ -35,14 +30,31 @@ const THintRow kPlatformHints[] = {
      QT_TRANSLATE_NOOP("morlith::FailureHint",
                        "Check that the adapter is plugged in and that the port map links this "
                        "COM name to it (%1).")},
-};
-#endif
-
-const THintRow kCommonHints[] = {
     {TFailureKind::fkBusy,
      QT_TRANSLATE_NOOP("morlith::FailureHint",
                        "Another program holds the port. Close it (a terminal program, a second "
                        "Morlith, ModemManager) and connect again.")},
+};
+
+// Hints in Windows terms, where COM<n> are the devices themselves.
+const THintRow kWindowsHints[] = {
+    {TFailureKind::fkPermission,
+     QT_TRANSLATE_NOOP("morlith::FailureHint",
+                       "Windows refused access to the port. Check in Device Manager (Ports (COM & "
+                       "LPT)) that the adapter works, and that no policy of this computer keeps "
+                       "serial ports from you.")},
+    {TFailureKind::fkNotFound,
+     QT_TRANSLATE_NOOP("morlith::FailureHint",
+                       "Windows has no such COM port. Plug the adapter in, then find its COM "
+                       "number in Device Manager under Ports (COM & LPT); an adapter shown with "
+                       "a warning sign needs its driver.")},
+    {TFailureKind::fkBusy,
+     QT_TRANSLATE_NOOP("morlith::FailureHint",
+                       "Another program holds the port. Close it (a terminal program, a second "
+                       "Morlith, the adapter maker's tool) and connect again.")},
+};
+
+const THintRow kCommonHints[] = {
     {TFailureKind::fkNoReply,
      QT_TRANSLATE_NOOP("morlith::FailureHint",
                        "Check the module's power and wiring, and that it is in bootloader "
@@ -77,12 +89,14 @@ const char *FindHint(const THintRow (&Table)[N], TFailureKind Kind)
     return nullptr;
 }
 
-const char *EnglishHint(const TFailure &Failure)
+const char *EnglishHint(const TFailure &Failure, THintSystem System)
 {
     if (Failure.Step == kSaveConfigurationStep)
         return kSaveHint;
-    if (const char *hint = FindHint(kPlatformHints, Failure.Kind))
-        return hint;
+    const char *platform = System == THintSystem::hsWindows ? FindHint(kWindowsHints, Failure.Kind)
+                                                            : FindHint(kLinuxHints, Failure.Kind);
+    if (platform)
+        return platform;
     return FindHint(kCommonHints, Failure.Kind);
 }
 
@@ -100,10 +114,10 @@ QString Translated(const char *Hint) { return QCoreApplication::translate(kHintC
 
 } // namespace
 
-std::string FailureHint(const TFailure &Failure)
+std::string FailureHint(const TFailure &Failure, THintSystem System)
 {
     QStringList hints;
-    if (const char *hint = EnglishHint(Failure)) {
+    if (const char *hint = EnglishHint(Failure, System)) {
         QString text = Translated(hint);
         if (text.contains(QLatin1String("%1")))
             text = text.arg(PortMapFolder());

@@ -1,9 +1,10 @@
 #include "RecentFolders.h"
 
+#include "UserPlaces.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStandardPaths>
 
 namespace morlith {
 namespace {
@@ -17,8 +18,7 @@ TRecentFolders::TRecentFolders(QString settingsFile) : FSettingsFile(std::move(s
 
 QString TRecentFolders::DefaultSettingsFile()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/morlith/morlith.conf");
+    return QString::fromStdString(UserSettingsFile("morlith.conf"));
 }
 
 QString TRecentFolders::Folder(const QString &kind) const

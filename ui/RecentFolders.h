@@ -1,6 +1,7 @@
 #pragma once
 // TRecentFolders: the folder last used for each kind of file in a file dialog, remembered
-// between runs in the user's settings ($XDG_CONFIG_HOME/morlith/morlith.conf).
+// between runs in the user's settings ($XDG_CONFIG_HOME/morlith/morlith.conf on Linux,
+// %LOCALAPPDATA%\Morlith\morlith.conf on Windows).
 
 #include <QString>
 
@@ -11,7 +12,7 @@ public:
     // The folders kept in the settings file at `settingsFile`.
     explicit TRecentFolders(QString settingsFile);
 
-    // The user's settings file: morlith/morlith.conf in the XDG configuration folder.
+    // The user's settings file, morlith.conf among the user's settings (UserSettingsFile).
     static QString DefaultSettingsFile();
 
     // The folder last used for files of `kind` ("xml", "bin"); the current folder when none was

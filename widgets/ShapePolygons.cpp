@@ -9,6 +9,9 @@ namespace morlith::shapes {
 
 namespace {
 
+// The C library's M_PI is not standard C++ (MinGW leaves it out).
+constexpr double kPi = 3.14159265358979323846;
+
 void AddPolygon(TOutlineBuilder &out, std::initializer_list<QPoint> points)
 {
     out.Add(PolygonPrimitive(QPolygon(QList<QPoint>(points))));
@@ -207,7 +210,7 @@ void Moret(TOutlineBuilder &out, const TShapeBox &b)
     const double cx = b.x0 + (b.w - 1) / 2.0, cy = b.y0 + (b.h - 1) / 2.0;
     QPolygon points;
     for (int k = 0; k < kVertices; ++k) {
-        const double angle = M_PI / 2 - k * 2 * M_PI / kVertices;
+        const double angle = kPi / 2 - k * 2 * kPi / kVertices;
         const double rx = (k % 2 == 0 ? b.w2 : b.w4), ry = (k % 2 == 0 ? b.h2 : b.h4);
         points << QPoint(static_cast<int>(std::lround(cx + rx * std::cos(angle))),
                          static_cast<int>(std::lround(cy - ry * std::sin(angle))));

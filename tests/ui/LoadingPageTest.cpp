@@ -111,8 +111,35 @@ TEST(FailureBox, PathsAreNeverBrokenAndEveryDeviceKindHasAHint)
     EXPECT_EQ(text.count(QChar(0x2060)), 3) << "after each slash inside a path, none before a space";
     EXPECT_EQ(text.remove(QChar(0x2060)), QStringLiteral("cannot write /home/op/data.bin: No space / left"));
     for (TFailureKind kind : {TFailureKind::fkNotFound, TFailureKind::fkPermission, TFailureKind::fkBusy,
-                              TFailureKind::fkHangUp, TFailureKind::fkNoReply, TFailureKind::fkBadReply})
-        EXPECT_FALSE(FailureHint(MakeFailure(kind, "x")).empty()) << FailureKindName(kind);
+                              TFailureKind::fkHangUp, TFailureKind::fkNoReply, TFailureKind::fkBadReply}) {
+        for (THintSystem system : {THintSystem::hsLinux, THintSystem::hsWindows})
+            EXPECT_FALSE(FailureHint(MakeFailure(kind, "x"), system).empty()) << FailureKindName(kind);
+    }
+}
+
+TEST(FailureBox, HintsSpeakTheTermsOfTheirSystem)
+{
+    // What the operator is sent to: the port map and the device's group on Linux, Device
+    // Manager's ports on Windows; neither names the other's places.
+    struct Row {
+        TFailureKind Kind;
+        THintSystem System;
+        const char *Names;
+        const char *NeverNames;
+    };
+    const Row rows[] = {
+        {TFailureKind::fkNotFound, THintSystem::hsLinux, "morlith/ports", "Device Manager"},
+        {TFailureKind::fkNotFound, THintSystem::hsWindows, "Ports (COM & LPT)", "~/"},
+        {TFailureKind::fkPermission, THintSystem::hsLinux, "group", "Device Manager"},
+        {TFailureKind::fkPermission, THintSystem::hsWindows, "Device Manager", "udev"},
+        {TFailureKind::fkBusy, THintSystem::hsLinux, "ModemManager", "Device Manager"},
+        {TFailureKind::fkBusy, THintSystem::hsWindows, "second Morlith", "ModemManager"},
+    };
+    for (const Row &row : rows) {
+        const std::string hint = FailureHint(MakeFailure(row.Kind, "x"), row.System);
+        EXPECT_NE(hint.find(row.Names), std::string::npos) << hint;
+        EXPECT_EQ(hint.find(row.NeverNames), std::string::npos) << hint;
+    }
 }
 
 TEST(FailureBox, TheFirstLineNamesWhatFailedAndTheNextTheStep)

@@ -4,6 +4,7 @@
 #include "DialogsIntf.h"
 #include "QtDialogs.h"
 #include "RecentFolders.h"
+#include "UserPlaces.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -74,12 +75,16 @@ TEST_F(RecentFoldersTest, UnwritableSettingsAreIgnored)
     EXPECT_EQ(folders.Folder("bin"), QDir::currentPath());
 }
 
-TEST_F(RecentFoldersTest, SettingsLiveUnderXdgConfigHome)
+TEST_F(RecentFoldersTest, SettingsLiveAmongTheUsersSettings)
 {
+    EXPECT_EQ(TRecentFolders::DefaultSettingsFile(),
+              QString::fromStdString(UserSettingsFile("morlith.conf")));
+#ifndef _WIN32
     const QByteArray before = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", Folder("xdg").toLocal8Bit());
     EXPECT_EQ(TRecentFolders::DefaultSettingsFile(), Folder("xdg") + "/morlith/morlith.conf");
     qputenv("XDG_CONFIG_HOME", before);
+#endif
 }
 
 TEST_F(RecentFoldersTest, FileDialogOpensInTheFolderOfItsKind)

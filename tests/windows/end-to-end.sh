@@ -11,54 +11,12 @@ set -uo pipefail
 windows_build=$(realpath "$1")
 linux_build=$(realpath "$2")
 exe=$windows_build/tools/cli/morlith-cli.exe
-linux_cli=$linux_build/tools/cli/morlith-cli
-module_tool=$linux_build/tools/module/morlith-module
-com_link=$WINEPREFIX/dosdevices/com5
-work=$(mktemp -d "${TMPDIR:-/tmp}/morlith-wine-XXXXXX")
-passed=0
-failed=0
-module_pid=
-device=
-
+. "$(dirname "$0")/module-on-com5.sh"
 finish() {
-  stop_module
+  module_cleanup
   wine reg delete 'HKLM\Software\Wine\Ports' /v COM5 /f >/dev/null 2>&1
-  rm -f "$com_link"
-  rm -rf "$work"
 }
 trap finish EXIT
-
-check() { # NAME CONDITION-RESULT(0 ok) [DETAIL]
-  if [ "$2" -eq 0 ]; then
-    passed=$((passed + 1))
-    echo "ok   $1"
-  else
-    failed=$((failed + 1))
-    echo "FAIL $1${3:+: $3}"
-  fi
-}
-
-# Serves a module with the given options; its dump goes to $work/dump.txt when it stops.
-serve() {
-  stop_module
-  rm -f "$work/dump.txt" "$work/module.out"
-  "$module_tool" --device-only --dump "$work/dump.txt" "$@" >"$work/module.out" 2>"$work/module.err" &
-  module_pid=$!
-  for _ in $(seq 100); do
-    device=$(head -n 1 "$work/module.out" 2>/dev/null)
-    [ -n "$device" ] && break
-    sleep 0.05
-  done
-  ln -sfn "$device" "$com_link"
-}
-
-stop_module() {
-  if [ -n "$module_pid" ]; then
-    kill "$module_pid" 2>/dev/null
-    wait "$module_pid" 2>/dev/null
-    module_pid=
-  fi
-}
 
 # Runs the Windows tool in $work with --json; output in $work/out.json, status in $status.
 status=0
@@ -75,18 +33,6 @@ linux_cli_run() {
 
 # The failure kind of the last result event ("" when it succeeded).
 error_kind() { grep '"event":"result"' "$work/out.json" | sed -n 's/.*"error":{"kind":"\([a-z_]*\)".*/\1/p'; }
-
-# Hex bytes of a file, one line, upper case.
-hex_of() { od -An -tx1 -v "$1" | tr 'a-f' 'A-F' | tr -s ' \n' ' ' | sed 's/^ //; s/ $//'; }
-
-# Hex bytes of controller $1's section $2 (program-memory, data-segment) in the dump.
-dump_hex() {
-  awk -v want="$1" -v part="$2" '
-    /^controller / { controller = $2 }
-    /^(parameter-block|program-memory|data-segment)/ { section = $1 }
-    controller == want && section == part && /^[0-9A-F]+:/ { for (i = 2; i <= NF; i++) printf "%s ", $i }
-  ' "$work/dump.txt" | sed 's/ $//'
-}
 
 # Checks that the last run succeeded and left controller $2's section $3 holding the file $4.
 check_dump() { # NAME CONTROLLER SECTION FILE

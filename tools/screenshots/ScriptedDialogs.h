@@ -1,9 +1,12 @@
 #pragma once
-// Dialog answers for the screenshots: each file dialog returns the next prepared path.
+// Dialog answers for a window run by a program (the screenshots, the window driven under Wine):
+// each file dialog returns the next prepared path, every question says Yes, and a failure box is
+// recorded instead of shown.
 
 #include "DialogsIntf.h"
 
 #include <deque>
+#include <string>
 
 namespace morlith {
 
@@ -11,8 +14,11 @@ class TScriptedDialogs : public TNonCountedObject, public IDialogsInterface {
 public:
     // Paths the next file dialogs return, in order.
     std::deque<std::string> Files;
+    // The last error or failure box's contents: "KIND: TITLE: MESSAGE" ("error: TEXT DETAIL"
+    // for an error box); "" when none was shown.
+    std::string LastFailure;
 
-    // IDialogsInterface: the prepared paths; errors pass unseen; every question says Yes.
+    // IDialogsInterface: the prepared paths; boxes recorded; every question says Yes.
     std::optional<std::string> OpenFile(const TFileFilter &) override
     {
         if (Files.empty())
@@ -21,8 +27,14 @@ public:
         Files.pop_front();
         return next;
     }
-    void ShowError(const std::string &, const std::string &) override {}
-    void ShowFailure(const std::string &, const TFailure &) override {}
+    void ShowError(const std::string &Text, const std::string &Detail) override
+    {
+        LastFailure = "error: " + Text + (Detail.empty() ? "" : " " + Detail);
+    }
+    void ShowFailure(const std::string &Title, const TFailure &Failure) override
+    {
+        LastFailure = std::string(Failure.KindName()) + ": " + Title + ": " + Failure.Message();
+    }
     bool Confirm(const std::string &) override { return true; }
 };
 

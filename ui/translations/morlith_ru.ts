@@ -20,6 +20,18 @@
         <translation>Проверьте кабель и то, что линию не использует другое устройство.</translation>
     </message>
     <message>
+        <source>Windows refused access to the port. Check in Device Manager (Ports (COM &amp; LPT)) that the adapter works, and that no policy of this computer keeps serial ports from you.</source>
+        <translation>Windows отказала в доступе к порту. Проверьте в диспетчере устройств (Порты (COM и LPT)), что адаптер работает и что политика этого компьютера не закрывает вам доступ к последовательным портам.</translation>
+    </message>
+    <message>
+        <source>Another program holds the port. Close it (a terminal program, a second Morlith, the adapter maker&apos;s tool) and connect again.</source>
+        <translation>Порт занят другой программой. Закройте её (терминальную программу, второй экземпляр Morlith, утилиту производителя адаптера) и подключитесь снова.</translation>
+    </message>
+    <message>
+        <source>Windows has no such COM port. Plug the adapter in, then find its COM number in Device Manager under Ports (COM &amp; LPT); an adapter shown with a warning sign needs its driver.</source>
+        <translation>В Windows нет такого COM-порта. Подключите адаптер и найдите его номер COM в диспетчере устройств в разделе «Порты (COM и LPT)»; адаптеру, отмеченному предупреждающим знаком, нужен драйвер.</translation>
+    </message>
+    <message>
         <source>Plug the adapter in again, then connect again.</source>
         <translation>Подключите адаптер снова, затем подключитесь заново.</translation>
     </message>
@@ -309,6 +321,13 @@
     <message>
         <source>Progress</source>
         <translation>Ход выполнения</translation>
+    </message>
+</context>
+<context>
+    <name>morlith::TSessionEnd</name>
+    <message>
+        <source>Morlith is writing to a module. Ending the session now would leave the module half-written.</source>
+        <translation>Morlith записывает данные в модуль. Если завершить сеанс сейчас, модуль останется записанным наполовину.</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The installer under Wine: a silent install for the current user, both programs started from
+# where it put them, then a silent uninstall that leaves no file and no registry key of its own
+# and keeps the user's configuration.
+#
+#   tests/windows/installer.sh SETUP.exe VERSION
+#
+# Expects WINEPREFIX to name a prepared prefix and DISPLAY a display (scripts/test-windows sets
+# both). The installed programs must stand on their own: nothing else is on their path.
+set -uo pipefail
+unset WINEPATH
+
+setup=$(realpath "$1")
+version=$2
+key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Morlith'
+. "$(dirname "$0")/checks.sh"
+
+unix_folder() { # %VARIABLE% of the Windows side as a Unix path
+  winepath -u "$(wine cmd /c echo "%$1%" 2>/dev/null | tr -d '\r')" 2>/dev/null
+}
+
+local_data=$(unix_folder LOCALAPPDATA)
+roaming=$(unix_folder APPDATA)
+program=$local_data/Programs/Morlith
+user_folder=$local_data/Morlith
+shortcut="$roaming/Microsoft/Windows/Start Menu/Programs/Morlith.lnk"
+rm -rf "$program"
+
+wine "$setup" /S </dev/null >/dev/null 2>&1
+check "silent install exits with 0" $?
+missing=
+for file in morlith.exe morlith-cli.exe Uninstall.exe Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll \
+  libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll platforms/qwindows.dll \
+  styles/qwindowsvistastyle.dll README.txt licences/LGPL-3.0.txt licences/pugixml.txt \
+  licences/libjpeg.txt licences/MinGW-runtime.txt; do
+  [ -f "$program/$file" ] || missing="$missing $file"
+done
+check "the program folder holds both programs, Qt, the runtime and the licences" \
+  "$([ -z "$missing" ]; echo $?)" "missing:$missing"
+check "a Start-menu entry" "$([ -f "$shortcut" ]; echo $?)"
+check "the user's folder for the configuration is there" "$([ -d "$user_folder" ]; echo $?)"
+listed=$(wine reg query "$key" /v DisplayVersion 2>/dev/null | tr -d '\r')
+check "listed in Apps & features with its version" "$(grep -q "$version" <<<"$listed"; echo $?)" "$listed"
+uninstall=$(wine reg query "$key" /v UninstallString 2>/dev/null | tr -d '\r')
+check "the listing names the uninstaller" "$(grep -qi 'Uninstall.exe' <<<"$uninstall"; echo $?)" "$uninstall"
+
+for program_name in morlith morlith-cli; do
+  out=$(cd "$user_folder" && wine "$program/$program_name.exe" --version 2>&1 </dev/null | tr -d '\r')
+  check "$program_name.exe --version from the program folder" \
+    "$(grep -qx "$program_name $version" <<<"$out"; echo $?)" "$out"
+done
+
+# The window opens from there, with its platform plugin found beside it.
+(cd "$user_folder" && exec wine "$program/morlith.exe" </dev/null >/dev/null 2>&1) &
+window_pid=$!
+shown=1
+for _ in $(seq 150); do
+  xwininfo -root -tree 2>/dev/null | grep -q '"Morlith"' && { shown=0; break; }
+  sleep 0.1
+done
+kill "$(pgrep -n -f 'Morlith.morlith[.]exe' || echo "$window_pid")" "$window_pid" 2>/dev/null
+wait "$window_pid" 2>/dev/null
+check "the installed window opens" "$shown"
+
+# The user's configuration outlives the program.
+echo '<Config/>' >"$user_folder/Config.mlhxml"
+wine "$program/Uninstall.exe" /S </dev/null >/dev/null 2>&1
+# The uninstaller runs from a copy of itself in the temporary folder and returns at once.
+for _ in $(seq 150); do
+  [ -e "$program" ] || break
+  sleep 0.2
+done
+left=$(find "$program" 2>/dev/null)
+check "the uninstaller leaves no file of the program" "$([ -z "$left" ]; echo $?)" "$left"
+check "the Start-menu entry is gone" "$([ ! -e "$shortcut" ]; echo $?)"
+wine reg query "$key" >/dev/null 2>&1
+check "the Apps & features key is gone" "$([ $? -ne 0 ]; echo $?)"
+check "the user's configuration is kept" "$([ -f "$user_folder/Config.mlhxml" ]; echo $?)"
+rm -rf "$user_folder"
+
+echo "installer: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
