@@ -3,6 +3,7 @@
 #include "Crc16.h"
 #include "DataFile.h"
 #include "MorlithFileConverter.h"
+#include "PortAddress.h"
 #include "PortMap.h"
 
 #include <algorithm>
@@ -155,8 +156,11 @@ bool TComPortProgrammator::Handshake(int32_t PortNumber)
     if (!FDriver->Connect()) {
         TFailure failure = FDriver->LastFailure();
         failure.Device = LinkTarget(FDriver->DevicePath());
-        // A port-map entry whose device is missing names both ends.
-        if (failure.Kind == TFailureKind::fkNotFound)
+        // A port-map entry whose device is missing names both ends; a device server that cannot
+        // be reached has said why.
+        if (failure.Kind == TFailureKind::fkNotFound && IsPortAddress(failure.Device))
+            failure.Detail = (failure.Device == FPortName ? "" : FPortName + " -> ") + failure.Detail;
+        else if (failure.Kind == TFailureKind::fkNotFound)
             failure.Detail = (failure.Device == FPortName ? FPortName
                                                           : FPortName + " -> " + failure.Device) +
                              ": no such device";

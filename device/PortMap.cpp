@@ -1,5 +1,7 @@
 #include "PortMap.h"
 
+#include "PortAddress.h"
+
 #include <filesystem>
 
 #include <cctype>
@@ -48,14 +50,28 @@ std::vector<std::string> LinkHops(const std::string &path)
         const fs::path next = fs::read_symlink(target, error);
         if (error)
             break;
+        if (IsPortAddress(next.string())) {
+            hops.push_back(next.string());
+            break;
+        }
         target = (next.is_absolute() ? next : target.parent_path() / next).lexically_normal();
         hops.push_back(target.string());
     }
     return hops;
 }
 
+std::optional<std::string> AddressBehind(const std::string &path)
+{
+    const std::vector<std::string> hops = LinkHops(path);
+    if (!hops.empty() && IsPortAddress(hops.back()))
+        return hops.back();
+    return std::nullopt;
+}
+
 std::string LinkTarget(const std::string &path)
 {
+    if (IsPortAddress(path))
+        return path;
     const std::vector<std::string> hops = LinkHops(path);
     return hops.empty() ? std::filesystem::path(path).lexically_normal().string() : hops.back();
 }

@@ -42,14 +42,18 @@ Commands without a module:
                            [--fill BYTE] the value of gap bytes (default 0xFF)
                            [--piece BYTES] image bytes per piece (default 32, 0: one)
   ports                    list the port map and the serial devices present
-  ports map COM<n> DEVICE  add COM<n> -> DEVICE to the port map (--force replaces)
+  ports map COM<n> DEVICE  add COM<n> -> DEVICE to the port map (--force replaces);
+                           DEVICE may be rfc2217://HOST:PORT or socket://HOST:PORT
   ports unmap COM<n>       remove COM<n> from the port map
   log FILE                 show a production log as a table: time, port, operation,
                            file and result
 
 Options:
-  -p, --port P       COM<n>, a number n (COM<n>) or a device path; may be repeated or
-                     given as a list (COM1,COM2) to run on every port at once.
+  -p, --port P       COM<n>, a number n (COM<n>), a device path, or a line behind a
+                     device server: rfc2217://HOST:PORT (line settings carried) or
+                     socket://HOST:PORT (raw TCP; the server sets the line); IPv6
+                     hosts in brackets. May be repeated or given as a list
+                     (COM1,COM2) to run on every port at once.
                      Default: the Port in Config.mlhxml of the current folder plus
                      one, else COM1
   -m, --mcu N        controller: 0 main (default), 1..4 slaves
@@ -110,6 +114,8 @@ Examples:
   morlith-cli pack app.elf --out firmware.xml --dseg-length 0x200 --fill 0
   morlith-cli info firmware.xml
   morlith-cli ports map COM3 /dev/serial/by-id/usb-Example_USB_Serial_A1B2C3-if00-port0
+  morlith-cli ports map COM7 rfc2217://10.1.2.3:4001
+  morlith-cli --port rfc2217://[::1]:4001 read-dseg backup.bin
   morlith-cli --log line.jsonl --verify watch write-app firmware.xml
   morlith-cli --match 0403:6001 --log line.jsonl watch write-app firmware.xml
   morlith-cli -p3 --wait 30 --retries 2 write-app firmware.xml
