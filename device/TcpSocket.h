@@ -1,7 +1,7 @@
 #pragma once
 // One TCP connection, non-blocking, for a serial line behind a device server. Connecting and
 // waiting use poll (WSAPoll on Windows) and end soon after a stop request; no call spins.
-// Everything OS-specific lives in the implementation files, one per platform.
+// The OS's socket calls are in TcpSocketCalls.h.
 
 #include "Failure.h"
 #include "SerialLine.h"
@@ -27,7 +27,7 @@ public:
                  uint32_t stopCheckMs);
     // Closes the connection; nothing when closed.
     void Close();
-    bool IsOpen() const { return FHandle != kNoHandle; }
+    bool IsOpen() const { return FHandle != -1; }
 
     // Sends what the socket takes now: the count, 0 when it takes nothing, -1 on failure or when
     // the peer is gone (then HungUp()).
@@ -45,9 +45,10 @@ public:
 private:
     bool Fail(TFailureKind kind, int osError, const std::string &detail);
     void NoteHangUp(int osError);
+    bool TransferFailed(int osError, const char *what);
 
-    static constexpr intptr_t kNoHandle = -1;
-    intptr_t FHandle = kNoHandle;
+    // The socket (a descriptor or a SOCKET); -1 when closed.
+    intptr_t FHandle = -1;
     bool FHungUp = false;
     std::string FPeer; // HOST:PORT, for messages
     TFailure FLastFailure;

@@ -8,8 +8,11 @@
 #include "PackageBuilder.h"
 #include "Rfc2217Port.h"
 #include "Ser2net.h"
+#include "TelnetCodec.h"
 
 #include <gtest/gtest.h>
+
+#include <mutex>
 
 #include <arpa/inet.h>
 #include <chrono>
@@ -180,11 +183,13 @@ INSTANTIATE_TEST_SUITE_P(BothKinds, NetworkLine, ::testing::Values(Kind::Rfc2217
 
 namespace {
 
-// A TCP peer on 127.0.0.1 that accepts one connection, answers its first bytes with `answer`
-// (nothing when empty) and then keeps quiet with the connection open.
+// A TCP peer on 127.0.0.1 that accepts one connection and answers its first bytes with
+// `greeting` (nothing when empty). As an RFC 2217 server (`confirm`) it also confirms every
+// COM-port request, records the requests and the line data it receives, and sends `later` once
+// it has seen line data.
 class ScriptedPeer {
 public:
-    explicit ScriptedPeer(Bytes answer)
+    explicit ScriptedPeer(Bytes greeting, bool confirm = false, Bytes later = {})
     {
         FListener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
@@ -195,8 +200,8 @@ public:
         ::listen(FListener, 1);
         ::getsockname(FListener, reinterpret_cast<sockaddr *>(&address), &length);
         FPort = ntohs(address.sin_port);
-        ::pipe(FStop);
-        FThread = std::thread([this, answer] { Run(answer); });
+        (void)!::pipe(FStop);
+        FThread = std::thread([this, greeting, confirm, later] { Run(greeting, confirm, later); });
     }
     ~ScriptedPeer()
     {
@@ -207,9 +212,20 @@ public:
         ::close(FStop[1]);
     }
     std::string Address() const { return "rfc2217://127.0.0.1:" + std::to_string(FPort); }
+    // What was received so far: COM-port payloads and line data.
+    std::vector<Bytes> Requests()
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        return FRequests;
+    }
+    Bytes Data()
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        return FData;
+    }
 
 private:
-    void Run(const Bytes &answer)
+    void Run(const Bytes &greeting, bool confirm, const Bytes &later)
     {
         pollfd fds[2] = {{FListener, POLLIN, 0}, {FStop[0], POLLIN, 0}};
         if (::poll(fds, 2, 10000) <= 0 || (fds[1].revents & POLLIN))
@@ -217,13 +233,37 @@ private:
         const int connection = ::accept(FListener, nullptr, nullptr);
         uint8_t buffer[256];
         pollfd in[2] = {{connection, POLLIN, 0}, {FStop[0], POLLIN, 0}};
-        bool answered = false;
+        bool greeted = false, sentLater = false;
+        telnet::TDecoder decoder;
         while (::poll(in, 2, 10000) > 0 && !(in[1].revents & POLLIN)) {
-            if (::read(connection, buffer, sizeof buffer) <= 0)
+            const ssize_t n = ::read(connection, buffer, sizeof buffer);
+            if (n <= 0)
                 break;
-            if (!answered && !answer.empty())
-                (void)!::write(connection, answer.data(), answer.size());
-            answered = true;
+            if (!greeted && !greeting.empty())
+                (void)!::write(connection, greeting.data(), greeting.size());
+            greeted = true;
+            if (!confirm)
+                continue;
+            std::vector<telnet::TCommand> commands;
+            std::lock_guard<std::mutex> lock(FLock);
+            decoder.Feed(buffer, size_t(n), FData, commands);
+            for (const auto &command : commands) {
+                if (command.Verb != telnet::kSb || command.Payload.empty())
+                    continue;
+                FRequests.push_back(command.Payload);
+                Bytes answer = command.Payload;
+                answer[0] = uint8_t(answer[0] + 100);
+                const Bytes reply = telnet::Subnegotiation(telnet::kOptionComPort, answer);
+                (void)!::write(connection, reply.data(), reply.size());
+            }
+            // The notification and the data come a byte at a time: every sequence is cut.
+            if (!FData.empty() && !sentLater) {
+                for (uint8_t b : later) {
+                    (void)!::write(connection, &b, 1);
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+                sentLater = true;
+            }
         }
         ::close(connection);
     }
@@ -232,6 +272,9 @@ private:
     int FStop[2] = {-1, -1};
     uint16_t FPort = 0;
     std::thread FThread;
+    std::mutex FLock;
+    std::vector<Bytes> FRequests;
+    Bytes FData;
 };
 
 } // namespace
@@ -278,4 +321,37 @@ TEST(NetworkLineNegotiation, ARawServerAddressedAsRfc2217IsToldToUseSocket)
     EXPECT_EQ(port.LastFailure().Kind, TFailureKind::fkNoReply) << port.LastFailure();
     EXPECT_NE(port.LastFailure().Detail.find("use socket://"), std::string::npos) << port.LastFailure();
     EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(NetworkLineNegotiation, LineSettingsAndPurgesGoToTheServerAndEveryFFIsEscapedBothWays)
+{
+    using namespace telnet;
+    // IAC DO COM-PORT-OPTION; later a modem state with CTS and DCD, then data with 0xFF doubled.
+    ScriptedPeer peer({kIac, kDo, kOptionComPort}, true,
+                      {kIac, kSb, kOptionComPort, 107, 0x90, kIac, kSe, 0x11, kIac, kIac, 0x22, kIac, kIac});
+    TRfc2217Port port(nullptr, 50);
+    ASSERT_TRUE(port.Open(peer.Address())) << port.LastFailure();
+    LineSettings settings;
+    settings.BaudRate = 19200;
+    ASSERT_TRUE(port.Configure(settings)) << port.LastFailure();
+    ASSERT_TRUE(port.Purge(true, true));
+    const Bytes out = {0xFF, 0x01, 0xFF, 0xFF};
+    ASSERT_EQ(port.Write(out.data(), out.size()), 4);
+
+    Bytes in;
+    const auto start = Clock::now();
+    while (in.size() < 4 && MsSince(start) < 3000 && port.WaitReadable(500) == WaitResult::Ready) {
+        uint8_t buffer[16];
+        const long n = port.Read(buffer, sizeof buffer);
+        ASSERT_GE(n, 0);
+        in.insert(in.end(), buffer, buffer + n);
+    }
+    EXPECT_EQ(in, (Bytes{0x11, 0xFF, 0x22, 0xFF}));
+    unsigned modem = 0;
+    EXPECT_TRUE(port.ModemSignals(modem));
+    EXPECT_EQ(modem, unsigned(mbCTS | mbDCD));
+    EXPECT_EQ(peer.Data(), out);
+    // No flow control, DTR and RTS on, 19200 (0x4B00) 8N1, then both buffers purged.
+    EXPECT_EQ(peer.Requests(), (std::vector<Bytes>{{5, 1}, {5, 8}, {5, 11}, {1, 0, 0, 0x4B, 0x00}, {2, 8}, {3, 1},
+                                                   {4, 1}, {12, 3}}));
 }
