@@ -16,14 +16,19 @@ namespace {
 
 class NetworkPorts : public CliTest {
 protected:
-    // Serves a module as COM<number> and puts ser2net in front of it.
-    TModuleServer &ServeBehindSer2net(int number)
+    // Serves modules as COM<number>... and puts one ser2net in front of them, in that order.
+    std::vector<TModuleServer *> ServeBehindSer2net(const std::vector<int> &numbers)
     {
-        TModuleServer &module = Ports.Serve(number);
+        std::vector<TModuleServer *> modules;
+        std::vector<std::string> devices;
+        for (int number : numbers) {
+            modules.push_back(&Ports.Serve(number));
+            devices.push_back(modules.back()->SlavePath());
+        }
         EXPECT_TRUE(Ser2net::Installed()) << "ser2net is not installed (scripts/install-deps installs it)";
         fs::create_directories(File("ser2net"));
-        Server = std::make_unique<Ser2net>(std::vector<std::string>{module.SlavePath()}, File("ser2net"));
-        return module;
+        Server = std::make_unique<Ser2net>(devices, File("ser2net"));
+        return modules;
     }
     // The last line of a --json run: its result event.
     static std::string ResultOf(const TCliRun &run)
@@ -66,17 +71,21 @@ TEST_F(NetworkPorts, TheMapStoresAnAddressAsTheLinkTargetAndListsIt)
 
 TEST_F(NetworkPorts, DeviceCommandsRunThroughAnAddressOrAMapEntryNamingOne)
 {
-    TModuleServer &module = ServeBehindSer2net(3);
+    // ser2net refuses a connection to a line that another of its connections is still closing:
+    // each kind has a module of its own.
+    const auto modules = ServeBehindSer2net({3, 4});
+    TModuleServer &viaRfc2217 = *modules[0];
     const std::vector<uint8_t> plain = Pattern(700, 4);
-    const TCliRun write = Cli({"--port", Server->Rfc2217(), "write-app", WritePackage("app.xml", plain, 0x40)});
+    const TCliRun write = Cli({"--port", Server->Rfc2217(0), "write-app", WritePackage("app.xml", plain, 0x40)});
     EXPECT_EQ(write.Status, 0) << write.Err;
-    EXPECT_EQ(ProgramMemory(module), plain);
+    EXPECT_EQ(ProgramMemory(viaRfc2217), plain);
 
-    ASSERT_EQ(Cli({"ports", "map", "COM7", Server->Socket()}).Status, 0);
+    ASSERT_EQ(Cli({"ports", "map", "COM7", Server->Socket(1)}).Status, 0);
     const TCliRun read = Cli({"--port", "COM7", "read-dseg", "dseg.bin"});
     EXPECT_EQ(read.Status, 0) << read.Err;
     EXPECT_NE(read.Err.find("COM7: raw TCP to 127.0.0.1:"), std::string::npos) << read.Err;
-    EXPECT_EQ(ReadBytes(File("dseg.bin")).size(), 0x40u);
+    EXPECT_EQ(ReadBytes(File("dseg.bin")),
+              modules[1]->WithModule([](TVirtualModule &m) { return m.Controller(0).dataSegment; }));
 }
 
 TEST_F(NetworkPorts, NothingListeningIsNotFoundInTheStepOpening)
@@ -90,7 +99,7 @@ TEST_F(NetworkPorts, NothingListeningIsNotFoundInTheStepOpening)
 
 TEST_F(NetworkPorts, WatchTakesAMapEntryThatAppearsNamingAnAddress)
 {
-    TModuleServer &module = ServeBehindSer2net(2);
+    TModuleServer &module = *ServeBehindSer2net({2})[0];
     // Reachable only through ser2net: the module's own entry goes, the module serves on.
     fs::remove(PortMapDirectory() + "/COM2");
     TCliProcess watch({"watch", "connect"}, Folder());
