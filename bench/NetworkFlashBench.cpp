@@ -103,6 +103,7 @@ int main(int argc, char **argv)
                 "%.4f; CPU %.0f ms = %.2f%% of wall%s\n",
                 kind.c_str(), modules, modules == 1 ? "" : "s", kImageBytes, kRate, wall, lineMs, wall / lineMs, cpu,
                 100.0 * cpu / wall, ok ? "" : "  FAILED");
+    std::fflush(stdout);
     ser2net.reset();
     servers.clear();
     std::filesystem::remove_all(folder);

@@ -20,6 +20,7 @@ extern char **environ;
 namespace {
 
 constexpr auto kStartLimit = std::chrono::seconds(10);
+constexpr auto kStopLimit = std::chrono::seconds(2);
 
 sockaddr_in Loopback(uint16_t port)
 {
@@ -122,8 +123,16 @@ Ser2net::~Ser2net()
 {
     if (FPid <= 0)
         return;
+    // Asked to end first; a server still closing its lines after a while is killed.
     ::kill(FPid, SIGTERM);
-    ::waitpid(FPid, nullptr, 0);
+    const auto deadline = std::chrono::steady_clock::now() + kStopLimit;
+    while (::waitpid(FPid, nullptr, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            Kill();
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
 }
 
 void Ser2net::Kill()
