@@ -1,6 +1,8 @@
 #include "CPDrv.h"
 
 #include "MonotonicClock.h"
+#include "PathText.h"
+#include "PortAddress.h"
 #include "PortMap.h"
 
 #include <algorithm>
@@ -47,18 +49,20 @@ bool TCommPortDriver::Connect()
     FLastFailure = TFailure{};
     FOpenedDevice.clear();
     const std::string path = DevicePath();
-    if (!FHandle.Open(path)) {
-        FLastFailure = FHandle.LastFailure();
+    FHandle = MakeSerialLine(path, FStopFlag);
+    if (!FHandle->Open(path)) {
+        FLastFailure = FHandle->LastFailure();
         return false;
     }
     if (!ApplyLineSettings()) {
-        FLastFailure = FHandle.LastFailure();
-        FHandle.Close();
+        FLastFailure = FHandle->LastFailure();
+        FHandle->Close();
         return false;
     }
     std::error_code error;
-    const std::filesystem::path node = std::filesystem::canonical(path, error);
-    FOpenedDevice = error ? path : node.string();
+    const std::filesystem::path node =
+        IsPortAddress(path) ? std::filesystem::path() : std::filesystem::canonical(PathFromUtf8(path), error);
+    FOpenedDevice = error || node.empty() ? path : Utf8OfPath(node);
     StartPolling();
     return true;
 }
@@ -68,7 +72,7 @@ bool TCommPortDriver::StopRequested()
     if (FStopFlag == nullptr || !FStopFlag->load())
         return false;
     FLastFailure = MakeFailure(TFailureKind::fkStopped, "stopped on request");
-    FLastFailure.Device = FHandle.Device();
+    FLastFailure.Device = FHandle ? FHandle->Device() : DevicePath();
     return true;
 }
 
@@ -79,11 +83,15 @@ uint32_t TCommPortDriver::WaitSlice(uint32_t remainingMs) const
 
 void TCommPortDriver::NoteHangUp()
 {
-    FLastFailure = FHandle.LastFailure();
+    FLastFailure = FHandle->LastFailure();
     if (FLastFailure.Kind != TFailureKind::fkHangUp)
         FLastFailure = MakeFailure(TFailureKind::fkHangUp, "");
-    FLastFailure.Detail = FPortName + " went away (adapter unplugged?)";
-    FLastFailure.Device = FHandle.Device();
+    // A line behind a device server says how its connection ended; a local device went away.
+    if (IsPortAddress(FHandle->Device()) && !FLastFailure.Detail.empty())
+        FLastFailure.Detail = FPortName + ": " + FLastFailure.Detail;
+    else
+        FLastFailure.Detail = FPortName + " went away (adapter unplugged?)";
+    FLastFailure.Device = FHandle->Device();
 }
 
 bool TCommPortDriver::LineUp()
@@ -92,12 +100,12 @@ bool TCommPortDriver::LineUp()
         return false;
     // Inside a read the read itself notices. Otherwise a wait of no time reports a hang-up, or
     // readiness without any byte queued, which a read then turns into the hang-up it is.
-    if (FReadNesting == 0 && !FHandle.HungUp() &&
-        FHandle.WaitReadable(0) == WaitResult::Ready && FHandle.InputCount() <= 0) {
+    if (FReadNesting == 0 && !FHandle->HungUp() &&
+        FHandle->WaitReadable(0) == WaitResult::Ready && FHandle->InputCount() <= 0) {
         uint8_t stray = 0;
-        (void)FHandle.Read(&stray, 1);
+        (void)FHandle->Read(&stray, 1);
     }
-    if (!FHandle.HungUp())
+    if (!FHandle->HungUp())
         return true;
     NoteHangUp();
     return false;
@@ -108,7 +116,7 @@ void TCommPortDriver::Disconnect()
     if (!Connected())
         return;
     StopPolling();
-    FHandle.Close();
+    FHandle->Close();
 }
 
 bool TCommPortDriver::ApplyLineSettings()
@@ -128,7 +136,7 @@ bool TCommPortDriver::ApplyLineSettings()
     // these bound what this driver reads and how full it lets the output queue get.
     settings.InQueueSize = FInBufSize;
     settings.OutQueueSize = FOutBufSize;
-    return FHandle.Configure(settings) && PurgeQueues(true, true);
+    return FHandle->Configure(settings) && PurgeQueues(true, true);
 }
 
 void TCommPortDriver::ApplyLineSettingsIfOpen()
@@ -139,7 +147,7 @@ void TCommPortDriver::ApplyLineSettingsIfOpen()
 
 bool TCommPortDriver::PurgeQueues(bool Input, bool Output)
 {
-    if (!Connected() || !FHandle.Purge(Input, Output))
+    if (!Connected() || !FHandle->Purge(Input, Output))
         return false;
     FPacketStartTick = -1;
     return true;
@@ -149,7 +157,7 @@ uint32_t TCommPortDriver::InQueueCount()
 {
     if (!Connected())
         return kClosedQueueValue;
-    const long count = FHandle.InputCount();
+    const long count = FHandle->InputCount();
     return count < 0 ? 0 : uint32_t(count);
 }
 
@@ -157,14 +165,14 @@ uint16_t TCommPortDriver::OutQueueRoom()
 {
     if (!Connected())
         return kClosedQueueValue;
-    const long queued = std::max(0L, FHandle.OutputCount());
+    const long queued = std::max(0L, FHandle->OutputCount());
     return uint16_t(queued >= long(FOutBufSize) ? 0 : FOutBufSize - uint32_t(queued));
 }
 
 TModemSignals TCommPortDriver::GetModemSignals()
 {
     unsigned bits = 0;
-    if (!Connected() || !FHandle.ModemSignals(bits))
+    if (!Connected() || !FHandle->ModemSignals(bits))
         return 0;
     TModemSignals signals = 0;
     if (bits & mbCTS) signals |= msCTS;
@@ -188,13 +196,13 @@ uint32_t TCommPortDriver::PutBytesTimed(const uint8_t *DataPtr, uint32_t DataSiz
         if (room > 0) {
             if (FCheckLineStatus && GetModemSignals() == 0)
                 break;
-            const long n = FHandle.Write(DataPtr + sent, std::min<uint32_t>(room, DataSize - sent));
+            const long n = FHandle->Write(DataPtr + sent, std::min<uint32_t>(room, DataSize - sent));
             if (n < 0) {
                 // The device failed or hung up: nothing more will go out.
-                if (FHandle.HungUp())
+                if (FHandle->HungUp())
                     NoteHangUp();
                 else
-                    FLastFailure = FHandle.LastFailure();
+                    FLastFailure = FHandle->LastFailure();
                 break;
             }
             if (n > 0) {
@@ -209,7 +217,7 @@ uint32_t TCommPortDriver::PutBytesTimed(const uint8_t *DataPtr, uint32_t DataSiz
         if (room == 0) {
             // The kernel would take more than OutBufSize allows; give the line time to drain.
             std::this_thread::sleep_for(kOutputRoomRecheck);
-        } else if (FHandle.WaitWritable(WaitSlice(Timeout - elapsed + 1)) == WaitResult::HangUp) {
+        } else if (FHandle->WaitWritable(WaitSlice(Timeout - elapsed + 1)) == WaitResult::HangUp) {
             NoteHangUp();
             break;
         }
@@ -236,24 +244,24 @@ uint32_t TCommPortDriver::GetBytes(uint8_t *DataPtr, uint32_t Count)
         // Checked between reads too: a long reply that keeps arriving must not outlast a stop.
         if (StopRequested())
             break;
-        const long n = FHandle.Read(DataPtr + stored, Count - stored);
+        const long n = FHandle->Read(DataPtr + stored, Count - stored);
         if (n > 0) {
             stored += uint32_t(n);
             start = TickCountMs();
             continue;
         }
-        if (FHandle.HungUp()) {
+        if (FHandle->HungUp()) {
             NoteHangUp();
             break;
         }
         if (n < 0) {
-            FLastFailure = FHandle.LastFailure();
+            FLastFailure = FHandle->LastFailure();
             break;
         }
         const uint32_t elapsed = MsSince(start);
         if (elapsed > FInputTimeout)
             break;
-        if (FHandle.WaitReadable(WaitSlice(FInputTimeout - elapsed + 1)) == WaitResult::HangUp) {
+        if (FHandle->WaitReadable(WaitSlice(FInputTimeout - elapsed + 1)) == WaitResult::HangUp) {
             NoteHangUp();
             break;
         }
@@ -271,9 +279,9 @@ uint32_t TCommPortDriver::DiscardUntilQuiet(uint32_t QuietMs, uint32_t MaxMs)
     for (;;) {
         dropped += ReadAvailable(FPollBuffer.data(), FInBufSize);
         const uint32_t elapsed = MsSince(start);
-        if (FHandle.HungUp() || elapsed >= MaxMs)
+        if (FHandle->HungUp() || elapsed >= MaxMs)
             break;
-        if (FHandle.WaitReadable(std::min(QuietMs, MaxMs - elapsed)) != WaitResult::Ready)
+        if (FHandle->WaitReadable(std::min(QuietMs, MaxMs - elapsed)) != WaitResult::Ready)
             break;
     }
     return dropped;
@@ -281,7 +289,7 @@ uint32_t TCommPortDriver::DiscardUntilQuiet(uint32_t QuietMs, uint32_t MaxMs)
 
 uint32_t TCommPortDriver::ReadAvailable(uint8_t *data, uint32_t count)
 {
-    const long n = FHandle.Read(data, count);
+    const long n = FHandle->Read(data, count);
     return n > 0 ? uint32_t(n) : 0;
 }
 

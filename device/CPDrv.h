@@ -5,7 +5,7 @@
 // reading to event handlers, as it comes or cut into fixed-size packets.
 
 #include "PollTimer.h"
-#include "SerialPort.h"
+#include "SerialLine.h"
 
 #include <atomic>
 #include <cstdint>
@@ -63,7 +63,7 @@ public:
     // Stops polling and closes the port; nothing when closed.
     void Disconnect();
     // True while the port is open.
-    bool Connected() const { return FHandle.IsOpen(); }
+    bool Connected() const { return FHandle && FHandle->IsOpen(); }
     // Writes the line settings, purges both queues and sets the queue sizes.
     bool ApplyLineSettings();
     // Discards pending input and/or output.
@@ -96,18 +96,18 @@ public:
     // no failure here; the caller knows what it expected.
     const TFailure &LastFailure() const { return FLastFailure; }
     // True once the device went away; the port stays open until Disconnect.
-    bool HungUp() const { return FHandle.HungUp(); }
+    bool HungUp() const { return FHandle && FHandle->HungUp(); }
     // Looks, without waiting, whether the device is still there; false (LastFailure a hang-up)
     // once it went away, or when the port is closed. Sends nothing; input queued is left alone.
     bool LineUp();
     // Line errors (framing, parity, overrun) the port reported since it was opened.
-    unsigned LineErrors() const { return FHandle.LineErrors(); }
+    unsigned LineErrors() const { return FHandle ? FHandle->LineErrors() : 0; }
     // Makes reads and writes end within kStopCheckMs once *Flag becomes true (null: never). The
     // flag is only read, from this thread, so a signal handler may set it.
     void SetStopFlag(const std::atomic<bool> *Flag) { FStopFlag = Flag; }
     // The longest a transfer goes on after the stop flag was raised.
     static constexpr uint32_t kStopCheckMs = 50;
-    // The device path PortName resolves to through the port map.
+    // The device path (or network address) PortName resolves to through the port map.
     std::string DevicePath() const;
     // The device the last Connect opened, its links resolved as they were then (a port-map entry
     // or by-id link that goes away later still names it); empty when that Connect opened nothing.
@@ -175,7 +175,8 @@ private:
     uint32_t WaitSlice(uint32_t remainingMs) const;
     void NoteHangUp();
 
-    TSerialPort FHandle;
+    // The open line: a serial device or a line behind a device server; null before Connect.
+    std::unique_ptr<ISerialLine> FHandle;
     std::unique_ptr<IPollTimer> FTimerWindow;
     std::vector<uint8_t> FPollBuffer;
     int64_t FPacketStartTick = -1;

@@ -5,6 +5,7 @@
 #include "DocumentFile.h"
 #include "MorlithFileConverter.h"
 #include "PackageAcceptance.h"
+#include "PortAddress.h"
 #include "PortMap.h"
 
 #include <algorithm>
@@ -154,11 +155,14 @@ bool TComPortProgrammator::Handshake(int32_t PortNumber)
         TFailure failure = FDriver->LastFailure();
         failure.Device = LinkTarget(FDriver->DevicePath());
         // A port-map entry whose device is missing names both ends; a COM port that is its own
-        // device ("COM5" opened as "\\.\COM5") names one.
+        // device ("COM5" opened as "\\.\COM5") names one; a device server that cannot be
+        // reached has said why.
         const auto deviceNumber = ComPortNumber(failure.Device);
         const bool sameName =
             failure.Device == FPortName || (deviceNumber && deviceNumber == ComPortNumber(FPortName));
-        if (failure.Kind == TFailureKind::fkNotFound)
+        if (failure.Kind == TFailureKind::fkNotFound && IsPortAddress(failure.Device))
+            failure.Detail = (sameName ? "" : FPortName + " -> ") + failure.Detail;
+        else if (failure.Kind == TFailureKind::fkNotFound)
             failure.Detail = (sameName ? FPortName : FPortName + " -> " + failure.Device) + ": no such device";
         return Fail(failure, step);
     }

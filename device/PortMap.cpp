@@ -1,6 +1,7 @@
 #include "PortMap.h"
 
 #include "PathText.h"
+#include "PortAddress.h"
 
 #include <filesystem>
 
@@ -50,16 +51,29 @@ std::vector<std::string> LinkHops(const std::string &path)
         const fs::path next = fs::read_symlink(target, error);
         if (error)
             break;
+        if (IsPortAddress(next.string())) {
+            hops.push_back(next.string());
+            break;
+        }
         target = (next.is_absolute() ? next : target.parent_path() / next).lexically_normal();
         hops.push_back(Utf8OfPath(target));
     }
     return hops;
 }
 
+std::optional<std::string> AddressBehind(const std::string &path)
+{
+    const std::vector<std::string> hops = LinkHops(path);
+    if (!hops.empty() && IsPortAddress(hops.back()))
+        return hops.back();
+    return std::nullopt;
+}
+
 std::string LinkTarget(const std::string &path)
 {
-    // A Win32 device name ("\\.\COM5") is no file path: normalising it would drop its prefix.
-    if (path.rfind("\\\\.\\", 0) == 0)
+    // A Win32 device name ("\\.\COM5") is no file path: normalising it would drop its prefix;
+    // an address is no path either.
+    if (path.rfind("\\\\.\\", 0) == 0 || IsPortAddress(path))
         return path;
     const std::vector<std::string> hops = LinkHops(path);
     return hops.empty() ? Utf8OfPath(PathFromUtf8(path).lexically_normal()) : hops.back();

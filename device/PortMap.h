@@ -6,6 +6,8 @@
 //  - "COM<n>" or "\\.\COM<n>" (any letter case) is looked up as the entry COM<n> of the port map
 //    directory, normally a symbolic link to a device such as /dev/ttyUSB0;
 //  - without such an entry, COM<n> is /dev/ttyS<n-1>.
+// A port-map entry whose link target is a network address ("rfc2217://HOST:PORT",
+// "socket://HOST:PORT") resolves to that address; so does an address given as the name itself.
 
 #include <optional>
 #include <string>
@@ -23,12 +25,16 @@ std::optional<unsigned> ComPortNumber(const std::string &name);
 // The device path that a port name resolves to (the name itself when it is not a COM name).
 std::string ResolvePortName(const std::string &name);
 
+// The network address a symbolic link at `path` holds as its target, if it holds one.
+std::optional<std::string> AddressBehind(const std::string &path);
+
 // What a device path names in the end: the target of a symbolic link (a port-map entry), even
 // one that points nowhere; the path itself otherwise.
 std::string LinkTarget(const std::string &path);
 
 // Every path a chain of symbolic links passes through from `path`: each link's target in turn,
-// the last one whether or not something is there; empty when `path` is no link.
+// the last one whether or not something is there; empty when `path` is no link. A network
+// address as a target ends the chain as it stands.
 std::vector<std::string> LinkHops(const std::string &path);
 
 } // namespace morlith

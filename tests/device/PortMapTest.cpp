@@ -60,3 +60,18 @@ TEST_F(PortMapTest, DefaultDirectoryIsUnderHome)
     ASSERT_NE(home, nullptr);
     EXPECT_EQ(PortMapDirectory(), std::string(home) + "/.config/morlith/ports");
 }
+
+TEST_F(PortMapTest, AnEntryCanNameALineBehindADeviceServer)
+{
+    fs::create_directories(PortMapDirectory());
+    fs::create_symlink("rfc2217://10.1.2.3:4001", PortMapDirectory() + "/COM7");
+    fs::create_symlink(PortMapDirectory() + "/COM7", FDir + "/alias");
+    EXPECT_EQ(ResolvePortName("COM7"), "rfc2217://10.1.2.3:4001");
+    EXPECT_EQ(ResolvePortName(FDir + "/alias"), "rfc2217://10.1.2.3:4001");
+    EXPECT_EQ(ResolvePortName("socket://[::1]:5000"), "socket://[::1]:5000");
+    EXPECT_EQ(LinkTarget(PortMapDirectory() + "/COM7"), "rfc2217://10.1.2.3:4001");
+    EXPECT_EQ(LinkTarget("rfc2217://10.1.2.3:4001"), "rfc2217://10.1.2.3:4001");
+    EXPECT_EQ(AddressBehind(PortMapDirectory() + "/COM7"), "rfc2217://10.1.2.3:4001");
+    fs::create_symlink("/dev/ttyUSB0", PortMapDirectory() + "/COM3");
+    EXPECT_FALSE(AddressBehind(PortMapDirectory() + "/COM3"));
+}

@@ -10,6 +10,7 @@
 #include "PackageBuilder.h"
 #include "ProgressU.h"
 #include "RoundRobin.h"
+#include "Ser2net.h"
 
 #include <QLabel>
 
@@ -185,6 +186,23 @@ TEST_F(LoadingOperationsTest, WritesThatWouldBeRefusedWriteNothing)
         EXPECT_EQ(failure.second.Kind, TFailureKind::fkRefusedInput) << failure.second;
     EXPECT_EQ(Commands(module), "CP") << "the data segment's length is asked; nothing is written";
     EXPECT_TRUE(Find<QWidget>("btnDisconnect")->isEnabled());
+}
+
+TEST_F(LoadingOperationsTest, ThePortMapEntryOfCOM1CanNameALineBehindADeviceServer)
+{
+    ASSERT_TRUE(Ser2net::Installed()) << "ser2net is not installed (scripts/install-deps installs it)";
+    TModuleServer &module = ports.Serve(2);
+    std::filesystem::create_directories(ports.File("ser2net"));
+    const Ser2net server({module.SlavePath()}, ports.File("ser2net"));
+    ports.Link(1, server.Rfc2217());
+    Click("btnConnect");
+    dialogs.files = {ports.File("a.xml"), ports.File("dseg.bin")};
+    Click("btnOpenAppFile");
+    Click("btnOpenDataFile");
+    Click("btnReadData");
+    EXPECT_TRUE(dialogs.errors.empty()) << dialogs.errors[0].detail;
+    EXPECT_EQ(ReadBytes(ports.File("dseg.bin")), DataSegmentOf(module));
+    EXPECT_EQ(Commands(module).substr(0, 3), "CPD") << Trace(module);
 }
 
 TEST_F(LoadingOperationsTest, AModuleThatWentAwayIsAReadErrorAndLeavesThePageDisconnected)

@@ -13,6 +13,7 @@ linux_build=$(realpath "$2")
 exe=$windows_build/tools/cli/morlith-cli.exe
 . "$(dirname "$0")/module-on-com5.sh"
 finish() {
+  [ "$(type -t stop_ser2net)" = function ] && stop_ser2net
   module_cleanup
   wine reg delete 'HKLM\Software\Wine\Ports' /v COM5 /f >/dev/null 2>&1
 }
@@ -237,6 +238,68 @@ check "--wait takes a port that appears in the serial-port map" \
 (cd "$work" && wine "$exe" --port COM239 --json connect >"$work/out.json" 2>"$work/err.txt")
 tr -d '\r' <"$work/out.json" >"$work/out.tmp" && mv "$work/out.tmp" "$work/out.json"
 check "an absent port is not_found" "$([ "$(error_kind)" = not_found ]; echo $?)" "$(cat "$work/out.json")"
+
+# --- Lines behind ser2net: rfc2217:// and socket:// through Winsock --------------------------------
+
+free_port() { perl -MIO::Socket::INET -e 'print IO::Socket::INET->new(Listen => 1, LocalAddr => "127.0.0.1", LocalPort => 0)->sockport'; }
+port_taken() { ! perl -MIO::Socket::INET -e 'exit !IO::Socket::INET->new(Listen => 1, LocalAddr => "127.0.0.1", LocalPort => $ARGV[0])' "$1"; }
+ser2net_pid=
+serve_network() { # serves the module at $device as rfc2217 on $rfc_port and raw TCP on $raw_port
+  stop_ser2net
+  rfc_port=$(free_port)
+  raw_port=$(free_port)
+  printf 'connection: &rfc\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%s\n  connector: serialdev,%s,19200n81,local\n  options: {chardelay: false, kickolduser: true}\nconnection: &raw\n  accepter: tcp,127.0.0.1,%s\n  connector: serialdev,%s,19200n81,local\n  options: {chardelay: false, kickolduser: true}\n' \
+    "$rfc_port" "$device" "$raw_port" "$device" >"$work/ser2net.yaml"
+  ser2net -n -u -c "$work/ser2net.yaml" -P "$work/ser2net.pid" >"$work/ser2net.log" 2>&1 &
+  ser2net_pid=$!
+  for _ in $(seq 100); do port_taken "$rfc_port" && port_taken "$raw_port" && break; sleep 0.05; done
+}
+stop_ser2net() {
+  if [ -n "$ser2net_pid" ]; then
+    kill "$ser2net_pid" 2>/dev/null
+    wait "$ser2net_pid" 2>/dev/null
+    ser2net_pid=
+  fi
+}
+wine_cli_at() { # PORT ARGUMENTS...
+  local port=$1
+  shift
+  (cd "$work" && wine "$exe" --port "$port" --json "$@" >"$work/out.json" 2>"$work/err.txt")
+  status=$?
+  tr -d '\r' <"$work/out.json" >"$work/out.tmp" && mv "$work/out.tmp" "$work/out.json"
+}
+
+if command -v ser2net >/dev/null; then
+  serve
+  serve_network
+  wine_cli_at "rfc2217://127.0.0.1:$rfc_port" --mcu 2 write-app app.xml
+  stop_ser2net
+  stop_module
+  check "write an application through rfc2217://" \
+    "$([ $status -eq 0 ] && [ "$(dump_hex 2 program-memory)" = "$(hex_of "$work/app.bin")" ]; echo $?)" \
+    "status $status; $(cat "$work/err.txt" "$work/ser2net.log")"
+
+  serve --controller-dseg "4:$work/initial.bin" --dseg-size 256
+  serve_network
+  rm -f "$work/read.bin"
+  wine_cli_at "socket://127.0.0.1:$raw_port" --mcu 4 read-dseg read.bin
+  stop_ser2net
+  stop_module
+  check "read the data segment through socket://" \
+    "$([ $status -eq 0 ] && cmp -s "$work/read.bin" "$work/initial.bin"; echo $?)" "status $status; $(cat "$work/err.txt")"
+
+  wine_cli_at "rfc2217://127.0.0.1:$(free_port)" connect
+  check "nothing listening is not_found" "$([ "$(error_kind)" = not_found ]; echo $?)" "$(cat "$work/out.json")"
+
+  serve --silent
+  serve_network
+  wine_cli_at "rfc2217://127.0.0.1:$rfc_port" --timeout 300 connect
+  stop_ser2net
+  stop_module
+  check "a silent module behind ser2net is no_reply" "$([ "$(error_kind)" = no_reply ]; echo $?)" "$(cat "$work/out.json")"
+else
+  check "ser2net is installed (scripts/install-deps)" 1
+fi
 
 echo "end-to-end: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -6,6 +6,8 @@
 #include "JsonReporter.h"
 #include "NumberText.h"
 #include "PackageCheck.h"
+#include "PortAddress.h"
+#include "PortMap.h"
 #include "PortRunner.h"
 #include "PortWait.h"
 #include "Rejection.h"
@@ -148,6 +150,17 @@ std::string JobsForPorts(const TCliOptions &options, const TDeviceRun &run, cons
     return "";
 }
 
+// A raw TCP port carries bytes only: the server, not this tool, sets the line up.
+void NoteRawSockets(const std::vector<TPortChoice> &ports, TConsole &console)
+{
+    for (const TPortChoice &port : ports) {
+        const auto address = ParsePortAddress(ResolvePortName(port.Label));
+        if (address && address->Scheme == TAddressScheme::Socket)
+            console.Err(port.Label + ": raw TCP to " + address->HostAndPort() +
+                        ": the line settings (19200 bit/s, 8N1) are the server's");
+    }
+}
+
 } // namespace
 
 std::string PrepareDeviceRun(const TCliOptions &options, const std::vector<TPortChoice> &ports, TDeviceRun &run,
@@ -214,6 +227,8 @@ int RunDeviceCommand(const TCliOptions &options, TConsole &console)
     const std::string problem = PrepareDeviceRun(options, selection.Ports, run, jobs, status);
     if (!problem.empty())
         return Reject(console, options.Json, status, problem);
+    if (!options.Quiet && !options.Json)
+        NoteRawSockets(selection.Ports, console);
     if (options.WaitSeconds > 0)
         WaitForPorts(selection.Ports, options.WaitSeconds, options.Quiet || options.Json, console);
     // Data on standard output leaves the words to standard error.

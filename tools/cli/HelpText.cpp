@@ -44,7 +44,8 @@ Commands without a module:
                            [--fill BYTE] the value of gap bytes (default 0xFF)
                            [--piece BYTES] image bytes per piece (default 32, 0: one)
 L|  ports                    list the port map and the serial devices present
-L|  ports map COM<n> DEVICE  add COM<n> -> DEVICE to the port map (--force replaces)
+L|  ports map COM<n> DEVICE  add COM<n> -> DEVICE to the port map (--force replaces);
+L|                           DEVICE may be rfc2217://HOST:PORT or socket://HOST:PORT
 L|  ports unmap COM<n>       remove COM<n> from the port map
 W|  ports                    list the COM ports with their names in Device Manager,
 W|                           USB ids and serial numbers
@@ -52,10 +53,15 @@ W|                           USB ids and serial numbers
                            file and result
 
 Options:
-L|  -p, --port P       COM<n>, a number n (COM<n>) or a device path; may be repeated or
+L|  -p, --port P       COM<n>, a number n (COM<n>), a device path, or a line behind a
+L|                     device server: rfc2217://HOST:PORT (line settings carried) or
+L|                     socket://HOST:PORT (raw TCP; the server sets the line); IPv6
+L|                     hosts in brackets. May be repeated or given as a list
+L|                     (COM1,COM2) to run on every port at once.
 W|  -p, --port P       COM<n> or a number n (COM<n>), as Device Manager names the port
-W|                     under Ports (COM & LPT); may be repeated or
-                     given as a list (COM1,COM2) to run on every port at once.
+W|                     under Ports (COM & LPT), or a line behind a device server:
+W|                     rfc2217://HOST:PORT or socket://HOST:PORT; may be repeated or
+W|                     given as a list (COM1,COM2) to run on every port at once.
                      Default: the Port in Config.mlhxml of the current folder plus
                      one; COM1 when there is no such file
   -m, --mcu N        controller: 0 main (default), 1..4 slaves
@@ -125,6 +131,8 @@ W|  morlith-cli --port COM4 --mcu 2 write-app firmware.xml
   morlith-cli pack app.elf --out firmware.xml --dseg-length 0x200 --fill 0
   morlith-cli info firmware.xml
 L|  morlith-cli ports map COM3 /dev/serial/by-id/usb-Example_USB_Serial_A1B2C3-if00-port0
+L|  morlith-cli ports map COM7 rfc2217://10.1.2.3:4001
+  morlith-cli --port rfc2217://[::1]:4001 read-dseg backup.bin
 L|  morlith-cli --log line.jsonl --verify watch write-app firmware.xml
 L|  morlith-cli --match 0403:6001 --log line.jsonl watch write-app firmware.xml
   morlith-cli -p3 --wait 30 --retries 2 write-app firmware.xml

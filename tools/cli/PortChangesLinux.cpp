@@ -3,6 +3,7 @@
 
 #include "DirectoryWatch.h"
 #include "EventWait.h"
+#include "PortAddress.h"
 #include "PortMap.h"
 #include "PortWait.h"
 
@@ -39,6 +40,8 @@ void TPortChanges::Follow(const TPortChoice &port)
     if (port.ComNumber > 0)
         FImpl->Watch.Watch(PortMapDirectory());
     const std::string path = ResolvePortName(port.Label);
+    if (IsPortAddress(path))
+        return; // a device server's line: nothing in the file system to watch
     FImpl->Watch.Watch(fs::path(path).parent_path().string());
     for (const std::string &hop : LinkHops(path))
         FImpl->Watch.Watch(fs::path(hop).parent_path().string());

@@ -3,6 +3,7 @@
 #include "CliOptions.h"
 #include "ConfigurationU.h"
 #include "NumberText.h"
+#include "PortAddress.h"
 #include "PortDevice.h"
 #include "PortMap.h"
 #include "PathText.h"
@@ -39,12 +40,20 @@ TPortSelection ParsePortArgument(const std::string &text)
 {
     if (!text.empty() && text[0] == '/')
         return One(TPortChoice{text, 0, text});
+    if (IsPortAddress(text)) {
+        std::string error;
+        const auto address = ParsePortAddress(text, &error);
+        if (!address)
+            return Failure("--port " + error);
+        return One(TPortChoice{address->Text(), 0, address->Text()});
+    }
     const auto number = ComPortNumber(text);
     const auto bare = ParseWholeNumber(text, 1, kMaxComNumber);
     if ((number && *number <= kMaxComNumber) || bare)
         return One(ComPort(number ? *number : unsigned(*bare)));
     return Failure("--port " + text + ": give COM1 .. COM" + std::to_string(kMaxComNumber) +
-                   ", a number 1 .. " + std::to_string(kMaxComNumber) + " or a device path starting with /");
+                   ", a number 1 .. " + std::to_string(kMaxComNumber) +
+                   ", a device path starting with /, or rfc2217://HOST:PORT or socket://HOST:PORT");
 }
 
 TPortSelection ConfiguredPort()

@@ -1,6 +1,8 @@
 #pragma once
-// Which serial ports a device command runs on: "COM<n>", a bare number n meaning COM<n>, or a
-// device path; by default the port saved in the configuration file of the current directory.
+// Which serial ports a device command runs on: "COM<n>", a bare number n meaning COM<n>, a
+// device path or the address of a line behind a device server (rfc2217://HOST:PORT,
+// socket://HOST:PORT); by default the port saved in the configuration file of the current
+// directory.
 
 #include <cstdint>
 #include <string>
@@ -10,11 +12,11 @@ namespace morlith::cli {
 
 // One port to work on.
 struct TPortChoice {
-    // How the user and every message name it: "COM3" or the device path as given.
+    // How the user and every message name it: "COM3", the device path as given or the address.
     std::string Label;
-    // n of "COM<n>"; 0 for a device path.
+    // n of "COM<n>"; 0 for a device path or an address.
     int32_t ComNumber = 0;
-    // The device it reaches through the port map.
+    // The device (or address) it reaches through the port map.
     std::string DevicePath;
 };
 

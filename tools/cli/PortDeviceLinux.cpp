@@ -2,12 +2,17 @@
 
 #include "PortDevice.h"
 
+#include "PortAddress.h"
+
 #include <sys/stat.h>
 
 namespace morlith::cli {
 
 bool SameDevice(const std::string &first, const std::string &second)
 {
+    // Two lines behind device servers are the same when their addresses are.
+    if (IsPortAddress(first) || IsPortAddress(second))
+        return first == second;
     // The file system's own comparison refuses device nodes; their identities compare here.
     struct stat a {};
     struct stat b {};

@@ -1,6 +1,7 @@
 #include "PortWatcher.h"
 
 #include "DirectoryWatch.h"
+#include "PortAddress.h"
 #include "PortMap.h"
 #include "SerialDevices.h"
 
@@ -92,7 +93,8 @@ private:
         std::vector<std::string> &chain = FChains[name];
         chain = LinkHops(FFolder + "/" + name);
         for (const std::string &hop : chain)
-            FWatch.Watch(fs::path(hop).parent_path().string());
+            if (!IsPortAddress(hop))
+                FWatch.Watch(fs::path(hop).parent_path().string());
     }
 
     std::string FFolder;

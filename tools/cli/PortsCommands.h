@@ -10,8 +10,9 @@ namespace morlith::cli {
 // Lists the port map, then the serial devices present with the COM names that reach them.
 int RunPortsList(const TCliOptions &options, TConsole &console);
 
-// Adds COM<n> -> DEVICE to the port map; an entry that points elsewhere is replaced only with
-// --force.
+// Adds COM<n> -> DEVICE to the port map (DEVICE: a device path, or the address of a line behind a
+// device server, stored as the link's target text); an entry that points elsewhere is replaced
+// only with --force.
 int RunPortsMap(const TCliOptions &options, TConsole &console);
 
 // Removes COM<n> from the port map.

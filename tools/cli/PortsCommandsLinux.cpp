@@ -1,6 +1,7 @@
 #include "PortsCommands.h"
 
 #include "JsonLines.h"
+#include "PortAddress.h"
 #include "PortMap.h"
 #include "Rejection.h"
 #include "SerialDevices.h"
@@ -110,9 +111,17 @@ int RunPortsMap(const TCliOptions &options, TConsole &console)
 {
     std::string entry;
     std::string problem = EntryPath(options.Arguments[0], entry);
-    const std::string &device = options.Arguments[1];
-    if (problem.empty() && (device.empty() || device[0] != '/'))
-        problem = "\"" + device + "\": give the device as an absolute path, such as /dev/ttyUSB0";
+    std::string device = options.Arguments[1];
+    const bool address = IsPortAddress(device);
+    if (problem.empty() && address) {
+        // The link's target is the address text itself, written the one way it is read back.
+        const auto parsed = ParsePortAddress(device, &problem);
+        if (parsed)
+            device = parsed->Text();
+    } else if (problem.empty() && (device.empty() || device[0] != '/')) {
+        problem = "\"" + device + "\": give the device as an absolute path, such as /dev/ttyUSB0, or an address "
+                  "rfc2217://HOST:PORT or socket://HOST:PORT";
+    }
     std::error_code error;
     const auto status = fs::symlink_status(entry, error);
     const bool present = !error && fs::exists(status);
@@ -132,7 +141,9 @@ int RunPortsMap(const TCliOptions &options, TConsole &console)
         return Reject(console, options.Json, kExitFailed, entry + ": " + std::strerror(err), KindOfErrno(err));
     }
     std::string note;
-    if (!fs::exists(device, error))
+    if (address && ParsePortAddress(device)->Scheme == TAddressScheme::Socket)
+        note = " (raw TCP: the line settings are the server's)";
+    else if (!address && !fs::exists(device, error))
         note = " (" + device + " is not there now)";
     const std::string name = fs::path(entry).filename().string();
     if (options.Json)

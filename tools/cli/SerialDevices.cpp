@@ -1,6 +1,7 @@
 #include "SerialDevices.h"
 
 #include "AdapterIdentity.h"
+#include "PortAddress.h"
 #include "PortMap.h"
 
 #include <algorithm>
@@ -95,6 +96,9 @@ std::vector<TPortMapEntry> ReadPortMap(const std::string &folder)
                                                             : item.path().string();
         const fs::path device = fs::canonical(item.path(), ignored);
         entry.Device = ignored ? "" : device.string();
+        // An entry naming a device server's line reaches that address; nothing to look for here.
+        if (IsPortAddress(entry.Target))
+            entry.Device = entry.Target;
         entries.push_back(entry);
     }
     std::sort(entries.begin(), entries.end(),

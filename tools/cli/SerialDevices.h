@@ -35,7 +35,8 @@ struct TPortMapEntry {
     unsigned Number = 0; // n of COM<n>
     std::string Name; // "COM3"
     std::string Target; // where the link points, as written
-    std::string Device; // the device it finally reaches; empty when nothing is there
+    // The device it finally reaches, or the address it names; empty when nothing is there.
+    std::string Device;
 };
 
 // The COM<n> entries of the port map directory `folder`, by number.

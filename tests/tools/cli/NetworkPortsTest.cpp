@@ -1,0 +1,117 @@
+// Ports that are lines behind a device server: the port map naming addresses, --port with an
+// address, and watch taking an entry that names one, against a real ser2net on 127.0.0.1.
+
+#include "CliFixture.h"
+#include "CliProcess.h"
+#include "PortMap.h"
+#include "Ser2net.h"
+
+#include <csignal>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace morlith::test {
+namespace {
+
+class NetworkPorts : public CliTest {
+protected:
+    // Serves modules as COM<number>... and puts one ser2net in front of them, in that order.
+    std::vector<TModuleServer *> ServeBehindSer2net(const std::vector<int> &numbers)
+    {
+        std::vector<TModuleServer *> modules;
+        std::vector<std::string> devices;
+        for (int number : numbers) {
+            modules.push_back(&Ports.Serve(number));
+            devices.push_back(modules.back()->SlavePath());
+        }
+        EXPECT_TRUE(Ser2net::Installed()) << "ser2net is not installed (scripts/install-deps installs it)";
+        fs::create_directories(File("ser2net"));
+        Server = std::make_unique<Ser2net>(devices, File("ser2net"));
+        return modules;
+    }
+    // The last line of a --json run: its result event.
+    static std::string ResultOf(const TCliRun &run)
+    {
+        const size_t end = run.Out.find_last_not_of('\n');
+        const size_t start = run.Out.rfind('\n', end);
+        return run.Out.substr(start == std::string::npos ? 0 : start + 1, end + 1);
+    }
+
+    std::unique_ptr<Ser2net> Server;
+};
+
+TEST_F(NetworkPorts, TheMapStoresAnAddressAsTheLinkTargetAndListsIt)
+{
+    const std::string entry = PortMapDirectory() + "/COM7";
+    const TCliRun map = Cli({"ports", "map", "COM7", "RFC2217://10.1.2.3:4001"});
+    EXPECT_EQ(map.Status, 0) << map.Err;
+    EXPECT_EQ(fs::read_symlink(entry).string(), "rfc2217://10.1.2.3:4001");
+
+    const TCliRun raw = Cli({"ports", "map", "COM8", "socket://[::1]:4002"});
+    EXPECT_EQ(raw.Status, 0) << raw.Err;
+    EXPECT_NE(raw.Out.find("line settings are the server's"), std::string::npos) << raw.Out;
+
+    const TCliRun list = Cli({"ports"});
+    EXPECT_NE(list.Out.find("COM7 -> rfc2217://10.1.2.3:4001\n"), std::string::npos) << list.Out;
+    EXPECT_NE(list.Out.find("COM8 -> socket://[::1]:4002\n"), std::string::npos) << list.Out;
+    const TCliRun json = Cli({"ports", "--json"});
+    EXPECT_NE(Unstamped(json.Out).find("{\"event\":\"port\",\"name\":\"COM7\",\"target\":\"rfc2217://10.1.2.3:4001\","
+                                       "\"device\":\"rfc2217://10.1.2.3:4001\",\"exists\":true}"),
+              std::string::npos)
+        << json.Out;
+
+    for (const char *bad : {"rfc2217://10.1.2.3", "socket://::1:4001", "rfc2217://host:0"}) {
+        const TCliRun refused = Cli({"ports", "map", "COM9", bad});
+        EXPECT_EQ(refused.Status, 2) << bad;
+        EXPECT_FALSE(Exists(PortMapDirectory() + "/COM9")) << bad;
+        EXPECT_EQ(Cli({"--port", bad, "connect"}).Status, 2) << bad;
+    }
+}
+
+TEST_F(NetworkPorts, DeviceCommandsRunThroughAnAddressOrAMapEntryNamingOne)
+{
+    // ser2net refuses a connection to a line that another of its connections is still closing:
+    // each kind has a module of its own.
+    const auto modules = ServeBehindSer2net({3, 4});
+    TModuleServer &viaRfc2217 = *modules[0];
+    const std::vector<uint8_t> plain = Pattern(700, 4);
+    const TCliRun write = Cli({"--port", Server->Rfc2217(0), "write-app", WritePackage("app.xml", plain, 0x40)});
+    EXPECT_EQ(write.Status, 0) << write.Err;
+    EXPECT_EQ(ProgramMemory(viaRfc2217), plain);
+
+    ASSERT_EQ(Cli({"ports", "map", "COM7", Server->Socket(1)}).Status, 0);
+    const TCliRun read = Cli({"--port", "COM7", "read-dseg", "dseg.bin"});
+    EXPECT_EQ(read.Status, 0) << read.Err;
+    EXPECT_NE(read.Err.find("COM7: raw TCP to 127.0.0.1:"), std::string::npos) << read.Err;
+    EXPECT_EQ(ReadBytes(File("dseg.bin")),
+              modules[1]->WithModule([](TVirtualModule &m) { return m.Controller(0).dataSegment; }));
+}
+
+TEST_F(NetworkPorts, NothingListeningIsNotFoundInTheStepOpening)
+{
+    const std::string address = "rfc2217://127.0.0.1:" + std::to_string(FreeTcpPort());
+    const TCliRun run = Cli({"--json", "--port", address, "connect"});
+    EXPECT_EQ(run.Status, 1) << run.Err;
+    EXPECT_EQ(FieldOf(ResultOf(run), "kind"), "not_found") << run.Out;
+    EXPECT_EQ(FieldOf(ResultOf(run), "step"), "opening " + address) << run.Out;
+}
+
+TEST_F(NetworkPorts, WatchTakesAMapEntryThatAppearsNamingAnAddress)
+{
+    TModuleServer &module = *ServeBehindSer2net({2})[0];
+    // Reachable only through ser2net: the module's own entry goes, the module serves on.
+    fs::remove(PortMapDirectory() + "/COM2");
+    TCliProcess watch({"watch", "connect"}, Folder());
+    ASSERT_TRUE(watch.WaitForError("watching ")) << watch.SoFar().Err;
+    fs::create_symlink(Server->Rfc2217(), PortMapDirectory() + "/COM4");
+    ASSERT_TRUE(watch.WaitForOutput("COM4  ok", 1)) << watch.SoFar().Err;
+    watch.Signal(SIGINT);
+    const TCliRun run = watch.Finish();
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_NE(run.Out.find("1 ok, 0 failed"), std::string::npos) << run.Out;
+    EXPECT_EQ(Commands(module), "CQ");
+}
+
+} // namespace
+} // namespace morlith::test
