@@ -6,60 +6,66 @@ const std::string &HelpText()
 {
     static const std::string text = R"(Usage: morlith-cli [OPTIONS] COMMAND [ARGS]
 
-Updates the firmware of KEV-xxx-BUS modules over a serial line, without a display.
+Updates the firmware of KEV-xxx-BUS modules over a serial line, without a
+display.
 
 Commands that talk to a module:
   connect                  connect (selecting --mcu), say so, disconnect
   write-app PACKAGE        write the application of a firmware package
-  read-dseg FILE           read the data segment into FILE (- for standard output);
-                           an existing FILE is kept unless --force is given; with
-                           several ports FILE must hold {port}, which becomes the
-                           port's name (COM3)
-  write-dseg FILE          write FILE (- for standard input) into the data segment;
-                           --verify reads it back and reports the first differing
-                           offset
+  read-dseg FILE           read the data segment into FILE (- for standard
+                           output); an existing FILE is kept unless --force is
+                           given; with several ports FILE must hold {port},
+                           which becomes the port's name (COM3)
+  write-dseg FILE          write FILE (- for standard input) into the data
+                           segment; --verify reads it back and reports the
+                           first differing offset
   watch COMMAND [ARGS]     station mode: run connect, write-app, read-dseg or
-                           write-dseg on every port that appears, until Ctrl-C; one
-                           line per module, then the counts. Ports are port-map
-                           entries (--port limits which), or with --match serial
-                           devices; a port is taken again only after it went away
-                           and came back. read-dseg needs {n} (the module's number)
-                           or {time} in FILE
+                           write-dseg on every port that appears, until Ctrl-C;
+                           one line per module, then the counts. Ports are
+                           port-map entries (--port limits which), or with
+                           --match serial devices; a port is taken again only
+                           after it went away and came back. read-dseg needs
+                           {n} (the module's number) or {time} in FILE
 Commands without a module:
-  info PACKAGE             show the header fields, the key and the image of a package,
-                           and whether a write would accept it
-                           [--image-out FILE] write the image with the key taken off
+  info PACKAGE             show the header fields, the key and the image of a
+                           package, and whether a write would accept it
+                           [--image-out FILE] write the image with the key
+                                    taken off
   pack FILE --out PACKAGE --dseg-length N
-                           build a package from a firmware file: raw binary, Intel
-                           HEX, S-records or ELF (the file bytes of its PT_LOAD
-                           segments at their physical addresses), told apart by content
-                           --dseg-length N  the data-segment length the module has
-                                    after the write: the header's third word
-                                    (--word3 is its older name)
+                           build a package from a firmware file: raw binary,
+                           Intel HEX, S-records or ELF (the file bytes of its
+                           PT_LOAD segments at their physical addresses), told
+                           apart by content
+                           --dseg-length N  the data-segment length the module
+                                    has after the write: the header's third
+                                    word (--word3 is its older name)
                            [--format bin|ihex|srec|elf] the input format
-                           [--base ADDR] the image's first address (default: the
-                                    lowest address of the data)
+                           [--base ADDR] the image's first address (default:
+                                    the lowest address of the data)
                            [--fill BYTE] the value of gap bytes (default 0xFF)
-                           [--piece BYTES] image bytes per piece (default 32, 0: one)
+                           [--piece BYTES] image bytes per piece (default 32,
+                                    0: one)
   ports                    list the port map and the serial devices present
-  ports map COM<n> DEVICE  add COM<n> -> DEVICE to the port map (--force replaces)
+  ports map COM<n> DEVICE  add COM<n> -> DEVICE to the port map (--force
+                           replaces)
   ports unmap COM<n>       remove COM<n> from the port map
-  log FILE                 show a production log as a table: time, port, operation,
-                           file and result
+  log FILE                 show a production log as a table: time, port,
+                           operation, file and result
 
 Options:
-  -p, --port P       COM<n>, a number n (COM<n>) or a device path; may be repeated or
-                     given as a list (COM1,COM2) to run on every port at once.
-                     Default: the Port in Config.mlhxml of the current folder plus
-                     one, else COM1
+  -p, --port P       COM<n>, a number n (COM<n>) or a device path; may be
+                     repeated or given as a list (COM1,COM2) to run on every
+                     port at once. Default: the Port in Config.mlhxml of the
+                     current folder plus one, else COM1
   -m, --mcu N        controller: 0 main (default), 1..4 slaves
       --timeout MS   reply inactivity limit in ms (default 1000)
   -q, --quiet        print nothing but errors
   -v, --verbose      trace every frame on standard error
-      --json         JSON Lines on standard output: start, progress, result events
-  -f, --force        read-dseg, pack, info --image-out: replace an existing file;
-                     write-dseg: write a FILE longer than the module's data segment;
-                     ports map: replace the entry
+      --json         JSON Lines on standard output: start, progress, result
+                     events
+  -f, --force        read-dseg, pack, info --image-out: replace an existing
+                     file; write-dseg: write a FILE longer than the module's
+                     data segment; ports map: replace the entry
       --verify       write-dseg: read back and compare; write-app: read the
                      parameter block back and compare it with the header written
       --log FILE     append one JSON line per module and operation to FILE (the
@@ -71,8 +77,8 @@ Options:
       --match M      watch: serial devices with USB ids M (VID:PID, 0403:6001 or
                      0403:*) or a /dev/serial/by-id name matching the pattern M
       --existing     watch: take the ports present at the start too
-      --since WHEN   log: records from WHEN on (UTC: 2026-07-13, 2026-07-13T10:15)
-                     or of the last 30m, 2h, 7d
+      --since WHEN   log: records from WHEN on (UTC: 2026-07-13,
+                     2026-07-13T10:15) or of the last 30m, 2h, 7d
       --failed       log: failed records only
   -o, --out PACKAGE  pack: the package to write
   -h, --help         this text
@@ -81,11 +87,11 @@ Options:
 Short options combine and take their values attached: -qv, -p3, -pCOM3, -m2.
 
 Progress of write-app goes to standard error: a bar that fits the terminal on a
-terminal, lines of percentages otherwise. Ctrl-C, SIGTERM or SIGHUP ends the current exchange, sends
-nothing more, closes the port and says what the module holds; a second signal
-ends the tool at once. With --json a failed result carries "error": its kind
-(not_found, permission, busy, hangup, no_reply, bad_reply, refused_input, file,
-stopped, os), the step and the message.
+terminal, lines of percentages otherwise. Ctrl-C, SIGTERM or SIGHUP ends the
+current exchange, sends nothing more, closes the port and says what the module
+holds; a second signal ends the tool at once. With --json a failed result
+carries "error": its kind (not_found, permission, busy, hangup, no_reply,
+bad_reply, refused_input, file, stopped, os), the step and the message.
 
 Exit status:
   0    success
@@ -109,7 +115,7 @@ Examples:
   morlith-cli pack app.hex --out firmware.xml --dseg-length 512
   morlith-cli pack app.elf --out firmware.xml --dseg-length 0x200 --fill 0
   morlith-cli info firmware.xml
-  morlith-cli ports map COM3 /dev/serial/by-id/usb-Example_USB_Serial_A1B2C3-if00-port0
+  morlith-cli ports map COM3 /dev/serial/by-id/usb-Example_A1B2C3-if00-port0
   morlith-cli --log line.jsonl --verify watch write-app firmware.xml
   morlith-cli --match 0403:6001 --log line.jsonl watch write-app firmware.xml
   morlith-cli -p3 --wait 30 --retries 2 write-app firmware.xml
