@@ -20,6 +20,8 @@ int main(int argc, char **argv)
     }
     if (!outcome.RunWindow)
         return outcome.ExitCode;
+    if (!outcome.WorkingFolder.isEmpty())
+        morlith::EnterWorkingFolder(outcome.WorkingFolder);
 
     const int signalFd = morlith::BlockTerminationSignals();
     QApplication application(argc, argv);
