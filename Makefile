@@ -24,7 +24,7 @@ run: build
 # The Debian packages, built with dpkg-buildpackage from debian/ into $(BUILD)/deb and checked by
 # lintian; as root they are then installed, run (the autopkgtests) and purged. `make test` has
 # run the tests already, so the package build skips its own run unless DEB_BUILD_OPTIONS says.
-DEB_BUILD_OPTIONS ?= nocheck
+DEB_BUILD_OPTIONS ?= nocheck parallel=$(JOBS)
 package: deps
 	@DEB_BUILD_OPTIONS="$(DEB_BUILD_OPTIONS)" scripts/build-package $(BUILD)/deb
 	@scripts/check-deb-install $(BUILD)/deb
