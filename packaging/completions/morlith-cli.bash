@@ -71,8 +71,8 @@ _morlith_cli()
                    --log --wait --retries --match --existing --since --failed"
     COMPREPLY=()
 
-    # --option=value: bash splits the word at "=" (prev is then "="); where it does not, the
-    # value is completed inside the word.
+    # A value after "=" (--port=COM3): bash splits the word at "=" (prev is then "="); where
+    # it does not, the value is completed inside the word.
     if [ "$prev" = "=" ] && [ "$COMP_CWORD" -ge 2 ]; then
         prev="${COMP_WORDS[COMP_CWORD-2]}"
     elif [[ "$cur" == --*=* ]]; then
@@ -104,7 +104,7 @@ _morlith_cli()
     for ((i = 1; i < COMP_CWORD; i++)); do
         word="${COMP_WORDS[i]}"
         if [ "${COMP_WORDS[i+1]:-}" = "=" ]; then
-            ((i += 2)) # --option = value: --option=value as bash splits it
+            ((i += 2)) # --port = COM3: --port=COM3 as bash splits it
             continue
         fi
         case "$word" in
