@@ -21,16 +21,20 @@ test: build
 run: build
 	@scripts/run-demo $(BUILD)
 
-# The Debian package, built into $(BUILD): morlith_<version>-1_<arch>.deb.
-package: build
-	@cd $(BUILD) && cpack -G DEB
+# The Debian packages, built with dpkg-buildpackage from debian/ into $(BUILD)/deb and checked by
+# lintian; as root they are then installed, run (the autopkgtests) and purged. `make test` has
+# run the tests already, so the package build skips its own run unless DEB_BUILD_OPTIONS says.
+DEB_BUILD_OPTIONS ?= nocheck parallel=$(JOBS)
+package: deps
+	@DEB_BUILD_OPTIONS="$(DEB_BUILD_OPTIONS)" scripts/build-package $(BUILD)/deb
+	@scripts/check-deb-install $(BUILD)/deb
 
-# Installs below PREFIX (default /usr/local); DESTDIR is honoured.
+# Installs the stripped programs below PREFIX (default /usr/local); DESTDIR is honoured.
 PREFIX ?= /usr/local
 install: build
-	@cmake --install $(BUILD) --prefix $(PREFIX)
+	@cmake --install $(BUILD) --prefix $(PREFIX) --strip
 
-# Two builds in different folders must give byte-identical stripped programs.
+# Two package builds in different folders must give the same .deb files byte for byte.
 reproducible: deps
 	@scripts/check-reproducible
 

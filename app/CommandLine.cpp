@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QStandardPaths>
 
 #include <cstdio>
 
@@ -18,8 +20,10 @@ const char *const kDescription =
 #else
 const char *const kDescription =
     "Updates the firmware of KEV-xxx-BUS modules over a serial line.\n"
-    "The configuration (Config.mlhxml) is read from the current folder; the port map\n"
-    "is $XDG_CONFIG_HOME/morlith/ports (by default ~/.config/morlith/ports).";
+    "The configuration (Config.mlhxml) is read from the current folder, or with\n"
+    "--user-config from $XDG_CONFIG_HOME/morlith (by default ~/.config/morlith);\n"
+    "the port map is $XDG_CONFIG_HOME/morlith/ports (by default\n"
+    "~/.config/morlith/ports).";
 #endif
 
 // Options QGuiApplication and QApplication read themselves; accepted here, left out of --help.
@@ -59,10 +63,16 @@ TCommandLineOutcome ReadCommandLine(const QStringList &arguments)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Displays this help and exits."));
-    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+    // -V as in morlith-cli, where -v is --verbose.
+    const QCommandLineOption version({QStringLiteral("V"), QStringLiteral("version")},
                                      QStringLiteral("Displays the version and exits."));
+    const QCommandLineOption userConfig(
+        QStringLiteral("user-config"),
+        QStringLiteral("Works in $XDG_CONFIG_HOME/morlith (created if missing) and\n"
+                       "keeps Config.mlhxml there; the desktop menu starts morlith so."));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(userConfig);
     AddQtOptions(parser);
 
     if (!parser.parse(arguments)) {
@@ -88,7 +98,30 @@ TCommandLineOutcome ReadCommandLine(const QStringList &arguments)
                           .arg(parser.positionalArguments().constFirst()));
         return {false, kExitUsage};
     }
-    return {true, 0};
+    return {true, 0, parser.isSet(userConfig) ? UserConfigFolder() : QString()};
+}
+
+QString UserConfigFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/morlith");
+}
+
+bool EnterWorkingFolder(const QString &folder)
+{
+    if (!QDir().mkpath(folder)) {
+        Print(stderr, QStringLiteral("morlith: cannot create the folder %1; the configuration "
+                                     "stays in %2\n")
+                          .arg(folder, QDir::currentPath()));
+        return false;
+    }
+    if (!QDir::setCurrent(folder)) {
+        Print(stderr, QStringLiteral("morlith: cannot enter the folder %1; the configuration "
+                                     "stays in %2\n")
+                          .arg(folder, QDir::currentPath()));
+        return false;
+    }
+    return true;
 }
 
 } // namespace morlith

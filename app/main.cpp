@@ -24,6 +24,8 @@ int main(int argc, char **argv)
     }
     if (!outcome.RunWindow)
         return outcome.ExitCode;
+    if (!outcome.WorkingFolder.isEmpty())
+        morlith::EnterWorkingFolder(outcome.WorkingFolder);
 
     morlith::TSessionEnd sessionEnd;
     QApplication application(argc, argv);

@@ -4,6 +4,11 @@
 
 #include <QLabel>
 
+// The project's version, set by the build.
+#ifndef MORLITH_VERSION
+#define MORLITH_VERSION "unknown"
+#endif
+
 namespace morlith {
 namespace {
 
@@ -16,6 +21,11 @@ const char *const kAboutDescription =
 
 } // namespace
 
+QString AboutTitle()
+{
+    return QStringLiteral("Morlith V" MORLITH_VERSION);
+}
+
 TdlgAbout::TdlgAbout(QWidget *owner) : QWidget(owner)
 {
     setObjectName(QStringLiteral("dlgAbout"));
@@ -27,7 +37,7 @@ TdlgAbout::TdlgAbout(QWidget *owner) : QWidget(owner)
     setPalette(white);
     setAutoFillBackground(true);
 
-    QLabel *title = MakeLabel(this, QRect(64, 24, 380, 41), QString::fromUtf8(kAboutTitle),
+    QLabel *title = MakeLabel(this, QRect(64, 24, 380, 41), AboutTitle(),
                               ConsolasFont(35), QColor(0, 128, 0));
     title->setObjectName(QStringLiteral("Label1"));
     QLabel *description = MakeLabel(this, QRect(72, 104, 465, 113),

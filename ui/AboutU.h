@@ -5,8 +5,8 @@
 
 namespace morlith {
 
-// The title with the version.
-inline constexpr const char *kAboutTitle = "Morlith V260713.1";
+// The title with the project's version ("Morlith V" and the version).
+QString AboutTitle();
 // The maker's line (translated when shown).
 inline constexpr const char *kAboutMaker = QT_TRANSLATE_NOOP("morlith::TdlgAbout",
                                                              "Morlith team, 2026");

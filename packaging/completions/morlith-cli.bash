@@ -1,6 +1,6 @@
 # bash completion for morlith-cli: commands, options, controller numbers, the port map's COM
-# names and serial devices (after -p too: -pCOM3), the commands watch runs, and file names for
-# the commands' arguments.
+# names and serial devices (after -p too: -pCOM3, -qp COM3, --port=COM3), the commands watch
+# runs, and file names for the commands' arguments.
 
 _morlith_cli_ports()
 {
@@ -14,9 +14,56 @@ _morlith_cli_ports()
     done
 }
 
+# The options that take a value, long and short (the short ones as letters).
+_morlith_cli_value_options=" --port --mcu --timeout --out --dseg-length --word3 --format --base
+    --fill --piece --image-out --log --wait --retries --expect-sha256 --match --since "
+_morlith_cli_value_letters="pmo"
+
+# Whether WORD leaves the next word to be an option's value: a long option that takes one
+# (without =value), or short options (-p, -qp) whose last letter takes one with nothing attached.
+_morlith_cli_value_follows()
+{
+    local word=$1 letters i
+    case "$word" in
+        --*=*) return 1 ;;
+        --*) [[ "$_morlith_cli_value_options" == *[[:space:]]"$word"[[:space:]]* ]]; return ;;
+        -?*)
+            letters=${word#-}
+            for ((i = 0; i < ${#letters}; i++)); do
+                if [[ "$_morlith_cli_value_letters" == *"${letters:i:1}"* ]]; then
+                    [ $((i + 1)) -eq ${#letters} ]
+                    return
+                fi
+            done ;;
+    esac
+    return 1
+}
+
+# Completes CUR as the value of OPTION into COMPREPLY; false when OPTION takes no value.
+_morlith_cli_value()
+{
+    local option=$1 cur=$2
+    case "$option" in
+        -p|--port)
+            mapfile -t COMPREPLY < <(compgen -W "$(_morlith_cli_ports)" -- "$cur") ;;
+        -m|--mcu)
+            mapfile -t COMPREPLY < <(compgen -W "0 1 2 3 4" -- "$cur") ;;
+        --timeout|--dseg-length|--word3|--base|--fill|--piece|--wait|--retries|--expect-sha256|--since) ;;
+        --match)
+            local links=(/dev/serial/by-id/*)
+            [ -e "${links[0]}" ] && mapfile -t COMPREPLY < <(compgen -W "${links[*]##*/}" -- "$cur") ;;
+        -o|--out|--image-out|--log)
+            mapfile -t COMPREPLY < <(compgen -f -- "$cur") ;;
+        --format)
+            mapfile -t COMPREPLY < <(compgen -W "bin ihex srec elf" -- "$cur") ;;
+        *) return 1 ;;
+    esac
+    return 0
+}
+
 _morlith_cli()
 {
-    local cur="${COMP_WORDS[COMP_CWORD]}" prev="${COMP_WORDS[COMP_CWORD-1]}"
+    local cur="${COMP_WORDS[COMP_CWORD]}" prev="${COMP_WORDS[COMP_CWORD-1]}" prefix=""
     local commands="connect write-app read-dseg write-dseg watch info pack ports log"
     local device_commands="connect write-app read-dseg write-dseg"
     local options="--port --mcu --timeout --quiet --verbose --json --force --verify --out
@@ -24,26 +71,23 @@ _morlith_cli()
                    --log --wait --retries --expect-sha256 --match --existing --since --failed"
     COMPREPLY=()
 
-    case "$prev" in
-        -p|--port)
-            mapfile -t COMPREPLY < <(compgen -W "$(_morlith_cli_ports)" -- "$cur")
-            return ;;
-        -m|--mcu)
-            mapfile -t COMPREPLY < <(compgen -W "0 1 2 3 4" -- "$cur")
-            return ;;
-        --timeout|--dseg-length|--word3|--base|--fill|--piece|--wait|--retries|--expect-sha256|--since)
-            return ;;
-        --match)
-            local links=(/dev/serial/by-id/*)
-            [ -e "${links[0]}" ] && mapfile -t COMPREPLY < <(compgen -W "${links[*]##*/}" -- "$cur")
-            return ;;
-        -o|--out|--image-out|--log)
-            mapfile -t COMPREPLY < <(compgen -f -- "$cur")
-            return ;;
-        --format)
-            mapfile -t COMPREPLY < <(compgen -W "bin ihex srec elf" -- "$cur")
-            return ;;
-    esac
+    # A value after "=" (--port=COM3): bash splits the word at "=" (prev is then "="); where
+    # it does not, the value is completed inside the word.
+    if [ "$prev" = "=" ] && [ "$COMP_CWORD" -ge 2 ]; then
+        prev="${COMP_WORDS[COMP_CWORD-2]}"
+    elif [[ "$cur" == --*=* ]]; then
+        prev="${cur%%=*}"
+        prefix="$prev="
+        cur="${cur#*=}"
+    fi
+    # Short options ending in one that takes a value (-qp): as after that one.
+    if [[ "$prev" == -[!-]* ]] && _morlith_cli_value_follows "$prev"; then
+        prev="-${prev: -1}"
+    fi
+    if _morlith_cli_value "$prev" "$cur"; then
+        [ -n "$prefix" ] && COMPREPLY=("${COMPREPLY[@]/#/$prefix}")
+        return
+    fi
 
     # A port attached to -p: -pCOM3, -p/dev/ttyUSB0.
     if [[ "$cur" == -p?* ]]; then
@@ -59,10 +103,12 @@ _morlith_cli()
     local i word command="" watched="" after=0
     for ((i = 1; i < COMP_CWORD; i++)); do
         word="${COMP_WORDS[i]}"
+        if [ "${COMP_WORDS[i+1]:-}" = "=" ]; then
+            ((i += 2)) # --port = COM3: --port=COM3 as bash splits it
+            continue
+        fi
         case "$word" in
-            -p|--port|-m|--mcu|--timeout|-o|--out|--dseg-length|--word3|--format|--base|--fill|--piece|--image-out|\
-            --log|--wait|--retries|--expect-sha256|--match|--since) ((i++)) ;;
-            -*) ;;
+            -*) _morlith_cli_value_follows "$word" && ((i++)) ;;
             *) if [ -z "$command" ]; then command="$word"; else ((after++)); fi
                [ "$after" -eq 1 ] && watched="$word" ;;
         esac

@@ -10,6 +10,7 @@
 #include "Observer.h"
 #include "Slider.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -51,6 +52,16 @@ TEST_F(MainWindowTest, StartsOnTheLoadingPageDisconnected)
         EXPECT_TRUE(Find<QLineEdit>(name)->text().isEmpty()) << name;
         EXPECT_FALSE(Find<QLineEdit>(name)->isEnabled()) << name;
     }
+}
+
+TEST_F(MainWindowTest, AboutPageTitleNamesTheVersionOfTheVersionFile)
+{
+    MainWindow();
+    QFile versionFile(QStringLiteral(MORLITH_VERSION_FILE));
+    ASSERT_TRUE(versionFile.open(QIODevice::ReadOnly));
+    const QString version = QString::fromUtf8(versionFile.readLine()).trimmed();
+    ASSERT_FALSE(version.isEmpty());
+    EXPECT_EQ(Page("dlgAbout")->findChild<QLabel *>("Label1")->text(), "Morlith V" + version);
 }
 
 TEST_F(MainWindowTest, SlidesBetweenPagesWithoutWrappingAround)

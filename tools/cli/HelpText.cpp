@@ -4,90 +4,98 @@ namespace morlith::cli {
 
 namespace {
 
-// Lines that start with "L|" are for Linux only, those with "W|" for Windows only.
+// Lines that start with "L|" are for Linux only, those with "W|" for Windows.
 constexpr const char *kHelpText = R"(Usage: morlith-cli [OPTIONS] COMMAND [ARGS]
 
-Updates the firmware of KEV-xxx-BUS modules over a serial line, without a display.
+Updates the firmware of KEV-xxx-BUS modules over a serial line, without a
+display.
 
 Commands that talk to a module:
   connect                  connect (selecting --mcu), say so, disconnect
   write-app PACKAGE        write the application of a firmware package
-  read-dseg FILE           read the data segment into FILE (- for standard output);
-                           an existing FILE is kept unless --force is given; with
-                           several ports FILE must hold {port}, which becomes the
-                           port's name (COM3)
-  write-dseg FILE          write FILE (- for standard input) into the data segment;
-                           --verify reads it back and reports the first differing
-                           offset
+  read-dseg FILE           read the data segment into FILE (- for standard
+                           output); an existing FILE is kept unless --force is
+                           given; with several ports FILE must hold {port},
+                           which becomes the port's name (COM3)
+  write-dseg FILE          write FILE (- for standard input) into the data
+                           segment; --verify reads it back and reports the
+                           first differing offset
 L|  watch COMMAND [ARGS]     station mode: run connect, write-app, read-dseg or
-L|                           write-dseg on every port that appears, until Ctrl-C; one
-L|                           line per module, then the counts. Ports are port-map
-L|                           entries (--port limits which), or with --match serial
-L|                           devices; a port is taken again only after it went away
-L|                           and came back. read-dseg needs {n} (the module's number)
-L|                           or {time} in FILE
+L|                           write-dseg on every port that appears, until Ctrl-C;
+L|                           one line per module, then the counts. Ports are
+L|                           port-map entries (--port limits which), or with
+L|                           --match serial devices; a port is taken again only
+L|                           after it went away and came back. read-dseg needs
+L|                           {n} (the module's number) or {time} in FILE
 Commands without a module:
-  info PACKAGE             show the header fields, the key and the image of a package,
-                           and whether a write would accept it
-                           [--image-out FILE] write the image with the key taken off
-                           (-: standard output)
+  info PACKAGE             show the header fields, the key and the image of a
+                           package, and whether a write would accept it
+                           [--image-out FILE] write the image with the key
+                                    taken off (-: standard output)
   pack FILE --out PACKAGE --dseg-length N
-                           build a package from a firmware file: raw binary, Intel
-                           HEX, S-records or ELF (the file bytes of its PT_LOAD
-                           segments at their physical addresses), told apart by content
-                           --dseg-length N  the data-segment length the module has
-                                    after the write: the header's third word
-                                    (--word3 is its older name)
+                           build a package from a firmware file: raw binary,
+                           Intel HEX, S-records or ELF (the file bytes of its
+                           PT_LOAD segments at their physical addresses), told
+                           apart by content
+                           --dseg-length N  the data-segment length the module
+                                    has after the write: the header's third
+                                    word (--word3 is its older name)
                            [--format bin|ihex|srec|elf] the input format
-                           [--base ADDR] the image's first address (default: the
-                                    lowest address of the data)
+                           [--base ADDR] the image's first address (default:
+                                    the lowest address of the data)
                            [--fill BYTE] the value of gap bytes (default 0xFF)
-                           [--piece BYTES] image bytes per piece (default 32, 0: one)
+                           [--piece BYTES] image bytes per piece (default 32,
+                                    0: one)
 L|  ports                    list the port map and the serial devices present
-L|  ports map COM<n> DEVICE  add COM<n> -> DEVICE to the port map (--force replaces);
-L|                           DEVICE may be rfc2217://HOST:PORT or socket://HOST:PORT
+L|  ports map COM<n> DEVICE  add COM<n> -> DEVICE to the port map (--force
+L|                           replaces); DEVICE may be rfc2217://HOST:PORT or
+L|                           socket://HOST:PORT
 L|  ports unmap COM<n>       remove COM<n> from the port map
-W|  ports                    list the COM ports with their names in Device Manager,
-W|                           USB ids and serial numbers
-  log FILE                 show a production log as a table: time, port, operation,
-                           file and result
+W|  ports                    list the COM ports with their names in Device
+W|                           Manager, USB ids and serial numbers
+  log FILE                 show a production log as a table: time, port,
+                           operation, file and result
 
 Options:
-L|  -p, --port P       COM<n>, a number n (COM<n>), a device path, or a line behind a
-L|                     device server: rfc2217://HOST:PORT (line settings carried) or
-L|                     socket://HOST:PORT (raw TCP; the server sets the line); IPv6
-L|                     hosts in brackets. May be repeated or given as a list
-L|                     (COM1,COM2) to run on every port at once.
-W|  -p, --port P       COM<n> or a number n (COM<n>), as Device Manager names the port
-W|                     under Ports (COM & LPT), or a line behind a device server:
-W|                     rfc2217://HOST:PORT or socket://HOST:PORT; may be repeated or
-W|                     given as a list (COM1,COM2) to run on every port at once.
-                     Default: the Port in Config.mlhxml of the current folder plus
-                     one; COM1 when there is no such file
+L|  -p, --port P       COM<n>, a number n (COM<n>), a device path, or a line
+L|                     behind a device server: rfc2217://HOST:PORT (line
+L|                     settings carried) or socket://HOST:PORT (raw TCP; the
+L|                     server sets the line); IPv6 hosts in brackets. May be
+L|                     repeated or given as a list (COM1,COM2) to run on every
+L|                     port at once.
+W|  -p, --port P       COM<n> or a number n (COM<n>), as Device Manager names
+W|                     the port under Ports (COM & LPT), or a line behind a
+W|                     device server: rfc2217://HOST:PORT or socket://HOST:PORT;
+W|                     may be repeated or given as a list (COM1,COM2) to run on
+W|                     every port at once.
+                     Default: the Port in Config.mlhxml of the current folder
+                     plus one; COM1 when there is no such file
   -m, --mcu N        controller: 0 main (default), 1..4 slaves
       --timeout MS   reply inactivity limit in ms (default 1000)
   -q, --quiet        print nothing but errors
   -v, --verbose      trace every frame on standard error
-      --json         JSON Lines on standard output: start, progress, result events
-  -f, --force        read-dseg, pack, info --image-out: replace an existing file;
-L|                     write-dseg: write a FILE longer than the module's data segment;
-L|                     ports map: replace the entry
-W|                     write-dseg: write a FILE longer than the module's data segment
+      --json         JSON Lines on standard output: start, progress, result
+                     events
+  -f, --force        read-dseg, pack, info --image-out: replace an existing
+                     file; write-dseg: write a FILE longer than the module's
+L|                     data segment; ports map: replace the entry
+W|                     data segment
       --verify       write-dseg: read back and compare; write-app: read the
                      parameter block back and compare it with the header written
       --log FILE     append one JSON line per module and operation to FILE (the
                      production log); a log that cannot be opened stops the
                      command before anything is sent
       --expect-sha256 HEX
-                     write-app, write-dseg: refuse a FILE whose SHA-256 is not HEX
+                     write-app, write-dseg: refuse a FILE whose SHA-256 is not
+                     HEX
       --wait S       wait up to S seconds for a missing port to appear
       --retries N    try the connect handshake N more times, 500 ms apart (a
                      write is never repeated)
 L|      --match M      watch: serial devices with USB ids M (VID:PID, 0403:6001 or
 L|                     0403:*) or a /dev/serial/by-id name matching the pattern M
 L|      --existing     watch: take the ports present at the start too
-      --since WHEN   log: records from WHEN on (UTC: 2026-07-13, 2026-07-13T10:15)
-                     or of the last 30m, 2h, 7d
+      --since WHEN   log: records from WHEN on (UTC: 2026-07-13,
+                     2026-07-13T10:15) or of the last 30m, 2h, 7d
       --failed       log: failed records only
   -o, --out PACKAGE  pack: the package to write (-: standard output)
   -h, --help         this text
@@ -96,13 +104,15 @@ L|      --existing     watch: take the ports present at the start too
 Short options combine and take their values attached: -qv, -p3, -pCOM3, -m2.
 
 Progress of write-app goes to standard error: a bar that fits the terminal on a
-L|terminal, lines of percentages otherwise. Ctrl-C, SIGTERM or SIGHUP ends the current exchange, sends
-L|nothing more, closes the port and says what the module holds; a second signal
-L|ends the tool at once. With --json a failed result carries "error": its kind
+L|terminal, lines of percentages otherwise. Ctrl-C, SIGTERM or SIGHUP ends the
+L|current exchange, sends nothing more, closes the port and says what the module
+L|holds; a second signal ends the tool at once. With --json a failed result
+L|carries "error": its kind
 W|console, lines of percentages otherwise. Ctrl-C, Ctrl-Break or closing the
 W|console window ends the current exchange, sends nothing more, closes the port
-W|and says what the module holds (logoff and shutdown wait for that too); a second
-W|Ctrl-C ends the tool at once. With --json a failed result carries "error": its kind
+W|and says what the module holds (logoff and shutdown wait for that too); a
+W|second Ctrl-C ends the tool at once. With --json a failed result carries
+W|"error": its kind
 (not_found, permission, busy, hangup, no_reply, bad_reply, refused_input, file,
 stopped, os), the step and the message.
 
@@ -130,7 +140,7 @@ W|  morlith-cli --port COM4 --mcu 2 write-app firmware.xml
   morlith-cli pack app.hex --out firmware.xml --dseg-length 512
   morlith-cli pack app.elf --out firmware.xml --dseg-length 0x200 --fill 0
   morlith-cli info firmware.xml
-L|  morlith-cli ports map COM3 /dev/serial/by-id/usb-Example_USB_Serial_A1B2C3-if00-port0
+L|  morlith-cli ports map COM3 /dev/serial/by-id/usb-Example_A1B2C3-if00-port0
 L|  morlith-cli ports map COM7 rfc2217://10.1.2.3:4001
   morlith-cli --port rfc2217://[::1]:4001 read-dseg backup.bin
 L|  morlith-cli --log line.jsonl --verify watch write-app firmware.xml

@@ -93,7 +93,8 @@ bool StoreOtherOption(TModuleToolOptions &options, const std::string &name, TArg
                  : name == "--trace"     ? &options.trace
                  : name == "--silent"    ? &options.faults.silent
                  : name == "--help" || name == "-h" ? &options.help
-                                                    : nullptr;
+                 : name == "--version" || name == "-V" ? &options.version
+                                                       : nullptr;
     if (flag) {
         if (reader.HasInlineValue())
             error = name + " takes no value";
@@ -197,7 +198,7 @@ TModuleToolArguments ParseModuleToolArguments(const std::vector<std::string> &ar
             result.error = "unknown option '" + name + "'";
         }
     }
-    if (result.error.empty() && !options.help && options.comNumber == 0 && !options.deviceOnly)
+    if (result.error.empty() && !options.help && !options.version && options.comNumber == 0 && !options.deviceOnly)
         result.error = "say which port to link with --com N, or use --device-only";
     if (result.error.empty() && options.comNumber != 0 && options.deviceOnly)
         result.error = "--com and --device-only exclude each other";
@@ -234,32 +235,34 @@ std::string ModuleToolHelp()
     return R"(Usage: morlith-module --com N [OPTION]...
        morlith-module --device-only [OPTION]...
 
-A virtual KEV-xxx-BUS module: a stand-in for the module's bootloader, served on a
-pseudo-terminal. With --com N the pseudo-terminal is linked as COM<N> in the port map
-directory ($XDG_CONFIG_HOME/morlith/ports, by default ~/.config/morlith/ports); an
-existing symbolic link of that name is replaced, any other file is left alone. Once
-ready it prints one line, "COM<N> <device>" (or only "<device>" with --device-only),
-then serves until SIGINT, SIGTERM, SIGHUP or SIGPIPE and removes its link on the way
-out.
+A virtual KEV-xxx-BUS module: a stand-in for the module's bootloader, served on
+a pseudo-terminal. With --com N the pseudo-terminal is linked as COM<N> in the
+port map directory ($XDG_CONFIG_HOME/morlith/ports, by default
+~/.config/morlith/ports); an existing symbolic link of that name is replaced,
+any other file is left alone. Once ready it prints one line, "COM<N> <device>"
+(or only "<device>" with --device-only), then serves until SIGINT, SIGTERM,
+SIGHUP or SIGPIPE and removes its link on the way out.
 
-The module has five controllers (0 main, 1..4 slaves), each with a parameter block,
-a program memory and a data segment, all erased at start. It answers the commands
-C, I, Q, F, W, P and D. A partial request frame is dropped after 200 ms of silence.
+The module has five controllers (0 main, 1..4 slaves), each with a parameter
+block, a program memory and a data segment, all erased at start. It answers the
+commands C, I, Q, F, W, P and D. A partial request frame is dropped after 200 ms
+of silence.
 
 Port:
   --com N                 link the port as COM<N> (N from 1 to 255)
   --device-only           link nothing; print only the pseudo-terminal's path
 
 Memories:
-  --dseg-size N           data-segment size in bytes, 0..65535 (default: the size of
-                          --dseg-file, else 512)
-  --dseg-file FILE        initial data segment of every controller (raw bytes; the
-                          rest of the segment reads 0xFF)
+  --dseg-size N           data-segment size in bytes, 0..65535 (default: the
+                          size of --dseg-file, else 512)
+  --dseg-file FILE        initial data segment of every controller (raw bytes;
+                          the rest of the segment reads 0xFF)
   --controller-dseg I:FILE
-                          initial data segment of controller I (0..4); may be repeated
-  --dump FILE             write every controller's memories to FILE at exit (a text
-                          dump: parameter block words, program memory and data segment
-                          in hex)
+                          initial data segment of controller I (0..4); may be
+                          repeated
+  --dump FILE             write every controller's memories to FILE at exit (a
+                          text dump: parameter block words, program memory and
+                          data segment in hex)
 
 Line:
   --bitrate B             pace the line at B bit/s, 10 bits a byte, in both
@@ -272,13 +275,15 @@ Faults (frame K counts request frames from 1; options with K may be repeated):
   --noise K               send junk bytes before the reply to frame K
   --trailing K            send junk bytes straight after the reply to frame K
   --silent                never reply (frames are still received and traced)
-  --hangup-after K        reply to K frames, then hang up at the next request and exit
+  --hangup-after K        reply to K frames, then hang up at the next request
+                          and exit
   --trickle-ms MS         space the bytes of every reply MS ms apart (1..999)
 
   -h, --help              show this help and exit
+  -V, --version           show the version and exit
 
-Exit status: 0 after a signal or a requested hang-up, 1 on a failure at run time,
-2 on bad arguments.
+Exit status: 0 after a signal or a requested hang-up, 1 on a failure at run
+time, 2 on bad arguments.
 )";
 }
 

@@ -35,6 +35,8 @@ struct TModuleToolOptions {
     TFaultPlan faults;
     // --help.
     bool help = false;
+    // --version.
+    bool version = false;
 };
 
 // Parsed options, or the reason the arguments are wrong.

@@ -104,6 +104,10 @@ int main(int argc, char **argv)
         std::cout << ModuleToolHelp();
         return EXIT_SUCCESS;
     }
+    if (arguments.options.version) {
+        std::cout << "morlith-module " << MORLITH_VERSION << "\n";
+        return EXIT_SUCCESS;
+    }
     try {
         return Run(arguments.options);
     } catch (const std::exception &error) {

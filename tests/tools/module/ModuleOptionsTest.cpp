@@ -67,6 +67,7 @@ TEST(ModuleToolArguments, BadArgumentsSayWhatIsWrong)
             << "arguments " << testing::PrintToString(arguments) << " gave '" << parsed.error << "'";
     }
     EXPECT_EQ(Parse({"--help"}).error, "");
+    EXPECT_EQ(Parse({"--version"}).error, "");
     EXPECT_EQ(Parse({"--device-only"}).error, "");
 }
 

@@ -111,6 +111,12 @@ TEST_F(ModuleTool, BadArgumentsAndFilesAreRefusedClearly)
 
     TModuleProcess help({"--help"});
     EXPECT_EQ(help.Wait(), 0);
+
+    for (const char *option : {"--version", "-V"}) {
+        TModuleProcess version({option});
+        EXPECT_EQ(version.FirstLine(), std::string("morlith-module ") + MORLITH_VERSION) << option;
+        EXPECT_EQ(version.Wait(), 0) << option;
+    }
 }
 
 TEST_F(ModuleTool, HangUpAndBrokenPipesRemoveTheLinkLikeATerminateDoes)
