@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The application's icon, drawn from its SVG at every size a desktop asks for, so it stays sharp
 // at any screen scale (AppIconSvg.cpp). Windows builds have no SVG renderer and carry the same

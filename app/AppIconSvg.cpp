@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AppIcon.h"
 
 #include <QPainter>

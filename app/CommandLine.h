@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The command line of morlith: --help and --version print and end the program; --user-config
 // moves the window into the user's configuration folder; anything else it does not know is a

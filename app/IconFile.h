@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A Windows icon file (.ico) made of PNG renderings, the form Windows has read since Vista: an
 // icon directory, then each rendering as a whole PNG file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "MorlithApplication.h"
 
 #include "AppIcon.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The objects of one run of the application, created in the start order and destroyed in the
 // reverse order: the model, the main window with its pages, the progress dialog, the countdown.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where a window program's --help and --version go. On Windows morlith.exe is a window program
 // and gets no console of its own: started from a command prompt, its text goes to that prompt's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The serial driver's polling timer bound to a QTimer on the thread of the Qt event loop.
 

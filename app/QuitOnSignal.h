@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Ends the event loop on SIGINT or SIGTERM, so the application closes down in its usual order
 // (the demo script and a desktop session stop it this way).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // How the system ends the application: on Linux SIGINT and SIGTERM (the demo script and a desktop
 // session stop it this way), on Windows logoff and shutdown. Either way the application closes in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SessionEnd.h"
 
 #include "QuitOnSignal.h"

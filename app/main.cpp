@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morlith: updates the firmware of KEV-xxx-BUS modules over a serial line.
 
 #include "CommandLine.h"

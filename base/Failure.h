@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TFailure: why an operation failed, as a value. It is made once, where the fault happens (the
 // serial port, the exchange, a file, a package check), and passed up unchanged to the loader and

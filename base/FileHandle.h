@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The platform layer under whole-file reads and writes: one open file and the few file-system
 // operations the engine and the command-line tool need beyond the C++ library (exclusive

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // POSIX implementation of the file platform layer.
 
 #include "FileHandle.h"

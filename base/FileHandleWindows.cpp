@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Win32 implementation of the file platform layer. Names arrive as UTF-8 and go to the wide API,
 // so that any name works whatever the system's code page.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "HostName.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "HostName.h"
 
 #include "WindowsText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "JsonLines.h"
 
 #include <cstdint>

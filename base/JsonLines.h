@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // JSON Lines output: one flat object per event, built field by field. Text that is not valid
 // UTF-8 (file names can hold any bytes) is written with U+FFFD in place of the bad bytes, so every

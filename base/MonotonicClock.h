@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Millisecond tick count from the monotonic clock, for every time limit of the engine.
 

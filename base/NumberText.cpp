@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "NumberText.h"
 
 #include <cctype>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Number parsing and formatting for the front ends: whole numbers with range checks, byte
 // counts with thousands separators, durations and transfer rates.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // File names travel through the program as UTF-8 text. These turn them into std::filesystem paths
 // and back without the system's narrow code page, which on Windows cannot hold every name (a

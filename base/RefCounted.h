@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reference-counted interfaces shared by the configuration, the loader and the presenters.
 //

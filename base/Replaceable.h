@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A process-wide service that tests may replace (the dialogs, the pace clock): the default serves
 // until a replacement is installed, and installing null brings the default back.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Sha256.h"
 
 #include <algorithm>

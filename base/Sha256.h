@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // SHA-256 (FIPS 180-4), fed in pieces: the fingerprint of a package or data file in the
 // production log.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A program started with standard input, output or error closed would hand those numbers to the
 // next files it opens, and its messages would then go into a serial line or a data file. Each

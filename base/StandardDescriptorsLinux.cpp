@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "StandardDescriptors.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where Morlith keeps a user's own files: on Linux the XDG base directories, on Windows the
 // user's local application data (%LOCALAPPDATA%\Morlith), which stays on the machine and needs no

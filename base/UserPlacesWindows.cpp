@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "UserPlaces.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "WindowsError.h"
 
 #include "WindowsText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Win32 error codes in the terms the rest of the code uses: the errno value that stands for one
 // (for file errors, which travel as std::system_error with errno) and the system's own text.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "WindowsText.h"
 
 #include <windows.h>

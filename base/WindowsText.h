@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Text between the program's UTF-8 and the UTF-16 of the Win32 wide API (Windows only).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "XdgDirectories.h"
 
 #include <cstdlib>

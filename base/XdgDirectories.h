@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The XDG base directories: where per-user configuration and state live.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Clocks for the benchmarks: wall time and this process's CPU time, in milliseconds.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Application write benchmark: a 65,000-byte package written to the virtual module over a
 // pseudo-terminal.
 //  (a) unpaced: wall time, CPU time and exchanges per second: the software's own cost;

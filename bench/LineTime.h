@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Bytes on the wire, both directions, of a connect followed by an application write, and the line
 // time they take (10 bits a byte).

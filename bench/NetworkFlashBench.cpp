@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Application writes through ser2net on the loopback, against a local pseudo-terminal: a
 // 65,000-byte package written to virtual modules paced at 19200 bit/s.
 //   bench_network local      the module's pseudo-terminal, opened directly

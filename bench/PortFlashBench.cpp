@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application write benchmark against a module on a named port, on any platform: the same
 // 65,000-byte package as bench_flash, written by the engine to a virtual module served by
 // morlith-module (on Windows under Wine, reached as a COM port).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Serial driver benchmark on a pseudo-terminal:
 //  1. CPU time spent while GetBytes waits out a 1000 ms inactivity limit on a silent line;
 //  2. request/reply round trips per second against an instant responder on the far end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Station-mode benchmark: `morlith-cli watch write-app` on a private port map while virtual
 // modules, paced at 19200 bit/s, are linked into it one after another; each gets a 5,000-byte
 // image.

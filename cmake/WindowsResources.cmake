@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # morlith_windows_resources(TARGET DESCRIPTION TEXT [ICON FILE]): gives a Windows executable its
 # application manifest (asInvoker, UTF-8 code page, per-monitor DPI awareness, common controls 6,
 # long paths), its version information and, if given, its icon, compiled by windres.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The cross build's third-party sources, from Debian's source packages (scripts/windows-sources):
 # pugixml built from its source tree and GoogleTest from the googletest package's tree. Both stand
 # in for the host's packages, so the folders' find_package calls find them as they are.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Who is behind a serial device: its device node, and for a USB adapter its /dev/serial/by-id
 // name, vendor and product ids and serial number, read from /dev and sysfs alone (nothing is

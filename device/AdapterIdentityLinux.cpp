@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AdapterIdentity.h"
 
 #include "PortMap.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What stands behind a port on Windows: the device's name ("\\.\COM3") and, for a USB adapter the
 // device manager knows, its vendor and product ids and serial number.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BootloaderCommands.h"
 
 #include "Crc16.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The bootloader's commands, one class each. Every class declares its command byte and payload
 // lengths as data (kSpec) and performs its exchange through TCPPCommand::Exchange.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CPDrv.h"
 
 #include "MonotonicClock.h"

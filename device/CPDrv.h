@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TCommPortDriver: owns one serial port. It opens the port by name, writes the line settings,
 // sends bytes with a time limit, reads a requested number of bytes with an inactivity limit and,

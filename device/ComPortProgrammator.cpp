@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ComPortProgrammator.h"
 
 #include "Crc16.h"

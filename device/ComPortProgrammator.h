@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TComPortProgrammator: the programmator over a serial port and the bootloader's commands.
 

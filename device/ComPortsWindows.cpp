@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ComPortsWindows.h"
 
 #include "PortMap.h"

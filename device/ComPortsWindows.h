@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The COM ports Windows knows (Windows only): the names in the system's serial-port map (the
 // registry's HARDWARE\DEVICEMAP\SERIALCOMM, which also lists ports Wine makes) and its DOS device

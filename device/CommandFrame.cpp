@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CommandFrame.h"
 
 #include "CPDrv.h"

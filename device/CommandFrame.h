@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TCPPCommand: one framed request and reply with the module's bootloader.
 //

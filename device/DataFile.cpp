@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DataFile.h"
 
 #include "FileHandle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Whole-file reads and writes of data-segment files. Failures raise std::system_error carrying
 // errno, with the file name in the message.

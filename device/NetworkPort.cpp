@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "NetworkPort.h"
 
 #include <algorithm>

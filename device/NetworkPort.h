@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TNetworkPort: a serial line behind a device server, reached over TCP as "socket://HOST:PORT".
 // The bytes on the connection are the line's, as they are; the server owns the line settings,

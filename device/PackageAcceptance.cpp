@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PackageAcceptance.h"
 
 #include "ComPortProgrammator.h"

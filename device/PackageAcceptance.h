@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The rules an application write applies to a package before its first frame: the package loads
 // and decodes, its header has 8 bytes and holds its CRC, and the image has the length and, with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PackageBuilder.h"
 
 #include "ComPortProgrammator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Builds firmware packages from a plain image: the header a write checks, the keyed image, and
 // the package file itself. The counterpart of the checks an application write makes.

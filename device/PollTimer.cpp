@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PollTimer.h"
 
 namespace morlith {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The periodic timer behind the serial driver's input polling. The engine has no event loop of
 // its own: a front end that runs one (the GUI, with a QTimer on its thread) installs a factory,

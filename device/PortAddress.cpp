@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PortAddress.h"
 
 #include <cctype>

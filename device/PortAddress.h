@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Port names that are network addresses: "rfc2217://HOST:PORT" (a serial line behind a device
 // server speaking the Telnet COM-port option) and "socket://HOST:PORT" (a plain TCP connection

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The port map: how a port name such as "COM3" becomes a device path.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Port names on Linux: the port map directory and its fallback to /dev/ttyS<n-1>. An entry may
 // also be a link whose target is the text of a network address ("rfc2217://10.1.2.3:4001").
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Port names on Windows: "COM<n>" is the device "\\.\COM<n>" itself.
 
 #include "PortMap.h"

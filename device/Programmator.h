@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TProgrammator: the device-side engine as the rest of the program sees it. Every operation
 // returns a boolean; the first failed step ends it. LastFailure() tells why.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The device programming classes in one include: CRC, frame, commands, programmator.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Rfc2217Port.h"
 
 namespace morlith {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TRfc2217Port: a serial line behind a device server that speaks the Telnet COM-port option,
 // reached as "rfc2217://HOST:PORT". On opening it agrees binary transmission and the option with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Arbitrary bit rates through the kernel's termios2 interface. Kept apart because the kernel's
 // header clashes with glibc's <termios.h>.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SerialCustomRate.h"
 
 #include <asm/termbits.h>

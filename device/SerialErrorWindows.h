@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a Win32 error of a serial port means, in the failure kinds both platforms report, and the
 // time limit a write gets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SerialLine.h"
 
 #include "NetworkPort.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // ISerialLine: what the serial port driver needs of the line it talks through. A local serial
 // device (TSerialPort) and a serial line behind a device server on the network (TNetworkPort,

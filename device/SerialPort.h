@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The platform layer under the serial port driver: one open serial device and the few operations
 // the driver needs of it. The driver never touches a descriptor or handle; everything OS-specific

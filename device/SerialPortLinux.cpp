@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // termios implementation of the serial platform layer (Linux).
 
 #include "SerialPort.h"

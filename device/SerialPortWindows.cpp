@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Win32 implementation of the serial platform layer: the port is opened as "\\.\COM<n>" without
 // sharing and set up with one device-control record, the driver's queue sizes and time limits
 // under which a read returns at once with what the input queue holds or, when it holds nothing,

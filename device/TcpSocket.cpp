@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TcpSocket.h"
 
 #include "MonotonicClock.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One TCP connection, non-blocking, for a serial line behind a device server. Connecting and
 // waiting use poll (WSAPoll on Windows) and end soon after a stop request; no call spins.

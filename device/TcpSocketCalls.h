@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The socket calls TTcpSocket makes, one implementation per platform (BSD sockets, Winsock).
 // Every call is non-blocking except PollOne, which waits at most its time limit.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Socket calls on Linux: BSD sockets, non-blocking, waited on with poll(2).
 
 #include "TcpSocketCalls.h"

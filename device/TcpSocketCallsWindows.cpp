@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Socket calls on Windows: Winsock, non-blocking, waited on with WSAPoll.
 
 #include "TcpSocketCalls.h"

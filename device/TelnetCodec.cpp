@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TelnetCodec.h"
 
 namespace morlith::telnet {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The Telnet framing under the COM-port option: data bytes with 0xFF doubled, option
 // negotiation (WILL, WONT, DO, DONT) and subnegotiations (SB ... SE). The decoder keeps its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ElfImage.h"
 
 #include <algorithm>

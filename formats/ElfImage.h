@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // ELF files, 32- or 64-bit, of either byte order: the file bytes of the loadable (PT_LOAD)
 // segments, each at its physical address, which is where a programmer puts it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FirmwareData.h"
 
 #include <cstdio>

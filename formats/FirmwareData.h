@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a firmware file decodes to before it becomes an image: runs of bytes at addresses, in the
 // order the file gives them, or the reason the file is refused.

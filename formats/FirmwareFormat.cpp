@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FirmwareFormat.h"
 
 #include "ElfImage.h"

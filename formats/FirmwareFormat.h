@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The firmware file formats a package can be made from, recognised by their content, and the
 // decoding of a file in any of them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Turns the data of a firmware file into one plain image: from the base (the lowest address
 // unless one is given) to the highest address, gaps filled.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "IntelHex.h"
 
 #include "RecordText.h"

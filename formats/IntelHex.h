@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Intel HEX files: data records (00) at 16-bit offsets from a base that extended segment (02) and
 // extended linear (04) address records set, ending with an end-of-file record (01); start

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What Intel HEX and Motorola S-record files share: lines of hexadecimal digits, each a record
 // that begins with its byte count and ends with a checksum.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SRecord.h"
 
 #include "RecordText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Motorola S-record files: a header (S0), data with 16-, 24- or 32-bit addresses (S1, S2, S3),
 // record counts (S5, S6) and a termination with the start address (S9, S8, S7).

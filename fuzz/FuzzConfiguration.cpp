@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A configuration file of any content through Load.
 
 #include "ConfigurationU.h"

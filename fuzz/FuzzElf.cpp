@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ELF files of any content, decoded and laid out as an image. The bytes are copied so that a
 // read past the end of the file is caught by the sanitizer at once.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // HexToBytes on any text, at an offset taken from the input, into a target just large enough.
 
 #include "HexText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What the format fuzz targets share: decoded data laid out as an image, with a base taken from
 // the input now and then, and the promises of both checked.

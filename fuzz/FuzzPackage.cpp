@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A firmware package file of any content through LoadFromFile and Decode.
 
 #include "MorlithFileConverter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Arbitrary reply bytes fed to every command's Execute. The driver is the real one, on a
 // pseudo-terminal whose far end plays the input back as the module's reply.
 // Input: byte 0 picks the command (and byte 1 a data length for "D"), the rest is the reply.

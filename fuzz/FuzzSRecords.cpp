@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // S-record text of any content, decoded and laid out as an image.
 
 #include "FuzzImage.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FailureJson.h"
 
 #include "CommandFrame.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A failure record as JSON: the "error" object of the command-line tool's results and of the
 // production log.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Loader.h"
 
 #include "Programmator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TLoader: a thin facade over the programmator that fans its progress out to subscribers.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // ILoaderInterface: the one interface through which the pages reach the programmator.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ModelU.h"
 
 #include "ComPortProgrammator.h"

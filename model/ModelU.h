@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TModelDM: the objects behind the windows for the whole run, created before the main window and
 // destroyed after it: the configuration, the programmator and the loader.

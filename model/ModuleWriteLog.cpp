@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ModuleWriteLog.h"
 
 #include "NumberText.h"

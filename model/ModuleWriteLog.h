@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Follows the frames of one session to tell what a module holds when the work stops early: how
 // many write sessions ("F") and bytes ("W") it acknowledged, and the frame, if any, that went out

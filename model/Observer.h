@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A small publish/subscribe mechanism: a notifier (TObserver) calls its subscribers
 // (TSubjectObserver) in order. Progress of an application write travels through it from the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "OperationInput.h"
 
 #include "DataFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a device operation writes to a module, read once into memory: the bytes that are checked,
 // fingerprinted in the log and sent are the same, whatever happens to the file meanwhile.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "OperationRecord.h"
 
 #include "HostName.h"

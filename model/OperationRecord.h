@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One line of the production log: what was done to which module through which port, with which
 // file, and how it ended. Both front ends write the same record; `morlith-cli log` reads it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "OperationRunner.h"
 
 #include "ComPortProgrammator.h"

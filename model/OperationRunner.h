@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One device operation on one module, run the same way by the window and the command-line tool:
 // connecting or selecting the controller, the work on the input read once, the checks before the

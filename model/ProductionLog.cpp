@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ProductionLog.h"
 
 #include "PathText.h"

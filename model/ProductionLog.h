@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The production log: a file of JSON lines, one per module and operation, that several processes
 // may append to at once. Each line goes out in one write under an exclusive lock and is flushed

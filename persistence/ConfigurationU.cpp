@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ConfigurationU.h"
 
 #include "PathText.h"

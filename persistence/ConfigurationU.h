@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The configuration: one persisted setting, the serial port, kept in "Config.mlhxml" in the
 // directory that was current when the configuration was created.

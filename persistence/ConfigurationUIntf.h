@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // IConfigurationInterface: how the pages reach the operator's lasting setting, the serial port.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Declared properties: the ordered table through which every persisted class is written, read,
 // copied and reset. A class declares its table once; no class writes reading or writing code.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Whole-file reading and writing for persisted documents, with the operating system's reason
 // kept as text on failure.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DocumentSave.h"
 
 #include "DocumentFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Replacing a document file so that a failure or a crash at any moment leaves the previous
 // document readable under its own name.

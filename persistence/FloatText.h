@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Float text of persisted documents: the general format with 15 significant digits and the
 // decimal separator of the user's locale, and a reader that accepts "." as well.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Hexadecimal text of package files: two digits per byte, the more significant digit first.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TMorlithFileConverter: loads a firmware package into a TMorlithStore and decodes it into the
 // header and image bytes; also builds a package from bytes and saves it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "MorlithStore.h"
 
 namespace morlith {

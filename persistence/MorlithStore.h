@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The object tree of a firmware package: the header as hexadecimal text (Profile) and the image
 // as hexadecimal pieces (FirmwareList).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Text forms of integers and Booleans as they appear in persisted documents.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TXMLClass: the base of every persisted object. Its declared properties drive writing to an XML
 // element, reading from one, copying and resetting; derived classes only declare their table.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Persisted lists: TXMLClassList (items of one class, elements named by the item caption) and
 // TXMLClassListExt (items of several classes, elements named by each item's class name).

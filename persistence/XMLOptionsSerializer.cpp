@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "XMLOptionsSerializer.h"
 
 #include "DocumentFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TXMLOptionsSerializer: stores one tree of persisted objects in an XML file under a small header
 // (root element name, "Application" and "Version" attributes) and restores it. This header also

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The ways a virtual module can misbehave on request. Frames are numbered from 1 in the order the
 // module received them, whatever their verdict (the numbers of the frame trace).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Assembles request frames from the byte stream, one byte at a time.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The record of every request frame the module received, for tests and the --trace output.
 

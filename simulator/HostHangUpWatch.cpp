@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "HostHangUpWatch.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Notices when the host hangs up its side of the pseudo-terminal. The module keeps a slave
 // descriptor of its own open, so the master never sees a hang-up; instead the slave's device

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Line time of a serial line at a given bit rate: each byte takes 10 bits (start, 8 data, stop).
 // The module uses it to make a request count its line time before it is answered, and to send a

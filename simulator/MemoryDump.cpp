@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "MemoryDump.h"
 
 #include "VirtualModule.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A text dump of every controller's memories, so that a test or an operator can see what the
 // module holds. The format, line by line:

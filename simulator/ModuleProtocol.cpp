@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ModuleProtocol.h"
 
 #include "Crc16.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The bootloader's wire protocol as the virtual module sees it: command bytes, request and reply
 // lengths, and the sizes of a controller's memories.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ModuleServer.h"
 
 #include "MemoryDump.h"

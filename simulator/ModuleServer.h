@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Serves a virtual module on the master side of a pseudo-terminal, in a background thread. The
 // host opens SlavePath() as its serial port.

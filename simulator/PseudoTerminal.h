@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A pseudo-terminal whose master side the virtual module serves and whose slave side the host
 // opens as its serial port.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A flag that one thread raises to end another thread's waits at once: an eventfd that poll(2)
 // watches next to the descriptor being served.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "VirtualModule.h"
 
 #include "Crc16.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The protocol core of the virtual module: five controllers and the bootloader's commands, with
 // no file descriptors and no clock. Bytes go in, replies come out.

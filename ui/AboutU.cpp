@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "AboutU.h"
 
 #include "FormStyle.h"

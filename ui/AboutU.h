@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TdlgAbout: the About page, with the version, what the program is for and who made it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // IDialogsInterface: the modal dialogs a presenter asks the operator through (file choice,
 // message boxes, the confirmation). The application uses Qt's; tests install their own answers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Runs the event loop until a condition holds, for code that must wait on the screen's state
 // (a page sliding in) without blocking the loop or spinning.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FailureHints.h"
 
 #include "FailureWords.h"

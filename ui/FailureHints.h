@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What an operator can do about a failure, by its kind: the words under the reason in the GUI's
 // message boxes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A failure record in the operator's words: what happened, in which step, with its figures, worded
 // here from the record's kind, step and numbers, so that every part of a message box is in the

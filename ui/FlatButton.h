@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TFlatButton: a button without caption or background laid over a picture; it draws only a thin
 // raised edge while the mouse is over it and a sunken one while it is pressed.

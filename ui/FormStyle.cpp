@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FormStyle.h"
 
 #include "jvShape.h"

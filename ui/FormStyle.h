@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The building blocks the forms share: fonts, labels, panels, buttons, the green top bar and the
 // white page background.

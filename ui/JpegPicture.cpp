@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "JpegPicture.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // JPEG pictures of the forms, decoded with libjpeg.
 

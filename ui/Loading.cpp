@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Loading.h"
 
 #include "FormStyle.h"

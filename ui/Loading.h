@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TdlgLoading: the Loading page, where the operator connects and writes or reads the module.
 

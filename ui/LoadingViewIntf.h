@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // ILoadingViewInterface and the state the Loading page is drawn from, TStatusView.
 

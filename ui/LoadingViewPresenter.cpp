@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LoadingViewPresenter.h"
 
 #include "ConfigurationU.h"

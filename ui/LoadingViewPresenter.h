@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TLoadingViewPresenter: the logic of the Loading page. It keeps the page's state, runs the
 // loader's operations and shows their progress, failures and questions.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // ILoadingViewPresenterInterface: every action of the Loading page, forwarded by the form.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TdlgMain: the main window: a green top bar with two arrows and the page caption, above the
 // panel in which the Options, Loading and About pages slide.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // IMainViewInterface: what the main window's presenter asks of the main window.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "MainViewPresenter.h"
 
 #include "AboutU.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TMainViewPresenter: builds the three pages with their presenters and slides between them.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // IMainViewPresenterInterface: what the main window forwards to its presenter.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "OptionsU.h"
 
 #include "FormStyle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TdlgOptions: the Options page, where the operator picks the serial port and saves it.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // IOptionsUInterface: what the Options page's presenter asks of the page.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "OptionsUPresenter.h"
 
 #include "DialogsIntf.h"

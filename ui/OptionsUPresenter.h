@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TOptionsUPresenter: carries the port picked on the Options page into the configuration.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // IOptionsUPresenterInterface: what the Options page forwards to its presenter.
 

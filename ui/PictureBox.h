@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TPictureBox: a form's picture, drawn stretched over its box or centred in it. On a screen with
 // more than one device pixel per pixel (150 %, 200 % scaling) it draws the picture's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Resource paths of the forms' JPEG pictures (ui/pictures, drawn by morlith-draw-pictures); each
 // has a twin at twice its size for scaled screens ("chip@2x.jpg").

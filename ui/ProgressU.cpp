@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ProgressU.h"
 
 #include "FormStyle.h"

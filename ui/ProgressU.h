@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TProgressDlg: the percentage of an application write, refreshed at most about ten times a
 // second; each refresh lets the toolkit process pending events so the screen stays painted.

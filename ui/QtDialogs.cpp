@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "QtDialogs.h"
 
 #include "FailureHints.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RecentFolders.h"
 
 #include "UserPlaces.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TRecentFolders: the folder last used for each kind of file in a file dialog, remembered
 // between runs in the user's settings ($XDG_CONFIG_HOME/morlith/morlith.conf on Linux,

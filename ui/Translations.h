@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The forms' texts in the user's language: the translations compiled into the program
 // (ui/translations) and, where installed, Qt's own for its dialogs' buttons.

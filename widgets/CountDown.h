@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TCountDownDlg: a borderless modal ring of eight circles that turns for about one second.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Eclipse.h"
 
 #include "BlendSupport.h"

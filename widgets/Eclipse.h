@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TEclipse: a dark, partly transparent window over the whole screen while an operation runs.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Stand-ins for the fonts the forms name (Consolas, Tahoma) where those are not installed.
 

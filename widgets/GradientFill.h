@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The 26 two-colour gradient patterns of TjvShape.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TInputBlock: keeps the operator's keys and clicks away from some widgets for a while.
 

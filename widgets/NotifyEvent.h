@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Notification events of the visual components: a callable taking the sender.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PaceClock.h"
 
 #include "Replaceable.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // IPaceClock: how the interface's deliberate waits pass: the pause before a connect, the pause
 // of a stopped process timer, and the ticks of every process timer (a slide, the countdown).

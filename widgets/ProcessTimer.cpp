@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ProcessTimer.h"
 
 #include "PaceClock.h"

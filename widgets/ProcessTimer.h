@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TProcessTimer: a window timer with a notion of a timed process that starts, ticks and ends.
 

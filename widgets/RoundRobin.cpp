@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RoundRobin.h"
 
 #include "ProcessTimer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TRoundRobin: a ring of shapes whose darkest colour moves one place clockwise per step.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The routines that build each shape family; BuildShapeOutline picks one per shape type.
 

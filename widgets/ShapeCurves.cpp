@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The shapes made of rectangles, ellipses and pies, and the pipe shapes.
 
 #include "ShapeBuilders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ShapeGeometry.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Geometry of TjvShape: the box a shape is built in, its primitives and its outline.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which routine and which mirror image builds each shape type.
 
 #include "ShapeBuilders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The polygon shapes, each built in one orientation; mirrors give the others.
 
 #include "ShapeBuilders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The shapes and gradient patterns of TjvShape, with their names.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Slider.h"
 
 #include "InputBlock.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TSlider: moves between page forms of one host panel by sliding them sideways.
 

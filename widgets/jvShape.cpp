@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "jvShape.h"
 
 #include "GradientFill.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // TjvShape: a control that paints one of 81 shapes, plain or with a two-colour gradient,
 // outlines it, and draws a (rotatable) caption or hands the paint to onUserDraw.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application's icon: drawn sharp at every hicolor size, transparent around its rounded
 // square, and given to the windows; and the Windows .ico file made from its renderings.
 

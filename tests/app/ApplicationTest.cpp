@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The application's start and end order, its polling timers and its stop on SIGTERM.
 
 #include "ConfigurationU.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morlith's command line, run as a user runs it: --help and --version print and end without a
 // display; anything unknown is a usage error (exit 2) that names what was wrong.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How Windows ends the session with the window open: logoff and shutdown are refused while an
 // operation runs and allowed again once it has ended. The messages go to a real window of Qt's
 // Windows platform, the way Windows sends them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The language the application chooses from the environment (LANG, LC_*), as a user starts it:
 // run once with LANG=ru_RU.UTF-8 and once with an unknown language; MORLITH_EXPECTED_CONNECT
 // holds the text the Connect button must show.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file platform layer on the real file system: exclusive creation, replacing and placing
 // files, what reading finds, and names in any script.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "RefCounted.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // SHA-256 against the published test vectors, fed whole and in awkward pieces.
 
 #include "Sha256.h"

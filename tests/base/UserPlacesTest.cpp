@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where a user's settings and records go: the XDG base directories on Linux, the user's local
 // application data on Windows, with the fall-backs for a variable that is missing or not a path.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Setting and removing an environment variable of the test process (one file per platform).
 

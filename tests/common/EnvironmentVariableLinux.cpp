@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "EnvironmentVariable.h"
 
 #include <cstdlib>

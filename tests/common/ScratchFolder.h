@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A new, empty folder in the system's temporary folder for one test, removed with its content
 // when the test ends.

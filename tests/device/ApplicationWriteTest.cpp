@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Application writes against the virtual module: the frames, what the module holds afterwards,
 // progress, and every point at which a write refuses or fails.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frames of every bootloader command on the wire, and how replies are judged.
 // Replies are queued on the line before the request goes out: the frame code sends its whole
 // request before reading, and nothing is purged in between.

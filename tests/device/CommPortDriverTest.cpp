@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Opening, closing, settings and closed-port results of the serial port driver.
 
 #include "CPDrv.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Sending, reading with the inactivity limit, hang-ups and polled input, on a pseudo-terminal.
 
 #include "CPDrv.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Crc16.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Data-segment files on every platform: a write replaces the file as a whole or, when asked,
 // keeps the one there; failures carry the system's error number and the file name.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole-file writes: the file appears whole or not at all, an existing one is kept when asked,
 // and a replaced file never takes special bits or a link target's mode.
 

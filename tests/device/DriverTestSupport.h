@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Shared pieces of the serial tests: a poll timer the test ticks by hand, and clocks.
 

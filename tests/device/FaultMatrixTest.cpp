@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every device operation against every fault of the virtual module, at the first, a middle and
 // the last frame of the operation: the result is false (true for a reply that trickles in within
 // the limit), nothing hangs, the failure has the fault's kind and names the step of the faulty

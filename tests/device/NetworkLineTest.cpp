@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Lines behind a device server: the programmator against virtual modules served by a real
 // ser2net on 127.0.0.1, as rfc2217:// and as socket://, and the failures of such lines. A few
 // server behaviours ser2net never shows (refusing the COM-port option, never answering) come

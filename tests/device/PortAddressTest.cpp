@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Port names that are network addresses: what parses, what it parses to, and why the rest fails.
 
 #include "PortAddress.h"

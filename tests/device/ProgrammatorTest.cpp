@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The programmator against the virtual module on a pseudo-terminal: connection, controller
 // selection and the data segment.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A pseudo-terminal for serial tests: the driver opens the slave side by path, the test plays
 // the far end on the master side. The test keeps its own slave descriptor open so that the far

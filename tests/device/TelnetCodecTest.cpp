@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Telnet framing of the COM-port option: 0xFF doubled both ways, and commands read whole
 // wherever the received bytes are cut.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ELF: the file bytes of loadable segments at their physical addresses, in every class and byte
 // order, and files that are cut short or hold nothing to load.
 

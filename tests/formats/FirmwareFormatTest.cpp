@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Recognising a file's format by its content, and decoding it in the format asked for.
 
 #include "FirmwareFormat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Firmware files written for tests: Intel HEX, S-record and ELF files that hold given bytes at
 // given addresses, written independently of the parsers that read them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Laying data out as an image: base, fill, the 65,535-byte limit and overlapping data.
 
 #include "ImageAssembly.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Intel HEX: records, address bases, checksums, and the files that must be refused.
 
 #include "FirmwareSamples.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Motorola S-records: data of every address width, counts, checksums, and refused files.
 
 #include "FirmwareSamples.h"

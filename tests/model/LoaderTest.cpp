@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ComPortProgrammator.h"
 #include "Loader.h"
 #include "ModuleOnPort.h"

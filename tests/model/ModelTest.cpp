@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ComPortProgrammator.h"
 #include "ConfigurationU.h"
 #include "Loader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Observer.h"
 
 #include <gtest/gtest.h>

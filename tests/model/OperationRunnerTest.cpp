@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One operation as both front ends run it, against the virtual module: the input read once, the
 // checks before the first frame, what the module holds when the work stops early, and the record
 // the production log gets.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The production log file: many writers at once, a line left unfinished by a crash, files that
 // cannot be logs, and the record's line.
 

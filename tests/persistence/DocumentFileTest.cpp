@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whole-file reads and writes of documents and a save next to a backup left from before, on every
 // platform (a rename or link onto an existing file fails on Windows).
 

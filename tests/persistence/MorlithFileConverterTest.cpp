@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "MorlithFileConverter.h"
 #include "TestFiles.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "HexText.h"
 #include "PropertyText.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DocumentFile.h"
 #include "TestFiles.h"
 

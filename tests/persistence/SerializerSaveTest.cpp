@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DocumentFile.h"
 #include "MorlithStore.h"
 #include "TestFiles.h"

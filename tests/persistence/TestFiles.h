@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Test support: a temporary directory per test, whole-file helpers, a comma-decimal locale
 // switch and a persisted class tree that covers every property kind.

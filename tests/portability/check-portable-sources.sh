@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Fails when a source file outside the platform files includes an operating-system header (POSIX,
 # Linux or Win32). Checked: ui/, widgets/, model/, persistence/ and device/. Platform files are the
 # ones named *Linux.* or *Windows.*; app/ and the tools are front ends of their own and not checked.

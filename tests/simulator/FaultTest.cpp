@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Faults on request, and the line pacing: what the host sees of a misbehaving or slow module.
 
 #include "HostPort.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The frame assembler on its own: where frames begin and end in a byte stream.
 
 #include "FrameParser.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "HostPort.h"
 
 #include "Crc16.h"

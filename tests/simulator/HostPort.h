@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The host's side of a virtual module for tests: the pseudo-terminal's slave opened with plain
 // open/read/write and poll(2), independent of the serial driver.

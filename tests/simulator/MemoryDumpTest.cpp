@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The memory dump: what a test or an operator reads of the module after a run.
 
 #include "HostPort.h"

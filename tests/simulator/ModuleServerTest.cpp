@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The virtual module on a real pseudo-terminal, played by a host on the slave side.
 
 #include "HostPort.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A pace clock for the interface tests: while one lives, the deliberate waits of the interface
 // (the connect pause, the ticks and the stop pause of process timers) pass at once, in the same

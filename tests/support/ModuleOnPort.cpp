@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ModuleOnPort.h"
 
 #include "PortMap.h"

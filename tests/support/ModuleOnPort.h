@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Virtual modules linked into a private port map as COM<n>, for engine tests.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One QApplication for every Qt test binary, created before the first test runs (gtest_main's
 // main runs the environment registered here), with the forms' font stand-ins installed.
 // Compiled into each Qt test binary rather than linked from a library, so that its static

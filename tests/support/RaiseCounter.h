@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Counts how often a window is raised (each raise sends it a z-order change), for tests that
 // check which windows are put back on top.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Ser2net.h"
 
 #include <netinet/in.h>

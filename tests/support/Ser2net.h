@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A ser2net server started for a test on 127.0.0.1, serving serial devices (the pseudo-terminals
 // of virtual modules) both as rfc2217:// and as socket:// lines, each on a free port of its own.

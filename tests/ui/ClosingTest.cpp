@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Closing while an operation runs: the main window, the overlay and the operation's dialogs
 // refuse close requests (Alt+F4 sends one), the progress dialog is kept above the overlay when
 // the overlay is clicked, Escape does not cut the countdown short, and the operation completes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The forms on a desktop: their own colours under a dark desktop palette, a name for every
 // control a screen reader reaches, and the arrows named after the pages they lead to.
 

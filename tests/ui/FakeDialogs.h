@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The one stand-in of the interface tests: modal dialogs wait for a person, so the tests answer
 // them here and record what was asked and what the screen showed at that moment.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Loading page when the module misbehaves in the middle of an operation: the operator is told,
 // the overlay and the dialogs are gone, and a disconnect and a new connect work.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window from the keyboard: real key events on real widgets. Only the page shown takes
 // keys, and the page arrows have shortcuts and tooltips naming where they lead.
 

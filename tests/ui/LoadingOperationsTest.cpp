@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Loading page's operations against the virtual module: writing an application, reading and
 // writing the data segment, their questions, failures and file errors.
 

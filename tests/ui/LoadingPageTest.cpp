@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Loading page: connecting to the chosen controller and choosing files.
 
 #include "UiWorld.h"

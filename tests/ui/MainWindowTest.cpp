@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window: start state, sliding between the pages, and what goes with the window.
 
 #include "UiWorld.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The GUI's operations in its operations log ($XDG_STATE_HOME/morlith/operations.jsonl): one
 // record per operation as the command-line tool writes them, and a log that cannot be written
 // told once.

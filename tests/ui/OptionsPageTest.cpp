@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Options page: the port list, the configured port, picking and saving.
 
 #include "UiWorld.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The forms' pictures: decoding with libjpeg, bad pictures, sharp twins on scaled screens, and
 // the file dialogs' filters.
 

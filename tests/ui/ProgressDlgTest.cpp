@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The progress dialog: its refresh throttle and what it shows.
 
 #include "ProgressU.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The folder each kind of file dialog opens in: remembered across runs in the user's settings,
 // and the current folder whenever the settings cannot tell.
 

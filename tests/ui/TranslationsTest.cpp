@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The forms' languages: Russian where the locale asks for it, English otherwise, the presenters'
 // messages and the file dialogs' filters included.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "UiWorld.h"
 
 #include "EventLoopWait.h"

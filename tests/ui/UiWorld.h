@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The world of an interface test: a private folder and port map, the model, the progress and
 // countdown dialogs, the answered dialogs, a fast pace clock, and the main window with its pages

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CountDown.h"
 #include "PaintProbe.h"
 #include "ProcessTimer.h"

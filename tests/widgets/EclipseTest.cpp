@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BlendSupport.h"
 #include "Eclipse.h"
 #include "RaiseCounter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Keeping input away from a window: what reaches the blocked window and what still reaches the
 // others, for input sent at once and input still queued when the block ends.
 

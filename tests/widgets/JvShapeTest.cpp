@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "jvShape.h"
 #include "PaintProbe.h"
 #include "TestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Renders widgets into images and inspects the pixels, for the painting tests.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FastPaceClock.h"
 #include "ProcessTimer.h"
 #include "TestSupport.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How the solid shapes are drawn: the cubes' edges, the roofs standing on their eaves, and hole
 // outlines that meet the gradient with no gap.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The console's events on Windows: Ctrl-C asks for a stop and a second one ends the tool after
 // removing its files; the end of a session is held until the tool's work is finished.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Win32 side of the serial port without a device behind it: what a Win32 error means, how
 // COM names become device names, and what opening a port that is not there reports.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // window-drive STEP...: Morlith's window, as morlith.exe builds it (TMorlithApplication: the model
 // with the configuration of the current folder, the main window, the progress dialog and the
 // countdown), driven by clicks on its own buttons against the real COM port the configuration

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # morlith-cli.exe under Wine against the Linux virtual module: Wine's COM5 is a dosdevices link to
 # the module's pseudo-terminal. Each command is checked against the module's memory dump, and each
 # module fault must give the failure kind the Linux tool reports for it.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Morlith's window under Wine against the Linux virtual module on Wine's COM5: connect, write an
 # application, read the data segment, and a hang-up in the middle of a write that must leave the
 # page disconnected; each checked against the module's memory dump.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The installer under Wine: a silent install for the current user, both programs started from
 # where it put them, then a silent uninstall that leaves no file and no registry key of its own
 # and keeps the user's configuration.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CliApp.h"
 
 #include "CliOptions.h"

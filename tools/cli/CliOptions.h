@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The command line of morlith-cli: a command, its arguments and the options, checked for form
 // and range before anything runs.

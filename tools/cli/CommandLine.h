@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The arguments the tool was started with, as UTF-8 text (one implementation per platform: on
 // Windows they are taken from the wide command line, which holds any name, not from the narrow

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where the tool writes: standard output for results, standard error for progress, traces and
 // errors. Every call writes whole lines under one lock, so ports served by several threads never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The process's console on Linux: progress goes in place when standard error is a terminal.
 
 #include "Console.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The process's console on Windows: progress goes in place when standard error is a console that
 // understands the terminal sequences the progress line uses; elsewhere it comes as plain lines.
 // Text reaches a console as UTF-16, so that every name shows whatever its code page; files and

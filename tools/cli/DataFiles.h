@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Data-segment files on the tool's side: a temporary file that the engine writes into, put in
 // place without replacing an existing file unless asked, and the comparison behind --verify.

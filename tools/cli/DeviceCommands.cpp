@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DeviceCommands.h"
 
 #include "FileHandle.h"

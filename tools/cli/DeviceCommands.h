@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The device commands (connect, write-app, read-dseg, write-dseg): every argument and file is
 // checked, then the command runs on every chosen port.

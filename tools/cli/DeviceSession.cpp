@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "DeviceSession.h"
 
 #include "DataFiles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // One device command on one port, through its own programmator and loader, exactly as the GUI
 // drives them: Connect for the main controller, SelectMCU for a slave, the operation, Disconnect.

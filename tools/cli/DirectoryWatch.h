@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Notice of names made, removed, renamed or changed in folders, through one descriptor that
 // becomes readable when something happened. Linux only (inotify).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Waiting without spinning: for descriptors to become readable, a stop request (Ctrl-C, SIGTERM)
 // or a time limit, whichever comes first. A stop request makes a descriptor of its own readable

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Waits on POSIX: poll(2) over the descriptors and the read end of a pipe that a stop request
 // writes to and nobody drains.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Waits on Windows: a manual-reset event that a stop request sets and nobody resets.
 
 #include "EventWait.h"

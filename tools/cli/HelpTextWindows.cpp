@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "HelpText.h"
 
 namespace morlith::cli {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "HumanReporter.h"
 
 #include "NumberText.h"

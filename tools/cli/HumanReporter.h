@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Human output: a progress bar on a terminal, plain percentage lines elsewhere, one line of
 // result, failures on standard error, and a summary table when several ports ran.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Interruption.h"
 
 #include "CliOptions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Ctrl-C, SIGTERM and SIGHUP (on Windows Ctrl-C, Ctrl-Break, closing the console, logoff and
 // shutdown) during device work: the handler records the request and asks every registered

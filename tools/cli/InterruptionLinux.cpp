@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Stop requests on Linux: SIGINT, SIGTERM and SIGHUP.
 
 #include "Interruption.h"

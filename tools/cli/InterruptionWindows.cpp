@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Stop requests on Windows: Ctrl-C, Ctrl-Break, closing the console window, logoff and shutdown.
 // The system calls the handler on a thread of its own, so no thread ever needs to keep it out.
 

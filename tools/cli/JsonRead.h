@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Reading JSON text back (the production log's lines): a small parser into a value tree, strict
 // about the grammar, with a nesting limit so that hostile input cannot exhaust the stack.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "JsonReporter.h"
 
 namespace morlith::cli {

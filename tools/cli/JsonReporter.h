@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // --json: JSON Lines on standard output, one object per event (start, progress, result, summary),
 // so that a jig or a script follows the work without reading prose.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LogCommand.h"
 
 #include "JsonLines.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // `log FILE`: the production log as a table (time, port, operation, file, result), filtered by
 // --since and --failed; with --json the matching records as they stand.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PackInput.h"
 
 #include "DataFile.h"

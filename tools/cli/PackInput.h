@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What pack makes of its input file: the plain image, decoded from raw binary, Intel HEX,
 // S-records or ELF and laid out from its base, or why the file gives none.

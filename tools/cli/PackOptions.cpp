@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PackOptions.h"
 
 #include "NumberText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The options of pack and info beyond the common ones: the data-segment length of the header,
 // how the input file becomes an image, and where info writes the decoded image.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PackageCheck.h"
 
 #include "ComPortProgrammator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Checks a firmware package without a module: loads and decodes it with the engine's converter
 // and asks whether an application write would accept it, by rebuilding the header the package

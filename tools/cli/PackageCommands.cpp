@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PackageCommands.h"
 
 #include "DataFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The package commands, which need no module: info checks a package, pack builds one from a
 // firmware file (raw binary, Intel HEX, S-records or ELF). Both use the engine's package code.

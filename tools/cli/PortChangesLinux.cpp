@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Port changes on Linux: inotify on every folder on the way from a port's name to its device, so
 // that the making of any of them (the map entry, a by-id link, the device node) wakes the wait.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Port changes on Windows: a COM port is there when Windows names it (a DOS device name or an
 // entry of the serial-port map); without a notification at hand the ports are looked at again
 // every quarter of a second.

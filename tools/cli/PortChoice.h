@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Which serial ports a device command runs on: "COM<n>", a bare number n meaning COM<n>, a
 // device path or the address of a line behind a device server (rfc2217://HOST:PORT,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Whether two ports reach the same device, asked before anything is opened (one implementation
 // per platform).

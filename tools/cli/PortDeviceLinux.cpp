@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Port devices on Linux: device nodes, links to them and the port map's entries.
 
 #include "PortDevice.h"

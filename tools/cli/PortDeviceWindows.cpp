@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Port devices on Windows: a COM port is its name; it is not opened to be compared, which would
 // raise its modem lines.
 

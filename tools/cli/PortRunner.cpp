@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PortRunner.h"
 
 #include <memory>

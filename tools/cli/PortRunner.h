@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Runs one device command on several ports at once: one session (its own programmator and
 // loader) and one thread per port, a summary when more than one port ran.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // --wait: a port that is not there yet is waited for (its port-map entry, the device it leads to,
 // or the device path given) instead of failing at once.

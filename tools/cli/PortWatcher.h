@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Where station mode learns of ports coming and going: the port map folder (a port is an entry
 // that reaches a device), or the serial devices the system announces (filtered by USB ids or a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // ports, ports map and ports unmap: the port map and the serial devices present (on Windows the
 // COM ports the system knows; there is no port map to change).

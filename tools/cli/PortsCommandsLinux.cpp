@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PortsCommands.h"
 
 #include "JsonLines.h"

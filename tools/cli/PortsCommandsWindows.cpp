@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ports on Windows: the COM ports the system knows, with the device manager's name for each and,
 // for USB adapters, their ids and serial number. A COM name is the port itself here, so there is
 // no port map to change.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Rejection.h"
 
 #include "JsonReporter.h"

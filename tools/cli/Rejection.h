@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // How a command that cannot go ahead ends: one line on standard error naming the problem and,
 // with --json, a result object on standard output whose "error" carries the failure kind.

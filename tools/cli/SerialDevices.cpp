@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SerialDevices.h"
 
 #include "AdapterIdentity.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The serial devices present and the port map's entries, read from sysfs, /dev and the map
 // directory alone: no port is opened to list it.

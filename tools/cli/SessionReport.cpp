@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "SessionReport.h"
 
 namespace morlith::cli {

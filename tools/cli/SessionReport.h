@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // What a device session tells its front end: it started, it progressed, it ended. A reporter turns
 // these into human text or JSON Lines; it is called from the sessions' threads.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "StationFileNames.h"
 
 #include "DeviceCommands.h"

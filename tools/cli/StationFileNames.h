@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The files of `watch read-dseg`: one per module, never a name given before in the run, never the
 // production log, and with {n} going on after the highest number that the files already there or

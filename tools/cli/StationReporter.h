@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Human output of station mode: one line per module on standard output (when, port, result and
 // what was done or why it failed), and a count of the modules at the end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Which ports station mode works on, and when: a port is taken once when it appears, and again
 // only after it went away and came back (or now reaches another device). A port that is still

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Whether a stream is a terminal, how wide, and how it carries bytes.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "TerminalSize.h"
 
 #include <fcntl.h>

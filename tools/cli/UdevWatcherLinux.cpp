@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Serial devices as the system announces them, through libudev: a device is taken once udev has
 // set it up (its node, permissions and /dev/serial/by-id links are in place).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "WatchCommand.h"
 
 #include "DeviceCommands.h"

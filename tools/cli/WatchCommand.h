@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Station mode: `watch COMMAND ...` runs a device command on every port that appears, each in its
 // own session, until Ctrl-C; then it counts the modules and ends with 0 when none failed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Station mode needs the port map's and the system's device announcements, which this Windows
 // build does not follow.
 

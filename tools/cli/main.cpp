@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morlith-cli: the command-line front end of Morlith, on the same engine as the GUI, without Qt.
 
 #include "CliApp.h"

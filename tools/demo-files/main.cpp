@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morlith-demo-files DIR: writes a sample firmware package (demo-application.xml) and a sample
 // data-segment file (demo-settings.bin) into DIR, replacing earlier ones.
 

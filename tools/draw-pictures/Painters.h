@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The drawings of the forms' pictures, each on a white or light-green ground.
 

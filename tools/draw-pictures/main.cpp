@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morlith-draw-pictures DIR: paints the forms' pictures and saves them as JPEG files in DIR, at
 // their size on the forms and at twice that size.
 

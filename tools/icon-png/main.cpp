@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morlith-icon-png SIZE FILE: the application's icon at SIZE x SIZE pixels, saved as PNG.
 // morlith-icon-png ico FILE: the icon as a Windows .ico file holding a PNG rendering at each size
 // Windows uses (16 to 256 pixels).

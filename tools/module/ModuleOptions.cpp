@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ModuleOptions.h"
 
 #include <algorithm>

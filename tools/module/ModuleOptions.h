@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The command line of morlith-module: parsing, the help text, and the server options it asks for.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "PortLink.h"
 
 #include "PortMap.h"

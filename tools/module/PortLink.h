@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // An entry COM<n> of the port map directory that links to a device for as long as it lives.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morlith-module: a virtual module on a pseudo-terminal, linked into the port map as COM<N>.
 
 #include "MemoryDump.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // Dialog answers for a window run by a program (the screenshots, the window driven under Wine):
 // each file dialog returns the next prepared path, every question says Yes, and a failure box is

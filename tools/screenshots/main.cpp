@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morlith-screenshots DIR: renders the Loading page (connected to a virtual module, files
 // chosen), the Options and About pages, the progress dialog and the countdown into DIR as PNG.
 

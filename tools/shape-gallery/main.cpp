@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // shape-gallery <folder>: paints every shape of TjvShape, plain and with a gradient, into
 // <folder>/shapes.png, and every gradient pattern into <folder>/gradients.png.
 

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The forms' translations: lrelease compiles each morlith_<language>.ts into a .qm that is built
 # into the program under :/i18n. `cmake --build build --target update-translations` runs lupdate
 # to bring the .ts files in step with the tr() texts of the sources (then translate what it marks

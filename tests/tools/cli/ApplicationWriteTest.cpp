@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // write-app end to end: the image the module ends with, progress, JSON Lines, failures part-way
 // and Ctrl-C.
 

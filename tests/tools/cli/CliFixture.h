@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // The fixture of the end-to-end tests: a private port map and working folder, virtual modules
 // served in it, and files for the tool to work on.

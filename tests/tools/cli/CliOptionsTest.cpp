@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line: forms that parse, and the errors that stop a run before it starts.
 
 #include "CliOptions.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // morlith-cli run as a child process in a folder of the test's choosing, with its standard output
 // and error captured and its exit status read. The child inherits the test's environment, so the

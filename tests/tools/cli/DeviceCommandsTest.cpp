@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // connect, read-dseg and write-dseg end to end against virtual modules, and the checks that stop
 // a command before anything is sent.
 

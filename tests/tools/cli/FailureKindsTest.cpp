@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What morlith-cli says when the port or the module fails: the failure kind and step of every
 // fault in the JSON result, a hang-up told at once, and a stop request that ends any wait.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A preloaded library (LD_PRELOAD) that makes one file-system call of a program fail, or kills
 // the program at it, to try every failing call of a command in turn.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every file-system call of the commands that write files, made to fail in turn (EIO, ENOSPC) or
 // to kill the program, through a preloaded library: pack, read-dseg (replacing a file and making
 // a new one), write-dseg with a production log, and the configuration's save. Each time the

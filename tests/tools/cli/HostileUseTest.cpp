@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morlith-cli run the way scripts, jigs and careless users run it: closed standard streams, links
 // to privileged files, a file-size limit, a configuration that does not load, ports that would
 // share a file, output nobody can take. Nothing reaches the wrong place and no file is harmed.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading the production log back: the JSON reader and what --since lets through.
 
 #include "JsonLines.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Ports that are lines behind a device server: the port map naming addresses, --port with an
 // address, and watch taking an entry that names one, against a real ser2net on 127.0.0.1.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the tool writes: JSON text, numbers, the progress bar, the words for what a module holds,
 // the comparison behind --verify and the per-port file names.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pack from Intel HEX, S-record and ELF files: the same image from every format, the layout
 // options, the image in a module, and damaged files refused with nothing written.
 

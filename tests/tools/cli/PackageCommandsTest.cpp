@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pack and info: packages built and checked without a module.
 
 #include "CliFixture.h"

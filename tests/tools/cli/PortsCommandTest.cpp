@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // ports, ports map and ports unmap on the test's private port map.
 
 #include "CliFixture.h"

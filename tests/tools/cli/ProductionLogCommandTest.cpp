@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // --log on the device commands and `morlith-cli log`: one record per module and operation, failures
 // with their kind, step and what the module holds, a log that cannot be opened, parallel runs.
 

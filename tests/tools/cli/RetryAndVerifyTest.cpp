@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // --retries (the connect handshake only, never a write) and write-app --verify (the parameter
 // block read back against the header written).
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saves the configuration of the current folder with the port given, as the Options page's Save
 // does; for the file-fault tests, which run it with failing file calls. Exit status 0 when the
 // save succeeded, 1 when it failed (the reason on standard error), 2 on a bad argument.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Serial devices and port-map entries read from a made-up sysfs and /dev tree.
 
 #include "AdapterIdentity.h"

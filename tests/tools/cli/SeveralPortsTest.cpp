@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One command on several modules at once: each port with its own engine, a summary at the end.
 
 #include "CliFixture.h"

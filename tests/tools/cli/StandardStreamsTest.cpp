@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "-" for standard output and input, and the progress bar on a terminal that is resized.
 
 #include "CliFixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Station mode against virtual modules linked into the port map while `watch` runs, and --wait.
 
 #include "CliFixture.h"

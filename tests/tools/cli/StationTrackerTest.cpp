@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which ports station mode takes, and when; which serial devices --match chooses; the files it
 // reads modules into.
 

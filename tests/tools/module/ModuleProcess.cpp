@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ModuleProcess.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // morlith-module run as a child process, with its stdout and stderr captured.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // morlith-module end to end: started as a process, reached through the port map like a real port.
 
 #include "HostPort.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The port map entry that morlith-module keeps while it runs.
 
 #include "PortLink.h"

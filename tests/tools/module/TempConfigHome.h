@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 // A private XDG_CONFIG_HOME for one test, so the port map it uses is its own.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A view that reaches past the platform layer.
 #include <QWidget>
 #include <sys/stat.h>
