@@ -185,6 +185,22 @@ INSTANTIATE_TEST_SUITE_P(BothKinds, NetworkLine, ::testing::Values(Kind::Rfc2217
 
 namespace {
 
+// A socket listening on 127.0.0.1 at a port the system chose, with room for `backlog` pending
+// connects; its port in `port`.
+int LoopbackListener(int backlog, uint16_t &port)
+{
+    const int listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    ::listen(listener, backlog);
+    ::getsockname(listener, reinterpret_cast<sockaddr *>(&address), &length);
+    port = ntohs(address.sin_port);
+    return listener;
+}
+
 // A TCP peer on 127.0.0.1 that accepts one connection and answers its first bytes with
 // `greeting` (nothing when empty). As an RFC 2217 server (`confirm`) it also confirms every
 // COM-port request, records the requests and the line data it receives, and sends `later` once
@@ -193,15 +209,7 @@ class ScriptedPeer {
 public:
     explicit ScriptedPeer(Bytes greeting, bool confirm = false, Bytes later = {})
     {
-        FListener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(FListener, reinterpret_cast<sockaddr *>(&address), sizeof address);
-        ::listen(FListener, 1);
-        ::getsockname(FListener, reinterpret_cast<sockaddr *>(&address), &length);
-        FPort = ntohs(address.sin_port);
+        FListener = LoopbackListener(1, FPort);
         (void)!::pipe(FStop);
         FThread = std::thread([this, greeting, confirm, later] { Run(greeting, confirm, later); });
     }
@@ -366,15 +374,11 @@ class FullListener {
 public:
     FullListener()
     {
-        FListener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        FListener = LoopbackListener(0, FPort);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        ::bind(FListener, reinterpret_cast<sockaddr *>(&address), sizeof address);
-        ::listen(FListener, 0);
-        ::getsockname(FListener, reinterpret_cast<sockaddr *>(&address), &length);
-        FPort = ntohs(address.sin_port);
+        address.sin_port = htons(FPort);
         // Fill the queue; these connects finish in the background or not at all.
         for (int &filler : FFillers) {
             filler = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);

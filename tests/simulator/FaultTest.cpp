@@ -71,29 +71,24 @@ TEST(Faults, SilentModuleTracesButNeverAnswers)
     EXPECT_EQ(module.Server().Trace().Entries()[0].verdict, TFrameVerdict::fvAccepted);
 }
 
-TEST(Faults, NoiseBeforeTheReplyToFrameK)
+// Stray bytes on request: noise before the reply to frame k, or junk after it. Only frame k has
+// them, and the module answers the next frame as usual.
+TEST(Faults, StrayBytesAroundTheReplyToFrameK)
 {
-    TFaultPlan faults;
-    faults.noiseFrames = {1};
-    TRunningModule module(WithFaults(faults));
-    THostPort &host = module.Host();
-    ASSERT_TRUE(host.SendRequest('Q'));
-    Bytes expected(std::begin(kNoiseBytes), std::end(kNoiseBytes));
-    expected.insert(expected.end(), kQuitReply.begin(), kQuitReply.end());
-    EXPECT_EQ(host.Read(expected.size(), kReplyWait), expected);
-    EXPECT_EQ(host.Exchange('Q', {}, 2), kQuitReply);
-}
-
-TEST(Faults, JunkAfterTheReplyToFrameK)
-{
-    TFaultPlan faults;
-    faults.trailingFrames = {1};
-    TRunningModule module(WithFaults(faults));
-    THostPort &host = module.Host();
-    ASSERT_TRUE(host.SendRequest('Q'));
-    Bytes expected = kQuitReply;
-    expected.insert(expected.end(), std::begin(kTrailingBytes), std::end(kTrailingBytes));
-    EXPECT_EQ(host.Read(expected.size() + 1, kQuietWait), expected);
+    for (const bool trailing : {false, true}) {
+        TFaultPlan faults;
+        (trailing ? faults.trailingFrames : faults.noiseFrames) = {1};
+        TRunningModule module(WithFaults(faults));
+        THostPort &host = module.Host();
+        ASSERT_TRUE(host.SendRequest('Q'));
+        Bytes expected = trailing ? kQuitReply : Bytes(std::begin(kNoiseBytes), std::end(kNoiseBytes));
+        if (trailing)
+            expected.insert(expected.end(), std::begin(kTrailingBytes), std::end(kTrailingBytes));
+        else
+            expected.insert(expected.end(), kQuitReply.begin(), kQuitReply.end());
+        EXPECT_EQ(host.Read(expected.size() + 1, kQuietWait), expected) << (trailing ? "junk after" : "noise before");
+        EXPECT_EQ(host.Exchange('Q', {}, 2), kQuitReply) << (trailing ? "junk after" : "noise before");
+    }
 }
 
 TEST(Faults, HangUpAfterKFramesEndsTheLineAtTheNextRequest)
