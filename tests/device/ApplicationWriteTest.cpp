@@ -212,7 +212,10 @@ TEST_F(ApplicationWrite, AHeaderSummingToZeroUsesTheSubstituteKey)
     }
     ASSERT_EQ(package.Key, kSubstituteImageKey);
     EXPECT_TRUE(FProgrammator.WriteApplication(Package(package.Header, package.KeyedImage)));
-    EXPECT_EQ(FModule->Trace().Entries()[3].payload[7], kSubstituteImageKey);
+    const auto frames = FModule->Trace().Entries();
+    ASSERT_GE(frames.size(), 4u);
+    ASSERT_GE(frames[3].payload.size(), 8u);
+    EXPECT_EQ(frames[3].payload[7], kSubstituteImageKey);
     EXPECT_EQ(FModule->WithModule([](TVirtualModule &m) { return m.Controller(0).programMemory; }),
               plain);
 }

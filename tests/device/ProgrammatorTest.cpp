@@ -64,7 +64,7 @@ TEST(Programmator, SelectingASlaveSendsConnectSelectConnect)
     auto &module = ports.Serve(3);
     TComPortProgrammator programmator;
     EXPECT_TRUE(programmator.SelectMCU(3, 2)) << programmator.LastFailure();
-    EXPECT_EQ(Commands(module), "CIC");
+    ASSERT_EQ(Commands(module), "CIC");
     EXPECT_EQ(module.Trace().Entries()[1].payload, Bytes{2});
     EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.SelectedIndex(); }), 2);
     EXPECT_TRUE(programmator.SelectMCU(3, 1)); // connected already: "I", "C"

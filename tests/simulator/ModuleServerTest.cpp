@@ -265,6 +265,7 @@ TEST(MalformedFrames, GetNoReplyAndLeaveTheModuleInStep)
         EXPECT_EQ(host.Exchange('Q', {}, 2), WithCrc({'Q', 0}));
         ++frames;
     }
+    ASSERT_FALSE(module.Server().Trace().Entries().empty());
     EXPECT_FALSE(module.Server().Trace().Entries()[0].crcOk);
     EXPECT_EQ(module.Server().WithModule([](TVirtualModule &m) { return m.SelectedIndex(); }), 0);
 }

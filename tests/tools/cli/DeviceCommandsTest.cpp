@@ -27,7 +27,7 @@ TEST_F(DeviceCommands, ConnectUsesConnectForTheMainControllerAndSelectMcuForASla
 
     const TCliRun slave = Cli({"connect", "--port", "COM3", "--mcu", "2"});
     EXPECT_EQ(slave.Status, 0) << slave.Err;
-    EXPECT_EQ(Commands(module), "CQCICQ");
+    ASSERT_EQ(Commands(module), "CQCICQ");
     EXPECT_EQ(module.Trace().Entries()[3].payload, (std::vector<uint8_t>{2}));
     // The goodbye ends the selection.
     EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.SelectedIndex(); }), 0);
