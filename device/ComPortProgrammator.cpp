@@ -230,6 +230,7 @@ bool TComPortProgrammator::SendChunks(const uint8_t *Data, uint32_t Size, const 
                                       bool ReportProgress)
 {
     const uint32_t chunks = (Size + kChunkBytes - 1) / kChunkBytes;
+    FFlashWriteCommand->DropPendingQuietCheck();
     for (uint32_t offset = 0, chunk = 1; offset < Size; offset += kChunkBytes, ++chunk) {
         const std::string step = std::string(What) + " chunk " + std::to_string(chunk) + " of " +
                                  std::to_string(chunks);
@@ -239,6 +240,7 @@ bool TComPortProgrammator::SendChunks(const uint8_t *Data, uint32_t Size, const 
         const uint32_t end = std::min(Size, offset + kChunkBytes);
         for (uint32_t i = offset; i < end; ++i)
             FFlashWriteCommand->SetPayload(FFlashWriteCommand->Count++, Data[i]);
+        FFlashWriteCommand->SetNextRequestFollows(end < Size);
         if (!FFlashWriteCommand->Execute())
             return FailCommand(step, *FFlashWriteCommand);
         if (ReportProgress) {

@@ -109,25 +109,35 @@ bool TCPPCommand::Exchange(uint8_t Command, uint16_t RequestLength, uint16_t Rep
     FBuffer[RequestLength + 3u] = uint8_t(crc & 0xFF);
     // The whole frame in one write: one system call and, on a USB adapter, one transfer.
     const uint32_t frameBytes = RequestLength + kFrameOverhead;
+    const uint32_t expected = uint32_t(ReplyLength) + kCrcBytes;
+    const uint32_t quietMs = ReplyQuietMs(FDriver->BaudRateValue());
+    const bool checkPrevious = FPendingQuietCheck;
+    FPendingQuietCheck = false;
+    // Bytes already waiting followed the previous reply: this request is not sent. Bytes that
+    // come later are read as the start of this request's reply, which then fails as bad.
+    if (checkPrevious && FDriver->InQueueCount() > 0)
+        return Fail(TrailingFailure(Command, expected,
+                                    FDriver->DiscardUntilQuiet(quietMs, kTrailingBytesMaxMs), true));
     if (FDriver->PutBytes(FBuffer.data(), frameBytes) != frameBytes)
         return Fail(SendFailure(Command));
     if (FTrace)
         FTrace({true, Command, RequestLength, true});
 
-    const uint32_t expected = uint32_t(ReplyLength) + kCrcBytes;
     const uint32_t got = FDriver->GetBytes(FBuffer.data() + kPayloadOffset, expected);
     const bool complete = got == expected;
     // A reply is exactly as long as its command says: bytes that follow it belong to no request,
     // and would otherwise be read as the start of the next reply and blamed on the next step.
-    const uint32_t trailing =
-        complete && !FDriver->HungUp()
-            ? FDriver->DiscardUntilQuiet(ReplyQuietMs(FDriver->BaudRateValue()), kTrailingBytesMaxMs)
-            : 0;
+    // When a request follows at once the next exchange looks instead, without waiting.
+    const bool deferCheck = FNextRequestFollows;
+    const uint32_t trailing = complete && !deferCheck && !FDriver->HungUp()
+                                  ? FDriver->DiscardUntilQuiet(quietMs, kTrailingBytesMaxMs)
+                                  : 0;
     const bool crcOk = complete && CRC16(FBuffer.data() + kPayloadOffset, expected) == 0;
     if (FTrace)
         FTrace({false, Command, got + trailing, crcOk});
     if (crcOk && trailing == 0) {
         FFailure = TFailure{};
+        FPendingQuietCheck = deferCheck;
         return true;
     }
     if (crcOk)
@@ -135,10 +145,12 @@ bool TCPPCommand::Exchange(uint8_t Command, uint16_t RequestLength, uint16_t Rep
     return Fail(ReplyFailure(Command, expected, got));
 }
 
-TFailure TCPPCommand::TrailingFailure(uint8_t Command, uint32_t Expected, uint32_t Trailing) const
+TFailure TCPPCommand::TrailingFailure(uint8_t Command, uint32_t Expected, uint32_t Trailing,
+                                      bool PreviousReply) const
 {
+    const std::string whose = PreviousReply ? "the previous " : "";
     TFailure failure = MakeFailure(TFailureKind::fkBadReply,
-                                   "reply to " + CommandName(Command) + " was followed by " +
+                                   "reply to " + whose + CommandName(Command) + " was followed by " +
                                        std::to_string(Trailing) + " unexpected byte" +
                                        (Trailing == 1 ? "" : "s"));
     failure.Command = Command;

@@ -6,7 +6,8 @@
 // preceding L + 2 bytes (high byte first). Reply: the command's fixed number of payload bytes
 // followed by their CRC-16; no length byte, no echo. The reply overwrites the request payload in
 // the same buffer. A reply counts only once the line stays quiet for a character and a half after
-// it: bytes that follow it make the exchange fail.
+// it: bytes that follow it make the exchange fail. In a stream of requests the next request is
+// sent at once instead, unless bytes are already waiting.
 
 #include "Failure.h"
 
@@ -64,6 +65,13 @@ public:
     // Exchange with the lengths a command declares.
     bool Exchange(const TCommandLayout &Spec);
 
+    // Whether another request of this command follows this one's reply at once (a stream of
+    // chunks). The reply then does not wait for a quiet line: the next exchange fails, sending
+    // nothing, when bytes are waiting before its request; bytes that come later spoil its reply.
+    void SetNextRequestFollows(bool Follows) { FNextRequestFollows = Follows; }
+    // Forgets a quiet check left to the next exchange (a stream that ended early).
+    void DropPendingQuietCheck() { FPendingQuietCheck = false; }
+
     // Why the last exchange failed (kind, command, bytes expected and received); none after success.
     const TFailure &LastFailure() const { return FFailure; }
     // Installs a hook that sees every frame (empty to remove).
@@ -80,13 +88,17 @@ private:
     bool Fail(TFailure Failure);
     TFailure SendFailure(uint8_t Command) const;
     TFailure ReplyFailure(uint8_t Command, uint32_t Expected, uint32_t Got) const;
-    TFailure TrailingFailure(uint8_t Command, uint32_t Expected, uint32_t Trailing) const;
+    TFailure TrailingFailure(uint8_t Command, uint32_t Expected, uint32_t Trailing,
+                             bool PreviousReply = false) const;
     uint32_t PayloadCapacity() const;
 
     TCommPortDriver *FDriver;
     std::vector<uint8_t> FBuffer;
     TFailure FFailure;
     TFrameTraceHook FTrace;
+    bool FNextRequestFollows = false;
+    // Set after a reply whose quiet check was left to the next exchange.
+    bool FPendingQuietCheck = false;
 };
 
 // The display name of a command byte: its letter when printable ("W"), else its number.
