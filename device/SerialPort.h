@@ -6,7 +6,6 @@
 
 #include "SerialLine.h"
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -69,10 +68,7 @@ private:
     intptr_t FHandle = kNoHandle;
     bool FHungUp = false;
     bool FPeerGone = false; // the device signalled a hang-up that no read has reported yet
-    // Windows: bytes taken from the device while waiting for input, handed out first by Read. A
-    // reply that arrives at once is taken in the wait's own read.
-    std::array<uint8_t, 64> FLookahead{};
-    size_t FLookaheadCount = 0;
+    int FLookahead = -1; // a byte taken from the device while waiting for input; -1 when none
     unsigned FLineErrors = 0;
     bool FFlowControl = false; // the output may be held by the far end (Windows: no write limit then)
     bool FNamedAtOpen = false; // Windows: the system named the port when it was opened

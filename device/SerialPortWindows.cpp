@@ -215,7 +215,7 @@ bool TSerialPort::Open(const std::string &devicePath)
     FDevice = devicePath;
     FHungUp = false;
     FPeerGone = false;
-    FLookaheadCount = 0;
+    FLookahead = -1;
     FFlowControl = false;
     FLineErrors = 0;
     const HANDLE port = CreateFileW(WideFromUtf8(devicePath).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -251,7 +251,7 @@ void TSerialPort::Close()
         return;
     CloseHandle(Win32Handle(FHandle));
     FHandle = kNoHandle;
-    FLookaheadCount = 0;
+    FLookahead = -1;
 }
 
 bool TSerialPort::Configure(const LineSettings &settings)
@@ -282,7 +282,7 @@ bool TSerialPort::Purge(bool input, bool output)
     DWORD flags = 0;
     if (input) {
         flags |= PURGE_RXABORT | PURGE_RXCLEAR;
-        FLookaheadCount = 0;
+        FLookahead = -1;
     }
     if (output)
         flags |= PURGE_TXABORT | PURGE_TXCLEAR;
@@ -296,7 +296,7 @@ long TSerialPort::InputCount()
     COMSTAT status {};
     if (!IsOpen() || !LookAtStatus(Win32Handle(FHandle), status, FLineErrors))
         return -1;
-    return long(status.cbInQue) + long(FLookaheadCount);
+    return long(status.cbInQue) + (FLookahead >= 0 ? 1 : 0);
 }
 
 long TSerialPort::OutputCount()
@@ -327,13 +327,9 @@ long TSerialPort::Read(uint8_t *data, size_t size)
     if (size == 0)
         return 0;
     long stored = 0;
-    if (FLookaheadCount > 0) {
-        const size_t taken = std::min(size, FLookaheadCount);
-        std::copy_n(FLookahead.begin(), taken, data);
-        std::copy(FLookahead.begin() + long(taken), FLookahead.begin() + long(FLookaheadCount),
-                  FLookahead.begin());
-        FLookaheadCount -= taken;
-        stored = long(taken);
+    if (FLookahead >= 0) {
+        data[stored++] = uint8_t(FLookahead);
+        FLookahead = -1;
     }
     // Only what the queue holds: a read of an empty queue would wait.
     COMSTAT status {};
@@ -411,10 +407,10 @@ WaitResult TSerialPort::Wait(bool forInput, uint32_t timeoutMs)
         Sleep(std::min<DWORD>(timeoutMs, kOutputRecheckMs));
         return WaitResult::Ready;
     }
-    if (FLookaheadCount > 0 || status.cbInQue > 0)
+    if (FLookahead >= 0 || status.cbInQue > 0)
         return WaitResult::Ready;
-    // Reads that return as soon as a byte arrives, with whatever has arrived by then: slices of
-    // the standing time limit, then the rest under a limit of its own.
+    // Reads of one byte, each returning as soon as it arrives: slices of the standing time limit,
+    // then the rest under a limit of its own.
     const uint32_t start = TickCountMs();
     for (;;) {
         const uint32_t elapsed = MsSince(start);
@@ -424,16 +420,17 @@ WaitResult TSerialPort::Wait(bool forInput, uint32_t timeoutMs)
         const bool ownLimit = remaining < kWaitSliceMs;
         const DWORD limit = ownLimit ? remaining : kWaitSliceMs;
         const uint32_t readStart = TickCountMs();
+        uint8_t byte = 0;
         DWORD got = 0;
         bool read = !ownLimit || SetReadWait(port, remaining);
-        read = read && ReadFile(port, FLookahead.data(), DWORD(FLookahead.size()), &got, nullptr);
+        read = read && ReadFile(port, &byte, 1, &got, nullptr);
         const DWORD err = read ? ERROR_SUCCESS : GetLastError();
         if (ownLimit)
             (void)SetReadWait(port, kWaitSliceMs);
         if (!read)
             return failed(err);
-        if (got > 0) {
-            FLookaheadCount = got;
+        if (got == 1) {
+            FLookahead = byte;
             return WaitResult::Ready;
         }
         // Nothing came: a device that went away shows it in its status.
