@@ -155,6 +155,18 @@ public:
     TReceiveDataEvent OnReceiveData;
     TReceivePacketEvent OnReceivePacket;
 
+    // While one lives, polling leaves the input alone: a reply is on its way to a reader.
+    class TInputHold {
+    public:
+        explicit TInputHold(TCommPortDriver &Driver) : FDriver(Driver) { ++FDriver.FReadNesting; }
+        ~TInputHold() { --FDriver.FReadNesting; }
+        TInputHold(const TInputHold &) = delete;
+        TInputHold &operator=(const TInputHold &) = delete;
+
+    private:
+        TCommPortDriver &FDriver;
+    };
+
 private:
     // Stores a changed line setting and applies it at once while open.
     template <class T>

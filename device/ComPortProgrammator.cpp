@@ -230,27 +230,43 @@ bool TComPortProgrammator::SendChunks(const uint8_t *Data, uint32_t Size, const 
                                       bool ReportProgress)
 {
     const uint32_t chunks = (Size + kChunkBytes - 1) / kChunkBytes;
+    // A chunk's progress is told once the next chunk's request is on the line, so that what a
+    // listener does with it (a window repaints) takes none of the line's time; the last one's,
+    // and one still untold when the stream ends early, at once.
+    bool progressUntold = false;
+    const auto tellProgress = [&] {
+        if (progressUntold && OnProgress)
+            OnProgress(this);
+        progressUntold = false;
+    };
     FFlashWriteCommand->DropPendingQuietCheck();
-    for (uint32_t offset = 0, chunk = 1; offset < Size; offset += kChunkBytes, ++chunk) {
+    FFlashWriteCommand->SetRequestSentHook(tellProgress);
+    bool sent = true;
+    for (uint32_t offset = 0, chunk = 1; sent && offset < Size; offset += kChunkBytes, ++chunk) {
         const std::string step = std::string(What) + " chunk " + std::to_string(chunk) + " of " +
                                  std::to_string(chunks);
-        if (Aborted(step))
-            return false;
+        if (Aborted(step)) {
+            sent = false;
+            break;
+        }
         FFlashWriteCommand->Count = 0;
         const uint32_t end = std::min(Size, offset + kChunkBytes);
         for (uint32_t i = offset; i < end; ++i)
             FFlashWriteCommand->SetPayload(FFlashWriteCommand->Count++, Data[i]);
         FFlashWriteCommand->SetNextRequestFollows(end < Size);
-        if (!FFlashWriteCommand->Execute())
-            return FailCommand(step, *FFlashWriteCommand);
+        if (!FFlashWriteCommand->Execute()) {
+            sent = FailCommand(step, *FFlashWriteCommand);
+            break;
+        }
         if (ReportProgress) {
             FBytesSent = end;
             FProgress = ProgressPercent(end, Size);
-            if (OnProgress)
-                OnProgress(this);
+            progressUntold = true;
         }
     }
-    return true;
+    FFlashWriteCommand->SetRequestSentHook(nullptr);
+    tellProgress();
+    return sent;
 }
 
 bool TComPortProgrammator::FailFile(const std::system_error &Error, const std::string &FileName,

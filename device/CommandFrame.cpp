@@ -122,6 +122,10 @@ bool TCPPCommand::Exchange(uint8_t Command, uint16_t RequestLength, uint16_t Rep
         return Fail(SendFailure(Command));
     if (FTrace)
         FTrace({true, Command, RequestLength, true});
+    if (FRequestSentHook) {
+        TCommPortDriver::TInputHold hold(*FDriver);
+        FRequestSentHook();
+    }
 
     const uint32_t got = FDriver->GetBytes(FBuffer.data() + kPayloadOffset, expected);
     const bool complete = got == expected;

@@ -69,6 +69,9 @@ public:
     // chunks). The reply then does not wait for a quiet line: the next exchange fails, sending
     // nothing, when bytes are waiting before its request; bytes that come later spoil its reply.
     void SetNextRequestFollows(bool Follows) { FNextRequestFollows = Follows; }
+    // Work to do once a request is on the line, while its reply is on its way (empty: none);
+    // polling leaves the input alone meanwhile.
+    void SetRequestSentHook(std::function<void()> Hook) { FRequestSentHook = std::move(Hook); }
     // Forgets a quiet check left to the next exchange (a stream that ended early).
     void DropPendingQuietCheck() { FPendingQuietCheck = false; }
 
@@ -96,6 +99,7 @@ private:
     std::vector<uint8_t> FBuffer;
     TFailure FFailure;
     TFrameTraceHook FTrace;
+    std::function<void()> FRequestSentHook;
     bool FNextRequestFollows = false;
     // Set after a reply whose quiet check was left to the next exchange.
     bool FPendingQuietCheck = false;

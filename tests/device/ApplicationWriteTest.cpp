@@ -270,16 +270,18 @@ TEST_F(ApplicationWrite, AnAbortRequestStopsBetweenChunks)
         if (FSeen.size() == 2)
             sender->RequestAbort();
     };
+    // Chunk 2's progress is told while chunk 3's request is on the line: the request ends the
+    // wait for chunk 3's reply, as a stop during any wait does, and nothing follows.
     EXPECT_FALSE(FProgrammator.WriteApplication(Package(Image(400))));
     EXPECT_EQ(FProgrammator.BytesSent(), 100u);
-    EXPECT_EQ(Commands(*FModule), "CFWFWW");
+    EXPECT_EQ(Commands(*FModule), "CFWFWWW");
     EXPECT_EQ(FProgrammator.LastFailure().Kind, TFailureKind::fkStopped);
     EXPECT_EQ(FProgrammator.LastFailure().Step, "application chunk 3 of 8");
     // The request stands until cleared: nothing more goes out, not the goodbye, not a handshake.
     FProgrammator.Disconnect();
     EXPECT_FALSE(FProgrammator.Driver().Connected());
     EXPECT_FALSE(FProgrammator.Connect(3));
-    EXPECT_EQ(Commands(*FModule), "CFWFWW");
+    EXPECT_EQ(Commands(*FModule), "CFWFWWW");
     FProgrammator.ClearAbortRequest();
     EXPECT_TRUE(FProgrammator.Connect(3)) << FProgrammator.LastFailure();
 }
