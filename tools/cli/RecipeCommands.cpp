@@ -8,6 +8,8 @@
 #include "RecipeInputs.h"
 #include "Rejection.h"
 
+#include <algorithm>
+
 namespace morlith::cli {
 namespace {
 
@@ -15,9 +17,12 @@ namespace {
 std::vector<TRecipeProblem> LoadAndCheck(const std::string &path, TRecipeRun &run)
 {
     std::vector<TRecipeProblem> problems = LoadRecipe(path, run.Recipe);
-    if (!problems.empty())
-        return problems;
-    return ReadRecipeInputs(run.Recipe, run.Inputs);
+    // The steps that could be read have their inputs checked too: one pass names every mistake.
+    const std::vector<TRecipeProblem> inputs = ReadRecipeInputs(run.Recipe, run.Inputs);
+    problems.insert(problems.end(), inputs.begin(), inputs.end());
+    std::stable_sort(problems.begin(), problems.end(),
+                     [](const TRecipeProblem &a, const TRecipeProblem &b) { return a.Line < b.Line; });
+    return problems;
 }
 
 std::string ProblemLines(const std::string &path, const std::vector<TRecipeProblem> &problems)
