@@ -55,6 +55,7 @@ public:
         }
         for (const toml::node &step : *list)
             ReadStep(*step.as_table());
+        CheckSerialUse();
     }
 
     std::vector<TRecipeProblem> Problems() { return std::move(FProblems); }
@@ -109,18 +110,18 @@ private:
         return uint32_t(*value);
     }
 
-    // "little" or "big" at `key` (absent: `fallback`); true for big.
-    bool OrderOf(const toml::table &table, bool fallback)
+    // "little" or "big" at "order" (absent: `fallback`).
+    TByteOrder OrderOf(const toml::table &table, TByteOrder fallback)
     {
         const toml::node *node = table.get("order");
         if (!node)
             return fallback;
-        const std::string order = node->value_or(std::string());
-        if (order != "little" && order != "big") {
+        const auto order = ByteOrderNamed(node->value_or(std::string()));
+        if (!order) {
             Problem(*node, "order must be \"little\" or \"big\"");
             return fallback;
         }
-        return order == "big";
+        return *order;
     }
 
     std::string Resolve(const std::string &file) const
@@ -170,32 +171,31 @@ private:
         CheckKeys(*table, kSerialKeys, " in serial");
         TRecipeSerial serial;
         serial.Line = int(node.source().begin.line);
+        const uint32_t last = uint32_t(kMaxDataSegmentBytes) - 1;
         serial.Counter = TextOf(*table, "counter");
         if (serial.Counter.empty())
             Problem(node, "serial needs counter: the file that holds the next serial number");
         else
             serial.Counter = Resolve(serial.Counter);
-        serial.Offset = NumberOf(*table, "offset", 0, uint32_t(kMaxDataSegmentBytes) - 1, 0, true, node);
-        serial.Width = NumberOf(*table, "width", 1, kMaxSerialWidth, 4, false, node);
-        serial.BigEndian = OrderOf(*table, false);
+        serial.Field.Offset = NumberOf(*table, "offset", 0, last, 0, true, node);
+        serial.Field.Width = NumberOf(*table, "width", 1, kLongestSerialWidth, 4, false, node);
+        serial.Field.Order = OrderOf(*table, TByteOrder::boLittle);
         if (const toml::node *crcNode = table->get("crc")) {
             const toml::table *crc = crcNode->as_table();
             if (!crc) {
                 Problem(*crcNode, "crc must be a table: { offset = N, from = N, to = N }");
             } else {
+                // The CRC's two bytes go at offset; it covers bytes from..to-1.
                 CheckKeys(*crc, kCrcKeys, " in crc");
-                TRecipeCrc range;
-                const uint32_t last = uint32_t(kMaxDataSegmentBytes);
-                range.Offset = NumberOf(*crc, "offset", 0, last - 2, 0, true, *crcNode);
-                range.From = NumberOf(*crc, "from", 0, last, 0, false, *crcNode);
-                range.To = NumberOf(*crc, "to", 0, last, range.Offset, false, *crcNode);
-                range.BigEndian = OrderOf(*crc, true);
-                if (range.To <= range.From)
-                    Problem(*crcNode, "crc: from must be below to (the range is from..to-1)");
-                else if (range.Offset < range.To && range.Offset + 2 > range.From)
-                    Problem(*crcNode, "crc: its two bytes at offset " + std::to_string(range.Offset) +
-                                          " lie inside the range it covers");
-                serial.Crc = range;
+                TCrcField field;
+                field.At = NumberOf(*crc, "offset", 0, last, 0, true, *crcNode);
+                field.From = NumberOf(*crc, "from", 0, last, 0, false, *crcNode);
+                const uint32_t to = NumberOf(*crc, "to", 0, last + 1, uint32_t(field.At), false, *crcNode);
+                field.Order = OrderOf(*crc, TByteOrder::boBig);
+                if (to <= field.From)
+                    Problem(*crcNode, "crc: from must be below to (it covers bytes from..to-1)");
+                field.Length = to > field.From ? to - field.From : 0;
+                serial.Field.Crc = field;
             }
         }
         step.Serial = serial;
@@ -213,6 +213,20 @@ private:
         if (step.Kind == TOperationKind::okReadDataSegment && step.Controllers.size() > 1 &&
             step.File.find(kMcuField) == std::string::npos)
             Problem(node, "read-dseg of several controllers needs {mcu} in the file name, so that each gets its own");
+    }
+
+    // A unit has one serial number: every serial field takes it from one counter, and a file name
+    // with {serial} needs a step that takes one.
+    void CheckSerialUse()
+    {
+        const std::string counter = FRecipe.SerialCounter();
+        for (const TRecipeStep &step : FRecipe.Steps) {
+            if (step.Serial && step.Serial->Counter != counter)
+                Problem(step.Serial->Line, 0, "a unit has one serial number: take it from one counter (" +
+                                                  counter + " above)");
+            if (counter.empty() && step.File.find(kSerialField) != std::string::npos)
+                Problem(step.Line, 0, "{serial} in the file name, but no step takes a serial number");
+        }
     }
 
     void ReadStep(const toml::table &table)
@@ -276,6 +290,14 @@ private:
 };
 
 } // namespace
+
+std::string TRecipe::SerialCounter() const
+{
+    for (const TRecipeStep &step : Steps)
+        if (step.Serial)
+            return step.Serial->Counter;
+    return "";
+}
 
 std::string DescribeProblem(const std::string &RecipePath, const TRecipeProblem &Problem)
 {

@@ -6,6 +6,7 @@
 // controller or a list of them. Paths are relative to the recipe's folder.
 
 #include "OperationInput.h"
+#include "UnitFields.h"
 
 #include <cstdint>
 #include <optional>
@@ -14,23 +15,11 @@
 
 namespace morlith {
 
-// A CRC-16 over a range of the template, stored after the serial number is filled in.
-struct TRecipeCrc {
-    // Where the two CRC bytes go, and the range [From, To) it covers.
-    uint32_t Offset = 0;
-    uint32_t From = 0;
-    uint32_t To = 0;
-    bool BigEndian = true;
-};
-
-// The serial-number field of a data-segment template.
+// The serial-number field of a data-segment template, and the counter it is taken from.
 struct TRecipeSerial {
     // The counter file (resolved), holding the next number as decimal text.
     std::string Counter;
-    uint32_t Offset = 0;
-    uint32_t Width = 4;
-    bool BigEndian = false;
-    std::optional<TRecipeCrc> Crc;
+    TSerialField Field;
     int Line = 0;
 };
 
@@ -61,6 +50,9 @@ struct TRecipe {
     std::string Station;
     std::string Operator;
     std::string Lot;
+
+    // The counter the unit's serial number comes from; empty when no step takes one.
+    std::string SerialCounter() const;
 };
 
 // A mistake in a recipe or its inputs, named by line (0 when it concerns the whole file).
@@ -85,8 +77,5 @@ inline constexpr const char *kPortField = "{port}";
 inline constexpr const char *kUnitField = "{unit}";
 inline constexpr const char *kMcuField = "{mcu}";
 inline constexpr const char *kTimeField = "{time}";
-
-// The most bytes a serial-number field may take (a 64-bit number).
-constexpr uint32_t kMaxSerialWidth = 8;
 
 } // namespace morlith

@@ -3,7 +3,7 @@
 
 #include "NumberText.h"
 #include "PackageAcceptance.h"
-#include "SerialCounterCheck.h"
+#include "SerialCounter.h"
 
 #include <map>
 
@@ -17,20 +17,16 @@ using TSegmentLengths = std::map<uint8_t, uint16_t>;
 void CheckTemplate(const TRecipeStep &step, const TOperationInput &input, std::vector<TRecipeProblem> &problems)
 {
     const TRecipeSerial &serial = *step.Serial;
-    const auto outside = [&](uint64_t end, const std::string &what) {
-        if (end > input.Bytes.size())
-            problems.push_back({serial.Line, 0, step.File + " is " + GroupThousands(input.Bytes.size()) +
-                                                    " bytes: too short for " + what + " (up to byte " +
-                                                    GroupThousands(end) + ")"});
-    };
-    outside(uint64_t(serial.Offset) + serial.Width, "the serial number");
-    if (serial.Crc) {
-        outside(uint64_t(serial.Crc->Offset) + 2, "the CRC");
-        outside(serial.Crc->To, "the range the CRC covers");
-    }
-    const std::string problem = CheckSerialCounter(serial.Counter, serial.Width);
-    if (!problem.empty())
-        problems.push_back({serial.Line, 0, problem});
+    TFailure failure;
+    if (!CheckSerialField(serial.Field, input.Bytes.size(), failure))
+        problems.push_back({serial.Line, 0, step.File + ": " + failure.Detail});
+    uint64_t next = 0;
+    if (!TSerialCounter(serial.Counter).Next(next, failure))
+        problems.push_back({serial.Line, 0, failure.Detail});
+    else if (next > LargestSerial(serial.Field.Width))
+        problems.push_back({serial.Line, 0, "serial counter " + serial.Counter + " is at " + std::to_string(next) +
+                                                ", more than " + std::to_string(serial.Field.Width) +
+                                                (serial.Field.Width == 1 ? " byte holds" : " bytes hold")});
 }
 
 void CheckSegmentLength(const TRecipeStep &step, const TOperationInput &input, const TSegmentLengths &lengths,

@@ -5,6 +5,7 @@
 #include "JsonLines.h"
 #include "PathText.h"
 #include "Sha256.h"
+#include "UnitFields.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -139,7 +140,21 @@ bool TRecipeRunner::Select(TOperationRunner &Runner, uint8_t Controller, int32_t
     return true;
 }
 
-TOperationInput TRecipeRunner::InputFor(size_t RecipeStep) const { return FInputs[RecipeStep]; }
+TFailure TRecipeRunner::InputFor(size_t RecipeStep, TOperationInput &Input) const
+{
+    Input = FInputs[RecipeStep];
+    const TRecipeStep &step = FRecipe.Steps[RecipeStep];
+    if (!step.Serial)
+        return TFailure{};
+    TFailure failure;
+    if (!FFields.Serial) {
+        failure = MakeFailure(TFailureKind::fkRefusedInput, "no serial number was reserved for the unit");
+    } else if (FillSerial(FInputs[RecipeStep].Bytes, step.Serial->Field, *FFields.Serial, Input.Bytes, failure)) {
+        // The unit's own bytes are what the log fingerprints.
+        failure = AcceptOperationInput(step.Kind, Input);
+    }
+    return failure.Failed() ? failure.During("filling in the serial number") : failure;
+}
 
 bool TRecipeRunner::RunStep(size_t Index, int32_t PortNumber)
 {
@@ -147,8 +162,14 @@ bool TRecipeRunner::RunStep(size_t Index, int32_t PortNumber)
     const size_t recipeStep = FRecipeStep[Index];
     const auto start = std::chrono::steady_clock::now();
     step.Skipped = false;
-    TOperationRunner runner(FProgrammator, step.Kind, step.Controller,
-                            step.Kind == TOperationKind::okReadDataSegment ? TOperationInput{} : InputFor(recipeStep));
+    TOperationInput input;
+    if (step.Kind != TOperationKind::okReadDataSegment) {
+        const TFailure failure = InputFor(recipeStep, input);
+        if (failure.Failed())
+            return Fail(Index, failure);
+    }
+    step.Sha256 = input.Sha256;
+    TOperationRunner runner(FProgrammator, step.Kind, step.Controller, input);
     if (FListener)
         runner.SetFrameListener(FListener);
     bool done = Select(runner, step.Controller, PortNumber) && runner.Perform();

@@ -85,8 +85,9 @@ private:
     bool RunStep(size_t Index, int32_t PortNumber);
     bool Select(TOperationRunner &Runner, uint8_t Controller, int32_t PortNumber);
     bool Fail(size_t Index, TFailure Failure);
-    // The bytes a write-dseg step sends to this unit: its template with the unit's fields.
-    TOperationInput InputFor(size_t RecipeStep) const;
+    // What a write step sends to this unit: a template gets the unit's serial number. A failure
+    // when it cannot.
+    TFailure InputFor(size_t RecipeStep, TOperationInput &Input) const;
 
     TComPortProgrammator &FProgrammator;
     const TRecipe &FRecipe;

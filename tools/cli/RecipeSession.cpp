@@ -5,6 +5,7 @@
 #include "DeviceSession.h"
 #include "EventWait.h"
 #include "NumberText.h"
+#include "SerialCounter.h"
 #include "UnitRecord.h"
 
 #include <cstdio>
@@ -66,7 +67,13 @@ void TRecipeSession::Run()
 {
     FStart = std::chrono::steady_clock::now();
     FReporter.Started(FPort.Label, "run", FRun.Recipe.Path);
-    const TUnitFields fields = MakeFields();
+    TUnitFields fields = MakeFields();
+    bool go = !InterruptRequested();
+    if (!go)
+        FOutcome.Failure = MakeFailure(TFailureKind::fkStopped, "stopped on request before connecting");
+    // The number is the unit's once the counter past it is on the disk, before the unit is touched.
+    else
+        go = ReserveSerial(fields);
     TRecipeRunner runner(*FProgrammator, FRun.Recipe, FRun.Inputs, fields);
     runner.SetStepProgress([this](size_t index, size_t count, const std::string &name) {
         FReporter.StepStarted(FPort.Label, index, count, name);
@@ -74,15 +81,29 @@ void TRecipeSession::Run()
     if (FRun.Verbose)
         runner.SetFrameListener([this](const TFrameTraceEvent &event) { FConsole.Err(FrameTraceLine(FPort.Label, event)); });
     runner.SetHandshakeRetries(FRun.Retries, [] { return SleepUnlessInterrupted(kRetryPauseMs); });
-    bool done = false;
-    if (InterruptRequested())
-        FOutcome.Failure = MakeFailure(TFailureKind::fkStopped, "stopped on request before connecting");
-    else
-        done = runner.Prepare() && runner.Run(FPort.ComNumber);
+    // Otherwise the outcome says why the unit is not touched.
+    const bool done = go && runner.Prepare() && runner.Run(FPort.ComNumber);
     Conclude(runner, done, fields);
     if (FRun.Log)
         AppendToLog(runner, fields);
     FReporter.Finished(FOutcome);
+}
+
+bool TRecipeSession::ReserveSerial(TUnitFields &fields)
+{
+    const std::string counter = FRun.Recipe.SerialCounter();
+    if (counter.empty())
+        return true;
+    TSerialCounter serials(counter);
+    serials.SetStopCheck([] { return InterruptRequested(); });
+    uint64_t serial = 0;
+    TFailure failure;
+    if (!serials.Reserve(serial, failure)) {
+        FOutcome.Failure = failure.During("reserving the unit's serial number");
+        return false;
+    }
+    fields.Serial = serial;
+    return true;
 }
 
 void TRecipeSession::Conclude(TRecipeRunner &runner, bool done, const TUnitFields &fields)

@@ -45,6 +45,9 @@ public:
 
 private:
     TUnitFields MakeFields() const;
+    // Takes the unit's serial number from the recipe's counter, when it has one. False with the
+    // outcome's failure.
+    bool ReserveSerial(TUnitFields &fields);
     void Conclude(TRecipeRunner &runner, bool done, const TUnitFields &fields);
     void AppendToLog(const TRecipeRunner &runner, const TUnitFields &fields);
     void OnProgress();
