@@ -23,11 +23,13 @@ Commands that talk to a module:
                            first differing offset
 L|  watch COMMAND [ARGS]     station mode: run connect, write-app, read-dseg or
 L|                           write-dseg on every port that appears, until Ctrl-C;
-L|                           one line per module, then the counts. Ports are
-L|                           port-map entries (--port limits which), or with
-L|                           --match serial devices; a port is taken again only
-L|                           after it went away and came back. read-dseg needs
-L|                           {n} (the module's number) or {time} in FILE
+L|                           one line per module, then the counts; on a
+L|                           terminal one line per socket, redrawn in place,
+L|                           and the counts of the lot. Ports are port-map
+L|                           entries (--port limits which), or with --match
+L|                           serial devices; a port is taken again only after
+L|                           it went away and came back. read-dseg needs {n}
+L|                           (the module's number) or {time} in FILE
 Commands without a module:
   info PACKAGE             show the header fields, the key and the image of a
                            package, and whether a write would accept it
@@ -95,6 +97,12 @@ W|                     data segment
 L|      --match M      watch: serial devices with USB ids M (VID:PID, 0403:6001 or
 L|                     0403:*) or a /dev/serial/by-id name matching the pattern M
 L|      --existing     watch: take the ports present at the start too
+L|      --socket-names N
+L|                     watch on a terminal: name the sockets after the port
+L|                     (port, the default) or after the USB port the adapter is
+L|                     plugged into (id-path: udev's ID_PATH)
+L|      --lot NAME     watch on a terminal: the lot's counts and yield, kept
+L|                     across runs
       --since WHEN   log: records from WHEN on (UTC: 2026-07-13,
                      2026-07-13T10:15) or of the last 30m, 2h, 7d
       --failed       log: failed records only

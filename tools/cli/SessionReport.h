@@ -54,6 +54,14 @@ public:
     virtual ~TSessionReporter() = default;
     // A command starts on `port`; `file` is its file argument ("" for connect).
     virtual void Started(const std::string &port, const std::string &command, const std::string &file) = 0;
+    // A step of the work on `port` begins: `index` (from 1) of `count`, named `name`. A single
+    // command is step 1 of 1 and says nothing of it.
+    virtual void StepStarted(const std::string & /*port*/, unsigned /*index*/, unsigned /*count*/,
+                             const std::string & /*name*/)
+    {
+    }
+    // The unit on `port` was given the serial number `serial`.
+    virtual void SerialReserved(const std::string & /*port*/, uint64_t /*serial*/) {}
     // An application write made progress.
     virtual void Progressed(const std::string &port, const TProgressStep &step) = 0;
     // The command on a port ended.
