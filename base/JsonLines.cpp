@@ -141,4 +141,12 @@ TJsonObject &TJsonObject::TextList(const std::string &key, const std::vector<std
     return Raw(key, json + "]");
 }
 
+TJsonObject &TJsonObject::ObjectList(const std::string &key, const std::vector<TJsonObject> &values)
+{
+    std::string json = "[";
+    for (size_t i = 0; i < values.size(); ++i)
+        json += (i ? "," : "") + values[i].Line();
+    return Raw(key, json + "]");
+}
+
 } // namespace morlith

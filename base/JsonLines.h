@@ -38,6 +38,8 @@ public:
     TJsonObject &Flag(const std::string &key, bool value);
     // Adds an array of texts.
     TJsonObject &TextList(const std::string &key, const std::vector<std::string> &values);
+    // Adds an array of objects.
+    TJsonObject &ObjectList(const std::string &key, const std::vector<TJsonObject> &values);
     // Adds a nested object.
     TJsonObject &Object(const std::string &key, const TJsonObject &value);
 

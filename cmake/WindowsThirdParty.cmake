@@ -29,3 +29,12 @@ if(BUILD_TESTING)
   endforeach()
   file(WRITE "${CMAKE_FIND_PACKAGE_REDIRECTS_DIR}/gtest-config.cmake" "")
 endif()
+
+# toml++ is header-only: the headers of Debian's libtomlplusplus-dev, copied into the build so that
+# they, and no other host header, are in reach of the cross compiler.
+set(MORLITH_TOMLPLUSPLUS_HOST_DIR "/usr/include" CACHE PATH "Folder holding toml++/ (libtomlplusplus-dev)")
+if(NOT EXISTS "${MORLITH_TOMLPLUSPLUS_HOST_DIR}/toml++/toml.h")
+  message(FATAL_ERROR "toml++ not found in ${MORLITH_TOMLPLUSPLUS_HOST_DIR}: install libtomlplusplus-dev")
+endif()
+file(COPY "${MORLITH_TOMLPLUSPLUS_HOST_DIR}/toml++" DESTINATION "${CMAKE_BINARY_DIR}/third-party/tomlplusplus")
+set(MORLITH_TOMLPLUSPLUS_INCLUDE_DIR "${CMAKE_BINARY_DIR}/third-party/tomlplusplus" CACHE PATH "" FORCE)

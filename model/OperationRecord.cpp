@@ -29,15 +29,27 @@ TJsonObject FileObject(const TFileFingerprint &file)
 
 } // namespace
 
+void AddOriginFields(TJsonObject &line, std::chrono::system_clock::time_point time, const std::string &tool)
+{
+    line.Text("time", IsoUtcTime(time)).Text("tool", tool).Text("version", MORLITH_VERSION).Text("host", HostName());
+}
+
+void AddStationFields(TJsonObject &line, const std::string &station, const std::string &person, const std::string &lot)
+{
+    if (!station.empty())
+        line.Text("station", station);
+    if (!person.empty())
+        line.Text("operator", person);
+    if (!lot.empty())
+        line.Text("lot", lot);
+}
+
 std::string OperationRecordLine(const TOperationRecord &record)
 {
     TJsonObject line;
-    line.Number("schema", kOperationRecordSchema)
-        .Text("time", IsoUtcTime(record.Time))
-        .Text("tool", record.Tool)
-        .Text("version", MORLITH_VERSION)
-        .Text("host", HostName())
-        .Text("command", record.Command)
+    line.Number("schema", kOperationRecordSchema);
+    AddOriginFields(line, record.Time, record.Tool);
+    line.Text("command", record.Command)
         .Text("port", record.Port)
         .Text("device", record.Device);
     if (!record.ById.empty())
@@ -60,6 +72,7 @@ std::string OperationRecordLine(const TOperationRecord &record)
     line.Number("duration_ms", int64_t(record.DurationMs));
     if (!record.ModuleState.empty())
         line.Text("module_state", record.ModuleState);
+    AddStationFields(line, record.Station, record.Operator, record.Lot);
     return line.Line();
 }
 

@@ -21,9 +21,15 @@ Commands that talk to a module:
   write-dseg FILE          write FILE (- for standard input) into the data
                            segment; --verify reads it back and reports the
                            first differing offset
-L|  watch COMMAND [ARGS]     station mode: run connect, write-app, read-dseg or
-L|                           write-dseg on every port that appears, until Ctrl-C;
-L|                           one line per module, then the counts; on a
+  run RECIPE               run a recipe's steps (write-app, write-dseg and
+                           read-dseg, each on one controller or a list) on
+                           one connection per module; a failed step ends that
+                           module's work; the serial number of each module
+                           comes from the recipe's counter; --log gets one
+                           unit record per module
+L|  watch COMMAND [ARGS]     station mode: run connect, write-app, read-dseg,
+L|                           write-dseg or run on every port that appears, until
+L|                           Ctrl-C; one line per module, then the counts; on a
 L|                           terminal one line per socket, redrawn in place,
 L|                           and the counts of the lot. Ports are port-map
 L|                           entries (--port limits which), or with --match
@@ -56,8 +62,11 @@ L|                           socket://HOST:PORT
 L|  ports unmap COM<n>       remove COM<n> from the port map
 W|  ports                    list the COM ports with their names in Device
 W|                           Manager, USB ids and serial numbers
+  check RECIPE             check a recipe and its inputs without a module;
+                           every mistake is named by its line
   log FILE                 show a production log as a table: time, port,
-                           operation, file and result
+                           operation (a unit: its recipe), file (a unit: its
+                           serial number) and result
 
 Options:
 L|  -p, --port P       COM<n>, a number n (COM<n>), a device path, or a line
@@ -101,11 +110,17 @@ L|      --socket-names N
 L|                     watch on a terminal: name the sockets after the port
 L|                     (port, the default) or after the USB port the adapter is
 L|                     plugged into (id-path: udev's ID_PATH)
-L|      --lot NAME     watch on a terminal: the lot's counts and yield, kept
-L|                     across runs
       --since WHEN   log: records from WHEN on (UTC: 2026-07-13,
                      2026-07-13T10:15) or of the last 30m, 2h, 7d
       --failed       log: failed records only
+      --summary      log: the units, passed, failed and yield of each lot
+      --csv          log: the records as CSV (RFC 4180) for a spreadsheet or
+                     a MES; cells that would start a formula begin with '
+      --station NAME, --operator NAME, --lot NAME
+                     written into every record of --log (run: in place of
+                     the recipe's station, operator and lot)
+L|                     watch on a terminal: the lot's counts and yield, kept
+L|                     across runs
   -o, --out PACKAGE  pack: the package to write (-: standard output)
   -h, --help         this text
   -V, --version      the version
@@ -158,6 +173,10 @@ L|  morlith-cli --match 0403:6001 --log line.jsonl watch write-app firmware.xml
 L|  morlith-cli -p3 read-dseg - | xxd | head
 W|  morlith-cli -p3 read-dseg - > segment.bin
   morlith-cli log line.jsonl --since 8h --failed
+  morlith-cli check line.toml
+  morlith-cli -p COM3,COM4 --log line.jsonl --lot L-17 run line.toml
+L|  morlith-cli --log line.jsonl --station bench-2 watch run line.toml
+  morlith-cli log line.jsonl --summary
 )";
 
 } // namespace

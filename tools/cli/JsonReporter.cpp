@@ -12,6 +12,20 @@ void TJsonReporter::Started(const std::string &port, const std::string &command,
     FConsole.Out(event.Line());
 }
 
+void TJsonReporter::StepStarted(const std::string &port, size_t index, size_t count, const std::string &name)
+{
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        FShownPercent.erase(port);
+    }
+    FConsole.Out(TJsonObject("step")
+                     .Text("port", port)
+                     .Number("step", int64_t(index + 1))
+                     .Number("steps", int64_t(count))
+                     .Text("name", name)
+                     .Line());
+}
+
 void TJsonReporter::Progressed(const std::string &port, const TProgressStep &step)
 {
     {
@@ -44,6 +58,8 @@ void TJsonReporter::Finished(const TPortOutcome &outcome)
         event.Text("reason", outcome.Reason()).Object("error", FailureObject(outcome.Failure));
     if (!outcome.ModuleState.empty())
         event.Text("module_state", outcome.ModuleState);
+    if (outcome.Serial)
+        event.Number("serial", int64_t(*outcome.Serial));
     FConsole.Out(event.Line());
     // The reason also goes to standard error, as without --json, for whoever reads the log.
     if (!outcome.Ok())

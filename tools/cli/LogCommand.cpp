@@ -3,6 +3,8 @@
 
 #include "JsonLines.h"
 #include "JsonRead.h"
+#include "LogExport.h"
+#include "TerminalSize.h"
 #include "NumberText.h"
 #include "Rejection.h"
 #include "SessionReport.h"
@@ -69,7 +71,26 @@ std::string ResultOf(const TJsonValue &record)
     const std::string result = record.TextOf("result");
     const TJsonValue *error = record.Field("error");
     const std::string kind = error ? error->TextOf("kind") : "";
-    return kind.empty() ? result : result + " (" + kind + ")";
+    const TJsonValue *failedStep = record.Field("failed_step");
+    const std::string step = failedStep && failedStep->Kind == TJsonValue::TKind::jkNumber
+                                 ? " at step " + std::to_string(int64_t(failedStep->Number))
+                                 : "";
+    return kind.empty() ? result + step : result + " (" + kind + ")" + step;
+}
+
+// A table row: a unit shows its recipe and serial number (or its id), a command its file.
+TRow RowOf(const TJsonValue &record)
+{
+    std::string operation = record.TextOf("command");
+    std::string file = FileOf(record);
+    if (IsUnitRecord(record)) {
+        const TJsonValue *recipe = record.Field("recipe");
+        operation = "run " + BaseName(recipe ? recipe->TextOf("path") : "");
+        const std::vector<std::string> cells = CsvCells(record);
+        file = cells[3].empty() ? "unit " + record.TextOf("unit") : "serial " + cells[3];
+    }
+    return {ShownTime(record.TextOf("time")), Printable(record.TextOf("port")), Printable(operation),
+            Printable(file), Printable(ResultOf(record))};
 }
 
 void PrintTable(const std::vector<TRow> &rows, TConsole &console)
@@ -85,6 +106,30 @@ void PrintTable(const std::vector<TRow> &rows, TConsole &console)
         line.erase(line.find_last_not_of(' ') + 1);
         console.Out(line);
     }
+}
+
+void PrintSummary(const TLotYield &yield, bool json, TConsole &console)
+{
+    std::vector<TRow> rows = {{"LOT", "UNITS", "PASSED", "FAILED", "YIELD"}};
+    for (const auto &[lot, count] : yield.Lots()) {
+        if (json) {
+            console.Out(TJsonObject()
+                            .Text("lot", lot)
+                            .Number("units", int64_t(count.Units))
+                            .Number("passed", int64_t(count.Passed))
+                            .Number("failed", int64_t(count.Units - count.Passed))
+                            .Line());
+            continue;
+        }
+        rows.push_back({lot.empty() ? "(none)" : Printable(lot), std::to_string(count.Units),
+                        std::to_string(count.Passed), std::to_string(count.Units - count.Passed), YieldText(count)});
+    }
+    if (json)
+        return;
+    if (rows.size() == 1)
+        console.Out("no unit records");
+    else
+        PrintTable(rows, console);
 }
 
 } // namespace
@@ -144,6 +189,16 @@ int RunLog(const TCliOptions &options, TConsole &console)
     if (!file)
         return Reject(console, options.Json, kExitBadInput, "cannot read " + path, TFailureKind::fkFile);
     std::vector<TRow> rows = {{"TIME", "PORT", "OPERATION", "FILE", "RESULT"}};
+    TLotYield yield;
+    // CSV lines end in CR LF, written as bytes so that no platform turns them into anything else.
+    const auto outCsv = [&console](const std::vector<std::string> &cells) {
+        const std::string csv = CsvLine(cells);
+        console.OutBytes(std::vector<uint8_t>(csv.begin(), csv.end()));
+    };
+    if (options.Csv) {
+        UseBinaryMode(stdout);
+        outCsv(CsvColumns());
+    }
     size_t unreadable = 0;
     std::string line;
     while (std::getline(file, line)) {
@@ -159,16 +214,20 @@ int RunLog(const TCliOptions &options, TConsole &console)
             continue;
         if (options.FailedOnly && record->TextOf("result") == "ok")
             continue;
-        if (options.Json)
+        if (options.Summary)
+            yield.Add(*record);
+        else if (options.Csv)
+            outCsv(CsvCells(*record));
+        else if (options.Json)
             console.Out(line);
         else
-            rows.push_back({ShownTime(record->TextOf("time")), Printable(record->TextOf("port")),
-                            Printable(record->TextOf("command")), Printable(FileOf(*record)),
-                            Printable(ResultOf(*record))});
+            rows.push_back(RowOf(*record));
     }
     if (file.bad())
         return Reject(console, options.Json, kExitFailed, "cannot read " + path, TFailureKind::fkFile);
-    if (!options.Json && !options.Quiet) {
+    if (options.Summary && !options.Quiet)
+        PrintSummary(yield, options.Json, console);
+    else if (!options.Json && !options.Csv && !options.Quiet) {
         if (rows.size() > 1)
             PrintTable(rows, console);
         else

@@ -109,13 +109,13 @@ void TStationDashboard::Started(const std::string &port, const std::string &comm
     Draw(true);
 }
 
-void TStationDashboard::StepStarted(const std::string &port, unsigned index, unsigned count, const std::string &name)
+void TStationDashboard::StepStarted(const std::string &port, size_t index, size_t count, const std::string &name)
 {
     std::lock_guard<std::mutex> lock(FLock);
     TSocketView &socket = SocketOf(port);
     socket.State = TSocketState::ssWorking;
-    socket.Step = index;
-    socket.Steps = count;
+    socket.Step = unsigned(index + 1);
+    socket.Steps = unsigned(count);
     socket.StepName = name;
     socket.Percent = -1;
     Draw(true);
@@ -141,6 +141,8 @@ void TStationDashboard::Finished(const TPortOutcome &outcome)
     TSocketView &socket = SocketOf(outcome.Port);
     socket.State = StateOf(outcome);
     socket.FailureKind = outcome.Ok() ? "" : outcome.Failure.KindName();
+    if (outcome.Serial)
+        socket.Serial = outcome.Serial;
     socket.Seconds = outcome.Seconds;
     socket.Percent = -1;
     TFailure failure;

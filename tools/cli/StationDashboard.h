@@ -32,7 +32,7 @@ public:
     void PortsChanged(const std::vector<TWatchedPort> &present, bool leftAlone);
 
     void Started(const std::string &port, const std::string &command, const std::string &file) override;
-    void StepStarted(const std::string &port, unsigned index, unsigned count, const std::string &name) override;
+    void StepStarted(const std::string &port, size_t index, size_t count, const std::string &name) override;
     void SerialReserved(const std::string &port, uint64_t serial) override;
     void Progressed(const std::string &port, const TProgressStep &step) override;
     void Finished(const TPortOutcome &outcome) override;

@@ -249,6 +249,17 @@ TEST_F(Station, OnATerminalEachSocketHasOneLineRedrawnInPlace)
     silentAfterHandshake.faults.noReplyFrames = {3, 4, 5, 6};
     TModuleServerOptions paced;
     paced.bitRate = 19200;
+    TModuleServerOptions hangsUpAtTheSecondStep;
+    hangsUpAtTheSecondStep.faults.hangUpAfterFrames = 12;
+    WritePackage("main.xml", Pattern(120, 1), 64);
+    WriteBytes("settings.bin", std::vector<uint8_t>(40, 0));
+    const auto writeText = [this](const std::string &name, const std::string &text) {
+        WriteBytes(name, std::vector<uint8_t>(text.begin(), text.end()));
+    };
+    writeText("serials.counter", "1041\n");
+    writeText("unit.toml", "lot = \"L-17\"\n[[step]]\nwrite-app = \"main.xml\"\nmcu = [0, 3]\n[[step]]\n"
+                           "write-dseg = \"settings.bin\"\nserial = { counter = \"serials.counter\", offset = 8, width = 4 }\n"
+                           "[[step]]\nread-dseg = \"readout-{serial}.bin\"\n");
     struct TUnit {
         int port;
         TModuleServerOptions options;
@@ -277,6 +288,12 @@ TEST_F(Station, OnATerminalEachSocketHasOneLineRedrawnInPlace)
          {{9, {}, "", "COM9   ok"}}, 0,
          {"COM9   ok", "COM10  left alone: plug the unit in again to start",
           "this run: 1 unit, 1 ok, 0 failed, yield 100.0 %", "1 module: 1 ok, 0 failed"}},
+        {"a recipe's units show their serial numbers and the step that failed", {"run", "unit.toml"}, 100, {},
+         {{6, {}, "", "COM6  #1041  ok in "},
+          {7, hangsUpAtTheSecondStep, "", "COM7  #1042  failed: hangup at step 2 of 4: write-app main.xml, controller 3"}},
+         1,
+         {"COM6  #1041  ok in ", "COM7  #1042  failed: hangup at step 2 of 4: write-app main.xml, controller 3",
+          "lot L-17: 2 units, 1 ok, 1 failed, yield 50.0 %", "2 modules: 1 ok, 1 failed"}},
         {"a narrow terminal cuts lines at a character", {"--lot", "Партия-2026-12-07-вечер", "connect"}, 24, {},
          {{5, {}, "", "COM5  ok"}}, 0,
          {"COM5  ok", "lot Партия-2026-12-07-…", "1 module: 1 ok, 0 failed"}},
