@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "StationDashboard.h"
 
+#include "CliOptions.h"
 #include "StationReporter.h"
 
 #include <algorithm>
@@ -103,9 +104,12 @@ void TStationDashboard::Started(const std::string &port, const std::string &comm
     TSocketView &socket = SocketOf(port);
     socket = EmptySocket(socket.Name);
     socket.State = TSocketState::ssWorking;
-    socket.Step = 1;
-    socket.Steps = 1;
-    socket.StepName = command;
+    // A recipe announces its steps as they come; a single command is its only step.
+    if (command != CommandName(TCliCommand::ccRun)) {
+        socket.Step = 1;
+        socket.Steps = 1;
+        socket.StepName = command;
+    }
     Draw(true);
 }
 
