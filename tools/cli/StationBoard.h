@@ -11,7 +11,7 @@
 namespace morlith::cli {
 
 enum class TSocketState {
-    ssWaiting, // no unit in it
+    ssWaiting, // no unit in it yet
     ssLeftAlone, // a unit that was there when watching started (taken once it is plugged in again)
     ssWorking,
     ssOk,

@@ -90,10 +90,10 @@ void TStationDashboard::PortsChanged(const std::vector<TWatchedPort> &present, b
             socket.State = TSocketState::ssLeftAlone;
         filled.insert(socket.Name);
     }
-    // A socket whose unit was taken out waits for the next one; one being worked on says how its
-    // work ended first.
+    // A socket keeps saying how its last unit ended until the next one starts in it, taken out or
+    // not; a unit left alone that is taken out leaves its socket waiting.
     for (auto &[name, socket] : FSockets)
-        if (!filled.count(name) && socket.State != TSocketState::ssWorking)
+        if (!filled.count(name) && socket.State == TSocketState::ssLeftAlone)
             socket = EmptySocket(name);
     Draw(true);
 }
