@@ -186,6 +186,7 @@ const TInputMistake kInputMistakes[] = {
      "more than 1 byte holds"},
     {"[[step]]\nwrite-dseg = \"small.bin\"\nserial = { counter = \"serials.counter\", offset = 0, crc = { offset = 2, from = 0, to = 8 } }\n",
      3, "inside the range it covers"},
+    {"[[step]]\nwrite-dseg = \"small.bin\"\n[[step]]\nread-dseg = \"small.bin\"\n", 3, "a reading never replaces a file"},
 };
 
 TEST_F(RecipeTest, EveryInputAModuleMustNotGetIsNamedAtItsStepBeforeAnyPortOpens)
@@ -332,6 +333,20 @@ TEST_F(RecipeTest, AReadingThatWouldReplaceAFileStopsTheUnitBeforeAnyFrame)
     EXPECT_EQ(runner.Failure().Kind, TFailureKind::fkRefusedInput);
     EXPECT_EQ(Commands(module), "");
     EXPECT_EQ(ReadFile(ports.File("readout-u.bin")).size(), 4u);
+
+    // A name with the serial number is checked once the unit has its number.
+    Write("serials.counter", "7\n");
+    Write("settings.bin", std::string(16, '\0'));
+    Write("unit-7.bin", "kept");
+    ASSERT_TRUE(Load("[[step]]\nwrite-dseg = \"settings.bin\"\nserial = { counter = \"serials.counter\", offset = 0 }\n"
+                     "[[step]]\nread-dseg = \"unit-{serial}.bin\"\n")
+                    .empty());
+    TRecipeRunner numbered(programmator, recipe, inputs, TUnitFields{});
+    EXPECT_TRUE(numbered.Prepare());
+    numbered.SetSerial(7);
+    EXPECT_FALSE(numbered.Prepare());
+    EXPECT_EQ(numbered.FailedStep(), 1u);
+    EXPECT_EQ(Commands(module), "");
 }
 
 } // namespace
