@@ -18,12 +18,11 @@ namespace {
 #define MORLITH_VERSION "unknown"
 #endif
 
-TJsonObject FileObject(const TFileFingerprint &file)
+TJson FileObject(const TFileFingerprint &file)
 {
-    TJsonObject object;
-    object.Text("path", file.Path);
+    TJson object = {{"path", file.Path}};
     if (!file.Sha256.empty())
-        object.Text("sha256", file.Sha256);
+        object["sha256"] = file.Sha256;
     return object;
 }
 
@@ -31,36 +30,36 @@ TJsonObject FileObject(const TFileFingerprint &file)
 
 std::string OperationRecordLine(const TOperationRecord &record)
 {
-    TJsonObject line;
-    line.Number("schema", kOperationRecordSchema)
-        .Text("time", IsoUtcTime(record.Time))
-        .Text("tool", record.Tool)
-        .Text("version", MORLITH_VERSION)
-        .Text("host", HostName())
-        .Text("command", record.Command)
-        .Text("port", record.Port)
-        .Text("device", record.Device);
+    TJson line = {{"schema", kOperationRecordSchema},
+                  {"time", IsoUtcTime(record.Time)},
+                  {"tool", record.Tool},
+                  {"version", MORLITH_VERSION},
+                  {"host", HostName()},
+                  {"command", record.Command},
+                  {"port", record.Port},
+                  {"device", record.Device}};
     if (!record.ById.empty())
-        line.Text("by_id", record.ById);
+        line["by_id"] = record.ById;
     if (!record.SerialNumber.empty())
-        line.Text("serial_number", record.SerialNumber);
-    line.Number("controller", record.Controller);
+        line["serial_number"] = record.SerialNumber;
+    line["controller"] = record.Controller;
     if (record.Package) {
-        TJsonObject package = FileObject(*record.Package);
-        if (record.Package->HasHeader)
-            package.Number("image_length", record.Package->ImageLength)
-                .Text("image_crc", Hex16(record.Package->ImageCrc));
-        line.Object("package", package);
+        TJson package = FileObject(*record.Package);
+        if (record.Package->HasHeader) {
+            package["image_length"] = record.Package->ImageLength;
+            package["image_crc"] = Hex16(record.Package->ImageCrc);
+        }
+        line["package"] = package;
     }
     if (record.DataFile)
-        line.Object("data_file", FileObject(*record.DataFile));
-    line.Text("result", record.Failure.Failed() ? "failed" : "ok");
+        line["data_file"] = FileObject(*record.DataFile);
+    line["result"] = record.Failure.Failed() ? "failed" : "ok";
     if (record.Failure.Failed())
-        line.Object("error", FailureObject(record.Failure));
-    line.Number("duration_ms", int64_t(record.DurationMs));
+        line["error"] = FailureObject(record.Failure);
+    line["duration_ms"] = int64_t(record.DurationMs);
     if (!record.ModuleState.empty())
-        line.Text("module_state", record.ModuleState);
-    return line.Line();
+        line["module_state"] = record.ModuleState;
+    return JsonLine(line);
 }
 
 void DescribePortDevice(TOperationRecord &record, const std::string &devicePath)

@@ -2,7 +2,6 @@
 #include "LogCommand.h"
 
 #include "JsonLines.h"
-#include "JsonRead.h"
 #include "NumberText.h"
 #include "Rejection.h"
 #include "SessionReport.h"
@@ -56,19 +55,19 @@ std::string BaseName(const std::string &path)
 }
 
 // The file an operation used: its package, else its data file.
-std::string FileOf(const TJsonValue &record)
+std::string FileOf(const nlohmann::json &record)
 {
     for (const char *key : {"package", "data_file"})
-        if (const TJsonValue *file = record.Field(key))
-            return BaseName(file->TextOf("path"));
+        if (const nlohmann::json *file = JsonField(record, key))
+            return BaseName(JsonTextOf(*file, "path"));
     return "";
 }
 
-std::string ResultOf(const TJsonValue &record)
+std::string ResultOf(const nlohmann::json &record)
 {
-    const std::string result = record.TextOf("result");
-    const TJsonValue *error = record.Field("error");
-    const std::string kind = error ? error->TextOf("kind") : "";
+    const std::string result = JsonTextOf(record, "result");
+    const nlohmann::json *error = JsonField(record, "error");
+    const std::string kind = error ? JsonTextOf(*error, "kind") : "";
     return kind.empty() ? result : result + " (" + kind + ")";
 }
 
@@ -149,21 +148,21 @@ int RunLog(const TCliOptions &options, TConsole &console)
     while (std::getline(file, line)) {
         if (line.find_first_not_of(" \t\r") == std::string::npos)
             continue;
-        const std::optional<TJsonValue> record = ParseJson(line);
-        const auto time = record ? ParseUtcTime(record->TextOf("time")) : std::nullopt;
-        if (!record || record->Kind != TJsonValue::TKind::jkObject || !time) {
+        const std::optional<nlohmann::json> record = ParseJsonLine(line);
+        const auto time = record ? ParseUtcTime(JsonTextOf(*record, "time")) : std::nullopt;
+        if (!record || !record->is_object() || !time) {
             ++unreadable;
             continue;
         }
         if (since && *time < *since)
             continue;
-        if (options.FailedOnly && record->TextOf("result") == "ok")
+        if (options.FailedOnly && JsonTextOf(*record, "result") == "ok")
             continue;
         if (options.Json)
             console.Out(line);
         else
-            rows.push_back({ShownTime(record->TextOf("time")), Printable(record->TextOf("port")),
-                            Printable(record->TextOf("command")), Printable(FileOf(*record)),
+            rows.push_back({ShownTime(JsonTextOf(*record, "time")), Printable(JsonTextOf(*record, "port")),
+                            Printable(JsonTextOf(*record, "command")), Printable(FileOf(*record)),
                             Printable(ResultOf(*record))});
     }
     if (file.bad())
