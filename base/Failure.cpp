@@ -96,4 +96,14 @@ TFailure OsFailure(int Errno, const std::string &Operation, const std::string &S
     return failure;
 }
 
+TFailure FileFailure(int Errno, const std::string &Operation, const std::string &Path, const std::string &Step)
+{
+    TFailure failure = OsFailure(Errno, Operation, Path);
+    // Whatever the cause, it is the file that failed.
+    if (failure.Kind != TFailureKind::fkPermission && failure.Kind != TFailureKind::fkNotFound)
+        failure.Kind = TFailureKind::fkFile;
+    failure.Path = Path;
+    return failure.During(Step);
+}
+
 } // namespace morlith

@@ -63,6 +63,9 @@ TFailure MakeFailure(TFailureKind Kind, std::string Detail);
 // A failure from an operating-system error number: its kind from the number, its text from the
 // system. `Operation` says what was tried ("open", "read from"), `Subject` the device or file.
 TFailure OsFailure(int Errno, const std::string &Operation, const std::string &Subject);
+// The failure of the file at `path` in `step`, from the system's error number `error`: kind
+// permission, not_found or, whatever else the system said, file.
+TFailure FileFailure(int Errno, const std::string &Operation, const std::string &Path, const std::string &Step);
 // Writes "kind: message" (for diagnostics and test output).
 std::ostream &operator<<(std::ostream &Stream, const TFailure &Failure);
 // The kind an operating-system error number stands for (ENOENT: not_found, EACCES: permission...).

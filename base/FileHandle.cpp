@@ -4,10 +4,12 @@
 #include "PathText.h"
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <mutex>
 #include <random>
 #include <set>
+#include <thread>
 
 namespace morlith {
 namespace {
@@ -64,6 +66,18 @@ void RemoveAbandonedTemporaries(const std::string &folder)
         if (ProcessHasEnded(std::stoi(id)) && std::filesystem::is_regular_file(entry->symlink_status(ignored)))
             std::filesystem::remove(entry->path(), ignored);
     }
+}
+
+TLockWait WaitForLock(TFileHandle &file, const std::function<bool()> &stopRequested, int pollMs)
+{
+    while (!file.TryLockExclusive()) {
+        if (file.LastError() != EWOULDBLOCK)
+            return TLockWait::lwFailed;
+        if (stopRequested && stopRequested())
+            return TLockWait::lwStopped;
+        std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
+    }
+    return TLockWait::lwLocked;
 }
 
 bool RemoveFile(const std::string &path)

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace morlith {
@@ -69,6 +70,13 @@ private:
     intptr_t FHandle = kNoHandle;
     int FError = 0;
 };
+
+// How WaitForLock ended.
+enum class TLockWait { lwLocked, lwStopped, lwFailed };
+// Takes the exclusive lock of `file`, trying again every `pollMs` while another process holds it,
+// until it is free or `stopRequested` (when set) asks to stop. lwFailed leaves the error in
+// file.LastError().
+TLockWait WaitForLock(TFileHandle &file, const std::function<bool()> &stopRequested, int pollMs);
 
 // Replaces whatever stands at `to` by the file `from` in one step; errno value in `error`.
 bool RenameOver(const std::string &from, const std::string &to, int &error);

@@ -30,6 +30,15 @@ if(BUILD_TESTING)
   file(WRITE "${CMAKE_FIND_PACKAGE_REDIRECTS_DIR}/gtest-config.cmake" "")
 endif()
 
+# toml++ is header-only: the headers of Debian's libtomlplusplus-dev, copied into the build so that
+# they, and no other host header, are in reach of the cross compiler.
+set(MORLITH_TOMLPLUSPLUS_HOST_DIR "/usr/include" CACHE PATH "Folder holding toml++/ (libtomlplusplus-dev)")
+if(NOT EXISTS "${MORLITH_TOMLPLUSPLUS_HOST_DIR}/toml++/toml.h")
+  message(FATAL_ERROR "toml++ not found in ${MORLITH_TOMLPLUSPLUS_HOST_DIR}: install libtomlplusplus-dev")
+endif()
+file(COPY "${MORLITH_TOMLPLUSPLUS_HOST_DIR}/toml++" DESTINATION "${CMAKE_BINARY_DIR}/third-party/tomlplusplus")
+set(MORLITH_TOMLPLUSPLUS_INCLUDE_DIR "${CMAKE_BINARY_DIR}/third-party/tomlplusplus" CACHE PATH "" FORCE)
+
 # Header-only libraries from the host's Debian packages (nlohmann-json3-dev, libcli11-dev): their
 # header folders are copied into the build tree, so that the cross compiler sees them and nothing
 # else of the host's /usr/include.

@@ -28,16 +28,31 @@ TJson FileObject(const TFileFingerprint &file)
 
 } // namespace
 
+void AddOriginFields(TJson &line, std::chrono::system_clock::time_point time, const std::string &tool)
+{
+    line["time"] = IsoUtcTime(time);
+    line["tool"] = tool;
+    line["version"] = MORLITH_VERSION;
+    line["host"] = HostName();
+}
+
+void AddStationFields(TJson &line, const std::string &station, const std::string &person, const std::string &lot)
+{
+    if (!station.empty())
+        line["station"] = station;
+    if (!person.empty())
+        line["operator"] = person;
+    if (!lot.empty())
+        line["lot"] = lot;
+}
+
 std::string OperationRecordLine(const TOperationRecord &record)
 {
-    TJson line = {{"schema", kOperationRecordSchema},
-                  {"time", IsoUtcTime(record.Time)},
-                  {"tool", record.Tool},
-                  {"version", MORLITH_VERSION},
-                  {"host", HostName()},
-                  {"command", record.Command},
-                  {"port", record.Port},
-                  {"device", record.Device}};
+    TJson line = {{"schema", kOperationRecordSchema}};
+    AddOriginFields(line, record.Time, record.Tool);
+    line["command"] = record.Command;
+    line["port"] = record.Port;
+    line["device"] = record.Device;
     if (!record.ById.empty())
         line["by_id"] = record.ById;
     if (!record.SerialNumber.empty())
@@ -59,6 +74,7 @@ std::string OperationRecordLine(const TOperationRecord &record)
     line["duration_ms"] = int64_t(record.DurationMs);
     if (!record.ModuleState.empty())
         line["module_state"] = record.ModuleState;
+    AddStationFields(line, record.Station, record.Operator, record.Lot);
     return JsonLine(line);
 }
 

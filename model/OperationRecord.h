@@ -5,6 +5,8 @@
 
 #include "Failure.h"
 
+#include "JsonLines.h"
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -52,10 +54,19 @@ struct TOperationRecord {
     uint64_t DurationMs = 0;
     // What the module holds when the work stopped part-way; empty otherwise.
     std::string ModuleState;
+    // Where and by whom, when the station says so (written only when set).
+    std::string Station;
+    std::string Operator;
+    std::string Lot;
 };
 
 // The record as one JSON object on one line, without the newline.
 std::string OperationRecordLine(const TOperationRecord &record);
+
+// Adds when a log line was written, by which tool and version, on which host.
+void AddOriginFields(TJson &line, std::chrono::system_clock::time_point time, const std::string &tool);
+// Adds "station", "operator" and "lot" to a log line, each only when set.
+void AddStationFields(TJson &line, const std::string &station, const std::string &person, const std::string &lot);
 
 // Fills the port's device, by-id name and serial number from what `devicePath` reaches.
 void DescribePortDevice(TOperationRecord &record, const std::string &devicePath);

@@ -6,6 +6,7 @@
 #include "PackageAcceptance.h"
 #include "PortMap.h"
 #include "Sha256.h"
+#include "WriteVerification.h"
 
 namespace morlith {
 
@@ -44,10 +45,14 @@ bool TOperationRunner::ReadInput(const std::string &Path)
     return failure.Failed() ? Fail(failure) : true;
 }
 
-bool TOperationRunner::Connect(int32_t PortNumber)
+bool TOperationRunner::Connect(int32_t PortNumber) { return Reach(PortNumber, FController != 0); }
+
+bool TOperationRunner::Select(int32_t PortNumber) { return Reach(PortNumber, true); }
+
+bool TOperationRunner::Reach(int32_t PortNumber, bool Select)
 {
-    const bool connected = FController == 0 ? FProgrammator.Connect(PortNumber)
-                                            : FProgrammator.SelectMCU(PortNumber, FController);
+    const bool connected =
+        Select ? FProgrammator.SelectMCU(PortNumber, FController) : FProgrammator.Connect(PortNumber);
     if (!FProgrammator.Driver().OpenedDevice().empty())
         FDevice = FProgrammator.Driver().OpenedDevice();
     if (!connected)
@@ -90,6 +95,12 @@ bool TOperationRunner::Perform(bool Force)
     default:
         return true;
     }
+}
+
+bool TOperationRunner::Verify()
+{
+    const TFailure failure = VerifyWrite(FProgrammator, FKind, FInput);
+    return failure.Failed() ? Fail(failure) : true;
 }
 
 bool TOperationRunner::SaveData(const std::string &Path, TExistingFile Existing)

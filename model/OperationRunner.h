@@ -32,9 +32,15 @@ public:
     bool ReadInput(const std::string &Path);
     // Connects for the main controller, selects a slave otherwise. False with Failure().
     bool Connect(int32_t PortNumber);
+    // On a connection already made: selects the runner's controller, the main one too (one
+    // controller after another on one connection). False with Failure().
+    bool Select(int32_t PortNumber);
     // Writes the application or the data segment, or reads the data segment into Data(). A data
     // file longer than the module's data segment is refused unless `Force`. False with Failure().
     bool Perform(bool Force = false);
+    // After a write: reads back what the module keeps and compares (the data segment, or the
+    // parameter block with the package's header). False with Failure(), its step "verification".
+    bool Verify();
     // read-dseg: saves Data() at `Path` as a whole, and names it so in the record. A file that
     // cannot be written is a failure of kind "file".
     bool SaveData(const std::string &Path, TExistingFile Existing);
@@ -66,6 +72,8 @@ public:
     TOperationRecord Record(const std::string &Tool, const std::string &Port) const;
 
 private:
+    // Connects, and with `Select` selects the controller.
+    bool Reach(int32_t PortNumber, bool Select);
     bool FailFromEngine();
     TWriteKind WriteKind() const;
     uint64_t TotalToWrite() const;

@@ -1,27 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "ProductionLog.h"
 
+#include "DurableText.h"
 #include "PathText.h"
 #include "UserPlaces.h"
 #include "XdgDirectories.h"
 
 #include <cerrno>
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 namespace morlith {
-
-TFailure ProductionLogFailure(int error, const std::string &operation, const std::string &path,
-                              const std::string &step)
-{
-    TFailure failure = OsFailure(error, operation, path);
-    // Whatever the cause, it is the log file that failed.
-    if (failure.Kind != TFailureKind::fkPermission && failure.Kind != TFailureKind::fkNotFound)
-        failure.Kind = TFailureKind::fkFile;
-    failure.Path = path;
-    return failure.During(step);
-}
 
 std::unique_ptr<TProductionLog> TProductionLog::Open(const std::string &path, TFailure &failure, bool makeFolder)
 {
@@ -31,7 +19,7 @@ std::unique_ptr<TProductionLog> TProductionLog::Open(const std::string &path, TF
         if (!folder.empty())
             std::filesystem::create_directories(folder, error);
         if (error) {
-            failure = ProductionLogFailure(error.value(), "create the folder of", path, "opening the production log");
+            failure = FileFailure(error.value(), "create the folder of", path, "opening the production log");
             return nullptr;
         }
     }
@@ -47,12 +35,12 @@ bool TProductionLog::OpenFile(TFailure &failure)
     std::error_code error;
     const bool existed = std::filesystem::exists(std::filesystem::symlink_status(PathFromUtf8(FPath), error));
     if (!FFile.OpenForAppending(FPath)) {
-        failure = ProductionLogFailure(FFile.LastError(), "open", FPath, step);
+        failure = FileFailure(FFile.LastError(), "open", FPath, step);
         return false;
     }
     uint64_t size = 0;
     if (!FFile.IsRegularFile(size)) {
-        failure = ProductionLogFailure(EINVAL, "use", FPath, step);
+        failure = FileFailure(EINVAL, "use", FPath, step);
         failure.Detail = FPath + ": not a regular file";
         return false;
     }
@@ -66,21 +54,8 @@ bool TProductionLog::OpenFile(TFailure &failure)
 
 bool TProductionLog::Lock(TFailure &failure)
 {
-    const std::string step = "writing the production log";
-    while (!FFile.TryLockExclusive()) {
-        if (FFile.LastError() != EWOULDBLOCK) {
-            failure = ProductionLogFailure(FFile.LastError(), "lock", FPath, step);
-            return false;
-        }
-        if (FStopRequested && FStopRequested()) {
-            failure = MakeFailure(TFailureKind::fkStopped, "stopped on request while another program held the lock of " + FPath)
-                          .During(step);
-            failure.Path = FPath;
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(kLockPollMs));
-    }
-    return true;
+    return TakeLock(FFile, FPath, FStopRequested, kLockPollMs, "the lock of " + FPath, "writing the production log",
+                    failure);
 }
 
 bool TProductionLog::Append(const std::string &line, TFailure &failure)
@@ -104,7 +79,7 @@ bool TProductionLog::Append(const std::string &line, TFailure &failure)
     const int syncError = FFile.LastError();
     FFile.Unlock();
     if (!synced) {
-        failure = ProductionLogFailure(written ? syncError : error, written ? "flush" : "write to", FPath, step);
+        failure = FileFailure(written ? syncError : error, written ? "flush" : "write to", FPath, step);
         return false;
     }
     return true;

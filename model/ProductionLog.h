@@ -48,11 +48,6 @@ private:
     std::function<bool()> FStopRequested;
 };
 
-// The failure of the log file at `path` in `step`, from the system's error number `error`: kind
-// permission, not_found or file.
-TFailure ProductionLogFailure(int error, const std::string &operation, const std::string &path,
-                              const std::string &step);
-
 // Where the GUI logs its operations: $XDG_STATE_HOME/morlith/operations.jsonl (by default
 // ~/.local/state/morlith/operations.jsonl) on Linux, %LOCALAPPDATA%\Morlith\operations.jsonl on
 // Windows.

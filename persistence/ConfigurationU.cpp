@@ -26,7 +26,11 @@ std::string ConfigFilePathInCurrentDirectory()
 const TPropertyTable &TConfig::Properties() const
 {
     static const TPropertyTable Table =
-        TPropertyTableOf<TConfig>("TConfig", TXMLClass::Properties()).Integer("Port", &TConfig::FPort);
+        TPropertyTableOf<TConfig>("TConfig", TXMLClass::Properties())
+                                             .Integer("Port", &TConfig::FPort)
+                                             .OptionalString("Station", &TConfig::FStation)
+                                             .OptionalString("Operator", &TConfig::FOperator)
+                                             .OptionalString("Lot", &TConfig::FLot);
     return Table;
 }
 

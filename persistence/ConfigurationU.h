@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// The configuration: one persisted setting, the serial port, kept in "Config.mlhxml" in the
-// directory that was current when the configuration was created.
+// The configuration: the serial port, and the station, operator and lot of a production line when
+// they are set, kept in "Config.mlhxml" in the directory that was current when the configuration
+// was created.
 
 #include "ConfigurationUIntf.h"
 #include "XMLOptionsSerializer.h"
@@ -24,9 +25,20 @@ public:
     // Position of the chosen port, 0 for COM1 (default 0; not range-checked).
     std::int32_t Port() const { return FPort; }
     void SetPort(std::int32_t Value) { FPort = Value; }
+    // Where and by whom modules are flashed, written into every operation record when set; kept
+    // in the file only when set.
+    const std::string &Station() const { return FStation; }
+    const std::string &Operator() const { return FOperator; }
+    const std::string &Lot() const { return FLot; }
+    void SetStation(const std::string &Value) { FStation = Value; }
+    void SetOperator(const std::string &Value) { FOperator = Value; }
+    void SetLot(const std::string &Value) { FLot = Value; }
 
 private:
     std::int32_t FPort = 0;
+    std::string FStation;
+    std::string FOperator;
+    std::string FLot;
 };
 
 // The reference-counted configuration object behind IConfigurationInterface.

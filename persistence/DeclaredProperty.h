@@ -41,6 +41,9 @@ struct TDeclaredProperty {
     TPropertyKind Kind = TPropertyKind::pkUnknown;
     // For pkEnumeration: the base type is Boolean ("True"/"False" rather than an ordinal).
     bool BooleanBase = false;
+    // Not written at all while its text is empty (a setting added later: files without it stay
+    // as they were).
+    bool OmitWhenEmpty = false;
     // Read access as text; empty for kinds without a text form and for object references.
     std::function<std::string(const TXMLClass &)> GetText;
     // Write access from text; returns false when the text does not convert for this kind.
@@ -134,12 +137,13 @@ public:
     // A string field (UTF-8); Kind may say pkLString or pkWString for documentation.
     TPropertyTableOf &String(const char *Name, std::string C::*Field, TPropertyKind Kind = TPropertyKind::pkString)
     {
-        TDeclaredProperty p = Entry(Name, Kind);
-        p.GetText = [Field](const TXMLClass &o) { return Self(o).*Field; };
-        p.SetText = [Field](TXMLClass &o, const std::string &t) {
-            Self(o).*Field = t;
-            return true;
-        };
+        return Add(StringEntry(Name, Field, Kind));
+    }
+    // A string field written only when it is not empty.
+    TPropertyTableOf &OptionalString(const char *Name, std::string C::*Field)
+    {
+        TDeclaredProperty p = StringEntry(Name, Field, TPropertyKind::pkString);
+        p.OmitWhenEmpty = true;
         return Add(std::move(p));
     }
     // A nested persisted object that C creates, owns and never replaces.
@@ -166,6 +170,17 @@ private:
         TDeclaredProperty p;
         p.Name = Name;
         p.Kind = Kind;
+        return p;
+    }
+
+    static TDeclaredProperty StringEntry(const char *Name, std::string C::*Field, TPropertyKind Kind)
+    {
+        TDeclaredProperty p = Entry(Name, Kind);
+        p.GetText = [Field](const TXMLClass &o) { return Self(o).*Field; };
+        p.SetText = [Field](TXMLClass &o, const std::string &t) {
+            Self(o).*Field = t;
+            return true;
+        };
         return p;
     }
 

@@ -63,8 +63,10 @@ void TXMLClass::WriteContent(pugi::xml_node Node, const std::string &ItemCaption
                 WriteNested(*nested, Node.append_child(property.Name.c_str()), ItemCaption);
             continue;
         }
-        pugi::xml_node element = Node.append_child(property.Name.c_str());
         const std::string text = property.GetText ? property.GetText(*this) : std::string();
+        if (text.empty() && property.OmitWhenEmpty)
+            continue;
+        pugi::xml_node element = Node.append_child(property.Name.c_str());
         if (!text.empty())
             element.text().set(text.c_str());
     }

@@ -289,7 +289,14 @@ void TLoadingViewPresenter::EndOperation(TOperationRunner &Runner)
         return;
     TFailure logFailure;
     TProductionLog *log = ModelDM->OperationsLog(logFailure);
-    if (log && log->Append(OperationRecordLine(Runner.Record(kGuiToolName, ModelDM->CurrentPortName())), logFailure))
+    TOperationRecord record = Runner.Record(kGuiToolName, ModelDM->CurrentPortName());
+    if (ModelDM->Configuration) {
+        const TConfig &settings = ModelDM->Configuration->Config();
+        record.Station = settings.Station();
+        record.Operator = settings.Operator();
+        record.Lot = settings.Lot();
+    }
+    if (log && log->Append(OperationRecordLine(record), logFailure))
         return;
     // A log that cannot be written is told once a run: the operator must know records are lost.
     if (!FLogFailureShown) {

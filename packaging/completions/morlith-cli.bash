@@ -16,7 +16,8 @@ _morlith_cli_ports()
 
 # The options that take a value, long and short (the short ones as letters).
 _morlith_cli_value_options=" --port --mcu --timeout --out --dseg-length --word3 --format --base
-    --fill --piece --image-out --log --wait --retries --expect-sha256 --match --since "
+    --fill --piece --image-out --log --wait --retries --expect-sha256 --match --since --station
+    --operator --lot "
 _morlith_cli_value_letters="pmo"
 
 # Whether WORD leaves the next word to be an option's value: a long option that takes one
@@ -49,6 +50,7 @@ _morlith_cli_value()
         -m|--mcu)
             mapfile -t COMPREPLY < <(compgen -W "0 1 2 3 4" -- "$cur") ;;
         --timeout|--dseg-length|--word3|--base|--fill|--piece|--wait|--retries|--expect-sha256|--since) ;;
+        --station|--operator|--lot) ;;
         --match)
             local links=(/dev/serial/by-id/*)
             [ -e "${links[0]}" ] && mapfile -t COMPREPLY < <(compgen -W "${links[*]##*/}" -- "$cur") ;;
@@ -64,11 +66,12 @@ _morlith_cli_value()
 _morlith_cli()
 {
     local cur="${COMP_WORDS[COMP_CWORD]}" prev="${COMP_WORDS[COMP_CWORD-1]}" prefix=""
-    local commands="connect write-app read-dseg write-dseg watch info pack ports log"
-    local device_commands="connect write-app read-dseg write-dseg"
+    local commands="connect write-app read-dseg write-dseg run watch check info pack ports log"
+    local device_commands="connect write-app read-dseg write-dseg run"
     local options="--port --mcu --timeout --quiet --verbose --json --force --verify --out
                    --dseg-length --word3 --format --base --fill --piece --image-out --help --version
-                   --log --wait --retries --expect-sha256 --match --existing --since --failed"
+                   --log --wait --retries --expect-sha256 --match --existing --since --failed
+                   --summary --csv --station --operator --lot"
     COMPREPLY=()
 
     # A value after "=" (--port=COM3): bash splits the word at "=" (prev is then "="); where

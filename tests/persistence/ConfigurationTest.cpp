@@ -86,6 +86,23 @@ TEST_F(Configuration, SaveKeepsTheVersionThatWasLoaded)
     EXPECT_NE(saved.find("<Port>4</Port>"), std::string::npos) << saved;
 }
 
+TEST_F(Configuration, TheStationOperatorAndLotAreKeptOnlyWhenSet)
+{
+    WriteConfig("<Port>2</Port><Station>line 2</Station><Lot>L-17</Lot>");
+    FConfiguration->Load();
+    TConfig &settings = dynamic_cast<TConfiguration &>(*FConfiguration).Config();
+    EXPECT_EQ(settings.Station(), "line 2");
+    EXPECT_EQ(settings.Operator(), "");
+    EXPECT_EQ(settings.Lot(), "L-17");
+    settings.SetLot("");
+    settings.SetOperator("A. N. Other");
+    FConfiguration->Save();
+    const std::string saved = ReadFile(PathOf("Config.mlhxml"));
+    EXPECT_NE(saved.find("  <Port>2</Port>\r\n  <Station>line 2</Station>\r\n  <Operator>A. N. Other</Operator>\r\n</config>"),
+              std::string::npos)
+        << saved;
+}
+
 TEST_F(Configuration, SetPortWritesNothing)
 {
     WriteConfig("<Port>2</Port>");

@@ -5,6 +5,8 @@
 
 #include "UiWorld.h"
 
+#include "ConfigurationU.h"
+#include "ModelU.h"
 #include "PackageBuilder.h"
 
 #include <filesystem>
@@ -56,6 +58,19 @@ TEST_F(OperationsLogTest, EachOperationOfThePageIsRecorded)
     EXPECT_TRUE(Has(records[1], "\"result\":\"ok\"")) << records[1];
     EXPECT_TRUE(Has(records[2], "\"command\":\"read-dseg\"")) << records[2];
     EXPECT_TRUE(Has(records[2], "\"result\":\"failed\",\"error\":{\"kind\":\"hangup\"")) << records[2];
+}
+
+TEST_F(OperationsLogTest, TheStationOperatorAndLotOfTheSettingsGoIntoEveryRecordWhenSet)
+{
+    ports.Serve(1);
+    TConfig &settings = ModelDM->Configuration->Config();
+    settings.SetStation("bench 4");
+    settings.SetLot("L-9");
+    Click("btnConnect");
+    const auto records = Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_TRUE(Has(records[0], "\"station\":\"bench 4\",\"lot\":\"L-9\"")) << records[0];
+    EXPECT_FALSE(Has(records[0], "\"operator\"")) << records[0];
 }
 
 TEST_F(OperationsLogTest, ALogThatCannotBeWrittenIsToldOnceAndTheWorkGoesOn)

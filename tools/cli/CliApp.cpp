@@ -7,6 +7,7 @@
 #include "LogCommand.h"
 #include "PackageCommands.h"
 #include "PortsCommands.h"
+#include "RecipeCommands.h"
 #include "Rejection.h"
 #include "SessionReport.h"
 #include "WatchCommand.h"
@@ -46,6 +47,10 @@ int RunCommand(const TCliOptions &options, TConsole &console)
         return RunLog(options, console);
     case TCliCommand::ccWatch:
         return RunWatch(options, console);
+    case TCliCommand::ccRun:
+        return RunRecipe(options, console);
+    case TCliCommand::ccCheck:
+        return RunCheck(options, console);
     default:
         return RunDeviceCommand(options, console);
     }

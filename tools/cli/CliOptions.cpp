@@ -3,6 +3,7 @@
 
 #include "NumberText.h"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -12,8 +13,11 @@ namespace {
 
 using TCommandSet = std::set<TCliCommand>;
 
-const TCommandSet kDeviceCommands = {TCliCommand::ccConnect, TCliCommand::ccWriteApp,
-                                     TCliCommand::ccReadDseg, TCliCommand::ccWriteDseg};
+const TCommandSet kDeviceCommands = {TCliCommand::ccConnect, TCliCommand::ccWriteApp, TCliCommand::ccReadDseg,
+                                     TCliCommand::ccWriteDseg, TCliCommand::ccRun};
+// The device commands that work on one controller (a recipe names its own).
+const TCommandSet kControllerCommands = {TCliCommand::ccConnect, TCliCommand::ccWriteApp, TCliCommand::ccReadDseg,
+                                         TCliCommand::ccWriteDseg};
 
 // One option: its names, whether it takes a value, the commands it goes with and what it sets.
 struct TOptionRule {
@@ -32,6 +36,16 @@ std::string SetNumber(const std::string &option, const std::string &value, uint6
         return option + " takes a whole number from " + std::to_string(min) + " to " +
                std::to_string(max) + ", not \"" + value + "\"";
     store(*number);
+    return "";
+}
+
+// A name the records carry (station, operator, lot): not empty, no control characters.
+std::string SetLabel(const std::string &option, const std::string &value, std::string &store)
+{
+    const bool control = std::any_of(value.begin(), value.end(), [](char c) { return (unsigned char)c < 0x20 || c == 0x7F; });
+    if (value.empty() || control)
+        return option + " takes a name of printable characters, not \"" + value + "\"";
+    store = value;
     return "";
 }
 
@@ -54,7 +68,7 @@ const std::vector<TOptionRule> &OptionRules()
 {
     static const std::vector<TOptionRule> rules = {
         {"port", 'p', true, kDeviceCommands, AddPorts},
-        {"mcu", 'm', true, kDeviceCommands,
+        {"mcu", 'm', true, kControllerCommands,
          [](TCliOptions &o, const std::string &v) {
              return SetNumber("--mcu", v, 0, kMaxMcuIndex, false, [&](uint64_t n) { o.Mcu = uint8_t(n); });
          }},
@@ -92,6 +106,16 @@ const std::vector<TOptionRule> &OptionRules()
          [](TCliOptions &o, const std::string &v) {
              return SetNumber("--retries", v, 0, kMaxRetries, false, [&](uint64_t n) { o.Retries = uint32_t(n); });
          }},
+        {"station", 0, true, kDeviceCommands,
+         [](TCliOptions &o, const std::string &v) { return SetLabel("--station", v, o.Station); }},
+        {"operator", 0, true, kDeviceCommands,
+         [](TCliOptions &o, const std::string &v) { return SetLabel("--operator", v, o.Operator); }},
+        {"lot", 0, true, kDeviceCommands,
+         [](TCliOptions &o, const std::string &v) { return SetLabel("--lot", v, o.Lot); }},
+        {"summary", 0, false, {TCliCommand::ccLog},
+         [](TCliOptions &o, const std::string &) { o.Summary = true; return std::string(); }},
+        {"csv", 0, false, {TCliCommand::ccLog},
+         [](TCliOptions &o, const std::string &) { o.Csv = true; return std::string(); }},
         {"match", 0, true, {TCliCommand::ccWatch},
          [](TCliOptions &o, const std::string &v) {
              o.Match = v;
@@ -169,7 +193,9 @@ const std::map<std::string, TCommandForm> &CommandForms()
         {"ports", {TCliCommand::ccPorts, 0, "ports"}},
         {"ports map", {TCliCommand::ccPortsMap, 2, "ports map COM<n> DEVICE"}},
         {"ports unmap", {TCliCommand::ccPortsUnmap, 1, "ports unmap COM<n>"}},
-        {"log", {TCliCommand::ccLog, 1, "log FILE [--since WHEN] [--failed]"}},
+        {"log", {TCliCommand::ccLog, 1, "log FILE [--since WHEN] [--failed] [--summary | --csv]"}},
+        {"run", {TCliCommand::ccRun, 1, "run RECIPE"}},
+        {"check", {TCliCommand::ccCheck, 1, "check RECIPE"}},
         {"watch", {TCliCommand::ccWatch, 0, "watch COMMAND [ARGS]"}},
     };
     return forms;
@@ -280,10 +306,10 @@ bool GoesWith(const TOptionRule &rule, const TCliOptions &options)
 std::string TakeWatchedCommand(std::vector<std::string> &positional, TCliOptions &options, const TCommandForm *&form)
 {
     if (positional.empty())
-        return "watch needs a command: connect, write-app, read-dseg or write-dseg";
+        return "watch needs a command: connect, write-app, read-dseg, write-dseg or run";
     const auto watched = CommandForms().find(positional.front());
     if (watched == CommandForms().end() || !IsDeviceCommand(watched->second.Command))
-        return "watch runs connect, write-app, read-dseg or write-dseg, not \"" + positional.front() + "\"";
+        return "watch runs connect, write-app, read-dseg, write-dseg or run, not \"" + positional.front() + "\"";
     options.Watched = watched->second.Command;
     form = &watched->second;
     positional.erase(positional.begin());
@@ -355,6 +381,8 @@ TParsedCommandLine ParseCommandLine(const std::vector<std::string> &words)
     }
     if (result.Command == TCliCommand::ccPack && result.Out.empty())
         parsed.Error = "pack needs --out PACKAGE";
+    else if (result.Summary && result.Csv)
+        parsed.Error = "log: give --summary or --csv, not both";
     else if (result.Ports.size() > kMaxPorts)
         parsed.Error = "at most " + std::to_string(kMaxPorts) + " ports at once";
     return parsed;

@@ -26,6 +26,9 @@ enum class TCliCommand {
     ccPortsMap,
     ccPortsUnmap,
     ccLog,
+    // A recipe: run on every port, or checked without a module.
+    ccRun,
+    ccCheck,
     // Station mode: the device command TCliOptions::Watched on every port that appears.
     ccWatch,
 };
@@ -79,6 +82,13 @@ struct TCliOptions {
     // log: --since (ISO 8601 UTC date or time, or an age such as 2h) and --failed.
     std::string Since;
     bool FailedOnly = false;
+    // log: --summary (the yield per lot) and --csv (the records for a spreadsheet).
+    bool Summary = false;
+    bool Csv = false;
+    // --station, --operator, --lot: written into every record; empty for none.
+    std::string Station;
+    std::string Operator;
+    std::string Lot;
     // pack: the package to write and the piece size.
     std::string Out;
     size_t PieceBytes = kDefaultPieceBytes;
@@ -98,7 +108,7 @@ struct TParsedCommandLine {
 // and combine ("-qv"); "--" ends the options; "-" alone is an argument.
 TParsedCommandLine ParseCommandLine(const std::vector<std::string> &words);
 
-// True for the commands that talk to a module.
+// True for the commands that talk to a module (run included).
 bool IsDeviceCommand(TCliCommand command);
 
 // The name of a command as typed ("write-app", "ports map").

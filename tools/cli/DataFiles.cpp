@@ -62,17 +62,4 @@ std::string CheckNewFile(const std::string &path, bool replace)
     return "";
 }
 
-std::string DescribeDifference(const std::vector<uint8_t> &written, const std::vector<uint8_t> &readBack)
-{
-    for (size_t i = 0; i < written.size() && i < readBack.size(); ++i) {
-        if (written[i] != readBack[i])
-            return "first difference at offset " + GroupThousands(i) + " (" + Hex16(uint16_t(i)) + "): wrote " +
-                   Hex8(written[i]) + ", read back " + Hex8(readBack[i]);
-    }
-    if (written.size() > readBack.size())
-        return "the data segment holds " + GroupThousands(readBack.size()) + " bytes, the file " +
-               GroupThousands(written.size()) + ": first difference at offset " + GroupThousands(readBack.size());
-    return "";
-}
-
 } // namespace morlith::cli

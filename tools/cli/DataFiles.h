@@ -38,8 +38,4 @@ std::string TemporaryFolder();
 // problem, naming the file.
 std::string CheckNewFile(const std::string &path, bool replace);
 
-// "" when the module's data segment (`readBack`) holds `written` from its start; otherwise where
-// they differ first.
-std::string DescribeDifference(const std::vector<uint8_t> &written, const std::vector<uint8_t> &readBack);
-
 } // namespace morlith::cli

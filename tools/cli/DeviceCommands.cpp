@@ -176,6 +176,9 @@ std::string PrepareDeviceRun(const TCliOptions &options, const std::vector<TPort
     job.Verify = options.Verify;
     job.Verbose = options.Verbose;
     job.Retries = options.Retries;
+    job.Station = options.Station;
+    job.Operator = options.Operator;
+    job.Lot = options.Lot;
     std::string problem = CheckJobFile(options, std::max<size_t>(ports.size(), 1), run, status);
     if (!problem.empty())
         return problem;
@@ -217,6 +220,14 @@ std::string FileForPort(const std::string &pattern, const TPortChoice &port)
     return ReplaceAll(pattern, kPortPlaceholder, name);
 }
 
+void ReadyPorts(const TCliOptions &options, const std::vector<TPortChoice> &ports, TConsole &console)
+{
+    if (!options.Quiet && !options.Json)
+        NoteRawSockets(ports, console);
+    if (options.WaitSeconds > 0)
+        WaitForPorts(ports, options.WaitSeconds, options.Quiet || options.Json, console);
+}
+
 int RunDeviceCommand(const TCliOptions &options, TConsole &console)
 {
     const TPortSelection selection = ChoosePorts(options.Ports);
@@ -228,10 +239,7 @@ int RunDeviceCommand(const TCliOptions &options, TConsole &console)
     const std::string problem = PrepareDeviceRun(options, selection.Ports, run, jobs, status);
     if (!problem.empty())
         return Reject(console, options.Json, status, problem);
-    if (!options.Quiet && !options.Json)
-        NoteRawSockets(selection.Ports, console);
-    if (options.WaitSeconds > 0)
-        WaitForPorts(selection.Ports, options.WaitSeconds, options.Quiet || options.Json, console);
+    ReadyPorts(options, selection.Ports, console);
     // Data on standard output leaves the words to standard error.
     TConsole wordsToError(stderr, stderr, console.ErrIsTerminal());
     TConsole &words = run.Job.ToStandardOutput ? wordsToError : console;

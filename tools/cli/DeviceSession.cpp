@@ -36,15 +36,6 @@ bool HandshakeMayBeRetried(const TFailure &failure)
     return failure.Kind == TFailureKind::fkNoReply || failure.Kind == TFailureKind::fkBadReply;
 }
 
-// The four words of a parameter block as "0x1388 0xA5C3 0x0200 0x1234".
-std::string BlockWords(const std::array<uint16_t, 4> &words)
-{
-    std::string text;
-    for (const uint16_t word : words)
-        text += (text.empty() ? "" : " ") + Hex16(word);
-    return text;
-}
-
 TFailure Stopped(const std::string &detail) { return MakeFailure(TFailureKind::fkStopped, detail); }
 
 } // namespace
@@ -89,24 +80,28 @@ std::string TDeviceSession::Controller() const
     return FJob.Mcu == 0 ? "main controller" : "controller " + std::to_string(FJob.Mcu);
 }
 
-void TDeviceSession::OnFrame(const TFrameTraceEvent &event)
+std::string FrameTraceLine(const std::string &port, const TFrameTraceEvent &event)
 {
-    std::string line = FPort.Label + (event.Outgoing ? " -> " : " <- ") + morlith::CommandName(event.Command) + " " +
+    std::string line = port + (event.Outgoing ? " -> " : " <- ") + morlith::CommandName(event.Command) + " " +
                        std::to_string(event.Length) + " bytes";
     if (!event.Outgoing)
         line += event.CrcOk ? ", CRC ok" : ", CRC bad or reply incomplete";
-    FConsole.Err(line);
+    return line;
 }
 
-void TDeviceSession::OnProgress()
+void TDeviceSession::OnFrame(const TFrameTraceEvent &event) { FConsole.Err(FrameTraceLine(FPort.Label, event)); }
+
+TProgressStep ProgressOf(const TProgrammator &programmator, double seconds)
 {
     TProgressStep step;
-    step.Percent = FLoader->GetProgress();
-    step.Sent = FProgrammator->BytesSent();
-    step.Total = FProgrammator->BytesTotal();
-    step.Seconds = Elapsed();
-    FReporter.Progressed(FPort.Label, step);
+    step.Percent = programmator.Progress();
+    step.Sent = programmator.BytesSent();
+    step.Total = programmator.BytesTotal();
+    step.Seconds = seconds;
+    return step;
 }
+
+void TDeviceSession::OnProgress() { FReporter.Progressed(FPort.Label, ProgressOf(*FProgrammator, Elapsed())); }
 
 bool TDeviceSession::Fail(const TFailure &failure, int status)
 {
@@ -136,23 +131,6 @@ bool TDeviceSession::Open()
     return true;
 }
 
-bool TDeviceSession::VerifyParameterBlock()
-{
-    // The module cannot read its program memory back; the block it keeps is what can be checked.
-    const std::array<uint16_t, 4> written = HeaderWords(FJob.Input.Header);
-    std::array<uint16_t, 4> readBack{};
-    if (!FProgrammator->ReadParameterBlock(readBack)) {
-        TFailure failure = FProgrammator->LastFailure();
-        failure.Step = "verification (written, then reading the parameter block back: " + failure.Step + ")";
-        return Fail(failure);
-    }
-    if (readBack != written)
-        return Fail(MakeFailure(TFailureKind::fkBadReply, "the parameter block reads back as " + BlockWords(readBack) +
-                                                              ", the header written was " + BlockWords(written))
-                        .During("verification"));
-    return true;
-}
-
 bool TDeviceSession::WriteApplication()
 {
     if (!FRunner.Perform())
@@ -160,8 +138,8 @@ bool TDeviceSession::WriteApplication()
     const uint64_t bytes = FRunner.Bytes();
     const double seconds = Elapsed();
     FOutcome.Bytes = bytes;
-    if (FJob.Verify && !VerifyParameterBlock())
-        return false;
+    if (FJob.Verify && !FRunner.Verify())
+        return FailFromRunner();
     FOutcome.Message = "Wrote " + FJob.FileName() + " to " + FPort.Label + ", " + Controller() + ": " +
                        CountOfBytes(bytes) + " in " + FormatSeconds(seconds) + " (" +
                        FormatRate(seconds > 0 ? double(bytes) / seconds : 0) + ")" +
@@ -215,20 +193,6 @@ bool TDeviceSession::DeliverToStandardOutput()
     return true;
 }
 
-bool TDeviceSession::VerifyDataSegment()
-{
-    TOperationRunner readBack(*FProgrammator, TOperationKind::okReadDataSegment, FJob.Mcu);
-    if (!readBack.Perform()) {
-        TFailure failure = readBack.Failure();
-        failure.Step = "verification (written, then reading back: " + failure.Step + ")";
-        return Fail(failure);
-    }
-    const std::string difference = DescribeDifference(FJob.Input.Bytes, readBack.Data());
-    if (!difference.empty())
-        return Fail(MakeFailure(TFailureKind::fkBadReply, difference).During("verification"));
-    return true;
-}
-
 bool TDeviceSession::WriteDataSegment()
 {
     if (!FRunner.Perform(FJob.Force)) {
@@ -240,8 +204,8 @@ bool TDeviceSession::WriteDataSegment()
     const uint64_t written = FRunner.Bytes();
     const uint64_t segment = FRunner.SegmentBytes();
     FOutcome.Bytes = written;
-    if (FJob.Verify && !VerifyDataSegment())
-        return false;
+    if (FJob.Verify && !FRunner.Verify())
+        return FailFromRunner();
     std::string covered;
     if (written < segment)
         covered = " (the first " + GroupThousands(written) + " of its " + GroupThousands(segment) + " bytes)";
@@ -298,17 +262,25 @@ void TDeviceSession::AppendToLog()
     TOperationRecord record = FRunner.Record(kProgramName, FPort.Label);
     record.Failure = FOutcome.Failure;
     record.DurationMs = uint64_t(FOutcome.Seconds * 1000 + 0.5);
+    record.Station = FJob.Station;
+    record.Operator = FJob.Operator;
+    record.Lot = FJob.Lot;
+    AppendRecord(*FJob.Log, OperationRecordLine(record), FOutcome, FConsole);
+}
+
+void AppendRecord(TProductionLog &log, const std::string &line, TPortOutcome &outcome, TConsole &console)
+{
     TFailure failure;
-    if (FJob.Log->Append(OperationRecordLine(record), failure))
+    if (log.Append(line, failure))
         return;
     // The module was worked on, but the station keeps no record of it: not a success.
-    if (FOutcome.Ok()) {
-        FOutcome.Status = failure.Kind == TFailureKind::fkStopped ? kExitInterrupted : kExitFailed;
-        failure.Detail += " (" + FOutcome.Message + ")";
-        FOutcome.Failure = failure;
-        FOutcome.Message.clear();
+    if (outcome.Ok()) {
+        outcome.Status = failure.Kind == TFailureKind::fkStopped ? kExitInterrupted : kExitFailed;
+        failure.Detail += " (" + outcome.Message + ")";
+        outcome.Failure = failure;
+        outcome.Message.clear();
     } else {
-        FConsole.Error(WithPort(FPort.Label, failure.Message()));
+        console.Error(WithPort(outcome.Port, failure.Message()));
     }
 }
 

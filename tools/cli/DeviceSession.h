@@ -48,6 +48,10 @@ struct TDeviceJob {
     bool ToStandardOutput = false;
     // The production log (null for none).
     TProductionLog *Log = nullptr;
+    // Written into the record when set.
+    std::string Station;
+    std::string Operator;
+    std::string Lot;
 
     // The file as messages name it ("standard input", "standard output").
     std::string FileName() const
@@ -58,20 +62,29 @@ struct TDeviceJob {
     }
 };
 
+// Where an application write of `programmator` stands, `seconds` after the command started.
+TProgressStep ProgressOf(const TProgrammator &programmator, double seconds);
+
+// A line of the --verbose trace: "COM3 -> C 54 bytes", "COM3 <- C 9 bytes, CRC ok".
+std::string FrameTraceLine(const std::string &port, const TFrameTraceEvent &event);
+
+// Appends a record to the production log; a record that cannot be written turns a success into a
+// failure (the station would keep no trace of the module), and is told on standard error otherwise.
+void AppendRecord(TProductionLog &log, const std::string &line, TPortOutcome &outcome, TConsole &console);
+
 // The pause between two connect handshakes of --retries, in ms.
 constexpr int kRetryPauseMs = 500;
 
-class TDeviceSession {
+class TDeviceSession : public TPortSession {
 public:
     TDeviceSession(const TPortChoice &port, const TDeviceJob &job, TSessionReporter &reporter, TConsole &console);
-    ~TDeviceSession();
+    ~TDeviceSession() override;
     TDeviceSession(const TDeviceSession &) = delete;
     TDeviceSession &operator=(const TDeviceSession &) = delete;
 
     // Runs the job and reports its end to the reporter.
-    void Run();
-    // How it ended (after Run).
-    const TPortOutcome &Outcome() const { return FOutcome; }
+    void Run() override;
+    const TPortOutcome &Outcome() const override { return FOutcome; }
 
 private:
     bool Open();
@@ -79,8 +92,6 @@ private:
     bool WriteApplication();
     bool ReadDataSegment();
     bool WriteDataSegment();
-    bool VerifyDataSegment();
-    bool VerifyParameterBlock();
     bool DeliverToStandardOutput();
     std::string KeepDataRead();
     void AppendToLog();

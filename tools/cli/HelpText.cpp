@@ -21,13 +21,20 @@ Commands that talk to a module:
   write-dseg FILE          write FILE (- for standard input) into the data
                            segment; --verify reads it back and reports the
                            first differing offset
-L|  watch COMMAND [ARGS]     station mode: run connect, write-app, read-dseg or
-L|                           write-dseg on every port that appears, until Ctrl-C;
-L|                           one line per module, then the counts. Ports are
-L|                           port-map entries (--port limits which), or with
-L|                           --match serial devices; a port is taken again only
-L|                           after it went away and came back. read-dseg needs
-L|                           {n} (the module's number) or {time} in FILE
+  run RECIPE               run a recipe's steps (write-app, write-dseg and
+                           read-dseg, each on one controller or a list) on
+                           one connection per module; a failed step ends that
+                           module's work; the serial number of each module
+                           comes from the recipe's counter; --log gets one
+                           unit record per module
+L|  watch COMMAND [ARGS]     station mode: run connect, write-app, read-dseg,
+L|                           write-dseg or run on every port that appears, until
+L|                           Ctrl-C; one line per module, then the counts.
+L|                           Ports are port-map entries (--port limits which),
+L|                           or with --match serial devices; a port is taken
+L|                           again only after it went away and came back.
+L|                           read-dseg needs {n} (the module's number) or
+L|                           {time} in FILE
 Commands without a module:
   info PACKAGE             show the header fields, the key and the image of a
                            package, and whether a write would accept it
@@ -54,8 +61,11 @@ L|                           socket://HOST:PORT
 L|  ports unmap COM<n>       remove COM<n> from the port map
 W|  ports                    list the COM ports with their names in Device
 W|                           Manager, USB ids and serial numbers
+  check RECIPE             check a recipe and its inputs without a module;
+                           every mistake is named by its line
   log FILE                 show a production log as a table: time, port,
-                           operation, file and result
+                           operation (a unit: its recipe), file (a unit: its
+                           serial number) and result
 
 Options:
 L|  -p, --port P       COM<n>, a number n (COM<n>), a device path, or a line
@@ -98,6 +108,12 @@ L|      --existing     watch: take the ports present at the start too
       --since WHEN   log: records from WHEN on (UTC: 2026-07-13,
                      2026-07-13T10:15) or of the last 30m, 2h, 7d
       --failed       log: failed records only
+      --summary      log: the units, passed, failed and yield of each lot
+      --csv          log: the records as CSV (RFC 4180) for a spreadsheet or
+                     a MES; cells that would start a formula begin with '
+      --station NAME, --operator NAME, --lot NAME
+                     written into every record of --log (run: in place of
+                     the recipe's station, operator and lot)
   -o, --out PACKAGE  pack: the package to write (-: standard output)
   -h, --help         this text
   -V, --version      the version
@@ -150,6 +166,10 @@ L|  morlith-cli --match 0403:6001 --log line.jsonl watch write-app firmware.xml
 L|  morlith-cli -p3 read-dseg - | xxd | head
 W|  morlith-cli -p3 read-dseg - > segment.bin
   morlith-cli log line.jsonl --since 8h --failed
+  morlith-cli check line.toml
+  morlith-cli -p COM3,COM4 --log line.jsonl --lot L-17 run line.toml
+L|  morlith-cli --log line.jsonl --station bench-2 watch run line.toml
+  morlith-cli log line.jsonl --summary
 )";
 
 } // namespace

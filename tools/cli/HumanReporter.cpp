@@ -59,6 +59,16 @@ THumanReporter::THumanReporter(TConsole &console, TProgressStyle style, bool qui
 
 void THumanReporter::Started(const std::string &, const std::string &, const std::string &) {}
 
+void THumanReporter::StepStarted(const std::string &port, size_t index, size_t count, const std::string &name)
+{
+    if (FStyle == TProgressStyle::psNone)
+        return;
+    std::lock_guard<std::mutex> lock(FLock);
+    // Each step's write starts its own progress.
+    FShown.erase(port);
+    FConsole.Err(Prefix(port) + "step " + std::to_string(index + 1) + " of " + std::to_string(count) + ": " + name);
+}
+
 void THumanReporter::Progressed(const std::string &port, const TProgressStep &step)
 {
     std::lock_guard<std::mutex> lock(FLock);

@@ -13,6 +13,16 @@ void TJsonReporter::Started(const std::string &port, const std::string &command,
     FConsole.Out(JsonLine(event));
 }
 
+void TJsonReporter::StepStarted(const std::string &port, size_t index, size_t count, const std::string &name)
+{
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        FShownPercent.erase(port);
+    }
+    FConsole.Out(JsonLine(JsonEvent(
+        "step", {{"port", port}, {"step", int64_t(index + 1)}, {"steps", int64_t(count)}, {"name", name}})));
+}
+
 void TJsonReporter::Progressed(const std::string &port, const TProgressStep &step)
 {
     {
@@ -47,6 +57,8 @@ void TJsonReporter::Finished(const TPortOutcome &outcome)
     }
     if (!outcome.ModuleState.empty())
         event["module_state"] = outcome.ModuleState;
+    if (outcome.Serial)
+        event["serial"] = int64_t(*outcome.Serial);
     FConsole.Out(JsonLine(event));
     // The reason also goes to standard error, as without --json, for whoever reads the log.
     if (!outcome.Ok())

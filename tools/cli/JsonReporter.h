@@ -18,6 +18,7 @@ public:
     explicit TJsonReporter(TConsole &console) : FConsole(console) {}
 
     void Started(const std::string &port, const std::string &command, const std::string &file) override;
+    void StepStarted(const std::string &port, size_t index, size_t count, const std::string &name) override;
     // One object per percent reached.
     void Progressed(const std::string &port, const TProgressStep &step) override;
     void Finished(const TPortOutcome &outcome) override;

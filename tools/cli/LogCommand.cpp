@@ -2,6 +2,8 @@
 #include "LogCommand.h"
 
 #include "JsonLines.h"
+#include "LogExport.h"
+#include "TerminalSize.h"
 #include "NumberText.h"
 #include "Rejection.h"
 #include "SessionReport.h"
@@ -68,7 +70,26 @@ std::string ResultOf(const nlohmann::json &record)
     const std::string result = JsonTextOf(record, "result");
     const nlohmann::json *error = JsonField(record, "error");
     const std::string kind = error ? JsonTextOf(*error, "kind") : "";
-    return kind.empty() ? result : result + " (" + kind + ")";
+    const nlohmann::json *failedStep = JsonField(record, "failed_step");
+    const std::string step = failedStep && failedStep->is_number()
+                                 ? " at step " + std::to_string(int64_t(failedStep->get<double>()))
+                                 : "";
+    return kind.empty() ? result + step : result + " (" + kind + ")" + step;
+}
+
+// A table row: a unit shows its recipe and serial number (or its id), a command its file.
+TRow RowOf(const nlohmann::json &record)
+{
+    std::string operation = JsonTextOf(record, "command");
+    std::string file = FileOf(record);
+    if (IsUnitRecord(record)) {
+        const nlohmann::json *recipe = JsonField(record, "recipe");
+        operation = "run " + BaseName(recipe ? JsonTextOf(*recipe, "path") : "");
+        const std::vector<std::string> cells = CsvCells(record);
+        file = cells[3].empty() ? "unit " + JsonTextOf(record, "unit") : "serial " + cells[3];
+    }
+    return {ShownTime(JsonTextOf(record, "time")), Printable(JsonTextOf(record, "port")), Printable(operation),
+            Printable(file), Printable(ResultOf(record))};
 }
 
 void PrintTable(const std::vector<TRow> &rows, TConsole &console)
@@ -84,6 +105,28 @@ void PrintTable(const std::vector<TRow> &rows, TConsole &console)
         line.erase(line.find_last_not_of(' ') + 1);
         console.Out(line);
     }
+}
+
+void PrintSummary(const TLotYield &yield, bool json, TConsole &console)
+{
+    std::vector<TRow> rows = {{"LOT", "UNITS", "PASSED", "FAILED", "YIELD"}};
+    for (const auto &[lot, count] : yield.Lots()) {
+        if (json) {
+            console.Out(JsonLine({{"lot", lot},
+                                  {"units", int64_t(count.Units)},
+                                  {"passed", int64_t(count.Passed)},
+                                  {"failed", int64_t(count.Units - count.Passed)}}));
+            continue;
+        }
+        rows.push_back({lot.empty() ? "(none)" : Printable(lot), std::to_string(count.Units),
+                        std::to_string(count.Passed), std::to_string(count.Units - count.Passed), YieldText(count)});
+    }
+    if (json)
+        return;
+    if (rows.size() == 1)
+        console.Out("no unit records");
+    else
+        PrintTable(rows, console);
 }
 
 } // namespace
@@ -143,6 +186,16 @@ int RunLog(const TCliOptions &options, TConsole &console)
     if (!file)
         return Reject(console, options.Json, kExitBadInput, "cannot read " + path, TFailureKind::fkFile);
     std::vector<TRow> rows = {{"TIME", "PORT", "OPERATION", "FILE", "RESULT"}};
+    TLotYield yield;
+    // CSV lines end in CR LF, written as bytes so that no platform turns them into anything else.
+    const auto outCsv = [&console](const std::vector<std::string> &cells) {
+        const std::string csv = CsvLine(cells);
+        console.OutBytes(std::vector<uint8_t>(csv.begin(), csv.end()));
+    };
+    if (options.Csv) {
+        UseBinaryMode(stdout);
+        outCsv(CsvColumns());
+    }
     size_t unreadable = 0;
     std::string line;
     while (std::getline(file, line)) {
@@ -158,16 +211,20 @@ int RunLog(const TCliOptions &options, TConsole &console)
             continue;
         if (options.FailedOnly && JsonTextOf(*record, "result") == "ok")
             continue;
-        if (options.Json)
+        if (options.Summary)
+            yield.Add(*record);
+        else if (options.Csv)
+            outCsv(CsvCells(*record));
+        else if (options.Json)
             console.Out(line);
         else
-            rows.push_back({ShownTime(JsonTextOf(*record, "time")), Printable(JsonTextOf(*record, "port")),
-                            Printable(JsonTextOf(*record, "command")), Printable(FileOf(*record)),
-                            Printable(ResultOf(*record))});
+            rows.push_back(RowOf(*record));
     }
     if (file.bad())
         return Reject(console, options.Json, kExitFailed, "cannot read " + path, TFailureKind::fkFile);
-    if (!options.Json && !options.Quiet) {
+    if (options.Summary && !options.Quiet)
+        PrintSummary(yield, options.Json, console);
+    else if (!options.Json && !options.Csv && !options.Quiet) {
         if (rows.size() > 1)
             PrintTable(rows, console);
         else

@@ -21,11 +21,16 @@ int ExitStatusOf(const std::vector<TPortOutcome> &outcomes)
 int RunOnPorts(const std::vector<TPortChoice> &ports, const std::vector<TDeviceJob> &jobs,
                TSessionReporter &reporter, TConsole &console)
 {
-    // The sessions are made and destroyed here on the main thread, which alone runs the signal
+    // The sessions are made and destroyed on the main thread, which alone runs the signal
     // handler: a handler never meets a programmator being destroyed.
-    std::vector<std::unique_ptr<TDeviceSession>> sessions;
+    std::vector<std::unique_ptr<TPortSession>> sessions;
     for (size_t i = 0; i < ports.size(); ++i)
         sessions.push_back(std::make_unique<TDeviceSession>(ports[i], jobs[i], reporter, console));
+    return RunSessions(sessions, reporter);
+}
+
+int RunSessions(std::vector<std::unique_ptr<TPortSession>> &sessions, TSessionReporter &reporter)
+{
     std::vector<std::thread> threads;
     {
         TInterruptBlock blockedInWorkers;
@@ -37,7 +42,7 @@ int RunOnPorts(const std::vector<TPortChoice> &ports, const std::vector<TDeviceJ
     std::vector<TPortOutcome> outcomes;
     for (const auto &session : sessions)
         outcomes.push_back(session->Outcome());
-    if (ports.size() > 1)
+    if (sessions.size() > 1)
         reporter.Summarise(outcomes);
     return ExitStatusOf(outcomes);
 }

@@ -5,9 +5,14 @@
 
 #include "DeviceSession.h"
 
+#include <memory>
 #include <vector>
 
 namespace morlith::cli {
+
+// Runs every session at once, one thread each; returns the exit status of the run (ExitStatusOf).
+// A summary is reported when more than one ran.
+int RunSessions(std::vector<std::unique_ptr<TPortSession>> &sessions, TSessionReporter &reporter);
 
 // Runs jobs[i] on ports[i], all at once; returns the exit status of the run: that of the port
 // when there is one, else 1 when any port failed; 130 when the run was interrupted.

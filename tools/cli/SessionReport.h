@@ -6,6 +6,7 @@
 #include "Failure.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ struct TPortOutcome {
     double Seconds = 0;
     // Bytes moved to or from the module by the command.
     uint64_t Bytes = 0;
+    // run: the unit's serial number, when its recipe takes one (kept by a failed unit too).
+    std::optional<uint64_t> Serial;
 
     bool Ok() const { return Status == kExitSuccess; }
     // Why it failed, in words; empty on success.
@@ -54,12 +57,28 @@ public:
     virtual ~TSessionReporter() = default;
     // A command starts on `port`; `file` is its file argument ("" for connect).
     virtual void Started(const std::string &port, const std::string &command, const std::string &file) = 0;
+    // run: step `index` (from 0) of `count` starts on `port`.
+    virtual void StepStarted(const std::string &port, size_t index, size_t count, const std::string &name)
+    {
+        (void)port, (void)index, (void)count, (void)name;
+    }
     // An application write made progress.
     virtual void Progressed(const std::string &port, const TProgressStep &step) = 0;
     // The command on a port ended.
     virtual void Finished(const TPortOutcome &outcome) = 0;
     // Every port ended (several ports only).
     virtual void Summarise(const std::vector<TPortOutcome> &outcomes) = 0;
+};
+
+// The work on one port: a device command or a recipe. Made and destroyed on the main thread; Run
+// may be called on any thread.
+class TPortSession {
+public:
+    virtual ~TPortSession() = default;
+    // Runs the work and reports its end to the reporter.
+    virtual void Run() = 0;
+    // How it ended (after Run).
+    virtual const TPortOutcome &Outcome() const = 0;
 };
 
 } // namespace morlith::cli

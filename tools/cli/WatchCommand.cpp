@@ -6,6 +6,7 @@
 #include "JsonReporter.h"
 #include "PortMap.h"
 #include "PortWatcher.h"
+#include "RecipeCommands.h"
 #include "Rejection.h"
 #include "StationFileNames.h"
 #include "StationReporter.h"
@@ -21,7 +22,7 @@ namespace {
 // A module being worked on: its session on a thread of its own.
 struct TStationWork {
     std::string Key;
-    std::unique_ptr<TDeviceSession> Session;
+    std::unique_ptr<TPortSession> Session;
     std::thread Thread;
     std::atomic<bool> Done{false};
 };
@@ -61,9 +62,10 @@ std::string CheckWatchOptions(const TCliOptions &options)
 
 class TStation {
 public:
-    TStation(const TCliOptions &options, TDeviceRun &run, TPortWatcher &watcher, TSessionReporter &reporter,
-             TConsole &console)
-        : FOptions(options), FRun(run), FWatcher(watcher), FReporter(reporter), FConsole(console),
+    // `recipeRun`: watch run, every module gets the recipe (null for a device command).
+    TStation(const TCliOptions &options, TDeviceRun &run, const TRecipeRun *recipeRun, TPortWatcher &watcher,
+             TSessionReporter &reporter, TConsole &console)
+        : FOptions(options), FRun(run), FRecipeRun(recipeRun), FWatcher(watcher), FReporter(reporter), FConsole(console),
           FTracker(watcher.Present(), options.Existing), FFileNames(run.Job.File, options.LogFile)
     {
     }
@@ -100,16 +102,23 @@ private:
             Start(port);
     }
 
-    void Start(const TWatchedPort &port)
+    std::unique_ptr<TPortSession> MakeSession(const TWatchedPort &port)
     {
+        if (FRecipeRun)
+            return std::make_unique<TRecipeSession>(port.Port, *FRecipeRun, FReporter, FConsole);
         TDeviceJob job = FRun.Job;
         if (job.Command == TCliCommand::ccReadDseg)
             job.File = FFileNames.Next(port.Port);
         else
             TakeInputAgain(job);
+        return std::make_unique<TDeviceSession>(port.Port, job, FReporter, FConsole);
+    }
+
+    void Start(const TWatchedPort &port)
+    {
         auto work = std::make_unique<TStationWork>();
         work->Key = port.Key;
-        work->Session = std::make_unique<TDeviceSession>(port.Port, job, FReporter, FConsole);
+        work->Session = MakeSession(port);
         TStationWork *item = work.get();
         {
             // The workers never run the signal handler: this thread does, and it frees the sessions.
@@ -162,6 +171,7 @@ private:
 
     const TCliOptions &FOptions;
     TDeviceRun &FRun;
+    const TRecipeRun *FRecipeRun;
     TPortWatcher &FWatcher;
     TSessionReporter &FReporter;
     TConsole &FConsole;
@@ -195,10 +205,13 @@ int RunWatch(const TCliOptions &watchOptions, TConsole &console)
     if (problem.empty() && options.Match.empty())
         problem = WatchedNames(options.Ports, names);
     TDeviceRun run;
+    TRecipeRun recipeRun;
+    const bool recipe = options.Command == TCliCommand::ccRun;
     std::vector<TDeviceJob> noJobs;
     int status = kExitBadInput;
     if (problem.empty())
-        problem = PrepareDeviceRun(options, {}, run, noJobs, status);
+        problem = recipe ? PrepareRecipeRun(options, recipeRun, status)
+                         : PrepareDeviceRun(options, {}, run, noJobs, status);
     if (!problem.empty())
         return Reject(console, options.Json, status, problem);
     std::string error;
@@ -212,7 +225,7 @@ int RunWatch(const TCliOptions &watchOptions, TConsole &console)
     else
         reporter = std::make_unique<TStationReporter>(console, options.Quiet);
     // Said once the ports already there are known: whatever comes after this is new.
-    TStation station(options, run, *watcher, *reporter, console);
+    TStation station(options, run, recipe ? &recipeRun : nullptr, *watcher, *reporter, console);
     if (!options.Quiet)
         console.Err("watching " + watcher->Description() + " for modules to " + CommandName(options.Command) +
                     "; Ctrl-C ends");

@@ -97,7 +97,15 @@ TEST(CliOptions, ErrorsNameTheProblem)
         {{"log"}, "usage: morlith-cli [OPTIONS] log FILE"},
         {{"log", "f", "--port", "COM1"}, "--port does not go with log"},
         {{"watch"}, "watch needs a command"},
-        {{"watch", "pack", "a"}, "watch runs connect, write-app, read-dseg or write-dseg"},
+        {{"watch", "pack", "a"}, "watch runs connect, write-app, read-dseg, write-dseg or run"},
+        {{"run"}, "usage: morlith-cli [OPTIONS] run RECIPE"},
+        {{"run", "r.toml", "--mcu", "1"}, "--mcu does not go with run"},
+        {{"run", "r.toml", "--verify"}, "--verify does not go with run"},
+        {{"run", "r.toml", "--station="}, "--station takes a name of printable characters"},
+        {{"run", "r.toml", "--lot", "a\nb"}, "--lot takes a name of printable characters"},
+        {{"check", "r.toml", "--port", "COM1"}, "--port does not go with check"},
+        {{"log", "f", "--summary", "--csv"}, "give --summary or --csv, not both"},
+        {{"log", "f", "--lot", "L1"}, "--lot does not go with log"},
         {{"watch", "write-app"}, "usage: morlith-cli [OPTIONS] watch write-app PACKAGE"},
         {{"watch", "connect", "--wait", "5"}, "--wait does not go with watch"},
         {{"watch", "connect", "--since", "2h"}, "--since does not go with watch"},
@@ -140,6 +148,15 @@ TEST(CliOptions, DeviceCommandsTakeTheProductionOptions)
     EXPECT_EQ(log.Options.Command, TCliCommand::ccLog);
     EXPECT_EQ(log.Options.Since, "2h");
     EXPECT_TRUE(log.Options.FailedOnly);
+    const auto run = ParseCommandLine({"-p3,4", "run", "r.toml", "--station", "line 2", "--operator", "A. N. Other",
+                                       "--lot", "L-17", "--log", "l", "--retries", "2"});
+    ASSERT_TRUE(run.Ok()) << run.Error;
+    EXPECT_EQ(run.Options.Command, TCliCommand::ccRun);
+    EXPECT_EQ(run.Options.Station + "|" + run.Options.Operator + "|" + run.Options.Lot, "line 2|A. N. Other|L-17");
+    const auto watched = ParseCommandLine({"watch", "run", "r.toml", "--lot", "L-17", "--existing"});
+    ASSERT_TRUE(watched.Ok()) << watched.Error;
+    EXPECT_EQ(watched.Options.Watched, TCliCommand::ccRun);
+    EXPECT_TRUE(ParseCommandLine({"log", "f", "--csv"}).Options.Csv);
 }
 
 TEST(CliOptions, WatchTakesACommandItsArgumentsAndOptionsOfBoth)

@@ -9,6 +9,7 @@
 #include "ModuleWriteLog.h"
 #include "NumberText.h"
 #include "PortChoice.h"
+#include "WriteVerification.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// A recipe: the steps of one insertion of a module on a production line, written by hand as a
+// TOML file. Each [[step]] writes a package (write-app), writes a data file or a template with the
+// unit's serial number (write-dseg), or reads the data segment into a file (read-dseg), on one
+// controller or a list of them. Paths are relative to the recipe's folder.
+
+#include "OperationInput.h"
+#include "UnitFields.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace morlith {
+
+// The serial-number field of a data-segment template, and the counter it is taken from.
+struct TRecipeSerial {
+    // The counter file (resolved), holding the next number as decimal text.
+    std::string Counter;
+    TSerialField Field;
+    int Line = 0;
+};
+
+struct TRecipeStep {
+    // okWriteApplication, okWriteDataSegment or okReadDataSegment.
+    TOperationKind Kind = TOperationKind::okConnect;
+    // The file as the recipe writes it, and resolved against the recipe's folder (a read-dseg
+    // name may still hold fields such as {serial}).
+    std::string File;
+    std::string Path;
+    // The controllers, in order: 0 the main one, 1..4 the slaves.
+    std::vector<uint8_t> Controllers = {0};
+    // 64 lower-case hexadecimal digits, or empty.
+    std::string ExpectSha256;
+    bool Verify = false;
+    std::optional<TRecipeSerial> Serial;
+    // Where the step starts in the recipe.
+    int Line = 0;
+};
+
+struct TRecipe {
+    // The recipe file as given.
+    std::string Path;
+    // Its SHA-256, so that the log says which recipe made a unit.
+    std::string Sha256;
+    std::vector<TRecipeStep> Steps;
+    // Defaults for the unit record; the command line's --station, --operator, --lot win.
+    std::string Station;
+    std::string Operator;
+    std::string Lot;
+
+    // The counter the unit's serial number comes from; empty when no step takes one.
+    std::string SerialCounter() const;
+};
+
+// A mistake in a recipe or its inputs, named by line (0 when it concerns the whole file).
+struct TRecipeProblem {
+    int Line = 0;
+    int Column = 0;
+    std::string Text;
+};
+
+// "recipe.toml:12:5: text" (the column only when known).
+std::string DescribeProblem(const std::string &RecipePath, const TRecipeProblem &Problem);
+
+// Reads the recipe at `Path`; every mistake of form (TOML syntax, unknown or misspelled keys,
+// wrong types and ranges, a step without an action) is returned, none when `Recipe` is usable.
+std::vector<TRecipeProblem> LoadRecipe(const std::string &Path, TRecipe &Recipe);
+// The same from recipe text, paths resolved against `Folder`.
+std::vector<TRecipeProblem> ParseRecipe(const std::string &Text, const std::string &Folder, TRecipe &Recipe);
+
+// The fields a read-dseg file name may hold.
+inline constexpr const char *kSerialField = "{serial}";
+inline constexpr const char *kPortField = "{port}";
+inline constexpr const char *kUnitField = "{unit}";
+inline constexpr const char *kMcuField = "{mcu}";
+inline constexpr const char *kTimeField = "{time}";
+
+} // namespace morlith

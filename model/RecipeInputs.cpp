@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: MIT
+#include "RecipeInputs.h"
+
+#include "NumberText.h"
+#include "PackageAcceptance.h"
+#include "SerialCounter.h"
+
+#include <map>
+
+namespace morlith {
+namespace {
+
+// The data segment each controller has after the recipe's application writes so far, as their
+// packages' headers give it.
+using TSegmentLengths = std::map<uint8_t, uint16_t>;
+
+void CheckTemplate(const TRecipeStep &step, const TOperationInput &input, std::vector<TRecipeProblem> &problems)
+{
+    const TRecipeSerial &serial = *step.Serial;
+    TFailure failure;
+    if (!CheckSerialField(serial.Field, input.Bytes.size(), failure))
+        problems.push_back({serial.Line, 0, step.File + ": " + failure.Detail});
+    uint64_t next = 0;
+    if (!TSerialCounter(serial.Counter).Next(next, failure))
+        problems.push_back({serial.Line, 0, failure.Detail});
+    else if (next > LargestSerial(serial.Field.Width))
+        problems.push_back({serial.Line, 0, "serial counter " + serial.Counter + " is at " + std::to_string(next) +
+                                                ", more than " + std::to_string(serial.Field.Width) +
+                                                (serial.Field.Width == 1 ? " byte holds" : " bytes hold")});
+}
+
+void CheckSegmentLength(const TRecipeStep &step, const TOperationInput &input, const TSegmentLengths &lengths,
+                        std::vector<TRecipeProblem> &problems)
+{
+    for (const uint8_t controller : step.Controllers) {
+        const auto length = lengths.find(controller);
+        if (length == lengths.end() || input.Bytes.size() <= length->second)
+            continue;
+        problems.push_back({step.Line, 0, step.File + " is " + GroupThousands(input.Bytes.size()) +
+                                              " bytes; the package written before gives controller " +
+                                              std::to_string(controller) + " a data segment of " +
+                                              GroupThousands(length->second)});
+    }
+}
+
+} // namespace
+
+std::vector<TRecipeProblem> ReadRecipeInputs(const TRecipe &Recipe, std::vector<TOperationInput> &Inputs)
+{
+    std::vector<TRecipeProblem> problems;
+    Inputs.assign(Recipe.Steps.size(), TOperationInput{});
+    TSegmentLengths lengths;
+    for (size_t i = 0; i < Recipe.Steps.size(); ++i) {
+        const TRecipeStep &step = Recipe.Steps[i];
+        if (step.Kind == TOperationKind::okReadDataSegment)
+            continue;
+        TOperationInput &input = Inputs[i];
+        TFailure failure = ReadOperationInput(step.Kind, step.Path, step.File, input);
+        if (!failure.Failed())
+            failure = CheckExpectedSha256(input, step.ExpectSha256);
+        if (failure.Failed()) {
+            problems.push_back({step.Line, 0, failure.Detail});
+            continue;
+        }
+        if (step.Kind == TOperationKind::okWriteApplication) {
+            for (const uint8_t controller : step.Controllers)
+                lengths[controller] = HeaderWords(input.Header)[2];
+            continue;
+        }
+        CheckSegmentLength(step, input, lengths, problems);
+        if (step.Serial)
+            CheckTemplate(step, input, problems);
+    }
+    return problems;
+}
+
+} // namespace morlith

@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: MIT
+#include "SerialCounter.h"
+
+#include "DurableText.h"
+#include "PathText.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <limits>
+
+namespace morlith {
+namespace {
+
+constexpr const char *kStep = "reserving a serial number";
+// A counter's text is a number and a line end: anything longer is not a counter.
+constexpr size_t kLongestText = 64;
+constexpr const char *kSpaces = " \t\r\n";
+
+TFailure Refused(const std::string &path, const std::string &problem)
+{
+    TFailure failure = MakeFailure(TFailureKind::fkRefusedInput, "the serial counter " + path + " " + problem);
+    failure.Path = path;
+    return failure.During(kStep);
+}
+
+// The file the counter's path leads to, links followed, so that a counter shared through a link
+// is replaced where it lives and not the link; empty with `failure` when nothing is there.
+std::string ResolvedCounter(const std::string &path, TFailure &failure)
+{
+    std::error_code error;
+    const std::filesystem::path target = std::filesystem::canonical(PathFromUtf8(path), error);
+    if (!error)
+        return Utf8OfPath(target);
+    failure = FileFailure(error.value(), "find", path, kStep);
+    if (failure.Kind == TFailureKind::fkNotFound)
+        failure.Detail = "the serial counter " + path +
+                         " does not exist: write the first serial number into it (for example 1000)";
+    return "";
+}
+
+// Reads the counter's text; false with `failure`.
+bool ReadCounter(const std::string &path, std::string &text, TFailure &failure)
+{
+    TFileHandle file;
+    uint64_t size = 0;
+    if (!file.OpenForReading(path)) {
+        failure = FileFailure(file.LastError(), "open", path, kStep);
+        return false;
+    }
+    if (!file.IsRegularFile(size)) {
+        failure = FileFailure(file.LastError() != 0 ? file.LastError() : EINVAL, "read", path, kStep);
+        failure.Detail = "the serial counter " + path + " is not a regular file";
+        return false;
+    }
+    char buffer[kLongestText + 1];
+    size_t got = 0;
+    for (long n; got < sizeof buffer && (n = file.Read(buffer + got, sizeof buffer - got)) != 0; got += size_t(n))
+        if (n < 0) {
+            failure = FileFailure(file.LastError(), "read", path, kStep);
+            return false;
+        }
+    if (got > kLongestText) {
+        failure = Refused(path, "is longer than a serial number can be");
+        return false;
+    }
+    text.assign(buffer, got);
+    return true;
+}
+
+} // namespace
+
+bool ParseCounterText(const std::string &text, uint64_t &number, std::string &problem)
+{
+    const size_t first = text.find_first_not_of(kSpaces);
+    if (first == std::string::npos) {
+        problem = "is empty";
+        return false;
+    }
+    const std::string digits = text.substr(first, text.find_last_not_of(kSpaces) - first + 1);
+    if (digits[0] == '-' && digits.size() > 1 && digits.find_first_not_of("0123456789", 1) == std::string::npos) {
+        problem = "holds " + digits + ": a serial number cannot be negative";
+        return false;
+    }
+    if (digits.find_first_not_of("0123456789") != std::string::npos) {
+        problem = "holds \"" + digits + "\", not a decimal number";
+        return false;
+    }
+    constexpr uint64_t kLargest = std::numeric_limits<uint64_t>::max();
+    number = 0;
+    for (const char digit : digits) {
+        const unsigned value = unsigned(digit - '0');
+        if (number > (kLargest - value) / 10) {
+            problem = "holds " + digits + ", more than 64 bits hold";
+            return false;
+        }
+        number = number * 10 + value;
+    }
+    if (number == kLargest) {
+        problem = "holds " + digits + ": the number after it would not fit in 64 bits";
+        return false;
+    }
+    return true;
+}
+
+std::string TSerialCounter::LockPathOf(const std::string &path) { return LockFileOf(path); }
+
+bool TSerialCounter::Reserve(uint64_t &serial, TFailure &failure) { return Take(serial, true, failure); }
+
+bool TSerialCounter::Next(uint64_t &serial, TFailure &failure) { return Take(serial, false, failure); }
+
+bool TSerialCounter::Take(uint64_t &serial, bool reserve, TFailure &failure)
+{
+    const std::string path = ResolvedCounter(FPath, failure);
+    if (path.empty())
+        return false;
+    TFileLock lock;
+    if (!lock.Take(LockPathOf(path), FStopRequested, kLockPollMs, "the serial counter " + FPath, kStep, failure))
+        return false;
+    std::string text;
+    std::string problem;
+    uint64_t next = 0;
+    if (!ReadCounter(path, text, failure))
+        return false;
+    if (!ParseCounterText(text, next, problem)) {
+        failure = Refused(FPath, problem);
+        return false;
+    }
+    if (reserve && !ReplaceTextDurably(path, std::to_string(next + 1) + "\n", kStep, failure))
+        return false;
+    serial = next;
+    return true;
+}
+
+} // namespace morlith

@@ -1,0 +1,169 @@
+// SPDX-License-Identifier: MIT
+// The serial counter in one process: what a counter may hold, what is refused and left as it was,
+// a counter that is missing or not a file, and the lock that other programs hold.
+
+#include "FileHandle.h"
+#include "PathText.h"
+#include "ScratchFolder.h"
+#include "SerialCounter.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <thread>
+
+using namespace morlith;
+namespace fs = std::filesystem;
+
+namespace {
+
+class SerialCounterTest : public ::testing::Test {
+protected:
+    std::string Counter() const { return FFolder.File("serials.counter"); }
+    void WriteCounter(const std::string &text) const { std::ofstream(Counter(), std::ios::binary) << text; }
+    std::string CounterText() const
+    {
+        std::ifstream in(Counter(), std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    std::set<std::string> Entries() const
+    {
+        std::set<std::string> names;
+        for (const auto &entry : fs::directory_iterator(FFolder.Path()))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+    std::string LockPath() const { return TSerialCounter::LockPathOf(Utf8OfPath(fs::canonical(Counter()))); }
+
+    test::TScratchFolder FFolder;
+};
+
+TEST_F(SerialCounterTest, WhatACounterHoldsIsReservedOrRefusedAndLeftAsItWas)
+{
+    struct Case {
+        const char *text;
+        TFailureKind kind; // fkNone: reserved
+        uint64_t reserved;
+        const char *after;
+    };
+    const Case cases[] = {
+        {"1000\n", TFailureKind::fkNone, 1000, "1001\n"},
+        {"1000", TFailureKind::fkNone, 1000, "1001\n"},
+        {"  7 \r\n", TFailureKind::fkNone, 7, "8\n"},
+        {"0099\n", TFailureKind::fkNone, 99, "100\n"},
+        {"0\n", TFailureKind::fkNone, 0, "1\n"},
+        {"18446744073709551614\n", TFailureKind::fkNone, 18446744073709551614u, "18446744073709551615\n"},
+        // The last number 64 bits hold has no number after it to write.
+        {"18446744073709551615\n", TFailureKind::fkRefusedInput, 0, nullptr},
+        {"18446744073709551616\n", TFailureKind::fkRefusedInput, 0, nullptr},
+        {"99999999999999999999999\n", TFailureKind::fkRefusedInput, 0, nullptr},
+        {"", TFailureKind::fkRefusedInput, 0, nullptr},
+        {" \n", TFailureKind::fkRefusedInput, 0, nullptr},
+        {"-5\n", TFailureKind::fkRefusedInput, 0, nullptr},
+        {"+5\n", TFailureKind::fkRefusedInput, 0, nullptr},
+        {"0x10\n", TFailureKind::fkRefusedInput, 0, nullptr},
+        {"1e3\n", TFailureKind::fkRefusedInput, 0, nullptr},
+        {"12 34\n", TFailureKind::fkRefusedInput, 0, nullptr},
+        {"1000\n1001\n", TFailureKind::fkRefusedInput, 0, nullptr},
+        {"serial=1000\n", TFailureKind::fkRefusedInput, 0, nullptr},
+        {"\xEF\xBB\xBF" "1000\n", TFailureKind::fkRefusedInput, 0, nullptr},
+    };
+    for (const Case &c : cases) {
+        const std::string context = std::string("counter \"") + c.text + "\"";
+        WriteCounter(c.text);
+        TSerialCounter counter(Counter());
+        uint64_t serial = 0;
+        TFailure failure;
+        const bool reserved = counter.Reserve(serial, failure);
+        EXPECT_EQ(failure.Kind, c.kind) << context << ": " << failure;
+        if (c.kind == TFailureKind::fkNone) {
+            EXPECT_TRUE(reserved) << context;
+            EXPECT_EQ(serial, c.reserved) << context;
+            EXPECT_EQ(CounterText(), c.after) << context;
+        } else {
+            EXPECT_FALSE(reserved) << context;
+            EXPECT_EQ(CounterText(), c.text) << context << ": a refused counter is left as it was";
+            EXPECT_NE(failure.Message().find(Counter()), std::string::npos) << context << ": " << failure.Message();
+        }
+    }
+    // Nothing but the counter and its lock stays in the folder.
+    EXPECT_EQ(Entries(), (std::set<std::string>{"serials.counter", "serials.counter.lock"}));
+}
+
+TEST_F(SerialCounterTest, NumbersFollowEachOtherAndNextReservesNothing)
+{
+    WriteCounter("41\n");
+    TSerialCounter counter(Counter());
+    uint64_t next = 0;
+    TFailure failure;
+    ASSERT_TRUE(counter.Next(next, failure)) << failure;
+    EXPECT_EQ(next, 41u);
+    for (uint64_t expected = 41; expected < 46; ++expected) {
+        uint64_t serial = 0;
+        ASSERT_TRUE(counter.Reserve(serial, failure)) << failure;
+        EXPECT_EQ(serial, expected);
+    }
+    ASSERT_TRUE(counter.Next(next, failure)) << failure;
+    EXPECT_EQ(next, 46u);
+    EXPECT_EQ(CounterText(), "46\n");
+}
+
+TEST_F(SerialCounterTest, AMissingCounterOrOneThatIsNoFileIsRefusedAndNothingIsMade)
+{
+    TSerialCounter missing(Counter());
+    uint64_t serial = 0;
+    TFailure failure;
+    EXPECT_FALSE(missing.Reserve(serial, failure));
+    EXPECT_EQ(failure.Kind, TFailureKind::fkNotFound) << failure;
+    EXPECT_FALSE(missing.Next(serial, failure));
+    EXPECT_EQ(failure.Kind, TFailureKind::fkNotFound) << failure;
+    EXPECT_TRUE(Entries().empty()) << "the first number is the engineer's to write; nothing is guessed";
+
+    fs::create_directory(Counter());
+    TSerialCounter folder(Counter());
+    EXPECT_FALSE(folder.Reserve(serial, failure));
+    EXPECT_EQ(failure.Kind, TFailureKind::fkFile) << failure;
+    EXPECT_TRUE(fs::is_directory(Counter()));
+}
+
+// While another program holds the counter nothing is read or written; the wait ends when it lets
+// go, or at once on a stop request.
+TEST_F(SerialCounterTest, TheLockOfAnotherProgramIsAwaitedUntilFreeOrAStop)
+{
+    WriteCounter("500\n");
+    TSerialCounter counter(Counter());
+    uint64_t serial = 0;
+    TFailure failure;
+    ASSERT_TRUE(counter.Next(serial, failure)) << failure;
+    TFileHandle other;
+    ASSERT_TRUE(other.OpenForAppending(LockPath()));
+    ASSERT_TRUE(other.LockExclusive());
+
+    std::atomic<bool> asked{false};
+    counter.SetStopCheck([&asked] { return asked.exchange(true); });
+    EXPECT_FALSE(counter.Reserve(serial, failure));
+    EXPECT_EQ(failure.Kind, TFailureKind::fkStopped) << failure;
+    EXPECT_EQ(CounterText(), "500\n");
+
+    counter.SetStopCheck({});
+    std::atomic<bool> done{false};
+    uint64_t waited = 0;
+    std::thread waiter([&] {
+        TFailure waitFailure;
+        EXPECT_TRUE(counter.Reserve(waited, waitFailure)) << waitFailure;
+        done = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(5 * TSerialCounter::kLockPollMs));
+    EXPECT_FALSE(done);
+    EXPECT_EQ(CounterText(), "500\n");
+    other.Unlock();
+    waiter.join();
+    EXPECT_EQ(waited, 500u);
+    EXPECT_EQ(CounterText(), "501\n");
+}
+
+} // namespace

@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: MIT
+// run and check against virtual modules, and what log makes of unit records: the yield of each
+// lot and CSV a spreadsheet reads as text.
+
+#include "CliFixture.h"
+#include "LogExport.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace morlith::test {
+namespace {
+
+class RecipeCommandsTest : public CliTest {
+protected:
+    void SetUp() override
+    {
+        WritePackage("main.xml", Pattern(120, 1), 64);
+        WriteBytes("settings.bin", std::vector<uint8_t>(40, 0));
+        WriteText("serials.counter", "1041\n");
+        WriteText("r.toml", R"(lot = "L-17"
+[[step]]
+write-app = "main.xml"
+mcu = [0, 3]
+[[step]]
+write-dseg = "settings.bin"
+serial = { counter = "serials.counter", offset = 8, width = 4 }
+verify = true
+[[step]]
+read-dseg = "readout-{serial}.bin"
+)");
+    }
+    void WriteText(const std::string &name, const std::string &text) const
+    {
+        std::ofstream(File(name), std::ios::binary) << text;
+    }
+    std::string Text(const std::string &name) const
+    {
+        const std::vector<uint8_t> bytes = ReadBytes(File(name));
+        return std::string(bytes.begin(), bytes.end());
+    }
+};
+
+TEST_F(RecipeCommandsTest, EachPortGetsTheWholeRecipeItsOwnSerialAndOneUnitRecord)
+{
+    TModuleServer &first = Ports.Serve(31);
+    TModuleServer &second = Ports.Serve(32);
+    const TCliRun run = Cli({"--port", "COM31,COM32", "--log", "line.jsonl", "--station", "S2", "-q", "run", "r.toml"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(Text("serials.counter"), "1043\n");
+    const std::vector<uint8_t> a = ReadBytes(File("readout-1041.bin"));
+    const std::vector<uint8_t> b = ReadBytes(File("readout-1042.bin"));
+    ASSERT_EQ(a.size(), 512u);
+    ASSERT_EQ(b.size(), 512u);
+    // The two modules got different numbers, each at offset 8, low byte first.
+    EXPECT_NE(a[8], b[8]);
+    EXPECT_EQ(a[8] + b[8], 0x11 + 0x12);
+    EXPECT_EQ(ProgramMemory(first, 3), ProgramMemory(second, 3));
+    const std::string log = Text("line.jsonl");
+    EXPECT_EQ(CountOf(log, "\"schema\":\"unit/1\""), 2u) << log;
+    EXPECT_EQ(CountOf(log, "\"station\":\"S2\",\"lot\":\"L-17\""), 2u) << log;
+    EXPECT_EQ(CountOf(log, "\"result\":\"ok\",\"duration_ms\""), 8u) << log;
+    EXPECT_EQ(CountOf(Commands(first), "Q"), 1u) << Trace(first);
+}
+
+TEST_F(RecipeCommandsTest, AFailedStepEndsTheUnitWhichKeepsItsNumberAndSaysWhichStep)
+{
+    TModuleServerOptions options;
+    options.faults.hangUpAfterFrames = 12; // during the application of controller 3
+    Ports.Serve(33, options);
+    const TCliRun run = Cli({"--port", "COM33", "--log", "line.jsonl", "--json", "run", "r.toml"});
+    EXPECT_EQ(run.Status, 1) << run.Err;
+    EXPECT_NE(run.Err.find("step 2 of 4 (write-app main.xml, controller 3)"), std::string::npos) << run.Err;
+    EXPECT_EQ(FieldOf(run.Out.substr(run.Out.rfind("{\"event\":\"result\"")), "kind"), "hangup") << run.Out;
+    EXPECT_NE(run.Out.find("\"serial\":1041"), std::string::npos) << run.Out;
+    EXPECT_EQ(Text("serials.counter"), "1042\n");
+    const std::string log = Text("line.jsonl");
+    EXPECT_NE(log.find("\"serial\":1041"), std::string::npos) << log;
+    EXPECT_NE(log.find("\"failed_step\":2"), std::string::npos) << log;
+    EXPECT_EQ(CountOf(log, "\"result\":\"not_run\""), 2u) << log;
+}
+
+TEST_F(RecipeCommandsTest, CheckNamesEveryMistakeByLineWithoutAModuleAndPassesAGoodRecipe)
+{
+    const TCliRun good = Cli({"check", "r.toml"});
+    EXPECT_EQ(good.Status, 0) << good.Err;
+    EXPECT_NE(good.Out.find("4 on each module"), std::string::npos) << good.Out;
+    WriteText("bad.toml", "[[step]]\nwrite-app = \"main.xml\"\nmcu = 9\n[[step]]\nwrite-dseg = \"gone.bin\"\n");
+    const TCliRun bad = Cli({"check", "bad.toml", "--json"});
+    EXPECT_EQ(bad.Status, 2);
+    EXPECT_NE(bad.Err.find("bad.toml:3:7: mcu must be"), std::string::npos) << bad.Err;
+    EXPECT_NE(bad.Err.find("bad.toml:4: "), std::string::npos) << bad.Err;
+    EXPECT_EQ(CountOf(bad.Out, "\"event\":\"problem\""), 2u) << bad.Out;
+    // run refuses the same recipe before any port is opened.
+    TModuleServer &module = Ports.Serve(34);
+    EXPECT_EQ(Cli({"--port", "COM34", "run", "bad.toml"}).Status, 2);
+    EXPECT_EQ(Commands(module), "");
+}
+
+// Unit and command records as a log holds them, for --summary and --csv.
+const char *kLog =
+    R"({"schema":"unit/1","time":"2026-12-07T10:00:00.000Z","unit":"u1","serial":7,"lot":"A","port":"COM1","recipe":{"path":"r.toml"},"result":"ok","duration_ms":900}
+{"schema":"unit/1","time":"2026-12-07T10:01:00.000Z","unit":"u2","serial":8,"lot":"A","port":"COM2","recipe":{"path":"r.toml"},"result":"failed","failed_step":2,"error":{"kind":"no_reply","message":"=cmd|' /C calc'!A0, \"quoted\""},"duration_ms":1200}
+{"schema":"unit/1","time":"2026-12-07T10:02:00.000Z","unit":"u3","lot":"B","port":"COM1","recipe":{"path":"r.toml"},"result":"ok","duration_ms":800}
+{"schema":1,"time":"2026-12-07T10:03:00.000Z","command":"write-app","port":"COM9","controller":2,"package":{"path":"@fw.xml"},"result":"ok","duration_ms":100}
+)";
+
+TEST_F(RecipeCommandsTest, TheSummaryGivesEachLotsYieldAndCsvKeepsEveryCellText)
+{
+    WriteText("line.jsonl", kLog);
+    const TCliRun summary = Cli({"log", "line.jsonl", "--summary"});
+    ASSERT_EQ(summary.Status, 0) << summary.Err;
+    EXPECT_EQ(summary.Out, "LOT  UNITS  PASSED  FAILED  YIELD\n"
+                           "A    2      1       1       50.0 %\n"
+                           "B    1      1       0       100.0 %\n");
+    const TCliRun csv = Cli({"log", "line.jsonl", "--csv"});
+    ASSERT_EQ(csv.Status, 0) << csv.Err;
+    EXPECT_EQ(CountOf(csv.Out, "\r\n"), 5u) << csv.Out;
+    EXPECT_NE(csv.Out.find("2026-12-07T10:01:00.000Z,unit,u2,8,,,A,COM2,,run,r.toml,,failed,2,no_reply,"
+                           "\"'=cmd|' /C calc'!A0, \"\"quoted\"\"\",1200\r\n"),
+              std::string::npos)
+        << csv.Out;
+    EXPECT_NE(csv.Out.find(",command,,,,,,COM9,,write-app,'@fw.xml,2,ok,,,,100\r\n"), std::string::npos) << csv.Out;
+    const TCliRun table = Cli({"log", "line.jsonl", "--failed"});
+    EXPECT_NE(table.Out.find("run r.toml  serial 8  failed (no_reply) at step 2"), std::string::npos) << table.Out;
+}
+
+TEST(CsvCell, QuotesAsRfc4180AndKeepsFormulasText)
+{
+    const std::pair<std::string, std::string> rows[] = {
+        {"plain", "plain"},
+        {"", ""},
+        {"a,b", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\""},
+        {"two\nlines", "\"two\nlines\""},
+        {"=1+2", "'=1+2"},
+        {"+1", "'+1"},
+        {"-1", "'-1"},
+        {"@SUM(A1)", "'@SUM(A1)"},
+        {"\tx", "'\tx"},
+        {"=a,b", "\"'=a,b\""},
+        {"1=1", "1=1"},
+    };
+    for (const auto &[text, cell] : rows)
+        EXPECT_EQ(cli::CsvCell(text), cell) << text;
+    EXPECT_EQ(cli::CsvLine({"a", "b,c", ""}), "a,\"b,c\",\r\n");
+}
+
+} // namespace
+} // namespace morlith::test

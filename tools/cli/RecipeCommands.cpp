@@ -1,0 +1,129 @@
+// SPDX-License-Identifier: MIT
+#include "RecipeCommands.h"
+
+#include "DeviceCommands.h"
+#include "Interruption.h"
+#include "JsonReporter.h"
+#include "PortRunner.h"
+#include "RecipeInputs.h"
+#include "Rejection.h"
+
+#include <algorithm>
+
+namespace morlith::cli {
+namespace {
+
+// The recipe and its inputs, checked: every mistake found, each named by its line.
+std::vector<TRecipeProblem> LoadAndCheck(const std::string &path, TRecipeRun &run)
+{
+    std::vector<TRecipeProblem> problems = LoadRecipe(path, run.Recipe);
+    // The steps that could be read have their inputs checked too: one pass names every mistake.
+    const std::vector<TRecipeProblem> inputs = ReadRecipeInputs(run.Recipe, run.Inputs);
+    problems.insert(problems.end(), inputs.begin(), inputs.end());
+    std::stable_sort(problems.begin(), problems.end(),
+                     [](const TRecipeProblem &a, const TRecipeProblem &b) { return a.Line < b.Line; });
+    return problems;
+}
+
+std::string ProblemLines(const std::string &path, const std::vector<TRecipeProblem> &problems)
+{
+    std::string text;
+    for (const TRecipeProblem &problem : problems)
+        text += (text.empty() ? "" : "\n") + DescribeProblem(path, problem);
+    return text;
+}
+
+// Opens the production log, unless it is a file the recipe reads or writes. "" or the problem.
+std::string OpenRecipeLog(const TCliOptions &options, TRecipeRun &run)
+{
+    if (options.LogFile.empty())
+        return "";
+    std::vector<std::string> files = {run.Recipe.Path};
+    for (const TRecipeStep &step : run.Recipe.Steps) {
+        files.push_back(step.Path);
+        if (step.Serial)
+            files.push_back(step.Serial->Counter);
+    }
+    for (const std::string &file : files)
+        if (SameFile(options.LogFile, file))
+            return "--log " + options.LogFile + " is the same file as " + file + "; the log would be written into it";
+    TFailure failure;
+    run.Log = TProductionLog::Open(options.LogFile, failure);
+    if (!run.Log)
+        return "--log: " + failure.Message();
+    run.Log->SetStopCheck([] { return InterruptRequested(); });
+    return "";
+}
+
+// The command line's value, else the recipe's.
+std::string Either(const std::string &given, const std::string &recipe) { return given.empty() ? recipe : given; }
+
+} // namespace
+
+std::string PrepareRecipeRun(const TCliOptions &options, TRecipeRun &run, int &status)
+{
+    status = kExitBadInput;
+    const std::string &path = options.Arguments.front();
+    const std::vector<TRecipeProblem> problems = LoadAndCheck(path, run);
+    if (!problems.empty())
+        return ProblemLines(path, problems);
+    run.Station = Either(options.Station, run.Recipe.Station);
+    run.Operator = Either(options.Operator, run.Recipe.Operator);
+    run.Lot = Either(options.Lot, run.Recipe.Lot);
+    run.TimeoutMs = options.TimeoutMs;
+    run.Verbose = options.Verbose;
+    run.Retries = options.Retries;
+    return OpenRecipeLog(options, run);
+}
+
+int RunRecipe(const TCliOptions &options, TConsole &console)
+{
+    const TPortSelection selection = ChoosePorts(options.Ports);
+    if (!selection.Error.empty())
+        return Reject(console, options.Json, kExitBadInput, selection.Error);
+    TRecipeRun run;
+    int status = kExitSuccess;
+    const std::string problem = PrepareRecipeRun(options, run, status);
+    if (!problem.empty())
+        return Reject(console, options.Json, status, problem);
+    ReadyPorts(options, selection.Ports, console);
+    const auto reporter = MakeReporter(options, selection.Ports.size(), console);
+    std::vector<std::unique_ptr<TPortSession>> sessions;
+    for (const TPortChoice &port : selection.Ports)
+        sessions.push_back(std::make_unique<TRecipeSession>(port, run, *reporter, console));
+    return RunSessions(sessions, *reporter);
+}
+
+int RunCheck(const TCliOptions &options, TConsole &console)
+{
+    const std::string &path = options.Arguments.front();
+    TRecipeRun run;
+    const std::vector<TRecipeProblem> problems = LoadAndCheck(path, run);
+    for (const TRecipeProblem &problem : problems) {
+        console.Error(DescribeProblem(path, problem));
+        if (options.Json)
+            console.Out(JsonLine(JsonEvent("problem", {{"file", path},
+                                                       {"line", problem.Line},
+                                                       {"column", problem.Column},
+                                                       {"message", problem.Text}})));
+    }
+    size_t moduleSteps = 0;
+    for (const TRecipeStep &step : run.Recipe.Steps)
+        moduleSteps += step.Controllers.size();
+    const std::string summary =
+        problems.empty() ? path + ": ready: " + std::to_string(run.Recipe.Steps.size()) + " steps, " +
+                               std::to_string(moduleSteps) + " on each module; every input accepted"
+                         : path + ": " + std::to_string(problems.size()) +
+                               (problems.size() == 1 ? " mistake" : " mistakes");
+    if (options.Json)
+        console.Out(JsonLine(JsonEvent("result", {{"ok", problems.empty()},
+                                                  {"status", problems.empty() ? kExitSuccess : kExitBadInput},
+                                                  {"problems", int64_t(problems.size())}})));
+    else if (problems.empty() && !options.Quiet)
+        console.Out(summary);
+    else if (!problems.empty())
+        console.Error(summary);
+    return problems.empty() ? kExitSuccess : kExitBadInput;
+}
+
+} // namespace morlith::cli
