@@ -109,6 +109,11 @@ TEST(CliOptions, ErrorsNameTheProblem)
         {{"watch", "write-app"}, "usage: morlith-cli [OPTIONS] watch write-app PACKAGE"},
         {{"watch", "connect", "--wait", "5"}, "--wait does not go with watch"},
         {{"watch", "connect", "--since", "2h"}, "--since does not go with watch"},
+        {{"connect", "--mcu", "0x2"}, "--mcu takes a whole number from 0 to 4"},
+        {{"connect", "--port="}, "--port: empty port name"},
+        {{"connect", "--json=yes"}, "--json takes no value"},
+        {{"connect", "-qm"}, "-m needs a value"},
+        {{"connect", "--bogus=3"}, "unknown option --bogus"},
     };
     for (const auto &[words, error] : cases) {
         const auto parsed = ParseCommandLine(words);
@@ -132,6 +137,13 @@ TEST(CliOptions, ShortOptionsTakeAttachedValuesAndCombine)
     EXPECT_EQ(ParseCommandLine({"-V"}).Options.Command, TCliCommand::ccVersion);
     EXPECT_EQ(ParseCommandLine({"-qV", "connect"}).Options.Command, TCliCommand::ccVersion);
     EXPECT_EQ(ParseCommandLine({"-ofw.xml", "pack", "a.hex", "--dseg-length", "0"}).Options.Out, "fw.xml");
+    EXPECT_EQ(ParseCommandLine({"pack", "a.hex", "-o", "-", "--dseg-length", "0"}).Options.Out, "-");
+    // Numbers are decimal: a leading zero makes no octal number.
+    const auto decimal = ParseCommandLine({"connect", "--timeout", "010", "--retries=010", "-m", "04"});
+    ASSERT_TRUE(decimal.Ok()) << decimal.Error;
+    EXPECT_EQ(decimal.Options.TimeoutMs, 10u);
+    EXPECT_EQ(decimal.Options.Retries, 10u);
+    EXPECT_EQ(decimal.Options.Mcu, 4);
 }
 
 TEST(CliOptions, DeviceCommandsTakeTheProductionOptions)
