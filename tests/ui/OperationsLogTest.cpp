@@ -63,7 +63,7 @@ TEST_F(OperationsLogTest, EachOperationOfThePageIsRecorded)
 TEST_F(OperationsLogTest, TheStationOperatorAndLotOfTheSettingsGoIntoEveryRecordWhenSet)
 {
     ports.Serve(1);
-    TConfig &settings = ModelDM->Configuration->Config();
+    TConfig &settings = Model().Configuration->Config();
     settings.SetStation("bench 4");
     settings.SetLot("L-9");
     Click("btnConnect");

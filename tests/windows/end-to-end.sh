@@ -124,6 +124,28 @@ check "the production log holds one record per operation, failures with their ki
       grep -q '"command":"connect".*"result":"failed","error":{"kind":"no_reply"' "$work/line.txt"; echo $?)" \
   "$(cat "$work/line.txt" "$work/err.txt")"
 
+# A recipe: the application on controllers 0 and 2 and a data segment with the unit's serial
+# number on controller 1, on one connection; the counter moves on and the log gets a unit record.
+cat >"$work/insertion.toml" <<'TOML'
+[[step]]
+write-app = "app.xml"
+mcu = [0, 2]
+[[step]]
+write-dseg = "segment.bin"
+mcu = 1
+serial = { counter = "serials.counter", offset = 4, width = 2, order = "big" }
+TOML
+echo 41 >"$work/serials.counter"
+serve --dseg-size 300
+wine_cli --log units.jsonl run insertion.toml
+stop_module
+check "run a recipe: two applications and a data segment holding the unit's serial number" \
+  "$([ $status -eq 0 ] && [ "$(dump_hex 2 program-memory)" = "$(hex_of "$work/app.bin")" ] &&
+      [ "$(dump_hex 1 data-segment | cut -d' ' -f5-6)" = "00 29" ] &&
+      [ "$(tr -d '\r\n' <"$work/serials.counter")" = 42 ] &&
+      grep -q '"schema":"unit/1".*"serial":41' "$work/units.jsonl"; echo $?)" \
+  "status $status; $(cat "$work/err.txt" "$work/units.jsonl" 2>/dev/null)"
+
 # --- Names in any script, under a Western and a Russian code page -----------------------------
 
 # Wine takes its code pages from the Unix locale: en_US.UTF-8 gives 1252, ru_RU.UTF-8 gives 1251.
