@@ -58,6 +58,8 @@ _morlith_cli_value()
             mapfile -t COMPREPLY < <(compgen -f -- "$cur") ;;
         --format)
             mapfile -t COMPREPLY < <(compgen -W "bin ihex srec elf" -- "$cur") ;;
+        --socket-names)
+            mapfile -t COMPREPLY < <(compgen -W "port id-path" -- "$cur") ;;
         *) return 1 ;;
     esac
     return 0
@@ -70,8 +72,8 @@ _morlith_cli()
     local device_commands="connect write-app read-dseg write-dseg run"
     local options="--port --mcu --timeout --quiet --verbose --json --force --verify --out
                    --dseg-length --word3 --format --base --fill --piece --image-out --help --version
-                   --log --wait --retries --expect-sha256 --match --existing --since --failed
-                   --summary --csv --station --operator --lot"
+                   --log --wait --retries --expect-sha256 --match --existing --socket-names --since
+                   --failed --summary --csv --station --operator --lot"
     COMPREPLY=()
 
     # A value after "=" (--port=COM3): bash splits the word at "=" (prev is then "="); where

@@ -94,24 +94,6 @@ TEST_F(SerialCounterTest, WhatACounterHoldsIsReservedOrRefusedAndLeftAsItWas)
     EXPECT_EQ(Entries(), (std::set<std::string>{"serials.counter", "serials.counter.lock"}));
 }
 
-TEST_F(SerialCounterTest, NumbersFollowEachOtherAndNextReservesNothing)
-{
-    WriteCounter("41\n");
-    TSerialCounter counter(Counter());
-    uint64_t next = 0;
-    TFailure failure;
-    ASSERT_TRUE(counter.Next(next, failure)) << failure;
-    EXPECT_EQ(next, 41u);
-    for (uint64_t expected = 41; expected < 46; ++expected) {
-        uint64_t serial = 0;
-        ASSERT_TRUE(counter.Reserve(serial, failure)) << failure;
-        EXPECT_EQ(serial, expected);
-    }
-    ASSERT_TRUE(counter.Next(next, failure)) << failure;
-    EXPECT_EQ(next, 46u);
-    EXPECT_EQ(CounterText(), "46\n");
-}
-
 TEST_F(SerialCounterTest, AMissingCounterOrOneThatIsNoFileIsRefusedAndNothingIsMade)
 {
     TSerialCounter missing(Counter());
@@ -131,7 +113,7 @@ TEST_F(SerialCounterTest, AMissingCounterOrOneThatIsNoFileIsRefusedAndNothingIsM
 }
 
 // While another program holds the counter nothing is read or written; the wait ends when it lets
-// go, or at once on a stop request.
+// go, or at once on a stop request. Next reserves nothing.
 TEST_F(SerialCounterTest, TheLockOfAnotherProgramIsAwaitedUntilFreeOrAStop)
 {
     WriteCounter("500\n");
@@ -163,6 +145,10 @@ TEST_F(SerialCounterTest, TheLockOfAnotherProgramIsAwaitedUntilFreeOrAStop)
     other.Unlock();
     waiter.join();
     EXPECT_EQ(waited, 500u);
+    EXPECT_EQ(CounterText(), "501\n");
+    // Next tells the number to come and reserves nothing.
+    ASSERT_TRUE(counter.Next(serial, failure)) << failure;
+    EXPECT_EQ(serial, 501u);
     EXPECT_EQ(CounterText(), "501\n");
 }
 

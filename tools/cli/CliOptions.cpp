@@ -125,6 +125,12 @@ const std::vector<TOptionRule> &OptionRules()
          }},
         {"existing", 0, false, {TCliCommand::ccWatch},
          [](TCliOptions &o, const std::string &) { o.Existing = true; return std::string(); }},
+        {"socket-names", 0, true, {TCliCommand::ccWatch},
+         [](TCliOptions &o, const std::string &v) {
+             o.SocketNames = v;
+             return v == "port" || v == "id-path" ? std::string()
+                                                  : "--socket-names takes port or id-path, not \"" + v + "\"";
+         }},
         {"since", 0, true, {TCliCommand::ccLog},
          [](TCliOptions &o, const std::string &v) {
              o.Since = v;

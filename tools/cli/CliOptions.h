@@ -79,6 +79,8 @@ struct TCliOptions {
     std::string Match;
     // --existing: ports present when watching starts are taken too.
     bool Existing = false;
+    // --socket-names: how watch names its sockets on a terminal, "port" or "id-path".
+    std::string SocketNames = "port";
     // log: --since (ISO 8601 UTC date or time, or an age such as 2h) and --failed.
     std::string Since;
     bool FailedOnly = false;

@@ -42,6 +42,19 @@ unsigned TConsole::ErrColumns() const
     return columns > 0 ? columns : kDefaultColumns;
 }
 
+bool TConsole::OutIsTerminal() const { return IsTerminal(FOut); }
+
+unsigned TConsole::OutColumns() const { return TerminalColumns(FOut); }
+
+unsigned TConsole::OutRows() const { return TerminalRows(FOut); }
+
+void TConsole::OutDrawing(const std::string &text)
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    if (FOutClosed || !WriteText(FOut, text) || std::fflush(FOut) != 0)
+        FOutFailed = true;
+}
+
 void TConsole::Err(const std::string &line)
 {
     std::lock_guard<std::mutex> lock(FLock);

@@ -39,6 +39,15 @@ public:
     // The width of the terminal standard error shows on, asked anew at each call so that a resized
     // window is followed; kDefaultColumns when it is not a terminal or does not say.
     unsigned ErrColumns() const;
+    // True when standard output is a terminal (asked anew: a test console may be on one).
+    bool OutIsTerminal() const;
+    // The size of the terminal standard output shows on, asked anew at each call; 0 when it is
+    // not a terminal or does not say.
+    unsigned OutColumns() const;
+    unsigned OutRows() const;
+    // Writes `text` to standard output as it is: cursor movements and lines of a screen drawn in
+    // place.
+    void OutDrawing(const std::string &text);
     // True once a line meant for standard output could not be written (a full disk, a closed
     // stream): the run must not end as a success.
     bool OutFailed() const { return FOutFailed; }

@@ -29,12 +29,13 @@ Commands that talk to a module:
                            unit record per module
 L|  watch COMMAND [ARGS]     station mode: run connect, write-app, read-dseg,
 L|                           write-dseg or run on every port that appears, until
-L|                           Ctrl-C; one line per module, then the counts.
-L|                           Ports are port-map entries (--port limits which),
-L|                           or with --match serial devices; a port is taken
-L|                           again only after it went away and came back.
-L|                           read-dseg needs {n} (the module's number) or
-L|                           {time} in FILE
+L|                           Ctrl-C; one line per module, then the counts; on a
+L|                           terminal one line per socket, redrawn in place,
+L|                           and the counts of the lot. Ports are port-map
+L|                           entries (--port limits which), or with --match
+L|                           serial devices; a port is taken again only after
+L|                           it went away and came back. read-dseg needs {n}
+L|                           (the module's number) or {time} in FILE
 Commands without a module:
   info PACKAGE             show the header fields, the key and the image of a
                            package, and whether a write would accept it
@@ -105,6 +106,10 @@ W|                     data segment
 L|      --match M      watch: serial devices with USB ids M (VID:PID, 0403:6001 or
 L|                     0403:*) or a /dev/serial/by-id name matching the pattern M
 L|      --existing     watch: take the ports present at the start too
+L|      --socket-names N
+L|                     watch on a terminal: name the sockets after the port
+L|                     (port, the default) or after the USB port the adapter is
+L|                     plugged into (id-path: udev's ID_PATH)
       --since WHEN   log: records from WHEN on (UTC: 2026-07-13,
                      2026-07-13T10:15) or of the last 30m, 2h, 7d
       --failed       log: failed records only
@@ -114,6 +119,8 @@ L|      --existing     watch: take the ports present at the start too
       --station NAME, --operator NAME, --lot NAME
                      written into every record of --log (run: in place of
                      the recipe's station, operator and lot)
+L|                     watch on a terminal: the lot's counts and yield, kept
+L|                     across runs
   -o, --out PACKAGE  pack: the package to write (-: standard output)
   -h, --help         this text
   -V, --version      the version

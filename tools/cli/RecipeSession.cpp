@@ -103,6 +103,7 @@ bool TRecipeSession::ReserveSerial(TUnitFields &fields)
         return false;
     }
     fields.Serial = serial;
+    FReporter.SerialReserved(FPort.Label, serial);
     return true;
 }
 

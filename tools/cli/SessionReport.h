@@ -57,11 +57,14 @@ public:
     virtual ~TSessionReporter() = default;
     // A command starts on `port`; `file` is its file argument ("" for connect).
     virtual void Started(const std::string &port, const std::string &command, const std::string &file) = 0;
-    // run: step `index` (from 0) of `count` starts on `port`.
+    // run: step `index` (from 0) of `count` starts on `port`. A single command is step 1 of 1 and
+    // says nothing of it.
     virtual void StepStarted(const std::string &port, size_t index, size_t count, const std::string &name)
     {
         (void)port, (void)index, (void)count, (void)name;
     }
+    // run: the unit on `port` was given the serial number `serial`, before it is touched.
+    virtual void SerialReserved(const std::string &port, uint64_t serial) { (void)port, (void)serial; }
     // An application write made progress.
     virtual void Progressed(const std::string &port, const TProgressStep &step) = 0;
     // The command on a port ended.

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Whether a stream is a terminal, how wide, and how it carries bytes.
+// Whether a stream is a terminal, how large, and how it carries bytes.
 
 #include <cstdio>
 
@@ -9,6 +9,9 @@ namespace morlith::cli {
 // The number of columns of the terminal `stream` writes to; 0 when it is not a terminal or the
 // terminal does not say.
 unsigned TerminalColumns(std::FILE *stream);
+
+// The number of rows of the terminal `stream` writes to; 0 as for TerminalColumns.
+unsigned TerminalRows(std::FILE *stream);
 
 // True when `stream` is a terminal.
 bool IsTerminal(std::FILE *stream);

@@ -6,13 +6,21 @@
 
 namespace morlith::cli {
 
-unsigned TerminalColumns(std::FILE *stream)
+namespace {
+
+winsize TerminalSize(std::FILE *stream)
 {
     winsize size {};
     if (!stream || ::ioctl(fileno(stream), TIOCGWINSZ, &size) != 0)
-        return 0;
-    return size.ws_col;
+        return winsize{};
+    return size;
 }
+
+} // namespace
+
+unsigned TerminalColumns(std::FILE *stream) { return TerminalSize(stream).ws_col; }
+
+unsigned TerminalRows(std::FILE *stream) { return TerminalSize(stream).ws_row; }
 
 bool IsTerminal(std::FILE *stream) { return stream && ::isatty(fileno(stream)) == 1; }
 

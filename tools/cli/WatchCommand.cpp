@@ -8,6 +8,8 @@
 #include "PortWatcher.h"
 #include "RecipeCommands.h"
 #include "Rejection.h"
+#include "SocketNames.h"
+#include "StationDashboard.h"
 #include "StationFileNames.h"
 #include "StationReporter.h"
 #include "StationTracker.h"
@@ -63,16 +65,20 @@ std::string CheckWatchOptions(const TCliOptions &options)
 class TStation {
 public:
     // `recipeRun`: watch run, every module gets the recipe (null for a device command).
+    // `dashboard` (null for none) is told of the ports as they come and go.
     TStation(const TCliOptions &options, TDeviceRun &run, const TRecipeRun *recipeRun, TPortWatcher &watcher,
-             TSessionReporter &reporter, TConsole &console)
+             TSessionReporter &reporter, TConsole &console, TStationDashboard *dashboard)
         : FOptions(options), FRun(run), FRecipeRun(recipeRun), FWatcher(watcher), FReporter(reporter), FConsole(console),
-          FTracker(watcher.Present(), options.Existing), FFileNames(run.Job.File, options.LogFile)
+          FDashboard(dashboard), FPresentAtStart(watcher.Present()), FTracker(FPresentAtStart, options.Existing),
+          FFileNames(run.Job.File, options.LogFile)
     {
     }
 
     // Works on the ports as they come until a stop is requested; returns every module's outcome.
     std::vector<TPortOutcome> Serve()
     {
+        if (FDashboard)
+            FDashboard->PortsChanged(FPresentAtStart, !FOptions.Existing);
         for (;;) {
             StartReady();
             std::vector<bool> ready;
@@ -84,7 +90,10 @@ public:
             }
             if (ready[0]) {
                 const auto departed = FWatcher.TakeDepartures();
-                FTracker.Update(departed, FWatcher.Present());
+                const std::vector<TWatchedPort> present = FWatcher.Present();
+                FTracker.Update(departed, present);
+                if (FDashboard)
+                    FDashboard->PortsChanged(present, false);
             }
         }
         // Every session has been asked to stop; each ends after its current exchange.
@@ -175,12 +184,21 @@ private:
     TPortWatcher &FWatcher;
     TSessionReporter &FReporter;
     TConsole &FConsole;
+    TStationDashboard *FDashboard;
+    std::vector<TWatchedPort> FPresentAtStart;
     TStationTracker FTracker;
     TWakeUp FDone;
     std::list<std::unique_ptr<TStationWork>> FWorks;
     std::vector<TPortOutcome> FOutcomes;
     TStationFileNames FFileNames;
 };
+
+// The dashboard is for a person at a terminal: not for --quiet (failures alone, on standard
+// error) nor --verbose (frame traces scroll).
+bool UsesDashboard(const TCliOptions &options, const TConsole &console)
+{
+    return !options.Quiet && !options.Verbose && console.OutIsTerminal();
+}
 
 int StationExitStatus(const std::vector<TPortOutcome> &outcomes)
 {
@@ -220,12 +238,22 @@ int RunWatch(const TCliOptions &watchOptions, TConsole &console)
     if (!watcher)
         return Reject(console, options.Json, kExitFailed, error, TFailureKind::fkOs);
     std::unique_ptr<TSessionReporter> reporter;
-    if (options.Json)
+    TStationDashboard *dashboard = nullptr;
+    TLotTally tally(recipe ? recipeRun.Lot : options.Lot, LotTallyPath());
+    if (options.Json) {
         reporter = std::make_unique<TJsonReporter>(console);
-    else
+    } else if (UsesDashboard(options, console)) {
+        tally.Load();
+        const TSocketNaming naming = SocketNamingNamed(options.SocketNames).value_or(TSocketNaming::snPort);
+        auto board = std::make_unique<TStationDashboard>(
+            console, tally, [naming](const TWatchedPort &port) { return SocketName(port, naming); });
+        dashboard = board.get();
+        reporter = std::move(board);
+    } else {
         reporter = std::make_unique<TStationReporter>(console, options.Quiet);
+    }
     // Said once the ports already there are known: whatever comes after this is new.
-    TStation station(options, run, recipe ? &recipeRun : nullptr, *watcher, *reporter, console);
+    TStation station(options, run, recipe ? &recipeRun : nullptr, *watcher, *reporter, console, dashboard);
     if (!options.Quiet)
         console.Err("watching " + watcher->Description() + " for modules to " + CommandName(options.Command) +
                     "; Ctrl-C ends");

@@ -94,6 +94,8 @@ TEST(CliOptions, ErrorsNameTheProblem)
         {{"connect", "--log="}, "--log: empty file name"},
         {{"info", "a.xml", "--log", "l"}, "--log does not go with info"},
         {{"connect", "--match", "0403:6001"}, "--match does not go with connect"},
+        {{"watch", "--socket-names", "by-id", "connect"}, "--socket-names takes port or id-path, not \"by-id\""},
+        {{"connect", "--socket-names", "port"}, "--socket-names does not go with connect"},
         {{"log"}, "usage: morlith-cli [OPTIONS] log FILE"},
         {{"log", "f", "--port", "COM1"}, "--port does not go with log"},
         {{"watch"}, "watch needs a command"},

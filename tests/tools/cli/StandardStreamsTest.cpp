@@ -2,13 +2,7 @@
 // "-" for standard output and input, and the progress bar on a terminal that is resized.
 
 #include "CliFixture.h"
-
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <sys/ioctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "TerminalRun.h"
 
 namespace morlith::test {
 namespace {
@@ -75,90 +69,13 @@ TEST_F(StandardStreams, PackAndInfoWriteToStandardOutput)
     EXPECT_EQ(FolderEntries(), (std::set<std::string>{"app.bin", "app.xml", "morlith"}));
 }
 
-// morlith-cli with its standard error on a terminal of `columns` columns.
-class TerminalRun {
-public:
-    TerminalRun(const std::vector<std::string> &arguments, const std::string &folder, unsigned short columns)
-    {
-        winsize size{};
-        size.ws_col = columns;
-        size.ws_row = 24;
-        int slave = -1;
-        if (openpty(&FMaster, &slave, nullptr, nullptr, &size) != 0)
-            return;
-        std::vector<std::string> words = {MORLITH_CLI_EXECUTABLE};
-        words.insert(words.end(), arguments.begin(), arguments.end());
-        std::vector<char *> argv;
-        for (auto &word : words)
-            argv.push_back(word.data());
-        argv.push_back(nullptr);
-        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        FPid = fork();
-        if (FPid == 0) {
-            if (chdir(folder.c_str()) != 0 || dup2(null, STDOUT_FILENO) < 0 || dup2(slave, STDERR_FILENO) < 0)
-                _exit(127);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(slave);
-        close(null);
-    }
-    ~TerminalRun()
-    {
-        if (FPid > 0)
-            waitpid(FPid, nullptr, 0);
-        if (FMaster >= 0)
-            close(FMaster);
-    }
-    // Reads the terminal until `text` shows or it ends; false then.
-    bool ReadUntil(const std::string &text)
-    {
-        while (Text.find(text, FMark) == std::string::npos) {
-            pollfd entry{FMaster, POLLIN, 0};
-            char buffer[4096];
-            if (poll(&entry, 1, 60000) <= 0)
-                return false;
-            const ssize_t n = read(FMaster, buffer, sizeof buffer);
-            if (n <= 0)
-                return false;
-            Text.append(buffer, size_t(n));
-        }
-        return true;
-    }
-    void Resize(unsigned short columns)
-    {
-        winsize size{};
-        size.ws_col = columns;
-        size.ws_row = 24;
-        ioctl(FMaster, TIOCSWINSZ, &size);
-        FMark = Text.size();
-    }
-    // The progress bar lines drawn since the last resize (each drawing starts with "\r").
-    std::vector<std::string> BarsSinceResize() const
-    {
-        std::vector<std::string> bars;
-        for (size_t at = Text.find('\r', FMark); at != std::string::npos; at = Text.find('\r', at + 1)) {
-            const size_t end = Text.find_first_of("\r\n\033", at + 1);
-            bars.push_back(Text.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1));
-        }
-        return bars;
-    }
-
-    std::string Text;
-
-private:
-    int FMaster = -1;
-    pid_t FPid = -1;
-    size_t FMark = 0;
-};
-
 TEST_F(StandardStreams, TheProgressBarFitsTheTerminalAndFollowsItsResizing)
 {
     TModuleServerOptions paced;
     paced.bitRate = 19200;
     Ports.Serve(1, paced);
     const std::string package = WritePackage("app.xml", Pattern(4000, 3));
-    TerminalRun run({"-p1", "write-app", package}, Folder(), 120);
+    TTerminalRun run({"-p1", "write-app", package}, Folder(), 120);
     ASSERT_TRUE(run.ReadUntil("%")) << run.Text;
     ASSERT_TRUE(run.ReadUntil("\r[")) << run.Text;
     const std::vector<std::string> wide = run.BarsSinceResize();

@@ -2,8 +2,10 @@
 // Station mode against virtual modules linked into the port map while `watch` runs, and --wait.
 
 #include "CliFixture.h"
+#include "NumberText.h"
 #include "PortMap.h"
 #include "Sha256.h"
+#include "TerminalRun.h"
 
 #include <csignal>
 #include <fstream>
@@ -30,6 +32,24 @@ protected:
     {
         process.Signal(SIGINT);
         return process.Finish();
+    }
+    // Starts `watch` with `arguments` on a terminal `columns` wide, as an operator does, and waits
+    // until it watches.
+    std::unique_ptr<TTerminalRun> WatchOnTerminal(const std::vector<std::string> &arguments, unsigned short columns)
+    {
+        std::vector<std::string> words = {"watch"};
+        words.insert(words.end(), arguments.begin(), arguments.end());
+        auto run = std::make_unique<TTerminalRun>(words, Folder(), columns, 24,
+                                                  TTerminalRun::TStreams::tsOutputAndError);
+        EXPECT_TRUE(run->ReadUntil(kWatching)) << run->Text;
+        return run;
+    }
+    // Stops a watch on a terminal and returns what the terminal shows at the end.
+    static std::vector<std::string> StopOnTerminal(TTerminalRun &run, int expectedStatus)
+    {
+        run.Signal(SIGINT);
+        EXPECT_EQ(run.Finish(), expectedStatus) << run.Text;
+        return ScreenOf(run.Text);
     }
 };
 
@@ -216,6 +236,135 @@ TEST_F(Station, WaitTakesAPortThatAppearsLaterAndGivesUpOnOneThatDoesNot)
     const TCliRun ended = stopped.Finish();
     EXPECT_EQ(ended.Status, 130) << ended.Err;
     EXPECT_NE(ended.Err.find("stopped on request before connecting"), std::string::npos) << ended.Err;
+}
+
+// On a terminal, watch draws one line per socket and redraws it in place: at the end the screen
+// holds each socket once, in its last state, the lot's counts and the run's counts, and no line
+// reaches the terminal's last column.
+TEST_F(Station, OnATerminalEachSocketHasOneLineRedrawnInPlace)
+{
+    const std::string package = WritePackage("app.xml", Pattern(600, 1));
+    const std::string large = WritePackage("large.xml", Pattern(5000, 2));
+    TModuleServerOptions silentAfterHandshake;
+    silentAfterHandshake.faults.noReplyFrames = {3, 4, 5, 6};
+    TModuleServerOptions paced;
+    paced.bitRate = 19200;
+    TModuleServerOptions hangsUpAtTheSecondStep;
+    hangsUpAtTheSecondStep.faults.hangUpAfterFrames = 12;
+    WritePackage("main.xml", Pattern(120, 1), 64);
+    WriteBytes("settings.bin", std::vector<uint8_t>(40, 0));
+    const auto writeText = [this](const std::string &name, const std::string &text) {
+        WriteBytes(name, std::vector<uint8_t>(text.begin(), text.end()));
+    };
+    writeText("serials.counter", "1041\n");
+    writeText("unit.toml", "lot = \"L-17\"\n[[step]]\nwrite-app = \"main.xml\"\nmcu = [0, 3]\n[[step]]\n"
+                           "write-dseg = \"settings.bin\"\nserial = { counter = \"serials.counter\", offset = 8, width = 4 }\n"
+                           "[[step]]\nread-dseg = \"readout-{serial}.bin\"\n");
+    struct TUnit {
+        int port;
+        TModuleServerOptions options;
+        const char *during; // shown while it works; "" for nothing to wait for
+        const char *ended; // its line once it ended
+    };
+    struct Case {
+        const char *name;
+        std::vector<std::string> arguments;
+        unsigned short columns;
+        std::vector<int> before; // modules there when watching starts
+        std::vector<TUnit> units;
+        int status;
+        std::vector<std::string> screen; // each line's start, in order, below "watching ..."
+    };
+    const Case cases[] = {
+        {"a good and a failing unit", {"--timeout", "200", "write-app", package}, 100, {},
+         {{1, {}, "", "COM1  ok in "}, {2, silentAfterHandshake, "", "COM2  failed: no_reply at step 1 of 1: write-app"}},
+         1,
+         {"COM1  ok in ", "COM2  failed: no_reply at step 1 of 1: write-app",
+          "this run: 2 units, 1 ok, 1 failed, yield 50.0 %", "2 modules: 1 ok, 1 failed"}},
+        {"a unit being written shows its step and progress", {"write-app", large}, 100, {},
+         {{3, paced, "COM3  step 1 of 1: write-app ", "COM3  ok in "}}, 0,
+         {"COM3  ok in ", "this run: 1 unit, 1 ok, 0 failed, yield 100.0 %", "1 module: 1 ok, 0 failed"}},
+        {"a unit there before the start is left alone; sockets in order", {"connect"}, 100, {10},
+         {{9, {}, "", "COM9   ok"}}, 0,
+         {"COM9   ok", "COM10  left alone: plug the unit in again to start",
+          "this run: 1 unit, 1 ok, 0 failed, yield 100.0 %", "1 module: 1 ok, 0 failed"}},
+        {"a recipe's units show their serial numbers and the step that failed", {"run", "unit.toml"}, 100, {},
+         {{6, {}, "", "COM6  #1041  ok in "},
+          {7, hangsUpAtTheSecondStep, "", "COM7  #1042  failed: hangup at step 2 of 4: write-app main.xml, controller 3"}},
+         1,
+         {"COM6  #1041  ok in ", "COM7  #1042  failed: hangup at step 2 of 4: write-app main.xml, controller 3",
+          "lot L-17: 2 units, 1 ok, 1 failed, yield 50.0 %", "2 modules: 1 ok, 1 failed"}},
+        // A pseudo-terminal has no USB port: its socket keeps the port's name.
+        {"a narrow terminal cuts lines at a character",
+         {"--lot", "Партия-2026-12-07-вечер", "--socket-names", "id-path", "connect"}, 24, {},
+         {{5, {}, "", "COM5  ok"}}, 0,
+         {"COM5  ok", "lot Партия-2026-12-07-…", "1 module: 1 ok, 0 failed"}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const int port : c.before)
+            Ports.Serve(port);
+        const auto watch = WatchOnTerminal(c.arguments, c.columns);
+        for (const TUnit &unit : c.units) {
+            Ports.Serve(unit.port, unit.options);
+            if (*unit.during) {
+                EXPECT_TRUE(watch->ReadUntil(unit.during)) << watch->Text;
+            }
+            ASSERT_TRUE(watch->ReadUntil(unit.ended)) << watch->Text;
+        }
+        std::vector<std::string> screen = StopOnTerminal(*watch, c.status);
+        ASSERT_FALSE(screen.empty());
+        EXPECT_EQ(screen.front().rfind(kWatching, 0), 0u) << screen.front();
+        screen.erase(screen.begin());
+        ASSERT_EQ(screen.size(), c.screen.size()) << watch->Text;
+        for (size_t i = 0; i < screen.size(); ++i) {
+            EXPECT_EQ(screen[i].rfind(c.screen[i], 0), 0u) << "line " << i << ": " << screen[i];
+            // The run's counts are said below the board, as a line of their own.
+            if (i + 1 < screen.size()) {
+                EXPECT_LT(DisplayWidth(screen[i]), c.columns) << screen[i];
+            }
+        }
+        for (const int port : c.before)
+            Ports.Unlink(port);
+        for (const TUnit &unit : c.units)
+            Ports.Unlink(unit.port);
+    }
+}
+
+// The lot's counts go on where the last run left them; without a terminal, or with --json, watch
+// writes its lines as before.
+TEST_F(Station, TheLotsCountsSurviveARestartAndOnlyATerminalGetsTheBoard)
+{
+    for (const char *expected : {"lot L-7: 1 unit, 1 ok, 0 failed, yield 100.0 %",
+                                 "lot L-7: 2 units, 2 ok, 0 failed, yield 100.0 %"}) {
+        const auto watch = WatchOnTerminal({"--lot", "L-7", "connect"}, 80);
+        Ports.Serve(1);
+        ASSERT_TRUE(watch->ReadUntil("COM1  ok")) << watch->Text;
+        const std::vector<std::string> screen = StopOnTerminal(*watch, 0);
+        ASSERT_GE(screen.size(), 2u);
+        EXPECT_EQ(screen[screen.size() - 2], expected) << watch->Text;
+        Ports.Unlink(1);
+    }
+    // Another lot starts from nothing.
+    const auto other = WatchOnTerminal({"--lot", "L-8", "connect"}, 80);
+    EXPECT_TRUE(other->ReadUntil("lot L-8: 0 units, 0 ok, 0 failed, yield -")) << other->Text;
+    StopOnTerminal(*other, 0);
+
+    const auto json = std::make_unique<TTerminalRun>(std::vector<std::string>{"--json", "watch", "connect"}, Folder(),
+                                                     80, 24, TTerminalRun::TStreams::tsOutputAndError);
+    ASSERT_TRUE(json->ReadUntil(kWatching)) << json->Text;
+    Ports.Serve(2);
+    ASSERT_TRUE(json->ReadUntil("\"event\":\"result\"")) << json->Text;
+    json->Signal(SIGINT);
+    EXPECT_EQ(json->Finish(), 0);
+    EXPECT_EQ(json->Text.find('\033'), std::string::npos) << json->Text;
+
+    const auto piped = Watch({"--lot", "L-7", "connect"});
+    Ports.Serve(3);
+    ASSERT_TRUE(piped->WaitForOutput("COM3  ok")) << piped->SoFar().Err;
+    const TCliRun run = Stop(*piped);
+    EXPECT_EQ(run.Out.find('\033'), std::string::npos) << run.Out;
+    EXPECT_NE(run.Out.find("1 module: 1 ok, 0 failed"), std::string::npos) << run.Out;
 }
 
 } // namespace

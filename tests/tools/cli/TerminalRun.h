@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// morlith-cli on a real pseudo-terminal of a chosen size, as a person at a terminal runs it, and
+// what such a terminal shows after the bytes it received.
+
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace morlith::test {
+
+class TTerminalRun {
+public:
+    // Which standard streams go to the terminal; the others go to /dev/null.
+    enum class TStreams { tsErrorOnly, tsOutputAndError };
+
+    // Starts morlith-cli with `arguments` in `folder` on a terminal `columns` x `rows`.
+    TTerminalRun(const std::vector<std::string> &arguments, const std::string &folder, unsigned short columns,
+                 unsigned short rows = 24, TStreams streams = TStreams::tsErrorOnly);
+    // Kills the tool if it still runs.
+    ~TTerminalRun();
+    TTerminalRun(const TTerminalRun &) = delete;
+    TTerminalRun &operator=(const TTerminalRun &) = delete;
+
+    // Reads the terminal until `text` shows after the last resize or it ends; false then.
+    bool ReadUntil(const std::string &text);
+    // Gives the terminal `columns` columns.
+    void Resize(unsigned short columns);
+    // The progress bar lines drawn since the last resize (each drawing starts with "\r").
+    std::vector<std::string> BarsSinceResize() const;
+    void Signal(int signal);
+    // Reads to the end and waits for the tool; its exit status, or -1 when it did not end in time.
+    int Finish();
+
+    // Every byte the terminal received.
+    std::string Text;
+
+private:
+    int FMaster = -1;
+    pid_t FPid = -1;
+    size_t FMark = 0;
+    unsigned short FRows;
+};
+
+// The lines a terminal shows after receiving `bytes`, as far as the tool draws: text, "\r",
+// "\n", and the ANSI sequences for the cursor up (ESC [ n A), clearing the line's end (ESC [ K)
+// and clearing below (ESC [ J). Trailing spaces and empty last lines are left out.
+std::vector<std::string> ScreenOf(const std::string &bytes);
+
+} // namespace morlith::test
