@@ -56,5 +56,6 @@ foreach(entry "nlohmann_json;nlohmann_json;nlohmann;json.hpp" "CLI11;CLI11;CLI;C
   add_library(morlith_${target}_headers INTERFACE)
   target_include_directories(morlith_${target}_headers SYSTEM INTERFACE "${CMAKE_BINARY_DIR}/third-party/include")
   add_library(${target}::${target} ALIAS morlith_${target}_headers)
-  file(WRITE "${CMAKE_FIND_PACKAGE_REDIRECTS_DIR}/${package}-config.cmake" "")
+  string(TOLOWER "${package}" lowercase)
+  file(WRITE "${CMAKE_FIND_PACKAGE_REDIRECTS_DIR}/${lowercase}-config.cmake" "")
 endforeach()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "ModuleOptions.h"
 
+#include "AtomicFile.h"
 #include "CommandWords.h"
 
 #include <algorithm>
@@ -156,8 +157,7 @@ std::vector<uint8_t> ReadDataFile(const std::string &path)
 // no folder, or that names a folder itself.
 void CheckDumpFile(const std::string &path)
 {
-    const size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string folder = FolderOf(path);
     struct stat info {};
     if (stat(folder.c_str(), &info) != 0)
         throw std::runtime_error("cannot dump to " + path + ": " + folder + ": " + std::strerror(errno));
