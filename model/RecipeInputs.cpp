@@ -3,8 +3,10 @@
 
 #include "NumberText.h"
 #include "PackageAcceptance.h"
+#include "PathText.h"
 #include "SerialCounter.h"
 
+#include <filesystem>
 #include <map>
 
 namespace morlith {
@@ -52,8 +54,16 @@ std::vector<TRecipeProblem> ReadRecipeInputs(const TRecipe &Recipe, std::vector<
     TSegmentLengths lengths;
     for (size_t i = 0; i < Recipe.Steps.size(); ++i) {
         const TRecipeStep &step = Recipe.Steps[i];
-        if (step.Kind == TOperationKind::okReadDataSegment)
+        if (step.Kind == TOperationKind::okReadDataSegment) {
+            // A name without fields is the same for every unit: one there already stops them all.
+            std::error_code error;
+            if (step.Path.find('{') == std::string::npos &&
+                std::filesystem::symlink_status(PathFromUtf8(step.Path), error).type() !=
+                    std::filesystem::file_type::not_found)
+                problems.push_back({step.Line, 0, step.File + " exists; a reading never replaces a file "
+                                                              "(put {serial} or {unit} in its name)"});
             continue;
+        }
         TOperationInput &input = Inputs[i];
         TFailure failure = ReadOperationInput(step.Kind, step.Path, step.File, input);
         if (!failure.Failed())

@@ -186,6 +186,7 @@ const TInputMistake kInputMistakes[] = {
      "more than 1 byte holds"},
     {"[[step]]\nwrite-dseg = \"small.bin\"\nserial = { counter = \"serials.counter\", offset = 0, crc = { offset = 2, from = 0, to = 8 } }\n",
      3, "inside the range it covers"},
+    {"[[step]]\nwrite-dseg = \"small.bin\"\n[[step]]\nread-dseg = \"small.bin\"\n", 3, "a reading never replaces a file"},
 };
 
 TEST_F(RecipeTest, EveryInputAModuleMustNotGetIsNamedAtItsStepBeforeAnyPortOpens)

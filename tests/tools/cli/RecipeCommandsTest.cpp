@@ -83,6 +83,23 @@ TEST_F(RecipeCommandsTest, AFailedStepEndsTheUnitWhichKeepsItsNumberAndSaysWhich
     EXPECT_EQ(CountOf(log, "\"result\":\"not_run\""), 2u) << log;
 }
 
+TEST_F(RecipeCommandsTest, AStopEndsTheUnitAtItsStepSendsNoGoodbyeAndTheRecordSaysStopped)
+{
+    TModuleServerOptions options;
+    options.bitRate = 19200; // about 30 ms a chunk: each application takes about two seconds
+    WritePackage("main.xml", Pattern(3000, 1), 64);
+    TModuleServer &module = Ports.Serve(37, options);
+    TCliProcess tool({"--port", "COM37", "--log", "line.jsonl", "--json", "run", "r.toml"}, Folder());
+    ASSERT_TRUE(tool.WaitForOutput("\"step\":2,")) << tool.SoFar().Out << tool.SoFar().Err;
+    tool.Signal(SIGINT);
+    const TCliRun run = tool.Finish();
+    EXPECT_EQ(run.Status, 130) << run.Err;
+    const std::string log = Text("line.jsonl");
+    EXPECT_NE(log.find("\"failed_step\":2,\"error\":{\"kind\":\"stopped\""), std::string::npos) << log;
+    EXPECT_NE(log.find("\"serial\":1041"), std::string::npos) << log;
+    EXPECT_EQ(CountOf(Commands(module), "Q"), 0u) << Trace(module);
+}
+
 TEST_F(RecipeCommandsTest, CheckNamesEveryMistakeByLineWithoutAModuleAndPassesAGoodRecipe)
 {
     const TCliRun good = Cli({"check", "r.toml"});
