@@ -25,6 +25,15 @@ TEST(JsonRead, ReadsBackWhatTheWriterWrites)
     EXPECT_EQ(JsonField(*value, "list")->size(), 2u);
     EXPECT_EQ(JsonTextOf(*JsonField(*value, "error"), "kind"), "hangup");
     EXPECT_EQ(ParseJsonLine(R"("\ud83d\ude00 \u00e9")")->get<std::string>(), "\xF0\x9F\x98\x80 \xC3\xA9");
+    // A record as the logs already hold it: escaped control characters and bytes that were not
+    // UTF-8, three-decimal numbers.
+    const auto kept = ParseJsonLine(R"({"schema":1,"time":"2026-07-13T10:15:02.123Z","port":"COM3",)"
+                                    R"("data_file":{"path":"x\ufffd\u000d\u007f.bin"},"seconds":1.500,)"
+                                    R"("error":{"kind":"hangup"},"duration_ms":12})");
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(JsonTextOf(*JsonField(*kept, "data_file"), "path"), "x\xEF\xBF\xBD\r\x7F.bin");
+    EXPECT_EQ(JsonTextOf(*JsonField(*kept, "error"), "kind"), "hangup");
+    EXPECT_EQ(*JsonField(*kept, "seconds"), 1.5);
 }
 
 TEST(JsonRead, RefusesWhatIsNotOneWholeValue)
