@@ -38,6 +38,9 @@ TCommandWords SplitCommandWords(const std::vector<std::string> &words, const std
     TCommandWords split;
     CLI::App app;
     app.set_help_flag();
+    // A word starting with '/' is a path on every platform, never an option as CLI11 takes it on
+    // Windows by default.
+    app.allow_windows_style_options(false);
     // Unknown options are left over and named below, in the tool's words.
     app.allow_extras();
     std::map<const CLI::Option *, size_t> indexOf;

@@ -58,6 +58,11 @@ TEST(CliOptions, PortsSubcommandsAndDoubleDash)
     ASSERT_TRUE(dashed.Ok()) << dashed.Error;
     EXPECT_EQ(dashed.Options.Arguments.front(), "-odd.xml");
     EXPECT_EQ(ParseCommandLine({"write-app", "--help"}).Options.Command, TCliCommand::ccHelp);
+    // A word starting with '/' is a file name on every platform, never an option.
+    const auto slashed = ParseCommandLine({"info", "/q"});
+    ASSERT_TRUE(slashed.Ok()) << slashed.Error;
+    EXPECT_EQ(slashed.Options.Arguments, std::vector<std::string>{"/q"});
+    EXPECT_FALSE(slashed.Options.Quiet);
 }
 
 TEST(CliOptions, ErrorsNameTheProblem)
