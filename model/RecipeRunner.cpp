@@ -62,19 +62,31 @@ TRecipeRunner::TRecipeRunner(TComPortProgrammator &Programmator, const TRecipe &
             TUnitStep unitStep;
             unitStep.Kind = step.Kind;
             unitStep.Controller = controller;
-            unitStep.File = step.Kind == TOperationKind::okReadDataSegment
-                                ? FillFileFields(step.Path, FFields, controller)
-                                : step.Path;
-            unitStep.Name = UnitStepName(step.Kind, step.Kind == TOperationKind::okReadDataSegment
-                                                        ? FillFileFields(step.File, FFields, controller)
-                                                        : step.File,
-                                         controller);
             if (step.Kind != TOperationKind::okReadDataSegment && i < FInputs.size())
                 unitStep.Sha256 = FInputs[i].Sha256;
             FSteps.push_back(unitStep);
             FRecipeStep.push_back(i);
         }
     }
+    NameSteps();
+}
+
+void TRecipeRunner::NameSteps()
+{
+    for (size_t i = 0; i < FSteps.size(); ++i) {
+        const TRecipeStep &step = FRecipe.Steps[FRecipeStep[i]];
+        TUnitStep &unitStep = FSteps[i];
+        const bool reading = step.Kind == TOperationKind::okReadDataSegment;
+        unitStep.File = reading ? FillFileFields(step.Path, FFields, unitStep.Controller) : step.Path;
+        unitStep.Name = UnitStepName(
+            step.Kind, reading ? FillFileFields(step.File, FFields, unitStep.Controller) : step.File, unitStep.Controller);
+    }
+}
+
+void TRecipeRunner::SetSerial(uint64_t Serial)
+{
+    FFields.Serial = Serial;
+    NameSteps();
 }
 
 void TRecipeRunner::SetHandshakeRetries(uint32_t Retries, TRetryPause Pause)
@@ -104,6 +116,9 @@ bool TRecipeRunner::Prepare()
     std::set<std::filesystem::path> made;
     for (size_t i = 0; i < FSteps.size(); ++i) {
         if (FSteps[i].Kind != TOperationKind::okReadDataSegment)
+            continue;
+        // A name with the serial number is known once the number is.
+        if (!FFields.Serial && FRecipe.Steps[FRecipeStep[i]].File.find(kSerialField) != std::string::npos)
             continue;
         const std::filesystem::path path = PathFromUtf8(FSteps[i].File);
         std::error_code error;

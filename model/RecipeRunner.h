@@ -63,8 +63,11 @@ public:
     // Further handshakes after a first one that got no sound answer, with `Pause` between.
     void SetHandshakeRetries(uint32_t Retries, TRetryPause Pause);
 
+    // Gives the unit its serial number, once reserved: file names with {serial} take it.
+    void SetSerial(uint64_t Serial);
     // Checks what the unit's steps will make (read-dseg files that must not exist yet), before
-    // the module is touched. False with Failure().
+    // the module is touched; names with {serial} only once the unit has its number. False with
+    // Failure().
     bool Prepare();
     // Connects on `PortNumber` and runs every step until one fails. False with Failure(); the
     // connection is left open for Goodbye().
@@ -82,6 +85,8 @@ public:
     uint64_t DurationMs() const;
 
 private:
+    // Fills each step's file and name from the unit's fields.
+    void NameSteps();
     bool RunStep(size_t Index, int32_t PortNumber);
     bool Select(TOperationRunner &Runner, uint8_t Controller, int32_t PortNumber);
     bool Fail(size_t Index, TFailure Failure);

@@ -333,6 +333,20 @@ TEST_F(RecipeTest, AReadingThatWouldReplaceAFileStopsTheUnitBeforeAnyFrame)
     EXPECT_EQ(runner.Failure().Kind, TFailureKind::fkRefusedInput);
     EXPECT_EQ(Commands(module), "");
     EXPECT_EQ(ReadFile(ports.File("readout-u.bin")).size(), 4u);
+
+    // A name with the serial number is checked once the unit has its number.
+    Write("serials.counter", "7\n");
+    Write("settings.bin", std::string(16, '\0'));
+    Write("unit-7.bin", "kept");
+    ASSERT_TRUE(Load("[[step]]\nwrite-dseg = \"settings.bin\"\nserial = { counter = \"serials.counter\", offset = 0 }\n"
+                     "[[step]]\nread-dseg = \"unit-{serial}.bin\"\n")
+                    .empty());
+    TRecipeRunner numbered(programmator, recipe, inputs, TUnitFields{});
+    EXPECT_TRUE(numbered.Prepare());
+    numbered.SetSerial(7);
+    EXPECT_FALSE(numbered.Prepare());
+    EXPECT_EQ(numbered.FailedStep(), 1u);
+    EXPECT_EQ(Commands(module), "");
 }
 
 } // namespace

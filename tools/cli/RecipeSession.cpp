@@ -68,12 +68,6 @@ void TRecipeSession::Run()
     FStart = std::chrono::steady_clock::now();
     FReporter.Started(FPort.Label, "run", FRun.Recipe.Path);
     TUnitFields fields = MakeFields();
-    bool go = !InterruptRequested();
-    if (!go)
-        FOutcome.Failure = MakeFailure(TFailureKind::fkStopped, "stopped on request before connecting");
-    // The number is the unit's once the counter past it is on the disk, before the unit is touched.
-    else
-        go = ReserveSerial(fields);
     TRecipeRunner runner(*FProgrammator, FRun.Recipe, FRun.Inputs, fields);
     runner.SetStepProgress([this](size_t index, size_t count, const std::string &name) {
         FReporter.StepStarted(FPort.Label, index, count, name);
@@ -81,6 +75,14 @@ void TRecipeSession::Run()
     if (FRun.Verbose)
         runner.SetFrameListener([this](const TFrameTraceEvent &event) { FConsole.Err(FrameTraceLine(FPort.Label, event)); });
     runner.SetHandshakeRetries(FRun.Retries, [] { return SleepUnlessInterrupted(kRetryPauseMs); });
+    bool go = !InterruptRequested();
+    if (!go)
+        FOutcome.Failure = MakeFailure(TFailureKind::fkStopped, "stopped on request before connecting");
+    // A unit refused for its files takes no number; otherwise the number is the unit's once the
+    // counter past it is on the disk, before the unit is touched.
+    go = go && runner.Prepare() && ReserveSerial(fields);
+    if (go && fields.Serial)
+        runner.SetSerial(*fields.Serial);
     // Otherwise the outcome says why the unit is not touched.
     const bool done = go && runner.Prepare() && runner.Run(FPort.ComNumber);
     Conclude(runner, done, fields);
