@@ -164,6 +164,13 @@ void TStationDashboard::Summarise(const std::vector<TPortOutcome> &outcomes)
     FConsole.Out(StationCounts(outcomes));
 }
 
+void TStationDashboard::FollowTerminalSize()
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    if (FConsole.OutColumns() != FDrawnColumns || FConsole.OutRows() != FDrawnRows)
+        Draw(true);
+}
+
 void TStationDashboard::Draw(bool always)
 {
     const auto now = std::chrono::steady_clock::now();
@@ -175,8 +182,10 @@ void TStationDashboard::Draw(bool always)
         sockets.push_back(socket);
     std::sort(sockets.begin(), sockets.end(),
               [](const TSocketView &a, const TSocketView &b) { return SocketNameBefore(a.Name, b.Name); });
-    const unsigned columns = FConsole.OutColumns() > 0 ? FConsole.OutColumns() : kDefaultColumns;
-    std::vector<std::string> lines = BoardLines(sockets, FTally.Lot(), FTally.Counts(), columns, FConsole.OutRows());
+    FDrawnColumns = FConsole.OutColumns();
+    FDrawnRows = FConsole.OutRows();
+    const unsigned columns = FDrawnColumns > 0 ? FDrawnColumns : kDefaultColumns;
+    std::vector<std::string> lines = BoardLines(sockets, FTally.Lot(), FTally.Counts(), columns, FDrawnRows);
     if (!FTallyProblem.empty())
         lines.back() = FitToColumns(LotCountsText(FTally.Lot(), FTally.Counts()) + "; not kept (" + FTallyProblem + ")",
                                     columns);

@@ -31,6 +31,9 @@ public:
     // again (`leftAlone`).
     void PortsChanged(const std::vector<TWatchedPort> &present, bool leftAlone);
 
+    // Redraws when the terminal's size changed since the last drawing.
+    void FollowTerminalSize();
+
     void Started(const std::string &port, const std::string &command, const std::string &file) override;
     void StepStarted(const std::string &port, size_t index, size_t count, const std::string &name) override;
     void SerialReserved(const std::string &port, uint64_t serial) override;
@@ -54,6 +57,8 @@ private:
     std::map<std::string, std::string> FSocketOfPort;
     std::string FTallyProblem;
     size_t FDrawnLines = 0;
+    unsigned FDrawnColumns = 0;
+    unsigned FDrawnRows = 0;
     std::chrono::steady_clock::time_point FDrawnAt;
 };
 

@@ -21,6 +21,9 @@
 namespace morlith::cli {
 namespace {
 
+// How often the board looks at the terminal's size while nothing happens, in ms.
+constexpr int kTerminalSizePollMs = 500;
+
 // A module being worked on: its session on a thread of its own.
 struct TStationWork {
     std::string Key;
@@ -82,8 +85,16 @@ public:
         for (;;) {
             StartReady();
             std::vector<bool> ready;
-            if (WaitForInput({FWatcher.Fd(), FDone.Fd()}, -1, &ready) == TWaitResult::wrInterrupted)
+            // A board looks at the terminal's size now and then, so that a resized window is
+            // followed while nothing happens.
+            const TWaitResult waited =
+                WaitForInput({FWatcher.Fd(), FDone.Fd()}, FDashboard ? kTerminalSizePollMs : -1, &ready);
+            if (waited == TWaitResult::wrInterrupted)
                 break;
+            if (waited == TWaitResult::wrTimeout) {
+                FDashboard->FollowTerminalSize();
+                continue;
+            }
             if (ready[1]) {
                 FDone.Drain();
                 Reap(false);

@@ -340,6 +340,11 @@ TEST_F(Station, TheLotsCountsSurviveARestartAndOnlyATerminalGetsTheBoard)
         const auto watch = WatchOnTerminal({"--lot", "L-7", "connect"}, 80);
         Ports.Serve(1);
         ASSERT_TRUE(watch->ReadUntil("COM1  ok")) << watch->Text;
+        // A narrower window is followed while nothing happens.
+        watch->Resize(30);
+        ASSERT_TRUE(watch->ReadUntil("\xE2\x80\xA6")) << watch->Text;
+        watch->Resize(80);
+        ASSERT_TRUE(watch->ReadUntil("yield 100.0 %")) << watch->Text;
         const std::vector<std::string> screen = StopOnTerminal(*watch, 0);
         ASSERT_GE(screen.size(), 2u);
         EXPECT_EQ(screen[screen.size() - 2], expected) << watch->Text;
