@@ -1,16 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "DurableText.h"
 
-#include "PathText.h"
+#include "AtomicFile.h"
 
 namespace morlith {
-namespace {
-
-// Prefix of the temporary files; the file platform layer removes those of ended processes.
-constexpr const char *kTemporaryPrefix = ".morlith-state-";
-
-} // namespace
-
 std::string LockFileOf(const std::string &path) { return path + ".lock"; }
 
 TFileLock::~TFileLock()
@@ -50,30 +43,12 @@ bool TFileLock::Take(const std::string &lockPath, const std::function<bool()> &s
 
 bool ReplaceTextDurably(const std::string &path, const std::string &text, const std::string &step, TFailure &failure)
 {
-    const std::string folder = Utf8OfPath(PathFromUtf8(path).parent_path());
-    const std::string place = folder.empty() ? "." : folder;
-    TFileHandle file;
-    std::string temporary;
-    if (!file.CreateTemporary(place, kTemporaryPrefix, temporary)) {
-        failure = FileFailure(file.LastError(), "create a file in", place, step);
-        return false;
-    }
-    file.TakePermissionsOf(path);
-    const bool written = file.WriteAll(text.data(), text.size()) && file.Sync() && file.Close();
-    int error = file.LastError();
-    if (!written || !RenameOver(temporary, path, error)) {
-        (void)file.Close();
-        (void)RemoveFile(temporary);
-        failure = FileFailure(error, written ? "replace" : "write", written ? path : temporary, step);
-        return false;
-    }
-    // Until the folder holds the new name on the disk, a power cut could bring the old text back.
-    error = FlushFolder(place);
-    if (error != 0) {
-        failure = FileFailure(error, "sync the folder of", path, step);
-        return false;
-    }
-    return true;
+    const TFailure replaced = ReplaceFileAtomically(path, text);
+    if (!replaced.Failed())
+        return true;
+    failure = replaced;
+    failure.During(step);
+    return false;
 }
 
 } // namespace morlith

@@ -55,7 +55,8 @@ public:
     int LastByte();
     // Gives the file the permission bits of the regular file at `path`, if one is there and the
     // platform has such bits: never setuid, setgid or sticky bits, never a link target's mode.
-    void TakePermissionsOf(const std::string &path);
+    // False only when the bits could not be set.
+    bool TakePermissionsOf(const std::string &path);
     // Closes the file now; false when closing reported an error (a delayed write error).
     bool Close();
 

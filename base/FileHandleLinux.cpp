@@ -143,11 +143,12 @@ int TFileHandle::LastByte()
     return last;
 }
 
-void TFileHandle::TakePermissionsOf(const std::string &path)
+bool TFileHandle::TakePermissionsOf(const std::string &path)
 {
     struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-        (void)::fchmod(Descriptor(FHandle), info.st_mode & 0777);
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return true;
+    return ::fchmod(Descriptor(FHandle), info.st_mode & 0777) == 0 || Fail(errno);
 }
 
 bool TFileHandle::Close()

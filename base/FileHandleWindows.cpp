@@ -160,9 +160,10 @@ int TFileHandle::LastByte()
     return ReadFile(Win32Handle(FHandle), &last, 1, &got, &at) && got == 1 ? last : -1;
 }
 
-void TFileHandle::TakePermissionsOf(const std::string &)
+bool TFileHandle::TakePermissionsOf(const std::string &)
 {
     // A new file inherits its folder's access rules; there are no permission bits to carry over.
+    return true;
 }
 
 bool TFileHandle::Close()

@@ -91,62 +91,90 @@ std::string IsoUtcTime(std::chrono::system_clock::time_point when)
     return text;
 }
 
-TJsonObject::TJsonObject(const std::string &event) : FText("{")
+TJson JsonEvent(const std::string &event, const TJson &fields)
 {
-    Text("event", event);
-    Number("schema", kJsonSchema);
-    Text("time", IsoUtcTime(std::chrono::system_clock::now()));
+    TJson object = {{"event", event}, {"schema", kJsonSchema}, {"time", IsoUtcTime(std::chrono::system_clock::now())}};
+    object.update(fields);
+    return object;
 }
 
-TJsonObject &TJsonObject::Raw(const std::string &key, const std::string &json)
+namespace {
+
+void AppendJson(const TJson &value, std::string &out)
 {
-    if (FText.size() > 1)
-        FText += ",";
-    FText += JsonQuote(key) + ":" + json;
-    return *this;
+    switch (value.type()) {
+    case TJson::value_t::object: {
+        out += '{';
+        for (auto field = value.begin(); field != value.end(); ++field) {
+            out += (field == value.begin() ? "" : ",") + JsonQuote(field.key()) + ":";
+            AppendJson(field.value(), out);
+        }
+        out += '}';
+        break;
+    }
+    case TJson::value_t::array:
+        out += '[';
+        for (size_t i = 0; i < value.size(); ++i) {
+            out += i ? "," : "";
+            AppendJson(value[i], out);
+        }
+        out += ']';
+        break;
+    case TJson::value_t::string:
+        out += JsonQuote(value.get_ref<const std::string &>());
+        break;
+    case TJson::value_t::number_float: {
+        char text[40];
+        std::snprintf(text, sizeof text, "%.3f", value.get<double>());
+        out += text;
+        break;
+    }
+    default: // null, true/false, whole numbers
+        out += value.dump();
+    }
 }
 
-TJsonObject &TJsonObject::Object(const std::string &key, const TJsonObject &value)
+// Records nest two levels; anything much deeper is not one.
+constexpr int kMaxDepth = 64;
+
+} // namespace
+
+std::string JsonLine(const TJson &value)
 {
-    return Raw(key, value.Line());
+    std::string out;
+    AppendJson(value, out);
+    return out;
 }
 
-TJsonObject &TJsonObject::Text(const std::string &key, const std::string &value)
+std::optional<nlohmann::json> ParseJsonLine(const std::string &text)
 {
-    return Raw(key, JsonQuote(value));
+    struct TTooDeep {};
+    const auto limitDepth = [](int depth, nlohmann::json::parse_event_t, nlohmann::json &) {
+        if (depth > kMaxDepth)
+            throw TTooDeep{};
+        return true;
+    };
+    try {
+        nlohmann::json value = nlohmann::json::parse(text, limitDepth, false);
+        if (!value.is_discarded())
+            return value;
+    } catch (const TTooDeep &) {
+    }
+    return std::nullopt;
 }
 
-TJsonObject &TJsonObject::Number(const std::string &key, int64_t value)
+const nlohmann::json *JsonField(const nlohmann::json &value, const char *key)
 {
-    return Raw(key, std::to_string(value));
+    if (!value.is_object())
+        return nullptr;
+    const auto field = value.find(key);
+    return field == value.end() ? nullptr : &*field;
 }
 
-TJsonObject &TJsonObject::Decimal(const std::string &key, double value)
+std::string JsonTextOf(const nlohmann::json &value, const char *key)
 {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.3f", value);
-    return Raw(key, text);
-}
-
-TJsonObject &TJsonObject::Flag(const std::string &key, bool value)
-{
-    return Raw(key, value ? "true" : "false");
-}
-
-TJsonObject &TJsonObject::TextList(const std::string &key, const std::vector<std::string> &values)
-{
-    std::string json = "[";
-    for (size_t i = 0; i < values.size(); ++i)
-        json += (i ? "," : "") + JsonQuote(values[i]);
-    return Raw(key, json + "]");
-}
-
-TJsonObject &TJsonObject::ObjectList(const std::string &key, const std::vector<TJsonObject> &values)
-{
-    std::string json = "[";
-    for (size_t i = 0; i < values.size(); ++i)
-        json += (i ? "," : "") + values[i].Line();
-    return Raw(key, json + "]");
+    const nlohmann::json *field = JsonField(value, key);
+    return field && field->is_string() ? field->get<std::string>() : "";
 }
 
 } // namespace morlith

@@ -1,15 +1,20 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// JSON Lines output: one flat object per event, built field by field. Text that is not valid
-// UTF-8 (file names can hold any bytes) is written with U+FFFD in place of the bad bytes, so every
-// line stays valid JSON.
+// JSON Lines: events and records are built as nlohmann/json objects (fields in the order added)
+// and written one per line. Text that is not valid UTF-8 (file names can hold any bytes) is
+// written with \ufffd in place of the bad bytes, so every line stays valid JSON, and numbers with
+// a fraction (seconds) are written with exactly three decimals.
+
+#include <nlohmann/json.hpp>
 
 #include <chrono>
-#include <cstdint>
+#include <optional>
 #include <string>
-#include <vector>
 
 namespace morlith {
+
+// An object keeps its fields in the order they were added.
+using TJson = nlohmann::ordered_json;
 
 // `text` as a JSON string literal, quotes included.
 std::string JsonQuote(const std::string &text);
@@ -20,36 +25,20 @@ constexpr int kJsonSchema = 1;
 // `when` as ISO 8601 UTC with milliseconds: "2026-12-07T10:36:38.123Z".
 std::string IsoUtcTime(std::chrono::system_clock::time_point when);
 
-// A JSON object, fields in the order added.
-class TJsonObject {
-public:
-    // An empty object, to nest in another.
-    TJsonObject() : FText("{") {}
-    // Starts an event object: {"event": name, "schema": 1, "time": now, ...}.
-    explicit TJsonObject(const std::string &event);
+// An event object: {"event": name, "schema": 1, "time": now}, then `fields` in their order.
+TJson JsonEvent(const std::string &event, const TJson &fields = TJson::object());
 
-    // Adds a text field.
-    TJsonObject &Text(const std::string &key, const std::string &value);
-    // Adds a whole-number field.
-    TJsonObject &Number(const std::string &key, int64_t value);
-    // Adds a number field with three decimals (seconds).
-    TJsonObject &Decimal(const std::string &key, double value);
-    // Adds a true/false field.
-    TJsonObject &Flag(const std::string &key, bool value);
-    // Adds an array of texts.
-    TJsonObject &TextList(const std::string &key, const std::vector<std::string> &values);
-    // Adds an array of objects.
-    TJsonObject &ObjectList(const std::string &key, const std::vector<TJsonObject> &values);
-    // Adds a nested object.
-    TJsonObject &Object(const std::string &key, const TJsonObject &value);
+// `value` on one line, without a newline: strings as JsonQuote writes them, fractions with three
+// decimals, everything else as JSON writes it.
+std::string JsonLine(const TJson &value);
 
-    // The object on one line, without a newline.
-    std::string Line() const { return FText + "}"; }
+// One line of JSON text read back (white space around the value allowed); nothing when the line
+// is not one JSON value or nests deeper than a record ever does.
+std::optional<nlohmann::json> ParseJsonLine(const std::string &text);
 
-private:
-    TJsonObject &Raw(const std::string &key, const std::string &json);
-
-    std::string FText;
-};
+// The field `key` of an object; null when absent or `value` is not an object.
+const nlohmann::json *JsonField(const nlohmann::json &value, const char *key);
+// The text of the field `key`; "" when absent or not text.
+std::string JsonTextOf(const nlohmann::json &value, const char *key);
 
 } // namespace morlith

@@ -38,3 +38,24 @@ if(NOT EXISTS "${MORLITH_TOMLPLUSPLUS_HOST_DIR}/toml++/toml.h")
 endif()
 file(COPY "${MORLITH_TOMLPLUSPLUS_HOST_DIR}/toml++" DESTINATION "${CMAKE_BINARY_DIR}/third-party/tomlplusplus")
 set(MORLITH_TOMLPLUSPLUS_INCLUDE_DIR "${CMAKE_BINARY_DIR}/third-party/tomlplusplus" CACHE PATH "" FORCE)
+
+# Header-only libraries from the host's Debian packages (nlohmann-json3-dev, libcli11-dev): their
+# header folders are copied into the build tree, so that the cross compiler sees them and nothing
+# else of the host's /usr/include.
+foreach(entry "nlohmann_json;nlohmann_json;nlohmann;json.hpp" "CLI11;CLI11;CLI;CLI.hpp")
+  list(GET entry 0 package)
+  list(GET entry 1 target)
+  list(GET entry 2 folder)
+  list(GET entry 3 header)
+  find_path(MORLITH_${package}_HOST_INCLUDE "${folder}/${header}" PATHS /usr/include NO_DEFAULT_PATH
+    NO_CMAKE_FIND_ROOT_PATH)
+  if(NOT MORLITH_${package}_HOST_INCLUDE)
+    message(FATAL_ERROR "${folder}/${header} not found: scripts/install-deps installs it")
+  endif()
+  file(COPY "${MORLITH_${package}_HOST_INCLUDE}/${folder}" DESTINATION "${CMAKE_BINARY_DIR}/third-party/include")
+  add_library(morlith_${target}_headers INTERFACE)
+  target_include_directories(morlith_${target}_headers SYSTEM INTERFACE "${CMAKE_BINARY_DIR}/third-party/include")
+  add_library(${target}::${target} ALIAS morlith_${target}_headers)
+  string(TOLOWER "${package}" lowercase)
+  file(WRITE "${CMAKE_FIND_PACKAGE_REDIRECTS_DIR}/${lowercase}-config.cmake" "")
+endforeach()

@@ -2,6 +2,7 @@
 #include "ComPortProgrammator.h"
 
 #include "Crc16.h"
+#include "AtomicFile.h"
 #include "DataFile.h"
 #include "DocumentFile.h"
 #include "MorlithFileConverter.h"
@@ -315,12 +316,8 @@ bool TComPortProgrammator::ReadDSEG(const std::string &FileName)
     TByteArray data;
     if (!ReadDataSegment(data))
         return false;
-    try {
-        WriteFileAtomically(FileName, data.data(), data.size());
-    } catch (const std::system_error &error) {
-        return FailFile(error, FileName, "saving the data segment");
-    }
-    return true;
+    const TFailure saved = ReplaceFileAtomically(FileName, data.data(), data.size());
+    return !saved.Failed() || Fail(saved, "saving the data segment");
 }
 
 bool TComPortProgrammator::WriteDataSegment(const TByteArray &Data)

@@ -16,12 +16,6 @@ namespace {
     throw std::system_error(err, std::generic_category(), what + " " + path);
 }
 
-std::string FolderOf(const std::string &path)
-{
-    const std::string folder = Utf8OfPath(PathFromUtf8(path).parent_path());
-    return folder.empty() ? "." : folder;
-}
-
 } // namespace
 
 std::vector<uint8_t> ReadWholeFile(const std::string &path)
@@ -75,45 +69,6 @@ TFailure ReadInputFile(const std::string &path, uint64_t maxBytes, const std::st
         }
         data.insert(data.end(), buffer, buffer + n);
     }
-}
-
-void WriteFileAtomically(const std::string &path, const uint8_t *data, size_t size, TExistingFile existing)
-{
-    const std::string folder = FolderOf(path);
-    std::string temporary;
-    TFileHandle file;
-    if (!file.CreateTemporary(folder, ".morlith-", temporary))
-        Raise(file.LastError(), "cannot create data file", path);
-    struct TemporaryGuard {
-        std::string name;
-        bool keep = false;
-        ~TemporaryGuard()
-        {
-            std::error_code ignored;
-            if (!keep)
-                std::filesystem::remove(PathFromUtf8(name), ignored);
-        }
-    } guard{temporary};
-
-    if (!file.WriteAll(data, size))
-        Raise(file.LastError(), "cannot write data file", path);
-    // A replaced regular file lends its permission bits to its successor.
-    file.TakePermissionsOf(path);
-    if (!file.Sync())
-        Raise(file.LastError(), "cannot write data file", path);
-    if (!file.Close())
-        Raise(file.LastError(), "cannot close data file", path);
-    int err = 0;
-    if (existing == TExistingFile::efKeep) {
-        // A file at `path`, even one made while the bytes were written, stays.
-        if (!PlaceNewFile(temporary, path, err))
-            Raise(err, "cannot create data file", path);
-    } else if (!RenameOver(temporary, path, err)) {
-        Raise(err, "cannot replace data file", path);
-    }
-    guard.keep = true;
-    // Make the rename itself durable.
-    (void)FlushFolder(folder);
 }
 
 } // namespace morlith

@@ -33,12 +33,11 @@ bool SavePackageFile(const std::string &path, const std::vector<uint8_t> &header
     TMorlithFileConverter converter;
     converter.FillFromImage(header, keyedImage, pieceBytes);
     try {
-        const std::string document = converter.Serializer().BuildDocument();
-        WriteFileAtomically(path, reinterpret_cast<const uint8_t *>(document.data()), document.size(), existing);
-        return true;
-    } catch (const std::system_error &error) {
+        const TFailure failure = ReplaceFileAtomically(path, converter.Serializer().BuildDocument(), existing);
+        if (!failure.Failed())
+            return true;
         if (why)
-            *why = error.code().message();
+            *why = failure.OsText.empty() ? failure.Detail : failure.OsText;
     } catch (const std::exception &error) {
         if (why)
             *why = error.what();

@@ -3,6 +3,7 @@
 // Builds firmware packages from a plain image: the header a write checks, the keyed image, and
 // the package file itself. The counterpart of the checks an application write makes.
 
+#include "AtomicFile.h"
 #include "DataFile.h"
 
 #include <cstdint>

@@ -9,6 +9,6 @@
 namespace morlith {
 
 // The "error" object of a failed result: kind, step, message, and the cause's details.
-TJsonObject FailureObject(const TFailure &failure);
+TJson FailureObject(const TFailure &failure);
 
 } // namespace morlith

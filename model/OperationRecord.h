@@ -5,6 +5,8 @@
 
 #include "Failure.h"
 
+#include "JsonLines.h"
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -61,11 +63,10 @@ struct TOperationRecord {
 // The record as one JSON object on one line, without the newline.
 std::string OperationRecordLine(const TOperationRecord &record);
 
-class TJsonObject;
 // Adds when a log line was written, by which tool and version, on which host.
-void AddOriginFields(TJsonObject &line, std::chrono::system_clock::time_point time, const std::string &tool);
+void AddOriginFields(TJson &line, std::chrono::system_clock::time_point time, const std::string &tool);
 // Adds "station", "operator" and "lot" to a log line, each only when set.
-void AddStationFields(TJsonObject &line, const std::string &station, const std::string &person, const std::string &lot);
+void AddStationFields(TJson &line, const std::string &station, const std::string &person, const std::string &lot);
 
 // Fills the port's device, by-id name and serial number from what `devicePath` reaches.
 void DescribePortDevice(TOperationRecord &record, const std::string &devicePath);

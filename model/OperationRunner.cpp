@@ -106,16 +106,8 @@ bool TOperationRunner::Verify()
 bool TOperationRunner::SaveData(const std::string &Path, TExistingFile Existing)
 {
     FOutputLabel = Path;
-    try {
-        WriteFileAtomically(Path, FData.data(), FData.size(), Existing);
-    } catch (const std::system_error &error) {
-        TFailure failure = MakeFailure(TFailureKind::fkFile, "cannot write " + Path + ": " + error.code().message());
-        failure.OsError = error.code().value();
-        failure.OsText = error.code().message();
-        failure.Path = Path;
-        return Fail(failure.During("saving the data segment"));
-    }
-    return true;
+    TFailure failure = ReplaceFileAtomically(Path, FData.data(), FData.size(), Existing);
+    return !failure.Failed() || Fail(failure.During("saving the data segment"));
 }
 
 TWriteKind TOperationRunner::WriteKind() const

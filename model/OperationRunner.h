@@ -5,6 +5,7 @@
 // first frame, what the module holds when the work stops early (told before any goodbye frame),
 // and the production-log record.
 
+#include "AtomicFile.h"
 #include "DataFile.h"
 #include "ModuleWriteLog.h"
 #include "OperationInput.h"

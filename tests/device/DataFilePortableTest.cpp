@@ -2,6 +2,7 @@
 // Data-segment files on every platform: a write replaces the file as a whole or, when asked,
 // keeps the one there; failures carry the system's error number and the file name.
 
+#include "AtomicFile.h"
 #include "DataFile.h"
 #include "ScratchFolder.h"
 
@@ -26,7 +27,7 @@ TEST(DataFileOnEveryPlatform, WriteReplacesAnExistingFileAndLeavesNoScratchFiles
     const std::string path = folder.File("segment.bin");
     std::ofstream(path, std::ios::binary) << "an older and longer content";
     const std::vector<uint8_t> bytes = {0, 1, 2, 0xFF, 0x1A, 0x0D, 0x0A};
-    WriteFileAtomically(path, bytes.data(), bytes.size());
+    EXPECT_FALSE(ReplaceFileAtomically(path, bytes.data(), bytes.size()).Failed());
     EXPECT_EQ(ReadWholeFile(path), bytes);
     EXPECT_EQ(EntriesIn(folder.Path()), 1u);
 }
@@ -36,13 +37,10 @@ TEST(DataFileOnEveryPlatform, KeepingAnExistingFileFailsWithEexistAndLeavesItWho
     test::TScratchFolder folder;
     const std::vector<uint8_t> first = {1, 2};
     const std::vector<uint8_t> second = {3};
-    WriteFileAtomically(folder.File("a.bin"), first.data(), first.size(), TExistingFile::efKeep);
-    try {
-        WriteFileAtomically(folder.File("a.bin"), second.data(), second.size(), TExistingFile::efKeep);
-        ADD_FAILURE() << "an existing file was replaced";
-    } catch (const std::system_error &error) {
-        EXPECT_EQ(error.code().value(), EEXIST);
-    }
+    EXPECT_FALSE(ReplaceFileAtomically(folder.File("a.bin"), first.data(), first.size(), TExistingFile::efKeep).Failed());
+    const TFailure kept = ReplaceFileAtomically(folder.File("a.bin"), second.data(), second.size(), TExistingFile::efKeep);
+    EXPECT_EQ(kept.Kind, TFailureKind::fkFile);
+    EXPECT_EQ(kept.OsError, EEXIST);
     EXPECT_EQ(ReadWholeFile(folder.File("a.bin")), first);
     EXPECT_EQ(EntriesIn(folder.Path()), 1u);
 }
@@ -59,7 +57,10 @@ TEST(DataFileOnEveryPlatform, FailuresCarryTheErrorNumberAndTheFileName)
         EXPECT_NE(std::string(error.what()).find(missing), std::string::npos) << error.what();
     }
     const uint8_t byte = 1;
-    EXPECT_THROW(WriteFileAtomically(folder.File("no-folder/segment.bin"), &byte, 1), std::system_error);
+    const TFailure failure = ReplaceFileAtomically(folder.File("no-folder/segment.bin"), &byte, 1);
+    EXPECT_EQ(failure.Kind, TFailureKind::fkFile);
+    EXPECT_EQ(failure.OsError, ENOENT);
+    EXPECT_EQ(failure.Path, folder.File("no-folder/segment.bin"));
     EXPECT_EQ(EntriesIn(folder.Path()), 0u);
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "CliOptions.h"
 
+#include "CommandWords.h"
 #include "NumberText.h"
 
 #include <algorithm>
@@ -162,23 +163,6 @@ const std::vector<TOptionRule> &OptionRules()
     return rules;
 }
 
-const TOptionRule *FindRule(const std::string &word)
-{
-    for (const auto &rule : OptionRules()) {
-        if (word == "--" + rule.Name || (rule.Short && word == std::string("-") + rule.Short))
-            return &rule;
-    }
-    return nullptr;
-}
-
-const TOptionRule *FindShortRule(char letter)
-{
-    for (const auto &rule : OptionRules())
-        if (rule.Short == letter)
-            return &rule;
-    return nullptr;
-}
-
 // The command words and how many arguments each takes.
 struct TCommandForm {
     TCliCommand Command;
@@ -222,81 +206,44 @@ struct TSplitWords {
     bool Version = false;
 };
 
-// Takes a word of short options ("-q", "-qv", "-p71", "-p" followed by its value); "" or the error.
-std::string SplitShortOptions(const std::vector<std::string> &words, size_t &i, TSplitWords &split)
+// The names the splitter knows: every rule's, then help and version.
+const std::vector<TOptionName> &OptionNames()
 {
-    const std::string &word = words[i];
-    for (size_t k = 1; k < word.size(); ++k) {
-        const char letter = word[k];
-        if (letter == 'h' || letter == 'V') {
-            (letter == 'h' ? split.Help : split.Version) = true;
-            continue;
-        }
-        const TOptionRule *rule = FindShortRule(letter);
-        if (!rule)
-            return std::string("unknown option -") + letter;
-        TGivenOption given{rule, std::string("-") + letter, ""};
-        if (rule->TakesValue) {
-            // The rest of the word is the value; without a rest, the next word is.
-            given.Value = word.substr(k + 1);
-            if (given.Value.empty()) {
-                if (i + 1 >= words.size())
-                    return given.Word + " needs a value";
-                given.Value = words[++i];
-            }
-            split.Options.push_back(given);
-            return "";
-        }
-        split.Options.push_back(given);
-    }
-    return "";
-}
-
-// Takes a long option ("--port COM3", "--port=COM3", "--quiet"); "" or the error.
-std::string SplitLongOption(const std::vector<std::string> &words, size_t &i, TSplitWords &split)
-{
-    const std::string &word = words[i];
-    if (word == "--help" || word == "--version") {
-        (word == "--help" ? split.Help : split.Version) = true;
-        return "";
-    }
-    const size_t equals = word.find('=');
-    const std::string name = word.substr(0, equals);
-    const TOptionRule *rule = FindRule(name);
-    if (!rule)
-        return "unknown option " + name;
-    TGivenOption given{rule, name, ""};
-    if (equals != std::string::npos) {
-        if (!rule->TakesValue)
-            return name + " takes no value";
-        given.Value = word.substr(equals + 1);
-    } else if (rule->TakesValue) {
-        if (i + 1 >= words.size())
-            return name + " needs a value";
-        given.Value = words[++i];
-    }
-    split.Options.push_back(given);
-    return "";
+    static const std::vector<TOptionName> names = [] {
+        std::vector<TOptionName> list;
+        for (const TOptionRule &rule : OptionRules())
+            list.push_back({rule.Name, rule.Short, rule.TakesValue});
+        list.push_back({"help", 'h', false});
+        list.push_back({"version", 'V', false});
+        return list;
+    }();
+    return names;
 }
 
 // Splits the words into options and positional words; "" or the error.
 std::string SplitWords(const std::vector<std::string> &words, TSplitWords &split)
 {
-    bool optionsEnded = false;
-    for (size_t i = 0; i < words.size(); ++i) {
-        const std::string &word = words[i];
-        if (optionsEnded || word.size() < 2 || word[0] != '-') {
-            split.Positional.push_back(word);
-            continue;
-        }
-        if (word == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        const std::string error = word[1] == '-' ? SplitLongOption(words, i, split) : SplitShortOptions(words, i, split);
-        if (!error.empty())
-            return error;
+    const TCommandWords given = SplitCommandWords(words, OptionNames());
+    switch (given.Problem) {
+    case TCommandLineProblem::clpNone:
+        break;
+    case TCommandLineProblem::clpUnknownOption:
+        return "unknown option " + given.Subject;
+    case TCommandLineProblem::clpNeedsValue:
+        return given.Subject + " needs a value";
+    case TCommandLineProblem::clpTakesNoValue:
+        return given.Subject + " takes no value";
+    default:
+        return given.Subject;
     }
+    const std::vector<TOptionRule> &rules = OptionRules();
+    for (const auto &[index, value] : given.Options) {
+        if (index < rules.size())
+            split.Options.push_back({&rules[index], "--" + rules[index].Name, value});
+        else
+            (index == rules.size() ? split.Help : split.Version) = true;
+    }
+    split.Positional = given.Words;
     return "";
 }
 

@@ -105,9 +105,10 @@ struct TParsedCommandLine {
     bool Ok() const { return Error.empty(); }
 };
 
-// Parses the words after the program name. Options may stand before or after the command;
-// "--name=value" and "--name value" both work, short options take attached values ("-pCOM3")
-// and combine ("-qv"); "--" ends the options; "-" alone is an argument.
+// Parses the words after the program name (split by CLI11: see SplitCommandWords). Options may
+// stand before or after the command; "--name=value" and "--name value" both work, short options
+// take attached values ("-pCOM3") and combine ("-qv"); "--" ends the options; "-" alone is an
+// argument. Numbers are read as decimal ("010" is ten), hex only where an option says so.
 TParsedCommandLine ParseCommandLine(const std::vector<std::string> &words);
 
 // True for the commands that talk to a module (run included).

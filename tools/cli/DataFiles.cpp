@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "DataFiles.h"
 
+#include "AtomicFile.h"
 #include "FileHandle.h"
 #include "Interruption.h"
 #include "NumberText.h"
@@ -16,14 +17,11 @@ namespace fs = std::filesystem;
 
 namespace morlith::cli {
 
-TTemporaryFile::TTemporaryFile(const std::string &folder, const std::string &modeOf)
+TTemporaryFile::TTemporaryFile(const std::string &folder)
 {
     TFileHandle file;
     if (!file.CreateTemporary(folder, ".morlith-cli-", FPath))
         throw std::system_error(file.LastError(), std::generic_category(), "cannot create a file in " + folder);
-    // The engine gives the file it writes the permissions of the file it replaces: this one's.
-    if (!modeOf.empty())
-        file.TakePermissionsOf(modeOf);
     RegisterTemporaryFile(FPath.c_str());
 }
 
@@ -39,22 +37,6 @@ std::string TemporaryFolder()
     std::error_code error;
     const fs::path folder = fs::temp_directory_path(error);
     return error ? "." : Utf8OfPath(folder);
-}
-
-std::string FolderOf(const std::string &path)
-{
-    const std::string folder = Utf8OfPath(PathFromUtf8(path).parent_path());
-    return folder.empty() ? "." : folder;
-}
-
-std::string PlaceFile(const std::string &from, const std::string &to, bool replace)
-{
-    int error = 0;
-    if (replace ? RenameOver(from, to, error) : PlaceNewFile(from, to, error))
-        return "";
-    if (error == EEXIST && !replace)
-        return to + " exists; give --force to replace it";
-    return to + ": " + std::strerror(error);
 }
 
 std::string CheckNewFile(const std::string &path, bool replace)

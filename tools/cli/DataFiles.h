@@ -14,10 +14,9 @@ namespace morlith::cli {
 // A new empty file, removed when this object goes unless Keep() was called.
 class TTemporaryFile {
 public:
-    // Creates a hidden file in `folder` with the mode a new file there gets (or the permission
-    // bits of the regular file `modeOf`, when there is one); throws std::system_error when it
-    // cannot be made. A second stop signal removes it too.
-    TTemporaryFile(const std::string &folder, const std::string &modeOf = "");
+    // Creates a hidden file in `folder` with the mode a new file there gets; throws
+    // std::system_error when it cannot be made. A second stop signal removes it too.
+    explicit TTemporaryFile(const std::string &folder);
     ~TTemporaryFile();
     TTemporaryFile(const TTemporaryFile &) = delete;
     TTemporaryFile &operator=(const TTemporaryFile &) = delete;
@@ -34,12 +33,6 @@ private:
 
 // The folder for scratch files: the system's temporary folder ($TMPDIR, else /tmp; on Windows %TEMP%).
 std::string TemporaryFolder();
-
-// The folder part of `path` ("." when it has none).
-std::string FolderOf(const std::string &path);
-
-// Moves `from` to `to`; unless `replace`, fails when `to` exists. "" or the problem in words.
-std::string PlaceFile(const std::string &from, const std::string &to, bool replace);
 
 // "" when `path` may be created (or, with `replace`, replaced) as a data file; otherwise the
 // problem, naming the file.

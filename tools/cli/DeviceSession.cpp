@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "DeviceSession.h"
 
+#include "AtomicFile.h"
 #include "DataFiles.h"
 #include "EventWait.h"
 #include "NumberText.h"
@@ -150,7 +151,8 @@ std::string TDeviceSession::KeepDataRead()
 {
     try {
         TTemporaryFile kept(TemporaryFolder());
-        WriteFileAtomically(kept.Path(), FRunner.Data().data(), FRunner.Data().size());
+        if (ReplaceFileAtomically(kept.Path(), FRunner.Data().data(), FRunner.Data().size()).Failed())
+            return "";
         kept.Keep();
         return kept.Path();
     } catch (const std::system_error &) {

@@ -5,11 +5,12 @@ namespace morlith::cli {
 
 void TJsonReporter::Started(const std::string &port, const std::string &command, const std::string &file)
 {
-    TJsonObject event("start");
-    event.Text("port", port).Text("command", command);
+    TJson event = JsonEvent("start");
+    event["port"] = port;
+    event["command"] = command;
     if (!file.empty())
-        event.Text("file", file);
-    FConsole.Out(event.Line());
+        event["file"] = file;
+    FConsole.Out(JsonLine(event));
 }
 
 void TJsonReporter::StepStarted(const std::string &port, size_t index, size_t count, const std::string &name)
@@ -18,12 +19,8 @@ void TJsonReporter::StepStarted(const std::string &port, size_t index, size_t co
         std::lock_guard<std::mutex> lock(FLock);
         FShownPercent.erase(port);
     }
-    FConsole.Out(TJsonObject("step")
-                     .Text("port", port)
-                     .Number("step", int64_t(index + 1))
-                     .Number("steps", int64_t(count))
-                     .Text("name", name)
-                     .Line());
+    FConsole.Out(JsonLine(JsonEvent(
+        "step", {{"port", port}, {"step", int64_t(index + 1)}, {"steps", int64_t(count)}, {"name", name}})));
 }
 
 void TJsonReporter::Progressed(const std::string &port, const TProgressStep &step)
@@ -35,32 +32,34 @@ void TJsonReporter::Progressed(const std::string &port, const TProgressStep &ste
             return;
         FShownPercent[port] = step.Percent;
     }
-    FConsole.Out(TJsonObject("progress")
-                     .Text("port", port)
-                     .Number("percent", step.Percent)
-                     .Number("bytes", int64_t(step.Sent))
-                     .Number("total", int64_t(step.Total))
-                     .Decimal("seconds", step.Seconds)
-                     .Line());
+    TJson event = JsonEvent("progress");
+    event["port"] = port;
+    event["percent"] = step.Percent;
+    event["bytes"] = int64_t(step.Sent);
+    event["total"] = int64_t(step.Total);
+    event["seconds"] = double(step.Seconds);
+    FConsole.Out(JsonLine(event));
 }
 
 void TJsonReporter::Finished(const TPortOutcome &outcome)
 {
-    TJsonObject event("result");
-    event.Text("port", outcome.Port)
-        .Flag("ok", outcome.Ok())
-        .Number("status", outcome.Status)
-        .Decimal("seconds", outcome.Seconds)
-        .Number("bytes", int64_t(outcome.Bytes));
-    if (outcome.Ok())
-        event.Text("message", outcome.Message);
-    else
-        event.Text("reason", outcome.Reason()).Object("error", FailureObject(outcome.Failure));
+    TJson event = JsonEvent("result");
+    event["port"] = outcome.Port;
+    event["ok"] = outcome.Ok();
+    event["status"] = outcome.Status;
+    event["seconds"] = double(outcome.Seconds);
+    event["bytes"] = int64_t(outcome.Bytes);
+    if (outcome.Ok()) {
+        event["message"] = outcome.Message;
+    } else {
+        event["reason"] = outcome.Reason();
+        event["error"] = FailureObject(outcome.Failure);
+    }
     if (!outcome.ModuleState.empty())
-        event.Text("module_state", outcome.ModuleState);
+        event["module_state"] = outcome.ModuleState;
     if (outcome.Serial)
-        event.Number("serial", int64_t(*outcome.Serial));
-    FConsole.Out(event.Line());
+        event["serial"] = int64_t(*outcome.Serial);
+    FConsole.Out(JsonLine(event));
     // The reason also goes to standard error, as without --json, for whoever reads the log.
     if (!outcome.Ok())
         FConsole.Error(WithPort(outcome.Port, outcome.Reason()));
@@ -71,11 +70,11 @@ void TJsonReporter::Summarise(const std::vector<TPortOutcome> &outcomes)
     int64_t succeeded = 0;
     for (const auto &outcome : outcomes)
         succeeded += outcome.Ok() ? 1 : 0;
-    FConsole.Out(TJsonObject("summary")
-                     .Number("ports", int64_t(outcomes.size()))
-                     .Number("succeeded", succeeded)
-                     .Number("failed", int64_t(outcomes.size()) - succeeded)
-                     .Line());
+    TJson event = JsonEvent("summary");
+    event["ports"] = int64_t(outcomes.size());
+    event["succeeded"] = succeeded;
+    event["failed"] = int64_t(outcomes.size()) - succeeded;
+    FConsole.Out(JsonLine(event));
 }
 
 } // namespace morlith::cli

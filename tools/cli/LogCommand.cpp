@@ -2,7 +2,6 @@
 #include "LogCommand.h"
 
 #include "JsonLines.h"
-#include "JsonRead.h"
 #include "LogExport.h"
 #include "TerminalSize.h"
 #include "NumberText.h"
@@ -58,38 +57,38 @@ std::string BaseName(const std::string &path)
 }
 
 // The file an operation used: its package, else its data file.
-std::string FileOf(const TJsonValue &record)
+std::string FileOf(const nlohmann::json &record)
 {
     for (const char *key : {"package", "data_file"})
-        if (const TJsonValue *file = record.Field(key))
-            return BaseName(file->TextOf("path"));
+        if (const nlohmann::json *file = JsonField(record, key))
+            return BaseName(JsonTextOf(*file, "path"));
     return "";
 }
 
-std::string ResultOf(const TJsonValue &record)
+std::string ResultOf(const nlohmann::json &record)
 {
-    const std::string result = record.TextOf("result");
-    const TJsonValue *error = record.Field("error");
-    const std::string kind = error ? error->TextOf("kind") : "";
-    const TJsonValue *failedStep = record.Field("failed_step");
-    const std::string step = failedStep && failedStep->Kind == TJsonValue::TKind::jkNumber
-                                 ? " at step " + std::to_string(int64_t(failedStep->Number))
+    const std::string result = JsonTextOf(record, "result");
+    const nlohmann::json *error = JsonField(record, "error");
+    const std::string kind = error ? JsonTextOf(*error, "kind") : "";
+    const nlohmann::json *failedStep = JsonField(record, "failed_step");
+    const std::string step = failedStep && failedStep->is_number()
+                                 ? " at step " + std::to_string(int64_t(failedStep->get<double>()))
                                  : "";
     return kind.empty() ? result + step : result + " (" + kind + ")" + step;
 }
 
 // A table row: a unit shows its recipe and serial number (or its id), a command its file.
-TRow RowOf(const TJsonValue &record)
+TRow RowOf(const nlohmann::json &record)
 {
-    std::string operation = record.TextOf("command");
+    std::string operation = JsonTextOf(record, "command");
     std::string file = FileOf(record);
     if (IsUnitRecord(record)) {
-        const TJsonValue *recipe = record.Field("recipe");
-        operation = "run " + BaseName(recipe ? recipe->TextOf("path") : "");
+        const nlohmann::json *recipe = JsonField(record, "recipe");
+        operation = "run " + BaseName(recipe ? JsonTextOf(*recipe, "path") : "");
         const std::vector<std::string> cells = CsvCells(record);
-        file = cells[3].empty() ? "unit " + record.TextOf("unit") : "serial " + cells[3];
+        file = cells[3].empty() ? "unit " + JsonTextOf(record, "unit") : "serial " + cells[3];
     }
-    return {ShownTime(record.TextOf("time")), Printable(record.TextOf("port")), Printable(operation),
+    return {ShownTime(JsonTextOf(record, "time")), Printable(JsonTextOf(record, "port")), Printable(operation),
             Printable(file), Printable(ResultOf(record))};
 }
 
@@ -113,12 +112,10 @@ void PrintSummary(const TLotYield &yield, bool json, TConsole &console)
     std::vector<TRow> rows = {{"LOT", "UNITS", "PASSED", "FAILED", "YIELD"}};
     for (const auto &[lot, count] : yield.Lots()) {
         if (json) {
-            console.Out(TJsonObject()
-                            .Text("lot", lot)
-                            .Number("units", int64_t(count.Units))
-                            .Number("passed", int64_t(count.Passed))
-                            .Number("failed", int64_t(count.Units - count.Passed))
-                            .Line());
+            console.Out(JsonLine({{"lot", lot},
+                                  {"units", int64_t(count.Units)},
+                                  {"passed", int64_t(count.Passed)},
+                                  {"failed", int64_t(count.Units - count.Passed)}}));
             continue;
         }
         rows.push_back({lot.empty() ? "(none)" : Printable(lot), std::to_string(count.Units),
@@ -204,15 +201,15 @@ int RunLog(const TCliOptions &options, TConsole &console)
     while (std::getline(file, line)) {
         if (line.find_first_not_of(" \t\r") == std::string::npos)
             continue;
-        const std::optional<TJsonValue> record = ParseJson(line);
-        const auto time = record ? ParseUtcTime(record->TextOf("time")) : std::nullopt;
-        if (!record || record->Kind != TJsonValue::TKind::jkObject || !time) {
+        const std::optional<nlohmann::json> record = ParseJsonLine(line);
+        const auto time = record ? ParseUtcTime(JsonTextOf(*record, "time")) : std::nullopt;
+        if (!record || !record->is_object() || !time) {
             ++unreadable;
             continue;
         }
         if (since && *time < *since)
             continue;
-        if (options.FailedOnly && record->TextOf("result") == "ok")
+        if (options.FailedOnly && JsonTextOf(*record, "result") == "ok")
             continue;
         if (options.Summary)
             yield.Add(*record);

@@ -10,23 +10,23 @@ namespace morlith::cli {
 namespace {
 
 // A whole number of the record as text ("" when absent).
-std::string WholeNumberOf(const TJsonValue &record, const std::string &key)
+std::string WholeNumberOf(const nlohmann::json &record, const std::string &key)
 {
-    const TJsonValue *value = record.Field(key);
-    if (!value || value->Kind != TJsonValue::TKind::jkNumber || value->Number < 0)
+    const nlohmann::json *value = JsonField(record, key.c_str());
+    if (!value || !value->is_number() || value->get<double>() < 0)
         return "";
-    return std::to_string(uint64_t(std::llround(value->Number)));
+    return std::to_string(uint64_t(std::llround(value->get<double>())));
 }
 
-std::string ErrorField(const TJsonValue &record, const std::string &key)
+std::string ErrorField(const nlohmann::json &record, const std::string &key)
 {
-    const TJsonValue *error = record.Field("error");
-    return error ? error->TextOf(key) : "";
+    const nlohmann::json *error = JsonField(record, "error");
+    return error ? JsonTextOf(*error, key.c_str()) : "";
 }
 
 } // namespace
 
-bool IsUnitRecord(const TJsonValue &record) { return record.TextOf("schema") == kUnitRecordSchema; }
+bool IsUnitRecord(const nlohmann::json &record) { return JsonTextOf(record, "schema") == kUnitRecordSchema; }
 
 std::string CsvCell(const std::string &text)
 {
@@ -57,44 +57,44 @@ const std::vector<std::string> &CsvColumns()
     return columns;
 }
 
-std::vector<std::string> CsvCells(const TJsonValue &record)
+std::vector<std::string> CsvCells(const nlohmann::json &record)
 {
     const bool unit = IsUnitRecord(record);
     std::string file;
     if (unit) {
-        if (const TJsonValue *recipe = record.Field("recipe"))
-            file = recipe->TextOf("path");
+        if (const nlohmann::json *recipe = JsonField(record, "recipe"))
+            file = JsonTextOf(*recipe, "path");
     } else {
         for (const char *key : {"package", "data_file"})
-            if (const TJsonValue *used = record.Field(key))
-                file = used->TextOf("path");
+            if (const nlohmann::json *used = JsonField(record, key))
+                file = JsonTextOf(*used, "path");
     }
-    return {record.TextOf("time"),
+    return {JsonTextOf(record, "time"),
             unit ? "unit" : "command",
-            record.TextOf("unit"),
+            JsonTextOf(record, "unit"),
             WholeNumberOf(record, "serial"),
-            record.TextOf("station"),
-            record.TextOf("operator"),
-            record.TextOf("lot"),
-            record.TextOf("port"),
-            record.TextOf("device"),
-            unit ? "run" : record.TextOf("command"),
+            JsonTextOf(record, "station"),
+            JsonTextOf(record, "operator"),
+            JsonTextOf(record, "lot"),
+            JsonTextOf(record, "port"),
+            JsonTextOf(record, "device"),
+            unit ? "run" : JsonTextOf(record, "command"),
             file,
             WholeNumberOf(record, "controller"),
-            record.TextOf("result"),
+            JsonTextOf(record, "result"),
             WholeNumberOf(record, "failed_step"),
             ErrorField(record, "kind"),
             ErrorField(record, "message"),
             WholeNumberOf(record, "duration_ms")};
 }
 
-void TLotYield::Add(const TJsonValue &record)
+void TLotYield::Add(const nlohmann::json &record)
 {
     if (!IsUnitRecord(record))
         return;
-    TCount &count = FLots[record.TextOf("lot")];
+    TCount &count = FLots[JsonTextOf(record, "lot")];
     ++count.Units;
-    if (record.TextOf("result") == "ok")
+    if (JsonTextOf(record, "result") == "ok")
         ++count.Passed;
 }
 

@@ -3,7 +3,7 @@
 // What `log` makes of the production log's records beyond its table: the yield of each lot
 // (--summary) and CSV for a spreadsheet or a MES import (--csv), units and commands alike.
 
-#include "JsonRead.h"
+#include "JsonLines.h"
 
 #include <cstdint>
 #include <map>
@@ -13,7 +13,7 @@
 namespace morlith::cli {
 
 // True for a unit record (a recipe run on one module), false for a per-command record.
-bool IsUnitRecord(const TJsonValue &record);
+bool IsUnitRecord(const nlohmann::json &record);
 
 // One cell as RFC 4180 writes it: quoted when it holds a comma, a quote or a line end, quotes
 // doubled. A cell that a spreadsheet would take for a formula (starting with =, +, -, @, a tab or
@@ -23,7 +23,7 @@ std::string CsvCell(const std::string &text);
 std::string CsvLine(const std::vector<std::string> &cells);
 // The column names, and one record's cells in that order.
 const std::vector<std::string> &CsvColumns();
-std::vector<std::string> CsvCells(const TJsonValue &record);
+std::vector<std::string> CsvCells(const nlohmann::json &record);
 
 // Counts the units of each lot and how many passed.
 class TLotYield {
@@ -33,7 +33,7 @@ public:
         uint64_t Passed = 0;
     };
     // Counts a unit record; other records are left out.
-    void Add(const TJsonValue &record);
+    void Add(const nlohmann::json &record);
     // Lots in name order ("" for units without a lot).
     const std::map<std::string, TCount> &Lots() const { return FLots; }
 

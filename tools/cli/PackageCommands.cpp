@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "PackageCommands.h"
 
+#include "AtomicFile.h"
 #include "DataFile.h"
 #include "DataFiles.h"
 #include "JsonLines.h"
@@ -63,27 +64,32 @@ void PrintReport(const std::string &path, const TPackageReport &report, TConsole
     row("Verdict", Verdict(report));
 }
 
-TJsonObject ReportObject(const std::string &path, const TPackageReport &report)
+TJson ReportObject(const std::string &path, const TPackageReport &report)
 {
-    const int status = report.Accepted() ? kExitSuccess : kExitFailed;
-    TJsonObject object("result");
-    object.Text("command", "info").Text("file", path).Flag("ok", report.Accepted()).Number("status", status);
-    object.Number("pieces", int64_t(report.Pieces)).Text("header", SpacedHex(report.Header));
+    TJson object = JsonEvent("result");
+    object["command"] = "info";
+    object["file"] = path;
+    object["ok"] = report.Accepted();
+    object["status"] = report.Accepted() ? kExitSuccess : kExitFailed;
+    object["pieces"] = int64_t(report.Pieces);
+    object["header"] = SpacedHex(report.Header);
     if (report.Header.size() == 8) {
-        object.Number("image_length", report.HeaderImageLength)
-            .Text("image_crc", Hex16(report.HeaderImageCrc))
-            .Number("dseg_length", report.DsegLength)
-            .Number("word3", report.DsegLength)
-            .Text("header_crc", Hex16(report.HeaderCrc))
-            .Flag("header_crc_holds", report.HeaderCrcHolds)
-            .Text("key", Hex8(report.Key))
-            .Flag("substitute_key", report.SubstituteKey)
-            .Text("computed_image_crc", Hex16(report.ComputedImageCrc));
+        object["image_length"] = report.HeaderImageLength;
+        object["image_crc"] = Hex16(report.HeaderImageCrc);
+        object["dseg_length"] = report.DsegLength;
+        object["word3"] = report.DsegLength;
+        object["header_crc"] = Hex16(report.HeaderCrc);
+        object["header_crc_holds"] = report.HeaderCrcHolds;
+        object["key"] = Hex8(report.Key);
+        object["substitute_key"] = report.SubstituteKey;
+        object["computed_image_crc"] = Hex16(report.ComputedImageCrc);
     }
-    object.Number("decoded_bytes", int64_t(report.ImageBytes)).Flag("accepted", report.Accepted());
-    if (!report.Accepted())
-        object.Text("refusal", report.Refusal)
-            .Object("error", FailureObject(MakeFailure(TFailureKind::fkRefusedInput, report.Refusal)));
+    object["decoded_bytes"] = int64_t(report.ImageBytes);
+    object["accepted"] = report.Accepted();
+    if (!report.Accepted()) {
+        object["refusal"] = report.Refusal;
+        object["error"] = FailureObject(MakeFailure(TFailureKind::fkRefusedInput, report.Refusal));
+    }
     return object;
 }
 
@@ -126,12 +132,9 @@ std::string WritePlainImage(const TCliOptions &options, const TPackageReport &re
     const std::string &out = options.Pack.ImageOut;
     if (out == kStandardOutput)
         return console.OutBytes(report.PlainImage) ? "" : "cannot write the image to standard output";
-    try {
-        WriteFileAtomically(out, report.PlainImage.data(), report.PlainImage.size(), ExistingFile(options));
-    } catch (const std::system_error &error) {
-        return out + ": cannot write the image: " + error.code().message();
-    }
-    return "";
+    const TFailure failure =
+        ReplaceFileAtomically(out, report.PlainImage.data(), report.PlainImage.size(), ExistingFile(options));
+    return failure.Failed() ? out + ": cannot write the image: " + failure.OsText : "";
 }
 
 // What pack says it wrote.
@@ -201,10 +204,10 @@ int RunInfo(const TCliOptions &options, TConsole &console)
             return Reject(console, options.Json, kExitFailed, problem, TFailureKind::fkFile);
     }
     if (options.Json) {
-        TJsonObject object = ReportObject(path, report);
+        TJson object = ReportObject(path, report);
         if (!imageOut.empty())
-            object.Text("image_out", imageOut);
-        console.Out(object.Line());
+            object["image_out"] = imageOut;
+        console.Out(JsonLine(object));
     } else if (!options.Quiet) {
         PrintReport(path, report, words);
         if (!imageOut.empty())
@@ -237,22 +240,22 @@ int RunPack(const TCliOptions &options, TConsole &console)
     }
     if (!failure.empty())
         return Reject(console, options.Json, kExitFailed, failure, TFailureKind::fkFile);
-    if (options.Json)
-        console.Out(TJsonObject("result")
-                        .Text("command", "pack")
-                        .Text("file", options.Out)
-                        .Flag("ok", true)
-                        .Number("status", kExitSuccess)
-                        .Text("format", FormatName(input.Format))
-                        .Text("base", HexAddress(input.Base))
-                        .Number("image_bytes", int64_t(input.Image.size()))
-                        .Number("filled_bytes", int64_t(input.FilledBytes))
-                        .Number("dseg_length", *options.Pack.DsegLength)
-                        .Number("pieces", int64_t(pieces))
-                        .Text("header", SpacedHex(package.Header))
-                        .Text("key", Hex8(package.Key))
-                        .Line());
-    else if (!options.Quiet && options.Out == kStandardOutput)
+    if (options.Json) {
+        TJson event = JsonEvent("result");
+        event["command"] = "pack";
+        event["file"] = options.Out;
+        event["ok"] = true;
+        event["status"] = kExitSuccess;
+        event["format"] = FormatName(input.Format);
+        event["base"] = HexAddress(input.Base);
+        event["image_bytes"] = int64_t(input.Image.size());
+        event["filled_bytes"] = int64_t(input.FilledBytes);
+        event["dseg_length"] = *options.Pack.DsegLength;
+        event["pieces"] = int64_t(pieces);
+        event["header"] = SpacedHex(package.Header);
+        event["key"] = Hex8(package.Key);
+        console.Out(JsonLine(event));
+    } else if (!options.Quiet && options.Out == kStandardOutput)
         console.Err(PackSummary(options, input, package, pieces));
     else if (!options.Quiet)
         console.Out(PackSummary(options, input, package, pieces));

@@ -54,17 +54,16 @@ void PrintDevice(const TSerialDevice &device, const std::vector<std::string> &na
         console.Out("      " + device.ById);
 }
 
-TJsonObject DeviceObject(const TSerialDevice &device, const std::vector<std::string> &names)
+TJson DeviceObject(const TSerialDevice &device, const std::vector<std::string> &names)
 {
-    return TJsonObject("device")
-        .Text("device", device.DevicePath)
-        .Text("description", device.Description())
-        .Text("driver", device.Driver)
-        .Text("vendor_id", device.VendorId)
-        .Text("product_id", device.ProductId)
-        .Text("serial", device.Serial)
-        .Text("by_id", device.ById)
-        .TextList("com", names);
+    return JsonEvent("device", {{"device", device.DevicePath},
+                                {"description", device.Description()},
+                                {"driver", device.Driver},
+                                {"vendor_id", device.VendorId},
+                                {"product_id", device.ProductId},
+                                {"serial", device.Serial},
+                                {"by_id", device.ById},
+                                {"com", names}});
 }
 
 // The map entry named by a ports map/unmap argument, or the problem.
@@ -86,15 +85,13 @@ int RunPortsList(const TCliOptions &options, TConsole &console)
     const auto devices = ListSerialDevices();
     if (options.Json) {
         for (const auto &entry : map)
-            console.Out(TJsonObject("port")
-                            .Text("name", entry.Name)
-                            .Text("target", entry.Target)
-                            .Text("device", entry.Device)
-                            .Flag("exists", !entry.Device.empty())
-                            .Line());
+            console.Out(JsonLine(JsonEvent("port", {{"name", entry.Name},
+                                                    {"target", entry.Target},
+                                                    {"device", entry.Device},
+                                                    {"exists", !entry.Device.empty()}})));
         for (const auto &device : devices)
-            console.Out(DeviceObject(device, ComNamesFor(device, map)).Line());
-        console.Out(TJsonObject("result").Text("command", "ports").Flag("ok", true).Number("status", 0).Line());
+            console.Out(JsonLine(DeviceObject(device, ComNamesFor(device, map))));
+        console.Out(JsonLine(JsonEvent("result", {{"command", "ports"}, {"ok", true}, {"status", 0}})));
         return kExitSuccess;
     }
     if (options.Quiet)
@@ -148,8 +145,8 @@ int RunPortsMap(const TCliOptions &options, TConsole &console)
         note = " (" + device + " is not there now)";
     const std::string name = fs::path(entry).filename().string();
     if (options.Json)
-        console.Out(TJsonObject("result").Text("command", "ports map").Text("name", name).Text("device", device)
-                        .Flag("ok", true).Number("status", 0).Line());
+        console.Out(JsonLine(JsonEvent(
+            "result", {{"command", "ports map"}, {"name", name}, {"device", device}, {"ok", true}, {"status", 0}})));
     else if (!options.Quiet)
         console.Out(name + " -> " + device + note);
     return kExitSuccess;
@@ -173,8 +170,7 @@ int RunPortsUnmap(const TCliOptions &options, TConsole &console)
     }
     const std::string name = fs::path(entry).filename().string();
     if (options.Json)
-        console.Out(TJsonObject("result").Text("command", "ports unmap").Text("name", name).Flag("ok", true)
-                        .Number("status", 0).Line());
+        console.Out(JsonLine(JsonEvent("result", {{"command", "ports unmap"}, {"name", name}, {"ok", true}, {"status", 0}})));
     else if (!options.Quiet)
         console.Out(name + " removed from the port map");
     return kExitSuccess;

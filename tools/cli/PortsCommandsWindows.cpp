@@ -26,15 +26,13 @@ int RunPortsList(const TCliOptions &options, TConsole &console)
     const auto ports = SystemComPorts();
     if (options.Json) {
         for (const auto &port : ports)
-            console.Out(TJsonObject("device")
-                            .Text("device", port.Device)
-                            .Text("description", port.FriendlyName)
-                            .Text("vendor_id", port.VendorId)
-                            .Text("product_id", port.ProductId)
-                            .Text("serial", port.SerialNumber)
-                            .TextList("com", {port.Name})
-                            .Line());
-        console.Out(TJsonObject("result").Text("command", "ports").Flag("ok", true).Number("status", 0).Line());
+            console.Out(JsonLine(JsonEvent("device", {{"device", port.Device},
+                                                      {"description", port.FriendlyName},
+                                                      {"vendor_id", port.VendorId},
+                                                      {"product_id", port.ProductId},
+                                                      {"serial", port.SerialNumber},
+                                                      {"com", std::vector<std::string>{port.Name}}})));
+        console.Out(JsonLine(JsonEvent("result", {{"command", "ports"}, {"ok", true}, {"status", 0}})));
         return kExitSuccess;
     }
     if (options.Quiet)

@@ -102,12 +102,10 @@ int RunCheck(const TCliOptions &options, TConsole &console)
     for (const TRecipeProblem &problem : problems) {
         console.Error(DescribeProblem(path, problem));
         if (options.Json)
-            console.Out(TJsonObject("problem")
-                            .Text("file", path)
-                            .Number("line", problem.Line)
-                            .Number("column", problem.Column)
-                            .Text("message", problem.Text)
-                            .Line());
+            console.Out(JsonLine(JsonEvent("problem", {{"file", path},
+                                                       {"line", problem.Line},
+                                                       {"column", problem.Column},
+                                                       {"message", problem.Text}})));
     }
     size_t moduleSteps = 0;
     for (const TRecipeStep &step : run.Recipe.Steps)
@@ -118,11 +116,9 @@ int RunCheck(const TCliOptions &options, TConsole &console)
                          : path + ": " + std::to_string(problems.size()) +
                                (problems.size() == 1 ? " mistake" : " mistakes");
     if (options.Json)
-        console.Out(TJsonObject("result")
-                        .Flag("ok", problems.empty())
-                        .Number("status", problems.empty() ? kExitSuccess : kExitBadInput)
-                        .Number("problems", int64_t(problems.size()))
-                        .Line());
+        console.Out(JsonLine(JsonEvent("result", {{"ok", problems.empty()},
+                                                  {"status", problems.empty() ? kExitSuccess : kExitBadInput},
+                                                  {"problems", int64_t(problems.size())}})));
     else if (problems.empty() && !options.Quiet)
         console.Out(summary);
     else if (!problems.empty())

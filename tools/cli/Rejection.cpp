@@ -8,13 +8,14 @@ namespace morlith::cli {
 int Reject(TConsole &console, bool json, int status, const std::string &message, TFailureKind kind)
 {
     console.Error(message);
-    if (json)
-        console.Out(TJsonObject("result")
-                        .Flag("ok", false)
-                        .Number("status", status)
-                        .Text("reason", message)
-                        .Object("error", FailureObject(MakeFailure(kind, message)))
-                        .Line());
+    if (json) {
+        TJson event = JsonEvent("result");
+        event["ok"] = false;
+        event["status"] = status;
+        event["reason"] = message;
+        event["error"] = FailureObject(MakeFailure(kind, message));
+        console.Out(JsonLine(event));
+    }
     return status;
 }
 

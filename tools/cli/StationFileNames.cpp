@@ -2,7 +2,7 @@
 #include "StationFileNames.h"
 
 #include "DeviceCommands.h"
-#include "JsonRead.h"
+#include "JsonLines.h"
 #include "OperationInput.h"
 #include "WatchCommand.h"
 
@@ -80,10 +80,9 @@ TStationFileNames::TStationFileNames(std::string pattern, std::string logPath)
     // The files the log's records name, wherever they are now.
     std::ifstream log(FLogPath);
     for (std::string line; !FLogPath.empty() && std::getline(log, line);) {
-        const auto record = ParseJson(line);
-        const TJsonValue *dataFile = record ? record->Field("data_file") : nullptr;
-        if (dataFile)
-            takeNumberOf(dataFile->TextOf("path"));
+        const auto record = ParseJsonLine(line);
+        if (const nlohmann::json *dataFile = record ? JsonField(*record, "data_file") : nullptr)
+            takeNumberOf(JsonTextOf(*dataFile, "path"));
     }
 }
 

@@ -2,6 +2,7 @@
 // morlith-demo-files DIR: writes a sample firmware package (demo-application.xml) and a sample
 // data-segment file (demo-settings.bin) into DIR, replacing earlier ones.
 
+#include "AtomicFile.h"
 #include "DataFile.h"
 #include "PackageBuilder.h"
 
@@ -54,11 +55,10 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "morlith-demo-files: %s\n", why.c_str());
         return 1;
     }
-    try {
-        const std::vector<uint8_t> settings = SampleSettings();
-        WriteFileAtomically(folder + "/demo-settings.bin", settings.data(), settings.size());
-    } catch (const std::system_error &error) {
-        std::fprintf(stderr, "morlith-demo-files: %s\n", error.what());
+    const std::vector<uint8_t> settings = SampleSettings();
+    const TFailure failure = ReplaceFileAtomically(folder + "/demo-settings.bin", settings.data(), settings.size());
+    if (failure.Failed()) {
+        std::fprintf(stderr, "morlith-demo-files: %s\n", failure.Detail.c_str());
         return 1;
     }
     return 0;

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "ModuleOptions.h"
 
+#include "AtomicFile.h"
+#include "CommandWords.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -24,43 +27,6 @@ std::optional<unsigned long> ParseNumber(const std::string &text, unsigned long 
         return std::nullopt;
     return value;
 }
-
-// The parser's state: the arguments and where it stands in them.
-class TArgumentReader {
-public:
-    explicit TArgumentReader(const std::vector<std::string> &arguments) : FArguments(arguments) {}
-
-    bool AtEnd() const { return FNext >= FArguments.size(); }
-
-    // The next option's name; its value, if given as --name=value, is kept for Value().
-    std::string NextName()
-    {
-        std::string name = FArguments[FNext++];
-        FInlineValue.reset();
-        const size_t equals = name.find('=');
-        if (name.rfind("--", 0) == 0 && equals != std::string::npos) {
-            FInlineValue = name.substr(equals + 1);
-            name.resize(equals);
-        }
-        return name;
-    }
-
-    std::optional<std::string> Value()
-    {
-        if (FInlineValue)
-            return FInlineValue;
-        if (AtEnd())
-            return std::nullopt;
-        return FArguments[FNext++];
-    }
-
-    bool HasInlineValue() const { return FInlineValue.has_value(); }
-
-private:
-    const std::vector<std::string> &FArguments;
-    size_t FNext = 0;
-    std::optional<std::string> FInlineValue;
-};
 
 // An option with a number value: its range and where the value goes.
 struct TNumberOption {
@@ -86,41 +52,68 @@ const std::vector<TNumberOption> &NumberOptions()
     return options;
 }
 
-// Stores the value of a flag or a text option; false when `name` is none of them.
-bool StoreOtherOption(TModuleToolOptions &options, const std::string &name, TArgumentReader &reader,
-                      std::string &error)
+// The options other than the numbers: flags, and options with a text value.
+enum class TOtherOption { ooDeviceOnly, ooTrace, ooSilent, ooHelp, ooVersion, ooDsegFile, ooDump, ooControllerDseg };
+
+struct TOtherRule {
+    TOptionName Name;
+    TOtherOption Option;
+};
+
+const std::vector<TOtherRule> &OtherOptions()
 {
-    bool *flag = name == "--device-only" ? &options.deviceOnly
-                 : name == "--trace"     ? &options.trace
-                 : name == "--silent"    ? &options.faults.silent
-                 : name == "--help" || name == "-h" ? &options.help
-                 : name == "--version" || name == "-V" ? &options.version
-                                                       : nullptr;
-    if (flag) {
-        if (reader.HasInlineValue())
-            error = name + " takes no value";
-        *flag = true;
-        return true;
+    static const std::vector<TOtherRule> options = {
+        {{"device-only"}, TOtherOption::ooDeviceOnly},
+        {{"trace"}, TOtherOption::ooTrace},
+        {{"silent"}, TOtherOption::ooSilent},
+        {{"help", 'h'}, TOtherOption::ooHelp},
+        {{"version", 'V'}, TOtherOption::ooVersion},
+        {{"dseg-file", 0, true}, TOtherOption::ooDsegFile},
+        {{"dump", 0, true}, TOtherOption::ooDump},
+        {{"controller-dseg", 0, true}, TOtherOption::ooControllerDseg},
+    };
+    return options;
+}
+
+// Stores a flag or a text option's value; "" or the error.
+std::string StoreOtherOption(TModuleToolOptions &options, TOtherOption option, const std::string &value)
+{
+    switch (option) {
+    case TOtherOption::ooDeviceOnly:
+        options.deviceOnly = true;
+        return "";
+    case TOtherOption::ooTrace:
+        options.trace = true;
+        return "";
+    case TOtherOption::ooSilent:
+        options.faults.silent = true;
+        return "";
+    case TOtherOption::ooHelp:
+        options.help = true;
+        return "";
+    case TOtherOption::ooVersion:
+        options.version = true;
+        return "";
+    default:
+        break;
     }
-    std::string *text = name == "--dseg-file" ? &options.dataSegmentFile
-                        : name == "--dump"    ? &options.dumpFile
-                                              : nullptr;
-    if (!text && name != "--controller-dseg")
-        return false;
-    const std::optional<std::string> value = reader.Value();
-    if (!value || value->empty()) {
-        error = name + " needs a value";
-    } else if (text) {
-        *text = *value;
+    const std::string name = option == TOtherOption::ooDsegFile ? "--dseg-file"
+                             : option == TOtherOption::ooDump   ? "--dump"
+                                                                : "--controller-dseg";
+    if (value.empty())
+        return name + " needs a value";
+    if (option == TOtherOption::ooDsegFile) {
+        options.dataSegmentFile = value;
+    } else if (option == TOtherOption::ooDump) {
+        options.dumpFile = value;
     } else {
-        const size_t colon = value->find(':');
-        const auto index = ParseNumber(value->substr(0, colon), 0, kControllerCount - 1);
-        if (colon == std::string::npos || !index || colon + 1 == value->size())
-            error = "--controller-dseg needs INDEX:FILE with INDEX 0..4, not '" + *value + "'";
-        else
-            options.controllerDataSegmentFiles[int(*index)] = value->substr(colon + 1);
+        const size_t colon = value.find(':');
+        const auto index = ParseNumber(value.substr(0, colon), 0, kControllerCount - 1);
+        if (colon == std::string::npos || !index || colon + 1 == value.size())
+            return "--controller-dseg needs INDEX:FILE with INDEX 0..4, not '" + value + "'";
+        options.controllerDataSegmentFiles[int(*index)] = value.substr(colon + 1);
     }
-    return true;
+    return "";
 }
 
 // The content of a data-segment file: a regular file no larger than a data segment can be. A
@@ -164,8 +157,7 @@ std::vector<uint8_t> ReadDataFile(const std::string &path)
 // no folder, or that names a folder itself.
 void CheckDumpFile(const std::string &path)
 {
-    const size_t slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    const std::string folder = FolderOf(path);
     struct stat info {};
     if (stat(folder.c_str(), &info) != 0)
         throw std::runtime_error("cannot dump to " + path + ": " + folder + ": " + std::strerror(errno));
@@ -181,23 +173,52 @@ TModuleToolArguments ParseModuleToolArguments(const std::vector<std::string> &ar
 {
     TModuleToolArguments result;
     TModuleToolOptions &options = result.options;
-    TArgumentReader reader(arguments);
-    while (!reader.AtEnd() && result.error.empty()) {
-        const std::string name = reader.NextName();
-        const auto number = std::find_if(NumberOptions().begin(), NumberOptions().end(),
-                                         [&](const TNumberOption &o) { return name == o.name; });
-        if (number != NumberOptions().end()) {
-            const std::optional<std::string> text = reader.Value();
-            const auto value = text ? ParseNumber(*text, number->low, number->high) : std::nullopt;
-            if (value)
-                number->store(options, *value);
-            else
-                result.error = name + " needs a whole number from " + std::to_string(number->low) +
-                               " to " + std::to_string(number->high) +
-                               (text ? ", not '" + *text + "'" : "");
-        } else if (!StoreOtherOption(options, name, reader, result.error)) {
-            result.error = "unknown option '" + name + "'";
+    std::vector<TOptionName> names;
+    for (const TNumberOption &number : NumberOptions())
+        names.push_back({number.name + 2, 0, true});
+    for (const TOtherRule &other : OtherOptions())
+        names.push_back(other.Name);
+    const TCommandWords given = SplitCommandWords(arguments, names);
+    const auto numberNamed = [](const std::string &name) {
+        return std::find_if(NumberOptions().begin(), NumberOptions().end(),
+                            [&](const TNumberOption &o) { return name == o.name; });
+    };
+    const auto numberProblem = [](const TNumberOption &number) {
+        return std::string(number.name) + " needs a whole number from " + std::to_string(number.low) + " to " +
+               std::to_string(number.high);
+    };
+    switch (given.Problem) {
+    case TCommandLineProblem::clpNone:
+        break;
+    case TCommandLineProblem::clpUnknownOption:
+        result.error = "unknown option '" + given.Subject + "'";
+        return result;
+    case TCommandLineProblem::clpNeedsValue: {
+        const auto number = numberNamed(given.Subject);
+        result.error = number != NumberOptions().end() ? numberProblem(*number) : given.Subject + " needs a value";
+        return result;
+    }
+    case TCommandLineProblem::clpTakesNoValue:
+        result.error = given.Subject + " takes no value";
+        return result;
+    default:
+        result.error = given.Subject;
+        return result;
+    }
+    if (!given.Words.empty()) {
+        result.error = "unknown option '" + given.Words.front() + "'";
+        return result;
+    }
+    for (const auto &[index, text] : given.Options) {
+        if (index >= NumberOptions().size()) {
+            result.error = StoreOtherOption(options, OtherOptions()[index - NumberOptions().size()].Option, text);
+        } else if (const auto value = ParseNumber(text, NumberOptions()[index].low, NumberOptions()[index].high)) {
+            NumberOptions()[index].store(options, *value);
+        } else {
+            result.error = numberProblem(NumberOptions()[index]) + ", not '" + text + "'";
         }
+        if (!result.error.empty())
+            return result;
     }
     if (result.error.empty() && !options.help && !options.version && options.comNumber == 0 && !options.deviceOnly)
         result.error = "say which port to link with --com N, or use --device-only";

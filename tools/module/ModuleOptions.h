@@ -47,8 +47,8 @@ struct TModuleToolArguments {
     std::string error;
 };
 
-// Parses the arguments after the program name. Options take their value as the next argument
-// or after "=" (--com=3).
+// Parses the arguments after the program name (split by CLI11: see SplitCommandWords). Options
+// take their value as the next argument or after "=" (--com=3); numbers are decimal.
 TModuleToolArguments ParseModuleToolArguments(const std::vector<std::string> &arguments);
 
 // The --help text.

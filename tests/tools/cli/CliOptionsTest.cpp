@@ -58,6 +58,11 @@ TEST(CliOptions, PortsSubcommandsAndDoubleDash)
     ASSERT_TRUE(dashed.Ok()) << dashed.Error;
     EXPECT_EQ(dashed.Options.Arguments.front(), "-odd.xml");
     EXPECT_EQ(ParseCommandLine({"write-app", "--help"}).Options.Command, TCliCommand::ccHelp);
+    // A word starting with '/' is a file name on every platform, never an option.
+    const auto slashed = ParseCommandLine({"info", "/q"});
+    ASSERT_TRUE(slashed.Ok()) << slashed.Error;
+    EXPECT_EQ(slashed.Options.Arguments, std::vector<std::string>{"/q"});
+    EXPECT_FALSE(slashed.Options.Quiet);
 }
 
 TEST(CliOptions, ErrorsNameTheProblem)
@@ -111,6 +116,11 @@ TEST(CliOptions, ErrorsNameTheProblem)
         {{"watch", "write-app"}, "usage: morlith-cli [OPTIONS] watch write-app PACKAGE"},
         {{"watch", "connect", "--wait", "5"}, "--wait does not go with watch"},
         {{"watch", "connect", "--since", "2h"}, "--since does not go with watch"},
+        {{"connect", "--mcu", "0x2"}, "--mcu takes a whole number from 0 to 4"},
+        {{"connect", "--port="}, "--port: empty port name"},
+        {{"connect", "--json=yes"}, "--json takes no value"},
+        {{"connect", "-qm"}, "-m needs a value"},
+        {{"connect", "--bogus=3"}, "unknown option --bogus"},
     };
     for (const auto &[words, error] : cases) {
         const auto parsed = ParseCommandLine(words);
@@ -134,6 +144,13 @@ TEST(CliOptions, ShortOptionsTakeAttachedValuesAndCombine)
     EXPECT_EQ(ParseCommandLine({"-V"}).Options.Command, TCliCommand::ccVersion);
     EXPECT_EQ(ParseCommandLine({"-qV", "connect"}).Options.Command, TCliCommand::ccVersion);
     EXPECT_EQ(ParseCommandLine({"-ofw.xml", "pack", "a.hex", "--dseg-length", "0"}).Options.Out, "fw.xml");
+    EXPECT_EQ(ParseCommandLine({"pack", "a.hex", "-o", "-", "--dseg-length", "0"}).Options.Out, "-");
+    // Numbers are decimal: a leading zero makes no octal number.
+    const auto decimal = ParseCommandLine({"connect", "--timeout", "010", "--retries=010", "-m", "04"});
+    ASSERT_TRUE(decimal.Ok()) << decimal.Error;
+    EXPECT_EQ(decimal.Options.TimeoutMs, 10u);
+    EXPECT_EQ(decimal.Options.Retries, 10u);
+    EXPECT_EQ(decimal.Options.Mcu, 4);
 }
 
 TEST(CliOptions, DeviceCommandsTakeTheProductionOptions)

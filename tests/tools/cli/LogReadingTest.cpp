@@ -2,7 +2,6 @@
 // Reading the production log back: the JSON reader and what --since lets through.
 
 #include "JsonLines.h"
-#include "JsonRead.h"
 #include "LogCommand.h"
 
 #include <gtest/gtest.h>
@@ -13,28 +12,38 @@ namespace {
 TEST(JsonRead, ReadsBackWhatTheWriterWrites)
 {
     const std::string text = "caf\xC3\xA9 \"q\" \\ \n\t\x01 \xF0\x9F\x98\x80";
-    TJsonObject nested;
-    nested.Text("kind", "hangup");
-    TJsonObject object;
-    object.Text("text", text).Number("n", -42).Flag("ok", false).TextList("list", {"a", "b"}).Object("error", nested);
-    const auto value = ParseJson(object.Line());
+    const TJson object = {{"text", text},
+                          {"n", -42},
+                          {"ok", false},
+                          {"list", {"a", "b"}},
+                          {"error", {{"kind", "hangup"}}}};
+    const auto value = ParseJsonLine(JsonLine(object));
     ASSERT_TRUE(value);
-    EXPECT_EQ(value->TextOf("text"), text);
-    EXPECT_EQ(value->Field("n")->Number, -42);
-    EXPECT_FALSE(value->Field("ok")->Flag);
-    EXPECT_EQ(value->Field("list")->Items.size(), 2u);
-    EXPECT_EQ(value->Field("error")->TextOf("kind"), "hangup");
-    EXPECT_EQ(ParseJson(R"("\ud83d\ude00 \u00e9")")->Text, "\xF0\x9F\x98\x80 \xC3\xA9");
+    EXPECT_EQ(JsonTextOf(*value, "text"), text);
+    EXPECT_EQ(*JsonField(*value, "n"), -42);
+    EXPECT_EQ(*JsonField(*value, "ok"), false);
+    EXPECT_EQ(JsonField(*value, "list")->size(), 2u);
+    EXPECT_EQ(JsonTextOf(*JsonField(*value, "error"), "kind"), "hangup");
+    EXPECT_EQ(ParseJsonLine(R"("\ud83d\ude00 \u00e9")")->get<std::string>(), "\xF0\x9F\x98\x80 \xC3\xA9");
+    // A record as the logs already hold it: escaped control characters and bytes that were not
+    // UTF-8, three-decimal numbers.
+    const auto kept = ParseJsonLine(R"({"schema":1,"time":"2026-07-13T10:15:02.123Z","port":"COM3",)"
+                                    R"("data_file":{"path":"x\ufffd\u000d\u007f.bin"},"seconds":1.500,)"
+                                    R"("error":{"kind":"hangup"},"duration_ms":12})");
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(JsonTextOf(*JsonField(*kept, "data_file"), "path"), "x\xEF\xBF\xBD\r\x7F.bin");
+    EXPECT_EQ(JsonTextOf(*JsonField(*kept, "error"), "kind"), "hangup");
+    EXPECT_EQ(*JsonField(*kept, "seconds"), 1.5);
 }
 
 TEST(JsonRead, RefusesWhatIsNotOneWholeValue)
 {
     for (const std::string bad : {"", "{", "{\"a\":1", "{\"a\":1}}", "{\"a\":1} x", "{a:1}", "[1,]", "\"open",
                                   "\"tab\there\"", "{\"a\":tru}", "nul", "-", "1.2.3", "\"\\x\""})
-        EXPECT_FALSE(ParseJson(bad)) << bad;
+        EXPECT_FALSE(ParseJsonLine(bad)) << bad;
     // Deep nesting is refused, not followed down the stack.
-    EXPECT_FALSE(ParseJson(std::string(100000, '[') + std::string(100000, ']')));
-    EXPECT_TRUE(ParseJson(" {\"a\" : [1, 2.5e3, null, true, {}]} \r"));
+    EXPECT_FALSE(ParseJsonLine(std::string(100000, '[') + std::string(100000, ']')));
+    EXPECT_TRUE(ParseJsonLine(" {\"a\" : [1, 2.5e3, null, true, {}]} \r"));
 }
 
 TEST(LogSince, DatesTimesAndAges)

@@ -27,14 +27,18 @@ TEST(JsonText, EscapesWhatJsonRequiresAndReplacesInvalidUtf8)
     EXPECT_EQ(JsonQuote("x\xE2\x82"), "\"x\\ufffd\\ufffd\"");
     EXPECT_EQ(JsonQuote("\xC0\xAF"), "\"\\ufffd\\ufffd\"");
     EXPECT_EQ(JsonQuote("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");
-    EXPECT_EQ(TJsonObject().Text("k", "v").Number("n", -3).Flag("b", false).TextList("l", {"a", "b"}).Line(),
+    EXPECT_EQ(JsonLine({{"k", "v"}, {"n", -3}, {"b", false}, {"l", {"a", "b"}}}),
               "{\"k\":\"v\",\"n\":-3,\"b\":false,\"l\":[\"a\",\"b\"]}");
-    EXPECT_EQ(TJsonObject().Object("inner", TJsonObject().Number("n", 1)).Line(), "{\"inner\":{\"n\":1}}");
+    EXPECT_EQ(JsonLine({{"inner", {{"n", 1}}}}), "{\"inner\":{\"n\":1}}");
+    // Fields keep their order; text that is not UTF-8 is escaped inside a line too; seconds have
+    // exactly three decimals.
+    EXPECT_EQ(JsonLine({{"z", 1}, {"a", "x\x80\r"}, {"seconds", 2.0}, {"rate", 0.12345}}),
+              "{\"z\":1,\"a\":\"x\\ufffd\\u000d\",\"seconds\":2.000,\"rate\":0.123}");
 }
 
 TEST(JsonText, EveryEventCarriesTheSchemaAndAnIsoUtcTime)
 {
-    const std::string line = TJsonObject("e").Number("n", 1).Line();
+    const std::string line = JsonLine(JsonEvent("e", {{"n", 1}}));
     EXPECT_TRUE(std::regex_match(line, std::regex(R"(\{"event":"e","schema":1,"time":"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z","n":1\})")))
         << line;
     // 2001-09-09T01:46:40.250Z is 1,000,000,000.25 s after the epoch.

@@ -3,7 +3,7 @@
 // with their kind, step and what the module holds, a log that cannot be opened, parallel runs.
 
 #include "CliFixture.h"
-#include "JsonRead.h"
+#include "JsonLines.h"
 #include "NumberText.h"
 #include "Sha256.h"
 
@@ -18,8 +18,7 @@ namespace morlith::test {
 namespace {
 
 using ProductionLog = CliTest;
-using cli::ParseJson;
-using cli::TJsonValue;
+using TJsonValue = nlohmann::json;
 
 // The records of a log, parsed; a line that does not parse fails the test.
 std::vector<TJsonValue> Records(const std::string &path)
@@ -27,7 +26,7 @@ std::vector<TJsonValue> Records(const std::string &path)
     std::vector<TJsonValue> records;
     std::ifstream in(path);
     for (std::string line; std::getline(in, line);) {
-        auto record = ParseJson(line);
+        auto record = ParseJsonLine(line);
         EXPECT_TRUE(record) << line;
         if (record)
             records.push_back(*record);
@@ -51,26 +50,26 @@ TEST_F(ProductionLog, AWriteAppendsOneRecordWithThePackageAndTheDevice)
 
     const auto records = Records(File("line.jsonl"));
     ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0].TextOf("command"), "connect");
+    EXPECT_EQ(JsonTextOf(records[0], "command"), "connect");
     const TJsonValue &write = records[1];
-    EXPECT_EQ(write.Field("schema")->Number, 1);
-    EXPECT_EQ(write.TextOf("tool"), "morlith-cli");
-    EXPECT_FALSE(write.TextOf("version").empty());
-    EXPECT_FALSE(write.TextOf("host").empty());
-    EXPECT_EQ(write.TextOf("time").back(), 'Z');
-    EXPECT_EQ(write.TextOf("command"), "write-app");
-    EXPECT_EQ(write.TextOf("port"), "COM3");
-    EXPECT_EQ(write.TextOf("device"), std::filesystem::canonical(module.SlavePath()).string());
-    EXPECT_EQ(write.Field("controller")->Number, 2);
-    const TJsonValue *packageField = write.Field("package");
+    EXPECT_EQ(*JsonField(write, "schema"), 1);
+    EXPECT_EQ(JsonTextOf(write, "tool"), "morlith-cli");
+    EXPECT_FALSE(JsonTextOf(write, "version").empty());
+    EXPECT_FALSE(JsonTextOf(write, "host").empty());
+    EXPECT_EQ(JsonTextOf(write, "time").back(), 'Z');
+    EXPECT_EQ(JsonTextOf(write, "command"), "write-app");
+    EXPECT_EQ(JsonTextOf(write, "port"), "COM3");
+    EXPECT_EQ(JsonTextOf(write, "device"), std::filesystem::canonical(module.SlavePath()).string());
+    EXPECT_EQ(*JsonField(write, "controller"), 2);
+    const TJsonValue *packageField = JsonField(write, "package");
     ASSERT_TRUE(packageField);
-    EXPECT_EQ(packageField->TextOf("path"), package);
-    EXPECT_EQ(packageField->TextOf("sha256"), Sha256Of(package));
-    EXPECT_EQ(packageField->Field("image_length")->Number, 260);
-    EXPECT_EQ(packageField->TextOf("image_crc").substr(0, 2), "0x");
-    EXPECT_EQ(write.TextOf("result"), "ok");
-    EXPECT_FALSE(write.Field("error"));
-    EXPECT_TRUE(write.Field("duration_ms"));
+    EXPECT_EQ(JsonTextOf(*packageField, "path"), package);
+    EXPECT_EQ(JsonTextOf(*packageField, "sha256"), Sha256Of(package));
+    EXPECT_EQ(*JsonField(*packageField, "image_length"), 260);
+    EXPECT_EQ(JsonTextOf(*packageField, "image_crc").substr(0, 2), "0x");
+    EXPECT_EQ(JsonTextOf(write, "result"), "ok");
+    EXPECT_FALSE(JsonField(write, "error"));
+    EXPECT_TRUE(JsonField(write, "duration_ms"));
 }
 
 TEST_F(ProductionLog, AFailureIsLoggedWithItsKindStepAndWhatTheModuleHolds)
@@ -83,13 +82,13 @@ TEST_F(ProductionLog, AFailureIsLoggedWithItsKindStepAndWhatTheModuleHolds)
     EXPECT_EQ(run.Status, 1);
     const auto records = Records(File("line.jsonl"));
     ASSERT_EQ(records.size(), 1u);
-    EXPECT_EQ(records[0].TextOf("result"), "failed");
-    const TJsonValue *error = records[0].Field("error");
+    EXPECT_EQ(JsonTextOf(records[0], "result"), "failed");
+    const TJsonValue *error = JsonField(records[0], "error");
     ASSERT_TRUE(error);
-    EXPECT_EQ(error->TextOf("kind"), "hangup");
-    EXPECT_NE(error->TextOf("step").find("application chunk"), std::string::npos) << error->TextOf("step");
-    EXPECT_EQ(records[0].TextOf("module_state").rfind("application partly written", 0), 0u)
-        << records[0].TextOf("module_state");
+    EXPECT_EQ(JsonTextOf(*error, "kind"), "hangup");
+    EXPECT_NE(JsonTextOf(*error, "step").find("application chunk"), std::string::npos) << JsonTextOf(*error, "step");
+    EXPECT_EQ(JsonTextOf(records[0], "module_state").rfind("application partly written", 0), 0u)
+        << JsonTextOf(records[0], "module_state");
 }
 
 TEST_F(ProductionLog, ALogThatCannotBeOpenedStopsTheCommandBeforeAnythingIsSent)
@@ -120,13 +119,13 @@ TEST_F(ProductionLog, ReadsAndWritesOfTheDataSegmentNameTheirFileAndItsFingerpri
     ASSERT_EQ(records.size(), 3u);
     std::set<std::string> readInto;
     for (size_t i = 0; i < 2; ++i) {
-        const TJsonValue *file = records[i].Field("data_file");
+        const TJsonValue *file = JsonField(records[i], "data_file");
         ASSERT_TRUE(file);
-        readInto.insert(file->TextOf("path"));
-        EXPECT_EQ(file->TextOf("sha256"), Sha256Of(File(file->TextOf("path")))) << file->TextOf("path");
+        readInto.insert(JsonTextOf(*file, "path"));
+        EXPECT_EQ(JsonTextOf(*file, "sha256"), Sha256Of(File(JsonTextOf(*file, "path")))) << JsonTextOf(*file, "path");
     }
     EXPECT_EQ(readInto, (std::set<std::string>{"seg-COM1.bin", "seg-COM2.bin"}));
-    EXPECT_EQ(records[2].Field("data_file")->TextOf("sha256"), Sha256Of(data));
+    EXPECT_EQ(JsonTextOf(*JsonField(records[2], "data_file"), "sha256"), Sha256Of(data));
 }
 
 // Another station holding the log's lock does not outlast a stop request, and the run then ends
@@ -165,7 +164,7 @@ TEST_F(ProductionLog, SeveralRunsAtOnceShareOneLogLineByLine)
     const auto records = Records(File("line.jsonl"));
     std::set<std::string> ports;
     for (const auto &record : records)
-        ports.insert(record.TextOf("port"));
+        ports.insert(JsonTextOf(record, "port"));
     EXPECT_EQ(records.size(), size_t(kRuns));
     EXPECT_EQ(ports.size(), size_t(kRuns));
 }
@@ -200,7 +199,7 @@ TEST_F(ProductionLog, TheLogCommandTabulatesAndFilters)
 
     const TCliRun json = Cli({"log", "line.jsonl", "--failed", "--json"});
     EXPECT_EQ(CountOf(json.Out, "\n"), 1u) << json.Out;
-    EXPECT_TRUE(ParseJson(json.Out.substr(0, json.Out.size() - 1))) << json.Out;
+    EXPECT_TRUE(ParseJsonLine(json.Out.substr(0, json.Out.size() - 1))) << json.Out;
 
     EXPECT_EQ(Cli({"log", "missing.jsonl"}).Status, 2);
     EXPECT_EQ(Cli({"log", "line.jsonl", "--since", "soon"}).Status, 2);

@@ -61,6 +61,9 @@ TEST(ModuleToolArguments, BadArgumentsSayWhatIsWrong)
         {{"--com", "1", "--trace=yes"}, "--trace takes no value"},
         {{"--com", "1", "--speed", "3"}, "unknown option '--speed'"},
         {{"--com", "1", "--device-only"}, "exclude each other"},
+        {{"--com", "1", "--dump="}, "--dump needs a value"},
+        {{"--com", "0x10"}, "not '0x10'"},
+        {{"--com", "1", "COM2"}, "unknown option 'COM2'"},
     };
     for (const auto &[arguments, message] : cases) {
         const auto parsed = Parse(arguments);
@@ -70,6 +73,8 @@ TEST(ModuleToolArguments, BadArgumentsSayWhatIsWrong)
     EXPECT_EQ(Parse({"--help"}).error, "");
     EXPECT_EQ(Parse({"--version"}).error, "");
     EXPECT_EQ(Parse({"--device-only"}).error, "");
+    // Numbers are decimal: "010" is ten.
+    EXPECT_EQ(Parse({"--com", "010"}).options.comNumber, 10u);
 }
 
 TEST(ModuleToolServerOptions, DataFilesSetTheSegmentAndMustFit)
