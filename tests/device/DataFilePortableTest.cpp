@@ -4,6 +4,7 @@
 
 #include "DataFile.h"
 #include "ScratchFolder.h"
+#include "WholeFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +16,7 @@
 namespace morlith {
 namespace {
 
-size_t EntriesIn(const std::string &folder)
-{
-    return size_t(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()));
-}
+size_t EntriesIn(const std::string &folder) { return test::NamesIn(folder).size(); }
 
 TEST(DataFileOnEveryPlatform, WriteReplacesAnExistingFileAndLeavesNoScratchFiles)
 {
@@ -44,7 +42,10 @@ TEST(DataFileOnEveryPlatform, KeepingAnExistingFileFailsWithEexistAndLeavesItWho
         EXPECT_EQ(error.code().value(), EEXIST);
     }
     EXPECT_EQ(ReadWholeFile(folder.File("a.bin")), first);
-    EXPECT_EQ(EntriesIn(folder.Path()), 1u);
+    // Where no file stands, keeping one is no obstacle.
+    WriteFileAtomically(folder.File("b.bin"), second.data(), second.size(), TExistingFile::efKeep);
+    EXPECT_EQ(ReadWholeFile(folder.File("b.bin")), second);
+    EXPECT_EQ(EntriesIn(folder.Path()), 2u);
 }
 
 TEST(DataFileOnEveryPlatform, FailuresCarryTheErrorNumberAndTheFileName)

@@ -3,6 +3,8 @@
 // and a replaced file never takes special bits or a link target's mode.
 
 #include "DataFile.h"
+#include "ScratchFolder.h"
+#include "WholeFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -20,22 +22,12 @@ namespace {
 
 class DataFile : public ::testing::Test {
 protected:
-    DataFile()
-    {
-        char pattern[] = "/tmp/morlith-datafile-XXXXXX";
-        FFolder = ::mkdtemp(pattern);
-    }
-    ~DataFile() override { std::filesystem::remove_all(FFolder); }
-
-    std::string File(const std::string &name) const { return FFolder + "/" + name; }
+    std::string File(const std::string &name) const { return FFolder.File(name); }
     void Write(const std::string &name, const std::vector<uint8_t> &bytes) const
     {
         WriteFileAtomically(File(name), bytes.data(), bytes.size());
     }
-    size_t Entries() const
-    {
-        return size_t(std::distance(std::filesystem::directory_iterator(FFolder), std::filesystem::directory_iterator()));
-    }
+    size_t Entries() const { return test::NamesIn(FFolder.Path()).size(); }
     mode_t Mode(const std::string &name) const
     {
         struct stat info {};
@@ -44,24 +36,8 @@ protected:
     }
 
 private:
-    std::string FFolder;
+    test::TScratchFolder FFolder{"morlith-datafile-"};
 };
-
-TEST_F(DataFile, KeepsAnExistingFileWhenAskedAndLeavesNoTemporaryFile)
-{
-    Write("a.bin", {1, 2});
-    const std::vector<uint8_t> other = {3};
-    try {
-        WriteFileAtomically(File("a.bin"), other.data(), other.size(), TExistingFile::efKeep);
-        ADD_FAILURE() << "an existing file was replaced";
-    } catch (const std::system_error &error) {
-        EXPECT_EQ(error.code().value(), EEXIST);
-    }
-    EXPECT_EQ(ReadWholeFile(File("a.bin")), (std::vector<uint8_t>{1, 2}));
-    WriteFileAtomically(File("b.bin"), other.data(), other.size(), TExistingFile::efKeep);
-    EXPECT_EQ(ReadWholeFile(File("b.bin")), other);
-    EXPECT_EQ(Entries(), 2u);
-}
 
 TEST_F(DataFile, AReplacedFileKeepsOnlyItsPermissionBits)
 {
