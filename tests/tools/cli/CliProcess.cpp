@@ -6,15 +6,33 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace morlith::test {
 
-TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::string &folder, uid_t runAs,
-                         const std::string &input)
+namespace {
+winsize TerminalSize(unsigned short columns)
 {
-    std::vector<std::string> words = {MORLITH_CLI_EXECUTABLE};
+    winsize size{};
+    size.ws_col = columns;
+    size.ws_row = 24;
+    return size;
+}
+} // namespace
+
+TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::string &folder, uid_t runAs,
+                         const std::string &input, unsigned short terminalColumns)
+    : TCliProcess(TProgram{MORLITH_CLI_EXECUTABLE}, arguments, folder, runAs, input, terminalColumns)
+{
+}
+
+TCliProcess::TCliProcess(const TProgram &program, const std::vector<std::string> &arguments, const std::string &folder,
+                         uid_t runAs, const std::string &input, unsigned short terminalColumns)
+{
+    std::vector<std::string> words = {program.Path};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char *> argv;
     for (std::string &word : words)
@@ -22,8 +40,12 @@ TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::s
     argv.push_back(nullptr);
     int out[2];
     int err[2];
-    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
+    winsize size = TerminalSize(terminalColumns);
+    if (pipe2(out, O_CLOEXEC) != 0 ||
+        (terminalColumns == 0 ? pipe2(err, O_CLOEXEC) : openpty(&err[0], &err[1], nullptr, nullptr, &size)) != 0)
         return;
+    fcntl(err[0], F_SETFD, FD_CLOEXEC);
+    fcntl(err[1], F_SETFD, FD_CLOEXEC);
     const int in = input.empty() ? -1 : open(input.c_str(), O_RDONLY | O_CLOEXEC);
     FStart = std::chrono::steady_clock::now();
     FPid = fork();
@@ -105,6 +127,12 @@ void TCliProcess::Signal(int signal)
         kill(FPid, signal);
 }
 
+void TCliProcess::ResizeTerminal(unsigned short columns)
+{
+    const winsize size = TerminalSize(columns);
+    ioctl(FErr, TIOCSWINSZ, &size);
+}
+
 TCliRun TCliProcess::Finish()
 {
     const auto deadline = std::chrono::steady_clock::now() + kToolWait;
@@ -125,6 +153,11 @@ TCliRun TCliProcess::Finish()
 TCliRun RunCli(const std::vector<std::string> &arguments, const std::string &folder)
 {
     return TCliProcess(arguments, folder).Finish();
+}
+
+TCliRun RunProgram(const std::string &program, const std::vector<std::string> &arguments, const std::string &folder)
+{
+    return TCliProcess(TCliProcess::TProgram{program}, arguments, folder).Finish();
 }
 
 TCliRun RunCliWithInput(const std::vector<std::string> &arguments, const std::string &input, const std::string &folder)

@@ -3,12 +3,6 @@
 
 #include "CliFixture.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <pty.h>
-#include <sys/ioctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace morlith::test {
 namespace {
@@ -17,11 +11,8 @@ using StandardStreams = CliTest;
 
 TEST_F(StandardStreams, ReadDsegToStandardOutputGivesTheRawBytesAndWordsOnStandardError)
 {
-    TModuleServerOptions options;
-    options.dataSegmentBytes = 300;
-    options.dataSegmentForAll = Pattern(300, 7);
-    Ports.Serve(1, options);
-    Ports.Serve(2, options);
+    ServeSegment(1, 300, 7);
+    ServeSegment(2, 300, 7);
     const TCliRun run = Cli({"-p1", "read-dseg", "-"});
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(std::vector<uint8_t>(run.Out.begin(), run.Out.end()), Pattern(300, 7));
@@ -57,7 +48,10 @@ TEST_F(StandardStreams, WriteDsegFromStandardInput)
 TEST_F(StandardStreams, PackAndInfoWriteToStandardOutput)
 {
     WriteBytes("app.bin", Pattern(120, 3));
+    // The package passes through a scratch file in the temporary folder, here the test's own.
+    setenv("TMPDIR", Folder().c_str(), 1);
     const TCliRun pack = Cli({"pack", "app.bin", "--out", "-", "--dseg-length", "16"});
+    unsetenv("TMPDIR");
     ASSERT_EQ(pack.Status, 0) << pack.Err;
     EXPECT_NE(pack.Err.find("Wrote standard output"), std::string::npos) << pack.Err;
     EXPECT_EQ(pack.Out.rfind("<?xml", 0), 0u) << pack.Out;
@@ -75,82 +69,16 @@ TEST_F(StandardStreams, PackAndInfoWriteToStandardOutput)
     EXPECT_EQ(FolderEntries(), (std::set<std::string>{"app.bin", "app.xml", "morlith"}));
 }
 
-// morlith-cli with its standard error on a terminal of `columns` columns.
-class TerminalRun {
-public:
-    TerminalRun(const std::vector<std::string> &arguments, const std::string &folder, unsigned short columns)
-    {
-        winsize size{};
-        size.ws_col = columns;
-        size.ws_row = 24;
-        int slave = -1;
-        if (openpty(&FMaster, &slave, nullptr, nullptr, &size) != 0)
-            return;
-        std::vector<std::string> words = {MORLITH_CLI_EXECUTABLE};
-        words.insert(words.end(), arguments.begin(), arguments.end());
-        std::vector<char *> argv;
-        for (auto &word : words)
-            argv.push_back(word.data());
-        argv.push_back(nullptr);
-        const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-        FPid = fork();
-        if (FPid == 0) {
-            if (chdir(folder.c_str()) != 0 || dup2(null, STDOUT_FILENO) < 0 || dup2(slave, STDERR_FILENO) < 0)
-                _exit(127);
-            execv(argv[0], argv.data());
-            _exit(127);
-        }
-        close(slave);
-        close(null);
+// The progress bar lines drawn in `text` from `from` on (each drawing starts with "\r").
+std::vector<std::string> BarsFrom(const std::string &text, size_t from)
+{
+    std::vector<std::string> bars;
+    for (size_t at = text.find('\r', from); at != std::string::npos; at = text.find('\r', at + 1)) {
+        const size_t end = text.find_first_of("\r\n\033", at + 1);
+        bars.push_back(text.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1));
     }
-    ~TerminalRun()
-    {
-        if (FPid > 0)
-            waitpid(FPid, nullptr, 0);
-        if (FMaster >= 0)
-            close(FMaster);
-    }
-    // Reads the terminal until `text` shows or it ends; false then.
-    bool ReadUntil(const std::string &text)
-    {
-        while (Text.find(text, FMark) == std::string::npos) {
-            pollfd entry{FMaster, POLLIN, 0};
-            char buffer[4096];
-            if (poll(&entry, 1, 60000) <= 0)
-                return false;
-            const ssize_t n = read(FMaster, buffer, sizeof buffer);
-            if (n <= 0)
-                return false;
-            Text.append(buffer, size_t(n));
-        }
-        return true;
-    }
-    void Resize(unsigned short columns)
-    {
-        winsize size{};
-        size.ws_col = columns;
-        size.ws_row = 24;
-        ioctl(FMaster, TIOCSWINSZ, &size);
-        FMark = Text.size();
-    }
-    // The progress bar lines drawn since the last resize (each drawing starts with "\r").
-    std::vector<std::string> BarsSinceResize() const
-    {
-        std::vector<std::string> bars;
-        for (size_t at = Text.find('\r', FMark); at != std::string::npos; at = Text.find('\r', at + 1)) {
-            const size_t end = Text.find_first_of("\r\n\033", at + 1);
-            bars.push_back(Text.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1));
-        }
-        return bars;
-    }
-
-    std::string Text;
-
-private:
-    int FMaster = -1;
-    pid_t FPid = -1;
-    size_t FMark = 0;
-};
+    return bars;
+}
 
 TEST_F(StandardStreams, TheProgressBarFitsTheTerminalAndFollowsItsResizing)
 {
@@ -158,18 +86,19 @@ TEST_F(StandardStreams, TheProgressBarFitsTheTerminalAndFollowsItsResizing)
     paced.bitRate = 19200;
     Ports.Serve(1, paced);
     const std::string package = WritePackage("app.xml", Pattern(4000, 3));
-    TerminalRun run({"-p1", "write-app", package}, Folder(), 120);
-    ASSERT_TRUE(run.ReadUntil("%")) << run.Text;
-    ASSERT_TRUE(run.ReadUntil("\r[")) << run.Text;
-    const std::vector<std::string> wide = run.BarsSinceResize();
+    TCliProcess run({"-p1", "write-app", package}, Folder(), 0, "", 120);
+    ASSERT_TRUE(run.WaitForError("%")) << run.SoFar().Err;
+    ASSERT_TRUE(run.WaitForError("\r[")) << run.SoFar().Err;
+    const std::vector<std::string> wide = BarsFrom(run.SoFar().Err, 0);
     ASSERT_FALSE(wide.empty());
     EXPECT_GT(wide.back().size(), 60u) << wide.back();
     EXPECT_LT(wide.back().size(), 120u) << wide.back();
-    run.Resize(40);
-    ASSERT_TRUE(run.ReadUntil("100%")) << run.Text;
-    std::vector<std::string> narrow = run.BarsSinceResize();
+    const size_t resized = run.SoFar().Err.size();
+    run.ResizeTerminal(40);
+    ASSERT_TRUE(run.WaitForError("100%")) << run.SoFar().Err;
+    std::vector<std::string> narrow = BarsFrom(run.SoFar().Err, resized);
     // The first drawing after the resize may have been made before it.
-    ASSERT_GT(narrow.size(), 1u) << run.Text;
+    ASSERT_GT(narrow.size(), 1u) << run.SoFar().Err;
     for (size_t i = 1; i < narrow.size(); ++i)
         EXPECT_LT(narrow[i].size(), 40u) << narrow[i];
 }
