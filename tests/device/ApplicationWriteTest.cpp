@@ -84,8 +84,11 @@ TEST_F(ApplicationWrite, SendsBlockKeyAndChunksAndTheModuleHoldsThePlainImage)
     const Bytes plain = Image(400);
     const auto package = BuildPackageBytes(plain, 0x0100);
     EXPECT_TRUE(FProgrammator.WriteApplication(Package(plain))) << FProgrammator.LastFailure();
-    EXPECT_EQ(Commands(*FModule), "CFWFWWWWWWWW");
+    ASSERT_EQ(Commands(*FModule), "CFWFWWWWWWWW");
     const auto frames = FModule->Trace().Entries();
+    ASSERT_EQ(frames.size(), 12u);
+    ASSERT_GE(frames[1].payload.size(), 8u);
+    ASSERT_GE(frames[3].payload.size(), 8u);
     EXPECT_EQ(frames[1].payload[5], 0); // parameter block: mode 0, key 0
     EXPECT_EQ(frames[1].payload[7], 0);
     EXPECT_EQ(frames[2].payload, package.Header);
