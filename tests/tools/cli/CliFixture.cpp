@@ -11,6 +11,23 @@
 
 namespace morlith::test {
 
+// morlith-cli itself: the process runner serves the other tools' tests too.
+TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::string &folder, uid_t runAs,
+                         const std::string &input, unsigned short terminalColumns)
+    : TCliProcess(TProgram{MORLITH_CLI_EXECUTABLE}, arguments, folder, runAs, input, terminalColumns)
+{
+}
+
+TCliRun RunCli(const std::vector<std::string> &arguments, const std::string &folder)
+{
+    return TCliProcess(arguments, folder).Finish();
+}
+
+TCliRun RunCliWithInput(const std::vector<std::string> &arguments, const std::string &input, const std::string &folder)
+{
+    return TCliProcess(arguments, folder, 0, input).Finish();
+}
+
 std::string CliTest::WriteBytes(const std::string &name, const std::vector<uint8_t> &bytes) const
 {
     const std::string path = File(name);

@@ -23,12 +23,6 @@ winsize TerminalSize(unsigned short columns)
 }
 } // namespace
 
-TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::string &folder, uid_t runAs,
-                         const std::string &input, unsigned short terminalColumns)
-    : TCliProcess(TProgram{MORLITH_CLI_EXECUTABLE}, arguments, folder, runAs, input, terminalColumns)
-{
-}
-
 TCliProcess::TCliProcess(const TProgram &program, const std::vector<std::string> &arguments, const std::string &folder,
                          uid_t runAs, const std::string &input, unsigned short terminalColumns)
 {
@@ -51,9 +45,14 @@ TCliProcess::TCliProcess(const TProgram &program, const std::vector<std::string>
     FPid = fork();
     if (FPid == 0) {
         // Only async-signal-safe calls between fork and exec.
+        signal(SIGPIPE, SIG_DFL);
         if ((!folder.empty() && chdir(folder.c_str()) != 0) || dup2(out[1], STDOUT_FILENO) < 0 ||
             dup2(err[1], STDERR_FILENO) < 0 || (in >= 0 && dup2(in, STDIN_FILENO) < 0))
             _exit(127);
+        if (program.CloseInputAndError) {
+            close(STDIN_FILENO);
+            close(STDERR_FILENO);
+        }
         if (runAs != 0 && (setgroups(0, nullptr) != 0 || setgid(runAs) != 0 || setuid(runAs) != 0))
             _exit(126);
         execv(argv[0], argv.data());
@@ -63,6 +62,10 @@ TCliProcess::TCliProcess(const TProgram &program, const std::vector<std::string>
     close(err[1]);
     if (in >= 0)
         close(in);
+    if (program.OutputUnread) {
+        close(out[0]);
+        out[0] = -1;
+    }
     FOut = out[0];
     FErr = err[0];
 }
@@ -127,6 +130,14 @@ void TCliProcess::Signal(int signal)
         kill(FPid, signal);
 }
 
+std::string TCliProcess::DescriptorTarget(int fd) const
+{
+    char target[256];
+    const std::string link = "/proc/" + std::to_string(FPid) + "/fd/" + std::to_string(fd);
+    const ssize_t length = readlink(link.c_str(), target, sizeof target);
+    return length < 0 ? "" : std::string(target, size_t(length));
+}
+
 void TCliProcess::ResizeTerminal(unsigned short columns)
 {
     const winsize size = TerminalSize(columns);
@@ -150,19 +161,9 @@ TCliRun TCliProcess::Finish()
     return FRun;
 }
 
-TCliRun RunCli(const std::vector<std::string> &arguments, const std::string &folder)
-{
-    return TCliProcess(arguments, folder).Finish();
-}
-
 TCliRun RunProgram(const std::string &program, const std::vector<std::string> &arguments, const std::string &folder)
 {
     return TCliProcess(TCliProcess::TProgram{program}, arguments, folder).Finish();
-}
-
-TCliRun RunCliWithInput(const std::vector<std::string> &arguments, const std::string &input, const std::string &folder)
-{
-    return TCliProcess(arguments, folder, 0, input).Finish();
 }
 
 } // namespace morlith::test
