@@ -10,7 +10,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 using namespace morlith;
 

@@ -9,7 +9,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 using namespace morlith;
 namespace fs = std::filesystem;

@@ -15,7 +15,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
 #include <sys/wait.h>
 #include <thread>

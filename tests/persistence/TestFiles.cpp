@@ -6,10 +6,8 @@
 
 #include <clocale>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <locale>
-#include <sstream>
 #include <stdexcept>
 
 namespace morlith::test {

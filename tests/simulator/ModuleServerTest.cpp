@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
-#include <thread>
 
 using namespace morlith;
 using namespace morlith::test;

@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <stdexcept>
 
 namespace fs = std::filesystem;
 using namespace morlith;

@@ -17,7 +17,6 @@
 #include <QLabel>
 
 #include <fstream>
-#include <iterator>
 
 using namespace morlith;
 

@@ -5,9 +5,7 @@
 
 #include "PackageBuilder.h"
 
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace morlith::test {
 

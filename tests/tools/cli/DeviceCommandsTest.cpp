@@ -5,12 +5,10 @@
 #include "CliFixture.h"
 
 #include <chrono>
-#include <thread>
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 namespace morlith::test {
 namespace {

@@ -7,7 +7,6 @@
 
 #include <csignal>
 #include <fstream>
-#include <thread>
 
 namespace morlith::test {
 namespace {
