@@ -7,6 +7,7 @@
 #include "DriverTestSupport.h"
 #include "ModuleOnPort.h"
 #include "PackageBuilder.h"
+#include "PollUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -84,8 +85,11 @@ TEST_F(ApplicationWrite, SendsBlockKeyAndChunksAndTheModuleHoldsThePlainImage)
     const Bytes plain = Image(400);
     const auto package = BuildPackageBytes(plain, 0x0100);
     EXPECT_TRUE(FProgrammator.WriteApplication(Package(plain))) << FProgrammator.LastFailure();
-    EXPECT_EQ(Commands(*FModule), "CFWFWWWWWWWW");
+    ASSERT_EQ(Commands(*FModule), "CFWFWWWWWWWW");
     const auto frames = FModule->Trace().Entries();
+    ASSERT_EQ(frames.size(), 12u);
+    ASSERT_GE(frames[1].payload.size(), 8u);
+    ASSERT_GE(frames[3].payload.size(), 8u);
     EXPECT_EQ(frames[1].payload[5], 0); // parameter block: mode 0, key 0
     EXPECT_EQ(frames[1].payload[7], 0);
     EXPECT_EQ(frames[2].payload, package.Header);
@@ -274,6 +278,7 @@ TEST_F(ApplicationWrite, AnAbortRequestStopsBetweenChunks)
     // wait for chunk 3's reply, as a stop during any wait does, and nothing follows.
     EXPECT_FALSE(FProgrammator.WriteApplication(Package(Image(400))));
     EXPECT_EQ(FProgrammator.BytesSent(), 100u);
+    EXPECT_TRUE(test::PollUntil([this] { return Commands(*FModule).size() >= 7; }, std::chrono::seconds(2)));
     EXPECT_EQ(Commands(*FModule), "CFWFWWW");
     EXPECT_EQ(FProgrammator.LastFailure().Kind, TFailureKind::fkStopped);
     EXPECT_EQ(FProgrammator.LastFailure().Step, "application chunk 3 of 8");

@@ -5,21 +5,18 @@
 #include "AtomicFile.h"
 #include "DataFile.h"
 #include "ScratchFolder.h"
+#include "WholeFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <filesystem>
 #include <fstream>
 #include <system_error>
 
 namespace morlith {
 namespace {
 
-size_t EntriesIn(const std::string &folder)
-{
-    return size_t(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()));
-}
+size_t EntriesIn(const std::string &folder) { return test::NamesIn(folder).size(); }
 
 TEST(DataFileOnEveryPlatform, WriteReplacesAnExistingFileAndLeavesNoScratchFiles)
 {
@@ -42,7 +39,10 @@ TEST(DataFileOnEveryPlatform, KeepingAnExistingFileFailsWithEexistAndLeavesItWho
     EXPECT_EQ(kept.Kind, TFailureKind::fkFile);
     EXPECT_EQ(kept.OsError, EEXIST);
     EXPECT_EQ(ReadWholeFile(folder.File("a.bin")), first);
-    EXPECT_EQ(EntriesIn(folder.Path()), 1u);
+    // Where no file stands, keeping one is no obstacle.
+    EXPECT_FALSE(ReplaceFileAtomically(folder.File("b.bin"), second.data(), second.size(), TExistingFile::efKeep).Failed());
+    EXPECT_EQ(ReadWholeFile(folder.File("b.bin")), second);
+    EXPECT_EQ(EntriesIn(folder.Path()), 2u);
 }
 
 TEST(DataFileOnEveryPlatform, FailuresCarryTheErrorNumberAndTheFileName)

@@ -4,11 +4,12 @@
 
 #include "AtomicFile.h"
 #include "DataFile.h"
+#include "ScratchFolder.h"
+#include "WholeFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
@@ -42,23 +43,13 @@ const TReplaceCase kReplaceCases[] = {
 
 class DataFile : public ::testing::TestWithParam<size_t> {
 protected:
-    DataFile()
-    {
-        char pattern[] = "/tmp/morlith-datafile-XXXXXX";
-        FFolder = ::mkdtemp(pattern);
-    }
-    ~DataFile() override { std::filesystem::remove_all(FFolder); }
-
-    std::string File(const std::string &name) const { return FFolder + "/" + name; }
+    std::string File(const std::string &name) const { return FFolder.File(name); }
     TFailure Write(const std::string &name, const std::vector<uint8_t> &bytes,
                    TExistingFile existing = TExistingFile::efReplace) const
     {
         return ReplaceFileAtomically(File(name), bytes.data(), bytes.size(), existing);
     }
-    size_t Entries() const
-    {
-        return size_t(std::distance(std::filesystem::directory_iterator(FFolder), std::filesystem::directory_iterator()));
-    }
+    size_t Entries() const { return test::NamesIn(FFolder.Path()).size(); }
     mode_t Mode(const std::string &name) const
     {
         struct stat info {};
@@ -67,7 +58,7 @@ protected:
     }
 
 private:
-    std::string FFolder;
+    test::TScratchFolder FFolder{"morlith-datafile-"};
 };
 
 TEST_P(DataFile, TheFileIsWholeWithTheRightModeOrUntouched)

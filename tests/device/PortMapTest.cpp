@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "PortMap.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,18 +16,10 @@ namespace {
 // A private XDG_CONFIG_HOME for the duration of a test.
 class PortMapTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char tmpl[] = "/tmp/morlith-portmap-XXXXXX";
-        FDir = mkdtemp(tmpl);
-        setenv("XDG_CONFIG_HOME", FDir.c_str(), 1);
-    }
-    void TearDown() override
-    {
-        unsetenv("XDG_CONFIG_HOME");
-        fs::remove_all(FDir);
-    }
-    std::string FDir;
+    void SetUp() override { setenv("XDG_CONFIG_HOME", FDir.c_str(), 1); }
+    void TearDown() override { unsetenv("XDG_CONFIG_HOME"); }
+    test::TScratchFolder FFolder{"morlith-portmap-"};
+    const std::string FDir = FFolder.Path();
 };
 
 } // namespace

@@ -138,6 +138,8 @@ TEST(Programmator, DataSegmentWriteGoesOutInChunksOfFifty)
     EXPECT_TRUE(programmator.WriteDSEG(ports.File("in.bin"))) << programmator.LastFailure();
     const auto frames = module.Trace().Entries();
     ASSERT_EQ(Commands(module), "CFWWW");
+    ASSERT_EQ(frames.size(), 5u);
+    ASSERT_GE(frames[1].payload.size(), 8u);
     EXPECT_EQ(frames[1].payload[5], 1); // mode: data segment
     EXPECT_EQ(frames[1].payload[7], 0); // key 0
     EXPECT_EQ(frames[2].payload.size(), 50u);

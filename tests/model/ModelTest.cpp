@@ -3,12 +3,12 @@
 #include "ConfigurationU.h"
 #include "Loader.h"
 #include "ModelU.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 using namespace morlith;
 namespace fs = std::filesystem;
@@ -16,9 +16,8 @@ namespace fs = std::filesystem;
 TEST(Model, BuildsTheEngineAroundTheSavedConfiguration)
 {
     const fs::path old = fs::current_path();
-    const fs::path dir = fs::temp_directory_path() / ("morlith-model-" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    fs::current_path(dir);
+    const test::TScratchFolder dir("morlith-model-");
+    fs::current_path(dir.Path());
     std::ofstream("Config.mlhxml") << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
                                       "<config Application=\"ORVELMorlith\" Version=\"1\">\r\n"
                                       "  <Port>5</Port>\r\n</config>\r\n";
@@ -40,5 +39,4 @@ TEST(Model, BuildsTheEngineAroundTheSavedConfiguration)
     }
     EXPECT_EQ(ModelDM, nullptr);
     fs::current_path(old);
-    fs::remove_all(dir);
 }

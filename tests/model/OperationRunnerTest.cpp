@@ -4,17 +4,18 @@
 // the production log gets.
 
 #include "ComPortProgrammator.h"
+#include "JsonFields.h"
 #include "ModuleOnPort.h"
 #include "OperationRunner.h"
 #include "PackageBuilder.h"
 #include "PortMap.h"
 #include "Sha256.h"
+#include "WholeFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <thread>
 
 using namespace morlith;
@@ -31,21 +32,23 @@ protected:
         EXPECT_TRUE(SavePackageFile(ports.File(name), bytes.Header, bytes.KeyedImage, 0, &why)) << why;
         return ports.File(name);
     }
-    std::string Content(const std::string &path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
     std::string Line(const TOperationRunner &runner, const std::string &port = "COM1")
     {
         return OperationRecordLine(runner.Record("morlith", port));
+    }
+    // The record's line, read back.
+    nlohmann::json Record(const TOperationRunner &runner, const std::string &port = "COM1")
+    {
+        return nlohmann::json::parse(Line(runner, port));
     }
 
     PrivatePortMap ports;
     TComPortProgrammator programmator;
 };
 
-bool Has(const std::string &line, const std::string &part) { return line.find(part) != std::string::npos; }
+using test::FieldOf;
+using test::ReadText;
+using test::ValueOf;
 
 TEST_F(OperationRunnerTest, AWriteCutByAHangUpIsRecordedWithWhatTheModuleHolds)
 {
@@ -58,13 +61,13 @@ TEST_F(OperationRunnerTest, AWriteCutByAHangUpIsRecordedWithWhatTheModuleHolds)
     ASSERT_FALSE(runner.Perform());
     runner.Conclude();
 
-    const std::string line = Line(runner);
-    EXPECT_TRUE(Has(line, "\"tool\":\"morlith\"")) << line;
-    EXPECT_TRUE(Has(line, "\"port\":\"COM1\",\"device\":\"/dev/pts/")) << line;
-    EXPECT_TRUE(Has(line, "\"image_length\":500")) << line;
-    EXPECT_TRUE(Has(line, "\"result\":\"failed\"")) << line;
-    EXPECT_TRUE(Has(line, "\"kind\":\"hangup\"")) << line;
-    EXPECT_TRUE(Has(line, "\"module_state\":\"application partly written: ")) << line;
+    const nlohmann::json record = Record(runner);
+    const std::pair<const char *, nlohmann::json> fields[] = {
+        {"tool", "morlith"}, {"port", "COM1"}, {"image_length", 500}, {"result", "failed"}, {"kind", "hangup"}};
+    for (const auto &[key, value] : fields)
+        EXPECT_EQ(ValueOf(record, key), value) << key << "\n" << record;
+    EXPECT_EQ(FieldOf(record, "device").rfind("/dev/pts/", 0), 0u) << record;
+    EXPECT_EQ(FieldOf(record, "module_state").rfind("application partly written: ", 0), 0u) << record;
 }
 
 TEST_F(OperationRunnerTest, ASuccessfulReadIsRecordedWithTheDataItSavedAndNothingFollowsAfterwards)
@@ -74,27 +77,27 @@ TEST_F(OperationRunnerTest, ASuccessfulReadIsRecordedWithTheDataItSavedAndNothin
     options.dataSegmentOf[0] = std::vector<uint8_t>(64, 0x5A);
     ports.Serve(2, options);
     size_t frames = 0;
-    std::string line;
+    nlohmann::json record;
     {
         TOperationRunner runner(programmator, TOperationKind::okReadDataSegment, 0);
         ASSERT_TRUE(runner.Connect(2));
         ASSERT_TRUE(runner.Perform()) << runner.Failure();
         ASSERT_TRUE(runner.SaveData(ports.File("seg.bin"), TExistingFile::efKeep)) << runner.Failure();
         runner.Conclude();
-        line = Line(runner, "COM2");
+        record = Record(runner, "COM2");
     }
     // The runner's frame hook is gone with it: a front end may install its own.
     programmator.SetFrameTrace([&](const TFrameTraceEvent &) { ++frames; });
     EXPECT_TRUE(programmator.Disconnect());
     EXPECT_GT(frames, 0u);
-    const std::string saved = Content(ports.File("seg.bin"));
+    const std::string saved = ReadText(ports.File("seg.bin"));
     EXPECT_EQ(saved, std::string(64, 0x5A));
-    EXPECT_TRUE(Has(line, "\"command\":\"read-dseg\"")) << line;
-    EXPECT_TRUE(Has(line, "\"data_file\":{\"path\":\"" + ports.File("seg.bin") + "\",\"sha256\":\"" +
-                              Sha256Hex(saved.data(), saved.size()) + "\"}"))
-        << line;
-    EXPECT_TRUE(Has(line, "\"result\":\"ok\"")) << line;
-    EXPECT_FALSE(Has(line, "module_state")) << line;
+    EXPECT_EQ(FieldOf(record, "command"), "read-dseg") << record;
+    EXPECT_EQ(ValueOf(record, "data_file"),
+              (nlohmann::json{{"path", ports.File("seg.bin")}, {"sha256", Sha256Hex(saved.data(), saved.size())}}))
+        << record;
+    EXPECT_EQ(FieldOf(record, "result"), "ok") << record;
+    EXPECT_TRUE(ValueOf(record, "module_state").is_null()) << record;
 }
 
 // The package is read once: replacing the file after it was taken changes neither what is sent
@@ -103,7 +106,7 @@ TEST_F(OperationRunnerTest, TheBytesReadAreTheBytesSentAndFingerprinted)
 {
     TModuleServer &module = ports.Serve(1);
     const std::string package = WritePackage(120, 0x11);
-    const std::string taken = Content(package);
+    const std::string taken = ReadText(package);
     TOperationRunner runner(programmator, TOperationKind::okWriteApplication, 0);
     ASSERT_TRUE(runner.ReadInput(package));
     WritePackage(200, 0x22); // replaced before the write
@@ -112,9 +115,9 @@ TEST_F(OperationRunnerTest, TheBytesReadAreTheBytesSentAndFingerprinted)
     runner.Conclude();
     EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.Controller(0).programMemory; }),
               std::vector<uint8_t>(120, 0x11));
-    const std::string line = Line(runner);
-    EXPECT_TRUE(Has(line, "\"sha256\":\"" + Sha256Hex(taken.data(), taken.size()) + "\"")) << line;
-    EXPECT_TRUE(Has(line, "\"image_length\":120")) << line;
+    const nlohmann::json record = Record(runner);
+    EXPECT_EQ(FieldOf(record, "sha256"), Sha256Hex(taken.data(), taken.size())) << record;
+    EXPECT_EQ(ValueOf(record, "image_length"), 120) << record;
 }
 
 // Inputs refused before connecting: nothing is sent, and the kind tells why.
@@ -162,7 +165,7 @@ TEST_F(OperationRunnerTest, WhatTheModuleHoldsIsToldBeforeTheGoodbye)
     EXPECT_EQ(runner.Failure().Kind, TFailureKind::fkNoReply);
     EXPECT_EQ(runner.ModuleState(), "application partly written: between 100 and 150 of 400 bytes");
     EXPECT_EQ(Commands(module).back(), 'Q');
-    EXPECT_TRUE(Has(Line(runner), "\"module_state\":\"application partly written: between 100 and 150")) << Line(runner);
+    EXPECT_EQ(FieldOf(Record(runner), "module_state"), runner.ModuleState()) << Line(runner);
 }
 
 // A stop request that ends a wait for a reply is a stop, not the module's silence.
@@ -203,8 +206,7 @@ TEST_F(OperationRunnerTest, TheRecordNamesTheDeviceThatWasOpened)
     ASSERT_TRUE(read.Perform()) << read.Failure();
     read.Conclude();
     for (const TOperationRunner *runner : {&connect, &read}) {
-        const std::string line = Line(*runner);
-        EXPECT_TRUE(Has(line, "\"device\":\"" + opened + "\"")) << line;
+        EXPECT_EQ(FieldOf(Record(*runner), "device"), opened) << Line(*runner);
     }
 }
 

@@ -30,7 +30,7 @@ protected:
     // Writes a configuration file holding Body below its root element.
     void WriteConfig(const std::string &Body, const std::string &Version = "1")
     {
-        test::WriteFile(PathOf("Config.mlhxml"),
+        test::WriteText(PathOf("Config.mlhxml"),
                         "<?xml version=\"1.0\"?><config Application=\"ORVELMorlith\" Version=\"" + Version + "\">" +
                             Body + "</config>");
     }
@@ -70,7 +70,7 @@ TEST_F(Configuration, AnUnreadablePortKeepsTheValueBeforeTheLoad)
         EXPECT_EQ(FConfiguration->GetPort(), 0) << body;
     }
     FConfiguration->SetPort(7);
-    test::WriteFile(PathOf("Config.mlhxml"), std::string("\x89PNG\r\n\x1a\n\0\0", 10));
+    test::WriteText(PathOf("Config.mlhxml"), std::string("\x89PNG\r\n\x1a\n\0\0", 10));
     FConfiguration->Load();
     EXPECT_EQ(FConfiguration->GetPort(), 7);
 }
@@ -129,7 +129,7 @@ TEST_F(Configuration, TheFileLivesInTheDirectoryCurrentAtCreation)
 TEST_F(Configuration, AFailedSaveSaysWhyAndKeepsTheBackup)
 {
     std::filesystem::create_directory(PathOf("Config.mlhxml"));
-    test::WriteFile(PathOf("Config.bak"), "older settings");
+    test::WriteText(PathOf("Config.bak"), "older settings");
     EXPECT_FALSE(FConfiguration->Save());
     EXPECT_NE(FConfiguration->GetLastFailure().find(PathOf("Config.mlhxml")), std::string::npos)
         << FConfiguration->GetLastFailure();

@@ -11,14 +11,14 @@ namespace morlith {
 namespace {
 
 using test::ReadFile;
-using test::WriteFile;
+using test::WriteText;
 
 using DocumentFile = test::TempDirTest;
 using SaveBesideBackup = test::SerializerTest;
 
 TEST_F(DocumentFile, WriteNeverTruncatesAnExistingFile)
 {
-    WriteFile(PathOf("doc.xml"), "keep");
+    WriteText(PathOf("doc.xml"), "keep");
     std::string error;
     EXPECT_FALSE(WriteWholeFile(PathOf("doc.xml"), "other", error));
     EXPECT_NE(error.find(PathOf("doc.xml")), std::string::npos) << error;
@@ -33,7 +33,7 @@ TEST_F(DocumentFile, ReadRefusesMissingFilesFoldersAndFilesOverTheLimit)
     EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
     EXPECT_FALSE(ReadWholeFile(FDir, kMaxDocumentBytes, content, error));
     EXPECT_NE(error.find("not a regular file"), std::string::npos) << error;
-    WriteFile(PathOf("big.xml"), std::string(100, 'x'));
+    WriteText(PathOf("big.xml"), std::string(100, 'x'));
     EXPECT_FALSE(ReadWholeFile(PathOf("big.xml"), 99, content, error));
     EXPECT_NE(error.find("too large"), std::string::npos) << error;
     ASSERT_TRUE(ReadWholeFile(PathOf("big.xml"), 100, content, error)) << error;
@@ -42,8 +42,8 @@ TEST_F(DocumentFile, ReadRefusesMissingFilesFoldersAndFilesOverTheLimit)
 
 TEST_F(SaveBesideBackup, ASaveWithAStaleBackupBesideItReplacesTheDocument)
 {
-    WriteFile(PathOf("doc.xml"), "previous");
-    WriteFile(PathOf("doc.bak"), "stale");
+    WriteText(PathOf("doc.xml"), "previous");
+    WriteText(PathOf("doc.bak"), "stale");
     FTree->Number = 42;
     FSerializer->Save();
     EXPECT_EQ(FSerializer->LastError(), "");

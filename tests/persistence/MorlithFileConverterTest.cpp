@@ -23,7 +23,7 @@ protected:
     // Writes Content as a package and loads it.
     void Load(const std::string &Content)
     {
-        test::WriteFile(PathOf("pkg.xml"), Content);
+        test::WriteText(PathOf("pkg.xml"), Content);
         EXPECT_TRUE(FConverter.LoadFromFile(PathOf("pkg.xml")));
     }
     TMorlithFileConverter FConverter;

@@ -17,7 +17,7 @@ protected:
     // Writes Content as the document and loads it.
     void LoadText(const std::string &Content)
     {
-        test::WriteFile(PathOf("doc.xml"), Content);
+        test::WriteText(PathOf("doc.xml"), Content);
         FSerializer->Load();
     }
     // A tree with one history item and a Limits note, to see what a load resets.
@@ -280,7 +280,7 @@ TEST_F(SerializerLoad, HugeTextWithinTheLimitLoadsAndAnOversizedFileIsRefused)
     LoadText(Document("<Text>" + std::string(1000000, 'x') + "</Text>"));
     EXPECT_EQ(FTree->Text.size(), 1000000u);
     // A sparse file just over the limit: refused by its size, before anything is read.
-    test::WriteFile(PathOf("doc.xml"), Document("<Text>x</Text>"));
+    test::WriteText(PathOf("doc.xml"), Document("<Text>x</Text>"));
     ASSERT_EQ(::truncate(PathOf("doc.xml").c_str(), off_t(kMaxDocumentBytes) + 1), 0);
     FSerializer->Load();
     EXPECT_EQ(FSerializer->LastError().rfind("file too large: ", 0), 0u) << FSerializer->LastError();

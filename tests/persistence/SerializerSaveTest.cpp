@@ -59,12 +59,8 @@ protected:
     // The names in the test's folder, sorted, hidden ones included.
     std::string FolderEntries() const
     {
-        std::vector<std::string> names;
-        for (const auto &entry : std::filesystem::directory_iterator(FDir))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
         std::string joined;
-        for (const std::string &name : names)
+        for (const std::string &name : test::NamesIn(FDir))
             joined += (joined.empty() ? "" : " ") + name;
         return joined;
     }
@@ -147,8 +143,8 @@ TEST_F(SerializerSave, UnsignedValuesAboveTwoToTheThirtyOneAndCarriageReturnsCom
 
 TEST_F(SerializerSave, ReplacesThePreviousFileAndLeavesNoBackup)
 {
-    test::WriteFile(PathOf("doc.xml"), "old");
-    test::WriteFile(PathOf("doc.bak"), "stale backup");
+    test::WriteText(PathOf("doc.xml"), "old");
+    test::WriteText(PathOf("doc.bak"), "stale backup");
     FTree->Number = 5;
     FSerializer->Save();
     EXPECT_NE(ReadFile(PathOf("doc.xml")).find("<Number>5</Number>"), std::string::npos);
@@ -165,7 +161,7 @@ TEST_F(SerializerSave, IntoAMissingFolderWritesNothing)
 
 TEST_F(SerializerSave, AFailedWriteKeepsThePreviousFileAndItsBackup)
 {
-    test::WriteFile(PathOf("doc.xml"), "previous content");
+    test::WriteText(PathOf("doc.xml"), "previous content");
     SaveUnderFileSizeLimit();
     EXPECT_EQ(ReadFile(PathOf("doc.xml")), "previous content");
     EXPECT_EQ(ReadFile(PathOf("doc.bak")), "previous content");
@@ -182,7 +178,7 @@ TEST_F(SerializerSave, AFailedFirstWriteLeavesNoPartialFile)
 TEST_F(SerializerSave, ASymbolicLinkStaysALinkAndItsTargetIsReplaced)
 {
     ASSERT_EQ(::mkdir(PathOf("real").c_str(), 0755), 0);
-    test::WriteFile(PathOf("real/doc.xml"), "previous content");
+    test::WriteText(PathOf("real/doc.xml"), "previous content");
     ASSERT_EQ(::symlink("real/doc.xml", PathOf("doc.xml").c_str()), 0);
     FTree->Number = 5;
     FSerializer->Save();
@@ -204,7 +200,7 @@ TEST_F(SerializerSave, ASymbolicLinkStaysALinkAndItsTargetIsReplaced)
 TEST_F(SerializerSave, TheFileKeepsItsPermissionBits)
 {
     for (const mode_t mode : {mode_t(0600), mode_t(0640), mode_t(0664)}) {
-        test::WriteFile(PathOf("doc.xml"), "previous content");
+        test::WriteText(PathOf("doc.xml"), "previous content");
         ASSERT_EQ(::chmod(PathOf("doc.xml").c_str(), mode), 0);
         FSerializer->Save();
         EXPECT_EQ(FSerializer->LastError(), "");
@@ -226,8 +222,8 @@ TEST_F(SerializerSave, AReadOnlyFolderFailsAndKeepsEveryFile)
 {
     if (::geteuid() == 0)
         GTEST_SKIP() << "permissions do not bind the superuser";
-    test::WriteFile(PathOf("doc.xml"), "previous content");
-    test::WriteFile(PathOf("doc.bak"), "older backup");
+    test::WriteText(PathOf("doc.xml"), "previous content");
+    test::WriteText(PathOf("doc.bak"), "older backup");
     ASSERT_EQ(::chmod(FDir.c_str(), 0555), 0);
     FSerializer->Save();
     ::chmod(FDir.c_str(), 0755);
@@ -239,9 +235,9 @@ TEST_F(SerializerSave, AReadOnlyFolderFailsAndKeepsEveryFile)
 TEST_F(SerializerSave, WhenNoBackupCanBeMadeThePreviousFileStays)
 {
     // A directory with content under the backup name makes the rename fail.
-    test::WriteFile(PathOf("doc.xml"), "previous content");
+    test::WriteText(PathOf("doc.xml"), "previous content");
     ASSERT_EQ(::mkdir(PathOf("doc.bak").c_str(), 0755), 0);
-    test::WriteFile(PathOf("doc.bak/inside"), "x");
+    test::WriteText(PathOf("doc.bak/inside"), "x");
     FSerializer->Save();
     EXPECT_EQ(ReadFile(PathOf("doc.xml")), "previous content");
     EXPECT_EQ(ReadFile(PathOf("doc.bak/inside")), "x");
@@ -251,7 +247,7 @@ TEST_F(SerializerSave, WhenNoBackupCanBeMadeThePreviousFileStays)
 TEST_F(SerializerSave, ADirectoryInPlaceOfTheFileIsLeftAlone)
 {
     ASSERT_EQ(::mkdir(PathOf("doc.xml").c_str(), 0755), 0);
-    test::WriteFile(PathOf("doc.bak"), "older backup");
+    test::WriteText(PathOf("doc.bak"), "older backup");
     FSerializer->Save();
     EXPECT_EQ(FSerializer->LastError(), "not a regular file: " + PathOf("doc.xml"));
     EXPECT_TRUE(Exists(PathOf("doc.xml")));
@@ -271,7 +267,7 @@ TEST_F(SerializerSave, AnEmptyPathTouchesNothing)
 {
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(FDir);
-    test::WriteFile(PathOf(".bak"), "someone's file");
+    test::WriteText(PathOf(".bak"), "someone's file");
     FSerializer->SetXMLFilePath("");
     FSerializer->Save();
     std::filesystem::current_path(previous);

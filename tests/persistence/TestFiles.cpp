@@ -6,10 +6,8 @@
 
 #include <clocale>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <locale>
-#include <sstream>
 #include <stdexcept>
 
 namespace morlith::test {
@@ -21,28 +19,6 @@ void TempDirTest::SetUp()
 }
 
 void TempDirTest::TearDown() { FScratch.reset(); }
-
-void WriteFile(const std::string &Path, const std::string &Content)
-{
-    std::ofstream out(Path, std::ios::binary | std::ios::trunc);
-    out << Content;
-}
-
-std::string ReadFile(const std::string &Path)
-{
-    std::ifstream in(Path, std::ios::binary);
-    if (!in)
-        return "<missing>";
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool Exists(const std::string &Path)
-{
-    std::error_code ignored;
-    return std::filesystem::exists(std::filesystem::symlink_status(Path, ignored));
-}
 
 CommaLocale::CommaLocale()
 {

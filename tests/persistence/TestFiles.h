@@ -3,6 +3,7 @@
 // Test support: a temporary directory per test, whole-file helpers, a comma-decimal locale
 // switch and a persisted class tree that covers every property kind.
 
+#include "WholeFiles.h"
 #include "XMLOptionsSerializer.h"
 
 #include <gtest/gtest.h>
@@ -29,12 +30,8 @@ private:
     std::shared_ptr<TScratchFolder> FScratch;
 };
 
-// Writes Content to Path, replacing it.
-void WriteFile(const std::string &Path, const std::string &Content);
 // The whole content of Path, or "<missing>".
-std::string ReadFile(const std::string &Path);
-// True when something stands at Path.
-bool Exists(const std::string &Path);
+inline std::string ReadFile(const std::string &Path) { return ReadText(Path, "<missing>"); }
 
 // Sets LC_ALL to de_DE.UTF-8 for its lifetime; Active() is false when that locale is missing.
 class CommaLocale {

@@ -4,11 +4,11 @@
 #include "HostPort.h"
 
 #include "ModuleServer.h"
+#include "PollUntil.h"
 
 #include <gtest/gtest.h>
 
 #include <numeric>
-#include <thread>
 
 using namespace morlith;
 using namespace morlith::test;
@@ -47,17 +47,6 @@ void WriteSession(THostPort &host, uint8_t mode, uint8_t key, const Bytes &data)
 }
 
 // Polls `done` until it holds or `timeout` passes; whether it holds.
-template <class TCondition>
-bool ReachedWithin(TCondition done, std::chrono::milliseconds timeout)
-{
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
 
 } // namespace
 
@@ -332,7 +321,7 @@ TEST(ModuleSessions, ASelectionLastsUntilTheGoodbyeOrTheClose)
     ASSERT_TRUE(CrcHolds(host.Exchange('I', {3}, 2)));
     ASSERT_TRUE(CrcHolds(host.Exchange('F', FlashInitPayload(1, 0), 2)));
     module.ReopenHost();
-    EXPECT_TRUE(ReachedWithin([&] { return selected() == 0; }, kReplyWait)) << "the close alone ends it";
+    EXPECT_TRUE(PollUntil([&] { return selected() == 0; }, kReplyWait)) << "the close alone ends it";
     ASSERT_TRUE(module.Host().SendRequest('W', {7}));
     EXPECT_TRUE(module.Host().Read(1, kQuietWait).empty()) << "the write session ended too";
     EXPECT_EQ(module.Host().Exchange('C', HandshakePayload(), 7), WithCrc({'K', 'E', 'V', 1, 0, 0, 5}));
@@ -370,7 +359,7 @@ TEST(ModuleSessions, AHalfFrameDoesNotOutliveTheClose)
     const auto partial = [&] {
         return module.Server().WithModule([](TVirtualModule &m) { return m.HasPartialFrame(); });
     };
-    ASSERT_TRUE(ReachedWithin(partial, kReplyWait));
+    ASSERT_TRUE(PollUntil(partial, kReplyWait));
     module.ReopenHost();
     EXPECT_EQ(module.Host().Exchange('Q', {}, 2), WithCrc({'Q', 0}));
 }

@@ -5,20 +5,15 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <stdexcept>
 
 namespace fs = std::filesystem;
 using namespace morlith;
 
-PrivatePortMap::PrivatePortMap()
+PrivatePortMap::PrivatePortMap() : FFolder("morlith-engine-")
 {
-    char tmpl[] = "/tmp/morlith-engine-XXXXXX";
-    if (!mkdtemp(tmpl))
-        throw std::runtime_error("mkdtemp failed");
-    FDir = tmpl;
-    setenv("XDG_CONFIG_HOME", FDir.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", FFolder.Path().c_str(), 1);
     // The operations log of the GUI goes to the test's folder too, never to the user's.
-    setenv("XDG_STATE_HOME", FDir.c_str(), 1);
+    setenv("XDG_STATE_HOME", FFolder.Path().c_str(), 1);
     fs::create_directories(PortMapDirectory());
 }
 
@@ -27,8 +22,6 @@ PrivatePortMap::~PrivatePortMap()
     FServers.clear();
     unsetenv("XDG_CONFIG_HOME");
     unsetenv("XDG_STATE_HOME");
-    std::error_code ignored;
-    fs::remove_all(FDir, ignored);
 }
 
 TModuleServer &PrivatePortMap::Serve(int number, TModuleServerOptions options)

@@ -3,6 +3,7 @@
 // Virtual modules linked into a private port map as COM<n>, for engine tests.
 
 #include "ModuleServer.h"
+#include "ScratchFolder.h"
 
 #include <map>
 #include <memory>
@@ -21,10 +22,10 @@ public:
     // Links COM<number> to `target` (a device that may not exist) instead of a module.
     void Link(int number, const std::string &target);
     // A path inside the test's own folder.
-    std::string File(const std::string &name) const { return FDir + "/" + name; }
+    std::string File(const std::string &name) const { return FFolder.File(name); }
 
 private:
-    std::string FDir;
+    morlith::test::TScratchFolder FFolder;
     std::map<int, std::unique_ptr<morlith::TModuleServer>> FServers;
 };
 

@@ -12,11 +12,11 @@
 #include "ProgressU.h"
 #include "RoundRobin.h"
 #include "Ser2net.h"
+#include "WholeFiles.h"
 
 #include <QLabel>
 
 #include <fstream>
-#include <iterator>
 
 using namespace morlith;
 
@@ -52,11 +52,6 @@ protected:
     {
         std::ofstream(path, std::ios::binary)
             .write(reinterpret_cast<const char *>(bytes.data()), std::streamsize(bytes.size()));
-    }
-    static std::vector<uint8_t> ReadBytes(const std::string &path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     static std::vector<uint8_t> DataSegmentOf(TModuleServer &module)
     {
@@ -135,7 +130,7 @@ TEST_F(LoadingOperationsTest, ReadingIntoAnExistingFileAsksFirstAndNoLeavesAllAs
     EXPECT_EQ(dialogs.questions, std::vector<std::string>{kOverwrite});
     EXPECT_EQ(module.Trace().Size(), framesBefore);
     EXPECT_EQ(CountDownPosition(), ringBefore) << "no countdown ran";
-    EXPECT_EQ(ReadBytes(ports.File("keep.bin")), (std::vector<uint8_t>{1, 2, 3}));
+    EXPECT_EQ(test::ReadBytes(ports.File("keep.bin")), (std::vector<uint8_t>{1, 2, 3}));
 
     dialogs.confirmAnswer = true;
     module.WithModule([](TVirtualModule &m) { m.LoadDataSegment(0, {9, 8, 7}); return 0; });
@@ -148,7 +143,7 @@ TEST_F(LoadingOperationsTest, ReadingIntoAnExistingFileAsksFirstAndNoLeavesAllAs
                          TCountDownDlg::kTickIntervalMs),
               TCountDownDlg::kTicks)
         << "ten ticks of 100 ms, as the program waits them";
-    EXPECT_EQ(ReadBytes(ports.File("keep.bin")), DataSegmentOf(module));
+    EXPECT_EQ(test::ReadBytes(ports.File("keep.bin")), DataSegmentOf(module));
     EXPECT_FALSE(OverlayShown());
 }
 
@@ -156,7 +151,7 @@ TEST_F(LoadingOperationsTest, ReadingIntoANewFileAndWritingNeverAsk)
 {
     TModuleServer &module = ConnectWithFiles(ports.File("a.xml"), ports.File("new.bin"));
     Click("btnReadData");
-    EXPECT_EQ(ReadBytes(ports.File("new.bin")), DataSegmentOf(module));
+    EXPECT_EQ(test::ReadBytes(ports.File("new.bin")), DataSegmentOf(module));
 
     std::vector<uint8_t> contents = DataSegmentOf(module);
     contents[0] = 0x42;
@@ -202,7 +197,7 @@ TEST_F(LoadingOperationsTest, ThePortMapEntryOfCOM1CanNameALineBehindADeviceServ
     Click("btnOpenDataFile");
     Click("btnReadData");
     EXPECT_TRUE(dialogs.errors.empty()) << dialogs.errors[0].detail;
-    EXPECT_EQ(ReadBytes(ports.File("dseg.bin")), DataSegmentOf(module));
+    EXPECT_EQ(test::ReadBytes(ports.File("dseg.bin")), DataSegmentOf(module));
     EXPECT_EQ(Commands(module).substr(0, 3), "CPD") << Trace(module);
 }
 
@@ -218,7 +213,7 @@ TEST_F(LoadingOperationsTest, AModuleThatWentAwayIsAReadErrorAndLeavesThePageDis
     EXPECT_EQ(dialogs.failures[0].second.Kind, TFailureKind::fkHangUp);
     EXPECT_TRUE(dialogs.errors[0].overlayVisible) << "shown before the overlay goes";
     EXPECT_FALSE(OverlayShown());
-    EXPECT_EQ(ReadBytes(ports.File("d.bin")), (std::vector<uint8_t>{1, 2, 3}))
+    EXPECT_EQ(test::ReadBytes(ports.File("d.bin")), (std::vector<uint8_t>{1, 2, 3}))
         << "a failed read leaves the file alone";
     // The page is disconnected: the next connect opens the port afresh.
     EXPECT_TRUE(Find<QWidget>("btnConnect")->isEnabled());
@@ -249,7 +244,7 @@ TEST_F(LoadingOperationsTest, ADataFileErrorIsShownOnAUsablePage)
     Click("btnOpenDataFile");
     Click("btnReadData");
     EXPECT_EQ(dialogs.errors.size(), 2u);
-    EXPECT_EQ(ReadBytes(ports.File("d.bin")), DataSegmentOf(module));
+    EXPECT_EQ(test::ReadBytes(ports.File("d.bin")), DataSegmentOf(module));
 }
 
 } // namespace

@@ -7,11 +7,10 @@
 #include "FailureHints.h"
 #include "ModelU.h"
 #include "OptionsUPresenter.h"
+#include "WholeFiles.h"
 
 #include <QAbstractItemView>
 
-#include <fstream>
-#include <sstream>
 
 using namespace morlith;
 
@@ -20,13 +19,6 @@ namespace {
 class OptionsPageTest : public UiWorld {
 protected:
     QComboBox *PortList() { return Find<QComboBox>("cbPort"); }
-    static std::string ReadFile(const std::string &path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
 };
 
 TEST_F(OptionsPageTest, ListsCom1ToCom255AndShowsCom1WithoutAConfiguration)
@@ -81,10 +73,10 @@ TEST_F(OptionsPageTest, APickedPortIsUsedAtOnceAndSavedOnlyOnSave)
     EXPECT_EQ(Commands(module), "C") << "the next connect opens COM4";
 
     Click("btnSave");
-    const std::string saved = ReadFile(ports.File("Config.mlhxml"));
+    const std::string saved = test::ReadText(ports.File("Config.mlhxml"));
     EXPECT_NE(saved.find("<Port>3</Port>"), std::string::npos) << saved;
     Click("btnSave");
-    EXPECT_EQ(ReadFile(ports.File("Config.mlhxml")), saved);
+    EXPECT_EQ(test::ReadText(ports.File("Config.mlhxml")), saved);
     EXPECT_TRUE(dialogs.errors.empty());
 }
 

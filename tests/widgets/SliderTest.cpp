@@ -10,7 +10,6 @@
 #include <array>
 
 using namespace morlith;
-using morlith::test::RunEventsFor;
 using morlith::test::RunEventsUntil;
 
 namespace {
@@ -37,8 +36,7 @@ protected:
     // Waits for the slide under way to arrive.
     void WaitForArrival(int changes)
     {
-        ASSERT_TRUE(RunEventsUntil([&] { return FChanges >= changes; }));
-        RunEventsFor(30);
+        ASSERT_TRUE(RunEventsUntil([&] { return FChanges >= changes && !FSlider.Sliding(); }));
     }
 
     FastPaceClock FClock;
@@ -129,7 +127,7 @@ TEST_F(SliderTest, MovesBeyondEitherEndDoNothing)
     FSlider.MoveNext(2);
     WaitForArrival(3);
     FSlider.MoveNext(3);
-    RunEventsFor(50);
+    EXPECT_FALSE(FSlider.Sliding());
     EXPECT_EQ(FChanges, 3);
     EXPECT_EQ(FSlider.PageIndex(), 2);
     EXPECT_EQ(FPages[2]->pos(), QPoint(0, 0));

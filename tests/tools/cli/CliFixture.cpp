@@ -5,11 +5,26 @@
 
 #include "PackageBuilder.h"
 
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 
 namespace morlith::test {
+
+// morlith-cli itself: the process runner serves the other tools' tests too.
+TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::string &folder, uid_t runAs,
+                         const std::string &input, unsigned short terminalColumns)
+    : TCliProcess(TProgram{MORLITH_CLI_EXECUTABLE}, arguments, folder, runAs, input, terminalColumns)
+{
+}
+
+TCliRun RunCli(const std::vector<std::string> &arguments, const std::string &folder)
+{
+    return TCliProcess(arguments, folder).Finish();
+}
+
+TCliRun RunCliWithInput(const std::vector<std::string> &arguments, const std::string &input, const std::string &folder)
+{
+    return TCliProcess(arguments, folder, 0, input).Finish();
+}
 
 std::string CliTest::WriteBytes(const std::string &name, const std::vector<uint8_t> &bytes) const
 {
@@ -26,28 +41,17 @@ std::string CliTest::WritePackage(const std::string &name, const std::vector<uin
     return File(name);
 }
 
-std::set<std::string> CliTest::FolderEntries() const
+TModuleServer &CliTest::ServeSegment(int port, size_t bytes, unsigned seed)
 {
-    std::set<std::string> names;
-    for (const auto &entry : std::filesystem::directory_iterator(Folder()))
-        names.insert(entry.path().filename().string());
-    return names;
+    TModuleServerOptions options;
+    options.dataSegmentBytes = bytes;
+    options.dataSegmentForAll = Pattern(bytes, seed);
+    return Ports.Serve(port, options);
 }
 
 std::vector<uint8_t> CliTest::ProgramMemory(TModuleServer &server, int index)
 {
     return server.WithModule([index](TVirtualModule &module) { return module.Controller(index).programMemory; });
-}
-
-std::vector<uint8_t> ReadBytes(const std::string &path)
-{
-    std::ifstream file(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
-
-bool Exists(const std::string &path)
-{
-    return std::filesystem::symlink_status(path).type() != std::filesystem::file_type::not_found;
 }
 
 std::vector<uint8_t> Pattern(size_t size, unsigned seed)
@@ -70,16 +74,6 @@ std::string Unstamped(const std::string &jsonLines)
 {
     static const std::regex stamp(R"("schema":1,"time":"[0-9T:.Z-]+",)");
     return std::regex_replace(jsonLines, stamp, "");
-}
-
-std::string FieldOf(const std::string &line, const std::string &key)
-{
-    const std::string start = "\"" + key + "\":\"";
-    const size_t at = line.find(start);
-    if (at == std::string::npos)
-        return "";
-    const size_t from = at + start.size();
-    return line.substr(from, line.find('"', from) - from);
 }
 
 } // namespace morlith::test

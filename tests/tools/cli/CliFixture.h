@@ -4,7 +4,10 @@
 // served in it, and files for the tool to work on.
 
 #include "CliProcess.h"
+#include "JsonFields.h"
 #include "ModuleOnPort.h"
+#include "PollUntil.h"
+#include "WholeFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -28,17 +31,15 @@ protected:
     // Builds a package of `plain` with the engine's package code; returns its path.
     std::string WritePackage(const std::string &name, const std::vector<uint8_t> &plain, uint16_t word3 = 0) const;
     // The names in the test's folder, hidden ones included.
-    std::set<std::string> FolderEntries() const;
+    std::set<std::string> FolderEntries() const { return NamesIn(Folder()); }
+    // Serves on COM<port> a module whose data segment holds `bytes` bytes of Pattern(bytes, seed).
+    TModuleServer &ServeSegment(int port, size_t bytes, unsigned seed);
     // The program memory of controller `index` of a module.
     static std::vector<uint8_t> ProgramMemory(TModuleServer &server, int index = 0);
 
     PrivatePortMap Ports;
 };
 
-// The content of a file ("" read as empty when missing).
-std::vector<uint8_t> ReadBytes(const std::string &path);
-// True when something (a link too) stands at `path`.
-bool Exists(const std::string &path);
 // `size` bytes of a pattern that changes with `seed`.
 std::vector<uint8_t> Pattern(size_t size, unsigned seed);
 // The number of times `part` stands in `text`.
@@ -46,7 +47,7 @@ size_t CountOf(const std::string &text, const std::string &part);
 // JSON Lines with the "schema" and "time" fields every event carries taken out, so that a test can
 // compare the rest of an event as text.
 std::string Unstamped(const std::string &jsonLines);
-// The value of the text field `key` in the JSON object `line` ("" when absent; no escapes).
-std::string FieldOf(const std::string &line, const std::string &key);
+// The result event of a --json run (its last JSON line).
+inline nlohmann::json ResultOf(const TCliRun &run) { return LastJsonOf(run.Out); }
 
 } // namespace morlith::test

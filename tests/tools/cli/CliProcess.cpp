@@ -6,15 +6,27 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace morlith::test {
 
-TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::string &folder, uid_t runAs,
-                         const std::string &input)
+namespace {
+winsize TerminalSize(unsigned short columns)
 {
-    std::vector<std::string> words = {MORLITH_CLI_EXECUTABLE};
+    winsize size{};
+    size.ws_col = columns;
+    size.ws_row = 24;
+    return size;
+}
+} // namespace
+
+TCliProcess::TCliProcess(const TProgram &program, const std::vector<std::string> &arguments, const std::string &folder,
+                         uid_t runAs, const std::string &input, unsigned short terminalColumns)
+{
+    std::vector<std::string> words = {program.Path};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char *> argv;
     for (std::string &word : words)
@@ -22,16 +34,25 @@ TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::s
     argv.push_back(nullptr);
     int out[2];
     int err[2];
-    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
+    winsize size = TerminalSize(terminalColumns);
+    if (pipe2(out, O_CLOEXEC) != 0 ||
+        (terminalColumns == 0 ? pipe2(err, O_CLOEXEC) : openpty(&err[0], &err[1], nullptr, nullptr, &size)) != 0)
         return;
+    fcntl(err[0], F_SETFD, FD_CLOEXEC);
+    fcntl(err[1], F_SETFD, FD_CLOEXEC);
     const int in = input.empty() ? -1 : open(input.c_str(), O_RDONLY | O_CLOEXEC);
     FStart = std::chrono::steady_clock::now();
     FPid = fork();
     if (FPid == 0) {
         // Only async-signal-safe calls between fork and exec.
+        signal(SIGPIPE, SIG_DFL);
         if ((!folder.empty() && chdir(folder.c_str()) != 0) || dup2(out[1], STDOUT_FILENO) < 0 ||
             dup2(err[1], STDERR_FILENO) < 0 || (in >= 0 && dup2(in, STDIN_FILENO) < 0))
             _exit(127);
+        if (program.CloseInputAndError) {
+            close(STDIN_FILENO);
+            close(STDERR_FILENO);
+        }
         if (runAs != 0 && (setgroups(0, nullptr) != 0 || setgid(runAs) != 0 || setuid(runAs) != 0))
             _exit(126);
         execv(argv[0], argv.data());
@@ -41,6 +62,10 @@ TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::s
     close(err[1]);
     if (in >= 0)
         close(in);
+    if (program.OutputUnread) {
+        close(out[0]);
+        out[0] = -1;
+    }
     FOut = out[0];
     FErr = err[0];
 }
@@ -105,6 +130,20 @@ void TCliProcess::Signal(int signal)
         kill(FPid, signal);
 }
 
+std::string TCliProcess::DescriptorTarget(int fd) const
+{
+    char target[256];
+    const std::string link = "/proc/" + std::to_string(FPid) + "/fd/" + std::to_string(fd);
+    const ssize_t length = readlink(link.c_str(), target, sizeof target);
+    return length < 0 ? "" : std::string(target, size_t(length));
+}
+
+void TCliProcess::ResizeTerminal(unsigned short columns)
+{
+    const winsize size = TerminalSize(columns);
+    ioctl(FErr, TIOCSWINSZ, &size);
+}
+
 TCliRun TCliProcess::Finish()
 {
     const auto deadline = std::chrono::steady_clock::now() + kToolWait;
@@ -122,14 +161,9 @@ TCliRun TCliProcess::Finish()
     return FRun;
 }
 
-TCliRun RunCli(const std::vector<std::string> &arguments, const std::string &folder)
+TCliRun RunProgram(const std::string &program, const std::vector<std::string> &arguments, const std::string &folder)
 {
-    return TCliProcess(arguments, folder).Finish();
-}
-
-TCliRun RunCliWithInput(const std::vector<std::string> &arguments, const std::string &input, const std::string &folder)
-{
-    return TCliProcess(arguments, folder, 0, input).Finish();
+    return TCliProcess(TCliProcess::TProgram{program}, arguments, folder).Finish();
 }
 
 } // namespace morlith::test

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// morlith-cli run as a child process in a folder of the test's choosing, with its standard output
-// and error captured and its exit status read. The child inherits the test's environment, so the
-// private port map of PrivatePortMap reaches it.
+// A program of the project (morlith-cli unless told otherwise) run as a child process in a folder
+// of the test's choosing, with its standard output and error captured and its exit status read.
+// The child inherits the test's environment, so the private port map of PrivatePortMap reaches
+// it, and starts with SIGPIPE at its default action whatever the test's own is.
 
 #include <chrono>
 #include <string>
@@ -26,9 +27,20 @@ class TCliProcess {
 public:
     // Starts morlith-cli with `arguments` in `folder` ("" for the test's own); as the user and
     // group `runAs` when it is not 0 (the test must be root for that); with the file `input` as
-    // its standard input when not empty.
+    // its standard input when not empty; with its standard error on a terminal of
+    // `terminalColumns` columns when that is not 0.
     TCliProcess(const std::vector<std::string> &arguments, const std::string &folder = "", uid_t runAs = 0,
-                const std::string &input = "");
+                const std::string &input = "", unsigned short terminalColumns = 0);
+    // Starts the program `program` instead, the same way, or with its standard input and error
+    // closed (`closeInputAndError`), or with its standard output a pipe nobody reads
+    // (`outputUnread`).
+    struct TProgram {
+        std::string Path;
+        bool CloseInputAndError = false;
+        bool OutputUnread = false;
+    };
+    TCliProcess(const TProgram &program, const std::vector<std::string> &arguments, const std::string &folder = "",
+                uid_t runAs = 0, const std::string &input = "", unsigned short terminalColumns = 0);
     // Kills the tool if it still runs.
     ~TCliProcess();
     TCliProcess(const TCliProcess &) = delete;
@@ -42,6 +54,10 @@ public:
     const TCliRun &SoFar() const { return FRun; }
     // Sends `signal` to the tool.
     void Signal(int signal);
+    // Gives the terminal of standard error `columns` columns.
+    void ResizeTerminal(unsigned short columns);
+    // Where the child's descriptor `fd` leads ("/dev/null", "pipe:[...]"), "" when it is not open.
+    std::string DescriptorTarget(int fd) const;
     // Waits for the end and returns what happened.
     TCliRun Finish();
 
@@ -59,6 +75,8 @@ private:
 
 // Runs morlith-cli to its end.
 TCliRun RunCli(const std::vector<std::string> &arguments, const std::string &folder = "");
+// Runs `program` to its end in `folder`.
+TCliRun RunProgram(const std::string &program, const std::vector<std::string> &arguments, const std::string &folder);
 // Runs morlith-cli to its end with the file `input` as its standard input.
 TCliRun RunCliWithInput(const std::vector<std::string> &arguments, const std::string &input, const std::string &folder);
 

@@ -5,12 +5,10 @@
 #include "CliFixture.h"
 
 #include <chrono>
-#include <thread>
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 namespace morlith::test {
 namespace {
@@ -140,16 +138,12 @@ TEST_F(DeviceCommands, ReadDsegRefusesAnExistingFileAndKeepsItUnlessForced)
 
 TEST_F(DeviceCommands, ReadDsegWritesANewFileAndLeavesNoScratchFiles)
 {
-    TModuleServerOptions options;
-    options.dataSegmentBytes = 64;
-    options.dataSegmentForAll = Pattern(64, 9);
-    Ports.Serve(3, options);
+    ServeSegment(3, 64, 9);
     const TCliRun run = Cli({"--port", "COM3", "read-dseg", "segment.bin"});
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(ReadBytes(File("segment.bin")), Pattern(64, 9));
     EXPECT_NE(run.Out.find("Read 64 bytes"), std::string::npos) << run.Out;
-    for (const auto &entry : std::filesystem::directory_iterator(Folder()))
-        EXPECT_EQ(entry.path().filename().string().find(".morlith"), std::string::npos) << entry.path();
+    EXPECT_EQ(TemporaryFilesIn(Folder()), std::vector<std::string>{});
 }
 
 TEST_F(DeviceCommands, WriteDsegVerifyConfirmsTheSegmentOrReportsTheFirstDifference)
@@ -205,8 +199,7 @@ TEST_F(DeviceCommands, TerminateDuringTheHandshakeEndsWithStatus130AndNoFile)
     TCliProcess tool({"--port", "COM3", "--verbose", "read-dseg", "segment.bin"}, Folder());
     ASSERT_TRUE(tool.WaitForError("COM3 -> C"));
     // The stop ends the wait for the reply at once: let the module take the frame in first.
-    for (int i = 0; i < 500 && Commands(module).empty(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(PollUntil([&] { return !Commands(module).empty(); }));
     tool.Signal(SIGTERM);
     const TCliRun run = tool.Finish();
     EXPECT_EQ(run.Status, 130) << run.Err;

@@ -25,15 +25,6 @@ int RunThroughShell(const std::string &folder, const std::string &prefix, const 
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-std::vector<std::string> HiddenFiles(const std::string &folder)
-{
-    std::vector<std::string> names;
-    for (const auto &entry : std::filesystem::directory_iterator(folder))
-        if (entry.path().filename().string().rfind(".morlith", 0) == 0)
-            names.push_back(entry.path().filename().string());
-    return names;
-}
-
 TEST_F(HostileUse, ClosedStandardStreamsNeverCarryTextIntoTheLine)
 {
     TModuleServer &module = Ports.Serve(3);
@@ -89,7 +80,7 @@ TEST_F(HostileUse, AFileSizeLimitFailsTheReadCleanly)
     EXPECT_NE(text.find("segment.bin"), std::string::npos) << text;
     EXPECT_EQ(text.find(".morlith"), std::string::npos) << "names the target, not a temporary file: " << text;
     EXPECT_EQ(ReadBytes(File("segment.bin")), previous);
-    EXPECT_TRUE(HiddenFiles(Folder()).empty());
+    EXPECT_TRUE(TemporaryFilesIn(Folder()).empty());
 
     // A log line that the limit cuts short is taken back: the log never holds half a record.
     const std::vector<uint8_t> earlier(900, '\n');

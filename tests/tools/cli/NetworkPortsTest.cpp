@@ -31,13 +31,6 @@ protected:
         Server = std::make_unique<Ser2net>(devices, File("ser2net"));
         return modules;
     }
-    // The last line of a --json run: its result event.
-    static std::string ResultOf(const TCliRun &run)
-    {
-        const size_t end = run.Out.find_last_not_of('\n');
-        const size_t start = run.Out.rfind('\n', end);
-        return run.Out.substr(start == std::string::npos ? 0 : start + 1, end + 1);
-    }
 
     std::unique_ptr<Ser2net> Server;
 };

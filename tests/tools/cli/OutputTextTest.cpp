@@ -105,6 +105,29 @@ TEST(ProgressBar, FitsTheTerminalLeavingTheLastColumnFree)
     EXPECT_EQ(ProgressBarText(step, 8), " 46%");
 }
 
+TEST(ProgressBar, FillsItsCellsInProportionUpToTheLastFreeColumn)
+{
+    // `cells` 0: the bar takes every cell up to the last free column.
+    struct TRow {
+        int32_t percent;
+        unsigned columns;
+        size_t cells;
+    };
+    const TRow rows[] = {{46, 200, 60}, {0, 200, 60}, {100, 200, 60}, {46, 80, 0}, {99, 80, 0}, {1, 50, 0}};
+    for (const TRow &row : rows) {
+        const std::string text = ProgressBarText({row.percent, 30000, 65000, 15.0}, row.columns);
+        const size_t close = text.find(']');
+        ASSERT_TRUE(text.rfind('[', 0) == 0 && close != std::string::npos) << text;
+        const std::string cells = text.substr(1, close - 1);
+        if (row.cells != 0)
+            EXPECT_EQ(cells.size(), row.cells) << text;
+        else
+            EXPECT_EQ(text.size(), row.columns - 1) << text;
+        const size_t filled = size_t(row.percent) * cells.size() / 100;
+        EXPECT_EQ(cells, std::string(filled, '#') + std::string(cells.size() - filled, '.')) << row.percent;
+    }
+}
+
 TFrameTraceEvent Sent(char command, uint32_t length) { return {true, uint8_t(command), length, true}; }
 TFrameTraceEvent Answered(char command, bool ok = true) { return {false, uint8_t(command), 4, ok}; }
 

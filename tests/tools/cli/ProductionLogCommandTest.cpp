@@ -106,11 +106,8 @@ TEST_F(ProductionLog, ALogThatCannotBeOpenedStopsTheCommandBeforeAnythingIsSent)
 
 TEST_F(ProductionLog, ReadsAndWritesOfTheDataSegmentNameTheirFileAndItsFingerprint)
 {
-    TModuleServerOptions options;
-    options.dataSegmentBytes = 40;
-    options.dataSegmentForAll = Pattern(40, 3);
-    Ports.Serve(1, options);
-    Ports.Serve(2, options);
+    ServeSegment(1, 40, 3);
+    ServeSegment(2, 40, 3);
     ASSERT_EQ(Cli({"-pCOM1,COM2", "--log", "line.jsonl", "read-dseg", "seg-{port}.bin"}).Status, 0);
     const std::string data = WriteBytes("new.bin", Pattern(40, 4));
     ASSERT_EQ(Cli({"-p1", "--log", "line.jsonl", "write-dseg", data}).Status, 0);

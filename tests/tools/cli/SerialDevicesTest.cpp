@@ -2,6 +2,7 @@
 // Serial devices and port-map entries read from a made-up sysfs and /dev tree.
 
 #include "AdapterIdentity.h"
+#include "ScratchFolder.h"
 #include "SerialDevices.h"
 
 #include <gtest/gtest.h>
@@ -18,9 +19,6 @@ class SerialDevices : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char name[] = "/tmp/morlith-sysfs-XXXXXX";
-        ASSERT_NE(mkdtemp(name), nullptr);
-        FRoot = name;
         // A USB adapter: tty -> port device -> interface -> USB device with its attributes.
         const fs::path usb = FRoot / "sys/devices/pci0/usb1/1-1";
         const fs::path port = usb / "1-1:1.0/ttyUSB0";
@@ -46,8 +44,6 @@ protected:
         Attribute(FRoot / "dev/ttyUSB0", "");
         fs::create_symlink("../../ttyUSB0", FRoot / "dev/serial/by-id/usb-Acme_USB_Serial-if00-port0");
     }
-    void TearDown() override { fs::remove_all(FRoot); }
-
     void Attribute(const fs::path &path, const std::string &value) { std::ofstream(path) << value << "\n"; }
     void Tty(const std::string &name, const fs::path &device)
     {
@@ -55,7 +51,8 @@ protected:
         fs::create_directory_symlink(device, FRoot / "sys/class/tty" / name / "device");
     }
 
-    fs::path FRoot;
+    test::TScratchFolder FFolder{"morlith-sysfs-"};
+    const fs::path FRoot = FFolder.Path();
 };
 
 TEST_F(SerialDevices, UsbAdapterWithItsAttributesAndStableLink)

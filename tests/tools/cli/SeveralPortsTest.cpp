@@ -50,13 +50,8 @@ TEST_F(SeveralPorts, JsonNamesThePortInEveryEventAndEndsWithASummary)
 
 TEST_F(SeveralPorts, ReadDsegGivesEachPortItsOwnFile)
 {
-    TModuleServerOptions one;
-    one.dataSegmentBytes = 32;
-    one.dataSegmentForAll = Pattern(32, 1);
-    TModuleServerOptions two = one;
-    two.dataSegmentForAll = Pattern(32, 2);
-    Ports.Serve(1, one);
-    TModuleServer &second = Ports.Serve(2, two);
+    ServeSegment(1, 32, 1);
+    TModuleServer &second = ServeSegment(2, 32, 2);
 
     const TCliRun shared = Cli({"--port", "COM1,COM2", "read-dseg", "segment.bin"});
     EXPECT_EQ(shared.Status, 2);

@@ -9,7 +9,6 @@
 
 #include <csignal>
 #include <fstream>
-#include <thread>
 
 namespace morlith::test {
 namespace {
@@ -137,8 +136,7 @@ TEST_F(Station, APortThatVanishesMidWriteFailsAsAHangUpAndTheOthersGoOn)
     paced.bitRate = 19200;
     TModuleServer &leaving = Ports.Serve(1, paced);
     // Unplugged once the application is on its way.
-    while (CountOf(Commands(leaving), "W") < 4)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(PollUntil([&] { return CountOf(Commands(leaving), "W") >= 4; }));
     Ports.Unlink(1);
     ASSERT_TRUE(watch->WaitForOutput("\"event\":\"result\"", 1)) << watch->SoFar().Err;
     TModuleServer &staying = Ports.Serve(2);
