@@ -11,8 +11,8 @@ namespace morlith::test {
 
 // morlith-cli itself: the process runner serves the other tools' tests too.
 TCliProcess::TCliProcess(const std::vector<std::string> &arguments, const std::string &folder, uid_t runAs,
-                         const std::string &input, unsigned short terminalColumns)
-    : TCliProcess(TProgram{MORLITH_CLI_EXECUTABLE}, arguments, folder, runAs, input, terminalColumns)
+                         const std::string &input)
+    : TCliProcess(TProgram{MORLITH_CLI_EXECUTABLE}, arguments, folder, runAs, input)
 {
 }
 

@@ -6,25 +6,13 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
-#include <pty.h>
-#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace morlith::test {
 
-namespace {
-winsize TerminalSize(unsigned short columns)
-{
-    winsize size{};
-    size.ws_col = columns;
-    size.ws_row = 24;
-    return size;
-}
-} // namespace
-
 TCliProcess::TCliProcess(const TProgram &program, const std::vector<std::string> &arguments, const std::string &folder,
-                         uid_t runAs, const std::string &input, unsigned short terminalColumns)
+                         uid_t runAs, const std::string &input)
 {
     std::vector<std::string> words = {program.Path};
     words.insert(words.end(), arguments.begin(), arguments.end());
@@ -34,12 +22,8 @@ TCliProcess::TCliProcess(const TProgram &program, const std::vector<std::string>
     argv.push_back(nullptr);
     int out[2];
     int err[2];
-    winsize size = TerminalSize(terminalColumns);
-    if (pipe2(out, O_CLOEXEC) != 0 ||
-        (terminalColumns == 0 ? pipe2(err, O_CLOEXEC) : openpty(&err[0], &err[1], nullptr, nullptr, &size)) != 0)
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0)
         return;
-    fcntl(err[0], F_SETFD, FD_CLOEXEC);
-    fcntl(err[1], F_SETFD, FD_CLOEXEC);
     const int in = input.empty() ? -1 : open(input.c_str(), O_RDONLY | O_CLOEXEC);
     FStart = std::chrono::steady_clock::now();
     FPid = fork();
@@ -136,12 +120,6 @@ std::string TCliProcess::DescriptorTarget(int fd) const
     const std::string link = "/proc/" + std::to_string(FPid) + "/fd/" + std::to_string(fd);
     const ssize_t length = readlink(link.c_str(), target, sizeof target);
     return length < 0 ? "" : std::string(target, size_t(length));
-}
-
-void TCliProcess::ResizeTerminal(unsigned short columns)
-{
-    const winsize size = TerminalSize(columns);
-    ioctl(FErr, TIOCSWINSZ, &size);
 }
 
 TCliRun TCliProcess::Finish()

@@ -27,10 +27,9 @@ class TCliProcess {
 public:
     // Starts morlith-cli with `arguments` in `folder` ("" for the test's own); as the user and
     // group `runAs` when it is not 0 (the test must be root for that); with the file `input` as
-    // its standard input when not empty; with its standard error on a terminal of
-    // `terminalColumns` columns when that is not 0.
+    // its standard input when not empty.
     TCliProcess(const std::vector<std::string> &arguments, const std::string &folder = "", uid_t runAs = 0,
-                const std::string &input = "", unsigned short terminalColumns = 0);
+                const std::string &input = "");
     // Starts the program `program` instead, the same way, or with its standard input and error
     // closed (`closeInputAndError`), or with its standard output a pipe nobody reads
     // (`outputUnread`).
@@ -40,7 +39,7 @@ public:
         bool OutputUnread = false;
     };
     TCliProcess(const TProgram &program, const std::vector<std::string> &arguments, const std::string &folder = "",
-                uid_t runAs = 0, const std::string &input = "", unsigned short terminalColumns = 0);
+                uid_t runAs = 0, const std::string &input = "");
     // Kills the tool if it still runs.
     ~TCliProcess();
     TCliProcess(const TCliProcess &) = delete;
@@ -54,8 +53,6 @@ public:
     const TCliRun &SoFar() const { return FRun; }
     // Sends `signal` to the tool.
     void Signal(int signal);
-    // Gives the terminal of standard error `columns` columns.
-    void ResizeTerminal(unsigned short columns);
     // Where the child's descriptor `fd` leads ("/dev/null", "pipe:[...]"), "" when it is not open.
     std::string DescriptorTarget(int fd) const;
     // Waits for the end and returns what happened.
