@@ -156,8 +156,8 @@ TEST_P(SerialCounterProcesses, EveryNumberIsGivenOnceAndAKillLosesAtMostOne)
 }
 
 INSTANTIATE_TEST_SUITE_P(Kills, SerialCounterProcesses, ::testing::Values(0, 12),
-                         [](const ::testing::TestParamInfo<int> &info) {
-                             return info.param == 0 ? std::string("NoneKilled") : "Killed" + std::to_string(info.param);
+                         [](const ::testing::TestParamInfo<int> &kills) {
+                             return kills.param == 0 ? std::string("NoneKilled") : "Killed" + std::to_string(kills.param);
                          });
 
 TEST(SerialCounterPermission, ACounterTheUserMayNotReplaceIsAPermissionFailure)
