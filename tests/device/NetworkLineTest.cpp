@@ -10,6 +10,7 @@
 #include "Rfc2217Port.h"
 #include "Ser2net.h"
 #include "TelnetCodec.h"
+#include "WholeFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -41,12 +42,6 @@ std::string KindName(const ::testing::TestParamInfo<Kind> &info)
 long MsSince(Clock::time_point start)
 {
     return long(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-}
-
-Bytes ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 // A plain image whose keyed bytes, the ones on the line, are all 0xFF: every one of them must be
@@ -114,7 +109,7 @@ TEST_P(NetworkLine, WritesTheApplicationAndBothWaysOfTheDataSegment)
     // The data segment starts erased (0xFF) and comes back as it is.
     const std::string read = FPorts.File("read.bin");
     ASSERT_TRUE(FProgrammator.ReadDSEG(read)) << FProgrammator.LastFailure();
-    EXPECT_EQ(ReadFile(read), Bytes(256, 0xFF));
+    EXPECT_EQ(test::ReadBytes(read), Bytes(256, 0xFF));
 
     Bytes data(256);
     for (size_t i = 0; i < data.size(); ++i)

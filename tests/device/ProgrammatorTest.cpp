@@ -5,6 +5,7 @@
 #include "ComPortProgrammator.h"
 #include "DriverTestSupport.h"
 #include "ModuleOnPort.h"
+#include "WholeFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -18,12 +19,6 @@ using namespace morlith;
 using Bytes = std::vector<uint8_t>;
 
 namespace {
-
-Bytes ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
 
 void WriteFile(const std::string &path, const Bytes &data)
 {
@@ -168,7 +163,7 @@ TEST(Programmator, DataSegmentReadWritesTheWholeSegment)
     TComPortProgrammator programmator;
     ASSERT_TRUE(programmator.SelectMCU(3, 2));
     EXPECT_TRUE(programmator.ReadDSEG(ports.File("out.bin"))) << programmator.LastFailure();
-    EXPECT_EQ(ReadFile(ports.File("out.bin")), Pattern(300, 9));
+    EXPECT_EQ(test::ReadBytes(ports.File("out.bin")), Pattern(300, 9));
     EXPECT_EQ(Commands(module), "CICPD");
 }
 
@@ -200,7 +195,7 @@ TEST(Programmator, AFailedReadLeavesAnExistingFileAlone)
     EXPECT_FALSE(programmator.ReadDSEG(ports.File("keep.bin")));
     EXPECT_EQ(programmator.LastFailure().Kind, TFailureKind::fkNoReply);
     EXPECT_EQ(programmator.LastFailure().Command, 'D');
-    EXPECT_EQ(ReadFile(ports.File("keep.bin")), previous);
+    EXPECT_EQ(test::ReadBytes(ports.File("keep.bin")), previous);
 }
 
 TEST(Programmator, AFileThatCannotBeWrittenFailsAndKeepsThePreviousOne)
@@ -228,7 +223,7 @@ TEST(Programmator, AFileThatCannotBeWrittenFailsAndKeepsThePreviousOne)
     EXPECT_EQ(programmator.LastFailure().Step, "saving the data segment");
     EXPECT_EQ(programmator.LastFailure().OsError, EFBIG);
     EXPECT_EQ(programmator.LastFailure().Path, ports.File("keep.bin"));
-    EXPECT_EQ(ReadFile(ports.File("keep.bin")), previous);
+    EXPECT_EQ(test::ReadBytes(ports.File("keep.bin")), previous);
 
     // A folder that does not exist.
     EXPECT_FALSE(programmator.ReadDSEG(ports.File("no/such/folder.bin")));

@@ -9,6 +9,7 @@
 #include "RecipeInputs.h"
 #include "RecipeRunner.h"
 #include "UnitRecord.h"
+#include "WholeFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -21,12 +22,6 @@ using namespace morlith;
 namespace {
 
 bool Has(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
-
-std::string ReadFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // The problems of a recipe, one per line, for failure messages.
 std::string Listed(const std::vector<TRecipeProblem> &problems)
@@ -240,7 +235,7 @@ TEST_F(RecipeTest, AUnitsStepsShareOneHandshakeSelectOnlyWhenTheControllerChange
                                                    "2/4 write-app main.xml, controller 1",
                                                    "3/4 write-dseg settings.bin, main controller",
                                                    "4/4 read-dseg readout-u1.bin, controller 2"}));
-    EXPECT_EQ(ReadFile(ports.File("readout-u1.bin")).size(), kDefaultDataSegmentBytes);
+    EXPECT_EQ(test::ReadText(ports.File("readout-u1.bin")).size(), kDefaultDataSegmentBytes);
     for (const TUnitStep &step : runner.Steps())
         EXPECT_TRUE(step.Done && !step.Skipped) << step.Name;
 }
@@ -332,7 +327,7 @@ TEST_F(RecipeTest, AReadingThatWouldReplaceAFileStopsTheUnitBeforeAnyFrame)
     EXPECT_FALSE(runner.Prepare());
     EXPECT_EQ(runner.Failure().Kind, TFailureKind::fkRefusedInput);
     EXPECT_EQ(Commands(module), "");
-    EXPECT_EQ(ReadFile(ports.File("readout-u.bin")).size(), 4u);
+    EXPECT_EQ(test::ReadText(ports.File("readout-u.bin")).size(), 4u);
 
     // A name with the serial number is checked once the unit has its number.
     Write("serials.counter", "7\n");

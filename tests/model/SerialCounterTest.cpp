@@ -6,6 +6,7 @@
 #include "PathText.h"
 #include "ScratchFolder.h"
 #include "SerialCounter.h"
+#include "WholeFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -24,19 +25,9 @@ namespace {
 class SerialCounterTest : public ::testing::Test {
 protected:
     std::string Counter() const { return FFolder.File("serials.counter"); }
-    void WriteCounter(const std::string &text) const { std::ofstream(Counter(), std::ios::binary) << text; }
-    std::string CounterText() const
-    {
-        std::ifstream in(Counter(), std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    std::set<std::string> Entries() const
-    {
-        std::set<std::string> names;
-        for (const auto &entry : fs::directory_iterator(FFolder.Path()))
-            names.insert(entry.path().filename().string());
-        return names;
-    }
+    void WriteCounter(const std::string &text) const { test::WriteText(Counter(), text); }
+    std::string CounterText() const { return test::ReadText(Counter()); }
+    std::set<std::string> Entries() const { return test::NamesIn(FFolder.Path()); }
     std::string LockPath() const { return TSerialCounter::LockPathOf(Utf8OfPath(fs::canonical(Counter()))); }
 
     test::TScratchFolder FFolder;

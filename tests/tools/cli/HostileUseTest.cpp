@@ -75,8 +75,7 @@ TEST_F(HostileUse, AFileSizeLimitFailsTheReadCleanly)
     const int status = RunThroughShell(Folder(), "ulimit -f 2 &&", "--port COM3 read-dseg --force segment.bin",
                                        "2> err.txt");
     EXPECT_EQ(status, 1);
-    std::ifstream errors(File("err.txt"));
-    const std::string text((std::istreambuf_iterator<char>(errors)), std::istreambuf_iterator<char>());
+    const std::string text = ReadText(File("err.txt"));
     EXPECT_NE(text.find("segment.bin"), std::string::npos) << text;
     EXPECT_EQ(text.find(".morlith"), std::string::npos) << "names the target, not a temporary file: " << text;
     EXPECT_EQ(ReadBytes(File("segment.bin")), previous);
@@ -185,8 +184,7 @@ TEST_F(HostileUse, WhatIsNotASerialDeviceIsADeviceFailureWhateverItIs)
     }
     // Without a controlling terminal /dev/tty answers ENXIO: no device there, not a hang-up.
     EXPECT_EQ(RunThroughShell(Folder(), "setsid -w", "--json --port /dev/tty connect", "> tty.json 2>/dev/null"), 1);
-    std::ifstream result(File("tty.json"));
-    const std::string json((std::istreambuf_iterator<char>(result)), std::istreambuf_iterator<char>());
+    const std::string json = ReadText(File("tty.json"));
     EXPECT_EQ(FieldOf(json, "kind"), "not_found") << json;
 }
 
