@@ -8,6 +8,7 @@
 #include "ConfigurationU.h"
 #include "ModelU.h"
 #include "PackageBuilder.h"
+#include "WholeFiles.h"
 
 #include <filesystem>
 #include <fstream>
@@ -18,14 +19,7 @@ namespace {
 
 class OperationsLogTest : public UiWorld {
 protected:
-    std::vector<std::string> Records()
-    {
-        std::ifstream in(ports.File("morlith/operations.jsonl"));
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(in, line);)
-            lines.push_back(line);
-        return lines;
-    }
+    std::vector<std::string> Records() { return test::ReadLines(ports.File("morlith/operations.jsonl")); }
     std::string WritePackage()
     {
         const TPackageBytes package = BuildPackageBytes(std::vector<uint8_t>(400, 0x33), 16);
