@@ -2,6 +2,7 @@
 #include "HostPort.h"
 
 #include "Crc16.h"
+#include "DescriptorIo.h"
 #include "ModuleProtocol.h"
 
 #include <gtest/gtest.h>
@@ -33,22 +34,7 @@ THostPort::~THostPort()
         close(FFd);
 }
 
-bool THostPort::Send(const std::vector<uint8_t> &bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(FFd, bytes.data() + done, bytes.size() - done);
-        if (n > 0) {
-            done += size_t(n);
-        } else if (n < 0 && errno == EAGAIN) {
-            pollfd entry{FFd, POLLOUT, 0};
-            poll(&entry, 1, 100);
-        } else if (!(n < 0 && errno == EINTR)) {
-            return false;
-        }
-    }
-    return true;
-}
+bool THostPort::Send(const std::vector<uint8_t> &bytes) { return WriteAll(FFd, bytes); }
 
 bool THostPort::SendRequest(char command, const std::vector<uint8_t> &payload)
 {
@@ -57,23 +43,7 @@ bool THostPort::SendRequest(char command, const std::vector<uint8_t> &payload)
 
 std::vector<uint8_t> THostPort::Read(size_t count, std::chrono::milliseconds gap)
 {
-    std::vector<uint8_t> bytes;
-    uint8_t buffer[4096];
-    while (bytes.size() < count) {
-        pollfd entry{FFd, POLLIN, 0};
-        const int ready = poll(&entry, 1, int(gap.count()));
-        if (ready < 0 && errno == EINTR)
-            continue;
-        if (ready <= 0 || !(entry.revents & POLLIN))
-            break;
-        const ssize_t n = read(FFd, buffer, std::min(sizeof buffer, count - bytes.size()));
-        if (n < 0 && (errno == EINTR || errno == EAGAIN))
-            continue;
-        if (n <= 0)
-            break;
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    }
-    return bytes;
+    return ReadUpTo(FFd, count, int(gap.count()));
 }
 
 std::vector<uint8_t> THostPort::Exchange(char command, const std::vector<uint8_t> &payload,
