@@ -33,6 +33,24 @@ std::string CliTest::WriteBytes(const std::string &name, const std::vector<uint8
     return path;
 }
 
+void CliTest::WriteSerialRecipe(const std::string &name) const
+{
+    WritePackage("main.xml", Pattern(120, 1), 64);
+    WriteBytes("settings.bin", std::vector<uint8_t>(40, 0));
+    WriteText(File("serials.counter"), "1041\n");
+    WriteText(File(name), R"(lot = "L-17"
+[[step]]
+write-app = "main.xml"
+mcu = [0, 3]
+[[step]]
+write-dseg = "settings.bin"
+serial = { counter = "serials.counter", offset = 8, width = 4 }
+verify = true
+[[step]]
+read-dseg = "readout-{serial}.bin"
+)");
+}
+
 std::string CliTest::WritePackage(const std::string &name, const std::vector<uint8_t> &plain, uint16_t word3) const
 {
     const TPackageBytes package = BuildPackageBytes(plain, word3);

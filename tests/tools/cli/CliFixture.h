@@ -30,6 +30,10 @@ protected:
     std::string WriteBytes(const std::string &name, const std::vector<uint8_t> &bytes) const;
     // Builds a package of `plain` with the engine's package code; returns its path.
     std::string WritePackage(const std::string &name, const std::vector<uint8_t> &plain, uint16_t word3 = 0) const;
+    // A recipe of lot "L-17" and its inputs: main.xml (120 bytes, a 64-byte data segment) to
+    // controllers 0 and 3, settings.bin (40 bytes) with the serial from serials.counter (1041
+    // next) at offset 8, verified, then the data segment read into readout-{serial}.bin.
+    void WriteSerialRecipe(const std::string &name) const;
     // The names in the test's folder, hidden ones included.
     std::set<std::string> FolderEntries() const { return NamesIn(Folder()); }
     // Serves on COM<port> a module whose data segment holds `bytes` bytes of Pattern(bytes, seed).

@@ -8,39 +8,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fstream>
 
 namespace morlith::test {
 namespace {
 
 class RecipeCommandsTest : public CliTest {
 protected:
-    void SetUp() override
-    {
-        WritePackage("main.xml", Pattern(120, 1), 64);
-        WriteBytes("settings.bin", std::vector<uint8_t>(40, 0));
-        WriteText("serials.counter", "1041\n");
-        WriteText("r.toml", R"(lot = "L-17"
-[[step]]
-write-app = "main.xml"
-mcu = [0, 3]
-[[step]]
-write-dseg = "settings.bin"
-serial = { counter = "serials.counter", offset = 8, width = 4 }
-verify = true
-[[step]]
-read-dseg = "readout-{serial}.bin"
-)");
-    }
-    void WriteText(const std::string &name, const std::string &text) const
-    {
-        std::ofstream(File(name), std::ios::binary) << text;
-    }
-    std::string Text(const std::string &name) const
-    {
-        const std::vector<uint8_t> bytes = ReadBytes(File(name));
-        return std::string(bytes.begin(), bytes.end());
-    }
+    void SetUp() override { WriteSerialRecipe("r.toml"); }
 };
 
 TEST_F(RecipeCommandsTest, EachPortGetsTheWholeRecipeItsOwnSerialAndOneUnitRecord)
@@ -49,7 +23,7 @@ TEST_F(RecipeCommandsTest, EachPortGetsTheWholeRecipeItsOwnSerialAndOneUnitRecor
     TModuleServer &second = Ports.Serve(32);
     const TCliRun run = Cli({"--port", "COM31,COM32", "--log", "line.jsonl", "--station", "S2", "-q", "run", "r.toml"});
     ASSERT_EQ(run.Status, 0) << run.Err;
-    EXPECT_EQ(Text("serials.counter"), "1043\n");
+    EXPECT_EQ(ReadText(File("serials.counter")), "1043\n");
     const std::vector<uint8_t> a = ReadBytes(File("readout-1041.bin"));
     const std::vector<uint8_t> b = ReadBytes(File("readout-1042.bin"));
     ASSERT_EQ(a.size(), 64u); // the data segment the package gives the module
@@ -58,7 +32,7 @@ TEST_F(RecipeCommandsTest, EachPortGetsTheWholeRecipeItsOwnSerialAndOneUnitRecor
     EXPECT_NE(a[8], b[8]);
     EXPECT_EQ(a[8] + b[8], 0x11 + 0x12);
     EXPECT_EQ(ProgramMemory(first, 3), ProgramMemory(second, 3));
-    const std::string log = Text("line.jsonl");
+    const std::string log = ReadText(File("line.jsonl"));
     EXPECT_EQ(CountOf(log, "\"schema\":\"unit/1\""), 2u) << log;
     EXPECT_EQ(CountOf(log, "\"station\":\"S2\",\"lot\":\"L-17\""), 2u) << log;
     // Four steps and the verdict of each unit.
@@ -76,8 +50,8 @@ TEST_F(RecipeCommandsTest, AFailedStepEndsTheUnitWhichKeepsItsNumberAndSaysWhich
     EXPECT_NE(run.Err.find("step 2 of 4 (write-app main.xml, controller 3)"), std::string::npos) << run.Err;
     EXPECT_EQ(FieldOf(run.Out.substr(run.Out.rfind("{\"event\":\"result\"")), "kind"), "hangup") << run.Out;
     EXPECT_NE(run.Out.find("\"serial\":1041"), std::string::npos) << run.Out;
-    EXPECT_EQ(Text("serials.counter"), "1042\n");
-    const std::string log = Text("line.jsonl");
+    EXPECT_EQ(ReadText(File("serials.counter")), "1042\n");
+    const std::string log = ReadText(File("line.jsonl"));
     EXPECT_NE(log.find("\"serial\":1041"), std::string::npos) << log;
     EXPECT_NE(log.find("\"failed_step\":2"), std::string::npos) << log;
     EXPECT_EQ(CountOf(log, "\"result\":\"not_run\""), 2u) << log;
@@ -94,7 +68,7 @@ TEST_F(RecipeCommandsTest, AStopEndsTheUnitAtItsStepSendsNoGoodbyeAndTheRecordSa
     tool.Signal(SIGINT);
     const TCliRun run = tool.Finish();
     EXPECT_EQ(run.Status, 130) << run.Err;
-    const std::string log = Text("line.jsonl");
+    const std::string log = ReadText(File("line.jsonl"));
     EXPECT_NE(log.find("\"failed_step\":2,\"error\":{\"kind\":\"stopped\""), std::string::npos) << log;
     EXPECT_NE(log.find("\"serial\":1041"), std::string::npos) << log;
     EXPECT_EQ(CountOf(Commands(module), "Q"), 0u) << Trace(module);
@@ -105,7 +79,7 @@ TEST_F(RecipeCommandsTest, CheckNamesEveryMistakeByLineWithoutAModuleAndPassesAG
     const TCliRun good = Cli({"check", "r.toml"});
     EXPECT_EQ(good.Status, 0) << good.Err;
     EXPECT_NE(good.Out.find("4 on each module"), std::string::npos) << good.Out;
-    WriteText("bad.toml", "[[step]]\nwrite-app = \"main.xml\"\nmcu = 9\n[[step]]\nwrite-dseg = \"gone.bin\"\n");
+    WriteText(File("bad.toml"), "[[step]]\nwrite-app = \"main.xml\"\nmcu = 9\n[[step]]\nwrite-dseg = \"gone.bin\"\n");
     const TCliRun bad = Cli({"check", "bad.toml", "--json"});
     EXPECT_EQ(bad.Status, 2);
     EXPECT_NE(bad.Err.find("bad.toml:3:7: mcu must be"), std::string::npos) << bad.Err;
@@ -130,8 +104,8 @@ TEST_F(RecipeCommandsTest, WatchRunsTheRecipeOnEveryModuleThatAppearsEachWithIts
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_TRUE(Exists(File("readout-1041.bin")));
     EXPECT_TRUE(Exists(File("readout-1042.bin")));
-    EXPECT_EQ(Text("serials.counter"), "1043\n");
-    EXPECT_EQ(CountOf(Text("line.jsonl"), "\"schema\":\"unit/1\""), 2u);
+    EXPECT_EQ(ReadText(File("serials.counter")), "1043\n");
+    EXPECT_EQ(CountOf(ReadText(File("line.jsonl")), "\"schema\":\"unit/1\""), 2u);
 }
 
 // Unit and command records as a log holds them, for --summary and --csv.
@@ -144,7 +118,7 @@ const char *kLog =
 
 TEST_F(RecipeCommandsTest, TheSummaryGivesEachLotsYieldAndCsvKeepsEveryCellText)
 {
-    WriteText("line.jsonl", kLog);
+    WriteText(File("line.jsonl"), kLog);
     const TCliRun summary = Cli({"log", "line.jsonl", "--summary"});
     ASSERT_EQ(summary.Status, 0) << summary.Err;
     EXPECT_EQ(summary.Out, "LOT  UNITS  PASSED  FAILED  YIELD\n"

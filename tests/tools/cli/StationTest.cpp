@@ -249,15 +249,7 @@ TEST_F(Station, OnATerminalEachSocketHasOneLineRedrawnInPlace)
     paced.bitRate = 19200;
     TModuleServerOptions hangsUpAtTheSecondStep;
     hangsUpAtTheSecondStep.faults.hangUpAfterFrames = 12;
-    WritePackage("main.xml", Pattern(120, 1), 64);
-    WriteBytes("settings.bin", std::vector<uint8_t>(40, 0));
-    const auto writeText = [this](const std::string &name, const std::string &text) {
-        WriteBytes(name, std::vector<uint8_t>(text.begin(), text.end()));
-    };
-    writeText("serials.counter", "1041\n");
-    writeText("unit.toml", "lot = \"L-17\"\n[[step]]\nwrite-app = \"main.xml\"\nmcu = [0, 3]\n[[step]]\n"
-                           "write-dseg = \"settings.bin\"\nserial = { counter = \"serials.counter\", offset = 8, width = 4 }\n"
-                           "[[step]]\nread-dseg = \"readout-{serial}.bin\"\n");
+    WriteSerialRecipe("unit.toml");
     struct TUnit {
         int port;
         TModuleServerOptions options;
