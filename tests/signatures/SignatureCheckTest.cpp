@@ -27,6 +27,13 @@ using test::WriteText;
 
 constexpr const char *kTrustedComment = "release 1.4 lot 7";
 
+// Lengthens the untrusted comment of the signature file `path` until the file holds `size` bytes.
+void PadSignatureTo(const std::string &path, size_t size)
+{
+    const std::string text = test::ReadText(path);
+    ReplaceLine(path, 0, ReadLines(path).at(0) + std::string(size - text.size(), 'x'));
+}
+
 class SignatureCheckTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -104,6 +111,7 @@ TEST_F(SignatureCheckTest, AcceptsWhatOnlyTheUntrustedPartsOfTheFileChange)
                  text += line + "\r\n";
              WriteText(sig, text);
          }},
+        {"SignatureAtTheSizeLimit", [](const std::string &sig) { PadSignatureTo(sig, kMaxSignatureFileBytes); }},
         {"NoLineEndAfterTheLastLine",
          [](const std::string &sig) {
              std::string text = test::ReadText(sig);
@@ -193,9 +201,7 @@ TEST_F(SignatureCheckTest, RefusesEveryForgeryWithItsReason)
          },
          TSignatureVerdict::svAltered, refused, &Trusted},
         {"OversizedSignature", false,
-         [](const std::string &, const std::string &sig) {
-             ReplaceLine(sig, 0, "untrusted comment: " + std::string(kMaxSignatureFileBytes, 'x'));
-         },
+         [](const std::string &, const std::string &sig) { PadSignatureTo(sig, kMaxSignatureFileBytes + 1); },
          TSignatureVerdict::svMalformed, refused, nullptr},
         {"SignatureIsAFolder", false,
          [](const std::string &, const std::string &sig) {
