@@ -25,13 +25,6 @@ namespace {
 
 constexpr size_t kPackageBytes = 65000;
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 void WriteFile(const fs::path &path, const std::string &content)
 {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
