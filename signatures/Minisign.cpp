@@ -87,11 +87,11 @@ TPrehash PrehashOf(const uint8_t *data, size_t size)
     return hash;
 }
 
-TFailure PrehashFile(const std::string &path, TPrehash &hash)
+TFailure PrehashFile(const std::string &path, const std::string &what, TPrehash &hash)
 {
     crypto_generichash_state state;
     crypto_generichash_init(&state, nullptr, 0, hash.size());
-    TFailure failure = StreamFile(path, "signed file", UINT64_MAX, [&](const uint8_t *data, size_t size) {
+    TFailure failure = StreamFile(path, what, UINT64_MAX, [&](const uint8_t *data, size_t size) {
         crypto_generichash_update(&state, data, size);
     });
     crypto_generichash_final(&state, hash.data(), hash.size());

@@ -59,8 +59,9 @@ std::string GlobalSignedBytes(const TSignature &signature);
 // What the prehashed form signs: the BLAKE2b-512 hash of the file.
 using TPrehash = std::array<uint8_t, 64>;
 TPrehash PrehashOf(const uint8_t *data, size_t size);
-// The hash of the file `path`, read in pieces; its failure as StreamFile gives it.
-TFailure PrehashFile(const std::string &path, TPrehash &hash);
+// The hash of the file `path` (`what` names it in messages), read in pieces; its failure as
+// StreamFile gives it.
+TFailure PrehashFile(const std::string &path, const std::string &what, TPrehash &hash);
 
 // Decodes strict base64 (the original alphabet with padding, nothing around it) of exactly
 // `size` bytes into `out`; false when the text is not that.

@@ -41,7 +41,7 @@ TFailure SignFile(const TSecretKey &key, const std::string &path, const std::str
     if (!SodiumReady())
         return Refused("the signature library cannot start", path);
     TPrehash hash{};
-    TFailure failure = PrehashFile(path, hash);
+    TFailure failure = PrehashFile(path, "file to sign", hash);
     if (failure.Failed())
         return failure.During("signing " + path);
     TSignature signature;

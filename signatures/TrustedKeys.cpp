@@ -158,7 +158,7 @@ TSignatureCheck TTrustedKeys::Check(const std::string &path) const
                                 content.size(), key);
         }
         TPrehash hash{};
-        failure = PrehashFile(path, hash);
+        failure = PrehashFile(path, "signed file", hash);
         return !failure.Failed() && Ed25519Holds(signature.FileSignature, hash.data(), hash.size(), key);
     });
 }
