@@ -51,7 +51,8 @@ public:
 private:
     const char *ForPlatform(const char *linuxText, const char *windowsText) const { return FLinux ? linuxText : windowsText; }
 
-    // The kinds of option; each returns the option for what only some commands add to it.
+    // The kinds of option; each returns the option for what only some commands add to it. Values
+    // are stored through O, which outlives the declaration (captured by reference, never `this`).
     CLI::Option *Flag(CLI::App &command, const std::string &names, bool &target, const std::string &description)
     {
         return command.add_flag(names, target, description)->disable_flag_override();
@@ -71,7 +72,7 @@ private:
     void Arguments(CLI::App &command, const std::vector<std::string> &names)
     {
         for (const std::string &name : names)
-            command.add_option_function<std::string>(name, [this](const std::string &v) { O.Arguments.push_back(v); })
+            command.add_option_function<std::string>(name, [&O = O](const std::string &v) { O.Arguments.push_back(v); })
                 ->required();
     }
 
@@ -113,6 +114,7 @@ void TDeclaration::DeviceOptions(CLI::App &command, bool watched)
                             "be repeated or given as a list (COM1,COM2) to run on every port at once. Default: the "
                             "Port in Config.mlhxml of the current folder plus one; COM1 when there is no such file"))
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->allow_extra_args(false)
         ->check(CLI::Validator(
             [](std::string &value) {
                 const bool empty = value.empty() || value.front() == ',' || value.back() == ',' ||
@@ -122,7 +124,7 @@ void TDeclaration::DeviceOptions(CLI::App &command, bool watched)
             ""))
         ->option_text("P");
     Number(command, "--timeout", "MS", WholeNumber(kMinTimeoutMs, kMaxTimeoutMs),
-           [this](uint64_t n) { O.TimeoutMs = uint32_t(n); }, "reply inactivity limit in ms (default 1000)");
+           [&O = O](uint64_t n) { O.TimeoutMs = uint32_t(n); }, "reply inactivity limit in ms (default 1000)");
     Flag(command, "-v,--verbose", O.Verbose, "trace every frame on standard error");
     Text(command, "--log", "FILE", O.LogFile,
          "append one JSON line per module and operation to FILE (the production log); a log that cannot be opened "
@@ -130,9 +132,9 @@ void TDeclaration::DeviceOptions(CLI::App &command, bool watched)
         ->check(NotEmpty("empty file name"));
     if (!watched)
         Number(command, "--wait", "S", WholeNumber(0, kMaxWaitSeconds),
-               [this](uint64_t n) { O.WaitSeconds = uint32_t(n); },
+               [&O = O](uint64_t n) { O.WaitSeconds = uint32_t(n); },
                "wait up to S seconds for a missing port to appear");
-    Number(command, "--retries", "N", WholeNumber(0, kMaxRetries), [this](uint64_t n) { O.Retries = uint32_t(n); },
+    Number(command, "--retries", "N", WholeNumber(0, kMaxRetries), [&O = O](uint64_t n) { O.Retries = uint32_t(n); },
            "try the connect handshake N more times, 500 ms apart (a write is never repeated)");
     Text(command, "--station", "NAME", O.Station,
          "written into every record of --log (run: in place of the recipe's station, operator and lot)")
@@ -146,7 +148,7 @@ void TDeclaration::DeviceOptions(CLI::App &command, bool watched)
 
 void TDeclaration::Mcu(CLI::App &command)
 {
-    Number(command, "-m,--mcu", "N", WholeNumber(0, kMaxMcuIndex), [this](uint64_t n) { O.Mcu = uint8_t(n); },
+    Number(command, "-m,--mcu", "N", WholeNumber(0, kMaxMcuIndex), [&O = O](uint64_t n) { O.Mcu = uint8_t(n); },
            "controller: 0 main (default), 1..4 slaves");
 }
 
@@ -260,7 +262,7 @@ void TDeclaration::Pack(CLI::App &app)
         ->check(NotEmpty("empty file name"))
         ->required()
         ->group(kCommandOwnGroup);
-    const auto dsegLength = [this](uint64_t n) { O.Pack.DsegLength = uint16_t(n); };
+    const auto dsegLength = [&O = O](uint64_t n) { O.Pack.DsegLength = uint16_t(n); };
     Number(pack, "--dseg-length", "N", WholeNumber(0, UINT16_MAX, TNumberForm::nfDecimalOrHex), dsegLength,
            "the data-segment length the module has after the write: the header's third word (--word3 is its older "
            "name)")
@@ -268,19 +270,19 @@ void TDeclaration::Pack(CLI::App &app)
     Number(pack, "--word3", "N", WholeNumber(0, UINT16_MAX, TNumberForm::nfDecimalOrHex), dsegLength, "")
         ->group(kUnlistedGroup);
     pack.add_option_function<std::string>(
-            "--format", [this](const std::string &name) { O.Pack.Format = FormatFromName(name); }, "the input format")
+            "--format", [&O = O](const std::string &name) { O.Pack.Format = FormatFromName(name); }, "the input format")
         ->check(OneOf({FormatName(TFirmwareFormat::ffBinary), FormatName(TFirmwareFormat::ffIntelHex),
                        FormatName(TFirmwareFormat::ffSRecord), FormatName(TFirmwareFormat::ffElf)}))
         ->option_text("bin|ihex|srec|elf")
         ->group(kCommandOwnGroup);
     Number(pack, "--base", "ADDR", WholeNumber(0, UINT64_MAX, TNumberForm::nfDecimalOrHex, "an address"),
-           [this](uint64_t n) { O.Pack.Base = n; }, "the image's first address (default: the lowest address of the data)")
+           [&O = O](uint64_t n) { O.Pack.Base = n; }, "the image's first address (default: the lowest address of the data)")
         ->group(kCommandOwnGroup);
     Number(pack, "--fill", "BYTE",
            WholeNumber(0, UINT8_MAX, TNumberForm::nfDecimalOrHex, "a byte value from 0 to 255"),
-           [this](uint64_t n) { O.Pack.Fill = uint8_t(n); }, "the value of gap bytes (default 0xFF)")
+           [&O = O](uint64_t n) { O.Pack.Fill = uint8_t(n); }, "the value of gap bytes (default 0xFF)")
         ->group(kCommandOwnGroup);
-    Number(pack, "--piece", "BYTES", WholeNumber(0, UINT16_MAX), [this](uint64_t n) { O.PieceBytes = size_t(n); },
+    Number(pack, "--piece", "BYTES", WholeNumber(0, UINT16_MAX), [&O = O](uint64_t n) { O.PieceBytes = size_t(n); },
            "image bytes per piece (default 32, 0: one)")
         ->group(kCommandOwnGroup);
     Force(pack);

@@ -65,6 +65,7 @@ std::unique_ptr<CLI::App> DeclareModuleCommandLine(TModuleToolOptions &options)
                       description)
             ->transform(FrameNumber())
             ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+            ->allow_extra_args(false)
             ->option_text("K");
     };
 
@@ -92,6 +93,7 @@ std::unique_ptr<CLI::App> DeclareModuleCommandLine(TModuleToolOptions &options)
            "initial data segment of controller I (0..4); may be repeated")
         ->check(ControllerFile())
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->allow_extra_args(false)
         ->option_text("I:FILE");
     app->add_option("--dump", options.dumpFile,
                     "write every controller's memories to FILE at exit (a text dump: parameter block words, program "

@@ -70,6 +70,8 @@ TEST(ModuleToolArguments, BadArgumentsSayWhatIsWrong)
         {{"--com", "1", "--dseg-file="}, "--dseg-file: empty file name"},
         {{"--com", "0x10"}, "not \"0x10\""},
         {{"--com", "1", "COM2"}, "unexpected argument \"COM2\""},
+        {{"--com", "1", "--no-reply", "4", "5"}, "unexpected argument \"5\""},
+        {{"--com", "1", "--controller-dseg", "1:a", "b"}, "unexpected argument \"b\""},
     };
     for (const auto &[arguments, message] : cases) {
         const auto parsed = Parse(arguments);
