@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "CommandWords.h"
 
+#include "OptionChecks.h"
+
 namespace morlith {
 namespace {
 
@@ -39,11 +41,10 @@ const CLI::App *CommandNamed(const CLI::App &app, const std::string &name)
 // "connect, write-app or run": the commands of `app`.
 std::string CommandList(const CLI::App &app)
 {
-    std::string list;
-    const auto commands = CommandsOf(app);
-    for (size_t i = 0; i < commands.size(); ++i)
-        list += (i == 0 ? "" : i + 1 == commands.size() ? " or " : ", ") + commands[i]->get_name();
-    return list;
+    std::vector<std::string> names;
+    for (const CLI::App *command : CommandsOf(app))
+        names.push_back(command->get_name());
+    return AlternativesText(names);
 }
 
 std::string Joined(const std::vector<std::string> &words)

@@ -85,6 +85,23 @@ void CollectOptions(const CLI::App &app, std::vector<const CLI::Option *> &optio
         CollectOptions(*command, options);
 }
 
+// Each item drawn by `draw` under its group's title, the groups in the order they first appear.
+template <typename T, typename Draw> std::string Grouped(const std::vector<const T *> &items, const Draw &draw)
+{
+    std::vector<std::string> groups;
+    for (const T *item : items)
+        if (std::find(groups.begin(), groups.end(), item->get_group()) == groups.end())
+            groups.push_back(item->get_group());
+    std::string out;
+    for (const std::string &group : groups) {
+        out += "\n" + group + ":\n";
+        for (const T *item : items)
+            if (item->get_group() == group)
+                out += draw(*item);
+    }
+    return out;
+}
+
 } // namespace
 
 THelpFormatter::THelpFormatter(size_t optionColumn) : FOptionColumn(optionColumn) {}
@@ -99,19 +116,8 @@ std::string THelpFormatter::make_help(const CLI::App *app, std::string, CLI::App
 
 std::string THelpFormatter::Commands(const CLI::App &app) const
 {
-    std::vector<std::string> groups;
-    const auto listed = app.get_subcommands([](const CLI::App *c) { return Listed(*c); });
-    for (const CLI::App *command : listed)
-        if (std::find(groups.begin(), groups.end(), command->get_group()) == groups.end())
-            groups.push_back(command->get_group());
-    std::string out;
-    for (const std::string &group : groups) {
-        out += "\n" + group + ":\n";
-        for (const CLI::App *command : listed)
-            if (command->get_group() == group)
-                out += CommandEntry(*command);
-    }
-    return out;
+    return Grouped(app.get_subcommands([](const CLI::App *c) { return Listed(*c); }),
+                   [this](const CLI::App &command) { return CommandEntry(command); });
 }
 
 std::string THelpFormatter::CommandEntry(const CLI::App &command) const
@@ -131,18 +137,9 @@ std::string THelpFormatter::Options(const CLI::App &app) const
     CollectOptions(app, options);
     // Help and version close the list.
     std::stable_partition(options.begin(), options.end(), [](const CLI::Option *o) { return !IsHelpOrVersion(*o); });
-    std::vector<std::string> groups;
-    for (const CLI::Option *option : options)
-        if (std::find(groups.begin(), groups.end(), option->get_group()) == groups.end())
-            groups.push_back(option->get_group());
-    std::string out;
-    for (const std::string &group : groups) {
-        out += "\n" + group + ":\n";
-        for (const CLI::Option *option : options)
-            if (option->get_group() == group)
-                out += Entry(2, OptionNames(*option, true), option->get_description(), FOptionColumn);
-    }
-    return out;
+    return Grouped(options, [this](const CLI::Option &option) {
+        return Entry(2, OptionNames(option, true), option.get_description(), FOptionColumn);
+    });
 }
 
 } // namespace morlith

@@ -22,11 +22,17 @@ CLI::Validator WholeNumber(uint64_t min, uint64_t max, TNumberForm form, const s
         range);
 }
 
-CLI::Validator OneOf(const std::vector<std::string> &names)
+std::string AlternativesText(const std::vector<std::string> &names)
 {
     std::string list;
     for (size_t i = 0; i < names.size(); ++i)
         list += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    return list;
+}
+
+CLI::Validator OneOf(const std::vector<std::string> &names)
+{
+    const std::string list = AlternativesText(names);
     return CLI::Validator(
         [=](std::string &value) {
             return std::find(names.begin(), names.end(), value) != names.end()

@@ -19,6 +19,9 @@ enum class TNumberForm { nfDecimal, nfDecimalOrHex };
 CLI::Validator WholeNumber(uint64_t min, uint64_t max, TNumberForm form = TNumberForm::nfDecimal,
                            const std::string &what = "");
 
+// "a, b or c".
+std::string AlternativesText(const std::vector<std::string> &names);
+
 // One of `names`, as typed.
 CLI::Validator OneOf(const std::vector<std::string> &names);
 

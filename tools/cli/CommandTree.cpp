@@ -88,6 +88,10 @@ private:
     void Force(CLI::App &command);
     void Verify(CLI::App &command);
     void ExpectSha256(CLI::App &command);
+    // A command on one controller, with its arguments, the device options and --mcu.
+    CLI::App &ControllerCommand(CLI::App &parent, TCliCommand command, const std::string &group,
+                                const std::vector<std::string> &arguments, const std::string &description,
+                                bool watched);
     // connect, write-app, read-dseg, write-dseg and run, under `parent` in `group`.
     void DeviceCommands(CLI::App &parent, const std::string &group, bool watched);
     void Watch(CLI::App &app);
@@ -174,40 +178,38 @@ void TDeclaration::ExpectSha256(CLI::App &command)
         ->check(Sha256Hex());
 }
 
+CLI::App &TDeclaration::ControllerCommand(CLI::App &parent, TCliCommand command, const std::string &group,
+                                          const std::vector<std::string> &arguments, const std::string &description,
+                                          bool watched)
+{
+    CLI::App &declared = Command(parent, command, group, description);
+    Arguments(declared, arguments);
+    DeviceOptions(declared, watched);
+    Mcu(declared);
+    return declared;
+}
+
 void TDeclaration::DeviceCommands(CLI::App &parent, const std::string &group, bool watched)
 {
-    CLI::App &connect = Command(parent, TCliCommand::ccConnect, group, "connect (selecting --mcu), say so, disconnect");
-    DeviceOptions(connect, watched);
-    Mcu(connect);
-
-    CLI::App &writeApp =
-        Command(parent, TCliCommand::ccWriteApp, group, "write the application of a firmware package");
-    Arguments(writeApp, {"PACKAGE"});
-    DeviceOptions(writeApp, watched);
-    Mcu(writeApp);
+    ControllerCommand(parent, TCliCommand::ccConnect, group, {}, "connect (selecting --mcu), say so, disconnect",
+                      watched);
+    CLI::App &writeApp = ControllerCommand(parent, TCliCommand::ccWriteApp, group, {"PACKAGE"},
+                                           "write the application of a firmware package", watched);
     Verify(writeApp);
     ExpectSha256(writeApp);
-
-    CLI::App &readDseg =
-        Command(parent, TCliCommand::ccReadDseg, group,
-                "read the data segment into FILE (- for standard output); an existing FILE is kept unless --force is "
-                "given; with several ports FILE must hold {port}, which becomes the port's name (COM3)");
-    Arguments(readDseg, {"FILE"});
-    DeviceOptions(readDseg, watched);
-    Mcu(readDseg);
-    Force(readDseg);
-
-    CLI::App &writeDseg =
-        Command(parent, TCliCommand::ccWriteDseg, group,
-                "write FILE (- for standard input) into the data segment; --verify reads it back and reports the "
-                "first differing offset");
-    Arguments(writeDseg, {"FILE"});
-    DeviceOptions(writeDseg, watched);
-    Mcu(writeDseg);
+    Force(ControllerCommand(parent, TCliCommand::ccReadDseg, group, {"FILE"},
+                            "read the data segment into FILE (- for standard output); an existing FILE is kept "
+                            "unless --force is given; with several ports FILE must hold {port}, which becomes the "
+                            "port's name (COM3)",
+                            watched));
+    CLI::App &writeDseg = ControllerCommand(parent, TCliCommand::ccWriteDseg, group, {"FILE"},
+                                            "write FILE (- for standard input) into the data segment; --verify "
+                                            "reads it back and reports the first differing offset",
+                                            watched);
     Force(writeDseg);
     Verify(writeDseg);
     ExpectSha256(writeDseg);
-
+    // A recipe names its own controllers.
     CLI::App &run =
         Command(parent, TCliCommand::ccRun, group,
                 "run a recipe's steps (write-app, write-dseg and read-dseg, each on one controller or a list) on one "
