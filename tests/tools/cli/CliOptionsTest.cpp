@@ -272,10 +272,12 @@ TEST(CliOptions, WatchTakesACommandItsArgumentsAndOptionsOfBoth)
 TEST(CliOptions, TooManyPortsAreRefused)
 {
     std::vector<std::string> words = {"connect"};
-    for (size_t i = 0; i <= kMaxPorts; ++i) {
+    for (size_t i = 0; i < kMaxPorts; ++i) {
         words.push_back("--port");
         words.push_back("COM" + std::to_string(i + 1));
     }
+    EXPECT_TRUE(ParseCommandLine(words).Ok());
+    words.push_back("-pCOM99");
     EXPECT_FALSE(ParseCommandLine(words).Ok());
 }
 
