@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "StoreFailure.h"
 
+#include <algorithm>
+
 namespace morlith {
 namespace {
 
@@ -60,6 +62,7 @@ std::string LibraryWords(const std::string &message)
         if (end == std::string::npos)
             end = message.size();
         std::string line = message.substr(start, end - start);
+        line.erase(0, std::min(line.find_first_not_of(" \t"), line.size()));
         for (const char *prefix : {"ERROR:  ", "FATAL:  "})
             if (line.compare(0, std::string(prefix).size(), prefix) == 0)
                 line.erase(0, std::string(prefix).size());

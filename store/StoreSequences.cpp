@@ -83,6 +83,7 @@ bool SetSequence(TStore &store, const std::string &name, uint64_t next, bool for
                         return false;
                     }
                     // A used-up sequence (2^64) stands above every number.
+                    const std::string currentText = *rows[0][0];
                     const std::optional<uint64_t> current = SerialOf(rows[0][0]);
                     before = current ? *current : kLastSerial;
                     if (current && *current == next) {
@@ -92,7 +93,7 @@ bool SetSequence(TStore &store, const std::string &name, uint64_t next, bool for
                     const bool down = !current || next < *current;
                     if (down && !force) {
                         inner = MakeFailure(TFailureKind::fkRefusedInput,
-                                            "the sequence \"" + name + "\" gives " + *rows[0][0] + " next; moving it down to " +
+                                            "the sequence \"" + name + "\" gives " + currentText + " next; moving it down to " +
                                                 nextText + " would give numbers again (force it only when you know "
                                                            "they were never used)");
                         return false;
@@ -105,7 +106,7 @@ bool SetSequence(TStore &store, const std::string &name, uint64_t next, bool for
                         return true;
                     return connection.Exec("INSERT INTO morlith.serial_grants (sequence, first, count, kind, station) "
                                            "VALUES ($1, $2::numeric, $3::numeric - $2::numeric, 'skip', $4)",
-                                           {name, *rows[0][0], nextText, station}, rows, inner);
+                                           {name, currentText, nextText, station}, rows, inner);
                 },
                 runFailure);
         },

@@ -67,6 +67,9 @@ std::vector<TUnitSummary> SummarizeUnits(const std::vector<TUnitRow> &rows)
         for (const TGroupKey &key : keys) {
             TGroup &group = groups[key];
             TUnitSummary &summary = group.Summary;
+            summary.Scope = std::get<3>(key)   ? TSummaryScope::ssSocket
+                            : std::get<1>(key) ? TSummaryScope::ssStation
+                                               : TSummaryScope::ssLot;
             summary.Lot = row->Lot;
             summary.Station = std::get<2>(key);
             summary.Socket = std::get<4>(key);

@@ -17,9 +17,12 @@
 
 namespace morlith {
 
+// What a summary covers: a whole lot, a station in a lot, or a socket of that station.
+enum class TSummaryScope { ssLot, ssStation, ssSocket };
+
 struct TUnitSummary {
-    // The group: a lot; a station in it (Socket ""); a socket of that station. Station "" and
-    // Socket "" together: the whole lot.
+    TSummaryScope Scope = TSummaryScope::ssLot;
+    // The lot, and the station and socket as far as the scope goes ("" beyond it).
     std::string Lot;
     std::string Station;
     std::string Socket;
