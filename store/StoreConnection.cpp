@@ -89,6 +89,8 @@ std::unique_ptr<TStoreConnection> TStoreConnection::Open(const TStoreAddress &ad
     };
     if (!connection)
         return fail(kStoreUnreachable, "out of memory");
+    // The server's notices and warnings are not ours to print; its failures come as results.
+    PQsetNoticeProcessor(connection, [](void *, const char *) {}, nullptr);
     bool reachedServer = false;
     for (PostgresPollingStatusType state = PGRES_POLLING_WRITING; state != PGRES_POLLING_OK;) {
         if (state == PGRES_POLLING_FAILED || PQstatus(connection) == CONNECTION_BAD) {

@@ -17,7 +17,7 @@ using namespace morlith::test;
 namespace {
 
 // Short limits, so that a stall ends within a few seconds.
-const TStoreLimits kQuick{1500, 1500};
+const TStoreLimits kQuick{1000, 1000};
 
 TStoreAddress Address(const std::string &uri)
 {
@@ -96,13 +96,14 @@ TEST(StoreOutage, AStalledOrCutNetworkEndsAtTheLimitAndRecovers)
     ASSERT_TRUE(TakeSerials(store, "SN", 1, "S1", range, failure)) << failure;
     for (const bool cut : {false, true}) {
         cut ? proxy.Cut() : proxy.Stall(true);
-        // A kept connection, then a new one: each ends at its limit, not later.
+        // A kept connection, then a new one: each ends at its one limit (a connection that timed out
+        // is not tried again, which would double the wait).
         for (int attempt = 0; attempt < 2; ++attempt) {
             const uint32_t start = TickCountMs();
             EXPECT_FALSE(TakeSerials(store, "SN", 1, "S1", range, failure)) << "cut " << cut;
             EXPECT_EQ(failure.Kind, TFailureKind::fkStore);
             EXPECT_EQ(failure.Reason, kStoreUnreachable) << failure;
-            EXPECT_LT(MsSince(start), 10000u) << failure;
+            EXPECT_LT(MsSince(start), 1900u) << failure;
         }
         cut ? proxy.Mend() : proxy.Stall(false);
         ASSERT_TRUE(TakeSerials(store, "SN", 1, "S1", range, failure)) << "cut " << cut << ": " << failure;

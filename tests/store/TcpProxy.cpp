@@ -12,13 +12,10 @@
 namespace morlith::test {
 namespace {
 
+// 127.0.0.1:`port`.
 sockaddr_in Loopback(uint16_t port)
 {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
+    return sockaddr_in{AF_INET, htons(port), {htonl(INADDR_LOOPBACK)}, {}};
 }
 
 // Closes `fd` with a reset rather than an orderly end, as a cut link looks to the far side.
