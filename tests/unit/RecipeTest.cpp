@@ -290,6 +290,12 @@ TEST_F(RecipeTest, AFaultAtEachStepEndsTheUnitThereNamesTheStepAndLeavesTheRestU
         EXPECT_TRUE(Has(line, "\"failed_step\":" + std::to_string(row.FailedStep + 1))) << line;
         EXPECT_EQ(Has(line, "\"result\":\"not_run\""), row.FailedStep < 3) << line;
     }
+    // A unit that fails before any step (its serial number, a stop) failed all the same.
+    const std::string early = UnitRecordLine(TUnitRecord{std::chrono::system_clock::now(), "t", "u", std::nullopt, "",
+                                                         "", "", "r.toml", "", "COM1", "", {},
+                                                         MakeFailure(TFailureKind::fkStopped, "stopped"), std::nullopt, 0});
+    EXPECT_TRUE(Has(early, "\"result\":\"failed\"")) << early;
+    EXPECT_FALSE(Has(early, "failed_step")) << early;
 }
 
 TEST_F(RecipeTest, TheUnitsSerialGoesIntoItsTemplateWithItsCrcAndNamesItsReading)
@@ -341,6 +347,14 @@ TEST_F(RecipeTest, AReadingThatWouldReplaceAFileStopsTheUnitBeforeAnyFrame)
     numbered.SetSerial(7);
     EXPECT_FALSE(numbered.Prepare());
     EXPECT_EQ(numbered.FailedStep(), 1u);
+    EXPECT_EQ(Commands(module), "");
+
+    // Two readings into one file: the second would replace the first.
+    ASSERT_TRUE(Load("[[step]]\nread-dseg = \"both-{unit}.bin\"\n[[step]]\nread-dseg = \"both-{unit}.bin\"\n").empty());
+    TRecipeRunner twice(programmator, recipe, inputs, TUnitFields{std::nullopt, "u", "", ""});
+    EXPECT_FALSE(twice.Prepare());
+    EXPECT_EQ(twice.FailedStep(), 1u);
+    EXPECT_TRUE(Has(twice.Failure().Detail, "read into twice")) << twice.Failure();
     EXPECT_EQ(Commands(module), "");
 }
 
