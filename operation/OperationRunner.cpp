@@ -10,6 +10,19 @@
 
 namespace morlith {
 
+TFailure StoppedOnRequest(TStopPoint Point)
+{
+    const char *when = Point == TStopPoint::spBeforeConnecting         ? "before connecting"
+                       : Point == TStopPoint::spBetweenConnectAttempts ? "between two connect attempts"
+                                                                       : "after connecting";
+    return MakeFailure(TFailureKind::fkStopped, std::string("stopped on request ") + when);
+}
+
+bool HandshakeMayBeRetried(const TFailure &Failure)
+{
+    return Failure.Kind == TFailureKind::fkNoReply || Failure.Kind == TFailureKind::fkBadReply;
+}
+
 TOperationRunner::TOperationRunner(TComPortProgrammator &Programmator, TOperationKind Kind, uint8_t Controller,
                                    TOperationInput Input)
     : FProgrammator(Programmator), FKind(Kind), FController(Controller), FInput(std::move(Input))
@@ -47,10 +60,31 @@ bool TOperationRunner::ReadInput(const std::string &Path)
 
 bool TOperationRunner::Connect(int32_t PortNumber) { return Reach(PortNumber, FController != 0); }
 
+bool TOperationRunner::ConnectRetrying(int32_t PortNumber, uint32_t Retries,
+                                       const std::function<bool(uint32_t Attempt)> &Pause)
+{
+    for (uint32_t attempt = 0; !Connect(PortNumber); ++attempt) {
+        if (attempt >= Retries || !HandshakeMayBeRetried(FFailure))
+            return false;
+        if (!Pause(attempt))
+            return Fail(StoppedOnRequest(TStopPoint::spBetweenConnectAttempts));
+    }
+    return true;
+}
+
 bool TOperationRunner::Select(int32_t PortNumber) { return Reach(PortNumber, true); }
+
+void TOperationRunner::Begin()
+{
+    if (FBegun)
+        return;
+    FBegun = true;
+    FStart = FEnd = std::chrono::steady_clock::now();
+}
 
 bool TOperationRunner::Reach(int32_t PortNumber, bool Select)
 {
+    Begin();
     const bool connected =
         Select ? FProgrammator.SelectMCU(PortNumber, FController) : FProgrammator.Connect(PortNumber);
     if (!FProgrammator.Driver().OpenedDevice().empty())
@@ -63,6 +97,7 @@ bool TOperationRunner::Reach(int32_t PortNumber, bool Select)
 
 bool TOperationRunner::Perform(bool Force)
 {
+    Begin();
     switch (FKind) {
     case TOperationKind::okWriteApplication:
         if (!FProgrammator.WritePackage(std::string(FInput.Bytes.begin(), FInput.Bytes.end()), FInput.Label))
@@ -140,7 +175,8 @@ void TOperationRunner::Conclude()
     if (FConcluded)
         return;
     FConcluded = true;
-    FEnd = std::chrono::steady_clock::now();
+    if (FBegun)
+        FEnd = std::chrono::steady_clock::now();
     if (!FFailure.Failed())
         return;
     // A stop request ends a wait for a reply: that silence is the stop's, not the module's.

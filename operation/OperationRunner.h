@@ -12,10 +12,21 @@
 #include "OperationRecord.h"
 
 #include <chrono>
+#include <functional>
 
 namespace morlith {
 
 class TComPortProgrammator;
+
+// Where a stop request ended an operation before its work began.
+enum class TStopPoint { spBeforeConnecting, spBetweenConnectAttempts, spAfterConnecting };
+
+// The failure of kind "stopped" for a stop at `Point` ("stopped on request before connecting").
+TFailure StoppedOnRequest(TStopPoint Point);
+
+// A handshake worth trying again: the port opened but the module did not answer it soundly (it
+// may still be starting). A missing, busy or vanished port is not retried.
+bool HandshakeMayBeRetried(const TFailure &Failure);
 
 class TOperationRunner {
 public:
@@ -32,6 +43,11 @@ public:
     bool ReadInput(const std::string &Path);
     // Connects for the main controller, selects a slave otherwise. False with Failure().
     bool Connect(int32_t PortNumber);
+    // Connect, with up to `Retries` further handshakes after one that got no sound answer, and
+    // `Pause` before each (its argument the attempt that failed, from 0). Only the handshake is
+    // tried again, never anything that writes. A pause that returns false (a stop was requested)
+    // ends the operation "stopped". False with Failure().
+    bool ConnectRetrying(int32_t PortNumber, uint32_t Retries, const std::function<bool(uint32_t Attempt)> &Pause);
     // On a connection already made: selects the runner's controller, the main one too (one
     // controller after another on one connection). False with Failure().
     bool Select(int32_t PortNumber);
@@ -75,6 +91,9 @@ private:
     // Connects, and with `Select` selects the controller.
     bool Reach(int32_t PortNumber, bool Select);
     bool FailFromEngine();
+    // Marks when the operation's work begins: its first handshake, or on a connection made
+    // before, its first exchange.
+    void Begin();
     TWriteKind WriteKind() const;
     uint64_t TotalToWrite() const;
     void OnFrame(const TFrameTraceEvent &Event);
@@ -94,8 +113,10 @@ private:
     bool FDataRead = false;
     uint64_t FSegmentBytes = 0;
     std::string FOutputLabel;
-    std::chrono::steady_clock::time_point FStart = std::chrono::steady_clock::now();
-    std::chrono::steady_clock::time_point FEnd = FStart;
+    // From Begin to Conclude: the record's duration, the same for both front ends.
+    bool FBegun = false;
+    std::chrono::steady_clock::time_point FStart;
+    std::chrono::steady_clock::time_point FEnd;
 };
 
 } // namespace morlith

@@ -15,13 +15,6 @@
 namespace morlith {
 namespace {
 
-// Handshake failures worth another try: the port opened but the module did not answer soundly
-// (it may still be starting). A missing, busy or vanished port is not tried again.
-bool HandshakeMayBeRetried(const TFailure &failure)
-{
-    return failure.Kind == TFailureKind::fkNoReply || failure.Kind == TFailureKind::fkBadReply;
-}
-
 } // namespace
 
 std::string FillFileFields(const std::string &Pattern, const TUnitFields &Fields, uint8_t Controller)
@@ -135,16 +128,13 @@ bool TRecipeRunner::Select(TOperationRunner &Runner, uint8_t Controller, int32_t
         return true;
     // The first step connects (selecting its controller); a later one selects another
     // controller on the same connection, with no new handshake of the port.
-    const bool first = !FSelected.has_value();
-    for (uint32_t attempt = 0;; ++attempt) {
-        const bool connected = first ? Runner.Connect(PortNumber) : Runner.Select(PortNumber);
-        if (!FProgrammator.Driver().OpenedDevice().empty())
-            FDevice = FProgrammator.Driver().OpenedDevice();
-        if (connected)
-            break;
-        if (!first || attempt >= FRetries || !HandshakeMayBeRetried(Runner.Failure()) || !FPause || !FPause())
-            return false;
-    }
+    const bool connected = FSelected.has_value()
+                               ? Runner.Select(PortNumber)
+                               : Runner.ConnectRetrying(PortNumber, FPause ? FRetries : 0, [this](uint32_t) { return FPause(); });
+    if (!FProgrammator.Driver().OpenedDevice().empty())
+        FDevice = FProgrammator.Driver().OpenedDevice();
+    if (!connected)
+        return false;
     FSelected = Controller;
     return true;
 }
