@@ -238,6 +238,21 @@ TEST_F(RecipeTest, AUnitsStepsShareOneHandshakeSelectOnlyWhenTheControllerChange
     EXPECT_EQ(test::ReadText(ports.File("readout-u1.bin")).size(), kDefaultDataSegmentBytes);
     for (const TUnitStep &step : runner.Steps())
         EXPECT_TRUE(step.Done && !step.Skipped) << step.Name;
+
+    // A silent module gets the handshake once and then as many times again as the retries say.
+    TModuleServerOptions silent;
+    silent.faults.silent = true;
+    TModuleServer &mute = ports.Serve(30, silent);
+    TComPortProgrammator engine;
+    engine.Driver().SetInputTimeout(100);
+    TRecipeRunner retried(engine, recipe, inputs, TUnitFields{std::nullopt, "u2", "COM30", "t"});
+    unsigned pauses = 0;
+    retried.SetHandshakeRetries(2, [&] { return ++pauses > 0; });
+    ASSERT_TRUE(retried.Prepare());
+    EXPECT_FALSE(retried.Run(30));
+    EXPECT_EQ(Commands(mute), "CCC");
+    EXPECT_EQ(pauses, 2u);
+    EXPECT_EQ(retried.Failure().Kind, TFailureKind::fkNoReply) << retried.Failure();
 }
 
 // A fault on one request frame of kFourSteps (see the sequence above): the unit step it ends
