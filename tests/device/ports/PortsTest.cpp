@@ -148,7 +148,7 @@ TEST(DeviceMatch, UsbIdsOrAByIdNamePattern)
     EXPECT_FALSE(ParseDeviceMatch("usb-Silicon_*", error).Matches("0403", "6001", links));
     EXPECT_FALSE(ParseDeviceMatch("usb-FTDI_*", error).Matches("0403", "6001", {}));
 
-    for (const std::string bad : {"0403:60O1", "0403:600", "", "/dev/ttyUSB*"}) {
+    for (const std::string bad : {"0403:60O1", "0403:600", "0403:60011", "", "/dev/ttyUSB*"}) {
         ParseDeviceMatch(bad, error);
         EXPECT_FALSE(error.empty()) << bad;
     }
