@@ -511,6 +511,8 @@ struct OpeningCase {
     TFailureKind kind;
     const char *words; // in the failure's detail
     long atLeastMs; // the opening is not given up on sooner
+    // The most bytes the refusal may say were taken ("sent N bytes"); 0: no count.
+    long mostTaken = 0;
 };
 
 PeerScript Script(Bytes greeting, bool confirm = false)
@@ -564,19 +566,24 @@ TEST_P(NetworkLineOpening, EndsWithinItsLimitSayingWhatTheServerDid)
     EXPECT_NE(failure.Detail.find(row.words), std::string::npos) << failure;
     EXPECT_GE(ms, row.atLeastMs) << failure;
     EXPECT_LE(ms, long(TNetworkPort::kOpeningTimeoutMs) + 500) << failure;
+    if (row.mostTaken > 0) {
+        const size_t sent = failure.Detail.find(" sent ");
+        ASSERT_NE(sent, std::string::npos) << failure;
+        EXPECT_LE(std::stol(failure.Detail.substr(sent + 6)), row.mostTaken) << failure;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, NetworkLineOpening,
     ::testing::Values(
         OpeningCase{"DataFloodBeforeTheAgreement", Flooding({}, {0x55}), TFailureKind::fkBadReply,
-                    "bytes of line data and more that nothing asked for (at most 4096", 0},
+                    "bytes of line data and more that nothing asked for (at most 4096", 0, 4096},
         OpeningCase{"DataFloodAfterTheAgreement", Flooding(kAgree, {0x55, kIac, kIac}), TFailureKind::fkBadReply,
-                    "that nothing asked for", 0},
+                    "that nothing asked for", 0, 4096},
         OpeningCase{"NopFloodBeforeTheAgreement", Flooding({}, {kIac, kNop}), TFailureKind::fkBadReply,
-                    "bytes of Telnet commands without line data (at most 4096", 0},
+                    "bytes of Telnet commands without line data (at most 4096", 0, 4096 + 4096},
         OpeningCase{"NopFloodAfterTheAgreement", Flooding(kAgree, {kIac, kNop}), TFailureKind::fkBadReply,
-                    "Telnet commands without line data", 0},
+                    "Telnet commands without line data", 0, 4096 + 4096},
         OpeningCase{"NopTrickleWithoutAgreement", Trickling({}, {kIac, kNop}), TFailureKind::fkNoReply,
                     "did not agree the COM-port option within 3000 ms", 2950},
         OpeningCase{"DataTrickleWithoutConfirmation", Trickling(kAgree, {0x55}), TFailureKind::fkNoReply,
