@@ -4,6 +4,7 @@
 #include "JsonLines.h"
 #include "OperationInput.h"
 #include "TextFill.h"
+#include "PathText.h"
 
 #include <chrono>
 #include <cstdio>
@@ -69,12 +70,12 @@ TStationFileNames::TStationFileNames(std::string pattern, std::string logPath)
             FNumber = std::max(FNumber, unsigned(std::stoul(match[1].str())));
     };
     // The files already there, when their folder is a plain one.
-    const std::string folder = fs::path(FPattern).parent_path().string();
+    const std::string folder = Utf8OfPath(PathFromUtf8(FPattern).parent_path());
     if (folder.find('{') == std::string::npos) {
         std::error_code error;
-        for (fs::directory_iterator entry(folder.empty() ? "." : folder, error), end; !error && entry != end;
+        for (fs::directory_iterator entry(PathFromUtf8(folder.empty() ? "." : folder), error), end; !error && entry != end;
              entry.increment(error))
-            takeNumberOf(folder.empty() ? entry->path().filename().string() : entry->path().string());
+            takeNumberOf(Utf8OfPath(folder.empty() ? entry->path().filename() : entry->path()));
     }
     // The files the log's records name, wherever they are now.
     std::ifstream log(FLogPath);
@@ -99,14 +100,14 @@ std::string TStationFileNames::Next(const TPortChoice &port)
         name = ReplaceAll(ReplaceAll(FileForPort(FPattern, port), kNumberPlaceholder, std::to_string(FNumber)),
                           kTimePlaceholder, FileTime());
         std::error_code error;
-        if (!numbered || (!Taken(name) && !fs::exists(fs::symlink_status(name, error))))
+        if (!numbered || (!Taken(name) && !fs::exists(fs::symlink_status(PathFromUtf8(name), error))))
             break;
     }
     // Two modules in one millisecond: the second name gets a suffix before its extension.
-    const fs::path path(name);
+    const fs::path path = PathFromUtf8(name);
     for (unsigned suffix = 2; Taken(name); ++suffix)
-        name = (path.parent_path() / (path.stem().string() + "-" + std::to_string(suffix) + path.extension().string()))
-                   .string();
+        name = Utf8OfPath(path.parent_path() /
+                          PathFromUtf8(Utf8OfPath(path.stem()) + "-" + std::to_string(suffix) + Utf8OfPath(path.extension())));
     FGiven.insert(name);
     return name;
 }

@@ -5,6 +5,7 @@
 #include "PortAddress.h"
 #include "PortMap.h"
 #include "SerialDevices.h"
+#include "PathText.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -17,7 +18,7 @@ namespace {
 
 std::string Normal(const std::string &folder)
 {
-    std::string path = fs::path(folder).lexically_normal().string();
+    std::string path = Utf8OfPath(PathFromUtf8(folder).lexically_normal());
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     return path;
@@ -35,7 +36,7 @@ public:
         if (!FWatch.Error().empty())
             return FWatch.Error();
         std::error_code error;
-        fs::create_directories(FFolder, error);
+        fs::create_directories(PathFromUtf8(FFolder), error);
         if (FWatch.Watch(FFolder) != FFolder)
             return "cannot watch the port map " + FFolder;
         (void)Present();
@@ -55,7 +56,7 @@ public:
                 continue;
             }
             // Something an entry led to went (an adapter unplugged), perhaps to come back at once.
-            const std::string gone = (fs::path(event.Folder) / event.Name).string();
+            const std::string gone = Utf8OfPath(PathFromUtf8(event.Folder) / PathFromUtf8(event.Name));
             for (const auto &[name, chain] : FChains)
                 if (std::find(chain.begin(), chain.end(), gone) != chain.end())
                     departed.push_back(name);
@@ -95,7 +96,7 @@ private:
         chain = LinkHops(FFolder + "/" + name);
         for (const std::string &hop : chain)
             if (!IsPortAddress(hop))
-                FWatch.Watch(fs::path(hop).parent_path().string());
+                FWatch.Watch(Utf8OfPath(PathFromUtf8(hop).parent_path()));
     }
 
     std::string FFolder;
