@@ -10,6 +10,7 @@
 #include "RecipeCommands.h"
 #include "Rejection.h"
 #include "SessionReport.h"
+#include "StoreCommands.h"
 #include "WatchCommand.h"
 
 #include <algorithm>
@@ -45,6 +46,12 @@ int RunCommand(const TCliOptions &options, TConsole &console)
         return RunPortsUnmap(options, console);
     case TCliCommand::ccLog:
         return RunLog(options, console);
+    case TCliCommand::ccStoreInit:
+        return RunStoreInit(options, console);
+    case TCliCommand::ccStoreSequence:
+        return RunStoreSequence(options, console);
+    case TCliCommand::ccStorePush:
+        return RunStorePush(options, console);
     case TCliCommand::ccWatch:
         return RunWatch(options, console);
     case TCliCommand::ccRun:
