@@ -35,6 +35,12 @@ package: deps
 	@DEB_BUILD_OPTIONS="$(DEB_BUILD_OPTIONS)" scripts/build-package $(BUILD)/deb
 	@scripts/check-deb-install $(BUILD)/deb
 
+# The same build in a minimal chroot of this machine's Debian release with only the declared
+# build dependencies, once without and once with the tests (long; not part of CI).
+package-chroot:
+	@scripts/install-deps chroot
+	@JOBS=$(JOBS) scripts/build-package-chroot $(BUILD)/deb-chroot
+
 # Installs the stripped programs below PREFIX (default /usr/local); DESTDIR is honoured.
 PREFIX ?= /usr/local
 install: build
