@@ -1,38 +1,39 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Splitting a command line into options and other words, with CLI11: "--name value",
-// "--name=value", short options with attached values ("-p71", "-pCOM3") that combine ("-qv",
-// "-fp VALUE"), "--" ending the options and "-" alone as a word. Values stay text: each tool
-// reads its numbers itself (decimal, so "010" is ten).
+// Reading a command line with a CLI11 app in the form the tools share: options before or after
+// the command, "--name value" and "--name=value" (an empty value too), short options with
+// attached values ("-pCOM3") that combine ("-qv"), "--" ending the options, "-" alone as a word,
+// and a word starting with '/' a path on every platform, never an option. Problems come back in
+// the tool's words, never as CLI11's exceptions.
+
+#include <CLI/CLI.hpp>
 
 #include <string>
 #include <vector>
 
 namespace morlith {
 
-// An option a tool knows: its long name without the dashes, its letter (0: none) and whether it
-// takes a value.
-struct TOptionName {
-    std::string Long;
-    char Short = 0;
-    bool TakesValue = false;
+enum class TCommandLineOutcome { cloParsed, cloHelp, cloVersion, cloError };
+
+struct TCommandLineReading {
+    TCommandLineOutcome Outcome = TCommandLineOutcome::cloParsed;
+    // The command chosen and its own command, as typed: {"ports", "map"}; empty for none.
+    std::vector<std::string> Command;
+    // cloError: what is wrong ("--verify does not go with connect").
+    std::string Error;
 };
 
-// What stopped the split.
-enum class TCommandLineProblem { clpNone, clpUnknownOption, clpNeedsValue, clpTakesNoValue, clpOther };
+// Sets `app` up before anything is declared on it (its commands inherit it): the forms above, an
+// option given twice keeps the last value, at most one command, and -h/--help and -V/--version
+// (described by `help` and `version`), which win over everything after them.
+void PrepareCommandLine(CLI::App &app, const std::string &help, const std::string &version);
 
-struct TCommandWords {
-    // The options given, in order: the index into the known options and the value ("" for none).
-    std::vector<std::pair<size_t, std::string>> Options;
-    // The other words, in order.
-    std::vector<std::string> Words;
-    TCommandLineProblem Problem = TCommandLineProblem::clpNone;
-    // The option as typed ("--bogus", "-x", "-p") for the problem, or CLI11's words for clpOther.
-    std::string Subject;
-    bool Ok() const { return Problem == TCommandLineProblem::clpNone; }
-};
+// Reads `words` (those after the program name) with `app`.
+TCommandLineReading ReadCommandLine(CLI::App &app, const std::vector<std::string> &words);
 
-// Splits `words` (the words after the program name) by the options `known`.
-TCommandWords SplitCommandWords(const std::vector<std::string> &words, const std::vector<TOptionName> &known);
+// The command line of `command` as usage shows it: its names from below the program, its
+// arguments, the options it must have, and "COMMAND [ARGS]" when it runs one of its own
+// commands: "pack FILE --out PACKAGE", "ports map COM<n> DEVICE", "watch COMMAND [ARGS]".
+std::string CommandUsage(const CLI::App &command);
 
 } // namespace morlith

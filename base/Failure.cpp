@@ -21,6 +21,7 @@ const char *FailureKindName(TFailureKind Kind)
     case TFailureKind::fkFile: return "file";
     case TFailureKind::fkStopped: return "stopped";
     case TFailureKind::fkOs: return "os";
+    case TFailureKind::fkStore: return "store";
     }
     return "os";
 }

@@ -24,6 +24,7 @@ enum class TFailureKind : uint8_t {
     fkFile, // "file": a data file or output cannot be read or written
     fkStopped, // "stopped": interrupted on request
     fkOs, // "os": anything else the operating system reported
+    fkStore, // "store": the shared store (PostgreSQL) could not be reached or refused the work
 };
 
 // The stable name of a kind: "not_found", "hangup", ...; "" for fkNone.
@@ -47,6 +48,9 @@ struct TFailure {
     // The device path (a port) or file path involved; may be empty.
     std::string Device;
     std::string Path;
+    // A finer, stable word within the kind where one kind covers several causes ("store":
+    // unreachable, refused, authentication, schema); "" when the kind says it all.
+    std::string Reason;
 
     // True when this records a failure.
     bool Failed() const { return Kind != TFailureKind::fkNone; }

@@ -26,13 +26,6 @@ namespace {
 
 constexpr int kReservations = 1600;
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 // `processes` processes reserve kReservations / processes numbers each into files of their own;
 // the wall time in ms, and in `distinct` how many different numbers came out.
 double Run(const fs::path &folder, int processes, size_t &distinct)

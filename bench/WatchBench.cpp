@@ -38,15 +38,6 @@ constexpr size_t kImageBytes = 5000;
 // The longest a run may take before it is reported as stuck, in ms.
 constexpr double kRunLimitMs = 120000;
 
-double Median(std::vector<double> values)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    const size_t middle = values.size() / 2;
-    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
-
 // A virtual module that notes when its first and its goodbye frame arrived.
 struct TTimedModule {
     std::atomic<double> FirstFrameMs{0};

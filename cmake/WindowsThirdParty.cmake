@@ -4,9 +4,10 @@
 # in for the host's packages, so the folders' find_package calls find them as they are.
 set(MORLITH_PUGIXML_SOURCE_DIR "" CACHE PATH "pugixml source tree for the cross build")
 set(MORLITH_GOOGLETEST_SOURCE_DIR "/usr/src/googletest" CACHE PATH "GoogleTest source tree for the cross build")
-# Qt and libjpeg cross-built into prefixes of their own (scripts/build-qt-windows,
-# scripts/build-jpeg-windows): searched as roots of their own beside MinGW-w64's.
-set(MORLITH_WINDOWS_PREFIXES "" CACHE STRING "Prefixes of the cross-built Qt and libjpeg")
+# Qt, libjpeg and libsodium cross-built into prefixes of their own (scripts/build-qt-windows,
+# scripts/build-jpeg-windows, scripts/build-sodium-windows): searched as roots of their own beside
+# MinGW-w64's.
+set(MORLITH_WINDOWS_PREFIXES "" CACHE STRING "Prefixes of the cross-built Qt, libjpeg and libsodium")
 list(APPEND CMAKE_FIND_ROOT_PATH ${MORLITH_WINDOWS_PREFIXES})
 list(APPEND CMAKE_PREFIX_PATH ${MORLITH_WINDOWS_PREFIXES})
 

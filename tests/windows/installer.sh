@@ -50,7 +50,7 @@ check "the program folder holds both programs, Qt and the runtime" \
 differs=$(diff -r "$licences" "$program/licences" 2>&1)
 check "the licence folder is the build's, every file" "$([ -z "$differs" ]; echo $?)" "$differs"
 for file in LICENSE.txt README.txt LGPL-3.0.txt GPL-3.0.txt Qt-copyright.txt pugixml.txt libjpeg.txt \
-  CLI11.txt nlohmann-json.txt tomlplusplus.txt MinGW-runtime.txt MinGW-w64.txt; do
+  libsodium.txt CLI11.txt nlohmann-json.txt tomlplusplus.txt MinGW-runtime.txt MinGW-w64.txt; do
   check "licence text $file installed, not empty" "$([ -s "$program/licences/$file" ]; echo $?)"
 done
 readme=$(tr -d '\r' <"$program/licences/README.txt")

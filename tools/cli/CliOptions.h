@@ -105,8 +105,8 @@ struct TParsedCommandLine {
     bool Ok() const { return Error.empty(); }
 };
 
-// Parses the words after the program name (split by CLI11: see SplitCommandWords). Options may
-// stand before or after the command; "--name=value" and "--name value" both work, short options
+// Parses the words after the program name with the declarations of CommandTree. Options may
+// stand before or after the command, and go only with the commands that take them; "--name=value" and "--name value" both work, short options
 // take attached values ("-pCOM3") and combine ("-qv"); "--" ends the options; "-" alone is an
 // argument. Numbers are read as decimal ("010" is ten), hex only where an option says so.
 TParsedCommandLine ParseCommandLine(const std::vector<std::string> &words);

@@ -12,7 +12,10 @@ enum class THelpPlatform { Linux, Windows };
 // station mode and device paths on Linux; Ctrl-C, the console window and COM ports on Windows.
 std::string HelpTextFor(THelpPlatform platform);
 
-// The text for the platform the tool runs on (one implementation per platform).
+// The platform the tool runs on (one implementation per platform).
+THelpPlatform NativeHelpPlatform();
+
+// The text for the platform the tool runs on.
 std::string HelpText();
 
 } // namespace morlith::cli

@@ -3,6 +3,6 @@
 
 namespace morlith::cli {
 
-std::string HelpText() { return HelpTextFor(THelpPlatform::Linux); }
+THelpPlatform NativeHelpPlatform() { return THelpPlatform::Linux; }
 
 } // namespace morlith::cli

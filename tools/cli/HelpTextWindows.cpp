@@ -3,6 +3,6 @@
 
 namespace morlith::cli {
 
-std::string HelpText() { return HelpTextFor(THelpPlatform::Windows); }
+THelpPlatform NativeHelpPlatform() { return THelpPlatform::Windows; }
 
 } // namespace morlith::cli

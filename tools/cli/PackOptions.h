@@ -11,8 +11,7 @@
 
 namespace morlith::cli {
 
-// What pack and info were given; each Apply... function takes one option's value and returns ""
-// or the usage error.
+// What pack and info were given.
 struct TPackOptions {
     // The header's third word, the data-segment length the module has after the write; pack
     // does not run without it.
@@ -26,16 +25,5 @@ struct TPackOptions {
     // info: the file to write the decoded plain image to.
     std::string ImageOut;
 };
-
-// --dseg-length N, or its older name --word3 N (`option`).
-std::string ApplyDsegLength(TPackOptions &options, const std::string &option, const std::string &value);
-// --format bin|ihex|srec|elf.
-std::string ApplyFormat(TPackOptions &options, const std::string &value);
-// --base ADDR.
-std::string ApplyBase(TPackOptions &options, const std::string &value);
-// --fill BYTE.
-std::string ApplyFill(TPackOptions &options, const std::string &value);
-// --image-out FILE.
-std::string ApplyImageOut(TPackOptions &options, const std::string &value);
 
 } // namespace morlith::cli

@@ -3,12 +3,17 @@
 
 #include "AtomicFile.h"
 #include "CommandWords.h"
+#include "HelpFormatter.h"
+#include "NumberText.h"
+#include "OptionChecks.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
+#include <memory>
+#include <set>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,104 +21,125 @@
 namespace morlith {
 namespace {
 
-// Whole decimal number in [low, high], or nothing.
-std::optional<unsigned long> ParseNumber(const std::string &text, unsigned long low,
-                                         unsigned long high)
+// The highest frame number a fault may name.
+constexpr uint64_t kMaxFrameNumber = 999999999;
+// The fastest line --bitrate paces, in bit/s.
+constexpr uint64_t kMaxBitRate = 4000000;
+// Where option descriptions start in the help.
+constexpr size_t kOptionColumn = 26;
+
+// The controller of INDEX:FILE: INDEX 0..4 and a file name after the colon; nothing otherwise.
+std::optional<uint64_t> ControllerOf(const std::string &value)
 {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
+    const size_t colon = value.find(':');
+    if (colon == std::string::npos || colon + 1 == value.size())
         return std::nullopt;
-    const unsigned long value = std::stoul(text);
-    if (value < low || value > high)
-        return std::nullopt;
-    return value;
+    return ParseWholeNumber(value.substr(0, colon), 0, kControllerCount - 1);
 }
 
-// An option with a number value: its range and where the value goes.
-struct TNumberOption {
-    const char *name;
-    unsigned long low;
-    unsigned long high;
-    std::function<void(TModuleToolOptions &, unsigned long)> store;
-};
-
-const std::vector<TNumberOption> &NumberOptions()
+CLI::Validator ControllerFile()
 {
-    static const std::vector<TNumberOption> options = {
-        {"--com", 1, kMaxComNumber, [](auto &o, auto v) { o.comNumber = unsigned(v); }},
-        {"--dseg-size", 0, kMaxMemoryBytes, [](auto &o, auto v) { o.dataSegmentBytes = v; }},
-        {"--bitrate", 0, 4000000, [](auto &o, auto v) { o.bitRate = unsigned(v); }},
-        {"--no-reply", 1, 999999999, [](auto &o, auto v) { o.faults.noReplyFrames.insert(unsigned(v)); }},
-        {"--bad-crc", 1, 999999999, [](auto &o, auto v) { o.faults.badCrcFrames.insert(unsigned(v)); }},
-        {"--noise", 1, 999999999, [](auto &o, auto v) { o.faults.noiseFrames.insert(unsigned(v)); }},
-        {"--trailing", 1, 999999999, [](auto &o, auto v) { o.faults.trailingFrames.insert(unsigned(v)); }},
-        {"--hangup-after", 1, 999999999, [](auto &o, auto v) { o.faults.hangUpAfterFrames = unsigned(v); }},
-        {"--trickle-ms", 1, kMaxTrickleDelayMs, [](auto &o, auto v) { o.faults.trickleDelayMs = unsigned(v); }},
+    return CLI::Validator(
+        [](std::string &value) {
+            return ControllerOf(value) ? std::string() : "takes INDEX:FILE with INDEX 0..4, not \"" + value + "\"";
+        },
+        "");
+}
+
+// A frame number K, counted from 1.
+CLI::Validator FrameNumber() { return WholeNumber(1, kMaxFrameNumber); }
+
+// The command line of morlith-module, storing into `options`.
+std::unique_ptr<CLI::App> DeclareModuleCommandLine(TModuleToolOptions &options)
+{
+    auto app = std::make_unique<CLI::App>("", "morlith-module");
+    PrepareCommandLine(*app, "show this help and exit", "show the version and exit");
+    const auto number = [&](const std::string &name, const std::string &valueName, const CLI::Validator &range,
+                            const std::function<void(uint64_t)> &store, const std::string &description) {
+        return app->add_option_function<uint64_t>(name, store, description)->transform(range)->option_text(valueName);
     };
-    return options;
-}
-
-// The options other than the numbers: flags, and options with a text value.
-enum class TOtherOption { ooDeviceOnly, ooTrace, ooSilent, ooHelp, ooVersion, ooDsegFile, ooDump, ooControllerDseg };
-
-struct TOtherRule {
-    TOptionName Name;
-    TOtherOption Option;
-};
-
-const std::vector<TOtherRule> &OtherOptions()
-{
-    static const std::vector<TOtherRule> options = {
-        {{"device-only"}, TOtherOption::ooDeviceOnly},
-        {{"trace"}, TOtherOption::ooTrace},
-        {{"silent"}, TOtherOption::ooSilent},
-        {{"help", 'h'}, TOtherOption::ooHelp},
-        {{"version", 'V'}, TOtherOption::ooVersion},
-        {{"dseg-file", 0, true}, TOtherOption::ooDsegFile},
-        {{"dump", 0, true}, TOtherOption::ooDump},
-        {{"controller-dseg", 0, true}, TOtherOption::ooControllerDseg},
+    // A fault at frame K; may be repeated.
+    const auto frames = [&](const std::string &name, std::set<unsigned> &target, const std::string &description) {
+        return app->add_option_function<std::vector<uint64_t>>(
+                      name, [&target](const std::vector<uint64_t> &k) { target.insert(k.begin(), k.end()); },
+                      description)
+            ->transform(FrameNumber())
+            ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+            ->allow_extra_args(false)
+            ->option_text("K");
     };
-    return options;
-}
 
-// Stores a flag or a text option's value; "" or the error.
-std::string StoreOtherOption(TModuleToolOptions &options, TOtherOption option, const std::string &value)
-{
-    switch (option) {
-    case TOtherOption::ooDeviceOnly:
-        options.deviceOnly = true;
-        return "";
-    case TOtherOption::ooTrace:
-        options.trace = true;
-        return "";
-    case TOtherOption::ooSilent:
-        options.faults.silent = true;
-        return "";
-    case TOtherOption::ooHelp:
-        options.help = true;
-        return "";
-    case TOtherOption::ooVersion:
-        options.version = true;
-        return "";
-    default:
-        break;
-    }
-    const std::string name = option == TOtherOption::ooDsegFile ? "--dseg-file"
-                             : option == TOtherOption::ooDump   ? "--dump"
-                                                                : "--controller-dseg";
-    if (value.empty())
-        return name + " needs a value";
-    if (option == TOtherOption::ooDsegFile) {
-        options.dataSegmentFile = value;
-    } else if (option == TOtherOption::ooDump) {
-        options.dumpFile = value;
-    } else {
-        const size_t colon = value.find(':');
-        const auto index = ParseNumber(value.substr(0, colon), 0, kControllerCount - 1);
-        if (colon == std::string::npos || !index || colon + 1 == value.size())
-            return "--controller-dseg needs INDEX:FILE with INDEX 0..4, not '" + value + "'";
-        options.controllerDataSegmentFiles[int(*index)] = value.substr(colon + 1);
-    }
-    return "";
+    app->option_defaults()->group("Port");
+    CLI::Option *com = number("--com", "N", WholeNumber(1, kMaxComNumber),
+                              [&](uint64_t n) { options.comNumber = unsigned(n); },
+                              "link the port as COM<N> (N from 1 to 255)");
+    app->add_flag("--device-only", options.deviceOnly, "link nothing; print only the pseudo-terminal's path")
+        ->disable_flag_override()
+        ->excludes(com);
+
+    app->option_defaults()->group("Memories");
+    number("--dseg-size", "N", WholeNumber(0, kMaxMemoryBytes), [&](uint64_t n) { options.dataSegmentBytes = n; },
+           "data-segment size in bytes, 0..65535 (default: the size of --dseg-file, else 512)");
+    app->add_option("--dseg-file", options.dataSegmentFile,
+                    "initial data segment of every controller (raw bytes; the rest of the segment reads 0xFF)")
+        ->check(NotEmpty("empty file name"))
+        ->option_text("FILE");
+    app->add_option_function<std::vector<std::string>>(
+           "--controller-dseg",
+           [&](const std::vector<std::string> &values) {
+               for (const std::string &value : values)
+                   options.controllerDataSegmentFiles[int(*ControllerOf(value))] = value.substr(value.find(':') + 1);
+           },
+           "initial data segment of controller I (0..4); may be repeated")
+        ->check(ControllerFile())
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->allow_extra_args(false)
+        ->option_text("I:FILE");
+    app->add_option("--dump", options.dumpFile,
+                    "write every controller's memories to FILE at exit (a text dump: parameter block words, program "
+                    "memory and data segment in hex)")
+        ->check(NotEmpty("empty file name"))
+        ->option_text("FILE");
+
+    app->option_defaults()->group("Line");
+    number("--bitrate", "B", WholeNumber(0, kMaxBitRate), [&](uint64_t n) { options.bitRate = unsigned(n); },
+           "pace the line at B bit/s, 10 bits a byte, in both directions (default 0: as fast as possible)");
+    app->add_flag("--trace", options.trace, "print every request frame to stderr")->disable_flag_override();
+
+    app->option_defaults()->group("Faults (frame K counts request frames from 1; options with K may be repeated)");
+    frames("--no-reply", options.faults.noReplyFrames, "act on frame K but send no reply");
+    frames("--bad-crc", options.faults.badCrcFrames, "send the reply to frame K with a wrong CRC");
+    frames("--noise", options.faults.noiseFrames, "send junk bytes before the reply to frame K");
+    frames("--trailing", options.faults.trailingFrames, "send junk bytes straight after the reply to frame K");
+    app->add_flag("--silent", options.faults.silent, "never reply (frames are still received and traced)")
+        ->disable_flag_override();
+    number("--hangup-after", "K", FrameNumber(), [&](uint64_t n) { options.faults.hangUpAfterFrames = unsigned(n); },
+           "reply to K frames, then hang up at the next request and exit");
+    number("--trickle-ms", "MS", WholeNumber(1, kMaxTrickleDelayMs),
+           [&](uint64_t n) { options.faults.trickleDelayMs = unsigned(n); },
+           "space the bytes of every reply MS ms apart (1..999)");
+
+    app->description(R"(Usage: morlith-module --com N [OPTION]...
+       morlith-module --device-only [OPTION]...
+
+A virtual KEV-xxx-BUS module: a stand-in for the module's bootloader, served on
+a pseudo-terminal. With --com N the pseudo-terminal is linked as COM<N> in the
+port map directory ($XDG_CONFIG_HOME/morlith/ports, by default
+~/.config/morlith/ports); an existing symbolic link of that name is replaced,
+any other file is left alone. Once ready it prints one line, "COM<N> <device>"
+(or only "<device>" with --device-only), then serves until SIGINT, SIGTERM,
+SIGHUP or SIGPIPE and removes its link on the way out.
+
+The module has five controllers (0 main, 1..4 slaves), each with a parameter
+block, a program memory and a data segment, all erased at start. It answers the
+commands C, I, Q, F, W, P and D. A partial request frame is dropped after 200 ms
+of silence.
+)");
+    app->footer(R"(Exit status: 0 after a signal or a requested hang-up, 1 on a failure at run
+time, 2 on bad arguments.
+)");
+    app->formatter(std::make_shared<THelpFormatter>(kOptionColumn));
+    return app;
 }
 
 // The content of a data-segment file: a regular file no larger than a data segment can be. A
@@ -173,57 +199,16 @@ TModuleToolArguments ParseModuleToolArguments(const std::vector<std::string> &ar
 {
     TModuleToolArguments result;
     TModuleToolOptions &options = result.options;
-    std::vector<TOptionName> names;
-    for (const TNumberOption &number : NumberOptions())
-        names.push_back({number.name + 2, 0, true});
-    for (const TOtherRule &other : OtherOptions())
-        names.push_back(other.Name);
-    const TCommandWords given = SplitCommandWords(arguments, names);
-    const auto numberNamed = [](const std::string &name) {
-        return std::find_if(NumberOptions().begin(), NumberOptions().end(),
-                            [&](const TNumberOption &o) { return name == o.name; });
-    };
-    const auto numberProblem = [](const TNumberOption &number) {
-        return std::string(number.name) + " needs a whole number from " + std::to_string(number.low) + " to " +
-               std::to_string(number.high);
-    };
-    switch (given.Problem) {
-    case TCommandLineProblem::clpNone:
-        break;
-    case TCommandLineProblem::clpUnknownOption:
-        result.error = "unknown option '" + given.Subject + "'";
-        return result;
-    case TCommandLineProblem::clpNeedsValue: {
-        const auto number = numberNamed(given.Subject);
-        result.error = number != NumberOptions().end() ? numberProblem(*number) : given.Subject + " needs a value";
-        return result;
-    }
-    case TCommandLineProblem::clpTakesNoValue:
-        result.error = given.Subject + " takes no value";
-        return result;
-    default:
-        result.error = given.Subject;
-        return result;
-    }
-    if (!given.Words.empty()) {
-        result.error = "unknown option '" + given.Words.front() + "'";
-        return result;
-    }
-    for (const auto &[index, text] : given.Options) {
-        if (index >= NumberOptions().size()) {
-            result.error = StoreOtherOption(options, OtherOptions()[index - NumberOptions().size()].Option, text);
-        } else if (const auto value = ParseNumber(text, NumberOptions()[index].low, NumberOptions()[index].high)) {
-            NumberOptions()[index].store(options, *value);
-        } else {
-            result.error = numberProblem(NumberOptions()[index]) + ", not '" + text + "'";
-        }
-        if (!result.error.empty())
-            return result;
-    }
-    if (result.error.empty() && !options.help && !options.version && options.comNumber == 0 && !options.deviceOnly)
+    const auto app = DeclareModuleCommandLine(options);
+    const TCommandLineReading reading = ReadCommandLine(*app, arguments);
+    if (reading.Outcome == TCommandLineOutcome::cloHelp || reading.Outcome == TCommandLineOutcome::cloVersion) {
+        options = TModuleToolOptions();
+        (reading.Outcome == TCommandLineOutcome::cloHelp ? options.help : options.version) = true;
+    } else if (reading.Outcome == TCommandLineOutcome::cloError) {
+        result.error = reading.Error;
+    } else if (options.comNumber == 0 && !options.deviceOnly) {
         result.error = "say which port to link with --com N, or use --device-only";
-    if (result.error.empty() && options.comNumber != 0 && options.deviceOnly)
-        result.error = "--com and --device-only exclude each other";
+    }
     return result;
 }
 
@@ -254,59 +239,8 @@ TModuleServerOptions ServerOptionsFor(const TModuleToolOptions &options)
 
 std::string ModuleToolHelp()
 {
-    return R"(Usage: morlith-module --com N [OPTION]...
-       morlith-module --device-only [OPTION]...
-
-A virtual KEV-xxx-BUS module: a stand-in for the module's bootloader, served on
-a pseudo-terminal. With --com N the pseudo-terminal is linked as COM<N> in the
-port map directory ($XDG_CONFIG_HOME/morlith/ports, by default
-~/.config/morlith/ports); an existing symbolic link of that name is replaced,
-any other file is left alone. Once ready it prints one line, "COM<N> <device>"
-(or only "<device>" with --device-only), then serves until SIGINT, SIGTERM,
-SIGHUP or SIGPIPE and removes its link on the way out.
-
-The module has five controllers (0 main, 1..4 slaves), each with a parameter
-block, a program memory and a data segment, all erased at start. It answers the
-commands C, I, Q, F, W, P and D. A partial request frame is dropped after 200 ms
-of silence.
-
-Port:
-  --com N                 link the port as COM<N> (N from 1 to 255)
-  --device-only           link nothing; print only the pseudo-terminal's path
-
-Memories:
-  --dseg-size N           data-segment size in bytes, 0..65535 (default: the
-                          size of --dseg-file, else 512)
-  --dseg-file FILE        initial data segment of every controller (raw bytes;
-                          the rest of the segment reads 0xFF)
-  --controller-dseg I:FILE
-                          initial data segment of controller I (0..4); may be
-                          repeated
-  --dump FILE             write every controller's memories to FILE at exit (a
-                          text dump: parameter block words, program memory and
-                          data segment in hex)
-
-Line:
-  --bitrate B             pace the line at B bit/s, 10 bits a byte, in both
-                          directions (default 0: as fast as possible)
-  --trace                 print every request frame to stderr
-
-Faults (frame K counts request frames from 1; options with K may be repeated):
-  --no-reply K            act on frame K but send no reply
-  --bad-crc K             send the reply to frame K with a wrong CRC
-  --noise K               send junk bytes before the reply to frame K
-  --trailing K            send junk bytes straight after the reply to frame K
-  --silent                never reply (frames are still received and traced)
-  --hangup-after K        reply to K frames, then hang up at the next request
-                          and exit
-  --trickle-ms MS         space the bytes of every reply MS ms apart (1..999)
-
-  -h, --help              show this help and exit
-  -V, --version           show the version and exit
-
-Exit status: 0 after a signal or a requested hang-up, 1 on a failure at run
-time, 2 on bad arguments.
-)";
+    TModuleToolOptions options;
+    return DeclareModuleCommandLine(options)->help();
 }
 
 } // namespace morlith

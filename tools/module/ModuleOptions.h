@@ -47,8 +47,8 @@ struct TModuleToolArguments {
     std::string error;
 };
 
-// Parses the arguments after the program name (split by CLI11: see SplitCommandWords). Options
-// take their value as the next argument or after "=" (--com=3); numbers are decimal.
+// Parses the arguments after the program name with CLI11 (see ReadCommandLine). Options take
+// their value as the next argument or after "=" (--com=3); numbers are decimal ("010" is ten).
 TModuleToolArguments ParseModuleToolArguments(const std::vector<std::string> &arguments);
 
 // The --help text.

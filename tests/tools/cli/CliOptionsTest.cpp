@@ -59,6 +59,12 @@ TEST(CliOptions, PortsSubcommandsAndDoubleDash)
     EXPECT_EQ(dashed.Options.Arguments.front(), "-odd.xml");
     EXPECT_EQ(ParseCommandLine({"write-app", "--help"}).Options.Command, TCliCommand::ccHelp);
     // A word starting with '/' is a file name on every platform, never an option.
+    EXPECT_EQ(ParseCommandLine({"help"}).Options.Command, TCliCommand::ccHelp);
+    EXPECT_EQ(ParseCommandLine({"connect", "--mcu", "9", "-h"}).Options.Command, TCliCommand::ccHelp);
+    // A file may be named like a command.
+    const auto named = ParseCommandLine({"read-dseg", "log"});
+    ASSERT_TRUE(named.Ok()) << named.Error;
+    EXPECT_EQ(named.Options.Arguments, std::vector<std::string>{"log"});
     const auto slashed = ParseCommandLine({"info", "/q"});
     ASSERT_TRUE(slashed.Ok()) << slashed.Error;
     EXPECT_EQ(slashed.Options.Arguments, std::vector<std::string>{"/q"});
@@ -121,6 +127,48 @@ TEST(CliOptions, ErrorsNameTheProblem)
         {{"connect", "--json=yes"}, "--json takes no value"},
         {{"connect", "-qm"}, "-m needs a value"},
         {{"connect", "--bogus=3"}, "unknown option --bogus"},
+        // Each option on the commands that take it, and no other.
+        {{"connect", "--expect-sha256", std::string(64, 'a')}, "--expect-sha256 does not go with connect"},
+        {{"read-dseg", "f", "--verify"}, "--verify does not go with read-dseg"},
+        {{"connect", "--force"}, "--force does not go with connect"},
+        {{"write-app", "f", "--force"}, "--force does not go with write-app"},
+        {{"ports", "unmap", "COM3", "--force"}, "--force does not go with ports unmap"},
+        {{"check", "r.toml", "--log", "l"}, "--log does not go with check"},
+        {{"log", "f", "--timeout", "100"}, "--timeout does not go with log"},
+        {{"pack", "a", "-o", "b", "--summary"}, "--summary does not go with pack"},
+        {{"watch", "run", "r", "--mcu", "1"}, "--mcu does not go with watch run"},
+        {{"watch", "connect", "--dseg-length", "1"}, "--dseg-length does not go with watch connect"},
+        {{"connect", "--existing"}, "--existing does not go with connect"},
+        {{"info", "a.xml", "--word3", "1"}, "--word3 does not go with info"},
+        {{"--piece", "1", "info", "a.xml"}, "--piece does not go with info"},
+        // Every bound and the number forms each option takes.
+        {{"connect", "--timeout", "600001"}, "--timeout takes a whole number from 10 to 600000"},
+        {{"connect", "--timeout", "9"}, "--timeout takes a whole number from 10 to 600000"},
+        {{"connect", "--timeout", "0x10"}, "--timeout takes a whole number"},
+        {{"connect", "--wait", "86401"}, "--wait takes a whole number from 0 to 86400"},
+        {{"pack", "a", "-o", "b", "--piece", "65536"}, "--piece takes a whole number from 0 to 65535"},
+        {{"pack", "a", "-o", "b", "--piece", "0x10"}, "--piece takes a whole number"},
+        {{"pack", "a", "-o", "b", "--dseg-length", "65536"}, "--dseg-length takes a whole number from 0 to 65535"},
+        {{"pack", "a", "-o", "b", "--fill", "0x100"}, "--fill takes a byte value"},
+        {{"pack", "a", "-o", "b", "--base", "18446744073709551616"}, "--base takes an address"},
+        {{"write-app", "f", "--expect-sha256", std::string(63, 'a')}, "--expect-sha256 takes 64 hexadecimal digits"},
+        {{"write-app", "f", "--expect-sha256", std::string(63, 'a') + "g"}, "--expect-sha256 takes 64 hexadecimal"},
+        {{"log", "f", "--csv", "--summary"}, "not both"},
+        {{"log", "f", "--since="}, "--since: give a date"},
+        {{"watch", "--match=", "connect"}, "--match: give VID:PID"},
+        {{"pack", "a", "--out="}, "--out: empty file name"},
+        {{"connect", "--port", "COM1,"}, "empty port name"},
+        {{"connect", "--port", ",COM1"}, "empty port name"},
+        {{"connect", "--operator", "a\x7F"}, "--operator takes a name of printable characters"},
+        {{"-qv"}, "no command given"},
+        {{"--verify"}, "no command given"},
+        {{"connect", "connect"}, "usage: morlith-cli [OPTIONS] connect"},
+        {{"ports", "map"}, "usage: morlith-cli [OPTIONS] ports map COM<n> DEVICE"},
+        {{"ports", "COM3"}, "usage: morlith-cli [OPTIONS] ports"},
+        {{"watch", "write-app", "a", "b"}, "usage: morlith-cli [OPTIONS] watch write-app PACKAGE"},
+        {{"watch", "watch", "connect"}, "watch runs connect, write-app, read-dseg, write-dseg or run, not \"watch\""},
+        {{"--timeout"}, "--timeout needs a value"},
+        {{"connect", "--verbose=true"}, "--verbose takes no value"},
     };
     for (const auto &[words, error] : cases) {
         const auto parsed = ParseCommandLine(words);
@@ -151,6 +199,23 @@ TEST(CliOptions, ShortOptionsTakeAttachedValuesAndCombine)
     EXPECT_EQ(decimal.Options.TimeoutMs, 10u);
     EXPECT_EQ(decimal.Options.Retries, 10u);
     EXPECT_EQ(decimal.Options.Mcu, 4);
+    // Hex only where an option says so; "010" stays ten there too.
+    const auto hex = ParseCommandLine({"pack", "a", "-o", "b", "--dseg-length", "010", "--fill=0xff", "--base", "0X10"});
+    ASSERT_TRUE(hex.Ok()) << hex.Error;
+    EXPECT_EQ(hex.Options.Pack.DsegLength, 10);
+    EXPECT_EQ(hex.Options.Pack.Fill, 0xFF);
+    EXPECT_EQ(hex.Options.Pack.Base, 16u);
+    // The last of a repeated option counts; the bounds themselves are taken.
+    const auto last = ParseCommandLine({"connect", "-m", "1", "--mcu=0", "--timeout", "600000", "--wait", "86400",
+                                        "--retries", "100"});
+    ASSERT_TRUE(last.Ok()) << last.Error;
+    EXPECT_EQ(last.Options.Mcu, 0);
+    EXPECT_EQ(last.Options.TimeoutMs, kMaxTimeoutMs);
+    EXPECT_EQ(last.Options.WaitSeconds, kMaxWaitSeconds);
+    EXPECT_EQ(last.Options.Retries, kMaxRetries);
+    EXPECT_EQ(ParseCommandLine({"connect", "--timeout", "10"}).Options.TimeoutMs, kMinTimeoutMs);
+    EXPECT_EQ(ParseCommandLine({"pack", "a", "-o", "b", "--fill", "255", "--dseg-length=0xFFFF"}).Options.Pack.DsegLength,
+              0xFFFF);
 }
 
 TEST(CliOptions, DeviceCommandsTakeTheProductionOptions)
@@ -192,15 +257,27 @@ TEST(CliOptions, WatchTakesACommandItsArgumentsAndOptionsOfBoth)
     ASSERT_TRUE(matched.Ok()) << matched.Error;
     EXPECT_EQ(matched.Options.Match, "0403:6001");
     EXPECT_EQ(matched.Options.Watched, TCliCommand::ccConnect);
+    // Each command that watch runs, with its arguments and options, and watch's own before it.
+    const auto dumped = ParseCommandLine({"--socket-names=id-path", "-m2", "watch", "read-dseg", "d-{n}.bin", "-f"});
+    ASSERT_TRUE(dumped.Ok()) << dumped.Error;
+    EXPECT_EQ(dumped.Options.Watched, TCliCommand::ccReadDseg);
+    EXPECT_EQ(dumped.Options.SocketNames, "id-path");
+    EXPECT_EQ(dumped.Options.Mcu, 2);
+    EXPECT_TRUE(dumped.Options.Force);
+    EXPECT_EQ(ParseCommandLine({"watch", "write-dseg", "f"}).Options.Watched, TCliCommand::ccWriteDseg);
+    EXPECT_EQ(ParseCommandLine({"--lot", "L", "watch", "run", "r"}).Options.Lot, "L");
+    EXPECT_EQ(ParseCommandLine({"--port", "COM3", "--wait", "5", "write-app", "f"}).Options.WaitSeconds, 5u);
 }
 
 TEST(CliOptions, TooManyPortsAreRefused)
 {
     std::vector<std::string> words = {"connect"};
-    for (size_t i = 0; i <= kMaxPorts; ++i) {
+    for (size_t i = 0; i < kMaxPorts; ++i) {
         words.push_back("--port");
         words.push_back("COM" + std::to_string(i + 1));
     }
+    EXPECT_TRUE(ParseCommandLine(words).Ok());
+    words.push_back("-pCOM99");
     EXPECT_FALSE(ParseCommandLine(words).Ok());
 }
 
@@ -212,7 +289,8 @@ TEST(CliOptions, HelpSpeaksThePlatformsTerms)
         EXPECT_NE(linuxText.find(term), std::string::npos) << term;
         EXPECT_EQ(windows.find(term), std::string::npos) << term;
     }
-    for (const char *term : {"Ctrl-C", "COM<n>", "write-app PACKAGE", "--wait S", "Exit status:"}) {
+    for (const char *term : {"Ctrl-C", "COM<n>", "write-app PACKAGE", "--wait S", "Exit status:", "-o, --out PACKAGE",
+                             "--dseg-length N", "--image-out FILE", "  pack FILE --out PACKAGE", "-h, --help"}) {
         EXPECT_NE(linuxText.find(term), std::string::npos) << term;
         EXPECT_NE(windows.find(term), std::string::npos) << term;
     }
@@ -224,6 +302,11 @@ TEST(CliOptions, HelpSpeaksThePlatformsTerms)
     for (const std::string &text : {linuxText, windows}) {
         EXPECT_EQ(text.find("\nL|"), std::string::npos);
         EXPECT_EQ(text.find("\nW|"), std::string::npos);
+        // An older name works but is not listed; a command's own options stand beneath it only.
+        EXPECT_EQ(text.find("--word3 N"), std::string::npos);
+        EXPECT_EQ(text.find("\n      --piece"), std::string::npos);
+        EXPECT_LT(text.find("-V, --version"), text.find("Short options combine"));
+        EXPECT_LT(text.find("--json"), text.find("-h, --help"));
     }
 }
 

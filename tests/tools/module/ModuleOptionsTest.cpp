@@ -48,22 +48,30 @@ TEST(ModuleToolArguments, BadArgumentsSayWhatIsWrong)
 {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{}, "--com N"},
-        {{"--com"}, "--com needs a whole number from 1 to 255"},
-        {{"--com", "256"}, "not '256'"},
-        {{"--com", "3x"}, "not '3x'"},
-        {{"--com", "-1"}, "not '-1'"},
-        {{"--com", "1", "--dseg-size", "65536"}, "--dseg-size needs a whole number from 0 to 65535"},
-        {{"--com", "1", "--trickle-ms", "1000"}, "--trickle-ms needs a whole number from 1 to 999"},
-        {{"--com", "1", "--no-reply", "0"}, "--no-reply needs"},
+        {{"--com"}, "--com needs a value"},
+        {{"--com", "256"}, "--com takes a whole number from 1 to 255, not \"256\""},
+        {{"--com", "3x"}, "not \"3x\""},
+        {{"--com", "-1"}, "not \"-1\""},
+        {{"--com", "1", "--dseg-size", "65536"}, "--dseg-size takes a whole number from 0 to 65535"},
+        {{"--com", "1", "--trickle-ms", "1000"}, "--trickle-ms takes a whole number from 1 to 999"},
+        {{"--com", "1", "--trickle-ms", "0"}, "--trickle-ms takes a whole number from 1 to 999"},
+        {{"--com", "1", "--no-reply", "0"}, "--no-reply takes a whole number from 1"},
+        {{"--com", "1", "--hangup-after", "0"}, "--hangup-after takes a whole number from 1"},
+        {{"--com", "1", "--bitrate", "4000001"}, "--bitrate takes a whole number from 0 to 4000000"},
         {{"--com", "1", "--dump"}, "--dump needs a value"},
         {{"--com", "1", "--controller-dseg", "5:a.bin"}, "INDEX:FILE"},
         {{"--com", "1", "--controller-dseg", "a.bin"}, "INDEX:FILE"},
+        {{"--com", "1", "--controller-dseg", "1:"}, "INDEX:FILE"},
         {{"--com", "1", "--trace=yes"}, "--trace takes no value"},
-        {{"--com", "1", "--speed", "3"}, "unknown option '--speed'"},
-        {{"--com", "1", "--device-only"}, "exclude each other"},
-        {{"--com", "1", "--dump="}, "--dump needs a value"},
-        {{"--com", "0x10"}, "not '0x10'"},
-        {{"--com", "1", "COM2"}, "unknown option 'COM2'"},
+        {{"--com", "1", "--speed", "3"}, "unknown option --speed"},
+        {{"--com", "1", "--device-only"}, "not both"},
+        {{"--device-only", "--com", "1"}, "not both"},
+        {{"--com", "1", "--dump="}, "--dump: empty file name"},
+        {{"--com", "1", "--dseg-file="}, "--dseg-file: empty file name"},
+        {{"--com", "0x10"}, "not \"0x10\""},
+        {{"--com", "1", "COM2"}, "unexpected argument \"COM2\""},
+        {{"--com", "1", "--no-reply", "4", "5"}, "unexpected argument \"5\""},
+        {{"--com", "1", "--controller-dseg", "1:a", "b"}, "unexpected argument \"b\""},
     };
     for (const auto &[arguments, message] : cases) {
         const auto parsed = Parse(arguments);
@@ -73,8 +81,12 @@ TEST(ModuleToolArguments, BadArgumentsSayWhatIsWrong)
     EXPECT_EQ(Parse({"--help"}).error, "");
     EXPECT_EQ(Parse({"--version"}).error, "");
     EXPECT_EQ(Parse({"--device-only"}).error, "");
-    // Numbers are decimal: "010" is ten.
+    // Numbers are decimal: "010" is ten; an index too.
     EXPECT_EQ(Parse({"--com", "010"}).options.comNumber, 10u);
+    EXPECT_EQ(Parse({"--com=2", "--controller-dseg", "04:a.bin"}).options.controllerDataSegmentFiles.at(4), "a.bin");
+    // Help and version win over what else is given.
+    EXPECT_TRUE(Parse({"--com", "999", "-h"}).options.help);
+    EXPECT_TRUE(Parse({"-V", "--com", "999"}).options.version);
 }
 
 TEST(ModuleToolServerOptions, DataFilesSetTheSegmentAndMustFit)

@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: MIT
+#include "FreshStore.h"
+#include "PollUntil.h"
+#include "ScratchFolder.h"
+#include "SerialLease.h"
+
+#include <csignal>
+#include <fstream>
+#include <random>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace morlith;
+using namespace morlith::test;
+
+namespace {
+
+TStore &StoreWithSequence(std::unique_ptr<TStore> &holder, uint64_t next)
+{
+    holder = std::make_unique<TStore>(FreshStoreAddress());
+    TFailure failure;
+    TSequenceChange change;
+    uint64_t before = 0;
+    EXPECT_TRUE(SetSequence(*holder, "SN", next, false, "bench", change, before, failure)) << failure;
+    return *holder;
+}
+
+std::vector<uint64_t> ReadNumbers(const std::string &path)
+{
+    std::vector<uint64_t> numbers;
+    std::ifstream in(path);
+    for (uint64_t n; in >> n;)
+        numbers.push_back(n);
+    return numbers;
+}
+
+} // namespace
+
+TEST(SerialLease, OneProcessHoldsAStationsLeaseAndLeftoversGoBack)
+{
+    std::unique_ptr<TStore> holder;
+    TStore &store = StoreWithSequence(holder, 100);
+    TScratchFolder folder;
+    const std::string path = LeasePathOf(folder.Path(), "line 1/a", "SN");
+    EXPECT_EQ(path, folder.Path() + "/line%201%2Fa.SN.lease");
+    TFailure failure;
+    auto serials = TStoreSerials::Open(store, "SN", "line 1/a", 10, path, failure);
+    ASSERT_TRUE(serials) << failure;
+    EXPECT_FALSE(TStoreSerials::Open(store, "SN", "line 1/a", 10, path, failure));
+    EXPECT_EQ(failure.Kind, TFailureKind::fkBusy) << failure;
+    uint64_t serial = 0;
+    for (uint64_t expected : {100u, 101u, 102u}) {
+        ASSERT_TRUE(serials->Take(serial, failure)) << failure;
+        EXPECT_EQ(serial, expected);
+    }
+    EXPECT_EQ(serials->Left(), 7u);
+    // A second process (after this one ended without returning) gives what is left back first.
+    serials.reset();
+    serials = TStoreSerials::Open(store, "SN", "line 1/a", 10, path, failure);
+    ASSERT_TRUE(serials) << failure;
+    EXPECT_EQ(serials->Left(), 7u);
+    ASSERT_TRUE(serials->ReturnLease(failure)) << failure;
+    EXPECT_EQ(serials->Left(), 0u);
+    ASSERT_TRUE(serials->ReturnLease(failure)) << failure;
+    ASSERT_TRUE(serials->Take(serial, failure)) << failure;
+    EXPECT_EQ(serial, 110u);
+    TSequenceLedger ledger;
+    ASSERT_TRUE(ReadLedger(store, "SN", ledger, failure));
+    ASSERT_EQ(ledger.Unused.size(), 1u);
+    EXPECT_EQ(ledger.Unused[0].First, 103u);
+    EXPECT_EQ(ledger.Unused[0].Count, 7u);
+    EXPECT_EQ(ledger.Grants.at(0).Station, "line 1/a");
+    EXPECT_EQ(ledger.Grants.at(0).Kind, "lease");
+}
+
+TEST(SerialLease, ALeaseFileThatIsNotThisStoresIsRefusedAndKept)
+{
+    std::unique_ptr<TStore> holder;
+    TStore &store = StoreWithSequence(holder, 1);
+    TScratchFolder folder;
+    const std::string path = folder.File("S1.SN.lease");
+    const std::string texts[] = {
+        "morlith-lease 1\nstore other@elsewhere/db\nsequence SN\nrange 5 3\n",
+        "morlith-lease 1\nsequence OTHER\nrange 5 3\n",
+        "morlith-lease 1\nrange 5 x\n",
+        "morlith-lease 1\nrange 5 0\n",
+        "morlith-lease 1\nrange 18446744073709551615 2\n",
+        "something else\n",
+    };
+    for (const std::string &text : texts) {
+        std::ofstream(path) << text;
+        TFailure failure;
+        EXPECT_FALSE(TStoreSerials::Open(store, "SN", "S1", 10, path, failure)) << text;
+        EXPECT_EQ(failure.Kind, TFailureKind::fkRefusedInput) << text << failure;
+        std::ifstream in(path);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
+    }
+}
+
+// A station killed at random points while it takes numbers through its lease, then started again:
+// no number is given twice, and every number is given or returned but the one a kill caught
+// between taking it and noting it.
+TEST(SerialLease, AStationKilledAtRandomPointsLosesNoMoreThanTheNumberInHand)
+{
+    std::unique_ptr<TStore> holder;
+    TStore &store = StoreWithSequence(holder, 1);
+    TScratchFolder folder;
+    const std::string lease = LeasePathOf(folder.Path(), "S1", "SN");
+    std::mt19937 random(20261207);
+    constexpr int kRounds = 5;
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string noted = folder.File("given-" + std::to_string(round));
+        const pid_t child = fork();
+        if (child == 0) {
+            TStore own(store.Address());
+            TFailure failure;
+            auto serials = TStoreSerials::Open(own, "SN", "S1", 6, lease, failure);
+            if (!serials)
+                _exit(2);
+            serials->ReturnLease(failure); // what the last kill left
+            std::ofstream out(noted);
+            for (uint64_t serial = 0; serials->Take(serial, failure);)
+                out << serial << "\n" << std::flush;
+            _exit(3);
+        }
+        const size_t before = std::uniform_int_distribution<size_t>(1, 20)(random);
+        EXPECT_TRUE(PollUntil([&] { return ReadNumbers(noted).size() >= before; }));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status)) << "round " << round;
+    }
+    TFailure failure;
+    auto serials = TStoreSerials::Open(store, "SN", "S1", 6, lease, failure);
+    ASSERT_TRUE(serials) << failure;
+    ASSERT_TRUE(serials->ReturnLease(failure)) << failure;
+    std::vector<uint64_t> given;
+    for (int round = 0; round < kRounds; ++round)
+        for (uint64_t n : ReadNumbers(folder.File("given-" + std::to_string(round))))
+            given.push_back(n);
+    std::vector<TSequenceInfo> sequences;
+    ASSERT_TRUE(ListSequences(store, sequences, failure));
+    TSequenceLedger ledger;
+    ASSERT_TRUE(ReadLedger(store, "SN", ledger, failure));
+    // A kill between the store granting a lease and the lease file taking it loses that lease (it
+    // stays in the ledger as leased to S1); a kill after a number was taken loses that number.
+    ExpectAccounted(ledger, given, 1, *sequences[0].Next, kRounds * 6);
+}
