@@ -55,7 +55,7 @@ for file in LICENSE.txt README.txt LGPL-3.0.txt GPL-3.0.txt Qt-copyright.txt pug
 done
 readme=$(tr -d '\r' <"$program/licences/README.txt")
 for says in "Independent JPEG Group" "Written offer" "third-party-sources.tar" "Using your own Qt" \
-  "-DFEATURE_direct2d=OFF" "Qt6Widgets.dll"; do
+  "-DFEATURE_direct2d1_1=OFF" "Qt6Widgets.dll"; do
   check "the licences' README has '$says'" "$(grep -qF -- "$says" <<<"$readme"; echo $?)"
 done
 with_debug=$(cd "$program" && for binary in *.exe *.dll */*.dll; do
