@@ -14,6 +14,7 @@
 #include "ModuleServer.h"
 #include "PackageBuilder.h"
 #include "Ser2net.h"
+#include "PathText.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -53,7 +54,7 @@ int main(int argc, char **argv)
         return 2;
     }
     const std::string folder = "/tmp/morlith-bench-network-" + std::to_string(getpid());
-    std::filesystem::create_directories(folder);
+    std::filesystem::create_directories(PathFromUtf8(folder));
     std::vector<uint8_t> image(kImageBytes);
     for (size_t i = 0; i < image.size(); ++i)
         image[i] = uint8_t(i * 31 + 7);
@@ -107,6 +108,6 @@ int main(int argc, char **argv)
     std::fflush(stdout);
     ser2net.reset();
     servers.clear();
-    std::filesystem::remove_all(folder);
+    std::filesystem::remove_all(PathFromUtf8(folder));
     return ok ? 0 : 1;
 }

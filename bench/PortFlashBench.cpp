@@ -10,6 +10,7 @@
 #include "ComPortProgrammator.h"
 #include "LineTime.h"
 #include "PackageBuilder.h"
+#include "PathText.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,7 +40,7 @@ int main(int argc, char **argv)
     for (size_t i = 0; i < imageBytes; ++i)
         image[i] = uint8_t(i * 31 + 7);
     const auto bytes = BuildPackageBytes(image, 0x0100);
-    const std::string package = (std::filesystem::temp_directory_path() / "morlith-bench-port.xml").string();
+    const std::string package = Utf8OfPath(std::filesystem::temp_directory_path() / "morlith-bench-port.xml");
     std::string why;
     if (!SavePackageFile(package, bytes.Header, bytes.KeyedImage, 1024, &why)) {
         std::fprintf(stderr, "cannot write %s: %s\n", package.c_str(), why.c_str());

@@ -7,6 +7,7 @@
 
 #include "BenchClock.h"
 #include "SerialCounter.h"
+#include "PathText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -30,7 +31,7 @@ constexpr int kReservations = 1600;
 // the wall time in ms, and in `distinct` how many different numbers came out.
 double Run(const fs::path &folder, int processes, size_t &distinct)
 {
-    const std::string counter = (folder / "serials.counter").string();
+    const std::string counter = Utf8OfPath(folder / "serials.counter");
     std::ofstream(counter) << 1000 << "\n";
     const double start = NowMs();
     std::vector<pid_t> children;
@@ -71,7 +72,7 @@ double Run(const fs::path &folder, int processes, size_t &distinct)
 int main(int argc, char **argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    const fs::path base = argc > 2 ? fs::path(argv[2]) : fs::temp_directory_path();
+    const fs::path base = argc > 2 ? PathFromUtf8(argv[2]) : fs::temp_directory_path();
     const fs::path folder = base / ("morlith-counter-bench-" + std::to_string(getpid()));
     fs::create_directories(folder);
     for (const int processes : {8, 1}) {

@@ -7,6 +7,7 @@
 #include "BenchClock.h"
 #include "Minisign.h"
 #include "TrustedKeys.h"
+#include "PathText.h"
 
 #include <sodium.h>
 
@@ -79,7 +80,7 @@ int main(int argc, char **argv)
                 checks);
     for (const bool prehashed : {false, true}) {
         std::string keyText;
-        SignNewKey(data, prehashed, package.string() + ".minisig", keyText);
+        SignNewKey(data, prehashed, Utf8OfPath(package) + ".minisig", keyText);
         TTrustedKeys keys;
         if (keys.AddKeyText(keyText, "the benchmark's key").Failed())
             return 1;
@@ -91,8 +92,8 @@ int main(int argc, char **argv)
                 const double cpuStart = ProcessCpuMs();
                 for (int i = 0; i < checks; ++i) {
                     const TSignatureCheck check =
-                        fromDisk ? keys.Check(package.string())
-                                 : keys.CheckBytes(package.string(), reinterpret_cast<const uint8_t *>(data.data()),
+                        fromDisk ? keys.Check(Utf8OfPath(package))
+                                 : keys.CheckBytes(Utf8OfPath(package), reinterpret_cast<const uint8_t *>(data.data()),
                                                    data.size());
                     if (!check.Accepted()) {
                         std::fprintf(stderr, "%s\n", check.Failure.Message().c_str());

@@ -12,6 +12,7 @@
 #include "StoreSchema.h"
 #include "StoreSequences.h"
 #include "StoreUnits.h"
+#include "PathText.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -116,7 +117,7 @@ int main()
             }
             return true;
         });
-        const std::string counter = (folder / "serials.counter").string();
+        const std::string counter = Utf8OfPath(folder / "serials.counter");
         std::ofstream(counter) << 1000 << "\n";
         const auto fromFile = TakeInProcesses(processes, folder, [&](int count, std::vector<double> &times) {
             TSerialCounter serials(counter);
@@ -146,7 +147,7 @@ int main()
         }
     }
     std::printf("unit records one at a time          %10.0f per second\n", kRecords / ((NowMs() - start) / 1000));
-    const std::string log = (folder / "line.jsonl").string();
+    const std::string log = Utf8OfPath(folder / "line.jsonl");
     {
         std::ofstream out(log);
         for (int n = kRecords; n < 11 * kRecords; ++n)

@@ -12,6 +12,7 @@
 #include "BenchClock.h"
 #include "ModuleServer.h"
 #include "PackageBuilder.h"
+#include "PathText.h"
 
 #include <algorithm>
 #include <atomic>
@@ -128,7 +129,7 @@ TRunFigures Run(size_t count, const std::string &package, const std::string &fol
     std::vector<std::unique_ptr<TTimedModule>> modules;
     for (size_t i = 0; i < count; ++i)
         modules.push_back(std::make_unique<TTimedModule>());
-    for (const auto &entry : fs::directory_iterator(portMap))
+    for (const auto &entry : fs::directory_iterator(PathFromUtf8(portMap)))
         fs::remove(entry.path());
     TWatchProcess watch(package, folder);
     if (!watch.WaitUntilWatching()) {
@@ -169,7 +170,7 @@ int main(int argc, char **argv)
     const std::string folder = mkdtemp(folderTemplate);
     setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
     const std::string portMap = folder + "/morlith/ports";
-    fs::create_directories(portMap);
+    fs::create_directories(PathFromUtf8(portMap));
 
     std::vector<uint8_t> image(kImageBytes);
     for (size_t i = 0; i < image.size(); ++i)
@@ -204,6 +205,6 @@ int main(int argc, char **argv)
                 *std::max_element(latencies.begin(), latencies.end()));
     std::printf("  one module: %.0f ms; %zu modules appearing one after another: %.0f ms = %.3f times one\n",
                 single, many, together, single > 0 ? together / single : 0);
-    fs::remove_all(folder);
+    fs::remove_all(PathFromUtf8(folder));
     return ok ? 0 : 1;
 }

@@ -213,8 +213,10 @@ uint32_t TCommPortDriver::PutBytesTimed(const uint8_t *DataPtr, uint32_t DataSiz
             }
         }
         const uint32_t elapsed = MsSince(start);
-        if (elapsed > Timeout)
+        if (elapsed > Timeout) {
+            FLastFailure = FHandle->OutputHeld();
             break;
+        }
         if (room == 0) {
             // The kernel would take more than OutBufSize allows; give the line time to drain.
             std::this_thread::sleep_for(kOutputRoomRecheck);

@@ -52,8 +52,8 @@ std::vector<std::string> LinkHops(const std::string &path)
         const fs::path next = fs::read_symlink(target, error);
         if (error)
             break;
-        if (IsPortAddress(next.string())) {
-            hops.push_back(next.string());
+        if (IsPortAddress(Utf8OfPath(next))) {
+            hops.push_back(Utf8OfPath(next));
             break;
         }
         target = (next.is_absolute() ? next : target.parent_path() / next).lexically_normal();

@@ -59,7 +59,40 @@ uint8_t StopSizeValue(LineStopBits stopBits)
     }
 }
 
+// A line setting as a person reads it: "19200 bit/s", "odd parity", "2 stop bits".
+std::string SettingText(uint8_t command, const std::vector<uint8_t> &value)
+{
+    if (command == kSetBaudRate) {
+        if (value.size() != 4)
+            return "an unreadable rate";
+        const uint32_t rate = uint32_t(value[0]) << 24 | uint32_t(value[1]) << 16 | uint32_t(value[2]) << 8 | value[3];
+        return std::to_string(rate) + " bit/s";
+    }
+    if (value.size() != 1)
+        return "an unreadable value";
+    const unsigned v = value[0];
+    if (command == kSetDataSize)
+        return std::to_string(v) + " data bits";
+    if (command == kSetParity) {
+        static const char *const names[] = {"no", "odd", "even", "mark", "space"};
+        return (v >= 1 && v <= 5 ? std::string(names[v - 1]) : "value " + std::to_string(v)) + " parity";
+    }
+    static const char *const sizes[] = {"1 stop bit", "2 stop bits", "1.5 stop bits"};
+    return v >= 1 && v <= 3 ? sizes[v - 1] : "stop size value " + std::to_string(v);
+}
+
 } // namespace
+
+void TRfc2217Port::CompareConfirmed(uint8_t command, const std::vector<uint8_t> &value)
+{
+    const auto asked = FAsked.find(command);
+    if (asked == FAsked.end() || asked->second == value || FMismatch.Failed())
+        return;
+    FMismatch = MakeFailure(TFailureKind::fkBadReply, FAddress.HostAndPort() + " set the line to " +
+                                                          SettingText(command, value) + " where " +
+                                                          SettingText(command, asked->second) + " was asked");
+    FMismatch.Device = Device();
+}
 
 bool TRfc2217Port::Negotiate()
 {
@@ -67,6 +100,8 @@ bool TRfc2217Port::Negotiate()
     FAgreement = TAgreement::Pending;
     FAnswered.clear();
     FUnconfirmed = 0;
+    FMismatch = TFailure{};
+    FCommandRun = 0;
     FSuspended = false;
     FModemState = -1;
     FLineState = -1;
@@ -75,22 +110,28 @@ bool TRfc2217Port::Negotiate()
                              Negotiation(kWill, kOptionComPort)})
         offer.insert(offer.end(), part.begin(), part.end());
     if (!SendControl(offer))
-        return FailOpening(FLastFailure);
-    const WaitResult result = PumpUntil([this] { return FAgreement != TAgreement::Pending; }, kNegotiationTimeoutMs);
+        return false;
+    const uint32_t limitMs = OpeningMsLeft();
+    const WaitResult result = PumpUntil([this] { return FAgreement != TAgreement::Pending; }, limitMs);
     if (result == WaitResult::HangUp) {
         if (FLastFailure.Kind == TFailureKind::fkHangUp)
             FLastFailure.Detail = FAddress.HostAndPort() + " closed the connection: does not speak RFC 2217: use socket://";
-        return FailOpening(FLastFailure);
+        return false;
     }
-    if (result == WaitResult::TimedOut)
-        return FailOpening(MakeFailure(TFailureKind::fkNoReply,
-                                       FAddress.HostAndPort() + " did not agree the COM-port option within " +
-                                           std::to_string(kNegotiationTimeoutMs) +
-                                           " ms: does not speak RFC 2217: use socket://"));
-    if (FAgreement == TAgreement::Refused)
-        return FailOpening(MakeFailure(TFailureKind::fkBadReply, FAddress.HostAndPort() +
-                                                                     " refused the COM-port option: does not speak "
-                                                                     "RFC 2217: use socket://"));
+    if (result == WaitResult::TimedOut) {
+        FLastFailure = MakeFailure(TFailureKind::fkNoReply, FAddress.HostAndPort() +
+                                                                " did not agree the COM-port option within " +
+                                                                std::to_string(kOpeningTimeoutMs) +
+                                                                " ms of opening: does not speak RFC 2217: use socket://");
+        return false;
+    }
+    if (FAgreement == TAgreement::Refused) {
+        FLastFailure = MakeFailure(TFailureKind::fkBadReply, FAddress.HostAndPort() +
+                                                                 " refused the COM-port option: does not speak "
+                                                                 "RFC 2217: use socket://");
+        return false;
+    }
+    FConfiguredSinceOpening = false;
     return true;
 }
 
@@ -105,6 +146,23 @@ bool TRfc2217Port::Configure(const LineSettings &settings)
 {
     if (!IsOpen())
         return false;
+    // The first settings after opening are part of the opening: its time limit, and a server
+    // that closes the connection before they are confirmed is tried again.
+    for (;;) {
+        const bool opening = !FConfiguredSinceOpening;
+        if (SendSettings(settings, opening ? OpeningMsLeft() : kNegotiationTimeoutMs)) {
+            FConfiguredSinceOpening = true;
+            return true;
+        }
+        if (!opening || !MayConnectAgain())
+            return false;
+        if (!Establish())
+            return false;
+    }
+}
+
+bool TRfc2217Port::SendSettings(const LineSettings &settings, uint32_t limitMs)
+{
     const uint32_t rate = settings.BaudRate;
     const uint8_t flow = settings.RtsCtsFlow ? kControlHardwareFlow
                                               : (settings.XonXoffFlow ? kControlXonXoff : kControlNoFlow);
@@ -120,22 +178,31 @@ bool TRfc2217Port::Configure(const LineSettings &settings)
     requests.push_back({kSetDataSize, {uint8_t(settings.DataBits)}});
     requests.push_back({kSetParity, {ParityValue(settings.Parity)}});
     requests.push_back({kSetStopSize, {StopSizeValue(settings.StopBits)}});
+    FMismatch = TFailure{};
     for (const auto &[command, value] : requests) {
         if (!SendComPort(command, value))
             return false;
-        if (command != kSetControl)
+        if (command != kSetControl) {
+            FAsked[command] = value;
             ++FUnconfirmed;
+        }
     }
     // Until the server confirms the framing the line may still run at the old settings.
-    const WaitResult result = PumpUntil([this] { return FUnconfirmed <= 0; }, kNegotiationTimeoutMs);
+    const WaitResult result = PumpUntil([this] { return FUnconfirmed <= 0; }, limitMs);
+    FUnconfirmed = 0;
     if (result == WaitResult::TimedOut) {
         FLastFailure = MakeFailure(TFailureKind::fkNoReply, FAddress.HostAndPort() +
                                                                 " did not confirm the line settings within " +
-                                                                std::to_string(kNegotiationTimeoutMs) + " ms");
+                                                                std::to_string(limitMs) + " ms");
         FLastFailure.Device = Device();
     }
-    FUnconfirmed = 0;
-    return result == WaitResult::Ready;
+    if (result != WaitResult::Ready)
+        return false;
+    if (FMismatch.Failed()) {
+        FLastFailure = FMismatch;
+        return false;
+    }
+    return true;
 }
 
 bool TRfc2217Port::Purge(bool input, bool output)
@@ -160,12 +227,30 @@ bool TRfc2217Port::ModemSignals(unsigned &bits)
     return true;
 }
 
-void TRfc2217Port::QueueData(const uint8_t *data, size_t size) { AppendEscaped(FOutput, data, size); }
+void TRfc2217Port::QueueData(const uint8_t *data, size_t size)
+{
+    AppendEscaped(FOutput, data, size);
+    FCommandRun = 0;
+}
 
 void TRfc2217Port::TakeReceived(const uint8_t *bytes, size_t size)
 {
     FCommands.clear();
+    const size_t held = FInput.size();
     FDecoder.Feed(bytes, size, FInput, FCommands);
+    const size_t data = FInput.size() - held;
+    // Telnet commands with no line data between them either way: a server keeps a few hundred
+    // bytes of them at most between two requests; an endless stream (NOPs) is refused.
+    if (data > 0)
+        FCommandRun = 0;
+    FCommandRun += size - data;
+    if (FCommandRun > kMaxCommandRun) {
+        Refuse(MakeFailure(TFailureKind::fkBadReply, FAddress.HostAndPort() + " sent " +
+                                                         std::to_string(FCommandRun) +
+                                                         " bytes of Telnet commands without line data (at most " +
+                                                         std::to_string(kMaxCommandRun) + " are taken)"));
+        return;
+    }
     for (const TCommand &command : FCommands)
         Handle(command);
 }
@@ -220,6 +305,7 @@ void TRfc2217Port::HandleComPort(const std::vector<uint8_t> &payload)
     case kSetParity:
     case kSetStopSize:
         --FUnconfirmed;
+        CompareConfirmed(code, std::vector<uint8_t>(payload.begin() + 1, payload.end()));
         break;
     case kNotifyLineState:
         FLineState = value;

@@ -8,6 +8,7 @@
 #include "NetworkPort.h"
 #include "TelnetCodec.h"
 
+#include <map>
 #include <set>
 
 namespace morlith {
@@ -16,8 +17,11 @@ class TRfc2217Port : public TNetworkPort {
 public:
     using TNetworkPort::TNetworkPort;
 
-    // The longest the server may take to agree the option or to confirm line settings.
+    // The longest the server may take to confirm line settings after the opening (the opening's
+    // own are within its limit).
     static constexpr uint32_t kNegotiationTimeoutMs = 3000;
+    // The most Telnet command bytes taken with no line data between them either way.
+    static constexpr size_t kMaxCommandRun = 4096;
 
     bool Configure(const LineSettings &settings) override;
     bool Purge(bool input, bool output) override;
@@ -36,6 +40,11 @@ private:
     enum class TAgreement { Pending, Agreed, Refused };
 
     bool SendComPort(uint8_t command, const std::vector<uint8_t> &value);
+    // Sends rate, framing and control and waits at most `limitMs` for the server to confirm them
+    // as asked.
+    bool SendSettings(const LineSettings &settings, uint32_t limitMs);
+    // Notes a confirmed value that differs from the one asked.
+    void CompareConfirmed(uint8_t command, const std::vector<uint8_t> &value);
     void Handle(const telnet::TCommand &command);
     void HandleComPort(const std::vector<uint8_t> &payload);
     void Answer(uint8_t verb, uint8_t option);
@@ -45,6 +54,10 @@ private:
     TAgreement FAgreement = TAgreement::Pending;
     std::set<uint16_t> FAnswered; // (verb << 8 | option) already answered, so no loops
     int FUnconfirmed = 0; // rate and framing requests sent and not yet confirmed
+    std::map<uint8_t, std::vector<uint8_t>> FAsked; // the last value asked, by command
+    TFailure FMismatch; // a value confirmed other than asked
+    bool FConfiguredSinceOpening = false;
+    size_t FCommandRun = 0; // Telnet command bytes since line data last went either way
     bool FSuspended = false; // the server asked us to hold back line data
     int FModemState = -1;
     int FLineState = -1;

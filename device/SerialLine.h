@@ -76,6 +76,9 @@ public:
     virtual bool HungUp() const = 0;
     // Line errors (framing, parity, overrun) the line reported since it was opened.
     virtual unsigned LineErrors() const { return 0; }
+    // Why the line takes no output now when something else holds it (a device server's pause);
+    // no failure otherwise.
+    virtual TFailure OutputHeld() const { return {}; }
 
     // The name given to Open.
     virtual const std::string &Device() const = 0;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "TcpSocket.h"
 
+#include "HostLookup.h"
 #include "MonotonicClock.h"
 #include "TcpSocketCalls.h"
 
@@ -79,31 +80,39 @@ bool TTcpSocket::Connect(const std::string &host, uint16_t port, uint32_t timeou
     FPeer = (host.find(':') != std::string::npos ? "[" + host + "]" : host) + ":" + std::to_string(port);
     if (!StartNetworking())
         return Fail(TFailureKind::fkOs, 0, "cannot start the network layer");
-    std::string why;
-    addrinfo *found = Resolve(host, port, why);
-    if (found == nullptr)
-        return Fail(TFailureKind::fkNotFound, 0, "cannot find the host " + host + ": " + why);
-    int lastError = 0;
-    for (const addrinfo *candidate = found; candidate != nullptr; candidate = NextOf(candidate)) {
+    // The look-up and every address tried share the one time limit.
+    const uint32_t start = TickCountMs();
+    const auto remaining = [&] { return timeoutMs - std::min(MsSince(start), timeoutMs); };
+    THostLookup lookup(host, port);
+    switch (lookup.Wait(timeoutMs, stopFlag, stopCheckMs)) {
+    case THostLookup::TOutcome::Found:
+        break;
+    case THostLookup::TOutcome::NotFound:
+        return Fail(TFailureKind::fkNotFound, 0, "cannot find the host " + host + ": " + lookup.Error());
+    case THostLookup::TOutcome::TimedOut:
+        return Fail(TFailureKind::fkNoReply, 0,
+                    "no answer from the name service for " + host + " within " + std::to_string(timeoutMs) + " ms");
+    case THostLookup::TOutcome::Stopped:
+        return Fail(TFailureKind::fkStopped, 0, "stopped on request while looking up " + host);
+    }
+    int lastError = TimedOutError();
+    for (const addrinfo *candidate = lookup.Addresses(); candidate != nullptr && remaining() > 0;
+         candidate = NextOf(candidate)) {
         int error = 0;
         const intptr_t handle = OpenConnecting(*candidate, error);
         if (error == kConnectPending)
-            error = AwaitConnect(handle, timeoutMs, stopFlag, stopCheckMs);
+            error = AwaitConnect(handle, remaining(), stopFlag, stopCheckMs);
         if (error == 0) {
             SetNoDelay(handle);
             FHandle = handle;
-            FreeResolved(found);
             return true;
         }
         if (handle != kNoHandle)
             CloseSocket(handle);
-        if (error == kStopped) {
-            FreeResolved(found);
+        if (error == kStopped)
             return Fail(TFailureKind::fkStopped, 0, "stopped on request while connecting to " + FPeer);
-        }
         lastError = error;
     }
-    FreeResolved(found);
     const TErrorClass error = Classify(lastError);
     if (error == TErrorClass::TimedOut)
         return Fail(TFailureKind::fkNoReply, lastError,

@@ -21,9 +21,10 @@ public:
     TTcpSocket(const TTcpSocket &) = delete;
     TTcpSocket &operator=(const TTcpSocket &) = delete;
 
-    // Connects to host:port, waiting at most `timeoutMs`; checks *stopFlag (if given) every
-    // `stopCheckMs`. False with LastFailure() set: not_found when nothing listens there or the
-    // host is unknown or unreachable, no_reply when the connect timed out, stopped on request.
+    // Looks host up and connects to host:port, both within `timeoutMs`; checks *stopFlag (if
+    // given) every `stopCheckMs`. False with LastFailure() set: not_found when nothing listens
+    // there or the host is unknown or unreachable, no_reply when the look-up or the connect timed
+    // out, stopped on request.
     bool Connect(const std::string &host, uint16_t port, uint32_t timeoutMs, const std::atomic<bool> *stopFlag,
                  uint32_t stopCheckMs);
     // Closes the connection; nothing when closed.

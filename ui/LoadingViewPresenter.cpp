@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "LoadingViewPresenter.h"
 
+#include "PathText.h"
+
 #include "ConfigurationU.h"
 #include "CountDown.h"
 #include "DialogsIntf.h"
@@ -11,6 +13,7 @@
 #include "ProductionLog.h"
 #include "ModelU.h"
 #include "Observer.h"
+#include "PathText.h"
 #include "PaceClock.h"
 #include "ProgressU.h"
 #include "ComPortProgrammator.h"
@@ -116,10 +119,12 @@ std::string Tr(const char *Text)
     return QCoreApplication::translate("morlith::TLoadingViewPresenter", Text).toStdString();
 }
 
+// Whether a file of the UTF-8 name `FileName` exists (through the wide name on Windows, so a
+// name outside the system's code page is still found).
 bool FileExists(const std::string &FileName)
 {
     std::error_code error;
-    return std::filesystem::exists(FileName, error);
+    return std::filesystem::exists(PathFromUtf8(FileName), error);
 }
 
 // The configured port's number: the Options list's index plus one ("COM1" is index 0).

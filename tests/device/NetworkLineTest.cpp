@@ -15,10 +15,12 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <netinet/in.h>
 #include <poll.h>
@@ -196,18 +198,37 @@ int LoopbackListener(int backlog, uint16_t &port)
     return listener;
 }
 
-// A TCP peer on 127.0.0.1 that accepts one connection and answers its first bytes with
-// `greeting` (nothing when empty). As an RFC 2217 server (`confirm`) it also confirms every
-// COM-port request, records the requests and the line data it receives, and sends `later` once
-// it has seen line data.
+// What a scripted peer does with each connection it accepts.
+struct PeerScript {
+    // Sent in answer to the first bytes received (nothing when empty), after `greetAfterMs`.
+    Bytes greeting;
+    int greetAfterMs = 0;
+    // As an RFC 2217 server: confirms every COM-port request (with `confirmAs` in place of the
+    // value asked, where it names the request) and records requests and line data.
+    bool confirm = false;
+    std::map<uint8_t, Bytes> confirmAs;
+    // Sent once after the stop size is confirmed (the last of the line settings).
+    Bytes afterSettings;
+    // Sent a byte at a time once line data came.
+    Bytes later;
+    // Sent again and again after the greeting, as fast as the connection takes it, or (trickle)
+    // one every 100 ms.
+    Bytes flood;
+    Bytes trickle;
+    // Connections closed as soon as their first bytes came; the ones after them are served.
+    int closeFirst = 0;
+};
+
+// A TCP peer on 127.0.0.1 that plays a PeerScript to each connection, one after another.
 class ScriptedPeer {
 public:
-    explicit ScriptedPeer(Bytes greeting, bool confirm = false, Bytes later = {})
+    explicit ScriptedPeer(PeerScript script) : FScript(std::move(script))
     {
-        FListener = LoopbackListener(1, FPort);
+        FListener = LoopbackListener(4, FPort);
         (void)!::pipe(FStop);
-        FThread = std::thread([this, greeting, confirm, later] { Run(greeting, confirm, later); });
+        FThread = std::thread([this] { Run(); });
     }
+    explicit ScriptedPeer(Bytes greeting) : ScriptedPeer(PeerScript{std::move(greeting)}) {}
     ~ScriptedPeer()
     {
         (void)!::write(FStop[1], "x", 1);
@@ -228,26 +249,59 @@ public:
         std::lock_guard<std::mutex> lock(FLock);
         return FData;
     }
+    int Connections() const { return FConnections; }
 
 private:
-    void Run(const Bytes &greeting, bool confirm, const Bytes &later)
+    void Run()
     {
-        pollfd fds[2] = {{FListener, POLLIN, 0}, {FStop[0], POLLIN, 0}};
-        if (::poll(fds, 2, 10000) <= 0 || (fds[1].revents & POLLIN))
-            return;
-        const int connection = ::accept(FListener, nullptr, nullptr);
+        for (;;) {
+            pollfd fds[2] = {{FListener, POLLIN, 0}, {FStop[0], POLLIN, 0}};
+            if (::poll(fds, 2, 10000) <= 0 || (fds[1].revents & POLLIN))
+                return;
+            const int connection = ::accept(FListener, nullptr, nullptr);
+            const bool close = FConnections++ < FScript.closeFirst;
+            Serve(connection, close);
+            ::close(connection);
+        }
+    }
+    void Flood(int connection)
+    {
+        Bytes block;
+        while (block.size() < 65536)
+            block.insert(block.end(), FScript.flood.begin(), FScript.flood.end());
+        pollfd out[2] = {{connection, POLLOUT, 0}, {FStop[0], POLLIN, 0}};
+        while (::poll(out, 2, 10000) > 0 && !(out[1].revents & POLLIN))
+            if (::send(connection, block.data(), block.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0 && errno != EAGAIN)
+                return;
+    }
+    void Trickle(int connection)
+    {
+        pollfd stop{FStop[0], POLLIN, 0};
+        while (::poll(&stop, 1, 100) == 0)
+            if (::send(connection, FScript.trickle.data(), FScript.trickle.size(), MSG_NOSIGNAL) < 0)
+                return;
+    }
+    void Serve(int connection, bool closeAtOnce)
+    {
         uint8_t buffer[256];
         pollfd in[2] = {{connection, POLLIN, 0}, {FStop[0], POLLIN, 0}};
         bool greeted = false, sentLater = false;
         telnet::TDecoder decoder;
         while (::poll(in, 2, 10000) > 0 && !(in[1].revents & POLLIN)) {
             const ssize_t n = ::read(connection, buffer, sizeof buffer);
-            if (n <= 0)
-                break;
-            if (!greeted && !greeting.empty())
-                (void)!::write(connection, greeting.data(), greeting.size());
-            greeted = true;
-            if (!confirm)
+            if (n <= 0 || closeAtOnce)
+                return;
+            if (!greeted) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(FScript.greetAfterMs));
+                if (!FScript.greeting.empty())
+                    (void)!::write(connection, FScript.greeting.data(), FScript.greeting.size());
+                greeted = true;
+                if (!FScript.flood.empty())
+                    return Flood(connection);
+                if (!FScript.trickle.empty())
+                    return Trickle(connection);
+            }
+            if (!FScript.confirm)
                 continue;
             std::vector<telnet::TCommand> commands;
             std::lock_guard<std::mutex> lock(FLock);
@@ -257,22 +311,27 @@ private:
                     continue;
                 FRequests.push_back(command.Payload);
                 Bytes answer = command.Payload;
-                answer[0] = uint8_t(answer[0] + 100);
-                const Bytes reply = telnet::Subnegotiation(telnet::kOptionComPort, answer);
+                const auto instead = FScript.confirmAs.find(answer[0]);
+                if (instead != FScript.confirmAs.end())
+                    answer = instead->second;
+                answer[0] = uint8_t(command.Payload[0] + 100);
+                Bytes reply = telnet::Subnegotiation(telnet::kOptionComPort, answer);
+                if (command.Payload[0] == 4)
+                    reply.insert(reply.end(), FScript.afterSettings.begin(), FScript.afterSettings.end());
                 (void)!::write(connection, reply.data(), reply.size());
             }
             // The notification and the data come a byte at a time: every sequence is cut.
             if (!FData.empty() && !sentLater) {
-                for (uint8_t b : later) {
+                for (uint8_t b : FScript.later) {
                     (void)!::write(connection, &b, 1);
                     std::this_thread::sleep_for(std::chrono::milliseconds(1));
                 }
                 sentLater = true;
             }
         }
-        ::close(connection);
     }
 
+    PeerScript FScript;
     int FListener = -1;
     int FStop[2] = {-1, -1};
     uint16_t FPort = 0;
@@ -280,6 +339,7 @@ private:
     std::mutex FLock;
     std::vector<Bytes> FRequests;
     Bytes FData;
+    std::atomic<int> FConnections{0};
 };
 
 } // namespace
@@ -299,7 +359,7 @@ TEST(NetworkLineNegotiation, AServerThatRefusesTheComPortOptionIsToldToUseSocket
 
 TEST(NetworkLineNegotiation, AStopEndsTheWaitForASilentServerAtOnce)
 {
-    ScriptedPeer peer({});
+    ScriptedPeer peer(Bytes{});
     TComPortProgrammator programmator;
     const std::string address = peer.Address();
     programmator.SetPortNaming([address](int32_t) { return address; });
@@ -319,11 +379,11 @@ TEST(NetworkLineNegotiation, AStopEndsTheWaitForASilentServerAtOnce)
 
 TEST(NetworkLineNegotiation, ARawServerAddressedAsRfc2217IsToldToUseSocket)
 {
-    ScriptedPeer peer({});
+    ScriptedPeer peer(Bytes{});
     TRfc2217Port port(nullptr, 50);
     const auto start = Clock::now();
     EXPECT_FALSE(port.Open(peer.Address()));
-    EXPECT_GE(MsSince(start), long(TRfc2217Port::kNegotiationTimeoutMs) - 50);
+    EXPECT_GE(MsSince(start), long(TRfc2217Port::kOpeningTimeoutMs) - 50);
     EXPECT_EQ(port.LastFailure().Kind, TFailureKind::fkNoReply) << port.LastFailure();
     EXPECT_NE(port.LastFailure().Detail.find("use socket://"), std::string::npos) << port.LastFailure();
     EXPECT_FALSE(port.IsOpen());
@@ -333,8 +393,10 @@ TEST(NetworkLineNegotiation, LineSettingsAndPurgesGoToTheServerAndEveryFFIsEscap
 {
     using namespace telnet;
     // IAC DO COM-PORT-OPTION; later a modem state with CTS and DCD, then data with 0xFF doubled.
-    ScriptedPeer peer({kIac, kDo, kOptionComPort}, true,
-                      {kIac, kSb, kOptionComPort, 107, 0x90, kIac, kSe, 0x11, kIac, kIac, 0x22, kIac, kIac});
+    PeerScript script{{kIac, kDo, kOptionComPort}};
+    script.confirm = true;
+    script.later = {kIac, kSb, kOptionComPort, 107, 0x90, kIac, kSe, 0x11, kIac, kIac, 0x22, kIac, kIac};
+    ScriptedPeer peer(script);
     TRfc2217Port port(nullptr, 50);
     ASSERT_TRUE(port.Open(peer.Address())) << port.LastFailure();
     LineSettings settings;
@@ -405,7 +467,7 @@ TEST(NetworkLineConnect, AConnectWithoutAnswerIsNoReplyOrEndsAtAStop)
         const auto start = Clock::now();
         if (port.Open(listener.Address()))
             GTEST_SKIP() << "this kernel answers connects beyond a full accept queue";
-        EXPECT_GE(MsSince(start), long(TNetworkPort::kConnectTimeoutMs) - 50);
+        EXPECT_GE(MsSince(start), long(TNetworkPort::kOpeningTimeoutMs) - 50);
         EXPECT_EQ(port.LastFailure().Kind, TFailureKind::fkNoReply) << port.LastFailure();
         EXPECT_EQ(port.LastFailure().Step, "opening " + listener.Address());
     }
@@ -424,3 +486,212 @@ TEST(NetworkLineConnect, AConnectWithoutAnswerIsNoReplyOrEndsAtAStop)
     EXPECT_EQ(port.LastFailure().Kind, TFailureKind::fkStopped) << port.LastFailure();
     EXPECT_LT(afterStopMs, 100 + 150) << "the connect looks at the stop flag every 50 ms";
 }
+
+namespace {
+
+using namespace telnet;
+const Bytes kAgree = {kIac, kDo, kOptionComPort};
+constexpr uint8_t kNop = 241;
+
+// Opens an RFC 2217 line to `peer` and sets it to 19200 8N1 as the driver does on connecting;
+// the failure (none when it worked) and how long it took.
+std::pair<TFailure, long> OpenAndConfigure(ScriptedPeer &peer)
+{
+    TRfc2217Port port(nullptr, 50);
+    const auto start = Clock::now();
+    LineSettings settings;
+    settings.BaudRate = 19200;
+    const bool ok = port.Open(peer.Address()) && port.Configure(settings);
+    return {ok ? TFailure{} : port.LastFailure(), MsSince(start)};
+}
+
+struct OpeningCase {
+    const char *name;
+    PeerScript script;
+    TFailureKind kind;
+    const char *words; // in the failure's detail
+    long atLeastMs; // the opening is not given up on sooner
+    // The most bytes the refusal may say were taken ("sent N bytes"); 0: no count.
+    long mostTaken = 0;
+};
+
+PeerScript Script(Bytes greeting, bool confirm = false)
+{
+    PeerScript script{std::move(greeting)};
+    script.confirm = confirm;
+    return script;
+}
+PeerScript Flooding(Bytes greeting, Bytes flood)
+{
+    PeerScript script{std::move(greeting)};
+    script.flood = std::move(flood);
+    return script;
+}
+PeerScript Trickling(Bytes greeting, Bytes trickle)
+{
+    PeerScript script{std::move(greeting)};
+    script.trickle = std::move(trickle);
+    return script;
+}
+PeerScript AgreeingAfter(int ms)
+{
+    PeerScript script{kAgree};
+    script.greetAfterMs = ms;
+    return script;
+}
+PeerScript Closing(int connections)
+{
+    PeerScript script = Script(kAgree, true);
+    script.closeFirst = connections;
+    return script;
+}
+PeerScript Confirming(uint8_t command, Bytes value)
+{
+    PeerScript script = Script(kAgree, true);
+    script.confirmAs[command] = std::move(value);
+    return script;
+}
+
+class NetworkLineOpening : public ::testing::TestWithParam<OpeningCase> {};
+
+} // namespace
+
+// Whatever the server sends, the opening ends within its one limit, with what the server did.
+TEST_P(NetworkLineOpening, EndsWithinItsLimitSayingWhatTheServerDid)
+{
+    const OpeningCase &row = GetParam();
+    ScriptedPeer peer(row.script);
+    const auto [failure, ms] = OpenAndConfigure(peer);
+    EXPECT_EQ(failure.Kind, row.kind) << failure;
+    EXPECT_NE(failure.Detail.find(row.words), std::string::npos) << failure;
+    EXPECT_GE(ms, row.atLeastMs) << failure;
+    EXPECT_LE(ms, long(TNetworkPort::kOpeningTimeoutMs) + 500) << failure;
+    if (row.mostTaken > 0) {
+        const size_t sent = failure.Detail.find(" sent ");
+        ASSERT_NE(sent, std::string::npos) << failure;
+        EXPECT_LE(std::stol(failure.Detail.substr(sent + 6)), row.mostTaken) << failure;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, NetworkLineOpening,
+    ::testing::Values(
+        OpeningCase{"DataFloodBeforeTheAgreement", Flooding({}, {0x55}), TFailureKind::fkBadReply,
+                    "bytes of line data and more that nothing asked for (at most 4096", 0, 4096},
+        OpeningCase{"DataFloodAfterTheAgreement", Flooding(kAgree, {0x55, kIac, kIac}), TFailureKind::fkBadReply,
+                    "that nothing asked for", 0, 4096},
+        OpeningCase{"NopFloodBeforeTheAgreement", Flooding({}, {kIac, kNop}), TFailureKind::fkBadReply,
+                    "bytes of Telnet commands without line data (at most 4096", 0, 4096 + 4096},
+        OpeningCase{"NopFloodAfterTheAgreement", Flooding(kAgree, {kIac, kNop}), TFailureKind::fkBadReply,
+                    "Telnet commands without line data", 0, 4096 + 4096},
+        OpeningCase{"NopTrickleWithoutAgreement", Trickling({}, {kIac, kNop}), TFailureKind::fkNoReply,
+                    "did not agree the COM-port option within 3000 ms", 2950},
+        OpeningCase{"DataTrickleWithoutConfirmation", Trickling(kAgree, {0x55}), TFailureKind::fkNoReply,
+                    "did not confirm the line settings", 2950},
+        // Late agreement leaves the settings only what is left of the one limit.
+        OpeningCase{"AgreementAfterTwoSecondsThenNoConfirmation", AgreeingAfter(2000), TFailureKind::fkNoReply,
+                    "did not confirm the line settings", 2950},
+        OpeningCase{"EveryConnectionClosedAtOnce", Closing(1000), TFailureKind::fkHangUp,
+                    "closed the connection", 2800},
+        OpeningCase{"AnotherRateConfirmed", Confirming(1, {1, 0, 0, 0x25, 0x80}), TFailureKind::fkBadReply,
+                    "set the line to 9600 bit/s where 19200 bit/s was asked", 0},
+        OpeningCase{"AnotherDataSizeConfirmed", Confirming(2, {2, 7}), TFailureKind::fkBadReply,
+                    "7 data bits where 8 data bits was asked", 0},
+        OpeningCase{"AnotherParityConfirmed", Confirming(3, {3, 3}), TFailureKind::fkBadReply,
+                    "even parity where no parity was asked", 0},
+        OpeningCase{"AnotherStopSizeConfirmed", Confirming(4, {4, 2}), TFailureKind::fkBadReply,
+                    "2 stop bits where 1 stop bit was asked", 0},
+        OpeningCase{"ARateConfirmedShort", Confirming(1, {1, 0x4B}), TFailureKind::fkBadReply,
+                    "an unreadable rate where 19200 bit/s", 0}),
+    [](const ::testing::TestParamInfo<OpeningCase> &info) { return std::string(info.param.name); });
+
+TEST(NetworkLineNegotiation, AServerThatClosesNewConnectionsAtFirstIsAskedAgainWithinTheLimit)
+{
+    ScriptedPeer peer(Closing(2));
+    const auto [failure, ms] = OpenAndConfigure(peer);
+    EXPECT_FALSE(failure.Failed()) << failure;
+    EXPECT_EQ(peer.Connections(), 3);
+    EXPECT_LT(ms, long(TNetworkPort::kOpeningTimeoutMs));
+}
+
+TEST(NetworkLineNegotiation, AServerHoldingTheLineIsNoReplyInItsOwnWords)
+{
+    PeerScript script = Script(kAgree, true);
+    script.afterSettings = {kIac, kSb, kOptionComPort, 108, kIac, kSe}; // FLOWCONTROL-SUSPEND
+    ScriptedPeer peer(script);
+    TComPortProgrammator programmator;
+    const std::string address = peer.Address();
+    programmator.SetPortNaming([address](int32_t) { return address; });
+    EXPECT_FALSE(programmator.Connect(1));
+    const TFailure &failure = programmator.LastFailure();
+    EXPECT_EQ(failure.Kind, TFailureKind::fkNoReply) << failure;
+    EXPECT_NE(failure.Detail.find("the server holds the line"), std::string::npos) << failure;
+    EXPECT_EQ(peer.Data(), Bytes()) << "nothing goes out while the server holds the line";
+}
+
+namespace {
+
+struct LineOptionCase {
+    const char *name;
+    LineSettings settings;
+    std::vector<Bytes> requests; // COM-port requests, in order
+};
+
+LineSettings With(void (*change)(LineSettings &))
+{
+    LineSettings settings;
+    settings.BaudRate = 19200;
+    change(settings);
+    return settings;
+}
+
+// The requests for 19200 8N1, no flow control, DTR and RTS on, with `changed` in place of the
+// default request of the same command (SET-CONTROL: of the same group of values: flow 1-3,
+// DTR 7-9, RTS 10-12).
+std::vector<Bytes> Requests(std::vector<Bytes> changed)
+{
+    std::vector<Bytes> requests = {{5, 1}, {5, 8}, {5, 11}, {1, 0, 0, 0x4B, 0x00}, {2, 8}, {3, 1}, {4, 1}};
+    for (const Bytes &change : changed)
+        for (Bytes &request : requests)
+            if (request[0] == change[0] && (request[0] != 5 || (request[1] - 1) / 3 == (change[1] - 1) / 3))
+                request = change;
+    return requests;
+}
+
+class NetworkLineOptions : public ::testing::TestWithParam<LineOptionCase> {};
+
+} // namespace
+
+// Each line option reaches the server as its own value: odd is not sent as even.
+TEST_P(NetworkLineOptions, EachValueGoesToTheServerAsItsOwn)
+{
+    ScriptedPeer peer(Script(kAgree, true));
+    TRfc2217Port port(nullptr, 50);
+    ASSERT_TRUE(port.Open(peer.Address())) << port.LastFailure();
+    ASSERT_TRUE(port.Configure(GetParam().settings)) << port.LastFailure();
+    EXPECT_EQ(peer.Requests(), GetParam().requests);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, NetworkLineOptions,
+    ::testing::Values(
+        LineOptionCase{"NoParity", With([](LineSettings &) {}), Requests({})},
+        LineOptionCase{"OddParity", With([](LineSettings &s) { s.Parity = LineParity::Odd; }), Requests({{3, 2}})},
+        LineOptionCase{"EvenParity", With([](LineSettings &s) { s.Parity = LineParity::Even; }), Requests({{3, 3}})},
+        LineOptionCase{"MarkParity", With([](LineSettings &s) { s.Parity = LineParity::Mark; }), Requests({{3, 4}})},
+        LineOptionCase{"SpaceParity", With([](LineSettings &s) { s.Parity = LineParity::Space; }), Requests({{3, 5}})},
+        LineOptionCase{"TwoStopBits", With([](LineSettings &s) { s.StopBits = LineStopBits::Two; }), Requests({{4, 2}})},
+        LineOptionCase{"OneAndAHalfStopBits", With([](LineSettings &s) { s.StopBits = LineStopBits::OneAndHalf; }),
+                       Requests({{4, 3}})},
+        LineOptionCase{"FiveDataBits", With([](LineSettings &s) { s.DataBits = 5; }), Requests({{2, 5}})},
+        LineOptionCase{"SixDataBits", With([](LineSettings &s) { s.DataBits = 6; }), Requests({{2, 6}})},
+        LineOptionCase{"SevenDataBits", With([](LineSettings &s) { s.DataBits = 7; }), Requests({{2, 7}})},
+        LineOptionCase{"Rate115200", With([](LineSettings &s) { s.BaudRate = 115200; }),
+                       Requests({{1, 0, 0x01, 0xC2, 0x00}})},
+        LineOptionCase{"XonXoff", With([](LineSettings &s) { s.XonXoffFlow = true; }), Requests({{5, 2}})},
+        LineOptionCase{"DtrOff", With([](LineSettings &s) { s.Dtr = false; }), Requests({{5, 9}})},
+        LineOptionCase{"RtsOff", With([](LineSettings &s) { s.Rts = false; }), Requests({{5, 12}})},
+        // RTS is the handshake's own then: no RTS request.
+        LineOptionCase{"RtsCts", With([](LineSettings &s) { s.RtsCtsFlow = true; }),
+                       {{5, 3}, {5, 8}, {1, 0, 0, 0x4B, 0x00}, {2, 8}, {3, 1}, {4, 1}}}),
+    [](const ::testing::TestParamInfo<LineOptionCase> &info) { return std::string(info.param.name); });

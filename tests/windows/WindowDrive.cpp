@@ -7,9 +7,10 @@
 //
 // Steps: connect | disconnect | write-app PACKAGE | read-dseg FILE | write-dseg FILE |
 // slide-left | slide-right (the title bar's arrows) | shot PNG (the window's picture) | start.
-// Each prints one line: "STEP ok MS", or "STEP failed KIND: MESSAGE"; then "page connected" or
-// "page disconnected". "start" prints the time from the process's start until the window is
-// shown and its peak memory. Ends with 0 when the steps ran (failures are results, not errors).
+// Each prints one line: "STEP ok MS", or "STEP failed KIND: MESSAGE"; before it, "asked QUESTION"
+// for every question the step asked; then "page connected" or "page disconnected". "start"
+// prints the time from the process's start until the window is shown and its peak memory. The
+// steps are read from the wide command line, so names outside the system's code page arrive whole. Ends with 0 when the steps ran (failures are results, not errors).
 
 #include "DialogsIntf.h"
 #include "EventLoopWait.h"
@@ -26,6 +27,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 #include <psapi.h>
@@ -53,11 +55,11 @@ class TDriver {
 public:
     TDriver(TdlgMain &window, TScriptedDialogs &dialogs) : FWindow(window), FDialogs(dialogs) {}
 
-    // Runs the step at `argv[i]`, consuming its argument; false on a step it does not know.
-    bool Run(int argc, char **argv, int &i)
+    // Runs the step at `words[i]` (UTF-8), consuming its argument; false on a step it does not know.
+    bool Run(const std::vector<std::string> &words, size_t &i)
     {
-        const std::string step = argv[i];
-        const auto argument = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
+        const std::string step = words[i];
+        const auto argument = [&]() -> std::string { return i + 1 < words.size() ? words[++i] : ""; };
         if (step == "connect")
             return Click(step, "btnConnect");
         if (step == "disconnect")
@@ -82,7 +84,7 @@ public:
             return true;
         }
         if (step == "shot") {
-            const QString path = QString::fromLocal8Bit(argument().c_str());
+            const QString path = QString::fromStdString(argument());
             const bool saved = FWindow.grab().save(path, "PNG");
             std::printf("shot %s\n", saved ? "ok" : "failed file: cannot write the picture");
             return true;
@@ -111,6 +113,7 @@ private:
             return true;
         }
         FDialogs.LastFailure.clear();
+        FDialogs.Questions.clear();
         QElapsedTimer took;
         took.start();
         // The page runs an operation to its end inside the click, with the window's events
@@ -120,6 +123,8 @@ private:
         const qint64 ms = took.elapsed();
         if (step.rfind("choose-", 0) == 0)
             return true;
+        for (const std::string &question : FDialogs.Questions)
+            std::printf("asked %s\n", question.c_str());
         if (FDialogs.LastFailure.empty())
             std::printf("%s ok %lld ms\n", step.c_str(), static_cast<long long>(ms));
         else
@@ -150,8 +155,11 @@ int main(int argc, char **argv)
         QCoreApplication::processEvents();
         TDriver driver(window, dialogs);
         driver.Shown();
-        for (int i = 1; i < argc; ++i) {
-            if (!driver.Run(argc, argv, i)) {
+        std::vector<std::string> words;
+        for (const QString &argument : QCoreApplication::arguments())
+            words.push_back(argument.toStdString());
+        for (size_t i = 1; i < words.size(); ++i) {
+            if (!driver.Run(words, i)) {
                 status = 2;
                 break;
             }

@@ -55,6 +55,26 @@ check "read the data segment from the window" \
       [ "$(hex_of "$work/read.bin")" = "$(dump_hex 0 data-segment)" ]; echo $?)" \
   "$(cat "$work/steps.txt" "$work/drive.err")"
 
+# Names outside the system's code page (Cyrillic, Japanese): a package written, a data file read
+# into a new file and then over it (the window asks first), and written back; through the
+# presenter, with the wide names the file dialogs would give.
+for name in "данные" "データ"; do
+  cp "$work/app.xml" "$work/$name.xml"
+  pattern 256 11 "$work/$name-in.bin"
+  serve --controller-dseg "0:$work/initial.bin" --dseg-size 256
+  window connect write-app "$(windows_path "$work/$name.xml")" \
+    read-dseg "$(windows_path "$work/$name.bin")" read-dseg "$(windows_path "$work/$name.bin")" \
+    write-dseg "$(windows_path "$work/$name-in.bin")"
+  stop_module
+  check "a package and data files named $name: written, read, overwritten after the question, written back" \
+    "$(says '^write-app ok' && [ "$(grep -c '^read-dseg ok' "$work/steps.txt")" = 2 ] &&
+        [ "$(grep -c '^asked File exists.  Overwrite?' "$work/steps.txt")" = 1 ] &&
+        cmp -s "$work/$name.bin" "$work/initial.bin" && says '^write-dseg ok' &&
+        [ "$(dump_hex 0 data-segment)" = "$(hex_of "$work/$name-in.bin")" ] &&
+        [ "$(dump_hex 0 program-memory)" = "$(hex_of "$work/app.bin")" ]; echo $?)" \
+    "$(cat "$work/steps.txt" "$work/drive.err")"
+done
+
 serve --hangup-after 40
 window connect write-app "$(windows_path "$work/app.xml")"
 stop_module

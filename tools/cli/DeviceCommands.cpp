@@ -203,23 +203,6 @@ std::unique_ptr<TSessionReporter> MakeReporter(const TCliOptions &options, size_
     return std::make_unique<THumanReporter>(console, style, options.Quiet, portCount > 1);
 }
 
-std::string ReplaceAll(std::string text, const std::string &placeholder, const std::string &value)
-{
-    for (size_t at = text.find(placeholder); at != std::string::npos; at = text.find(placeholder, at + value.size()))
-        text.replace(at, placeholder.size(), value);
-    return text;
-}
-
-std::string FileForPort(const std::string &pattern, const TPortChoice &port)
-{
-    std::string name = port.Label;
-    for (char &c : name)
-        if (c == '/')
-            c = '_';
-    name.erase(0, name.find_first_not_of('_'));
-    return ReplaceAll(pattern, kPortPlaceholder, name);
-}
-
 void ReadyPorts(const TCliOptions &options, const std::vector<TPortChoice> &ports, TConsole &console)
 {
     if (!options.Quiet && !options.Json)

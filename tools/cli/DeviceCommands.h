@@ -13,8 +13,6 @@
 
 namespace morlith::cli {
 
-// Stands in a read-dseg file name for the port's name when several ports are read at once.
-inline constexpr const char *kPortPlaceholder = "{port}";
 // The file name that means standard output (read-dseg) or standard input (write-dseg).
 inline constexpr const char *kStandardStream = "-";
 
@@ -46,12 +44,5 @@ void ReadyPorts(const TCliOptions &options, const std::vector<TPortChoice> &port
 
 // Runs a device command; returns the exit status.
 int RunDeviceCommand(const TCliOptions &options, TConsole &console);
-
-// `text` with every `placeholder` replaced by `value`.
-std::string ReplaceAll(std::string text, const std::string &placeholder, const std::string &value);
-
-// `pattern` with every kPortPlaceholder replaced by a file-name form of the port's label
-// ("COM3"; "dev_ttyUSB0" for /dev/ttyUSB0).
-std::string FileForPort(const std::string &pattern, const TPortChoice &port);
 
 } // namespace morlith::cli

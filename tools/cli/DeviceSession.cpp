@@ -29,15 +29,6 @@ TOperationKind OperationKindOf(TCliCommand command)
     }
 }
 
-// A handshake worth trying again: the port opened but the module did not answer it soundly (it
-// may still be starting). A missing, busy or vanished port is not retried.
-bool HandshakeMayBeRetried(const TFailure &failure)
-{
-    return failure.Kind == TFailureKind::fkNoReply || failure.Kind == TFailureKind::fkBadReply;
-}
-
-TFailure Stopped(const std::string &detail) { return MakeFailure(TFailureKind::fkStopped, detail); }
-
 } // namespace
 
 TDeviceSession::TDeviceSession(const TPortChoice &port, const TDeviceJob &job, TSessionReporter &reporter,
@@ -114,20 +105,19 @@ bool TDeviceSession::FailFromRunner() { return Fail(FRunner.Failure()); }
 bool TDeviceSession::Open()
 {
     if (InterruptRequested())
-        return Fail(Stopped("stopped on request before connecting"));
-    // Only the handshake is tried again, never anything that writes.
-    for (uint32_t attempt = 0; !FRunner.Connect(FPort.ComNumber); ++attempt) {
-        const TFailure failure = FRunner.Failure();
-        if (attempt >= FJob.Retries || !HandshakeMayBeRetried(failure) || InterruptRequested())
-            return FailFromRunner();
+        return Fail(StoppedOnRequest(TStopPoint::spBeforeConnecting));
+    const auto pause = [this](uint32_t attempt) {
+        if (InterruptRequested())
+            return false;
         if (FJob.Verbose)
-            FConsole.Err(FPort.Label + ": " + failure.Message() + "; trying again (" + std::to_string(attempt + 1) +
-                         " of " + std::to_string(FJob.Retries) + ")");
-        if (!SleepUnlessInterrupted(kRetryPauseMs))
-            return Fail(Stopped("stopped on request between two connect attempts"));
-    }
+            FConsole.Err(FPort.Label + ": " + FRunner.Failure().Message() + "; trying again (" +
+                         std::to_string(attempt + 1) + " of " + std::to_string(FJob.Retries) + ")");
+        return SleepUnlessInterrupted(kRetryPauseMs);
+    };
+    if (!FRunner.ConnectRetrying(FPort.ComNumber, FJob.Retries, pause))
+        return FailFromRunner();
     if (InterruptRequested())
-        return Fail(Stopped("stopped on request after connecting"));
+        return Fail(StoppedOnRequest(TStopPoint::spAfterConnecting));
     return true;
 }
 
@@ -234,6 +224,11 @@ void TDeviceSession::Run()
     FStart = std::chrono::steady_clock::now();
     FReporter.Started(FPort.Label, CommandName(FJob.Command), FJob.FileName());
     const bool done = FJob.InputRefusal.Failed() ? Fail(FJob.InputRefusal) : Open() && Perform();
+    if (!done && !FJob.InputNote.empty()) {
+        TFailure failure = FRunner.Failure();
+        failure.Detail += " (" + FJob.InputNote + ")";
+        FRunner.Fail(failure);
+    }
     // What the module holds is told from the frames so far, before any goodbye.
     FRunner.Conclude();
     if (!done && InterruptRequested()) {
@@ -245,12 +240,8 @@ void TDeviceSession::Run()
     FOutcome.Failure = FRunner.Failure();
     if (!done)
         FOutcome.ModuleState = FRunner.ModuleState();
-    if (!FJob.InputNote.empty()) {
-        if (done)
-            FOutcome.Message = FJob.InputNote + "; " + FOutcome.Message;
-        else
-            FOutcome.Failure.Detail += " (" + FJob.InputNote + ")";
-    }
+    if (done && !FJob.InputNote.empty())
+        FOutcome.Message = FJob.InputNote + "; " + FOutcome.Message;
     FOutcome.Seconds = Elapsed();
     if (FJob.Log)
         AppendToLog();
@@ -260,8 +251,6 @@ void TDeviceSession::Run()
 void TDeviceSession::AppendToLog()
 {
     TOperationRecord record = FRunner.Record(kProgramName, FPort.Label);
-    record.Failure = FOutcome.Failure;
-    record.DurationMs = uint64_t(FOutcome.Seconds * 1000 + 0.5);
     record.Station = FJob.Station;
     record.Operator = FJob.Operator;
     record.Lot = FJob.Lot;

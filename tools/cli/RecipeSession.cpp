@@ -77,7 +77,7 @@ void TRecipeSession::Run()
     runner.SetHandshakeRetries(FRun.Retries, [] { return SleepUnlessInterrupted(kRetryPauseMs); });
     bool go = !InterruptRequested();
     if (!go)
-        FOutcome.Failure = MakeFailure(TFailureKind::fkStopped, "stopped on request before connecting");
+        FOutcome.Failure = StoppedOnRequest(TStopPoint::spBeforeConnecting);
     // A unit refused for its files takes no number; otherwise the number is the unit's once the
     // counter past it is on the disk, before the unit is touched.
     go = go && runner.Prepare() && ReserveSerial(fields);
@@ -148,7 +148,7 @@ void TRecipeSession::AppendToLog(const TRecipeRunner &runner, const TUnitFields 
     record.Steps = runner.Steps();
     record.Failure = FOutcome.Failure;
     record.FailedStep = runner.FailedStep();
-    record.DurationMs = uint64_t(FOutcome.Seconds * 1000 + 0.5);
+    record.DurationMs = runner.DurationMs();
     AppendRecord(*FRun.Log, UnitRecordLine(record), FOutcome, FConsole);
 }
 

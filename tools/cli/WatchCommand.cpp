@@ -251,6 +251,7 @@ int RunWatch(const TCliOptions &watchOptions, TConsole &console)
     std::unique_ptr<TSessionReporter> reporter;
     TStationDashboard *dashboard = nullptr;
     TLotTally tally(recipe ? recipeRun.Lot : options.Lot, LotTallyPath());
+    tally.SetStopCheck(InterruptRequested);
     if (options.Json) {
         reporter = std::make_unique<TJsonReporter>(console);
     } else if (UsesDashboard(options, console)) {

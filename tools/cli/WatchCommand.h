@@ -8,11 +8,6 @@
 
 namespace morlith::cli {
 
-// In a read-dseg file name under watch: the module's number in this run (1, 2, ...) and the time
-// its work started (UTC, "20261207T103638Z").
-inline constexpr const char *kNumberPlaceholder = "{n}";
-inline constexpr const char *kTimePlaceholder = "{time}";
-
 // Runs `watch`; returns the exit status.
 int RunWatch(const TCliOptions &options, TConsole &console);
 

@@ -2,6 +2,7 @@
 #include "PortLink.h"
 
 #include "PortMap.h"
+#include "PathText.h"
 
 #include <cerrno>
 #include <cstring>
@@ -25,7 +26,7 @@ TPortLink::TPortLink(unsigned comNumber, const std::string &target)
 {
     const std::string directory = PortMapDirectory();
     std::error_code error;
-    std::filesystem::create_directories(directory, error);
+    std::filesystem::create_directories(PathFromUtf8(directory), error);
     if (error)
         throw std::runtime_error("cannot create the port map directory " + directory + ": " +
                                  error.message());
@@ -48,7 +49,7 @@ TPortLink::TPortLink(unsigned comNumber, const std::string &target)
 TPortLink::~TPortLink()
 {
     std::error_code error;
-    if (std::filesystem::read_symlink(FPath, error) == FTarget && !error)
+    if (Utf8OfPath(std::filesystem::read_symlink(PathFromUtf8(FPath), error)) == FTarget && !error)
         unlink(FPath.c_str());
 }
 

@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <string>
+#include <vector>
 
 namespace morlith {
 
@@ -18,6 +19,8 @@ public:
     // The last error or failure box's contents: "KIND: TITLE: MESSAGE" ("error: TEXT DETAIL"
     // for an error box); "" when none was shown.
     std::string LastFailure;
+    // Every question asked, in order; each is answered Yes.
+    std::vector<std::string> Questions;
 
     // IDialogsInterface: the prepared paths; boxes recorded; every question says Yes.
     std::optional<std::string> OpenFile(const TFileFilter &) override
@@ -36,7 +39,11 @@ public:
     {
         LastFailure = std::string(Failure.KindName()) + ": " + Title + ": " + Failure.Message();
     }
-    bool Confirm(const std::string &) override { return true; }
+    bool Confirm(const std::string &Question) override
+    {
+        Questions.push_back(Question);
+        return true;
+    }
 };
 
 } // namespace morlith

@@ -13,6 +13,7 @@
 #include "RoundRobin.h"
 #include "ScriptedDialogs.h"
 #include "Slider.h"
+#include "PathText.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -33,7 +34,7 @@ constexpr int kSlideTimeoutMs = 5000;
 
 bool Save(const QImage &image, const fs::path &path)
 {
-    if (image.save(QString::fromStdString(path.string()), "PNG"))
+    if (image.save(QString::fromStdString(Utf8OfPath(path)), "PNG"))
         return true;
     std::fprintf(stderr, "morlith-screenshots: cannot write %s\n", path.c_str());
     return false;
@@ -69,7 +70,7 @@ bool RenderAll(const fs::path &out)
 {
     TModuleServer module;
     module.Start();
-    fs::create_symlink(module.SlavePath(), fs::path(PortMapDirectory()) / "COM1");
+    fs::create_symlink(module.SlavePath(), PathFromUtf8(PortMapDirectory()) / "COM1");
     TScriptedDialogs dialogs;
     // The file dialogs' answers are only shown, never opened.
     dialogs.Files = {"/home/operator/firmware/kev-main-2.4.xml",

@@ -7,7 +7,10 @@
 #include "PortMap.h"
 #include "Ser2net.h"
 
+#include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <thread>
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -89,6 +92,31 @@ TEST_F(NetworkPorts, NothingListeningIsNotFoundInTheStepOpening)
     EXPECT_EQ(run.Status, 1) << run.Err;
     EXPECT_EQ(FieldOf(ResultOf(run), "kind"), "not_found") << run.Out;
     EXPECT_EQ(FieldOf(ResultOf(run), "step"), "opening " + address) << run.Out;
+}
+
+TEST_F(NetworkPorts, ANameServiceThatNeverAnswersEndsAtTheOpeningLimitOrAtOnceAtCtrlC)
+{
+    // The preloaded look-up blocks for 10 s on names ending in ".silent".
+    setenv("LD_PRELOAD", MORLITH_SILENT_RESOLVER_SHIM, 1);
+    const std::string address = "rfc2217://line.silent:4001";
+    const auto start = std::chrono::steady_clock::now();
+    const TCliRun run = Cli({"--json", "--port", address, "connect"});
+    const auto tookMs = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    EXPECT_EQ(run.Status, 1) << run.Err;
+    EXPECT_EQ(FieldOf(ResultOf(run), "kind"), "no_reply") << run.Out;
+    EXPECT_EQ(FieldOf(ResultOf(run), "step"), "opening " + address) << run.Out;
+    EXPECT_LT(tookMs.count(), 3000 + 500) << run.Out;
+
+    TCliProcess stopped({"--json", "--port", address, "connect"}, Folder());
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const auto signalled = std::chrono::steady_clock::now();
+    stopped.Signal(SIGINT);
+    const TCliRun interrupted = stopped.Finish();
+    const auto afterMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - signalled);
+    unsetenv("LD_PRELOAD");
+    EXPECT_EQ(FieldOf(ResultOf(interrupted), "kind"), "stopped") << interrupted.Out;
+    EXPECT_LT(afterMs.count(), 50 + 200) << "the look-up's wait looks at the stop request every 50 ms";
 }
 
 TEST_F(NetworkPorts, WatchTakesAMapEntryThatAppearsNamingAnAddress)

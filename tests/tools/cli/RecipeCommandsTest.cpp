@@ -3,7 +3,6 @@
 // lot and CSV a spreadsheet reads as text.
 
 #include "CliFixture.h"
-#include "LogExport.h"
 
 #include <gtest/gtest.h>
 
@@ -134,27 +133,6 @@ TEST_F(RecipeCommandsTest, TheSummaryGivesEachLotsYieldAndCsvKeepsEveryCellText)
     EXPECT_NE(csv.Out.find(",command,,,,,,COM9,,write-app,'@fw.xml,2,ok,,,,100\r\n"), std::string::npos) << csv.Out;
     const TCliRun table = Cli({"log", "line.jsonl", "--failed"});
     EXPECT_NE(table.Out.find("run r.toml  serial 8  failed (no_reply) at step 2"), std::string::npos) << table.Out;
-}
-
-TEST(CsvCell, QuotesAsRfc4180AndKeepsFormulasText)
-{
-    const std::pair<std::string, std::string> rows[] = {
-        {"plain", "plain"},
-        {"", ""},
-        {"a,b", "\"a,b\""},
-        {"say \"hi\"", "\"say \"\"hi\"\"\""},
-        {"two\nlines", "\"two\nlines\""},
-        {"=1+2", "'=1+2"},
-        {"+1", "'+1"},
-        {"-1", "'-1"},
-        {"@SUM(A1)", "'@SUM(A1)"},
-        {"\tx", "'\tx"},
-        {"=a,b", "\"'=a,b\""},
-        {"1=1", "1=1"},
-    };
-    for (const auto &[text, cell] : rows)
-        EXPECT_EQ(cli::CsvCell(text), cell) << text;
-    EXPECT_EQ(cli::CsvLine({"a", "b,c", ""}), "a,\"b,c\",\r\n");
 }
 
 } // namespace

@@ -26,6 +26,7 @@ TEST(StationBoard, TextIsCutAtCharactersAndNothingMovesTheCursor)
         {"Партия", 7, "Партия"},
         {"a\033[2Jb", 20, "a?[2Jb"},
         {"line\nbreak\r", 20, "line?break?"},
+        {"rub\x7Fout", 20, "rub?out"},
         {"C1 \xC2\x9B" "control", 20, "C1 ?control"},
         {"cut \xD0", 20, "cut ?"},
         {"bad \xFF\xFE bytes", 20, "bad ?? bytes"},

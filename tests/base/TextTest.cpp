@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: MIT
+// JSON text and number text as every front end writes them.
+
+#include "JsonLines.h"
+#include "NumberText.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace morlith {
+namespace {
+
+TEST(JsonText, EscapesWhatJsonRequiresAndReplacesInvalidUtf8)
+{
+    EXPECT_EQ(JsonQuote("a\"b\\c\nd\te\x01"), "\"a\\\"b\\\\c\\nd\\te\\u0001\"");
+    EXPECT_EQ(JsonQuote("caf\xC3\xA9 \xE2\x82\xAC"), "\"caf\xC3\xA9 \xE2\x82\xAC\"");
+    // A lone continuation byte, a cut sequence, an overlong form and a surrogate.
+    EXPECT_EQ(JsonQuote("x\x80y"), "\"x\\ufffdy\"");
+    EXPECT_EQ(JsonQuote("x\xE2\x82"), "\"x\\ufffd\\ufffd\"");
+    EXPECT_EQ(JsonQuote("\xC0\xAF"), "\"\\ufffd\\ufffd\"");
+    EXPECT_EQ(JsonQuote("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");
+    EXPECT_EQ(JsonLine({{"k", "v"}, {"n", -3}, {"b", false}, {"l", {"a", "b"}}}),
+              "{\"k\":\"v\",\"n\":-3,\"b\":false,\"l\":[\"a\",\"b\"]}");
+    EXPECT_EQ(JsonLine({{"inner", {{"n", 1}}}}), "{\"inner\":{\"n\":1}}");
+    // Fields keep their order; text that is not UTF-8 is escaped inside a line too; seconds have
+    // exactly three decimals.
+    EXPECT_EQ(JsonLine({{"z", 1}, {"a", "x\x80\r"}, {"seconds", 2.0}, {"rate", 0.12345}}),
+              "{\"z\":1,\"a\":\"x\\ufffd\\u000d\",\"seconds\":2.000,\"rate\":0.123}");
+}
+
+TEST(JsonText, EveryEventCarriesTheSchemaAndAnIsoUtcTime)
+{
+    const std::string line = JsonLine(JsonEvent("e", {{"n", 1}}));
+    EXPECT_TRUE(std::regex_match(line, std::regex(R"(\{"event":"e","schema":1,"time":"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z","n":1\})")))
+        << line;
+    // 2001-09-09T01:46:40.250Z is 1,000,000,000.25 s after the epoch.
+    const auto when = std::chrono::system_clock::time_point(std::chrono::milliseconds(1000000000250));
+    EXPECT_EQ(IsoUtcTime(when), "2001-09-09T01:46:40.250Z");
+}
+
+TEST(JsonText, UtcTimesAcrossLeapDaysCenturiesAndTheEpoch)
+{
+    const auto at = [](int64_t ms) { return IsoUtcTime(std::chrono::system_clock::time_point(std::chrono::milliseconds(ms))); };
+    EXPECT_EQ(at(0), "1970-01-01T00:00:00.000Z");
+    EXPECT_EQ(at(951782400000), "2000-02-29T00:00:00.000Z");
+    EXPECT_EQ(at(951868799999), "2000-02-29T23:59:59.999Z");
+    EXPECT_EQ(at(4107542400000), "2100-03-01T00:00:00.000Z"); // 2100 has no 29 February
+    EXPECT_EQ(at(1709251199000), "2024-02-29T23:59:59.000Z");
+    EXPECT_EQ(at(-1), "1969-12-31T23:59:59.999Z");
+}
+
+TEST(NumberText, ParsesOnlyWholeNumbersInRange)
+{
+    EXPECT_EQ(ParseWholeNumber("42", 0, 100), 42u);
+    EXPECT_EQ(ParseWholeNumber("0x2A", 0, 100, true), 42u);
+    EXPECT_FALSE(ParseWholeNumber("0x2A", 0, 100));
+    for (const char *bad : {"", "+1", "-1", "1.5", "12a", " 1", "0x", "101", "99999999999999999999999"})
+        EXPECT_FALSE(ParseWholeNumber(bad, 0, 100, true)) << bad;
+}
+
+TEST(NumberText, GroupsThousandsAndFormatsTimeAndRate)
+{
+    EXPECT_EQ(GroupThousands(0), "0");
+    EXPECT_EQ(GroupThousands(999), "999");
+    EXPECT_EQ(GroupThousands(12300), "12,300");
+    EXPECT_EQ(GroupThousands(1234567), "1,234,567");
+    EXPECT_EQ(FormatSeconds(2.04), "2.0 s");
+    EXPECT_EQ(FormatSeconds(125), "2 min 05 s");
+    EXPECT_EQ(FormatRate(1920), "1.9 kB/s");
+    EXPECT_EQ(FormatRate(640), "640 B/s");
+}
+
+} // namespace
+} // namespace morlith

@@ -1,0 +1,376 @@
+// SPDX-License-Identifier: MIT
+// Recipes: every mistake of form and of input named by its line, and the steps of one unit run on
+// one connection against the virtual module, with a fault at each step ending the unit there.
+
+#include "ComPortProgrammator.h"
+#include "ModuleOnPort.h"
+#include "PackageBuilder.h"
+#include "Recipe.h"
+#include "RecipeInputs.h"
+#include "RecipeRunner.h"
+#include "UnitRecord.h"
+#include "WholeFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+using namespace morlith;
+
+namespace {
+
+bool Has(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+// The problems of a recipe, one per line, for failure messages.
+std::string Listed(const std::vector<TRecipeProblem> &problems)
+{
+    std::string text;
+    for (const TRecipeProblem &problem : problems)
+        text += DescribeProblem("r.toml", problem) + "\n";
+    return text;
+}
+
+// A recipe with one mistake of form: the line it must be named at and words of its message.
+struct TFormMistake {
+    const char *Text;
+    int Line;
+    const char *Words;
+};
+
+const TFormMistake kFormMistakes[] = {
+    {"colour = 1\n[[step]]\nread-dseg = \"a.bin\"\n", 1, "unknown key \"colour\""},
+    {"[[step]]\nread-dseg = \"a.bin\"\nvrify = true\n", 3, "unknown key \"vrify\""},
+    {"[[step]]\nmcu = 0\n", 1, "has no write-app, write-dseg or read-dseg"},
+    {"[[step]]\nwrite-app = \"a.xml\"\nmcu = 5\n", 3, "mcu must be 0"},
+    {"[[step]]\nwrite-app = \"a.xml\"\nmcu = [1, 2, 1]\n", 3, "controller 1 is listed twice"},
+    {"[[step]]\nwrite-app = \"a.xml\"\nmcu = []\n", 3, "lists no controller"},
+    {"[[step]]\nwrite-app = 3\n", 2, "must name a file in quotes"},
+    {"[[step]]\nread-dseg = \"b.bin\"\nwrite-app = \"a.xml\"\n", 3, "a step does one thing"},
+    {"[[step]]\nwrite-app = \"a.xml\"\nexpect-sha256 = \"00\"\n", 3, "64 hexadecimal digits"},
+    {"[[step]]\nread-dseg = \"b.bin\"\nexpect-sha256 = \"00\"\n", 3, "belongs to a step that writes a file"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nverify = \"yes\"\n", 3, "verify must be true or false"},
+    {"[[step]]\nwrite-app = \"a.xml\"\nserial = { counter = \"c\", offset = 0 }\n", 3, "belongs to a write-dseg"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { offset = 0 }\n", 3, "serial needs counter"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { counter = \"c\" }\n", 3, "missing offset"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { counter = \"c\", offset = 0, width = 9 }\n", 3, "width must be"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { counter = \"c\", offset = 0, order = \"middle\" }\n", 3,
+     "order must be \"little\" or \"big\""},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { counter = \"c\", offset = 0, crc = { offset = 9, from = 4, to = 4 } }\n",
+     3, "from must be below to"},
+    {"[[step]]\nread-dseg = \"out-{sn}.bin\"\n", 2, "unknown field {sn}"},
+    {"[[step]]\nwrite-app = \"{port}.xml\"\n", 2, "unknown field {port}"},
+    {"[[step]]\nread-dseg = \"out.bin\"\nmcu = [0, 1]\n", 2, "needs {mcu} in the file name"},
+    {"[[step]]\nread-dseg = \"out-{serial}.bin\"\n", 1, "no step takes a serial number"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { counter = \"a\", offset = 0 }\n"
+     "[[step]]\nwrite-dseg = \"d.bin\"\nserial = { counter = \"b\", offset = 0 }\n",
+     6, "take it from one counter"},
+    {"lot = 3\n[[step]]\nread-dseg = \"a.bin\"\n", 1, "lot must be text"},
+    {"step = 3\n", 1, "write each as [[step]]"},
+    {"lot = \"L1\"\n", 0, "no [[step]]"},
+    {"[[step]\nread-dseg = \"a.bin\"\n", 1, ""},
+    {"[[step]]\nread-dseg = \"a.bin\"\nread-dseg = \"b.bin\"\n", 3, ""},
+};
+
+TEST(RecipeFormTest, EveryMistakeOfFormIsNamedByItsLine)
+{
+    for (const TFormMistake &row : kFormMistakes) {
+        TRecipe recipe;
+        const std::vector<TRecipeProblem> problems = ParseRecipe(row.Text, "/line", recipe);
+        ASSERT_FALSE(problems.empty()) << row.Text;
+        const bool named = std::any_of(problems.begin(), problems.end(), [&](const TRecipeProblem &problem) {
+            return problem.Line == row.Line && Has(problem.Text, row.Words);
+        });
+        EXPECT_TRUE(named) << row.Text << "\ngave:\n" << Listed(problems);
+    }
+}
+
+TEST(RecipeFormTest, TheKeysOfTheReadmeExampleReadAsWrittenWithPathsBesideTheRecipe)
+{
+    const char *text = R"(station = "line 2"
+lot = "L-17"
+[[step]]
+write-app = "main.xml"
+mcu = 0
+expect-sha256 = "ABCDEF0123456789abcdef0123456789ABCDEF0123456789abcdef0123456789"
+[[step]]
+write-app = "/srv/slave.xml"
+mcu = [1, 2, 3, 4]
+verify = true
+[[step]]
+write-dseg = "settings.bin"
+serial = { counter = "serials.counter", offset = 16, width = 4, order = "little", crc = { offset = 30, from = 0, to = 30 } }
+[[step]]
+read-dseg = "readout-{serial}-{mcu}.bin"
+)";
+    TRecipe recipe;
+    const std::vector<TRecipeProblem> problems = ParseRecipe(text, "/line", recipe);
+    ASSERT_TRUE(problems.empty()) << Listed(problems);
+    ASSERT_EQ(recipe.Steps.size(), 4u);
+    EXPECT_EQ(recipe.Station, "line 2");
+    EXPECT_EQ(recipe.Lot, "L-17");
+    EXPECT_EQ(recipe.Steps[0].Path, "/line/main.xml");
+    EXPECT_EQ(recipe.Steps[0].ExpectSha256, "abcdef0123456789abcdef0123456789abcdef0123456789abcdef0123456789");
+    EXPECT_EQ(recipe.Steps[1].Path, "/srv/slave.xml");
+    EXPECT_EQ(recipe.Steps[1].Controllers, (std::vector<uint8_t>{1, 2, 3, 4}));
+    EXPECT_TRUE(recipe.Steps[1].Verify);
+    EXPECT_EQ(recipe.Steps[2].Kind, TOperationKind::okWriteDataSegment);
+    EXPECT_EQ(recipe.Steps[2].Controllers, (std::vector<uint8_t>{0}));
+    ASSERT_TRUE(recipe.Steps[2].Serial);
+    const TSerialField &field = recipe.Steps[2].Serial->Field;
+    EXPECT_EQ(field.Offset, 16u);
+    EXPECT_EQ(field.Width, 4u);
+    EXPECT_EQ(field.Order, TByteOrder::boLittle);
+    ASSERT_TRUE(field.Crc);
+    EXPECT_EQ(field.Crc->At, 30u);
+    EXPECT_EQ(field.Crc->Length, 30u);
+    EXPECT_EQ(recipe.SerialCounter(), "/line/serials.counter");
+    EXPECT_EQ(recipe.Steps[3].Line, 14);
+}
+
+// A folder with the files a recipe names, and the virtual modules it runs on.
+class RecipeTest : public ::testing::Test {
+protected:
+    std::string Write(const std::string &name, const std::string &content)
+    {
+        std::ofstream(ports.File(name), std::ios::binary) << content;
+        return ports.File(name);
+    }
+    std::string WritePackage(const std::string &name, size_t imageBytes, uint16_t dsegLength = 64)
+    {
+        const TPackageBytes bytes = BuildPackageBytes(std::vector<uint8_t>(imageBytes, 0x42), dsegLength);
+        std::string why;
+        EXPECT_TRUE(SavePackageFile(ports.File(name), bytes.Header, bytes.KeyedImage, 0, &why)) << why;
+        return ports.File(name);
+    }
+    // Loads a recipe written into the folder and reads its inputs; every problem.
+    std::vector<TRecipeProblem> Load(const std::string &text)
+    {
+        std::vector<TRecipeProblem> problems = LoadRecipe(Write("r.toml", text), recipe);
+        const std::vector<TRecipeProblem> more = ReadRecipeInputs(recipe, inputs);
+        problems.insert(problems.end(), more.begin(), more.end());
+        return problems;
+    }
+
+    PrivatePortMap ports;
+    TRecipe recipe;
+    std::vector<TOperationInput> inputs;
+    TComPortProgrammator programmator;
+};
+
+// A recipe whose inputs a module must not get: the line of the mistake and words of it.
+struct TInputMistake {
+    std::string Text;
+    int Line;
+    const char *Words;
+};
+
+const TInputMistake kInputMistakes[] = {
+    {"[[step]]\nwrite-app = \"missing.xml\"\n", 1, "missing.xml"},
+    {"[[step]]\nwrite-app = \"junk.xml\"\n", 1, "junk.xml"},
+    {"[[step]]\nwrite-app = \"main.xml\"\nexpect-sha256 = \"" + std::string(64, '0') + "\"\n", 1, "not the 000"},
+    {"[[step]]\nwrite-dseg = \"empty.bin\"\n", 1, "nothing to write"},
+    {"[[step]]\nwrite-app = \"main.xml\"\nmcu = [0, 2]\n[[step]]\nwrite-dseg = \"big.bin\"\nmcu = 2\n", 4,
+     "gives controller 2 a data segment of 64"},
+    {"[[step]]\nwrite-dseg = \"small.bin\"\nserial = { counter = \"serials.counter\", offset = 14, width = 4 }\n", 3,
+     "lies outside"},
+    {"[[step]]\nwrite-dseg = \"small.bin\"\nserial = { counter = \"none.counter\", offset = 0 }\n", 3,
+     "does not exist"},
+    {"[[step]]\nwrite-dseg = \"small.bin\"\nserial = { counter = \"big.counter\", offset = 0, width = 1 }\n", 3,
+     "more than 1 byte holds"},
+    {"[[step]]\nwrite-dseg = \"small.bin\"\nserial = { counter = \"serials.counter\", offset = 0, crc = { offset = 2, from = 0, to = 8 } }\n",
+     3, "inside the range it covers"},
+    {"[[step]]\nwrite-dseg = \"small.bin\"\n[[step]]\nread-dseg = \"small.bin\"\n", 3, "a reading never replaces a file"},
+};
+
+TEST_F(RecipeTest, EveryInputAModuleMustNotGetIsNamedAtItsStepBeforeAnyPortOpens)
+{
+    WritePackage("main.xml", 100);
+    Write("junk.xml", "<not a package");
+    Write("empty.bin", "");
+    Write("big.bin", std::string(65, 'x'));
+    Write("small.bin", std::string(16, 'x'));
+    Write("serials.counter", "1000\n");
+    Write("big.counter", "256\n");
+    for (const TInputMistake &row : kInputMistakes) {
+        const std::vector<TRecipeProblem> problems = Load(row.Text);
+        const bool named = std::any_of(problems.begin(), problems.end(), [&](const TRecipeProblem &problem) {
+            return problem.Line == row.Line && Has(problem.Text, row.Words);
+        });
+        EXPECT_TRUE(named) << row.Text << "\ngave:\n" << Listed(problems);
+    }
+}
+
+// The recipe of the runner's tests: an application on the main controller and slave 1, a data
+// file on the main controller, a reading of slave 2. 100-byte images go in two chunks, the
+// 60-byte data file in two.
+const char *kFourSteps = R"([[step]]
+write-app = "main.xml"
+mcu = [0, 1]
+[[step]]
+write-dseg = "settings.bin"
+[[step]]
+read-dseg = "readout-{unit}.bin"
+mcu = 2
+)";
+
+TEST_F(RecipeTest, AUnitsStepsShareOneHandshakeSelectOnlyWhenTheControllerChangesAndSayGoodbyeOnce)
+{
+    TModuleServer &module = ports.Serve(3);
+    WritePackage("main.xml", 100);
+    Write("settings.bin", std::string(60, 's'));
+    ASSERT_TRUE(Load(kFourSteps).empty());
+    TRecipeRunner runner(programmator, recipe, inputs, TUnitFields{std::nullopt, "u1", "COM3", "t"});
+    std::vector<std::string> announced;
+    runner.SetStepProgress([&](size_t index, size_t count, const std::string &name) {
+        announced.push_back(std::to_string(index + 1) + "/" + std::to_string(count) + " " + name);
+    });
+    ASSERT_TRUE(runner.Prepare());
+    ASSERT_TRUE(runner.Run(3)) << runner.Failure();
+    runner.Goodbye();
+
+    EXPECT_EQ(Commands(module), "C" "FWFWW" "IC" "FWFWW" "IC" "PFWW" "IC" "PD" "Q") << Trace(module);
+    EXPECT_EQ(announced, (std::vector<std::string>{"1/4 write-app main.xml, main controller",
+                                                   "2/4 write-app main.xml, controller 1",
+                                                   "3/4 write-dseg settings.bin, main controller",
+                                                   "4/4 read-dseg readout-u1.bin, controller 2"}));
+    EXPECT_EQ(test::ReadText(ports.File("readout-u1.bin")).size(), kDefaultDataSegmentBytes);
+    for (const TUnitStep &step : runner.Steps())
+        EXPECT_TRUE(step.Done && !step.Skipped) << step.Name;
+
+    // A silent module gets the handshake once and then as many times again as the retries say.
+    TModuleServerOptions silent;
+    silent.faults.silent = true;
+    TModuleServer &mute = ports.Serve(30, silent);
+    TComPortProgrammator engine;
+    engine.Driver().SetInputTimeout(100);
+    TRecipeRunner retried(engine, recipe, inputs, TUnitFields{std::nullopt, "u2", "COM30", "t"});
+    unsigned pauses = 0;
+    retried.SetHandshakeRetries(2, [&] { return ++pauses > 0; });
+    ASSERT_TRUE(retried.Prepare());
+    EXPECT_FALSE(retried.Run(30));
+    EXPECT_EQ(Commands(mute), "CCC");
+    EXPECT_EQ(pauses, 2u);
+    EXPECT_EQ(retried.Failure().Kind, TFailureKind::fkNoReply) << retried.Failure();
+}
+
+// A fault on one request frame of kFourSteps (see the sequence above): the unit step it ends
+// and the kind of the failure.
+struct TStepFault {
+    TFaultPlan Faults;
+    size_t FailedStep;
+    TFailureKind Kind;
+};
+
+TFaultPlan NoReply(unsigned frame) { TFaultPlan plan; plan.noReplyFrames.insert(frame); return plan; }
+TFaultPlan BadCrc(unsigned frame) { TFaultPlan plan; plan.badCrcFrames.insert(frame); return plan; }
+TFaultPlan HangUpAfter(unsigned frames) { TFaultPlan plan; plan.hangUpAfterFrames = frames; return plan; }
+
+TEST_F(RecipeTest, AFaultAtEachStepEndsTheUnitThereNamesTheStepAndLeavesTheRestUnrun)
+{
+    WritePackage("main.xml", 100);
+    Write("settings.bin", std::string(60, 's'));
+    ASSERT_TRUE(Load(kFourSteps).empty());
+    const TStepFault rows[] = {
+        {NoReply(1), 0, TFailureKind::fkNoReply},     // the handshake
+        {NoReply(5), 0, TFailureKind::fkNoReply},     // the first chunk of the main controller
+        {NoReply(7), 1, TFailureKind::fkNoReply},     // selecting controller 1
+        {BadCrc(12), 1, TFailureKind::fkBadReply},    // its first chunk
+        {HangUpAfter(15), 2, TFailureKind::fkHangUp}, // the data segment's length
+        {NoReply(19), 2, TFailureKind::fkNoReply},    // the data's last chunk
+        {NoReply(23), 3, TFailureKind::fkNoReply},    // the reading itself
+    };
+    int port = 10;
+    for (const TStepFault &row : rows) {
+        TModuleServerOptions options;
+        options.faults = row.Faults;
+        ports.Serve(++port, options);
+        TComPortProgrammator engine;
+        engine.Driver().SetInputTimeout(100);
+        TRecipeRunner runner(engine, recipe, inputs, TUnitFields{std::nullopt, "u" + std::to_string(port), "", ""});
+        ASSERT_TRUE(runner.Prepare());
+        EXPECT_FALSE(runner.Run(port));
+        runner.Goodbye();
+        ASSERT_EQ(runner.FailedStep(), row.FailedStep) << "port " << port << ": " << runner.Failure();
+        EXPECT_EQ(runner.Failure().Kind, row.Kind) << runner.Failure();
+        EXPECT_TRUE(Has(runner.Failure().Step, "step " + std::to_string(row.FailedStep + 1) + " of 4 (")) << runner.Failure();
+        for (size_t i = 0; i < runner.Steps().size(); ++i) {
+            EXPECT_EQ(runner.Steps()[i].Done, i < row.FailedStep) << "port " << port << ", step " << i;
+            EXPECT_EQ(runner.Steps()[i].Skipped, i > row.FailedStep) << "port " << port << ", step " << i;
+        }
+        const std::string line = UnitRecordLine(TUnitRecord{std::chrono::system_clock::now(), "t", "u", std::nullopt,
+                                                            "", "", "", "r.toml", "", "COM1", "", runner.Steps(),
+                                                            runner.Failure(), runner.FailedStep(), 0});
+        EXPECT_TRUE(Has(line, "\"failed_step\":" + std::to_string(row.FailedStep + 1))) << line;
+        EXPECT_EQ(Has(line, "\"result\":\"not_run\""), row.FailedStep < 3) << line;
+    }
+    // A unit that fails before any step (its serial number, a stop) failed all the same.
+    const std::string early = UnitRecordLine(TUnitRecord{std::chrono::system_clock::now(), "t", "u", std::nullopt, "",
+                                                         "", "", "r.toml", "", "COM1", "", {},
+                                                         MakeFailure(TFailureKind::fkStopped, "stopped"), std::nullopt, 0});
+    EXPECT_TRUE(Has(early, "\"result\":\"failed\"")) << early;
+    EXPECT_FALSE(Has(early, "failed_step")) << early;
+}
+
+TEST_F(RecipeTest, TheUnitsSerialGoesIntoItsTemplateWithItsCrcAndNamesItsReading)
+{
+    TModuleServer &module = ports.Serve(4);
+    Write("settings.bin", std::string(32, '\0'));
+    Write("serials.counter", "7\n");
+    ASSERT_TRUE(Load(R"([[step]]
+write-dseg = "settings.bin"
+serial = { counter = "serials.counter", offset = 4, width = 2, order = "big", crc = { offset = 30, from = 0, to = 30 } }
+verify = true
+[[step]]
+read-dseg = "unit-{serial}.bin"
+)")
+                    .empty());
+    TRecipeRunner runner(programmator, recipe, inputs, TUnitFields{0x1234, "u", "", ""});
+    ASSERT_TRUE(runner.Prepare());
+    ASSERT_TRUE(runner.Run(4)) << runner.Failure();
+    const std::vector<uint8_t> segment =
+        module.WithModule([](TVirtualModule &m) { return m.Controller(0).dataSegment; });
+    EXPECT_EQ(segment[4], 0x12);
+    EXPECT_EQ(segment[5], 0x34);
+    EXPECT_NE(segment[30] | segment[31], 0);
+    EXPECT_EQ(runner.Steps()[1].File, ports.File("unit-4660.bin"));
+    // The log fingerprints what this unit got, not the template.
+    EXPECT_NE(runner.Steps()[0].Sha256, inputs[0].Sha256);
+}
+
+TEST_F(RecipeTest, AReadingThatWouldReplaceAFileStopsTheUnitBeforeAnyFrame)
+{
+    TModuleServer &module = ports.Serve(5);
+    Write("readout-u.bin", "kept");
+    ASSERT_TRUE(Load("[[step]]\nread-dseg = \"readout-{unit}.bin\"\n").empty());
+    TRecipeRunner runner(programmator, recipe, inputs, TUnitFields{std::nullopt, "u", "", ""});
+    EXPECT_FALSE(runner.Prepare());
+    EXPECT_EQ(runner.Failure().Kind, TFailureKind::fkRefusedInput);
+    EXPECT_EQ(Commands(module), "");
+    EXPECT_EQ(test::ReadText(ports.File("readout-u.bin")).size(), 4u);
+
+    // A name with the serial number is checked once the unit has its number.
+    Write("serials.counter", "7\n");
+    Write("settings.bin", std::string(16, '\0'));
+    Write("unit-7.bin", "kept");
+    ASSERT_TRUE(Load("[[step]]\nwrite-dseg = \"settings.bin\"\nserial = { counter = \"serials.counter\", offset = 0 }\n"
+                     "[[step]]\nread-dseg = \"unit-{serial}.bin\"\n")
+                    .empty());
+    TRecipeRunner numbered(programmator, recipe, inputs, TUnitFields{});
+    EXPECT_TRUE(numbered.Prepare());
+    numbered.SetSerial(7);
+    EXPECT_FALSE(numbered.Prepare());
+    EXPECT_EQ(numbered.FailedStep(), 1u);
+    EXPECT_EQ(Commands(module), "");
+
+    // Two readings into one file: the second would replace the first.
+    ASSERT_TRUE(Load("[[step]]\nread-dseg = \"both-{unit}.bin\"\n[[step]]\nread-dseg = \"both-{unit}.bin\"\n").empty());
+    TRecipeRunner twice(programmator, recipe, inputs, TUnitFields{std::nullopt, "u", "", ""});
+    EXPECT_FALSE(twice.Prepare());
+    EXPECT_EQ(twice.FailedStep(), 1u);
+    EXPECT_TRUE(Has(twice.Failure().Detail, "read into twice")) << twice.Failure();
+    EXPECT_EQ(Commands(module), "");
+}
+
+} // namespace
