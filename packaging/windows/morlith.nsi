@@ -127,6 +127,8 @@ Function un.onUninstSuccess
   StrCpy $1 $1 4
   StrCmp $0 "$TEMP" 0 done
   StrCmp $1 "~nsu" 0 done
+    ; The command starts in the temporary folder itself, not in the folder it removes.
+    SetOutPath "$TEMP"
     ExecShell "open" "$SYSDIR\cmd.exe" '/c for /l %i in (1,1,30) do (ping -n 2 127.0.0.1 >nul & rmdir /s /q "$EXEDIR" 2>nul & if not exist "$EXEDIR" exit)' SW_HIDE
   done:
 FunctionEnd

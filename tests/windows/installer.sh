@@ -58,7 +58,7 @@ for says in "Independent JPEG Group" "Written offer" "third-party-sources.tar" "
   "-DFEATURE_direct2d1_1=OFF" "Qt6Widgets.dll"; do
   check "the licences' README has '$says'" "$(grep -qF -- "$says" <<<"$readme"; echo $?)"
 done
-with_debug=$(cd "$program" && for binary in *.exe *.dll */*.dll; do
+with_debug=$(cd "$program" && for binary in morlith.exe morlith-cli.exe *.dll */*.dll; do
   x86_64-w64-mingw32-objdump -h "$binary" | grep -q '\.debug_\|\.stab' && echo "$binary"
   x86_64-w64-mingw32-objdump -h "$binary" | grep -q 'gnu_debuglink' || echo "$binary (no debug link)"
 done)
