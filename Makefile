@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test run package install reproducible sanitize fuzz valgrind windows test-windows clean
+.PHONY: all deps configure build test run dist package package-chroot install reproducible sanitize fuzz valgrind windows test-windows clean
 
 all: build
 
@@ -21,13 +21,25 @@ test: build
 run: build
 	@scripts/run-demo $(BUILD)
 
-# The Debian packages, built with dpkg-buildpackage from debian/ into $(BUILD)/deb and checked by
-# lintian; as root they are then installed, run (the autopkgtests) and purged. `make test` has
+# The source tarball in dist/: the tree without debian/, its version in VERSION (a snapshot's
+# version between releases).
+dist:
+	@scripts/dist dist
+
+# The Debian packages, the source package and the binary ones, built with dpkg-buildpackage from
+# debian/ into $(BUILD)/deb and checked by lintian; as root they are then installed over the
+# previous release's packages, run (the autopkgtests) and purged. `make test` has
 # run the tests already, so the package build skips its own run unless DEB_BUILD_OPTIONS says.
 DEB_BUILD_OPTIONS ?= nocheck parallel=$(JOBS)
 package: deps
 	@DEB_BUILD_OPTIONS="$(DEB_BUILD_OPTIONS)" scripts/build-package $(BUILD)/deb
 	@scripts/check-deb-install $(BUILD)/deb
+
+# The same build in a minimal chroot of this machine's Debian release with only the declared
+# build dependencies, once without and once with the tests (long; not part of CI).
+package-chroot:
+	@scripts/install-deps chroot
+	@JOBS=$(JOBS) scripts/build-package-chroot $(BUILD)/deb-chroot
 
 # Installs the stripped programs below PREFIX (default /usr/local); DESTDIR is honoured.
 PREFIX ?= /usr/local

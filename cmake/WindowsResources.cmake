@@ -16,13 +16,11 @@ function(morlith_windows_resources target)
   set(MORLITH_RC_NAME ${target})
   set(MORLITH_RC_DESCRIPTION "${RC_DESCRIPTION}")
   # A Windows version is four numbers of at most 65535 each: the date of 260713.1 is split into
-  # the year and the month and day, 26.713.1.0.
-  string(REPLACE "." ";" parts "${PROJECT_VERSION}")
-  list(GET parts 0 date)
-  list(LENGTH parts count)
+  # the year and the month and day, 26.713.1.0 (a snapshot's suffix has no place there).
+  set(date ${PROJECT_VERSION_MAJOR})
   set(build 0)
-  if(count GREATER 1)
-    list(GET parts 1 build)
+  if(NOT PROJECT_VERSION_MINOR STREQUAL "")
+    set(build ${PROJECT_VERSION_MINOR})
   endif()
   string(SUBSTRING "${date}" 0 2 year)
   string(SUBSTRING "${date}" 2 -1 day)

@@ -3,7 +3,11 @@
 
 #include "FormStyle.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
+#include <QUrl>
 
 // The project's version, set by the build.
 #ifndef MORLITH_VERSION
@@ -21,6 +25,17 @@ const char *const kAboutDescription =
                                             "обновления внутреннего ПО модулей серии KEV-xxx-BUS");
 
 } // namespace
+
+QString LicencesFile(const QString &programFolder)
+{
+    const QDir folder(programFolder);
+    for (const char *candidate : {"licences/README.txt", "../share/doc/morlith/copyright"}) {
+        const QFileInfo file(folder.filePath(QString::fromLatin1(candidate)));
+        if (file.isFile())
+            return file.absoluteFilePath();
+    }
+    return {};
+}
 
 QString AboutTitle()
 {
@@ -50,6 +65,22 @@ TdlgAbout::TdlgAbout(QWidget *owner) : QWidget(owner)
                               ConsolasFont(13, true), Qt::black);
     maker->setObjectName(QStringLiteral("Label3"));
     maker->setWordWrap(true);
+
+    // The licences: a link that opens them where the program has them, plain text otherwise.
+    const QString licences = LicencesFile(QCoreApplication::applicationDirPath());
+    const QString text = tr(kAboutLicences).toHtmlEscaped();
+    QLabel *licence = MakeLabel(this, QRect(72, 240, 330, 60),
+                                licences.isEmpty() ? text
+                                                   : QStringLiteral("<a href=\"%1\">%2</a>")
+                                                         .arg(QUrl::fromLocalFile(licences)
+                                                                  .toString(QUrl::FullyEncoded),
+                                                              text),
+                                ConsolasFont(13), Qt::black);
+    licence->setObjectName(QStringLiteral("lbLicences"));
+    licence->setWordWrap(true);
+    licence->setTextFormat(Qt::RichText);
+    licence->setOpenExternalLinks(true);
+    licence->setAccessibleName(tr(kAboutLicences));
 }
 
 } // namespace morlith

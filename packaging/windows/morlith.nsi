@@ -32,6 +32,9 @@ VIAddVersionKey /LANG=1033 "CompanyName" "Morlith"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "See the licences folder"
 
 !include "MUI2.nsh"
+!include "FileFunc.nsh"
+; LicenceFiles: every file of the licence folder (scripts/stage-windows lists them).
+!include "${BUILD}/licence-files.nsh"
 !define MUI_ICON "${BUILD}/icons/morlith.ico"
 !define MUI_UNICON "${BUILD}/icons/morlith.ico"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\morlith.exe"
@@ -45,25 +48,18 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "See the licences folder"
 
 ; The files of the program folder, for installing and for removing exactly these.
 !macro ProgramFiles Action
-  !insertmacro ${Action} "" morlith.exe "${BUILD}/app/morlith.exe"
-  !insertmacro ${Action} "" morlith-cli.exe "${BUILD}/tools/cli/morlith-cli.exe"
-  !insertmacro ${Action} "" Qt6Core.dll "${BUILD}/app/Qt6Core.dll"
-  !insertmacro ${Action} "" Qt6Gui.dll "${BUILD}/app/Qt6Gui.dll"
-  !insertmacro ${Action} "" Qt6Widgets.dll "${BUILD}/app/Qt6Widgets.dll"
-  !insertmacro ${Action} "" libstdc++-6.dll "${BUILD}/app/libstdc++-6.dll"
-  !insertmacro ${Action} "" libgcc_s_seh-1.dll "${BUILD}/app/libgcc_s_seh-1.dll"
-  !insertmacro ${Action} "" libwinpthread-1.dll "${BUILD}/app/libwinpthread-1.dll"
+  !insertmacro ${Action} "" morlith.exe "${BUILD}/ship/morlith.exe"
+  !insertmacro ${Action} "" morlith-cli.exe "${BUILD}/ship/morlith-cli.exe"
+  !insertmacro ${Action} "" Qt6Core.dll "${BUILD}/ship/Qt6Core.dll"
+  !insertmacro ${Action} "" Qt6Gui.dll "${BUILD}/ship/Qt6Gui.dll"
+  !insertmacro ${Action} "" Qt6Widgets.dll "${BUILD}/ship/Qt6Widgets.dll"
+  !insertmacro ${Action} "" libstdc++-6.dll "${BUILD}/ship/libstdc++-6.dll"
+  !insertmacro ${Action} "" libgcc_s_seh-1.dll "${BUILD}/ship/libgcc_s_seh-1.dll"
+  !insertmacro ${Action} "" libwinpthread-1.dll "${BUILD}/ship/libwinpthread-1.dll"
   !insertmacro ${Action} "" README.txt "${BUILD}/README-windows.txt"
-  !insertmacro ${Action} "platforms" qwindows.dll "${BUILD}/app/platforms/qwindows.dll"
-  !insertmacro ${Action} "styles" qwindowsvistastyle.dll "${BUILD}/app/styles/qwindowsvistastyle.dll"
-  !insertmacro ${Action} "licences" README.txt "${BUILD}/licences/README.txt"
-  !insertmacro ${Action} "licences" LGPL-3.0.txt "${BUILD}/licences/LGPL-3.0.txt"
-  !insertmacro ${Action} "licences" GPL-3.0.txt "${BUILD}/licences/GPL-3.0.txt"
-  !insertmacro ${Action} "licences" Qt-copyright.txt "${BUILD}/licences/Qt-copyright.txt"
-  !insertmacro ${Action} "licences" pugixml.txt "${BUILD}/licences/pugixml.txt"
-  !insertmacro ${Action} "licences" libjpeg.txt "${BUILD}/licences/libjpeg.txt"
-  !insertmacro ${Action} "licences" MinGW-runtime.txt "${BUILD}/licences/MinGW-runtime.txt"
-  !insertmacro ${Action} "licences" MinGW-w64.txt "${BUILD}/licences/MinGW-w64.txt"
+  !insertmacro ${Action} "platforms" qwindows.dll "${BUILD}/ship/platforms/qwindows.dll"
+  !insertmacro ${Action} "styles" qwindowsvistastyle.dll "${BUILD}/ship/styles/qwindowsvistastyle.dll"
+  !insertmacro LicenceFiles ${Action}
 !macroend
 
 !macro PutFile Folder Name Source
@@ -76,6 +72,11 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "See the licences folder"
 !macroend
 
 Section "Morlith"
+  ; The folder the installation folder goes into, when the installer makes it (the user's
+  ; Programs folder on a fresh account): the uninstaller removes it again if it is empty then.
+  ${GetParent} "$INSTDIR" $0
+  IfFileExists "$0\*.*" +2 0
+    WriteRegStr HKCU "${UNINSTALL_KEY}" "CreatedParentFolder" "$0"
   !insertmacro ProgramFiles PutFile
   WriteUninstaller "$INSTDIR\Uninstall.exe"
 
@@ -106,5 +107,28 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\Morlith.lnk"
   ; The user's configuration, settings and operations log stay; an unused folder goes.
   RMDir "$LOCALAPPDATA\Morlith"
+  ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "CreatedParentFolder"
+  StrCmp $0 "" +2 0
+    RMDir "$0"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
+  ; What Qt's file dialog remembers of the window (its last folders and view), and the keys
+  ; above it when nothing else is left in them.
+  DeleteRegKey HKCU "Software\QtProject\OrganizationDefaults\FileDialog"
+  DeleteRegKey /ifempty HKCU "Software\QtProject\OrganizationDefaults"
+  DeleteRegKey /ifempty HKCU "Software\QtProject"
 SectionEnd
+
+; The uninstaller runs from a copy of itself in a folder of the temporary folder (~nsu*.tmp),
+; which Windows would remove only at a restart: a hidden command removes that folder once this
+; copy has ended.
+Function un.onUninstSuccess
+  ${GetParent} "$EXEDIR" $0
+  ${GetFileName} "$EXEDIR" $1
+  StrCpy $1 $1 4
+  StrCmp $0 "$TEMP" 0 done
+  StrCmp $1 "~nsu" 0 done
+    ; The command starts in the temporary folder itself, not in the folder it removes.
+    SetOutPath "$TEMP"
+    ExecShell "open" "$SYSDIR\cmd.exe" '/c for /l %i in (1,1,30) do (ping -n 2 127.0.0.1 >nul & rmdir /s /q "$EXEDIR" 2>nul & if not exist "$EXEDIR" exit)' SW_HIDE
+  done:
+FunctionEnd

@@ -3,6 +3,7 @@
 
 #include "UiWorld.h"
 
+#include "AboutU.h"
 #include "ConfigurationU.h"
 #include "Loader.h"
 #include "Main.h"
@@ -11,8 +12,11 @@
 #include "Observer.h"
 #include "Slider.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -63,6 +67,39 @@ TEST_F(MainWindowTest, AboutPageTitleNamesTheVersionOfTheVersionFile)
     const QString version = QString::fromUtf8(versionFile.readLine()).trimmed();
     ASSERT_FALSE(version.isEmpty());
     EXPECT_EQ(Page("dlgAbout")->findChild<QLabel *>("Label1")->text(), "Morlith V" + version);
+}
+
+// The About page's licence link: the licence folder beside a Windows program, the package's
+// copyright file below a Linux prefix, plain text when the program has neither (as in the build).
+TEST_F(MainWindowTest, AboutPageLinksToTheLicencesWhereTheProgramHasThem)
+{
+    struct Row {
+        const char *present; // a file made below the prefix; empty for none
+        const char *found;   // what LicencesFile gives for the program folder prefix/bin
+    };
+    for (const Row &row : {Row{"bin/licences/README.txt", "bin/licences/README.txt"},
+                           Row{"share/doc/morlith/copyright", "share/doc/morlith/copyright"},
+                           Row{"bin/licences/LGPL-3.0.txt", ""},
+                           Row{"share/doc/morlith-cli/copyright", ""}, Row{"", ""}}) {
+        QTemporaryDir prefix;
+        ASSERT_TRUE(prefix.isValid());
+        QDir(prefix.path()).mkpath(QStringLiteral("bin"));
+        const QString present = QString::fromLatin1(row.present);
+        if (!present.isEmpty()) {
+            QDir(prefix.path()).mkpath(QFileInfo(prefix.filePath(present)).path());
+            QFile file(prefix.filePath(present));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        }
+        const QString found = QString::fromLatin1(row.found);
+        EXPECT_EQ(LicencesFile(prefix.filePath(QStringLiteral("bin"))),
+                  found.isEmpty() ? QString() : QFileInfo(prefix.filePath(found)).absoluteFilePath())
+            << row.present;
+    }
+    // The test program has no licences beside it: the page names the licence without a link.
+    MainWindow();
+    const QLabel *licences = Page("dlgAbout")->findChild<QLabel *>("lbLicences");
+    ASSERT_NE(licences, nullptr);
+    EXPECT_EQ(licences->text(), "MIT licence; the licences of all parts");
 }
 
 TEST_F(MainWindowTest, SlidesBetweenPagesWithoutWrappingAround)

@@ -344,6 +344,10 @@
         <source>Morlith team, 2026</source>
         <translation>Команда Morlith, 2026</translation>
     </message>
+    <message>
+        <source>MIT licence; the licences of all parts</source>
+        <translation>Лицензия MIT; лицензии всех частей</translation>
+    </message>
 </context>
 <context>
     <name>morlith::TdlgLoading</name>
