@@ -2,18 +2,14 @@
 #include "DeviceCommands.h"
 
 #include "FileHandle.h"
-#include "HumanReporter.h"
 #include "Interruption.h"
-#include "JsonReporter.h"
 #include "NumberText.h"
 #include "PackageCheck.h"
-#include "PortAddress.h"
 #include "PortMap.h"
 #include "PortRunner.h"
-#include "PortWait.h"
 #include "Rejection.h"
-#include "TerminalSize.h"
 #include "PathText.h"
+#include "TerminalSize.h"
 
 #include <cstdio>
 #include <memory>
@@ -151,17 +147,6 @@ std::string JobsForPorts(const TCliOptions &options, const TDeviceRun &run, cons
     return "";
 }
 
-// A raw TCP port carries bytes only: the server, not this tool, sets the line up.
-void NoteRawSockets(const std::vector<TPortChoice> &ports, TConsole &console)
-{
-    for (const TPortChoice &port : ports) {
-        const auto address = ParsePortAddress(ResolvePortName(port.Label));
-        if (address && address->Scheme == TAddressScheme::Socket)
-            console.Err(port.Label + ": raw TCP to " + address->HostAndPort() +
-                        ": the line settings (19200 bit/s, 8N1) are the server's");
-    }
-}
-
 } // namespace
 
 std::string PrepareDeviceRun(const TCliOptions &options, const std::vector<TPortChoice> &ports, TDeviceRun &run,
@@ -191,43 +176,22 @@ std::string PrepareDeviceRun(const TCliOptions &options, const std::vector<TPort
     return problem;
 }
 
-std::unique_ptr<TSessionReporter> MakeReporter(const TCliOptions &options, size_t portCount, TConsole &console)
-{
-    if (options.Json)
-        return std::make_unique<TJsonReporter>(console);
-    TProgressStyle style = TProgressStyle::psLines;
-    if (options.Quiet)
-        style = TProgressStyle::psNone;
-    else if (portCount == 1 && console.ErrIsTerminal())
-        style = TProgressStyle::psBar;
-    return std::make_unique<THumanReporter>(console, style, options.Quiet, portCount > 1);
-}
-
-void ReadyPorts(const TCliOptions &options, const std::vector<TPortChoice> &ports, TConsole &console)
-{
-    if (!options.Quiet && !options.Json)
-        NoteRawSockets(ports, console);
-    if (options.WaitSeconds > 0)
-        WaitForPorts(ports, options.WaitSeconds, options.Quiet || options.Json, console);
-}
-
 int RunDeviceCommand(const TCliOptions &options, TConsole &console)
 {
-    const TPortSelection selection = ChoosePorts(options.Ports);
-    if (!selection.Error.empty())
-        return Reject(console, options.Json, kExitBadInput, selection.Error);
     TDeviceRun run;
-    int status = kExitSuccess;
     std::vector<TDeviceJob> jobs;
-    const std::string problem = PrepareDeviceRun(options, selection.Ports, run, jobs, status);
-    if (!problem.empty())
-        return Reject(console, options.Json, status, problem);
-    ReadyPorts(options, selection.Ports, console);
     // Data on standard output leaves the words to standard error.
     TConsole wordsToError(stderr, stderr, console.ErrIsTerminal());
-    TConsole &words = run.Job.ToStandardOutput ? wordsToError : console;
-    const auto reporter = MakeReporter(options, selection.Ports.size(), words);
-    return RunOnPorts(selection.Ports, jobs, *reporter, console);
+    const auto prepare = [&](const std::vector<TPortChoice> &ports, int &status, TConsole *&words) {
+        const std::string problem = PrepareDeviceRun(options, ports, run, jobs, status);
+        if (run.Job.ToStandardOutput)
+            words = &wordsToError;
+        return problem;
+    };
+    const auto session = [&](size_t index, const TPortChoice &port, TSessionReporter &reporter) {
+        return std::make_unique<TDeviceSession>(port, jobs[index], reporter, console);
+    };
+    return RunOnChosenPorts(options, console, prepare, session);
 }
 
 } // namespace morlith::cli

@@ -33,21 +33,11 @@ TOperationKind OperationKindOf(TCliCommand command)
 
 TDeviceSession::TDeviceSession(const TPortChoice &port, const TDeviceJob &job, TSessionReporter &reporter,
                                TConsole &console)
-    : FPort(port),
+    : TPortSession(port, job.TimeoutMs, reporter, console),
       FJob(job),
-      FReporter(reporter),
-      FConsole(console),
-      FProgrammator(std::make_unique<TComPortProgrammator>()),
       FLoader(new TLoader()),
-      FInterruptScope(*FProgrammator),
       FRunner(*FProgrammator, OperationKindOf(job.Command), job.Mcu, job.Input)
 {
-    FOutcome.Port = port.Label;
-    FProgrammator->Driver().SetInputTimeout(job.TimeoutMs);
-    if (port.ComNumber == 0) {
-        const std::string path = port.DevicePath;
-        FProgrammator->SetPortNaming([path](int32_t) { return path; });
-    }
     // The record names the file read into even when the read fails.
     if (job.Command == TCliCommand::ccReadDseg)
         FRunner.SetOutputLabel(FJob.FileName());
@@ -61,38 +51,10 @@ TDeviceSession::TDeviceSession(const TPortChoice &port, const TDeviceJob &job, T
 // The loader goes first (it unhooks the programmator); the programmator then closes the port.
 TDeviceSession::~TDeviceSession() { FLoader.reset(); }
 
-double TDeviceSession::Elapsed() const
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - FStart).count();
-}
-
 std::string TDeviceSession::Controller() const
 {
     return FJob.Mcu == 0 ? "main controller" : "controller " + std::to_string(FJob.Mcu);
 }
-
-std::string FrameTraceLine(const std::string &port, const TFrameTraceEvent &event)
-{
-    std::string line = port + (event.Outgoing ? " -> " : " <- ") + morlith::CommandName(event.Command) + " " +
-                       std::to_string(event.Length) + " bytes";
-    if (!event.Outgoing)
-        line += event.CrcOk ? ", CRC ok" : ", CRC bad or reply incomplete";
-    return line;
-}
-
-void TDeviceSession::OnFrame(const TFrameTraceEvent &event) { FConsole.Err(FrameTraceLine(FPort.Label, event)); }
-
-TProgressStep ProgressOf(const TProgrammator &programmator, double seconds)
-{
-    TProgressStep step;
-    step.Percent = programmator.Progress();
-    step.Sent = programmator.BytesSent();
-    step.Total = programmator.BytesTotal();
-    step.Seconds = seconds;
-    return step;
-}
-
-void TDeviceSession::OnProgress() { FReporter.Progressed(FPort.Label, ProgressOf(*FProgrammator, Elapsed())); }
 
 bool TDeviceSession::Fail(const TFailure &failure, int status)
 {
@@ -254,23 +216,8 @@ void TDeviceSession::AppendToLog()
     record.Station = FJob.Station;
     record.Operator = FJob.Operator;
     record.Lot = FJob.Lot;
-    AppendRecord(*FJob.Log, OperationRecordLine(record), FOutcome, FConsole);
-}
-
-void AppendRecord(TProductionLog &log, const std::string &line, TPortOutcome &outcome, TConsole &console)
-{
     TFailure failure;
-    if (log.Append(line, failure))
-        return;
-    // The module was worked on, but the station keeps no record of it: not a success.
-    if (outcome.Ok()) {
-        outcome.Status = failure.Kind == TFailureKind::fkStopped ? kExitInterrupted : kExitFailed;
-        failure.Detail += " (" + outcome.Message + ")";
-        outcome.Failure = failure;
-        outcome.Message.clear();
-    } else {
-        console.Error(WithPort(outcome.Port, failure.Message()));
-    }
+    NoteRecordAppended(FJob.Log->Append(OperationRecordLine(record), failure), failure, FOutcome, FConsole);
 }
 
 } // namespace morlith::cli

@@ -6,6 +6,7 @@
 #include "JsonReporter.h"
 #include "PortMap.h"
 #include "PortWatcher.h"
+#include "PortRunner.h"
 #include "RecipeCommands.h"
 #include "Rejection.h"
 #include "SocketNames.h"
@@ -125,7 +126,8 @@ private:
     std::unique_ptr<TPortSession> MakeSession(const TWatchedPort &port)
     {
         if (FRecipeRun)
-            return std::make_unique<TRecipeSession>(port.Port, *FRecipeRun, FReporter, FConsole);
+            return std::make_unique<TRecipeSession>(port.Port, *FRecipeRun, FOptions.TimeoutMs, FOptions.Verbose,
+                                                    FReporter, FConsole);
         TDeviceJob job = FRun.Job;
         if (job.Command == TCliCommand::ccReadDseg)
             job.File = FFileNames.Next(port.Port);
