@@ -145,7 +145,7 @@ void TDeclaration::DeviceOptions(CLI::App &command, bool watched)
         ->check(PrintableName());
     Text(command, "--operator", "NAME", O.Operator, "the same for the operator")->check(PrintableName());
     Text(command, "--lot", "NAME", O.Lot,
-         ForPlatform("the same for the lot; watch on a terminal: the lot's counts and yield, kept across runs",
+         ForPlatform("the same for the lot; watch on a terminal: the lot's counts and yield from --log",
                      "the same for the lot"))
         ->check(PrintableName());
 }

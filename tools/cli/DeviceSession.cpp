@@ -217,7 +217,8 @@ void TDeviceSession::AppendToLog()
     record.Operator = FJob.Operator;
     record.Lot = FJob.Lot;
     TFailure failure;
-    NoteRecordAppended(FJob.Log->Append(OperationRecordLine(record), failure), failure, FOutcome, FConsole);
+    const bool appended = FJob.Log->Append(OperationRecordLine(record), failure);
+    NoteRecordAppended(appended, failure, FOutcome, FConsole);
 }
 
 } // namespace morlith::cli

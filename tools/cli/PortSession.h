@@ -9,6 +9,7 @@
 #include "Interruption.h"
 #include "PortChoice.h"
 #include "SessionReport.h"
+#include "Station.h"
 
 #include <chrono>
 #include <memory>
@@ -18,15 +19,15 @@ namespace morlith::cli {
 // The pause between two connect handshakes of --retries, in ms.
 constexpr int kRetryPauseMs = 500;
 
-class TPortSession {
+// A station runs it as the work on one unit.
+class TPortSession : public TStationWork {
 public:
     TPortSession(const TPortChoice &port, uint32_t timeoutMs, TSessionReporter &reporter, TConsole &console);
     virtual ~TPortSession() = default;
     TPortSession(const TPortSession &) = delete;
     TPortSession &operator=(const TPortSession &) = delete;
 
-    // Runs the work and reports its end to the reporter.
-    virtual void Run() = 0;
+    // Run() does the work and reports its end to the reporter.
     // How it ended (after Run).
     const TPortOutcome &Outcome() const { return FOutcome; }
 
