@@ -43,9 +43,9 @@ std::string ReadStandardInput(TDeviceJob &job)
 // Checks the standard streams a "-" file name stands for. "" or the problem.
 std::string CheckStandardStream(const TCliOptions &options, size_t portCount, TDeviceRun &run)
 {
-    if (options.Command == TCliCommand::ccWriteDseg)
+    if (options.Operation == TOperationKind::okWriteDataSegment)
         return ReadStandardInput(run.Job);
-    if (options.Command != TCliCommand::ccReadDseg)
+    if (options.Operation != TOperationKind::okReadDataSegment)
         return "";
     if (options.Json)
         return "read-dseg -: --json writes its events to standard output, where the data would go";
@@ -67,9 +67,7 @@ bool IsPackageRefusal(const TFailure &failure)
 
 TFailure TakeJobInput(const TCliOptions &options, TDeviceJob &job)
 {
-    const TOperationKind kind = options.Command == TCliCommand::ccWriteApp ? TOperationKind::okWriteApplication
-                                                                           : TOperationKind::okWriteDataSegment;
-    const TFailure failure = ReadOperationInput(kind, job.File, "", job.Input);
+    const TFailure failure = ReadOperationInput(options.Operation, job.File, "", job.Input);
     return failure.Failed() ? failure : CheckExpectedSha256(job.Input, options.ExpectSha256);
 }
 
@@ -80,15 +78,15 @@ std::string CheckJobFile(const TCliOptions &options, size_t portCount, TDeviceRu
 {
     TDeviceJob &job = run.Job;
     status = kExitBadInput;
-    if (options.Command != TCliCommand::ccConnect && job.File.empty())
-        return CommandName(options.Command) + ": the file name is empty";
+    if (options.Operation != TOperationKind::okConnect && job.File.empty())
+        return CommandName(options) + ": the file name is empty";
     if (job.File == kStandardStream) {
         const std::string problem = CheckStandardStream(options, portCount, run);
-        if (!problem.empty() || options.Command != TCliCommand::ccWriteDseg)
+        if (!problem.empty() || options.Operation != TOperationKind::okWriteDataSegment)
             return problem;
         return CheckExpectedSha256(job.Input, options.ExpectSha256).Detail;
     }
-    if (options.Command == TCliCommand::ccWriteApp || options.Command == TCliCommand::ccWriteDseg) {
+    if (options.Operation == TOperationKind::okWriteApplication || options.Operation == TOperationKind::okWriteDataSegment) {
         const TFailure failure = TakeJobInput(options, job);
         if (IsPackageRefusal(failure)) {
             // It loads, but a write would refuse it: the work on the module failed.
@@ -97,7 +95,7 @@ std::string CheckJobFile(const TCliOptions &options, size_t portCount, TDeviceRu
         }
         return failure.Detail;
     }
-    if (options.Command == TCliCommand::ccReadDseg && portCount > 1 &&
+    if (options.Operation == TOperationKind::okReadDataSegment && portCount > 1 &&
         job.File.find(kPortPlaceholder) == std::string::npos) {
         return "read-dseg on several ports needs " + std::string(kPortPlaceholder) +
                " in the file name, so that each port gets its own file";
@@ -129,7 +127,7 @@ std::string JobsForPorts(const TCliOptions &options, const TDeviceRun &run, cons
 {
     for (const TPortChoice &port : ports) {
         jobs.push_back(run.Job);
-        if (options.Command != TCliCommand::ccReadDseg || run.Job.ToStandardOutput)
+        if (options.Operation != TOperationKind::okReadDataSegment || run.Job.ToStandardOutput)
             continue;
         jobs.back().File = FileForPort(run.Job.File, port);
         if (!options.LogFile.empty() && SameFile(options.LogFile, jobs.back().File))
@@ -153,7 +151,7 @@ std::string PrepareDeviceRun(const TCliOptions &options, const std::vector<TPort
                              std::vector<TDeviceJob> &jobs, int &status)
 {
     TDeviceJob &job = run.Job;
-    job.Command = options.Command;
+    job.Operation = options.Operation;
     job.File = options.Arguments.empty() ? "" : options.Arguments.front();
     job.Mcu = options.Mcu;
     job.TimeoutMs = options.TimeoutMs;

@@ -13,33 +13,15 @@
 #include <cerrno>
 
 namespace morlith::cli {
-namespace {
-
-TOperationKind OperationKindOf(TCliCommand command)
-{
-    switch (command) {
-    case TCliCommand::ccWriteApp:
-        return TOperationKind::okWriteApplication;
-    case TCliCommand::ccReadDseg:
-        return TOperationKind::okReadDataSegment;
-    case TCliCommand::ccWriteDseg:
-        return TOperationKind::okWriteDataSegment;
-    default:
-        return TOperationKind::okConnect;
-    }
-}
-
-} // namespace
-
 TDeviceSession::TDeviceSession(const TPortChoice &port, const TDeviceJob &job, TSessionReporter &reporter,
                                TConsole &console)
     : TPortSession(port, job.TimeoutMs, reporter, console),
       FJob(job),
       FLoader(new TLoader()),
-      FRunner(*FProgrammator, OperationKindOf(job.Command), job.Mcu, job.Input)
+      FRunner(*FProgrammator, job.Operation, job.Mcu, job.Input)
 {
     // The record names the file read into even when the read fails.
-    if (job.Command == TCliCommand::ccReadDseg)
+    if (job.Operation == TOperationKind::okReadDataSegment)
         FRunner.SetOutputLabel(FJob.FileName());
     if (job.Verbose)
         FRunner.SetFrameListener([this](const TFrameTraceEvent &event) { OnFrame(event); });
@@ -168,14 +150,14 @@ bool TDeviceSession::WriteDataSegment()
 
 bool TDeviceSession::Perform()
 {
-    switch (FJob.Command) {
-    case TCliCommand::ccWriteApp:
+    switch (FJob.Operation) {
+    case TOperationKind::okWriteApplication:
         return WriteApplication();
-    case TCliCommand::ccReadDseg:
+    case TOperationKind::okReadDataSegment:
         return ReadDataSegment();
-    case TCliCommand::ccWriteDseg:
+    case TOperationKind::okWriteDataSegment:
         return WriteDataSegment();
-    default:
+    case TOperationKind::okConnect:
         FOutcome.Message = "Connected to the bootloader on " + FPort.Label + ", " + Controller();
         return true;
     }
@@ -184,7 +166,7 @@ bool TDeviceSession::Perform()
 void TDeviceSession::Run()
 {
     FStart = std::chrono::steady_clock::now();
-    FReporter.Started(FPort.Label, CommandName(FJob.Command), FJob.FileName());
+    FReporter.Started(FPort.Label, OperationCommand(FJob.Operation), FJob.FileName());
     const bool done = FJob.InputRefusal.Failed() ? Fail(FJob.InputRefusal) : Open() && Perform();
     if (!done && !FJob.InputNote.empty()) {
         TFailure failure = FRunner.Failure();

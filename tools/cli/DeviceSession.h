@@ -14,7 +14,7 @@ namespace morlith::cli {
 
 // What to do on a port.
 struct TDeviceJob {
-    TCliCommand Command = TCliCommand::ccConnect;
+    TOperationKind Operation = TOperationKind::okConnect;
     // The file as given: the package or data file written from, or the file read into ("" for
     // connect).
     std::string File;

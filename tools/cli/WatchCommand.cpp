@@ -48,7 +48,7 @@ std::string CheckWatchOptions(const TCliOptions &options)
         ParseDeviceMatch(options.Match, error);
     if (!error.empty())
         return error;
-    if (options.Watched == TCliCommand::ccReadDseg && !options.Arguments.empty()) {
+    if (options.Watched == TCliCommand::ccDevice && options.Operation == TOperationKind::okReadDataSegment && !options.Arguments.empty()) {
         const std::string &file = options.Arguments.front();
         if (file.find(kNumberPlaceholder) == std::string::npos && file.find(kTimePlaceholder) == std::string::npos)
             return "watch read-dseg needs " + std::string(kNumberPlaceholder) + " or " + kTimePlaceholder +
@@ -74,7 +74,7 @@ public:
             return std::make_unique<TRecipeSession>(port.Port, *FRecipeRun, FOptions.TimeoutMs, FOptions.Verbose,
                                                     FReporter, FConsole);
         TDeviceJob job = FRun.Job;
-        if (job.Command == TCliCommand::ccReadDseg)
+        if (job.Operation == TOperationKind::okReadDataSegment)
             job.File = FFileNames.Next(port.Port);
         else
             TakeInputAgain(job);
@@ -199,7 +199,7 @@ int RunWatch(const TCliOptions &watchOptions, TConsole &console)
     TStation station(*watcher, options.Existing, kMaxPorts);
     TStationSessions sessions(options, run, recipe ? &recipeRun : nullptr, *reporter, console);
     if (!options.Quiet)
-        console.Err("watching " + watcher->Description() + " for modules to " + CommandName(options.Command) +
+        console.Err("watching " + watcher->Description() + " for modules to " + CommandName(options) +
                     "; Ctrl-C ends");
     const std::vector<TPortOutcome> outcomes = Serve(station, sessions, dashboard);
     reporter->Summarise(outcomes);
