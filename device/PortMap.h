@@ -16,6 +16,9 @@
 
 namespace morlith {
 
+// The highest COM number a port can have ("COM1" .. "COM255").
+constexpr unsigned kMaxComNumber = 255;
+
 // The port map directory: $XDG_CONFIG_HOME/morlith/ports, by default ~/.config/morlith/ports
 // (Linux only).
 std::string PortMapDirectory();

@@ -11,9 +11,6 @@
 
 namespace morlith {
 
-// The highest COM number a port can have ("COM1" .. "COM255").
-constexpr unsigned kMaxComNumber = 255;
-
 // One port to work on.
 struct TPortChoice {
     // How the user and every message name it: "COM3", the device path as given or the address.

@@ -9,6 +9,7 @@
 #include "RecipeInputs.h"
 #include "RecipeRunner.h"
 #include "UnitRecord.h"
+#include "UnitRun.h"
 #include "WholeFiles.h"
 
 #include <gtest/gtest.h>
@@ -371,6 +372,23 @@ TEST_F(RecipeTest, AReadingThatWouldReplaceAFileStopsTheUnitBeforeAnyFrame)
     EXPECT_EQ(twice.FailedStep(), 1u);
     EXPECT_TRUE(Has(twice.Failure().Detail, "read into twice")) << twice.Failure();
     EXPECT_EQ(Commands(module), "");
+
+    // A stop requested before the unit is touched: no frame, no number taken, and a unit record
+    // that says "stopped", not "ok".
+    TRecipeRun run;
+    ASSERT_TRUE(LoadRecipe(Write("s.toml", "[[step]]\nwrite-dseg = \"settings.bin\"\n"
+                                           "serial = { counter = \"serials.counter\", offset = 0 }\n"),
+                           run.Recipe)
+                    .empty());
+    ASSERT_TRUE(ReadRecipeInputs(run.Recipe, run.Inputs).empty());
+    TUnitRun stopped(programmator, run, "COM5", "COM5");
+    stopped.SetStopCheck([] { return true; });
+    EXPECT_FALSE(stopped.Run(5));
+    EXPECT_TRUE(stopped.Stopped());
+    EXPECT_FALSE(stopped.Serial());
+    EXPECT_EQ(stopped.Record("t").Failure.Kind, TFailureKind::fkStopped) << stopped.Failure();
+    EXPECT_EQ(Commands(module), "");
+    EXPECT_EQ(test::ReadText(ports.File("serials.counter")), "7\n");
 }
 
 } // namespace

@@ -13,10 +13,6 @@ namespace {
 const std::vector<std::pair<TCliCommand, const char *>> kCommandNames = {
     {TCliCommand::ccHelp, "help"},
     {TCliCommand::ccVersion, "version"},
-    {TCliCommand::ccConnect, "connect"},
-    {TCliCommand::ccWriteApp, "write-app"},
-    {TCliCommand::ccReadDseg, "read-dseg"},
-    {TCliCommand::ccWriteDseg, "write-dseg"},
     {TCliCommand::ccInfo, "info"},
     {TCliCommand::ccPack, "pack"},
     {TCliCommand::ccPorts, "ports"},
@@ -31,8 +27,17 @@ const std::vector<std::pair<TCliCommand, const char *>> kCommandNames = {
     {TCliCommand::ccWatch, "watch"},
 };
 
-TCliCommand CommandNamed(const std::string &name)
+constexpr TOperationKind kOperations[] = {TOperationKind::okConnect, TOperationKind::okWriteApplication,
+                                          TOperationKind::okReadDataSegment, TOperationKind::okWriteDataSegment};
+
+// The command named `name`, and the operation of a device command.
+TCliCommand CommandNamed(const std::string &name, TOperationKind &operation)
 {
+    for (const TOperationKind kind : kOperations)
+        if (name == OperationCommand(kind)) {
+            operation = kind;
+            return TCliCommand::ccDevice;
+        }
     for (const auto &[command, commandName] : kCommandNames)
         if (name == commandName)
             return command;
@@ -57,8 +62,7 @@ std::vector<std::string> SplitPorts(const std::vector<std::string> &lists)
 
 bool IsDeviceCommand(TCliCommand command)
 {
-    return command == TCliCommand::ccConnect || command == TCliCommand::ccWriteApp ||
-           command == TCliCommand::ccReadDseg || command == TCliCommand::ccWriteDseg || command == TCliCommand::ccRun;
+    return command == TCliCommand::ccDevice || command == TCliCommand::ccRun;
 }
 
 std::string CommandName(TCliCommand command)
@@ -67,6 +71,11 @@ std::string CommandName(TCliCommand command)
         if (known == command)
             return name;
     return "";
+}
+
+std::string CommandName(const TCliOptions &options)
+{
+    return options.Command == TCliCommand::ccDevice ? OperationCommand(options.Operation) : CommandName(options.Command);
 }
 
 TParsedCommandLine ParseCommandLine(const std::vector<std::string> &words)
@@ -91,10 +100,11 @@ TParsedCommandLine ParseCommandLine(const std::vector<std::string> &words)
     TCliOptions &options = parsed.Options;
     if (reading.Command.front() == CommandName(TCliCommand::ccWatch)) {
         options.Command = TCliCommand::ccWatch;
-        options.Watched = CommandNamed(reading.Command.back());
+        options.Watched = CommandNamed(reading.Command.back(), options.Operation);
     } else {
         options.Command = CommandNamed(reading.Command.size() == 1 ? reading.Command.front()
-                                                                   : reading.Command.front() + " " + reading.Command.back());
+                                                                   : reading.Command.front() + " " + reading.Command.back(),
+                                       options.Operation);
     }
     options.Ports = SplitPorts(portLists);
     if (options.Ports.size() > kMaxPorts)

@@ -3,6 +3,7 @@
 // The command line of morlith-cli: a command, its arguments and the options, checked for form
 // and range before anything runs.
 
+#include "OperationKind.h"
 #include "PackOptions.h"
 
 #include <cstddef>
@@ -17,10 +18,8 @@ namespace morlith::cli {
 enum class TCliCommand {
     ccHelp,
     ccVersion,
-    ccConnect,
-    ccWriteApp,
-    ccReadDseg,
-    ccWriteDseg,
+    // A device operation on every port: TCliOptions::Operation.
+    ccDevice,
     ccInfo,
     ccPack,
     ccPorts,
@@ -34,7 +33,8 @@ enum class TCliCommand {
     // A recipe: run on every port, or checked without a module.
     ccRun,
     ccCheck,
-    // Station mode: the device command TCliOptions::Watched on every port that appears.
+    // Station mode: the command TCliOptions::Watched (a device operation or run) on every port
+    // that appears.
     ccWatch,
 };
 
@@ -45,8 +45,6 @@ constexpr uint32_t kMinTimeoutMs = 10;
 constexpr uint32_t kMaxTimeoutMs = 600000;
 // Image bytes per package piece when --piece is not given.
 constexpr size_t kDefaultPieceBytes = 32;
-// The highest COM number a port can have ("COM1" .. "COM255").
-constexpr unsigned kMaxComNumber = 255;
 // The highest controller index: 0 is the main controller, 1..4 the slaves.
 constexpr unsigned kMaxMcuIndex = 4;
 // How many ports one run may serve at once.
@@ -59,6 +57,8 @@ constexpr uint32_t kMaxRetries = 100;
 // The parsed command line.
 struct TCliOptions {
     TCliCommand Command = TCliCommand::ccHelp;
+    // ccDevice, and watch of a device operation: which operation.
+    TOperationKind Operation = TOperationKind::okConnect;
     // The command's own arguments (files, COM name, device), in order.
     std::vector<std::string> Arguments;
     // Every --port value, comma-separated lists split; empty for the configured port.
@@ -78,8 +78,8 @@ struct TCliOptions {
     uint32_t WaitSeconds = 0;
     // --retries: further connect handshakes after a failed one.
     uint32_t Retries = 0;
-    // watch: the device command to run, and which ports to take.
-    TCliCommand Watched = TCliCommand::ccConnect;
+    // watch: the command to run (ccDevice or ccRun), and which ports to take.
+    TCliCommand Watched = TCliCommand::ccDevice;
     // --match: USB VID:PID or a /dev/serial/by-id glob (serial devices); empty: the port map.
     std::string Match;
     // --existing: ports present when watching starts are taken too.
@@ -127,7 +127,9 @@ TParsedCommandLine ParseCommandLine(const std::vector<std::string> &words);
 // True for the commands that talk to a module (run included).
 bool IsDeviceCommand(TCliCommand command);
 
-// The name of a command as typed ("write-app", "ports map").
+// The name of a command as typed ("ports map"; "" for ccDevice, which its operation names).
 std::string CommandName(TCliCommand command);
+// The name of the command `options` run, as typed ("write-app", "run").
+std::string CommandName(const TCliOptions &options);
 
 } // namespace morlith::cli

@@ -76,10 +76,14 @@ private:
                 ->required();
     }
 
+    CLI::App &Command(CLI::App &parent, const std::string &name, const std::string &group,
+                      const std::string &description)
+    {
+        return *parent.add_subcommand(name.substr(name.rfind(' ') + 1), description)->group(group);
+    }
     CLI::App &Command(CLI::App &parent, TCliCommand command, const std::string &group, const std::string &description)
     {
-        const std::string name = CommandName(command);
-        return *parent.add_subcommand(name.substr(name.rfind(' ') + 1), description)->group(group);
+        return Command(parent, CommandName(command), group, description);
     }
 
     // The options of every command that talks to a module; a watched command does not wait.
@@ -89,7 +93,7 @@ private:
     void Verify(CLI::App &command);
     void ExpectSha256(CLI::App &command);
     // A command on one controller, with its arguments, the device options and --mcu.
-    CLI::App &ControllerCommand(CLI::App &parent, TCliCommand command, const std::string &group,
+    CLI::App &ControllerCommand(CLI::App &parent, TOperationKind operation, const std::string &group,
                                 const std::vector<std::string> &arguments, const std::string &description,
                                 bool watched);
     // connect, write-app, read-dseg, write-dseg and run, under `parent` in `group`.
@@ -147,7 +151,7 @@ void TDeclaration::DeviceOptions(CLI::App &command, bool watched)
         ->check(PrintableName());
     Text(command, "--operator", "NAME", O.Operator, "the same for the operator")->check(PrintableName());
     Text(command, "--lot", "NAME", O.Lot,
-         ForPlatform("the same for the lot; watch on a terminal: the lot's counts and yield, kept across runs",
+         ForPlatform("the same for the lot; watch on a terminal: the lot's counts and yield from --log",
                      "the same for the lot"))
         ->check(PrintableName());
 }
@@ -180,11 +184,11 @@ void TDeclaration::ExpectSha256(CLI::App &command)
         ->check(Sha256Hex());
 }
 
-CLI::App &TDeclaration::ControllerCommand(CLI::App &parent, TCliCommand command, const std::string &group,
+CLI::App &TDeclaration::ControllerCommand(CLI::App &parent, TOperationKind operation, const std::string &group,
                                           const std::vector<std::string> &arguments, const std::string &description,
                                           bool watched)
 {
-    CLI::App &declared = Command(parent, command, group, description);
+    CLI::App &declared = Command(parent, OperationCommand(operation), group, description);
     Arguments(declared, arguments);
     DeviceOptions(declared, watched);
     Mcu(declared);
@@ -193,18 +197,18 @@ CLI::App &TDeclaration::ControllerCommand(CLI::App &parent, TCliCommand command,
 
 void TDeclaration::DeviceCommands(CLI::App &parent, const std::string &group, bool watched)
 {
-    ControllerCommand(parent, TCliCommand::ccConnect, group, {}, "connect (selecting --mcu), say so, disconnect",
+    ControllerCommand(parent, TOperationKind::okConnect, group, {}, "connect (selecting --mcu), say so, disconnect",
                       watched);
-    CLI::App &writeApp = ControllerCommand(parent, TCliCommand::ccWriteApp, group, {"PACKAGE"},
+    CLI::App &writeApp = ControllerCommand(parent, TOperationKind::okWriteApplication, group, {"PACKAGE"},
                                            "write the application of a firmware package", watched);
     Verify(writeApp);
     ExpectSha256(writeApp);
-    Force(ControllerCommand(parent, TCliCommand::ccReadDseg, group, {"FILE"},
+    Force(ControllerCommand(parent, TOperationKind::okReadDataSegment, group, {"FILE"},
                             "read the data segment into FILE (- for standard output); an existing FILE is kept "
                             "unless --force is given; with several ports FILE must hold {port}, which becomes the "
                             "port's name (COM3)",
                             watched));
-    CLI::App &writeDseg = ControllerCommand(parent, TCliCommand::ccWriteDseg, group, {"FILE"},
+    CLI::App &writeDseg = ControllerCommand(parent, TOperationKind::okWriteDataSegment, group, {"FILE"},
                                             "write FILE (- for standard input) into the data segment; --verify "
                                             "reads it back and reports the first differing offset",
                                             watched);

@@ -2,18 +2,14 @@
 #include "DeviceCommands.h"
 
 #include "FileHandle.h"
-#include "HumanReporter.h"
 #include "Interruption.h"
-#include "JsonReporter.h"
 #include "NumberText.h"
 #include "PackageCheck.h"
-#include "PortAddress.h"
 #include "PortMap.h"
 #include "PortRunner.h"
-#include "PortWait.h"
 #include "Rejection.h"
-#include "TerminalSize.h"
 #include "PathText.h"
+#include "TerminalSize.h"
 
 #include <cstdio>
 #include <memory>
@@ -47,9 +43,9 @@ std::string ReadStandardInput(TDeviceJob &job)
 // Checks the standard streams a "-" file name stands for. "" or the problem.
 std::string CheckStandardStream(const TCliOptions &options, size_t portCount, TDeviceRun &run)
 {
-    if (options.Command == TCliCommand::ccWriteDseg)
+    if (options.Operation == TOperationKind::okWriteDataSegment)
         return ReadStandardInput(run.Job);
-    if (options.Command != TCliCommand::ccReadDseg)
+    if (options.Operation != TOperationKind::okReadDataSegment)
         return "";
     if (options.Json)
         return "read-dseg -: --json writes its events to standard output, where the data would go";
@@ -71,9 +67,7 @@ bool IsPackageRefusal(const TFailure &failure)
 
 TFailure TakeJobInput(const TCliOptions &options, TDeviceJob &job)
 {
-    const TOperationKind kind = options.Command == TCliCommand::ccWriteApp ? TOperationKind::okWriteApplication
-                                                                           : TOperationKind::okWriteDataSegment;
-    const TFailure failure = ReadOperationInput(kind, job.File, "", job.Input);
+    const TFailure failure = ReadOperationInput(options.Operation, job.File, "", job.Input);
     return failure.Failed() ? failure : CheckExpectedSha256(job.Input, options.ExpectSha256);
 }
 
@@ -84,15 +78,15 @@ std::string CheckJobFile(const TCliOptions &options, size_t portCount, TDeviceRu
 {
     TDeviceJob &job = run.Job;
     status = kExitBadInput;
-    if (options.Command != TCliCommand::ccConnect && job.File.empty())
-        return CommandName(options.Command) + ": the file name is empty";
+    if (options.Operation != TOperationKind::okConnect && job.File.empty())
+        return CommandName(options) + ": the file name is empty";
     if (job.File == kStandardStream) {
         const std::string problem = CheckStandardStream(options, portCount, run);
-        if (!problem.empty() || options.Command != TCliCommand::ccWriteDseg)
+        if (!problem.empty() || options.Operation != TOperationKind::okWriteDataSegment)
             return problem;
         return CheckExpectedSha256(job.Input, options.ExpectSha256).Detail;
     }
-    if (options.Command == TCliCommand::ccWriteApp || options.Command == TCliCommand::ccWriteDseg) {
+    if (options.Operation == TOperationKind::okWriteApplication || options.Operation == TOperationKind::okWriteDataSegment) {
         const TFailure failure = TakeJobInput(options, job);
         if (IsPackageRefusal(failure)) {
             // It loads, but a write would refuse it: the work on the module failed.
@@ -101,7 +95,7 @@ std::string CheckJobFile(const TCliOptions &options, size_t portCount, TDeviceRu
         }
         return failure.Detail;
     }
-    if (options.Command == TCliCommand::ccReadDseg && portCount > 1 &&
+    if (options.Operation == TOperationKind::okReadDataSegment && portCount > 1 &&
         job.File.find(kPortPlaceholder) == std::string::npos) {
         return "read-dseg on several ports needs " + std::string(kPortPlaceholder) +
                " in the file name, so that each port gets its own file";
@@ -133,7 +127,7 @@ std::string JobsForPorts(const TCliOptions &options, const TDeviceRun &run, cons
 {
     for (const TPortChoice &port : ports) {
         jobs.push_back(run.Job);
-        if (options.Command != TCliCommand::ccReadDseg || run.Job.ToStandardOutput)
+        if (options.Operation != TOperationKind::okReadDataSegment || run.Job.ToStandardOutput)
             continue;
         jobs.back().File = FileForPort(run.Job.File, port);
         if (!options.LogFile.empty() && SameFile(options.LogFile, jobs.back().File))
@@ -151,24 +145,13 @@ std::string JobsForPorts(const TCliOptions &options, const TDeviceRun &run, cons
     return "";
 }
 
-// A raw TCP port carries bytes only: the server, not this tool, sets the line up.
-void NoteRawSockets(const std::vector<TPortChoice> &ports, TConsole &console)
-{
-    for (const TPortChoice &port : ports) {
-        const auto address = ParsePortAddress(ResolvePortName(port.Label));
-        if (address && address->Scheme == TAddressScheme::Socket)
-            console.Err(port.Label + ": raw TCP to " + address->HostAndPort() +
-                        ": the line settings (19200 bit/s, 8N1) are the server's");
-    }
-}
-
 } // namespace
 
 std::string PrepareDeviceRun(const TCliOptions &options, const std::vector<TPortChoice> &ports, TDeviceRun &run,
                              std::vector<TDeviceJob> &jobs, int &status)
 {
     TDeviceJob &job = run.Job;
-    job.Command = options.Command;
+    job.Operation = options.Operation;
     job.File = options.Arguments.empty() ? "" : options.Arguments.front();
     job.Mcu = options.Mcu;
     job.TimeoutMs = options.TimeoutMs;
@@ -191,43 +174,22 @@ std::string PrepareDeviceRun(const TCliOptions &options, const std::vector<TPort
     return problem;
 }
 
-std::unique_ptr<TSessionReporter> MakeReporter(const TCliOptions &options, size_t portCount, TConsole &console)
-{
-    if (options.Json)
-        return std::make_unique<TJsonReporter>(console);
-    TProgressStyle style = TProgressStyle::psLines;
-    if (options.Quiet)
-        style = TProgressStyle::psNone;
-    else if (portCount == 1 && console.ErrIsTerminal())
-        style = TProgressStyle::psBar;
-    return std::make_unique<THumanReporter>(console, style, options.Quiet, portCount > 1);
-}
-
-void ReadyPorts(const TCliOptions &options, const std::vector<TPortChoice> &ports, TConsole &console)
-{
-    if (!options.Quiet && !options.Json)
-        NoteRawSockets(ports, console);
-    if (options.WaitSeconds > 0)
-        WaitForPorts(ports, options.WaitSeconds, options.Quiet || options.Json, console);
-}
-
 int RunDeviceCommand(const TCliOptions &options, TConsole &console)
 {
-    const TPortSelection selection = ChoosePorts(options.Ports);
-    if (!selection.Error.empty())
-        return Reject(console, options.Json, kExitBadInput, selection.Error);
     TDeviceRun run;
-    int status = kExitSuccess;
     std::vector<TDeviceJob> jobs;
-    const std::string problem = PrepareDeviceRun(options, selection.Ports, run, jobs, status);
-    if (!problem.empty())
-        return Reject(console, options.Json, status, problem);
-    ReadyPorts(options, selection.Ports, console);
     // Data on standard output leaves the words to standard error.
     TConsole wordsToError(stderr, stderr, console.ErrIsTerminal());
-    TConsole &words = run.Job.ToStandardOutput ? wordsToError : console;
-    const auto reporter = MakeReporter(options, selection.Ports.size(), words);
-    return RunOnPorts(selection.Ports, jobs, *reporter, console);
+    const auto prepare = [&](const std::vector<TPortChoice> &ports, int &status, TConsole *&words) {
+        const std::string problem = PrepareDeviceRun(options, ports, run, jobs, status);
+        if (run.Job.ToStandardOutput)
+            words = &wordsToError;
+        return problem;
+    };
+    const auto session = [&](size_t index, const TPortChoice &port, TSessionReporter &reporter) {
+        return std::make_unique<TDeviceSession>(port, jobs[index], reporter, console);
+    };
+    return RunOnChosenPorts(options, console, prepare, session);
 }
 
 } // namespace morlith::cli

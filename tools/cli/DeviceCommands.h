@@ -35,13 +35,6 @@ bool IsPackageRefusal(const TFailure &failure);
 std::string PrepareDeviceRun(const TCliOptions &options, const std::vector<TPortChoice> &ports, TDeviceRun &run,
                              std::vector<TDeviceJob> &jobs, int &status);
 
-// The reporter of a device command's events: JSON Lines, or human text for `portCount` ports.
-std::unique_ptr<TSessionReporter> MakeReporter(const TCliOptions &options, size_t portCount, TConsole &console);
-
-// Before the work on `ports` starts: notes raw TCP ports (their line settings are the server's)
-// and waits up to --wait for missing ports.
-void ReadyPorts(const TCliOptions &options, const std::vector<TPortChoice> &ports, TConsole &console);
-
 // Runs a device command; returns the exit status.
 int RunDeviceCommand(const TCliOptions &options, TConsole &console);
 

@@ -13,43 +13,15 @@
 #include <cerrno>
 
 namespace morlith::cli {
-namespace {
-
-TOperationKind OperationKindOf(TCliCommand command)
-{
-    switch (command) {
-    case TCliCommand::ccWriteApp:
-        return TOperationKind::okWriteApplication;
-    case TCliCommand::ccReadDseg:
-        return TOperationKind::okReadDataSegment;
-    case TCliCommand::ccWriteDseg:
-        return TOperationKind::okWriteDataSegment;
-    default:
-        return TOperationKind::okConnect;
-    }
-}
-
-} // namespace
-
 TDeviceSession::TDeviceSession(const TPortChoice &port, const TDeviceJob &job, TSessionReporter &reporter,
                                TConsole &console)
-    : FPort(port),
+    : TPortSession(port, job.TimeoutMs, reporter, console),
       FJob(job),
-      FReporter(reporter),
-      FConsole(console),
-      FProgrammator(std::make_unique<TComPortProgrammator>()),
       FLoader(new TLoader()),
-      FInterruptScope(*FProgrammator),
-      FRunner(*FProgrammator, OperationKindOf(job.Command), job.Mcu, job.Input)
+      FRunner(*FProgrammator, job.Operation, job.Mcu, job.Input)
 {
-    FOutcome.Port = port.Label;
-    FProgrammator->Driver().SetInputTimeout(job.TimeoutMs);
-    if (port.ComNumber == 0) {
-        const std::string path = port.DevicePath;
-        FProgrammator->SetPortNaming([path](int32_t) { return path; });
-    }
     // The record names the file read into even when the read fails.
-    if (job.Command == TCliCommand::ccReadDseg)
+    if (job.Operation == TOperationKind::okReadDataSegment)
         FRunner.SetOutputLabel(FJob.FileName());
     if (job.Verbose)
         FRunner.SetFrameListener([this](const TFrameTraceEvent &event) { OnFrame(event); });
@@ -61,38 +33,10 @@ TDeviceSession::TDeviceSession(const TPortChoice &port, const TDeviceJob &job, T
 // The loader goes first (it unhooks the programmator); the programmator then closes the port.
 TDeviceSession::~TDeviceSession() { FLoader.reset(); }
 
-double TDeviceSession::Elapsed() const
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - FStart).count();
-}
-
 std::string TDeviceSession::Controller() const
 {
     return FJob.Mcu == 0 ? "main controller" : "controller " + std::to_string(FJob.Mcu);
 }
-
-std::string FrameTraceLine(const std::string &port, const TFrameTraceEvent &event)
-{
-    std::string line = port + (event.Outgoing ? " -> " : " <- ") + morlith::CommandName(event.Command) + " " +
-                       std::to_string(event.Length) + " bytes";
-    if (!event.Outgoing)
-        line += event.CrcOk ? ", CRC ok" : ", CRC bad or reply incomplete";
-    return line;
-}
-
-void TDeviceSession::OnFrame(const TFrameTraceEvent &event) { FConsole.Err(FrameTraceLine(FPort.Label, event)); }
-
-TProgressStep ProgressOf(const TProgrammator &programmator, double seconds)
-{
-    TProgressStep step;
-    step.Percent = programmator.Progress();
-    step.Sent = programmator.BytesSent();
-    step.Total = programmator.BytesTotal();
-    step.Seconds = seconds;
-    return step;
-}
-
-void TDeviceSession::OnProgress() { FReporter.Progressed(FPort.Label, ProgressOf(*FProgrammator, Elapsed())); }
 
 bool TDeviceSession::Fail(const TFailure &failure, int status)
 {
@@ -206,14 +150,14 @@ bool TDeviceSession::WriteDataSegment()
 
 bool TDeviceSession::Perform()
 {
-    switch (FJob.Command) {
-    case TCliCommand::ccWriteApp:
+    switch (FJob.Operation) {
+    case TOperationKind::okWriteApplication:
         return WriteApplication();
-    case TCliCommand::ccReadDseg:
+    case TOperationKind::okReadDataSegment:
         return ReadDataSegment();
-    case TCliCommand::ccWriteDseg:
+    case TOperationKind::okWriteDataSegment:
         return WriteDataSegment();
-    default:
+    case TOperationKind::okConnect:
         FOutcome.Message = "Connected to the bootloader on " + FPort.Label + ", " + Controller();
         return true;
     }
@@ -222,7 +166,7 @@ bool TDeviceSession::Perform()
 void TDeviceSession::Run()
 {
     FStart = std::chrono::steady_clock::now();
-    FReporter.Started(FPort.Label, CommandName(FJob.Command), FJob.FileName());
+    FReporter.Started(FPort.Label, OperationCommand(FJob.Operation), FJob.FileName());
     const bool done = FJob.InputRefusal.Failed() ? Fail(FJob.InputRefusal) : Open() && Perform();
     if (!done && !FJob.InputNote.empty()) {
         TFailure failure = FRunner.Failure();
@@ -254,23 +198,9 @@ void TDeviceSession::AppendToLog()
     record.Station = FJob.Station;
     record.Operator = FJob.Operator;
     record.Lot = FJob.Lot;
-    AppendRecord(*FJob.Log, OperationRecordLine(record), FOutcome, FConsole);
-}
-
-void AppendRecord(TProductionLog &log, const std::string &line, TPortOutcome &outcome, TConsole &console)
-{
     TFailure failure;
-    if (log.Append(line, failure))
-        return;
-    // The module was worked on, but the station keeps no record of it: not a success.
-    if (outcome.Ok()) {
-        outcome.Status = failure.Kind == TFailureKind::fkStopped ? kExitInterrupted : kExitFailed;
-        failure.Detail += " (" + outcome.Message + ")";
-        outcome.Failure = failure;
-        outcome.Message.clear();
-    } else {
-        console.Error(WithPort(outcome.Port, failure.Message()));
-    }
+    const bool appended = FJob.Log->Append(OperationRecordLine(record), failure);
+    NoteRecordAppended(appended, failure, FOutcome, FConsole);
 }
 
 } // namespace morlith::cli

@@ -5,25 +5,16 @@
 // Made and destroyed on the main thread; Run may be called on any thread.
 
 #include "CliOptions.h"
-#include "ComPortProgrammator.h"
-#include "Console.h"
-#include "Interruption.h"
 #include "Loader.h"
 #include "OperationRunner.h"
-#include "PortChoice.h"
+#include "PortSession.h"
 #include "ProductionLog.h"
-#include "SessionReport.h"
-
-#include <array>
-#include <chrono>
-#include <memory>
-#include <optional>
 
 namespace morlith::cli {
 
 // What to do on a port.
 struct TDeviceJob {
-    TCliCommand Command = TCliCommand::ccConnect;
+    TOperationKind Operation = TOperationKind::okConnect;
     // The file as given: the package or data file written from, or the file read into ("" for
     // connect).
     std::string File;
@@ -62,29 +53,12 @@ struct TDeviceJob {
     }
 };
 
-// Where an application write of `programmator` stands, `seconds` after the command started.
-TProgressStep ProgressOf(const TProgrammator &programmator, double seconds);
-
-// A line of the --verbose trace: "COM3 -> C 54 bytes", "COM3 <- C 9 bytes, CRC ok".
-std::string FrameTraceLine(const std::string &port, const TFrameTraceEvent &event);
-
-// Appends a record to the production log; a record that cannot be written turns a success into a
-// failure (the station would keep no trace of the module), and is told on standard error otherwise.
-void AppendRecord(TProductionLog &log, const std::string &line, TPortOutcome &outcome, TConsole &console);
-
-// The pause between two connect handshakes of --retries, in ms.
-constexpr int kRetryPauseMs = 500;
-
 class TDeviceSession : public TPortSession {
 public:
     TDeviceSession(const TPortChoice &port, const TDeviceJob &job, TSessionReporter &reporter, TConsole &console);
     ~TDeviceSession() override;
-    TDeviceSession(const TDeviceSession &) = delete;
-    TDeviceSession &operator=(const TDeviceSession &) = delete;
 
-    // Runs the job and reports its end to the reporter.
     void Run() override;
-    const TPortOutcome &Outcome() const override { return FOutcome; }
 
 private:
     bool Open();
@@ -97,24 +71,14 @@ private:
     void AppendToLog();
     bool Fail(const TFailure &failure, int status = kExitFailed);
     bool FailFromRunner();
-    void OnFrame(const TFrameTraceEvent &event);
-    void OnProgress();
-    double Elapsed() const;
     std::string Controller() const;
 
-    TPortChoice FPort;
     TDeviceJob FJob;
-    TSessionReporter &FReporter;
-    TConsole &FConsole;
-    // Declared before the loader, which unhooks itself from it when freed, and before the runner,
-    // which stops following its frames when freed.
-    std::unique_ptr<TComPortProgrammator> FProgrammator;
+    // The programmator (in the base) outlives the loader, which unhooks itself from it when
+    // freed, and the runner, which stops following its frames when freed.
     IntfPtr<TLoader> FLoader;
     TSubjectObserver FProgressSubscriber;
-    TInterruptScope FInterruptScope;
     TOperationRunner FRunner;
-    TPortOutcome FOutcome;
-    std::chrono::steady_clock::time_point FStart;
 };
 
 } // namespace morlith::cli

@@ -1,32 +1,27 @@
 // SPDX-License-Identifier: MIT
 #include "PortRunner.h"
 
-#include <memory>
+#include "HumanReporter.h"
+#include "JsonReporter.h"
+#include "PortAddress.h"
+#include "PortMap.h"
+#include "PortWait.h"
+#include "Rejection.h"
+
 #include <thread>
 
 namespace morlith::cli {
+namespace {
 
-int ExitStatusOf(const std::vector<TPortOutcome> &outcomes)
+// A raw TCP port carries bytes only: the server, not this tool, sets the line up.
+void NoteRawSockets(const std::vector<TPortChoice> &ports, TConsole &console)
 {
-    int status = kExitSuccess;
-    for (const auto &outcome : outcomes) {
-        if (outcome.Status == kExitInterrupted)
-            return kExitInterrupted;
-        if (!outcome.Ok())
-            status = outcomes.size() == 1 ? outcome.Status : kExitFailed;
+    for (const TPortChoice &port : ports) {
+        const auto address = ParsePortAddress(ResolvePortName(port.Label));
+        if (address && address->Scheme == TAddressScheme::Socket)
+            console.Err(port.Label + ": raw TCP to " + address->HostAndPort() +
+                        ": the line settings (19200 bit/s, 8N1) are the server's");
     }
-    return status;
-}
-
-int RunOnPorts(const std::vector<TPortChoice> &ports, const std::vector<TDeviceJob> &jobs,
-               TSessionReporter &reporter, TConsole &console)
-{
-    // The sessions are made and destroyed on the main thread, which alone runs the signal
-    // handler: a handler never meets a programmator being destroyed.
-    std::vector<std::unique_ptr<TPortSession>> sessions;
-    for (size_t i = 0; i < ports.size(); ++i)
-        sessions.push_back(std::make_unique<TDeviceSession>(ports[i], jobs[i], reporter, console));
-    return RunSessions(sessions, reporter);
 }
 
 int RunSessions(std::vector<std::unique_ptr<TPortSession>> &sessions, TSessionReporter &reporter)
@@ -45,6 +40,61 @@ int RunSessions(std::vector<std::unique_ptr<TPortSession>> &sessions, TSessionRe
     if (sessions.size() > 1)
         reporter.Summarise(outcomes);
     return ExitStatusOf(outcomes);
+}
+
+} // namespace
+
+int ExitStatusOf(const std::vector<TPortOutcome> &outcomes)
+{
+    int status = kExitSuccess;
+    for (const auto &outcome : outcomes) {
+        if (outcome.Status == kExitInterrupted)
+            return kExitInterrupted;
+        if (!outcome.Ok())
+            status = outcomes.size() == 1 ? outcome.Status : kExitFailed;
+    }
+    return status;
+}
+
+std::unique_ptr<TSessionReporter> MakeReporter(const TCliOptions &options, size_t portCount, TConsole &console)
+{
+    if (options.Json)
+        return std::make_unique<TJsonReporter>(console);
+    TProgressStyle style = TProgressStyle::psLines;
+    if (options.Quiet)
+        style = TProgressStyle::psNone;
+    else if (portCount == 1 && console.ErrIsTerminal())
+        style = TProgressStyle::psBar;
+    return std::make_unique<THumanReporter>(console, style, options.Quiet, portCount > 1);
+}
+
+void ReadyPorts(const TCliOptions &options, const std::vector<TPortChoice> &ports, TConsole &console)
+{
+    if (!options.Quiet && !options.Json)
+        NoteRawSockets(ports, console);
+    if (options.WaitSeconds > 0)
+        WaitForPorts(ports, options.WaitSeconds, options.Quiet || options.Json, console);
+}
+
+int RunOnChosenPorts(const TCliOptions &options, TConsole &console, const TPrepareRun &prepare,
+                     const TMakeSession &makeSession)
+{
+    const TPortSelection selection = ChoosePorts(options.Ports);
+    if (!selection.Error.empty())
+        return Reject(console, options.Json, kExitBadInput, selection.Error);
+    int status = kExitSuccess;
+    TConsole *words = &console;
+    const std::string problem = prepare(selection.Ports, status, words);
+    if (!problem.empty())
+        return Reject(console, options.Json, status, problem);
+    ReadyPorts(options, selection.Ports, console);
+    const auto reporter = MakeReporter(options, selection.Ports.size(), *words);
+    // The sessions are made and destroyed on the main thread, which alone runs the signal
+    // handler: a handler never meets a programmator being destroyed.
+    std::vector<std::unique_ptr<TPortSession>> sessions;
+    for (size_t i = 0; i < selection.Ports.size(); ++i)
+        sessions.push_back(makeSession(i, selection.Ports[i], *reporter));
+    return RunSessions(sessions, *reporter);
 }
 
 } // namespace morlith::cli

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "RecipeCommands.h"
 
-#include "DeviceCommands.h"
 #include "Interruption.h"
 #include "JsonReporter.h"
 #include "PortRunner.h"
@@ -70,28 +69,20 @@ std::string PrepareRecipeRun(const TCliOptions &options, TRecipeRun &run, int &s
     run.Station = Either(options.Station, run.Recipe.Station);
     run.Operator = Either(options.Operator, run.Recipe.Operator);
     run.Lot = Either(options.Lot, run.Recipe.Lot);
-    run.TimeoutMs = options.TimeoutMs;
-    run.Verbose = options.Verbose;
     run.Retries = options.Retries;
     return OpenRecipeLog(options, run);
 }
 
 int RunRecipe(const TCliOptions &options, TConsole &console)
 {
-    const TPortSelection selection = ChoosePorts(options.Ports);
-    if (!selection.Error.empty())
-        return Reject(console, options.Json, kExitBadInput, selection.Error);
     TRecipeRun run;
-    int status = kExitSuccess;
-    const std::string problem = PrepareRecipeRun(options, run, status);
-    if (!problem.empty())
-        return Reject(console, options.Json, status, problem);
-    ReadyPorts(options, selection.Ports, console);
-    const auto reporter = MakeReporter(options, selection.Ports.size(), console);
-    std::vector<std::unique_ptr<TPortSession>> sessions;
-    for (const TPortChoice &port : selection.Ports)
-        sessions.push_back(std::make_unique<TRecipeSession>(port, run, *reporter, console));
-    return RunSessions(sessions, *reporter);
+    const auto prepare = [&](const std::vector<TPortChoice> &, int &status, TConsole *&) {
+        return PrepareRecipeRun(options, run, status);
+    };
+    const auto session = [&](size_t, const TPortChoice &port, TSessionReporter &reporter) {
+        return std::make_unique<TRecipeSession>(port, run, options.TimeoutMs, options.Verbose, reporter, console);
+    };
+    return RunOnChosenPorts(options, console, prepare, session);
 }
 
 int RunCheck(const TCliOptions &options, TConsole &console)

@@ -73,15 +73,4 @@ public:
     virtual void Summarise(const std::vector<TPortOutcome> &outcomes) = 0;
 };
 
-// The work on one port: a device command or a recipe. Made and destroyed on the main thread; Run
-// may be called on any thread.
-class TPortSession {
-public:
-    virtual ~TPortSession() = default;
-    // Runs the work and reports its end to the reporter.
-    virtual void Run() = 0;
-    // How it ended (after Run).
-    virtual const TPortOutcome &Outcome() const = 0;
-};
-
 } // namespace morlith::cli

@@ -1,19 +1,17 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Station mode on a terminal: the board of StationBoard drawn on standard output and redrawn in
-// place (the cursor moved up over the last drawing with ANSI sequences) as sockets fill, work and
-// end, with the counts of the lot below. Session events arrive on the sessions' threads, port
-// changes on the station's.
+// Station mode on a terminal: the station's board drawn on standard output as StationBoard lays
+// it out and redrawn in place (the cursor moved up over the last drawing with ANSI sequences) as
+// sockets fill, work and end, with the counts of the lot below. Session events arrive on the
+// sessions' threads, port changes on the station's.
 
+#include "Board.h"
 #include "Console.h"
-#include "LotTally.h"
-#include "PortWatcher.h"
+#include "LotRecords.h"
 #include "SessionReport.h"
 #include "StationBoard.h"
 
 #include <chrono>
-#include <functional>
-#include <map>
 #include <mutex>
 
 namespace morlith::cli {
@@ -23,9 +21,8 @@ constexpr int kBoardRefreshMs = 100;
 
 class TStationDashboard : public TSessionReporter {
 public:
-    // Names each socket by `socketName` (a port's name by default).
-    using TSocketNamer = std::function<std::string(const TWatchedPort &)>;
-    TStationDashboard(TConsole &console, TLotTally &tally, TSocketNamer socketName);
+    // Names each socket by `socketName` (a port's name by default); counts `lot`.
+    TStationDashboard(TConsole &console, TLotRecords &lot, TBoard::TSocketNamer socketName);
 
     // The ports there now; at the start of watching, those that are left alone until plugged in
     // again (`leftAlone`).
@@ -43,26 +40,19 @@ public:
     void Summarise(const std::vector<TPortOutcome> &outcomes) override;
 
 private:
-    // The socket that `port` (a port's key) is in, made waiting when new.
-    TSocketView &SocketOf(const std::string &port);
     // Redraws (under FLock); with `always` false only when the last drawing is old enough.
     void Draw(bool always);
 
     TConsole &FConsole;
-    TLotTally &FTally;
-    TSocketNamer FSocketName;
+    TLotRecords &FLot;
+    TBoard FBoard;
     std::mutex FLock;
-    // Sockets by name; the ports in them by key.
-    std::map<std::string, TSocketView> FSockets;
-    std::map<std::string, std::string> FSocketOfPort;
-    std::string FTallyProblem;
+    // The kind of the last failure to read the lot's records; empty when they were read.
+    std::string FLotProblem;
     size_t FDrawnLines = 0;
     unsigned FDrawnColumns = 0;
     unsigned FDrawnRows = 0;
     std::chrono::steady_clock::time_point FDrawnAt;
 };
-
-// Sockets in the order a person reads them: "COM2" before "COM10".
-bool SocketNameBefore(const std::string &a, const std::string &b);
 
 } // namespace morlith::cli

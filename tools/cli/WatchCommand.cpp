@@ -6,15 +6,15 @@
 #include "JsonReporter.h"
 #include "PortMap.h"
 #include "PortWatcher.h"
+#include "PortRunner.h"
 #include "RecipeCommands.h"
 #include "Rejection.h"
 #include "SocketNames.h"
 #include "StationDashboard.h"
 #include "StationFileNames.h"
 #include "StationReporter.h"
-#include "StationTracker.h"
+#include "Station.h"
 
-#include <list>
 #include <memory>
 #include <thread>
 
@@ -23,14 +23,6 @@ namespace {
 
 // How often the board looks at the terminal's size while nothing happens, in ms.
 constexpr int kTerminalSizePollMs = 500;
-
-// A module being worked on: its session on a thread of its own.
-struct TStationWork {
-    std::string Key;
-    std::unique_ptr<TPortSession> Session;
-    std::thread Thread;
-    std::atomic<bool> Done{false};
-};
 
 // The COM names --port limits the port map to. "" or the problem.
 std::string WatchedNames(const std::vector<std::string> &ports, std::vector<std::string> &names)
@@ -56,7 +48,7 @@ std::string CheckWatchOptions(const TCliOptions &options)
         ParseDeviceMatch(options.Match, error);
     if (!error.empty())
         return error;
-    if (options.Watched == TCliCommand::ccReadDseg && !options.Arguments.empty()) {
+    if (options.Watched == TCliCommand::ccDevice && options.Operation == TOperationKind::okReadDataSegment && !options.Arguments.empty()) {
         const std::string &file = options.Arguments.front();
         if (file.find(kNumberPlaceholder) == std::string::npos && file.find(kTimePlaceholder) == std::string::npos)
             return "watch read-dseg needs " + std::string(kNumberPlaceholder) + " or " + kTimePlaceholder +
@@ -65,93 +57,31 @@ std::string CheckWatchOptions(const TCliOptions &options)
     return "";
 }
 
-class TStation {
+// Makes the session of every module that appears: the recipe's, or the device command's with
+// its own file to read into, or its watched input taken again.
+class TStationSessions {
 public:
-    // `recipeRun`: watch run, every module gets the recipe (null for a device command).
-    // `dashboard` (null for none) is told of the ports as they come and go.
-    TStation(const TCliOptions &options, TDeviceRun &run, const TRecipeRun *recipeRun, TPortWatcher &watcher,
-             TSessionReporter &reporter, TConsole &console, TStationDashboard *dashboard)
-        : FOptions(options), FRun(run), FRecipeRun(recipeRun), FWatcher(watcher), FReporter(reporter), FConsole(console),
-          FDashboard(dashboard), FPresentAtStart(watcher.Present()), FTracker(FPresentAtStart, options.Existing),
+    TStationSessions(const TCliOptions &options, TDeviceRun &run, const TRecipeRun *recipeRun,
+                     TSessionReporter &reporter, TConsole &console)
+        : FOptions(options), FRun(run), FRecipeRun(recipeRun), FReporter(reporter), FConsole(console),
           FFileNames(run.Job.File, options.LogFile)
     {
     }
 
-    // Works on the ports as they come until a stop is requested; returns every module's outcome.
-    std::vector<TPortOutcome> Serve()
-    {
-        if (FDashboard)
-            FDashboard->PortsChanged(FPresentAtStart, !FOptions.Existing);
-        for (;;) {
-            StartReady();
-            std::vector<bool> ready;
-            // A board looks at the terminal's size now and then, so that a resized window is
-            // followed while nothing happens.
-            const TWaitResult waited =
-                WaitForInput({FWatcher.Fd(), FDone.Fd()}, FDashboard ? kTerminalSizePollMs : -1, &ready);
-            if (waited == TWaitResult::wrInterrupted)
-                break;
-            if (waited == TWaitResult::wrTimeout) {
-                FDashboard->FollowTerminalSize();
-                continue;
-            }
-            if (ready[1]) {
-                FDone.Drain();
-                Reap(false);
-            }
-            if (ready[0]) {
-                const auto departed = FWatcher.TakeDepartures();
-                const std::vector<TWatchedPort> present = FWatcher.Present();
-                FTracker.Update(departed, present);
-                if (FDashboard)
-                    FDashboard->PortsChanged(present, false);
-            }
-        }
-        // Every session has been asked to stop; each ends after its current exchange.
-        Reap(true);
-        return FOutcomes;
-    }
-
-private:
-    void StartReady()
-    {
-        const size_t running = FTracker.Running();
-        if (running >= kMaxPorts)
-            return;
-        for (const TWatchedPort &port : FTracker.TakeReady(kMaxPorts - running))
-            Start(port);
-    }
-
-    std::unique_ptr<TPortSession> MakeSession(const TWatchedPort &port)
+    std::unique_ptr<TStationWork> Make(const TWatchedPort &port)
     {
         if (FRecipeRun)
-            return std::make_unique<TRecipeSession>(port.Port, *FRecipeRun, FReporter, FConsole);
+            return std::make_unique<TRecipeSession>(port.Port, *FRecipeRun, FOptions.TimeoutMs, FOptions.Verbose,
+                                                    FReporter, FConsole);
         TDeviceJob job = FRun.Job;
-        if (job.Command == TCliCommand::ccReadDseg)
+        if (job.Operation == TOperationKind::okReadDataSegment)
             job.File = FFileNames.Next(port.Port);
         else
             TakeInputAgain(job);
         return std::make_unique<TDeviceSession>(port.Port, job, FReporter, FConsole);
     }
 
-    void Start(const TWatchedPort &port)
-    {
-        auto work = std::make_unique<TStationWork>();
-        work->Key = port.Key;
-        work->Session = MakeSession(port);
-        TStationWork *item = work.get();
-        {
-            // The workers never run the signal handler: this thread does, and it frees the sessions.
-            TInterruptBlock blockedInWorker;
-            work->Thread = std::thread([item, this] {
-                item->Session->Run();
-                item->Done = true;
-                FDone.Notify();
-            });
-        }
-        FWorks.push_back(std::move(work));
-    }
-
+private:
     // A watched file is read again for every module: one replaced between two modules is
     // noticed, and the module gets what the file holds now, under its own fingerprint, or nothing
     // when it is refused (--expect-sha256 refuses any change).
@@ -174,35 +104,38 @@ private:
         FRun.Job.Input = fresh.Input;
     }
 
-    // Collects the sessions that ended (all of them, waiting, with `all`).
-    void Reap(bool all)
-    {
-        for (auto work = FWorks.begin(); work != FWorks.end();) {
-            if (!all && !(*work)->Done) {
-                ++work;
-                continue;
-            }
-            (*work)->Thread.join();
-            FOutcomes.push_back((*work)->Session->Outcome());
-            FTracker.Finished((*work)->Key);
-            work = FWorks.erase(work);
-        }
-    }
-
     const TCliOptions &FOptions;
     TDeviceRun &FRun;
     const TRecipeRun *FRecipeRun;
-    TPortWatcher &FWatcher;
     TSessionReporter &FReporter;
     TConsole &FConsole;
-    TStationDashboard *FDashboard;
-    std::vector<TWatchedPort> FPresentAtStart;
-    TStationTracker FTracker;
-    TWakeUp FDone;
-    std::list<std::unique_ptr<TStationWork>> FWorks;
-    std::vector<TPortOutcome> FOutcomes;
     TStationFileNames FFileNames;
 };
+
+// Serves the station until a stop is requested; returns every module's outcome.
+std::vector<TPortOutcome> Serve(TStation &station, TStationSessions &sessions, TStationDashboard *dashboard)
+{
+    if (dashboard) {
+        station.SetPortsListener([dashboard](const std::vector<TWatchedPort> &present, bool leftAlone) {
+            dashboard->PortsChanged(present, leftAlone);
+        });
+        // A board looks at the terminal's size now and then, so that a resized window is followed
+        // while nothing happens.
+        station.SetIdleCall(kTerminalSizePollMs, [dashboard] { dashboard->FollowTerminalSize(); });
+    }
+    // The workers never run the signal handler: this thread does, and it frees the sessions.
+    station.SetThreadStarter([](std::function<void()> body) {
+        TInterruptBlock blockedInWorker;
+        return std::thread(std::move(body));
+    });
+    std::vector<TPortOutcome> outcomes;
+    station.Serve([&sessions](const TWatchedPort &port) { return sessions.Make(port); },
+                  [&outcomes](TStationWork &work) { outcomes.push_back(static_cast<TPortSession &>(work).Outcome()); },
+                  [](const std::vector<int> &fds, int timeoutMs, std::vector<bool> *ready) {
+                      return WaitForInput(fds, timeoutMs, ready);
+                  });
+    return outcomes;
+}
 
 // The dashboard is for a person at a terminal: not for --quiet (failures alone, on standard
 // error) nor --verbose (frame traces scroll).
@@ -250,26 +183,25 @@ int RunWatch(const TCliOptions &watchOptions, TConsole &console)
         return Reject(console, options.Json, kExitFailed, error, TFailureKind::fkOs);
     std::unique_ptr<TSessionReporter> reporter;
     TStationDashboard *dashboard = nullptr;
-    TLotTally tally(recipe ? recipeRun.Lot : options.Lot, LotTallyPath());
-    tally.SetStopCheck(InterruptRequested);
+    TLotRecords lot(recipe ? recipeRun.Lot : options.Lot, options.LogFile);
     if (options.Json) {
         reporter = std::make_unique<TJsonReporter>(console);
     } else if (UsesDashboard(options, console)) {
-        tally.Load();
         const TSocketNaming naming = SocketNamingNamed(options.SocketNames).value_or(TSocketNaming::snPort);
         auto board = std::make_unique<TStationDashboard>(
-            console, tally, [naming](const TWatchedPort &port) { return SocketName(port, naming); });
+            console, lot, [naming](const TWatchedPort &port) { return SocketName(port, naming); });
         dashboard = board.get();
         reporter = std::move(board);
     } else {
         reporter = std::make_unique<TStationReporter>(console, options.Quiet);
     }
     // Said once the ports already there are known: whatever comes after this is new.
-    TStation station(options, run, recipe ? &recipeRun : nullptr, *watcher, *reporter, console, dashboard);
+    TStation station(*watcher, options.Existing, kMaxPorts);
+    TStationSessions sessions(options, run, recipe ? &recipeRun : nullptr, *reporter, console);
     if (!options.Quiet)
-        console.Err("watching " + watcher->Description() + " for modules to " + CommandName(options.Command) +
+        console.Err("watching " + watcher->Description() + " for modules to " + CommandName(options) +
                     "; Ctrl-C ends");
-    const std::vector<TPortOutcome> outcomes = station.Serve();
+    const std::vector<TPortOutcome> outcomes = Serve(station, sessions, dashboard);
     reporter->Summarise(outcomes);
     return StationExitStatus(outcomes);
 }

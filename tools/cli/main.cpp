@@ -3,6 +3,7 @@
 
 #include "CliApp.h"
 #include "CommandLine.h"
+#include "DataFiles.h"
 #include "Interruption.h"
 #include "StandardDescriptors.h"
 
@@ -11,6 +12,8 @@ int main(int argc, char **argv)
     using namespace morlith::cli;
     const unsigned closed = morlith::EnsureStandardDescriptors();
     InstallInterruptHandlers();
+    // A second stop signal removes the temporary files before the tool ends.
+    morlith::SetTemporaryFileNotices(RegisterTemporaryFile, UnregisterTemporaryFile);
     TConsole &console = TConsole::Standard();
     // Results written to a standard output that was closed reach nobody: not a success.
     if (closed & morlith::sdOutput)

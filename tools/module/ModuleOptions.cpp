@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "ModuleOptions.h"
 
+#include "PortMap.h"
+
 #include "AtomicFile.h"
 #include "CommandWords.h"
 #include "HelpFormatter.h"

@@ -11,9 +11,6 @@
 
 namespace morlith {
 
-// Highest port number: ports are "COM1" .. "COM255".
-constexpr unsigned kMaxComNumber = 255;
-
 // What the command line asked for.
 struct TModuleToolOptions {
     // --com N: the port number to link in the port map (0: none given).

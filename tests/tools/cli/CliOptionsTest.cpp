@@ -15,7 +15,8 @@ TEST(CliOptions, OptionsStandBeforeOrAfterTheCommandInEitherForm)
                                           "--timeout=250", "--json", "-q"});
     ASSERT_TRUE(parsed.Ok()) << parsed.Error;
     const TCliOptions &o = parsed.Options;
-    EXPECT_EQ(o.Command, TCliCommand::ccWriteApp);
+    EXPECT_EQ(o.Command, TCliCommand::ccDevice);
+    EXPECT_EQ(o.Operation, TOperationKind::okWriteApplication);
     EXPECT_EQ(o.Arguments, std::vector<std::string>{"fw.xml"});
     EXPECT_EQ(o.Ports, (std::vector<std::string>{"COM1", "COM2", "/dev/ttyUSB0"}));
     EXPECT_EQ(o.Mcu, 3);
@@ -275,22 +276,25 @@ TEST(CliOptions, WatchTakesACommandItsArgumentsAndOptionsOfBoth)
     ASSERT_TRUE(parsed.Ok()) << parsed.Error;
     const TCliOptions &o = parsed.Options;
     EXPECT_EQ(o.Command, TCliCommand::ccWatch);
-    EXPECT_EQ(o.Watched, TCliCommand::ccWriteApp);
+    EXPECT_EQ(o.Watched, TCliCommand::ccDevice);
+    EXPECT_EQ(o.Operation, TOperationKind::okWriteApplication);
     EXPECT_EQ(o.Arguments, std::vector<std::string>{"fw.xml"});
     EXPECT_EQ(o.Ports, std::vector<std::string>{"3"});
     EXPECT_TRUE(o.Existing && o.Verify && o.Quiet);
     const auto matched = ParseCommandLine({"watch", "--match", "0403:6001", "connect"});
     ASSERT_TRUE(matched.Ok()) << matched.Error;
     EXPECT_EQ(matched.Options.Match, "0403:6001");
-    EXPECT_EQ(matched.Options.Watched, TCliCommand::ccConnect);
+    EXPECT_EQ(matched.Options.Watched, TCliCommand::ccDevice);
+    EXPECT_EQ(matched.Options.Operation, TOperationKind::okConnect);
     // Each command that watch runs, with its arguments and options, and watch's own before it.
     const auto dumped = ParseCommandLine({"--socket-names=id-path", "-m2", "watch", "read-dseg", "d-{n}.bin", "-f"});
     ASSERT_TRUE(dumped.Ok()) << dumped.Error;
-    EXPECT_EQ(dumped.Options.Watched, TCliCommand::ccReadDseg);
+    EXPECT_EQ(dumped.Options.Operation, TOperationKind::okReadDataSegment);
     EXPECT_EQ(dumped.Options.SocketNames, "id-path");
     EXPECT_EQ(dumped.Options.Mcu, 2);
     EXPECT_TRUE(dumped.Options.Force);
-    EXPECT_EQ(ParseCommandLine({"watch", "write-dseg", "f"}).Options.Watched, TCliCommand::ccWriteDseg);
+    EXPECT_EQ(ParseCommandLine({"watch", "write-dseg", "f"}).Options.Operation, TOperationKind::okWriteDataSegment);
+    EXPECT_EQ(ParseCommandLine({"read-dseg", "f"}).Options.Operation, TOperationKind::okReadDataSegment);
     EXPECT_EQ(ParseCommandLine({"--lot", "L", "watch", "run", "r"}).Options.Lot, "L");
     EXPECT_EQ(ParseCommandLine({"--port", "COM3", "--wait", "5", "write-app", "f"}).Options.WaitSeconds, 5u);
 }

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The station board's text: names that could break a terminal, lines cut to its width, more
-// sockets than rows, sockets in the order a person reads them.
+// sockets than rows.
 
 #include "NumberText.h"
 #include "StationBoard.h"
-#include "StationDashboard.h"
 
 #include <gtest/gtest.h>
 
@@ -73,16 +72,6 @@ TEST(StationBoard, SocketsBeyondTheRowsAreSummedUpAndTheCountsStayLast)
     }
     EXPECT_EQ(BoardLines(sockets, "", {}, 80, 0)[1], "COM2   #1042  waiting");
     EXPECT_EQ(BoardLines(sockets, "", {}, 80, 0).back(), "this run: 0 units, 0 ok, 0 failed, yield -");
-}
-
-TEST(StationBoard, SocketsAreInTheOrderAPersonReadsThem)
-{
-    std::vector<std::string> names = {"COM10", "COM9", "socket 2", "COM1", "socket 10", "COM010", "COM02",
-                                      "pci-0000:00:14.0-usb-0:3:1.0", "pci-0000:00:14.0-usb-0:10:1.0"};
-    std::sort(names.begin(), names.end(), SocketNameBefore);
-    EXPECT_EQ(names, (std::vector<std::string>{"COM1", "COM02", "COM9", "COM010", "COM10",
-                                               "pci-0000:00:14.0-usb-0:3:1.0", "pci-0000:00:14.0-usb-0:10:1.0",
-                                               "socket 2", "socket 10"}));
 }
 
 } // namespace

@@ -321,13 +321,15 @@ TEST_F(Station, OnATerminalEachSocketHasOneLineRedrawnInPlace)
     }
 }
 
-// The lot's counts go on where the last run left them; without a terminal, or with --json, watch
-// writes its lines as before.
-TEST_F(Station, TheLotsCountsSurviveARestartAndOnlyATerminalGetsTheBoard)
+// The lot's counts are those of its records in the production log: they go on where the last run
+// left them and count what a watch without a terminal logged; without a terminal, or with --json,
+// watch writes its lines as before.
+TEST_F(Station, TheLotsCountsComeFromTheLogAndOnlyATerminalGetsTheBoard)
 {
+    const std::string log = Folder() + "/station.jsonl";
     for (const char *expected : {"lot L-7: 1 unit, 1 ok, 0 failed, yield 100.0 %",
                                  "lot L-7: 2 units, 2 ok, 0 failed, yield 100.0 %"}) {
-        const auto watch = WatchOnTerminal({"--lot", "L-7", "connect"}, 80);
+        const auto watch = WatchOnTerminal({"--lot", "L-7", "--log", log, "connect"}, 80);
         Ports.Serve(1);
         ASSERT_TRUE(watch->ReadUntil("COM1  ok")) << watch->Text;
         // A narrower window is followed while nothing happens.
@@ -341,7 +343,7 @@ TEST_F(Station, TheLotsCountsSurviveARestartAndOnlyATerminalGetsTheBoard)
         Ports.Unlink(1);
     }
     // Another lot starts from nothing.
-    const auto other = WatchOnTerminal({"--lot", "L-8", "connect"}, 80);
+    const auto other = WatchOnTerminal({"--lot", "L-8", "--log", log, "connect"}, 80);
     EXPECT_TRUE(other->ReadUntil("lot L-8: 0 units, 0 ok, 0 failed, yield -")) << other->Text;
     StopOnTerminal(*other, 0);
 
@@ -354,12 +356,17 @@ TEST_F(Station, TheLotsCountsSurviveARestartAndOnlyATerminalGetsTheBoard)
     EXPECT_EQ(json->Finish(), 0);
     EXPECT_EQ(json->Text.find('\033'), std::string::npos) << json->Text;
 
-    const auto piped = Watch({"--lot", "L-7", "connect"});
+    const auto piped = Watch({"--lot", "L-7", "--log", log, "connect"});
     Ports.Serve(3);
     ASSERT_TRUE(piped->WaitForOutput("COM3  ok")) << piped->SoFar().Err;
     const TCliRun run = Stop(*piped);
     EXPECT_EQ(run.Out.find('\033'), std::string::npos) << run.Out;
     EXPECT_NE(run.Out.find("1 module: 1 ok, 0 failed"), std::string::npos) << run.Out;
+    Ports.Unlink(3);
+    // What the watch without a terminal logged is the lot's too.
+    const auto again = WatchOnTerminal({"--lot", "L-7", "--log", log, "connect"}, 80);
+    EXPECT_TRUE(again->ReadUntil("lot L-7: 3 units, 3 ok, 0 failed, yield 100.0 %")) << again->Text;
+    StopOnTerminal(*again, 0);
 }
 
 } // namespace

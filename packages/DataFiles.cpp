@@ -3,10 +3,10 @@
 
 #include "AtomicFile.h"
 #include "FileHandle.h"
-#include "Interruption.h"
 #include "NumberText.h"
 #include "PathText.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,19 +15,33 @@
 
 namespace fs = std::filesystem;
 
-namespace morlith::cli {
+namespace morlith {
+namespace {
+
+std::atomic<TTemporaryFileNotice> gMade{nullptr};
+std::atomic<TTemporaryFileNotice> gGone{nullptr};
+
+} // namespace
+
+void SetTemporaryFileNotices(TTemporaryFileNotice made, TTemporaryFileNotice gone)
+{
+    gMade = made;
+    gGone = gone;
+}
 
 TTemporaryFile::TTemporaryFile(const std::string &folder)
 {
     TFileHandle file;
     if (!file.CreateTemporary(folder, ".morlith-cli-", FPath))
         throw std::system_error(file.LastError(), std::generic_category(), "cannot create a file in " + folder);
-    RegisterTemporaryFile(FPath.c_str());
+    if (const TTemporaryFileNotice made = gMade)
+        made(FPath.c_str());
 }
 
 TTemporaryFile::~TTemporaryFile()
 {
-    UnregisterTemporaryFile(FPath.c_str());
+    if (const TTemporaryFileNotice gone = gGone)
+        gone(FPath.c_str());
     if (!FKeep)
         RemoveFile(FPath);
 }
@@ -62,4 +76,4 @@ std::string CheckNewFile(const std::string &path, bool replace)
     return "";
 }
 
-} // namespace morlith::cli
+} // namespace morlith

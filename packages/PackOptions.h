@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-namespace morlith::cli {
+namespace morlith {
 
 // What pack and info were given.
 struct TPackOptions {
@@ -26,4 +26,4 @@ struct TPackOptions {
     std::string ImageOut;
 };
 
-} // namespace morlith::cli
+} // namespace morlith

@@ -1,21 +1,19 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// Data-segment files on the tool's side: a temporary file that the engine writes into, put in
-// place without replacing an existing file unless asked, and the comparison behind --verify.
-
-#include "OperationInput.h"
+// Files a command makes: a temporary file written into and put in place, and the check that a
+// new file may be made where it is asked for without replacing one unless asked.
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace morlith::cli {
+namespace morlith {
 
 // A new empty file, removed when this object goes unless Keep() was called.
 class TTemporaryFile {
 public:
     // Creates a hidden file in `folder` with the mode a new file there gets; throws
-    // std::system_error when it cannot be made. A second stop signal removes it too.
+    // std::system_error when it cannot be made. The notices (SetTemporaryFileNotices) are told.
     explicit TTemporaryFile(const std::string &folder);
     ~TTemporaryFile();
     TTemporaryFile(const TTemporaryFile &) = delete;
@@ -31,6 +29,11 @@ private:
     bool FKeep = false;
 };
 
+// Told of every temporary file when it is made and when it goes, so that a front end that must end
+// at once can still remove it; `path` stays valid until `gone`. None by default.
+using TTemporaryFileNotice = void (*)(const char *path);
+void SetTemporaryFileNotices(TTemporaryFileNotice made, TTemporaryFileNotice gone);
+
 // The folder for scratch files: the system's temporary folder ($TMPDIR, else /tmp; on Windows %TEMP%).
 std::string TemporaryFolder();
 
@@ -38,4 +41,4 @@ std::string TemporaryFolder();
 // problem, naming the file.
 std::string CheckNewFile(const std::string &path, bool replace);
 
-} // namespace morlith::cli
+} // namespace morlith

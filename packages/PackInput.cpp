@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
-namespace morlith::cli {
+namespace morlith {
 namespace {
 
 // Firmware files larger than this are refused unread; an ELF file with its debugging sections
@@ -73,4 +73,4 @@ TPackInput ReadPackInput(const std::string &path, const TPackOptions &options)
     return input;
 }
 
-} // namespace morlith::cli
+} // namespace morlith

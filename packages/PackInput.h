@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace morlith::cli {
+namespace morlith {
 
 // The image and what it was made of.
 struct TPackInput {
@@ -30,4 +30,4 @@ struct TPackInput {
 // not fit 65,535 bytes and text in no firmware format (unless raw binary is asked for) are problems.
 TPackInput ReadPackInput(const std::string &path, const TPackOptions &options);
 
-} // namespace morlith::cli
+} // namespace morlith
