@@ -27,7 +27,7 @@ const std::map<std::string, TOperationKind> kActions = {
 
 const std::set<std::string> kStepKeys = {"write-app", "write-dseg", "read-dseg", "mcu", "expect-sha256", "verify",
                                          "serial"};
-const std::set<std::string> kTopKeys = {"step", "station", "operator", "lot"};
+const std::set<std::string> kTopKeys = {"step", "station", "operator", "lot", "trusted-keys"};
 const std::set<std::string> kSerialKeys = {"counter", "offset", "width", "order", "crc"};
 const std::set<std::string> kCrcKeys = {"offset", "from", "to", "order"};
 const std::set<std::string> kFileFields = {kSerialField, kPortField, kUnitField, kMcuField, kTimeField};
@@ -43,6 +43,7 @@ public:
         FRecipe.Station = TextOf(top, "station");
         FRecipe.Operator = TextOf(top, "operator");
         FRecipe.Lot = TextOf(top, "lot");
+        ReadTrustedKeys(top);
         const toml::node *steps = top.get("step");
         if (!steps) {
             Problem(0, 0, "no [[step]]: a recipe lists the steps of one insertion");
@@ -130,6 +131,26 @@ private:
         if (path.is_absolute() || FFolder.empty())
             return file;
         return Utf8OfPath(PathFromUtf8(FFolder) / path);
+    }
+
+    // trusted-keys = ["site.pub", ...]: public key files, relative to the recipe.
+    void ReadTrustedKeys(const toml::table &top)
+    {
+        const toml::node *node = top.get("trusted-keys");
+        if (!node)
+            return;
+        const toml::array *list = node->as_array();
+        if (!list || list->empty()) {
+            Problem(*node, "trusted-keys must be a list of public key files: trusted-keys = [\"site.pub\"]");
+            return;
+        }
+        for (const toml::node &each : *list) {
+            const std::string file = each.value_or(std::string());
+            if (!each.is_string() || file.empty())
+                Problem(each, "trusted-keys holds the names of public key files");
+            else
+                FRecipe.TrustedKeys.push_back({Resolve(file), int(each.source().begin.line)});
+        }
     }
 
     void ReadControllers(const toml::table &table, TRecipeStep &step)

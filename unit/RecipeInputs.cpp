@@ -45,12 +45,25 @@ void CheckSegmentLength(const TRecipeStep &step, const TOperationInput &input, c
     }
 }
 
+// The recipe's trusted keys, each key file that cannot be read a problem at its line.
+TTrustedKeys ReadTrustedKeys(const TRecipe &Recipe, std::vector<TRecipeProblem> &problems)
+{
+    TTrustedKeys keys;
+    for (const TRecipeKey &key : Recipe.TrustedKeys) {
+        const TFailure failure = keys.AddKeyFile(key.Path);
+        if (failure.Failed())
+            problems.push_back({key.Line, 0, failure.Detail});
+    }
+    return keys;
+}
+
 } // namespace
 
 std::vector<TRecipeProblem> ReadRecipeInputs(const TRecipe &Recipe, std::vector<TOperationInput> &Inputs)
 {
     std::vector<TRecipeProblem> problems;
     Inputs.assign(Recipe.Steps.size(), TOperationInput{});
+    const TTrustedKeys keys = ReadTrustedKeys(Recipe, problems);
     TSegmentLengths lengths;
     for (size_t i = 0; i < Recipe.Steps.size(); ++i) {
         const TRecipeStep &step = Recipe.Steps[i];
@@ -68,6 +81,8 @@ std::vector<TRecipeProblem> ReadRecipeInputs(const TRecipe &Recipe, std::vector<
         TFailure failure = ReadOperationInput(step.Kind, step.Path, step.File, input);
         if (!failure.Failed())
             failure = CheckExpectedSha256(input, step.ExpectSha256);
+        if (!failure.Failed())
+            failure = CheckInputSignature(keys, input);
         if (failure.Failed()) {
             problems.push_back({step.Line, 0, failure.Detail});
             continue;

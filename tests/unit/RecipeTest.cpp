@@ -67,6 +67,9 @@ const TFormMistake kFormMistakes[] = {
      "[[step]]\nwrite-dseg = \"d.bin\"\nserial = { counter = \"b\", offset = 0 }\n",
      6, "take it from one counter"},
     {"lot = 3\n[[step]]\nread-dseg = \"a.bin\"\n", 1, "lot must be text"},
+    {"trusted-keys = \"k.pub\"\n[[step]]\nread-dseg = \"a.bin\"\n", 1, "list of public key files"},
+    {"trusted-keys = []\n[[step]]\nread-dseg = \"a.bin\"\n", 1, "list of public key files"},
+    {"trusted-keys = [\n\"k.pub\",\n3]\n[[step]]\nread-dseg = \"a.bin\"\n", 3, "names of public key files"},
     {"step = 3\n", 1, "write each as [[step]]"},
     {"lot = \"L1\"\n", 0, "no [[step]]"},
     {"[[step]\nread-dseg = \"a.bin\"\n", 1, ""},
@@ -90,6 +93,7 @@ TEST(RecipeFormTest, TheKeysOfTheReadmeExampleReadAsWrittenWithPathsBesideTheRec
 {
     const char *text = R"(station = "line 2"
 lot = "L-17"
+trusted-keys = ["site.pub", "/etc/morlith/line.pub"]
 [[step]]
 write-app = "main.xml"
 mcu = 0
@@ -126,7 +130,10 @@ read-dseg = "readout-{serial}-{mcu}.bin"
     EXPECT_EQ(field.Crc->At, 30u);
     EXPECT_EQ(field.Crc->Length, 30u);
     EXPECT_EQ(recipe.SerialCounter(), "/line/serials.counter");
-    EXPECT_EQ(recipe.Steps[3].Line, 14);
+    EXPECT_EQ(recipe.Steps[3].Line, 15);
+    ASSERT_EQ(recipe.TrustedKeys.size(), 2u);
+    EXPECT_EQ(recipe.TrustedKeys[0].Path + " " + recipe.TrustedKeys[1].Path, "/line/site.pub /etc/morlith/line.pub");
+    EXPECT_EQ(recipe.TrustedKeys[1].Line, 3);
 }
 
 // A folder with the files a recipe names, and the virtual modules it runs on.
@@ -182,6 +189,8 @@ const TInputMistake kInputMistakes[] = {
     {"[[step]]\nwrite-dseg = \"small.bin\"\nserial = { counter = \"serials.counter\", offset = 0, crc = { offset = 2, from = 0, to = 8 } }\n",
      3, "inside the range it covers"},
     {"[[step]]\nwrite-dseg = \"small.bin\"\n[[step]]\nread-dseg = \"small.bin\"\n", 3, "a reading never replaces a file"},
+    {"trusted-keys = [\"missing.pub\"]\n[[step]]\nwrite-dseg = \"small.bin\"\n", 1, "missing.pub"},
+    {"trusted-keys = [\"junk.xml\"]\n[[step]]\nwrite-dseg = \"small.bin\"\n", 1, "malformed public key"},
 };
 
 TEST_F(RecipeTest, EveryInputAModuleMustNotGetIsNamedAtItsStepBeforeAnyPortOpens)

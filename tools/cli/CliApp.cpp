@@ -10,6 +10,7 @@
 #include "RecipeCommands.h"
 #include "Rejection.h"
 #include "SessionReport.h"
+#include "SignCommand.h"
 #include "WatchCommand.h"
 
 #include <algorithm>
@@ -51,6 +52,8 @@ int RunCommand(const TCliOptions &options, TConsole &console)
         return RunRecipe(options, console);
     case TCliCommand::ccCheck:
         return RunCheck(options, console);
+    case TCliCommand::ccSign:
+        return RunSign(options, console);
     default:
         return RunDeviceCommand(options, console);
     }

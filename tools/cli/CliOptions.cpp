@@ -26,6 +26,7 @@ const std::vector<std::pair<TCliCommand, const char *>> kCommandNames = {
     {TCliCommand::ccRun, "run"},
     {TCliCommand::ccCheck, "check"},
     {TCliCommand::ccWatch, "watch"},
+    {TCliCommand::ccSign, "sign"},
 };
 
 TCliCommand CommandNamed(const std::string &name)

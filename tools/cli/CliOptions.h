@@ -31,6 +31,8 @@ enum class TCliCommand {
     ccCheck,
     // Station mode: the device command TCliOptions::Watched on every port that appears.
     ccWatch,
+    // Signs a file as minisign does.
+    ccSign,
 };
 
 // The reply inactivity limit when --timeout is not given, in ms (the GUI's).
@@ -69,6 +71,10 @@ struct TCliOptions {
     std::string LogFile;
     // --expect-sha256: the SHA-256 the package or data file must have; empty for any.
     std::string ExpectSha256;
+    // --trusted-key: public key files; a file written must carry a signature by one of them.
+    std::vector<std::string> TrustedKeys;
+    // sign --key: the minisign secret key file.
+    std::string SecretKey;
     // --wait: seconds to wait for a missing port to appear (0: fail at once).
     uint32_t WaitSeconds = 0;
     // --retries: further connect handshakes after a failed one.

@@ -44,6 +44,18 @@ std::string ReadStandardInput(TDeviceJob &job)
     return AcceptOperationInput(TOperationKind::okWriteDataSegment, input).Message();
 }
 
+// With --trusted-key: refuses input without a signature by one of the keys.
+TFailure CheckTrust(const TCliOptions &options, TOperationInput &input)
+{
+    TTrustedKeys keys;
+    for (const std::string &file : options.TrustedKeys) {
+        const TFailure failure = keys.AddKeyFile(file);
+        if (failure.Failed())
+            return failure;
+    }
+    return CheckInputSignature(keys, input);
+}
+
 // Checks the standard streams a "-" file name stands for. "" or the problem.
 std::string CheckStandardStream(const TCliOptions &options, size_t portCount, TDeviceRun &run)
 {
@@ -73,8 +85,10 @@ TFailure TakeJobInput(const TCliOptions &options, TDeviceJob &job)
 {
     const TOperationKind kind = options.Command == TCliCommand::ccWriteApp ? TOperationKind::okWriteApplication
                                                                            : TOperationKind::okWriteDataSegment;
-    const TFailure failure = ReadOperationInput(kind, job.File, "", job.Input);
-    return failure.Failed() ? failure : CheckExpectedSha256(job.Input, options.ExpectSha256);
+    TFailure failure = ReadOperationInput(kind, job.File, "", job.Input);
+    if (!failure.Failed())
+        failure = CheckExpectedSha256(job.Input, options.ExpectSha256);
+    return failure.Failed() ? failure : CheckTrust(options, job.Input);
 }
 
 namespace {
@@ -90,7 +104,8 @@ std::string CheckJobFile(const TCliOptions &options, size_t portCount, TDeviceRu
         const std::string problem = CheckStandardStream(options, portCount, run);
         if (!problem.empty() || options.Command != TCliCommand::ccWriteDseg)
             return problem;
-        return CheckExpectedSha256(job.Input, options.ExpectSha256).Detail;
+        const TFailure failure = CheckExpectedSha256(job.Input, options.ExpectSha256);
+        return failure.Failed() ? failure.Detail : CheckTrust(options, job.Input).Detail;
     }
     if (options.Command == TCliCommand::ccWriteApp || options.Command == TCliCommand::ccWriteDseg) {
         const TFailure failure = TakeJobInput(options, job);

@@ -13,10 +13,13 @@
 namespace morlith::cli {
 namespace {
 
-// The recipe and its inputs, checked: every mistake found, each named by its line.
-std::vector<TRecipeProblem> LoadAndCheck(const std::string &path, TRecipeRun &run)
+// The recipe and its inputs, checked: every mistake found, each named by its line. The command
+// line's trusted keys join the recipe's.
+std::vector<TRecipeProblem> LoadAndCheck(const TCliOptions &options, const std::string &path, TRecipeRun &run)
 {
     std::vector<TRecipeProblem> problems = LoadRecipe(path, run.Recipe);
+    for (const std::string &key : options.TrustedKeys)
+        run.Recipe.TrustedKeys.push_back({key, 0});
     // The steps that could be read have their inputs checked too: one pass names every mistake.
     const std::vector<TRecipeProblem> inputs = ReadRecipeInputs(run.Recipe, run.Inputs);
     problems.insert(problems.end(), inputs.begin(), inputs.end());
@@ -64,7 +67,7 @@ std::string PrepareRecipeRun(const TCliOptions &options, TRecipeRun &run, int &s
 {
     status = kExitBadInput;
     const std::string &path = options.Arguments.front();
-    const std::vector<TRecipeProblem> problems = LoadAndCheck(path, run);
+    const std::vector<TRecipeProblem> problems = LoadAndCheck(options, path, run);
     if (!problems.empty())
         return ProblemLines(path, problems);
     run.Station = Either(options.Station, run.Recipe.Station);
@@ -98,7 +101,7 @@ int RunCheck(const TCliOptions &options, TConsole &console)
 {
     const std::string &path = options.Arguments.front();
     TRecipeRun run;
-    const std::vector<TRecipeProblem> problems = LoadAndCheck(path, run);
+    const std::vector<TRecipeProblem> problems = LoadAndCheck(options, path, run);
     for (const TRecipeProblem &problem : problems) {
         console.Error(DescribeProblem(path, problem));
         if (options.Json)
