@@ -73,6 +73,16 @@ TFailure CheckExpectedSha256(const TOperationInput &Input, const std::string &Ex
     return refused.During("checking the input");
 }
 
+TFailure AddTrustedKeyFiles(const std::vector<std::string> &Files, TTrustedKeys &Keys)
+{
+    for (const std::string &file : Files) {
+        const TFailure failure = Keys.AddKeyFile(file);
+        if (failure.Failed())
+            return failure;
+    }
+    return TFailure{};
+}
+
 TFailure CheckInputSignature(const TTrustedKeys &Keys, TOperationInput &Input)
 {
     Input.SignerKeyId.clear();

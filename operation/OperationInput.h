@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace morlith {
 
@@ -46,6 +47,10 @@ TFailure AcceptOperationInput(TOperationKind Kind, TOperationInput &Input);
 // A refused_input failure when `Expected` (hexadecimal digits, either case) is not empty and is not
 // the input's SHA-256; no failure otherwise.
 TFailure CheckExpectedSha256(const TOperationInput &Input, const std::string &Expected);
+
+// Adds the public key files `Files` to `Keys`; the failure of the first that cannot be read or is
+// no key (its kind kept), so that a key lost never lets unsigned input through.
+TFailure AddTrustedKeyFiles(const std::vector<std::string> &Files, TTrustedKeys &Keys);
 
 // With `Keys` not empty: a refused_input failure (or the kind of a signature that cannot be read)
 // unless Input's bytes, as they were read, check against the signature beside Input.Path by one

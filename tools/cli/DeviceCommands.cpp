@@ -48,12 +48,8 @@ std::string ReadStandardInput(TDeviceJob &job)
 TFailure CheckTrust(const TCliOptions &options, TOperationInput &input)
 {
     TTrustedKeys keys;
-    for (const std::string &file : options.TrustedKeys) {
-        const TFailure failure = keys.AddKeyFile(file);
-        if (failure.Failed())
-            return failure;
-    }
-    return CheckInputSignature(keys, input);
+    const TFailure failure = AddTrustedKeyFiles(options.TrustedKeys, keys);
+    return failure.Failed() ? failure : CheckInputSignature(keys, input);
 }
 
 // Checks the standard streams a "-" file name stands for. "" or the problem.
