@@ -61,6 +61,8 @@ struct TRecipe {
 
     // The counter the unit's serial number comes from; empty when no step takes one.
     std::string SerialCounter() const;
+    // The largest serial number every step's field holds.
+    uint64_t SerialLimit() const;
 };
 
 // A mistake in a recipe or its inputs, named by line (0 when it concerns the whole file).

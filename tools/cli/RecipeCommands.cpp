@@ -21,7 +21,8 @@ std::vector<TRecipeProblem> LoadAndCheck(const TCliOptions &options, const std::
     for (const std::string &key : options.TrustedKeys)
         run.Recipe.TrustedKeys.push_back({key, 0});
     // The steps that could be read have their inputs checked too: one pass names every mistake.
-    const std::vector<TRecipeProblem> inputs = ReadRecipeInputs(run.Recipe, run.Inputs);
+    const std::vector<TRecipeProblem> inputs =
+        ReadRecipeInputs(run.Recipe, run.Inputs, TCounterWait{[] { return InterruptRequested(); }, run.LockNotice});
     problems.insert(problems.end(), inputs.begin(), inputs.end());
     std::stable_sort(problems.begin(), problems.end(),
                      [](const TRecipeProblem &a, const TRecipeProblem &b) { return a.Line < b.Line; });
@@ -68,6 +69,8 @@ std::string PrepareRecipeRun(const TCliOptions &options, TRecipeRun &run, int &s
     status = kExitBadInput;
     const std::string &path = options.Arguments.front();
     const std::vector<TRecipeProblem> problems = LoadAndCheck(options, path, run);
+    if (InterruptRequested())
+        status = kExitInterrupted;
     if (!problems.empty())
         return ProblemLines(path, problems);
     run.Station = Either(options.Station, run.Recipe.Station);
@@ -85,10 +88,12 @@ int RunRecipe(const TCliOptions &options, TConsole &console)
     if (!selection.Error.empty())
         return Reject(console, options.Json, kExitBadInput, selection.Error);
     TRecipeRun run;
+    run.LockNotice = [&console](const std::string &what) { console.Error(what); };
     int status = kExitSuccess;
     const std::string problem = PrepareRecipeRun(options, run, status);
     if (!problem.empty())
-        return Reject(console, options.Json, status, problem);
+        return Reject(console, options.Json, status, problem,
+                      status == kExitInterrupted ? TFailureKind::fkStopped : TFailureKind::fkRefusedInput);
     ReadyPorts(options, selection.Ports, console);
     const auto reporter = MakeReporter(options, selection.Ports.size(), console);
     std::vector<std::unique_ptr<TPortSession>> sessions;
@@ -101,6 +106,7 @@ int RunCheck(const TCliOptions &options, TConsole &console)
 {
     const std::string &path = options.Arguments.front();
     TRecipeRun run;
+    run.LockNotice = [&console](const std::string &what) { console.Error(what); };
     const std::vector<TRecipeProblem> problems = LoadAndCheck(options, path, run);
     for (const TRecipeProblem &problem : problems) {
         console.Error(DescribeProblem(path, problem));
@@ -126,6 +132,8 @@ int RunCheck(const TCliOptions &options, TConsole &console)
         console.Out(summary);
     else if (!problems.empty())
         console.Error(summary);
+    if (InterruptRequested())
+        return kExitInterrupted;
     return problems.empty() ? kExitSuccess : kExitBadInput;
 }
 

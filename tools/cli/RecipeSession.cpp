@@ -98,9 +98,10 @@ bool TRecipeSession::ReserveSerial(TUnitFields &fields)
         return true;
     TSerialCounter serials(counter);
     serials.SetStopCheck([] { return InterruptRequested(); });
+    serials.SetWaitNotice(FRun.LockNotice);
     uint64_t serial = 0;
     TFailure failure;
-    if (!serials.Reserve(serial, failure)) {
+    if (!serials.Reserve(serial, failure, FRun.Recipe.SerialLimit())) {
         FOutcome.Failure = failure.During("reserving the unit's serial number");
         return false;
     }

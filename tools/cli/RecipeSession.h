@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 
 namespace morlith::cli {
@@ -31,6 +32,8 @@ struct TRecipeRun {
     uint32_t TimeoutMs = 0;
     bool Verbose = false;
     uint32_t Retries = 0;
+    // Told what the run waits for when another program holds the serial counter's lock.
+    std::function<void(const std::string &)> LockNotice;
 };
 
 class TRecipeSession : public TPortSession {
