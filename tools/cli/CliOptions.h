@@ -93,6 +93,8 @@ struct TCliOptions {
     // log: --summary (the yield per lot) and --csv (the records for a spreadsheet).
     bool Summary = false;
     bool Csv = false;
+    // log --verify: follow the log's chain instead of showing it.
+    bool VerifyChain = false;
     // --station, --operator, --lot: written into every record; empty for none.
     std::string Station;
     std::string Operator;

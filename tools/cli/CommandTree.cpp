@@ -335,6 +335,11 @@ void TDeclaration::Log(CLI::App &app)
                             "log: the records as CSV (RFC 4180) for a spreadsheet or a MES; cells that would start a "
                             "formula begin with '");
     summary->excludes(csv);
+    Flag(log, "--verify", O.VerifyChain,
+         "log: follow the chain of the records (each names the SHA-256 of the line before it) and name the first "
+         "line where it breaks")
+        ->excludes(summary)
+        ->excludes(csv);
 }
 
 std::unique_ptr<CLI::App> TDeclaration::Declare()

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "LogCommand.h"
+#include "LogVerifyCommand.h"
 
 #include "JsonLines.h"
 #include "LogExport.h"
@@ -173,6 +174,8 @@ std::optional<TUtcTime> SinceThreshold(const std::string &text, std::chrono::sys
 
 int RunLog(const TCliOptions &options, TConsole &console)
 {
+    if (options.VerifyChain)
+        return RunLogVerify(options, console);
     std::optional<TUtcTime> since;
     if (!options.Since.empty()) {
         since = SinceThreshold(options.Since, std::chrono::system_clock::now());
