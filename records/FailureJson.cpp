@@ -8,6 +8,8 @@ namespace morlith {
 TJson FailureObject(const TFailure &failure)
 {
     TJson error = {{"kind", failure.KindName()}, {"step", failure.Step}, {"message", failure.Message()}};
+    if (!failure.Reason.empty())
+        error["reason"] = failure.Reason;
     if (failure.Command >= 0) {
         error["command"] = CommandName(uint8_t(failure.Command));
         error["bytes_expected"] = failure.BytesExpected;

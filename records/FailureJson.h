@@ -8,7 +8,8 @@
 
 namespace morlith {
 
-// The "error" object of a failed result: kind, step, message, and the cause's details.
+// The "error" object of a failed result: kind, step, message, the reason within the kind where
+// there is one (a store failure's), and the cause's details.
 TJson FailureObject(const TFailure &failure);
 
 } // namespace morlith

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// What `log` makes of the production log's records beyond its table: the yield of each lot
-// (--summary) and CSV for a spreadsheet or a MES import (--csv), units and commands alike.
+// What `log` makes of the production log's records beyond its table: CSV for a spreadsheet or a
+// MES import (--csv), units and commands alike, and the yields of the summary as text.
 
 #include "JsonLines.h"
+#include "LogReader.h"
 
 #include <cstdint>
-#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,12 @@ namespace morlith {
 
 // True for a unit record (a recipe run on one module), false for a per-command record.
 bool IsUnitRecord(const nlohmann::json &record);
+// A unit record's serial as exact decimal text, over the whole 64-bit range; "" when it has none.
+std::string SerialTextOf(const nlohmann::json &record);
+
+// The record's line as written; with a serial an older writer wrote as a negative number (one at
+// or above 2^63), the record again with that serial as the unsigned number it is.
+std::string RecordLineWithExactSerial(const TLogEntry &entry);
 
 // One cell as RFC 4180 writes it: quoted when it holds a comma, a quote or a line end, quotes
 // doubled. A cell that a spreadsheet would take for a formula (starting with =, +, -, @, a tab or
@@ -21,27 +28,12 @@ bool IsUnitRecord(const nlohmann::json &record);
 std::string CsvCell(const std::string &text);
 // Cells joined by commas, ending in CR LF.
 std::string CsvLine(const std::vector<std::string> &cells);
-// The column names, and one record's cells in that order.
+// The column names, and one record's cells in that order (the firmware, recipe, host and version
+// columns last, so that imports of the older columns keep working).
 const std::vector<std::string> &CsvColumns();
-std::vector<std::string> CsvCells(const nlohmann::json &record);
+std::vector<std::string> CsvCells(const TLogEntry &entry);
 
-// Counts the units of each lot and how many passed.
-class TLotYield {
-public:
-    struct TCount {
-        uint64_t Units = 0;
-        uint64_t Passed = 0;
-    };
-    // Counts a unit record; other records are left out.
-    void Add(const nlohmann::json &record);
-    // Lots in name order ("" for units without a lot).
-    const std::map<std::string, TCount> &Lots() const { return FLots; }
-
-private:
-    std::map<std::string, TCount> FLots;
-};
-
-// "97.5 %" for 39 of 40; "-" for none.
-std::string YieldText(const TLotYield::TCount &count);
+// A yield as "97.5 %" (39 of 40); "-" when there was nothing to count.
+std::string YieldText(const std::optional<double> &yield);
 
 } // namespace morlith

@@ -42,7 +42,7 @@ std::string UnitRecordLine(const TUnitRecord &Record)
     AddOriginFields(line, Record.Time, Record.Tool);
     line["unit"] = Record.UnitId;
     if (Record.Serial)
-        line["serial"] = int64_t(*Record.Serial);
+        line["serial"] = *Record.Serial;
     AddStationFields(line, Record.Station, Record.Operator, Record.Lot);
     line["recipe"] = {{"path", Record.Recipe}, {"sha256", Record.RecipeSha256}};
     line["port"] = Record.Port;

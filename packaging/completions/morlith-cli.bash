@@ -1,6 +1,6 @@
 # bash completion for morlith-cli: commands, options, controller numbers, the port map's COM
 # names and serial devices (after -p too: -pCOM3, -qp COM3, --port=COM3), the commands watch
-# runs, and file names for the commands' arguments.
+# runs, the store's commands, and file names for the commands' arguments.
 
 _morlith_cli_ports()
 {
@@ -17,7 +17,7 @@ _morlith_cli_ports()
 # The options that take a value, long and short (the short ones as letters).
 _morlith_cli_value_options=" --port --mcu --timeout --out --dseg-length --word3 --format --base
     --fill --piece --image-out --log --wait --retries --expect-sha256 --match --since --station
-    --operator --lot "
+    --operator --lot --serial --unit --store --next --trusted-key --key "
 _morlith_cli_value_letters="pmo"
 
 # Whether WORD leaves the next word to be an option's value: a long option that takes one
@@ -50,11 +50,11 @@ _morlith_cli_value()
         -m|--mcu)
             mapfile -t COMPREPLY < <(compgen -W "0 1 2 3 4" -- "$cur") ;;
         --timeout|--dseg-length|--word3|--base|--fill|--piece|--wait|--retries|--expect-sha256|--since) ;;
-        --station|--operator|--lot) ;;
+        --station|--operator|--lot|--serial|--unit|--store|--next) ;;
         --match)
             local links=(/dev/serial/by-id/*)
             [ -e "${links[0]}" ] && mapfile -t COMPREPLY < <(compgen -W "${links[*]##*/}" -- "$cur") ;;
-        -o|--out|--image-out|--log)
+        -o|--out|--image-out|--log|--trusted-key|--key)
             mapfile -t COMPREPLY < <(compgen -f -- "$cur") ;;
         --format)
             mapfile -t COMPREPLY < <(compgen -W "bin ihex srec elf" -- "$cur") ;;
@@ -68,12 +68,13 @@ _morlith_cli_value()
 _morlith_cli()
 {
     local cur="${COMP_WORDS[COMP_CWORD]}" prev="${COMP_WORDS[COMP_CWORD-1]}" prefix=""
-    local commands="connect write-app read-dseg write-dseg run watch check info pack ports log"
+    local commands="connect write-app read-dseg write-dseg run watch check info pack ports log store sign"
     local device_commands="connect write-app read-dseg write-dseg run"
     local options="--port --mcu --timeout --quiet --verbose --json --force --verify --out
                    --dseg-length --word3 --format --base --fill --piece --image-out --help --version
                    --log --wait --retries --expect-sha256 --match --existing --socket-names --since
-                   --failed --summary --csv --station --operator --lot"
+                   --failed --summary --csv --station --operator --lot --serial --unit --store --next
+                   --trusted-key --key"
     COMPREPLY=()
 
     # A value after "=" (--port=COM3): bash splits the word at "=" (prev is then "="); where
@@ -128,6 +129,12 @@ _morlith_cli()
             elif [ "$after" -eq 1 ]; then
                 mapfile -t COMPREPLY < <(compgen -W "$(_morlith_cli_ports | grep '^COM')" -- "$cur")
             else
+                mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+            fi ;;
+        store)
+            if [ "$after" -eq 0 ]; then
+                mapfile -t COMPREPLY < <(compgen -W "init sequence push" -- "$cur")
+            elif [ "$watched" = push ]; then
                 mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             fi ;;
         connect) ;;

@@ -3,6 +3,7 @@
 #include "ScratchFolder.h"
 #include "StoreUnits.h"
 #include "UnitSummary.h"
+#include "UtcTime.h"
 
 #include <fstream>
 
@@ -51,8 +52,8 @@ TEST(StoreUnits, AStartedRecordIsCompletedOnceAndNothingArrivesTwice)
     EXPECT_EQ(units[0].Result, "ok");
     EXPECT_EQ(units[0].Serial, UINT64_MAX);
     EXPECT_EQ(units[0].Line, ended);
-    EXPECT_EQ(units[0].StartedMs, *IsoUtcMs("2026-12-07T10:00:00.000Z"));
-    EXPECT_EQ(units[0].TimeMs, *IsoUtcMs("2026-12-07T10:00:09.500Z"));
+    EXPECT_EQ(units[0].StartedMs, ParseUtcTime("2026-12-07T10:00:00.000Z")->time_since_epoch().count());
+    EXPECT_EQ(units[0].TimeMs, ParseUtcTime("2026-12-07T10:00:09.500Z")->time_since_epoch().count());
     EXPECT_EQ(units[0].Socket, "COM1");
     EXPECT_EQ(units[0].RecipeSha256, "ab");
 }

@@ -11,6 +11,7 @@
 #include "Rejection.h"
 #include "SessionReport.h"
 #include "SignCommand.h"
+#include "StoreCommands.h"
 #include "WatchCommand.h"
 
 #include <algorithm>
@@ -46,6 +47,12 @@ int RunCommand(const TCliOptions &options, TConsole &console)
         return RunPortsUnmap(options, console);
     case TCliCommand::ccLog:
         return RunLog(options, console);
+    case TCliCommand::ccStoreInit:
+        return RunStoreInit(options, console);
+    case TCliCommand::ccStoreSequence:
+        return RunStoreSequence(options, console);
+    case TCliCommand::ccStorePush:
+        return RunStorePush(options, console);
     case TCliCommand::ccWatch:
         return RunWatch(options, console);
     case TCliCommand::ccRun:

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,10 @@ enum class TCliCommand {
     ccPortsMap,
     ccPortsUnmap,
     ccLog,
+    // The shared store: make its tables, set or list its serial sequences, send it local logs.
+    ccStoreInit,
+    ccStoreSequence,
+    ccStorePush,
     // A recipe: run on every port, or checked without a module.
     ccRun,
     ccCheck,
@@ -95,7 +100,15 @@ struct TCliOptions {
     bool Csv = false;
     // log --verify: follow the log's chain instead of showing it.
     bool VerifyChain = false;
-    // --station, --operator, --lot: written into every record; empty for none.
+    // log: --serial and --unit, the unit records of one unit only.
+    std::optional<uint64_t> Serial;
+    std::string Unit;
+    // --store: the shared store's address (a postgresql:// URI); empty for MORLITH_STORE.
+    std::string Store;
+    // store sequence: --next, the sequence's next number.
+    std::optional<uint64_t> Next;
+    // --station, --operator, --lot: written into every record; empty for none. log: --station
+    // and --lot are the records of that station or lot only.
     std::string Station;
     std::string Operator;
     std::string Lot;

@@ -100,6 +100,8 @@ private:
     void Pack(CLI::App &app);
     void Ports(CLI::App &app);
     void Log(CLI::App &app);
+    void StoreOption(CLI::App &command);
+    void Store(CLI::App &app);
 
     TCliOptions &O;
     std::vector<std::string> &FPortLists;
@@ -323,14 +325,22 @@ void TDeclaration::Ports(CLI::App &app)
 void TDeclaration::Log(CLI::App &app)
 {
     CLI::App &log = Command(app, TCliCommand::ccLog, kOtherCommands,
-                            "show a production log as a table: time, port, operation (a unit: its recipe), file (a "
-                            "unit: its serial number) and result");
-    Arguments(log, {"FILE"});
+                            "show a production log (FILE, or without it the store's unit records) as a table: time, "
+                            "port, operation (a unit: its recipe), file (a unit: its serial number) and result");
+    log.add_option_function<std::string>("FILE", [&O = O](const std::string &v) { O.Arguments.push_back(v); });
     Text(log, "--since", "WHEN", O.Since,
          "log: records from WHEN on (UTC: 2026-07-13, 2026-07-13T10:15) or of the last 30m, 2h, 7d")
         ->check(NotEmpty("give a date, a time or an age such as 2h"));
     Flag(log, "--failed", O.FailedOnly, "log: failed records only");
-    CLI::Option *summary = Flag(log, "--summary", O.Summary, "log: the units, passed, failed and yield of each lot");
+    Number(log, "--serial", "N", WholeNumber(0, UINT64_MAX), [&O = O](uint64_t n) { O.Serial = n; },
+           "log: the unit records of serial number N only");
+    Text(log, "--unit", "ID", O.Unit, "log: the records of the unit ID only")->check(NotEmpty("give a unit id"));
+    Text(log, "--station", "NAME", O.Station, "log: the records of station NAME only")->check(PrintableName());
+    Text(log, "--lot", "NAME", O.Lot, "log: the records of lot NAME only")->check(PrintableName());
+    CLI::Option *summary =
+        Flag(log, "--summary", O.Summary,
+             "log: per lot, station and socket the units, passed, failed, interrupted, the first-pass yield (each "
+             "unit by its serial at its first try) and the final yield");
     CLI::Option *csv = Flag(log, "--csv", O.Csv,
                             "log: the records as CSV (RFC 4180) for a spreadsheet or a MES; cells that would start a "
                             "formula begin with '");
@@ -340,6 +350,41 @@ void TDeclaration::Log(CLI::App &app)
          "line where it breaks")
         ->excludes(summary)
         ->excludes(csv);
+    StoreOption(log);
+}
+
+void TDeclaration::StoreOption(CLI::App &command)
+{
+    Text(command, "--store", "URL", O.Store,
+         "the shared store, a PostgreSQL URI such as postgresql://line@db.example/factory (default: the environment "
+         "variable MORLITH_STORE); its password only from ~/.pgpass or PGPASSFILE")
+        ->check(NotEmpty("give a postgresql:// URI"));
+}
+
+void TDeclaration::Store(CLI::App &app)
+{
+    CLI::App &store = *app.add_subcommand("store", "the shared store of a factory of stations (PostgreSQL)")
+                           ->group(kOtherCommands);
+    store.require_subcommand(1, 1);
+    CLI::App &init = Command(store, TCliCommand::ccStoreInit, kOtherCommands,
+                             "make the store's tables or bring older ones up to this version (safe from several "
+                             "stations at once; tables newer than this tool are left alone)");
+    StoreOption(init);
+    CLI::App &sequence = Command(store, TCliCommand::ccStoreSequence, kOtherCommands,
+                                 "with NAME and --next N: make the serial sequence NAME or move it to N (upward only "
+                                 "unless --force); alone: list the sequences with their next numbers");
+    sequence.add_option_function<std::string>("NAME", [&O = O](const std::string &v) { O.Arguments.push_back(v); });
+    Number(sequence, "--next", "N", WholeNumber(0, UINT64_MAX), [&O = O](uint64_t n) { O.Next = n; },
+           "store sequence: the next number the sequence gives");
+    Flag(sequence, "-f,--force", O.Force, "store sequence: move the sequence down (its numbers may be given again)");
+    StoreOption(sequence);
+    CLI::App &push = Command(store, TCliCommand::ccStorePush, kOtherCommands,
+                             "send the unit records of local production logs that the store does not have yet; "
+                             "safe to repeat");
+    push.add_option_function<std::vector<std::string>>(
+            "FILE", [&O = O](const std::vector<std::string> &v) { O.Arguments.insert(O.Arguments.end(), v.begin(), v.end()); })
+        ->required();
+    StoreOption(push);
 }
 
 std::unique_ptr<CLI::App> TDeclaration::Declare()
@@ -359,13 +404,14 @@ std::unique_ptr<CLI::App> TDeclaration::Declare()
     TrustedKey(check);
     Log(*app);
     CLI::App &sign = Command(*app, TCliCommand::ccSign, kOtherCommands,
-                             "sign FILE as minisign -S does, writing FILE.minisig (prehashed, with minisign's trusted "
+                             "sign FILE as minisign does, writing FILE.minisig (prehashed, with minisign's trusted "
                              "comment); a key protected by a password takes it as the first line of standard input");
     Arguments(sign, {"FILE"});
     Text(sign, "--key", "SECRET", O.SecretKey, "the minisign secret key file")
         ->check(NotEmpty("empty file name"))
         ->required()
         ->group(kCommandOwnGroup);
+    Store(*app);
     // "morlith-cli help" is --help.
     Command(*app, TCliCommand::ccHelp, "", "");
     return app;

@@ -4,17 +4,17 @@
 
 #include "JsonLines.h"
 #include "LogExport.h"
-#include "TerminalSize.h"
+#include "LogReader.h"
 #include "NumberText.h"
 #include "Rejection.h"
 #include "SessionReport.h"
-#include "PathText.h"
+#include "StoreCommands.h"
+#include "TerminalSize.h"
+#include "UnitRow.h"
+#include "UnitSummary.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
-#include <fstream>
-#include <regex>
 
 namespace morlith::cli {
 namespace {
@@ -66,61 +66,91 @@ std::string FileOf(const nlohmann::json &record)
     return "";
 }
 
-std::string ResultOf(const nlohmann::json &record)
+std::string ResultText(const TLogEntry &entry)
 {
-    const std::string result = JsonTextOf(record, "result");
+    const nlohmann::json &record = entry.Record;
     const nlohmann::json *error = JsonField(record, "error");
     const std::string kind = error ? JsonTextOf(*error, "kind") : "";
     const nlohmann::json *failedStep = JsonField(record, "failed_step");
-    const std::string step = failedStep && failedStep->is_number()
-                                 ? " at step " + std::to_string(int64_t(failedStep->get<double>()))
+    const std::string step = failedStep && failedStep->is_number_integer()
+                                 ? " at step " + std::to_string(failedStep->get<int64_t>())
                                  : "";
-    return kind.empty() ? result + step : result + " (" + kind + ")" + step;
+    return kind.empty() ? ResultOf(entry) + step : ResultOf(entry) + " (" + kind + ")" + step;
 }
 
 // A table row: a unit shows its recipe and serial number (or its id), a command its file.
-TRow RowOf(const nlohmann::json &record)
+TRow RowOf(const TLogEntry &entry)
 {
+    const nlohmann::json &record = entry.Record;
     std::string operation = JsonTextOf(record, "command");
     std::string file = FileOf(record);
     if (IsUnitRecord(record)) {
         const nlohmann::json *recipe = JsonField(record, "recipe");
         operation = "run " + BaseName(recipe ? JsonTextOf(*recipe, "path") : "");
-        const std::vector<std::string> cells = CsvCells(record);
-        file = cells[3].empty() ? "unit " + JsonTextOf(record, "unit") : "serial " + cells[3];
+        const std::string serial = SerialTextOf(record);
+        file = serial.empty() ? "unit " + JsonTextOf(record, "unit") : "serial " + serial;
     }
     return {ShownTime(JsonTextOf(record, "time")), Printable(JsonTextOf(record, "port")), Printable(operation),
-            Printable(file), Printable(ResultOf(record))};
+            Printable(file), Printable(ResultText(entry))};
 }
 
-void PrintTable(const std::vector<TRow> &rows, TConsole &console)
+template <size_t N>
+void PrintTable(const std::vector<std::array<std::string, N>> &rows, TConsole &console)
 {
-    std::array<size_t, kColumns> widths{};
-    for (const TRow &row : rows)
-        for (size_t i = 0; i < kColumns; ++i)
+    std::array<size_t, N> widths{};
+    for (const auto &row : rows)
+        for (size_t i = 0; i < N; ++i)
             widths[i] = std::max(widths[i], DisplayWidth(row[i]));
-    for (const TRow &row : rows) {
+    for (const auto &row : rows) {
         std::string line;
-        for (size_t i = 0; i < kColumns; ++i)
-            line += i + 1 < kColumns ? PadRight(row[i], widths[i] + 2) : row[i];
+        for (size_t i = 0; i < N; ++i)
+            line += i + 1 < N ? PadRight(row[i], widths[i] + 2) : row[i];
         line.erase(line.find_last_not_of(' ') + 1);
         console.Out(line);
     }
 }
 
-void PrintSummary(const TLotYield &yield, bool json, TConsole &console)
+const char *ScopeName(TSummaryScope scope)
 {
-    std::vector<TRow> rows = {{"LOT", "UNITS", "PASSED", "FAILED", "YIELD"}};
-    for (const auto &[lot, count] : yield.Lots()) {
+    return scope == TSummaryScope::ssLot ? "lot" : scope == TSummaryScope::ssStation ? "station" : "socket";
+}
+
+TJson YieldJson(const std::optional<double> &yield)
+{
+    return yield ? TJson(*yield) : TJson();
+}
+
+void PrintSummary(const std::vector<TUnitRow> &units, bool json, TConsole &console)
+{
+    using TSummaryRow = std::array<std::string, 9>;
+    std::vector<TSummaryRow> rows = {
+        {"LOT", "STATION", "SOCKET", "UNITS", "PASSED", "FAILED", "INTERRUPTED", "FIRST PASS", "FINAL"}};
+    const auto named = [](const std::string &name) { return name.empty() ? std::string("(none)") : Printable(name); };
+    for (const TUnitSummary &summary : SummarizeUnits(units)) {
+        const bool station = summary.Scope != TSummaryScope::ssLot, socket = summary.Scope == TSummaryScope::ssSocket;
         if (json) {
-            console.Out(JsonLine({{"lot", lot},
-                                  {"units", int64_t(count.Units)},
-                                  {"passed", int64_t(count.Passed)},
-                                  {"failed", int64_t(count.Units - count.Passed)}}));
+            TJson line = {{"scope", ScopeName(summary.Scope)}, {"lot", summary.Lot}};
+            if (station)
+                line["station"] = summary.Station;
+            if (socket)
+                line["socket"] = summary.Socket;
+            line.update({{"units", summary.Units},
+                         {"passed", summary.FinalPassed},
+                         {"failed", summary.Units - summary.FinalPassed},
+                         {"interrupted", summary.Interrupted},
+                         {"stopped", summary.Stopped},
+                         {"first_tried", summary.FirstTried},
+                         {"first_passed", summary.FirstPassed},
+                         {"first_pass_yield", YieldJson(summary.FirstPassYield())},
+                         {"final_yield", YieldJson(summary.FinalYield())}});
+            console.Out(JsonLine(line));
             continue;
         }
-        rows.push_back({lot.empty() ? "(none)" : Printable(lot), std::to_string(count.Units),
-                        std::to_string(count.Passed), std::to_string(count.Units - count.Passed), YieldText(count)});
+        rows.push_back({named(summary.Lot), station ? named(summary.Station) : "(all)",
+                        socket ? named(summary.Socket) : "(all)", std::to_string(summary.Units),
+                        std::to_string(summary.FinalPassed), std::to_string(summary.Units - summary.FinalPassed),
+                        std::to_string(summary.Interrupted), YieldText(summary.FirstPassYield()),
+                        YieldText(summary.FinalYield())});
     }
     if (json)
         return;
@@ -130,66 +160,43 @@ void PrintSummary(const TLotYield &yield, bool json, TConsole &console)
         PrintTable(rows, console);
 }
 
-} // namespace
-
-std::optional<TUtcTime> ParseUtcTime(const std::string &text)
+// What the options ask of the records; false with the usage error in `error`.
+bool FilterOf(const TCliOptions &options, TLogFilter &filter, std::string &error)
 {
-    static const std::regex when(
-        R"(([0-9]{4})-([0-9]{2})-([0-9]{2})(?:[T ]([0-9]{2}):([0-9]{2})(?::([0-9]{2})(?:\.([0-9]{1,9}))?)?)?Z?)");
-    std::smatch parts;
-    if (!std::regex_match(text, parts, when))
-        return std::nullopt;
-    const auto number = [&parts](size_t i) { return parts[i].matched ? std::stoi(parts[i].str()) : 0; };
-    const int year = number(1), month = number(2), day = number(3);
-    const int hour = number(4), minute = number(5), second = number(6);
-    static const int kDaysIn[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    if (month < 1 || month > 12 || day < 1 || day > kDaysIn[month - 1] || (month == 2 && day == 29 && !leap) ||
-        hour > 23 || minute > 59 || second > 59)
-        return std::nullopt;
-    // Days since 1970-01-01 of the proleptic Gregorian calendar.
-    const int y = year - (month <= 2 ? 1 : 0);
-    const int era = (y >= 0 ? y : y - 399) / 400;
-    const int yearOfEra = y - era * 400;
-    const int dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    const int64_t days = int64_t(era) * 146097 + dayOfEra - 719468;
-    std::chrono::milliseconds fraction(0);
-    if (parts[7].matched)
-        fraction = std::chrono::milliseconds(std::stoi((parts[7].str() + "00").substr(0, 3)));
-    return TUtcTime(std::chrono::seconds(days * 86400 + hour * 3600 + minute * 60 + second) + fraction);
-}
-
-std::optional<TUtcTime> SinceThreshold(const std::string &text, std::chrono::system_clock::time_point now)
-{
-    static const std::regex age(R"(([0-9]{1,6})([smhd]))");
-    std::smatch parts;
-    if (std::regex_match(text, parts, age)) {
-        const long amount = std::stol(parts[1]);
-        const long unit = parts[2] == "s" ? 1 : parts[2] == "m" ? 60 : parts[2] == "h" ? 3600 : 86400;
-        return std::chrono::time_point_cast<std::chrono::milliseconds>(now - std::chrono::seconds(amount * unit));
+    if (!options.Since.empty()) {
+        filter.Since = SinceThreshold(options.Since, std::chrono::system_clock::now());
+        if (!filter.Since) {
+            error = "--since " + options.Since + ": give a UTC date or time (2026-07-13, 2026-07-13T10:15) or an age "
+                                                 "(30m, 2h, 7d)";
+            return false;
+        }
     }
-    return ParseUtcTime(text);
+    filter.FailedOnly = options.FailedOnly;
+    filter.Serial = options.Serial;
+    filter.Unit = options.Unit;
+    filter.Station = options.Station;
+    filter.Lot = options.Lot;
+    return true;
 }
+
+bool Filtering(const TCliOptions &options)
+{
+    return !options.Since.empty() || options.FailedOnly || options.Serial || !options.Unit.empty() ||
+           !options.Station.empty() || !options.Lot.empty();
+}
+
+} // namespace
 
 int RunLog(const TCliOptions &options, TConsole &console)
 {
     if (options.VerifyChain)
         return RunLogVerify(options, console);
-    std::optional<TUtcTime> since;
-    if (!options.Since.empty()) {
-        since = SinceThreshold(options.Since, std::chrono::system_clock::now());
-        if (!since)
-            return Reject(console, options.Json, kExitBadInput,
-                          "--since " + options.Since + ": give a UTC date or time (2026-07-13, 2026-07-13T10:15) "
-                                                       "or an age (30m, 2h, 7d)");
-    }
-    const std::string &path = options.Arguments.front();
-    std::ifstream file(PathFromUtf8(path), std::ios::binary);
-    if (!file)
-        return Reject(console, options.Json, kExitBadInput, "cannot read " + path, TFailureKind::fkFile);
+    TLogFilter filter;
+    std::string error;
+    if (!FilterOf(options, filter, error))
+        return Reject(console, options.Json, kExitBadInput, error);
     std::vector<TRow> rows = {{"TIME", "PORT", "OPERATION", "FILE", "RESULT"}};
-    TLotYield yield;
+    std::vector<TUnitRow> units;
     // CSV lines end in CR LF, written as bytes so that no platform turns them into anything else.
     const auto outCsv = [&console](const std::vector<std::string> &cells) {
         const std::string csv = CsvLine(cells);
@@ -199,43 +206,40 @@ int RunLog(const TCliOptions &options, TConsole &console)
         UseBinaryMode(stdout);
         outCsv(CsvColumns());
     }
-    size_t unreadable = 0;
-    std::string line;
-    while (std::getline(file, line)) {
-        if (line.find_first_not_of(" \t\r") == std::string::npos)
-            continue;
-        const std::optional<nlohmann::json> record = ParseJsonLine(line);
-        const auto time = record ? ParseUtcTime(JsonTextOf(*record, "time")) : std::nullopt;
-        if (!record || !record->is_object() || !time) {
-            ++unreadable;
-            continue;
+    const TLogVisitor each = [&](const TLogEntry &entry) {
+        if (options.Summary) {
+            if (std::optional<TUnitRow> unit = ParseUnitLine(entry.Line))
+                units.push_back(std::move(*unit));
+        } else if (options.Csv) {
+            outCsv(CsvCells(entry));
+        } else if (options.Json) {
+            console.Out(RecordLineWithExactSerial(entry));
+        } else {
+            rows.push_back(RowOf(entry));
         }
-        if (since && *time < *since)
-            continue;
-        if (options.FailedOnly && JsonTextOf(*record, "result") == "ok")
-            continue;
-        if (options.Summary)
-            yield.Add(*record);
-        else if (options.Csv)
-            outCsv(CsvCells(*record));
-        else if (options.Json)
-            console.Out(line);
-        else
-            rows.push_back(RowOf(*record));
+    };
+    uint64_t unreadable = 0;
+    TFailure failure;
+    const bool fromFile = !options.Arguments.empty();
+    if (fromFile && !ReadLogFile(options.Arguments.front(), filter, each, unreadable, failure))
+        return Reject(console, options.Json, kExitBadInput, failure);
+    if (!fromFile) {
+        const int status = ReadStoreLog(options, filter, each, console);
+        if (status != kExitSuccess)
+            return status;
     }
-    if (file.bad())
-        return Reject(console, options.Json, kExitFailed, "cannot read " + path, TFailureKind::fkFile);
     if (options.Summary && !options.Quiet)
-        PrintSummary(yield, options.Json, console);
+        PrintSummary(units, options.Json, console);
     else if (!options.Json && !options.Csv && !options.Quiet) {
         if (rows.size() > 1)
             PrintTable(rows, console);
         else
-            console.Out("no records" + std::string(since || options.FailedOnly ? " match" : ""));
+            console.Out("no records" + std::string(Filtering(options) ? " match" : ""));
     }
     if (unreadable > 0)
-        console.Error(path + ": " + GroupThousands(unreadable) + (unreadable == 1 ? " line is" : " lines are") +
-                      " not a record and " + (unreadable == 1 ? "was" : "were") + " left out");
+        console.Error(options.Arguments.front() + ": " + GroupThousands(unreadable) +
+                      (unreadable == 1 ? " line is" : " lines are") + " not a record and " +
+                      (unreadable == 1 ? "was" : "were") + " left out");
     return kExitSuccess;
 }
 

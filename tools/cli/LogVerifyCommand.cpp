@@ -10,6 +10,8 @@ namespace morlith::cli {
 
 int RunLogVerify(const TCliOptions &options, TConsole &console)
 {
+    if (options.Arguments.empty())
+        return Reject(console, options.Json, kExitBadInput, "log --verify needs the FILE of a production log");
     const std::string &path = options.Arguments.front();
     TChainCheck check;
     const TFailure failure = VerifyLogChain(path, check);

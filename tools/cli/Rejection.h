@@ -14,5 +14,7 @@ namespace morlith::cli {
 // is refused_input; a problem of the device or the system has its own kind.
 int Reject(TConsole &console, bool json, int status, const std::string &message,
            TFailureKind kind = TFailureKind::fkRefusedInput);
+// The same for a failure made where it happened: its kind, step, reason and details as they are.
+int Reject(TConsole &console, bool json, int status, const TFailure &failure);
 
 } // namespace morlith::cli

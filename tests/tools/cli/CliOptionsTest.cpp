@@ -107,7 +107,14 @@ TEST(CliOptions, ErrorsNameTheProblem)
         {{"connect", "--match", "0403:6001"}, "--match does not go with connect"},
         {{"watch", "--socket-names", "by-id", "connect"}, "--socket-names takes port or id-path, not \"by-id\""},
         {{"connect", "--socket-names", "port"}, "--socket-names does not go with connect"},
-        {{"log"}, "usage: morlith-cli [OPTIONS] log FILE"},
+        {{"log", "--serial", "18446744073709551616"}, "--serial takes a whole number from 0 to 18446744073709551615"},
+        {{"log", "--serial", "-1"}, "--serial takes a whole number"},
+        {{"log", "f", "--unit="}, "--unit: give a unit id"},
+        {{"store"}, "store needs a command: init, sequence or push"},
+        {{"store", "push"}, "usage: morlith-cli [OPTIONS] store push FILE"},
+        {{"store", "sequence", "a", "b"}, "usage: morlith-cli [OPTIONS] store sequence NAME"},
+        {{"store", "init", "--next", "5"}, "--next does not go with store init"},
+        {{"store", "init", "--store="}, "--store: give a postgresql:// URI"},
         {{"log", "f", "--port", "COM1"}, "--port does not go with log"},
         {{"watch"}, "watch needs a command"},
         {{"watch", "pack", "a"}, "watch runs connect, write-app, read-dseg, write-dseg or run"},
@@ -118,7 +125,7 @@ TEST(CliOptions, ErrorsNameTheProblem)
         {{"run", "r.toml", "--lot", "a\nb"}, "--lot takes a name of printable characters"},
         {{"check", "r.toml", "--port", "COM1"}, "--port does not go with check"},
         {{"log", "f", "--summary", "--csv"}, "give --summary or --csv, not both"},
-        {{"log", "f", "--lot", "L1"}, "--lot does not go with log"},
+        {{"log", "f", "--operator", "ann"}, "--operator does not go with log"},
         {{"watch", "write-app"}, "usage: morlith-cli [OPTIONS] watch write-app PACKAGE"},
         {{"watch", "connect", "--wait", "5"}, "--wait does not go with watch"},
         {{"watch", "connect", "--since", "2h"}, "--since does not go with watch"},
@@ -235,6 +242,25 @@ TEST(CliOptions, DeviceCommandsTakeTheProductionOptions)
     EXPECT_EQ(log.Options.Command, TCliCommand::ccLog);
     EXPECT_EQ(log.Options.Since, "2h");
     EXPECT_TRUE(log.Options.FailedOnly);
+    // log's filters, and the store commands' options; log without a file reads the store.
+    const auto filters = ParseCommandLine({"log", "--serial", "18446744073709551615", "--unit", "u-7", "--station",
+                                           "S1", "--lot", "L-17", "--store", "postgresql://db/f"});
+    ASSERT_TRUE(filters.Ok()) << filters.Error;
+    EXPECT_TRUE(filters.Options.Arguments.empty());
+    EXPECT_EQ(filters.Options.Serial, UINT64_MAX);
+    EXPECT_EQ(filters.Options.Unit + "|" + filters.Options.Station + "|" + filters.Options.Lot, "u-7|S1|L-17");
+    EXPECT_EQ(filters.Options.Store, "postgresql://db/f");
+    EXPECT_EQ(ParseCommandLine({"log", "f", "--serial", "0"}).Options.Serial, 0u);
+    EXPECT_FALSE(ParseCommandLine({"log", "f"}).Options.Serial);
+    const auto sequence = ParseCommandLine({"store", "sequence", "board", "--next", "0", "--force"});
+    ASSERT_TRUE(sequence.Ok()) << sequence.Error;
+    EXPECT_EQ(sequence.Options.Command, TCliCommand::ccStoreSequence);
+    EXPECT_EQ(sequence.Options.Next, 0u);
+    EXPECT_TRUE(sequence.Options.Force);
+    const auto push = ParseCommandLine({"store", "push", "a.jsonl", "b.jsonl"});
+    EXPECT_EQ(push.Options.Command, TCliCommand::ccStorePush);
+    EXPECT_EQ(push.Options.Arguments, (std::vector<std::string>{"a.jsonl", "b.jsonl"}));
+    EXPECT_EQ(ParseCommandLine({"store", "init"}).Options.Command, TCliCommand::ccStoreInit);
     const auto run = ParseCommandLine({"-p3,4", "run", "r.toml", "--station", "line 2", "--operator", "A. N. Other",
                                        "--lot", "L-17", "--log", "l", "--retries", "2"});
     ASSERT_TRUE(run.Ok()) << run.Error;

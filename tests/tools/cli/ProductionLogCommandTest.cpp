@@ -151,6 +151,7 @@ TEST_F(ProductionLog, VerifyNamesTheFirstLineWhereTheChainBreaks)
     EXPECT_EQ(missing.Status, 2);
     EXPECT_EQ(FieldOf(missing.Out, "kind"), "not_found") << missing.Out;
     EXPECT_EQ(Cli({"log", "--verify", "--csv", "line.jsonl"}).Status, 2);
+    EXPECT_EQ(Cli({"log", "--verify"}).Status, 2);
 }
 
 TEST_F(ProductionLog, AStopEndsTheWaitForAHeldLock)

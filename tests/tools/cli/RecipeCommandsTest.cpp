@@ -180,17 +180,22 @@ TEST_F(RecipeCommandsTest, TheSummaryGivesEachLotsYieldAndCsvKeepsEveryCellText)
     WriteText(File("line.jsonl"), kLog);
     const TCliRun summary = Cli({"log", "line.jsonl", "--summary"});
     ASSERT_EQ(summary.Status, 0) << summary.Err;
-    EXPECT_EQ(summary.Out, "LOT  UNITS  PASSED  FAILED  YIELD\n"
-                           "A    2      1       1       50.0 %\n"
-                           "B    1      1       0       100.0 %\n");
+    EXPECT_EQ(summary.Out, "LOT  STATION  SOCKET  UNITS  PASSED  FAILED  INTERRUPTED  FIRST PASS  FINAL\n"
+                           "A    (all)    (all)   2      1       1       0            50.0 %      50.0 %\n"
+                           "A    (none)   (all)   2      1       1       0            50.0 %      50.0 %\n"
+                           "A    (none)   COM1    1      1       0       0            100.0 %     100.0 %\n"
+                           "A    (none)   COM2    1      0       1       0            0.0 %       0.0 %\n"
+                           "B    (all)    (all)   1      1       0       0            100.0 %     100.0 %\n"
+                           "B    (none)   (all)   1      1       0       0            100.0 %     100.0 %\n"
+                           "B    (none)   COM1    1      1       0       0            100.0 %     100.0 %\n");
     const TCliRun csv = Cli({"log", "line.jsonl", "--csv"});
     ASSERT_EQ(csv.Status, 0) << csv.Err;
     EXPECT_EQ(CountOf(csv.Out, "\r\n"), 5u) << csv.Out;
     EXPECT_NE(csv.Out.find("2026-12-07T10:01:00.000Z,unit,u2,8,,,A,COM2,,run,r.toml,,failed,2,no_reply,"
-                           "\"'=cmd|' /C calc'!A0, \"\"quoted\"\"\",1200\r\n"),
+                           "\"'=cmd|' /C calc'!A0, \"\"quoted\"\"\",1200,,,,\r\n"),
               std::string::npos)
         << csv.Out;
-    EXPECT_NE(csv.Out.find(",command,,,,,,COM9,,write-app,'@fw.xml,2,ok,,,,100\r\n"), std::string::npos) << csv.Out;
+    EXPECT_NE(csv.Out.find(",command,,,,,,COM9,,write-app,'@fw.xml,2,ok,,,,100,,,,\r\n"), std::string::npos) << csv.Out;
     const TCliRun table = Cli({"log", "line.jsonl", "--failed"});
     EXPECT_NE(table.Out.find("run r.toml  serial 8  failed (no_reply) at step 2"), std::string::npos) << table.Out;
 }

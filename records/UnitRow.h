@@ -31,16 +31,12 @@ struct TUnitRow {
 };
 
 // The unit record on `line`; nothing when the line is no unit record (not JSON, another
-// schema, no unit id, a time that is not ISO 8601 UTC, a serial that is not a 64-bit number).
+// schema, no unit id, a time that ParseUtcTime does not read, a serial that is not a 64-bit number).
 std::optional<TUnitRow> ParseUnitLine(const std::string &line);
 
 // A serial as a record holds it: an unsigned integer, decimal text, or a negative integer that
 // an older writer made of a number at or above 2^63 (read back as the number it was). Nothing
 // for anything else; `value` must not be null.
 std::optional<uint64_t> SerialOfJson(const nlohmann::json &value);
-
-// "2026-12-07T10:36:38.123Z" (seconds, fraction optional) as ms since 1970 UTC; nothing for a
-// text that is not such a time or names a day that does not exist.
-std::optional<int64_t> IsoUtcMs(const std::string &text);
 
 } // namespace morlith

@@ -2,11 +2,11 @@
 // Reading the production log back: the JSON reader and what --since lets through.
 
 #include "JsonLines.h"
-#include "LogCommand.h"
+#include "UtcTime.h"
 
 #include <gtest/gtest.h>
 
-namespace morlith::cli {
+namespace morlith {
 namespace {
 
 TEST(JsonRead, ReadsBackWhatTheWriterWrites)
@@ -69,5 +69,23 @@ TEST(LogSince, DatesTimesAndAges)
     EXPECT_LT(*ParseUtcTime("2026-07-13"), *ParseUtcTime("2999-01-01")) << "years past 2262 do not overflow";
 }
 
+TEST(LogSince, RecordTimesAreExactToTheMillisecond)
+{
+    const auto ms = [](const std::string &text) {
+        const auto time = ParseUtcTime(text);
+        return time ? time->time_since_epoch().count() : -1;
+    };
+    EXPECT_EQ(ms("1970-01-01T00:00:00Z"), 0);
+    EXPECT_EQ(ms("1970-01-02T00:00:01.5Z"), 86401500);
+    EXPECT_EQ(ms("2026-12-07T10:36:38.123Z"), 1796639798123);
+    EXPECT_EQ(ms("2024-02-29T23:59:59.999999999Z"), 1709251199999);
+    EXPECT_EQ(ms("1969-12-31T23:59:59.999Z"), -1) << "before 1970 too";
+    EXPECT_EQ(ms("1969-12-31T23:59:59.998Z"), -2);
+    for (const char *bad : {"2023-02-29T00:00:00Z", "2100-02-29", "2026-00-10", "2026-01-00", "2026-01-01T00:00:60Z",
+                            "2026-01-01T00:00:00.Z", "2026-01-01T00:00:00.1234567890Z", "2026-01-0xT00:00:00Z",
+                            "2026-01-01T00", "2026-01-01T00:00ZZ", "2026-01-01T00:00:00Z ", "2026-01-01T1:00"})
+        EXPECT_FALSE(ParseUtcTime(bad)) << bad;
+}
+
 } // namespace
-} // namespace morlith::cli
+} // namespace morlith
