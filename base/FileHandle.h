@@ -39,6 +39,9 @@ public:
     bool IsRegularFile(uint64_t &size);
     // Reads up to `size` bytes; the count, 0 at the end, -1 on failure.
     long Read(void *data, size_t size);
+    // Reads up to `size` bytes from `offset`, leaving the file position as it was (an appending
+    // file reads what it holds); the count, 0 at the end, -1 on failure.
+    long ReadAt(uint64_t offset, void *data, size_t size);
     // Writes all `size` bytes; false on failure.
     bool WriteAll(const void *data, size_t size);
     // Makes the written bytes durable; false on failure (EINVAL: the file cannot be synced).

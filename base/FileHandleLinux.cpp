@@ -133,12 +133,24 @@ bool ProcessHasEnded(int id) { return id > 0 && ::kill(pid_t(id), 0) != 0 && err
 
 void TFileHandle::Unlock() { (void)::flock(Descriptor(FHandle), LOCK_UN); }
 
+long TFileHandle::ReadAt(uint64_t offset, void *data, size_t size)
+{
+    for (;;) {
+        const ssize_t n = ::pread(Descriptor(FHandle), data, size, off_t(offset));
+        if (n >= 0)
+            return long(n);
+        if (errno != EINTR) {
+            Fail(errno);
+            return -1;
+        }
+    }
+}
+
 int TFileHandle::LastByte()
 {
     struct stat info {};
     unsigned char last = 0;
-    if (::fstat(Descriptor(FHandle), &info) != 0 || info.st_size == 0 ||
-        ::pread(Descriptor(FHandle), &last, 1, info.st_size - 1) != 1)
+    if (::fstat(Descriptor(FHandle), &info) != 0 || info.st_size == 0 || ReadAt(uint64_t(info.st_size - 1), &last, 1) != 1)
         return -1;
     return last;
 }

@@ -147,17 +147,29 @@ void TFileHandle::Unlock()
     (void)UnlockFileEx(Win32Handle(FHandle), 0, MAXDWORD, MAXDWORD, &whole);
 }
 
+long TFileHandle::ReadAt(uint64_t offset, void *data, size_t size)
+{
+    OVERLAPPED at{};
+    at.Offset = DWORD(offset & 0xFFFFFFFFu);
+    at.OffsetHigh = DWORD(offset >> 32);
+    DWORD got = 0;
+    const DWORD ask = size > 0x40000000u ? 0x40000000u : DWORD(size);
+    if (!ReadFile(Win32Handle(FHandle), data, ask, &got, &at)) {
+        if (GetLastError() == ERROR_HANDLE_EOF)
+            return 0;
+        Fail(LastErrno());
+        return -1;
+    }
+    return long(got);
+}
+
 int TFileHandle::LastByte()
 {
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(Win32Handle(FHandle), &size) || size.QuadPart == 0)
         return -1;
-    OVERLAPPED at{};
-    at.Offset = DWORD(uint64_t(size.QuadPart - 1) & 0xFFFFFFFFu);
-    at.OffsetHigh = DWORD(uint64_t(size.QuadPart - 1) >> 32);
     unsigned char last = 0;
-    DWORD got = 0;
-    return ReadFile(Win32Handle(FHandle), &last, 1, &got, &at) && got == 1 ? last : -1;
+    return ReadAt(uint64_t(size.QuadPart - 1), &last, 1) == 1 ? last : -1;
 }
 
 bool TFileHandle::TakePermissionsOf(const std::string &)

@@ -73,6 +73,35 @@ TFailure CheckExpectedSha256(const TOperationInput &Input, const std::string &Ex
     return refused.During("checking the input");
 }
 
+TFailure AddTrustedKeyFiles(const std::vector<std::string> &Files, TTrustedKeys &Keys)
+{
+    for (const std::string &file : Files) {
+        const TFailure failure = Keys.AddKeyFile(file);
+        if (failure.Failed())
+            return failure;
+    }
+    return TFailure{};
+}
+
+TFailure CheckInputSignature(const TTrustedKeys &Keys, TOperationInput &Input)
+{
+    Input.SignerKeyId.clear();
+    Input.TrustedComment.clear();
+    if (Keys.Empty())
+        return TFailure{};
+    if (Input.Path.empty()) {
+        TFailure refused = MakeFailure(TFailureKind::fkRefusedInput,
+                                       Input.Label + " carries no signature; with trusted keys give a signed file");
+        return refused.During("checking the signature of " + Input.Label);
+    }
+    const TSignatureCheck check = Keys.CheckBytes(Input.Path, Input.Bytes.data(), Input.Bytes.size());
+    if (!check.Accepted())
+        return check.Failure;
+    Input.SignerKeyId = check.KeyId;
+    Input.TrustedComment = check.TrustedComment;
+    return TFailure{};
+}
+
 TPackageFingerprint PackageFingerprint(const TOperationInput &Input)
 {
     TPackageFingerprint package;
@@ -84,7 +113,10 @@ TPackageFingerprint PackageFingerprint(const TOperationInput &Input)
     return package;
 }
 
-TFileFingerprint FileFingerprint(const TOperationInput &Input) { return TFileFingerprint{Input.Label, Input.Sha256}; }
+TFileFingerprint FileFingerprint(const TOperationInput &Input)
+{
+    return TFileFingerprint{Input.Label, Input.Sha256, Input.SignerKeyId, Input.TrustedComment};
+}
 
 bool SameFile(const std::string &a, const std::string &b)
 {

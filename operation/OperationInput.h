@@ -7,9 +7,11 @@
 #include "HexText.h"
 #include "OperationKind.h"
 #include "OperationRecord.h"
+#include "TrustedKeys.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace morlith {
 
@@ -27,6 +29,10 @@ struct TOperationInput {
     std::string Sha256;
     // A package's header (8 bytes once accepted).
     TByteArray Header;
+    // Once its signature checked against a trusted key: that key's id and the signature's
+    // trusted comment; empty when no key is trusted.
+    std::string SignerKeyId;
+    std::string TrustedComment;
 };
 
 // Reads the input of `Kind` (a package for write-app, a data file for write-dseg) from `Path`
@@ -41,6 +47,16 @@ TFailure AcceptOperationInput(TOperationKind Kind, TOperationInput &Input);
 // A refused_input failure when `Expected` (hexadecimal digits, either case) is not empty and is not
 // the input's SHA-256; no failure otherwise.
 TFailure CheckExpectedSha256(const TOperationInput &Input, const std::string &Expected);
+
+// Adds the public key files `Files` to `Keys`; the failure of the first that cannot be read or is
+// no key (its kind kept), so that a key lost never lets unsigned input through.
+TFailure AddTrustedKeyFiles(const std::vector<std::string> &Files, TTrustedKeys &Keys);
+
+// With `Keys` not empty: a refused_input failure (or the kind of a signature that cannot be read)
+// unless Input's bytes, as they were read, check against the signature beside Input.Path by one
+// of the keys; input without a file (standard input) has no signature and is refused. Once
+// accepted, Input names the signer and the trusted comment. No failure when no key is trusted.
+TFailure CheckInputSignature(const TTrustedKeys &Keys, TOperationInput &Input);
 
 // How the log identifies the input: a package with its header's image length and CRC, a data
 // file with its path and SHA-256.

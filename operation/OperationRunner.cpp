@@ -54,7 +54,9 @@ bool TOperationRunner::FailFromEngine() { return Fail(FProgrammator.LastFailure(
 
 bool TOperationRunner::ReadInput(const std::string &Path)
 {
-    const TFailure failure = ReadOperationInput(FKind, Path, "", FInput);
+    TFailure failure = ReadOperationInput(FKind, Path, "", FInput);
+    if (!failure.Failed() && FTrustedKeys)
+        failure = CheckInputSignature(*FTrustedKeys, FInput);
     return failure.Failed() ? Fail(failure) : true;
 }
 
@@ -200,8 +202,12 @@ TOperationRecord TOperationRunner::Record(const std::string &Tool, const std::st
         record.Package = PackageFingerprint(FInput);
     else if (FKind == TOperationKind::okWriteDataSegment)
         record.DataFile = FileFingerprint(FInput);
-    else if (FKind == TOperationKind::okReadDataSegment)
-        record.DataFile = TFileFingerprint{FOutputLabel, FDataRead ? Sha256Hex(FData.data(), FData.size()) : ""};
+    else if (FKind == TOperationKind::okReadDataSegment) {
+        record.DataFile.emplace();
+        record.DataFile->Path = FOutputLabel;
+        if (FDataRead)
+            record.DataFile->Sha256 = Sha256Hex(FData.data(), FData.size());
+    }
     record.Failure = FFailure;
     record.DurationMs = uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(FEnd - FStart).count());
     record.ModuleState = FModuleState;

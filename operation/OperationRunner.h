@@ -39,8 +39,11 @@ public:
     TOperationRunner &operator=(const TOperationRunner &) = delete;
 
     // Reads what a write sends from `Path` once, and checks it as the write will (a package that
-    // would be refused is refused here). False with Failure(): kind "file" or "refused_input".
+    // would be refused is refused here) and, with trusted keys, against its signature. False with
+    // Failure(): kind "file" or "refused_input".
     bool ReadInput(const std::string &Path);
+    // The keys whose signature an input must carry (null or none: any input); kept by the caller.
+    void SetTrustedKeys(const TTrustedKeys *Keys) { FTrustedKeys = Keys; }
     // Connects for the main controller, selects a slave otherwise. False with Failure().
     bool Connect(int32_t PortNumber);
     // Connect, with up to `Retries` further handshakes after one that got no sound answer, and
@@ -102,6 +105,7 @@ private:
     TOperationKind FKind;
     uint8_t FController;
     TOperationInput FInput;
+    const TTrustedKeys *FTrustedKeys = nullptr;
     TFailure FFailure;
     TModuleWriteLog FWriteLog;
     TFrameTraceHook FListener;

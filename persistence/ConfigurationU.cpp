@@ -30,8 +30,26 @@ const TPropertyTable &TConfig::Properties() const
                                              .Integer("Port", &TConfig::FPort)
                                              .OptionalString("Station", &TConfig::FStation)
                                              .OptionalString("Operator", &TConfig::FOperator)
-                                             .OptionalString("Lot", &TConfig::FLot);
+                                             .OptionalString("Lot", &TConfig::FLot)
+                                             .OptionalString("TrustedKeys", &TConfig::FTrustedKeys);
     return Table;
+}
+
+std::vector<std::string> TConfig::TrustedKeyFiles() const
+{
+    std::vector<std::string> files;
+    size_t start = 0;
+    while (start <= FTrustedKeys.size()) {
+        size_t end = FTrustedKeys.find(';', start);
+        if (end == std::string::npos)
+            end = FTrustedKeys.size();
+        const size_t first = FTrustedKeys.find_first_not_of(" \t", start);
+        const size_t last = FTrustedKeys.find_last_not_of(" \t", end == 0 ? 0 : end - 1);
+        if (first != std::string::npos && first < end && last != std::string::npos && last >= first)
+            files.push_back(FTrustedKeys.substr(first, last - first + 1));
+        start = end + 1;
+    }
+    return files;
 }
 
 TConfiguration::TConfiguration()

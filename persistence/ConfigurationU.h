@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace morlith {
 
@@ -33,12 +34,18 @@ public:
     void SetStation(const std::string &Value) { FStation = Value; }
     void SetOperator(const std::string &Value) { FOperator = Value; }
     void SetLot(const std::string &Value) { FLot = Value; }
+    // The public key files a package or data file must be signed by, separated by ';' (empty:
+    // no signature asked for), and the same as a list with blanks around each name taken off.
+    const std::string &TrustedKeys() const { return FTrustedKeys; }
+    void SetTrustedKeys(const std::string &Value) { FTrustedKeys = Value; }
+    std::vector<std::string> TrustedKeyFiles() const;
 
 private:
     std::int32_t FPort = 0;
     std::string FStation;
     std::string FOperator;
     std::string FLot;
+    std::string FTrustedKeys;
 };
 
 // The reference-counted configuration object behind IConfigurationInterface.

@@ -23,10 +23,17 @@ TJson FileObject(const TFileFingerprint &file)
     TJson object = {{"path", file.Path}};
     if (!file.Sha256.empty())
         object["sha256"] = file.Sha256;
+    if (!file.SignerKeyId.empty())
+        object["signature"] = SignatureObject(file.SignerKeyId, file.TrustedComment);
     return object;
 }
 
 } // namespace
+
+TJson SignatureObject(const std::string &keyId, const std::string &trustedComment)
+{
+    return {{"key_id", keyId}, {"trusted_comment", trustedComment}};
+}
 
 void AddOriginFields(TJson &line, std::chrono::system_clock::time_point time, const std::string &tool)
 {

@@ -22,6 +22,10 @@ struct TFileFingerprint {
     std::string Path;
     // 64 hexadecimal digits; empty when the file could not be read.
     std::string Sha256;
+    // The id of the trusted key whose signature it carried, and that signature's trusted
+    // comment; empty when no key was trusted.
+    std::string SignerKeyId;
+    std::string TrustedComment;
 };
 
 // The package of an application write: the file and what its header says of the image.
@@ -62,6 +66,9 @@ struct TOperationRecord {
 
 // The record as one JSON object on one line, without the newline.
 std::string OperationRecordLine(const TOperationRecord &record);
+
+// {"key_id": …, "trusted_comment": …} of a file checked against a trusted key's signature.
+TJson SignatureObject(const std::string &keyId, const std::string &trustedComment);
 
 // Adds when a log line was written, by which tool and version, on which host.
 void AddOriginFields(TJson &line, std::chrono::system_clock::time_point time, const std::string &tool);

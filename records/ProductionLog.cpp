@@ -2,6 +2,7 @@
 #include "ProductionLog.h"
 
 #include "DurableText.h"
+#include "LogChain.h"
 #include "PathText.h"
 #include "UserPlaces.h"
 #include "XdgDirectories.h"
@@ -66,10 +67,16 @@ bool TProductionLog::Append(const std::string &line, TFailure &failure)
         return false;
     uint64_t size = 0;
     const bool sized = FFile.IsRegularFile(size);
+    // The record names the line before it, whoever wrote that; a file's first line starts a chain.
+    // A log this process may append to but not read gets its record all the same, unchained
+    // (the chain's check then names it): a record is never given up for its chain.
+    std::string previousHash;
+    if (sized && !LastLineHash(FFile, size, previousHash))
+        previousHash.clear();
     // A line left unfinished by an earlier writer (a crash) is closed first, so that this one
     // stands alone.
     const int last = FFile.LastByte();
-    const std::string text = (last >= 0 && last != '\n' ? "\n" : "") + line + "\n";
+    const std::string text = (last >= 0 && last != '\n' ? "\n" : "") + ChainedLine(line, previousHash) + "\n";
     const bool written = FFile.WriteAll(text.data(), text.size());
     const int error = FFile.LastError();
     // A line cut short (a full disk) is taken back: the log never holds half a record.

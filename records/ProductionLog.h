@@ -24,9 +24,10 @@ public:
     TProductionLog(const TProductionLog &) = delete;
     TProductionLog &operator=(const TProductionLog &) = delete;
 
-    // Appends `line` and a newline; false with `failure` when the line could not be written and
-    // flushed (a line cut short by a full disk is taken back), or when a stop was requested while
-    // another process held the lock (kind "stopped"). Safe from several threads.
+    // Appends `line` (a JSON object) with "prev", the SHA-256 of the line before it (LogChain.h),
+    // and a newline; false with `failure` when the line could not be written and flushed (a line
+    // cut short by a full disk is taken back), or when a stop was requested while another
+    // process held the lock (kind "stopped"). Safe from several threads.
     bool Append(const std::string &line, TFailure &failure);
     // Asked while the lock is awaited; a stop request ends the wait within kLockPollMs.
     void SetStopCheck(std::function<bool()> stopRequested) { FStopRequested = std::move(stopRequested); }

@@ -22,6 +22,8 @@ TJson StepObject(const TUnitStep &step)
     TJson object = {{"command", OperationCommand(step.Kind)}, {"controller", step.Controller}, {"file", step.File}};
     if (!step.Sha256.empty())
         object["sha256"] = step.Sha256;
+    if (!step.SignerKeyId.empty())
+        object["signature"] = SignatureObject(step.SignerKeyId, step.TrustedComment);
     object["result"] = StepResult(step);
     if (step.Failure.Failed())
         object["error"] = FailureObject(step.Failure);

@@ -27,6 +27,9 @@ struct TUnitStep {
     // The file written from or read into (fields filled in), and its SHA-256 once known.
     std::string File;
     std::string Sha256;
+    // The trusted key that signed the file written, and its signature's trusted comment.
+    std::string SignerKeyId;
+    std::string TrustedComment;
     // Ran to its end with no failure.
     bool Done = false;
     // Not reached: an earlier step failed.

@@ -199,9 +199,28 @@ void TLoadingViewPresenter::CheckIdleLine()
         RefreshConnected();
 }
 
+namespace {
+
+// The keys the configuration trusts; a key file that cannot be read is the failure.
+TFailure ConfiguredTrustedKeys(TTrustedKeys &Keys)
+{
+    if (!ModelDM || !ModelDM->Configuration)
+        return TFailure{};
+    return AddTrustedKeyFiles(ModelDM->Configuration->Config().TrustedKeyFiles(), Keys);
+}
+
+} // namespace
+
 void TLoadingViewPresenter::OpenAppFile()
 {
     ChooseFile(kAppFileFilter, &TStatusView::AppFileName, &ILoadingViewInterface::SetAppFileName);
+    // With trusted keys the package's signer stands beside it, or why a write would refuse it.
+    TTrustedKeys keys;
+    if (FStatus->AppFileName.empty() || (ConfiguredTrustedKeys(keys).Failed() || keys.Empty()))
+        return;
+    const TSignatureCheck check = keys.Check(FStatus->AppFileName);
+    FView->SetAppFileName(FStatus->AppFileName + "  \u2014  " +
+                          (check.Accepted() ? "signed by " + check.KeyId : check.Failure.Detail));
 }
 
 void TLoadingViewPresenter::OpenDataFile()
@@ -320,7 +339,15 @@ void TLoadingViewPresenter::RunOperation(const char *FailureTitle, TOperationKin
     TOperationRunner runner(*ModelDM->Programmator, Kind, static_cast<uint8_t>(FMCUIndex));
     FLogged = false;
     FFailureShown = false;
-    Operation(runner);
+    // Files are sent only with a signature by a trusted key, when the configuration names keys.
+    TTrustedKeys keys;
+    const TFailure keyFailure = ConfiguredTrustedKeys(keys);
+    runner.SetTrustedKeys(&keys);
+    const bool writes = Kind == TOperationKind::okWriteApplication || Kind == TOperationKind::okWriteDataSegment;
+    if (writes && keyFailure.Failed())
+        (void)runner.Fail(keyFailure);
+    else
+        Operation(runner);
     EndOperation(runner);
     // A port that went away during the operation leaves the page disconnected.
     RefreshConnected();

@@ -18,6 +18,9 @@ namespace {
 
 // The longest recipe read: far more than any hand-written one.
 constexpr uint64_t kMaxRecipeBytes = 1 << 20;
+// The most dots a key or table header may chain (a.b.c has two): a recipe needs three. The TOML
+// library recurses once per part, so a deeper chain could overflow the stack.
+constexpr int kMaxKeyDots = 32;
 
 const std::map<std::string, TOperationKind> kActions = {
     {"write-app", TOperationKind::okWriteApplication},
@@ -27,7 +30,7 @@ const std::map<std::string, TOperationKind> kActions = {
 
 const std::set<std::string> kStepKeys = {"write-app", "write-dseg", "read-dseg", "mcu", "expect-sha256", "verify",
                                          "serial"};
-const std::set<std::string> kTopKeys = {"step", "station", "operator", "lot"};
+const std::set<std::string> kTopKeys = {"step", "station", "operator", "lot", "trusted-keys"};
 const std::set<std::string> kSerialKeys = {"counter", "offset", "width", "order", "crc"};
 const std::set<std::string> kCrcKeys = {"offset", "from", "to", "order"};
 const std::set<std::string> kFileFields = {kSerialField, kPortField, kUnitField, kMcuField, kTimeField};
@@ -43,6 +46,7 @@ public:
         FRecipe.Station = TextOf(top, "station");
         FRecipe.Operator = TextOf(top, "operator");
         FRecipe.Lot = TextOf(top, "lot");
+        ReadTrustedKeys(top);
         const toml::node *steps = top.get("step");
         if (!steps) {
             Problem(0, 0, "no [[step]]: a recipe lists the steps of one insertion");
@@ -130,6 +134,26 @@ private:
         if (path.is_absolute() || FFolder.empty())
             return file;
         return Utf8OfPath(PathFromUtf8(FFolder) / path);
+    }
+
+    // trusted-keys = ["site.pub", ...]: public key files, relative to the recipe.
+    void ReadTrustedKeys(const toml::table &top)
+    {
+        const toml::node *node = top.get("trusted-keys");
+        if (!node)
+            return;
+        const toml::array *list = node->as_array();
+        if (!list || list->empty()) {
+            Problem(*node, "trusted-keys must be a list of public key files: trusted-keys = [\"site.pub\"]");
+            return;
+        }
+        for (const toml::node &each : *list) {
+            const std::string file = each.value_or(std::string());
+            if (!each.is_string() || file.empty())
+                Problem(each, "trusted-keys holds the names of public key files");
+            else
+                FRecipe.TrustedKeys.push_back({Resolve(file), int(each.source().begin.line)});
+        }
     }
 
     void ReadControllers(const toml::table &table, TRecipeStep &step)
@@ -289,6 +313,46 @@ private:
     std::vector<TRecipeProblem> FProblems;
 };
 
+// The first line on which a dotted key or table header chains more than kMaxKeyDots parts, or 0.
+// Strings and comments are skipped; a chain ends at anything that is not a part, a dot or a blank.
+int LineOfTooDeepKey(const std::string &text)
+{
+    int line = 1;
+    int dots = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\n') {
+            ++line;
+            dots = 0;
+        } else if (c == '#') {
+            i = std::min(text.find('\n', i), text.size()) - 1;
+        } else if (c == '"' || c == '\'') {
+            // A string, one-line or multi-line ("""...""", '''...'''); a chain goes on after it.
+            const std::string quote = text.compare(i, 3, std::string(3, c)) == 0 ? std::string(3, c) : std::string(1, c);
+            size_t end = i + quote.size();
+            while (end < text.size() && text.compare(end, quote.size(), quote) != 0) {
+                if (c == '"' && text[end] == '\\')
+                    ++end;
+                if (quote.size() == 1 && end < text.size() && text[end] == '\n')
+                    break;
+                ++end;
+            }
+            for (size_t k = i; k < end && k < text.size(); ++k)
+                line += text[k] == '\n';
+            if (end >= text.size())
+                break;
+            // An unclosed one-line string ends at its line's end, which is counted next.
+            i = text[end] == '\n' ? end - 1 : end + quote.size() - 1;
+        } else if (c == '.') {
+            if (++dots > kMaxKeyDots)
+                return line;
+        } else if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-' && c != ' ' && c != '\t') {
+            dots = 0;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 std::string TRecipe::SerialCounter() const
@@ -297,6 +361,15 @@ std::string TRecipe::SerialCounter() const
         if (step.Serial)
             return step.Serial->Counter;
     return "";
+}
+
+uint64_t TRecipe::SerialLimit() const
+{
+    uint64_t limit = UINT64_MAX;
+    for (const TRecipeStep &step : Steps)
+        if (step.Serial)
+            limit = std::min(limit, LargestSerial(step.Serial->Field.Width));
+    return limit;
 }
 
 std::string DescribeProblem(const std::string &RecipePath, const TRecipeProblem &Problem)
@@ -309,6 +382,9 @@ std::string DescribeProblem(const std::string &RecipePath, const TRecipeProblem 
 
 std::vector<TRecipeProblem> ParseRecipe(const std::string &Text, const std::string &Folder, TRecipe &Recipe)
 {
+    if (const int line = LineOfTooDeepKey(Text))
+        return {{line, 0, "a key or table header of more than " + std::to_string(kMaxKeyDots + 1) +
+                              " parts; a recipe nests a few"}};
     toml::table top;
     try {
         top = toml::parse(Text);

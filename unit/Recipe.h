@@ -40,6 +40,12 @@ struct TRecipeStep {
     int Line = 0;
 };
 
+// A public key file a recipe trusts, resolved, and the line that names it (0: the command line's).
+struct TRecipeKey {
+    std::string Path;
+    int Line = 0;
+};
+
 struct TRecipe {
     // The recipe file as given.
     std::string Path;
@@ -50,9 +56,13 @@ struct TRecipe {
     std::string Station;
     std::string Operator;
     std::string Lot;
+    // The keys whose signature every file written must carry; none: files need no signature.
+    std::vector<TRecipeKey> TrustedKeys;
 
     // The counter the unit's serial number comes from; empty when no step takes one.
     std::string SerialCounter() const;
+    // The largest serial number every step's field holds.
+    uint64_t SerialLimit() const;
 };
 
 // A mistake in a recipe or its inputs, named by line (0 when it concerns the whole file).

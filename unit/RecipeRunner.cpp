@@ -168,6 +168,8 @@ bool TRecipeRunner::RunStep(size_t Index, int32_t PortNumber)
             return Fail(Index, failure);
     }
     step.Sha256 = input.Sha256;
+    step.SignerKeyId = input.SignerKeyId;
+    step.TrustedComment = input.TrustedComment;
     TOperationRunner runner(FProgrammator, step.Kind, step.Controller, input);
     if (FListener)
         runner.SetFrameListener(FListener);

@@ -5,6 +5,7 @@
 #include "PathText.h"
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <limits>
 
@@ -36,6 +37,40 @@ std::string ResolvedCounter(const std::string &path, TFailure &failure)
         failure.Detail = "the serial counter " + path +
                          " does not exist: write the first serial number into it (for example 1000)";
     return "";
+}
+
+// Checks that the counter at `path` (resolved; `named` as the recipe names it) is a regular file
+// that may be replaced, before anything is made beside it: a read-only counter is an engineer's
+// way to freeze it, and one the system will not let be written (immutable) would fail only after
+// the number was handed out. False with `failure`.
+bool CounterAccepted(const std::string &path, const std::string &named, TFailure &failure)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_status status = fs::status(PathFromUtf8(path), error);
+    if (error) {
+        failure = FileFailure(error.value(), "find", named, kStep);
+        return false;
+    }
+    if (status.type() != fs::file_type::regular) {
+        failure = FileFailure(EINVAL, "read", named, kStep);
+        failure.Detail = "the serial counter " + named + " is not a regular file";
+        return false;
+    }
+    const fs::perms writable = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if ((status.permissions() & writable) == fs::perms::none) {
+        failure = Refused(named, "is read-only: it is frozen; make it writable to take numbers from it");
+        return false;
+    }
+    // Opening for appending writes nothing, but the system refuses it for a file it will not let
+    // be changed.
+    TFileHandle file;
+    if (!file.OpenForAppending(path)) {
+        failure = FileFailure(file.LastError(), "write", named, kStep);
+        failure.Detail = "the serial counter " + named + " cannot be written: " + failure.Detail;
+        return false;
+    }
+    return true;
 }
 
 // Reads the counter's text; false with `failure`.
@@ -104,17 +139,31 @@ bool ParseCounterText(const std::string &text, uint64_t &number, std::string &pr
 
 std::string TSerialCounter::LockPathOf(const std::string &path) { return LockFileOf(path); }
 
-bool TSerialCounter::Reserve(uint64_t &serial, TFailure &failure) { return Take(serial, true, failure); }
+bool TSerialCounter::Reserve(uint64_t &serial, TFailure &failure, uint64_t largest)
+{
+    return Take(serial, true, largest, failure);
+}
 
-bool TSerialCounter::Next(uint64_t &serial, TFailure &failure) { return Take(serial, false, failure); }
+bool TSerialCounter::Next(uint64_t &serial, TFailure &failure) { return Take(serial, false, UINT64_MAX, failure); }
 
-bool TSerialCounter::Take(uint64_t &serial, bool reserve, TFailure &failure)
+bool TSerialCounter::Take(uint64_t &serial, bool reserve, uint64_t largest, TFailure &failure)
 {
     const std::string path = ResolvedCounter(FPath, failure);
-    if (path.empty())
+    if (path.empty() || !CounterAccepted(path, FPath, failure))
         return false;
+    // Told once the wait for another program's lock has lasted kLockNoticeMs.
+    const auto start = std::chrono::steady_clock::now();
+    bool told = false;
+    const auto stopRequested = [&] {
+        if (!told && FWaitNotice && std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(kLockNoticeMs)) {
+            told = true;
+            FWaitNotice("waiting for the serial counter " + FPath + ": another program holds its lock " +
+                        LockPathOf(path));
+        }
+        return FStopRequested && FStopRequested();
+    };
     TFileLock lock;
-    if (!lock.Take(LockPathOf(path), FStopRequested, kLockPollMs, "the serial counter " + FPath, kStep, failure))
+    if (!lock.Take(LockPathOf(path), stopRequested, kLockPollMs, "the serial counter " + FPath, kStep, failure))
         return false;
     std::string text;
     std::string problem;
@@ -123,6 +172,11 @@ bool TSerialCounter::Take(uint64_t &serial, bool reserve, TFailure &failure)
         return false;
     if (!ParseCounterText(text, next, problem)) {
         failure = Refused(FPath, problem);
+        return false;
+    }
+    if (next > largest) {
+        failure = Refused(FPath, "is at " + std::to_string(next) + ", more than its serial field holds (" +
+                                     std::to_string(largest) + ")");
         return false;
     }
     if (reserve && !ReplaceTextDurably(path, std::to_string(next + 1) + "\n", kStep, failure))

@@ -26,17 +26,24 @@ public:
 
     // Reserves the next number: under the counter's lock reads n, writes n + 1 durably and only
     // then gives n. False with `failure`: not_found (no counter: the first number is the
-    // engineer's to write), refused_input (not a decimal number, negative, too long, or the last
-    // number 64 bits hold), permission, file, or stopped (a stop was asked while another process
+    // engineer's to write), refused_input (not a decimal number, negative, too long, the last
+    // number 64 bits hold, or read-only: frozen), permission (a file the system will not let be
+    // written), file (not a regular file), or stopped (a stop was asked while another process
     // held the lock). A failure leaves the counter as it was.
-    bool Reserve(uint64_t &serial, TFailure &failure);
+    // A number above `largest` (the most its field holds) is refused (refused_input) and the
+    // counter left as it was, so that no unit burns a number it cannot use.
+    bool Reserve(uint64_t &serial, TFailure &failure, uint64_t largest = UINT64_MAX);
     // The number the next Reserve would give, read under the lock, reserving nothing; false with
     // `failure` as Reserve.
     bool Next(uint64_t &serial, TFailure &failure);
     // Asked while the lock is awaited; a stop request ends the wait within kLockPollMs.
     void SetStopCheck(std::function<bool()> stopRequested) { FStopRequested = std::move(stopRequested); }
+    // Told, once, what the counter waits for when another program has held its lock for
+    // kLockNoticeMs.
+    void SetWaitNotice(std::function<void(const std::string &What)> notice) { FWaitNotice = std::move(notice); }
     // How often a held lock is tried again, in ms.
     static constexpr int kLockPollMs = 20;
+    static constexpr int kLockNoticeMs = 1000;
 
     const std::string &Path() const { return FPath; }
     // The lock file of the counter at `path` (links followed): "<counter>.lock".
@@ -44,10 +51,11 @@ public:
 
 private:
     // Reads (and with `reserve` advances) the counter; the work of Reserve and Next.
-    bool Take(uint64_t &serial, bool reserve, TFailure &failure);
+    bool Take(uint64_t &serial, bool reserve, uint64_t largest, TFailure &failure);
 
     std::string FPath;
     std::function<bool()> FStopRequested;
+    std::function<void(const std::string &)> FWaitNotice;
 };
 
 // The number a counter's text holds: decimal digits, with spaces and line ends around them.

@@ -71,9 +71,10 @@ bool TUnitRun::ReserveSerial()
         return true;
     TSerialCounter serials(counter);
     serials.SetStopCheck([this] { return StopRequested(); });
+    serials.SetWaitNotice(FRun.LockNotice);
     uint64_t serial = 0;
     TFailure failure;
-    if (!serials.Reserve(serial, failure)) {
+    if (!serials.Reserve(serial, failure, FRun.Recipe.SerialLimit())) {
         FFailure = failure.During("reserving the unit's serial number");
         return false;
     }

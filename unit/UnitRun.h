@@ -28,6 +28,8 @@ struct TRecipeRun {
     std::string Lot;
     // Further connect handshakes after a failed one.
     uint32_t Retries = 0;
+    // Told what the run waits for when another program holds the serial counter's lock.
+    std::function<void(const std::string &)> LockNotice;
 };
 
 class TUnitRun {

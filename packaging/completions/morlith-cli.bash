@@ -17,7 +17,7 @@ _morlith_cli_ports()
 # The options that take a value, long and short (the short ones as letters).
 _morlith_cli_value_options=" --port --mcu --timeout --out --dseg-length --word3 --format --base
     --fill --piece --image-out --log --wait --retries --expect-sha256 --match --since --station
-    --operator --lot --serial --unit --store --next "
+    --operator --lot --serial --unit --store --next --trusted-key --key "
 _morlith_cli_value_letters="pmo"
 
 # Whether WORD leaves the next word to be an option's value: a long option that takes one
@@ -54,7 +54,7 @@ _morlith_cli_value()
         --match)
             local links=(/dev/serial/by-id/*)
             [ -e "${links[0]}" ] && mapfile -t COMPREPLY < <(compgen -W "${links[*]##*/}" -- "$cur") ;;
-        -o|--out|--image-out|--log)
+        -o|--out|--image-out|--log|--trusted-key|--key)
             mapfile -t COMPREPLY < <(compgen -f -- "$cur") ;;
         --format)
             mapfile -t COMPREPLY < <(compgen -W "bin ihex srec elf" -- "$cur") ;;
@@ -68,12 +68,13 @@ _morlith_cli_value()
 _morlith_cli()
 {
     local cur="${COMP_WORDS[COMP_CWORD]}" prev="${COMP_WORDS[COMP_CWORD-1]}" prefix=""
-    local commands="connect write-app read-dseg write-dseg run watch check info pack ports log store"
+    local commands="connect write-app read-dseg write-dseg run watch check info pack ports log store sign"
     local device_commands="connect write-app read-dseg write-dseg run"
     local options="--port --mcu --timeout --quiet --verbose --json --force --verify --out
                    --dseg-length --word3 --format --base --fill --piece --image-out --help --version
                    --log --wait --retries --expect-sha256 --match --existing --socket-names --since
-                   --failed --summary --csv --station --operator --lot --serial --unit --store --next"
+                   --failed --summary --csv --station --operator --lot --serial --unit --store --next
+                   --trusted-key --key"
     COMPREPLY=()
 
     # A value after "=" (--port=COM3): bash splits the word at "=" (prev is then "="); where

@@ -103,6 +103,23 @@ TEST_F(Configuration, TheStationOperatorAndLotAreKeptOnlyWhenSet)
         << saved;
 }
 
+TEST_F(Configuration, TheTrustedKeysAreAListOfFilesKeptOnlyWhenSet)
+{
+    WriteConfig("<Port>1</Port><TrustedKeys> site.pub ;; /etc/morlith/line key.pub;</TrustedKeys>");
+    FConfiguration->Load();
+    TConfig &settings = dynamic_cast<TConfiguration &>(*FConfiguration).Config();
+    EXPECT_EQ(settings.TrustedKeyFiles(), (std::vector<std::string>{"site.pub", "/etc/morlith/line key.pub"}));
+    settings.SetTrustedKeys("a.pub");
+    EXPECT_EQ(settings.TrustedKeyFiles(), (std::vector<std::string>{"a.pub"}));
+    settings.SetTrustedKeys(" ; ");
+    EXPECT_TRUE(settings.TrustedKeyFiles().empty());
+    FConfiguration->Save();
+    EXPECT_NE(ReadFile(PathOf("Config.mlhxml")).find("<TrustedKeys> ; </TrustedKeys>"), std::string::npos);
+    settings.SetTrustedKeys("");
+    FConfiguration->Save();
+    EXPECT_EQ(ReadFile(PathOf("Config.mlhxml")).find("TrustedKeys"), std::string::npos);
+}
+
 TEST_F(Configuration, SetPortWritesNothing)
 {
     WriteConfig("<Port>2</Port>");

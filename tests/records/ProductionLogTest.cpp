@@ -2,6 +2,7 @@
 // The production log file: many writers at once, a line left unfinished by a crash, files that
 // cannot be logs, and the record's line.
 
+#include "LogChain.h"
 #include "LogExport.h"
 #include "OperationInput.h"
 #include "OperationRecord.h"
@@ -33,6 +34,13 @@ protected:
     test::TScratchFolder FFolder{"morlith-log-"};
     const std::string FDir = FFolder.Path();
 };
+
+// `line` without the "prev" it was chained with.
+std::string Unchained(const std::string &line)
+{
+    const size_t prev = line.rfind(",\"prev\":\"");
+    return prev == std::string::npos ? line : line.substr(0, prev) + "}";
+}
 
 // Line `n` of writer `writer`: long enough, for some, to take more than one pipe buffer's worth.
 std::string WriterLine(int writer, int n)
@@ -83,10 +91,16 @@ TEST_F(ProductionLogTest, ParallelProcessesAndThreadsNeverTearOrInterleaveALine)
     EXPECT_EQ(lines.size(), expected.size());
     std::set<std::string> seen;
     for (const std::string &line : lines) {
-        EXPECT_TRUE(expected.count(line)) << "torn or mixed line of " << line.size() << " bytes: " << line.substr(0, 60);
-        seen.insert(line);
+        EXPECT_TRUE(expected.count(Unchained(line)))
+            << "torn or mixed line of " << line.size() << " bytes: " << line.substr(0, 60);
+        seen.insert(Unchained(line));
     }
     EXPECT_EQ(seen.size(), expected.size());
+    // Every record names the one written before it, whichever process wrote that.
+    TChainCheck check;
+    ASSERT_FALSE(VerifyLogChain(path, check).Failed());
+    EXPECT_EQ(check.BrokenLine, 0u) << check.Problem;
+    EXPECT_EQ(check.Chained, lines.size() - 1);
 }
 
 TEST_F(ProductionLogTest, ALineLeftUnfinishedIsClosedBeforeTheNextOne)
@@ -97,7 +111,86 @@ TEST_F(ProductionLogTest, ALineLeftUnfinishedIsClosedBeforeTheNextOne)
     const auto log = TProductionLog::Open(path, failure);
     ASSERT_TRUE(log) << failure;
     ASSERT_TRUE(log->Append("{\"next\":2}", failure)) << failure;
-    EXPECT_EQ(test::ReadText(path), "{\"first\":1}\n{\"cut\":\n{\"next\":2}\n");
+    EXPECT_EQ(test::ReadText(path),
+              "{\"first\":1}\n{\"cut\":\n{\"next\":2,\"prev\":\"" + Sha256Hex("{\"cut\":", 7) + "\"}\n");
+}
+
+// A new file starts a chain; each line after names the line before it, a line longer than the
+// pieces the end of the file is read in included; an old log's last line is chained onto.
+TEST_F(ProductionLogTest, EachRecordNamesTheLineBeforeIt)
+{
+    const std::string path = Path("chain.jsonl");
+    TFailure failure;
+    const auto log = TProductionLog::Open(path, failure);
+    ASSERT_TRUE(log) << failure;
+    const std::vector<std::string> written = {"{\"a\":1}", "{\"pad\":\"" + std::string(4095, 'x') + "\"}",
+                                              "{\"pad\":\"" + std::string(8190, 'y') + "\"}", "{}"};
+    for (const std::string &line : written)
+        ASSERT_TRUE(log->Append(line, failure)) << failure;
+    const std::vector<std::string> lines = test::ReadLines(path);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], written[0]);
+    for (size_t i = 1; i < lines.size(); ++i)
+        EXPECT_EQ(lines[i], ChainedLine(written[i], Sha256Hex(lines[i - 1].data(), lines[i - 1].size()))) << i;
+    EXPECT_EQ(lines[3], "{\"prev\":\"" + Sha256Hex(lines[2].data(), lines[2].size()) + "\"}");
+
+    const std::string old = Path("old.jsonl");
+    std::ofstream(old) << "{\"old\":1}\n{\"old\":2}\n";
+    const auto older = TProductionLog::Open(old, failure);
+    ASSERT_TRUE(older->Append("{\"new\":3}", failure)) << failure;
+    EXPECT_EQ(test::ReadLines(old).back(), "{\"new\":3,\"prev\":\"" + Sha256Hex("{\"old\":2}", 9) + "\"}");
+    TChainCheck check;
+    ASSERT_FALSE(VerifyLogChain(old, check).Failed());
+    EXPECT_EQ(check.BrokenLine, 0u) << check.Problem;
+    EXPECT_EQ(check.Lines, 3u);
+    EXPECT_EQ(check.Chained, 1u);
+}
+
+// Every way to tamper with a chained log is found at the first line after the change.
+TEST_F(ProductionLogTest, TheChainBreaksAtTheFirstLineAfterATamperedOne)
+{
+    const std::string path = Path("log.jsonl");
+    {
+        TFailure failure;
+        const auto log = TProductionLog::Open(path, failure);
+        for (int n = 1; n <= 5; ++n)
+            ASSERT_TRUE(log->Append("{\"n\":" + std::to_string(n) + "}", failure)) << failure;
+    }
+    const std::vector<std::string> lines = test::ReadLines(path);
+    const auto joined = [](const std::vector<std::string> &each) {
+        std::string text;
+        for (const std::string &line : each)
+            text += line + "\n";
+        return text;
+    };
+    struct TCase {
+        const char *Name;
+        std::vector<std::string> Lines;
+        size_t Broken;
+    };
+    std::vector<std::string> changed = lines;
+    changed[2].replace(changed[2].find("3"), 1, "4");
+    std::vector<std::string> stripped = lines;
+    stripped[3] = Unchained(stripped[3]);
+    const std::vector<TCase> cases = {
+        {"Intact", lines, 0},
+        {"ALineChanged", changed, 4},
+        {"ALineTakenOut", {lines[0], lines[1], lines[3], lines[4]}, 3},
+        {"ALinePutIn", {lines[0], lines[1], "{\"n\":9}", lines[2], lines[3], lines[4]}, 3},
+        {"TheFirstLinesTakenOut", {lines[2], lines[3], lines[4]}, 1},
+        {"ItsPrevTakenOff", stripped, 4},
+        {"TheLastLineChanged", {lines[0], lines[1], lines[2], lines[3], "{\"n\":5}"}, 5},
+        {"OldLinesBeforeTheChain", {"{\"old\":1}", "{\"old\":2}"}, 0},
+    };
+    for (const TCase &item : cases) {
+        test::WriteText(Path("t.jsonl"), joined(item.Lines));
+        TChainCheck check;
+        ASSERT_FALSE(VerifyLogChain(Path("t.jsonl"), check).Failed()) << item.Name;
+        EXPECT_EQ(check.BrokenLine, item.Broken) << item.Name << ": " << check.Problem;
+        EXPECT_EQ(check.Problem.empty(), item.Broken == 0) << item.Name;
+    }
+    TChainCheck check;
+    EXPECT_EQ(VerifyLogChain(Path("missing.jsonl"), check).Kind, TFailureKind::fkNotFound);
 }
 
 TEST_F(ProductionLogTest, WhatCannotBeALogFailsToOpenWithItsKindAndChangesNothing)

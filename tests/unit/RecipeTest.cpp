@@ -68,6 +68,9 @@ const TFormMistake kFormMistakes[] = {
      "[[step]]\nwrite-dseg = \"d.bin\"\nserial = { counter = \"b\", offset = 0 }\n",
      6, "take it from one counter"},
     {"lot = 3\n[[step]]\nread-dseg = \"a.bin\"\n", 1, "lot must be text"},
+    {"trusted-keys = \"k.pub\"\n[[step]]\nread-dseg = \"a.bin\"\n", 1, "list of public key files"},
+    {"trusted-keys = []\n[[step]]\nread-dseg = \"a.bin\"\n", 1, "list of public key files"},
+    {"trusted-keys = [\n\"k.pub\",\n3]\n[[step]]\nread-dseg = \"a.bin\"\n", 3, "names of public key files"},
     {"step = 3\n", 1, "write each as [[step]]"},
     {"lot = \"L1\"\n", 0, "no [[step]]"},
     {"[[step]\nread-dseg = \"a.bin\"\n", 1, ""},
@@ -87,10 +90,47 @@ TEST(RecipeFormTest, EveryMistakeOfFormIsNamedByItsLine)
     }
 }
 
+// A key or header of 150,000 parts (a 300 KB recipe) is refused at its line before the TOML library
+// could recurse that deep; strings and comments with many dots, and floats, are no keys.
+TEST(RecipeFormTest, DeeplyDottedKeysAndHeadersAreRefusedAtTheirLine)
+{
+    std::string chain = "a";
+    for (int i = 0; i < 150000; ++i)
+        chain += ".a";
+    const std::string many(40, '.');
+    const std::vector<std::pair<std::string, int>> deep = {
+        {"lot = \"L\"\n" + chain + " = 1\n", 2},
+        {"lot = \"L\"\n[x." + chain + "]\n", 2},
+        {"lot = \"L\"\n[[" + chain + "]]\n", 2},
+        {"lot = \"L\"\nx = { " + chain + " = 1 }\n", 2},
+        {"lot = \"\"\"\n\n\"\"\"\n" + chain + " = 1\n", 4},
+    };
+    for (const auto &[text, line] : deep) {
+        TRecipe recipe;
+        const std::vector<TRecipeProblem> problems = ParseRecipe(text, "/line", recipe);
+        ASSERT_EQ(problems.size(), 1u) << text.substr(0, 40);
+        EXPECT_EQ(problems[0].Line, line) << text.substr(0, 40);
+        EXPECT_TRUE(Has(problems[0].Text, "more than 33 parts")) << problems[0].Text;
+    }
+    TRecipe recipe;
+    const std::string quiet = "lot = \"" + many + "\" # " + many + "\nstation = '" + many + "'\n" +
+                              "operator = \"\"\"\n" + many + "\n\"\"\"\n[[step]]\nread-dseg = \"a.b.c.bin\"\n";
+    const std::vector<TRecipeProblem> problems = ParseRecipe(quiet, "/line", recipe);
+    EXPECT_TRUE(problems.empty()) << Listed(problems);
+    // 33 parts are still read.
+    std::string deepest = "a";
+    for (int i = 0; i < 32; ++i)
+        deepest += ".a";
+    const std::vector<TRecipeProblem> limit = ParseRecipe(deepest + " = 1\n", "/line", recipe);
+    ASSERT_FALSE(limit.empty());
+    EXPECT_FALSE(Has(limit[0].Text, "parts")) << limit[0].Text;
+}
+
 TEST(RecipeFormTest, TheKeysOfTheReadmeExampleReadAsWrittenWithPathsBesideTheRecipe)
 {
     const char *text = R"(station = "line 2"
 lot = "L-17"
+trusted-keys = ["site.pub", "/etc/morlith/line.pub"]
 [[step]]
 write-app = "main.xml"
 mcu = 0
@@ -127,7 +167,10 @@ read-dseg = "readout-{serial}-{mcu}.bin"
     EXPECT_EQ(field.Crc->At, 30u);
     EXPECT_EQ(field.Crc->Length, 30u);
     EXPECT_EQ(recipe.SerialCounter(), "/line/serials.counter");
-    EXPECT_EQ(recipe.Steps[3].Line, 14);
+    EXPECT_EQ(recipe.Steps[3].Line, 15);
+    ASSERT_EQ(recipe.TrustedKeys.size(), 2u);
+    EXPECT_EQ(recipe.TrustedKeys[0].Path + " " + recipe.TrustedKeys[1].Path, "/line/site.pub /etc/morlith/line.pub");
+    EXPECT_EQ(recipe.TrustedKeys[1].Line, 3);
 }
 
 // A folder with the files a recipe names, and the virtual modules it runs on.
@@ -183,6 +226,16 @@ const TInputMistake kInputMistakes[] = {
     {"[[step]]\nwrite-dseg = \"small.bin\"\nserial = { counter = \"serials.counter\", offset = 0, crc = { offset = 2, from = 0, to = 8 } }\n",
      3, "inside the range it covers"},
     {"[[step]]\nwrite-dseg = \"small.bin\"\n[[step]]\nread-dseg = \"small.bin\"\n", 3, "a reading never replaces a file"},
+    {"trusted-keys = [\"missing.pub\"]\n[[step]]\nwrite-dseg = \"small.bin\"\n", 1, "missing.pub"},
+    {"trusted-keys = [\"junk.xml\"]\n[[step]]\nwrite-dseg = \"small.bin\"\n", 1, "malformed public key"},
+    {"[[step]]\nread-dseg = \"gone/out-{unit}.bin\"\n", 1, "is not there"},
+    {"[[step]]\nread-dseg = \"small.bin/out-{unit}.bin\"\n", 1, "is not there"},
+    {"[[step]]\nread-dseg = \"a-{unit}.bin\"\n[[step]]\nread-dseg = \"a-{unit}.bin\"\nmcu = 1\n", 3,
+     "each reading needs a name of its own"},
+    {"[[step]]\nwrite-dseg = \"small.bin\"\nserial = { counter = \"serials.counter\", offset = 4 }\n"
+     "[[step]]\nwrite-dseg = \"small.bin\"\n",
+     4, "written over the serial field that line 3 writes on controller 0"},
+    {"[[step]]\nwrite-dseg = \"small.bin\"\nserial = { counter = \"frozen.counter\", offset = 0 }\n", 3, "read-only"},
 };
 
 TEST_F(RecipeTest, EveryInputAModuleMustNotGetIsNamedAtItsStepBeforeAnyPortOpens)
@@ -194,6 +247,8 @@ TEST_F(RecipeTest, EveryInputAModuleMustNotGetIsNamedAtItsStepBeforeAnyPortOpens
     Write("small.bin", std::string(16, 'x'));
     Write("serials.counter", "1000\n");
     Write("big.counter", "256\n");
+    Write("frozen.counter", "5\n");
+    std::filesystem::permissions(ports.File("frozen.counter"), std::filesystem::perms::owner_read);
     for (const TInputMistake &row : kInputMistakes) {
         const std::vector<TRecipeProblem> problems = Load(row.Text);
         const bool named = std::any_of(problems.begin(), problems.end(), [&](const TRecipeProblem &problem) {
@@ -365,8 +420,13 @@ TEST_F(RecipeTest, AReadingThatWouldReplaceAFileStopsTheUnitBeforeAnyFrame)
     EXPECT_EQ(numbered.FailedStep(), 1u);
     EXPECT_EQ(Commands(module), "");
 
-    // Two readings into one file: the second would replace the first.
-    ASSERT_TRUE(Load("[[step]]\nread-dseg = \"both-{unit}.bin\"\n[[step]]\nread-dseg = \"both-{unit}.bin\"\n").empty());
+    // Two readings into one file: the second would replace the first. The check names it, and the
+    // runner stops such a unit too.
+    const std::vector<TRecipeProblem> twiceProblems =
+        Load("[[step]]\nread-dseg = \"both-{unit}.bin\"\n[[step]]\nread-dseg = \"both-{unit}.bin\"\n");
+    ASSERT_EQ(twiceProblems.size(), 1u) << Listed(twiceProblems);
+    EXPECT_EQ(twiceProblems[0].Line, 3);
+    EXPECT_TRUE(Has(twiceProblems[0].Text, "each reading needs a name of its own")) << twiceProblems[0].Text;
     TRecipeRunner twice(programmator, recipe, inputs, TUnitFields{std::nullopt, "u", "", ""});
     EXPECT_FALSE(twice.Prepare());
     EXPECT_EQ(twice.FailedStep(), 1u);

@@ -143,4 +143,66 @@ TEST_F(SerialCounterTest, TheLockOfAnotherProgramIsAwaitedUntilFreeOrAStop)
     EXPECT_EQ(CounterText(), "501\n");
 }
 
+// A counter that may not be advanced is refused before anything is made beside it: read-only (how
+// an engineer freezes one), immutable, a link to what is no file, or past its field's largest number.
+TEST_F(SerialCounterTest, ACounterThatCannotBeAdvancedIsRefusedBeforeAnyLockFileIsMade)
+{
+    uint64_t serial = 0;
+    TFailure failure;
+    WriteCounter("41\n");
+    fs::permissions(Counter(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    for (const bool reserve : {true, false}) {
+        TSerialCounter frozen(Counter());
+        EXPECT_FALSE(reserve ? frozen.Reserve(serial, failure) : frozen.Next(serial, failure));
+        EXPECT_EQ(failure.Kind, TFailureKind::fkRefusedInput) << failure;
+        EXPECT_NE(failure.Detail.find("read-only"), std::string::npos) << failure;
+    }
+    EXPECT_EQ(Entries(), (std::set<std::string>{"serials.counter"}));
+    EXPECT_EQ(CounterText(), "41\n");
+
+    fs::permissions(Counter(), fs::perms::owner_read | fs::perms::owner_write);
+    TSerialCounter counter(Counter());
+    EXPECT_FALSE(counter.Reserve(serial, failure, 40));
+    EXPECT_EQ(failure.Kind, TFailureKind::fkRefusedInput) << failure;
+    EXPECT_EQ(CounterText(), "41\n") << "a number its field cannot hold is not taken";
+    ASSERT_TRUE(counter.Reserve(serial, failure, 41)) << failure;
+    EXPECT_EQ(serial, 41u);
+
+    // A link to a folder: no lock file beside what it links to.
+    fs::create_directory(FFolder.File("elsewhere"));
+    fs::create_symlink(FFolder.File("elsewhere"), FFolder.File("linked.counter"));
+    EXPECT_FALSE(TSerialCounter(FFolder.File("linked.counter")).Reserve(serial, failure));
+    EXPECT_EQ(failure.Kind, TFailureKind::fkFile) << failure;
+    EXPECT_FALSE(fs::exists(FFolder.File("elsewhere.lock")));
+
+    // Immutable, where the file system and the user can make it so.
+    if (std::system(("chattr +i " + Counter() + " 2>/dev/null").c_str()) != 0)
+        return;
+    TSerialCounter immutable(Counter());
+    const bool reserved = immutable.Next(serial, failure);
+    (void)std::system(("chattr -i " + Counter()).c_str());
+    EXPECT_FALSE(reserved);
+    EXPECT_EQ(failure.Kind, TFailureKind::fkPermission) << failure;
+}
+
+// A wait for another program's lock says, after a second, what it waits for; a stop ends it then.
+TEST_F(SerialCounterTest, ALongWaitForTheLockSaysWhatItWaitsFor)
+{
+    WriteCounter("9\n");
+    TFileHandle other;
+    ASSERT_TRUE(other.OpenForAppending(Counter() + ".lock"));
+    ASSERT_TRUE(other.LockExclusive());
+    TSerialCounter counter(Counter());
+    std::vector<std::string> told;
+    counter.SetWaitNotice([&told](const std::string &what) { told.push_back(what); });
+    counter.SetStopCheck([&told] { return !told.empty(); });
+    uint64_t serial = 0;
+    TFailure failure;
+    EXPECT_FALSE(counter.Reserve(serial, failure));
+    EXPECT_EQ(failure.Kind, TFailureKind::fkStopped) << failure;
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(Counter()), std::string::npos) << told[0];
+    EXPECT_EQ(CounterText(), "9\n");
+}
+
 } // namespace

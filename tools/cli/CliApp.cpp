@@ -10,6 +10,7 @@
 #include "RecipeCommands.h"
 #include "Rejection.h"
 #include "SessionReport.h"
+#include "SignCommand.h"
 #include "StoreCommands.h"
 #include "WatchCommand.h"
 
@@ -58,6 +59,8 @@ int RunCommand(const TCliOptions &options, TConsole &console)
         return RunRecipe(options, console);
     case TCliCommand::ccCheck:
         return RunCheck(options, console);
+    case TCliCommand::ccSign:
+        return RunSign(options, console);
     default:
         return RunDeviceCommand(options, console);
     }

@@ -25,6 +25,7 @@ const std::vector<std::pair<TCliCommand, const char *>> kCommandNames = {
     {TCliCommand::ccRun, "run"},
     {TCliCommand::ccCheck, "check"},
     {TCliCommand::ccWatch, "watch"},
+    {TCliCommand::ccSign, "sign"},
 };
 
 constexpr TOperationKind kOperations[] = {TOperationKind::okConnect, TOperationKind::okWriteApplication,

@@ -36,6 +36,8 @@ enum class TCliCommand {
     // Station mode: the command TCliOptions::Watched (a device operation or run) on every port
     // that appears.
     ccWatch,
+    // Signs a file as minisign does.
+    ccSign,
 };
 
 // The reply inactivity limit when --timeout is not given, in ms (the GUI's).
@@ -74,6 +76,10 @@ struct TCliOptions {
     std::string LogFile;
     // --expect-sha256: the SHA-256 the package or data file must have; empty for any.
     std::string ExpectSha256;
+    // --trusted-key: public key files; a file written must carry a signature by one of them.
+    std::vector<std::string> TrustedKeys;
+    // sign --key: the minisign secret key file.
+    std::string SecretKey;
     // --wait: seconds to wait for a missing port to appear (0: fail at once).
     uint32_t WaitSeconds = 0;
     // --retries: further connect handshakes after a failed one.
@@ -92,6 +98,8 @@ struct TCliOptions {
     // log: --summary (the yield per lot) and --csv (the records for a spreadsheet).
     bool Summary = false;
     bool Csv = false;
+    // log --verify: follow the log's chain instead of showing it.
+    bool VerifyChain = false;
     // log: --serial and --unit, the unit records of one unit only.
     std::optional<uint64_t> Serial;
     std::string Unit;

@@ -92,6 +92,7 @@ private:
     void Force(CLI::App &command);
     void Verify(CLI::App &command);
     void ExpectSha256(CLI::App &command);
+    void TrustedKey(CLI::App &command);
     // A command on one controller, with its arguments, the device options and --mcu.
     CLI::App &ControllerCommand(CLI::App &parent, TOperationKind operation, const std::string &group,
                                 const std::vector<std::string> &arguments, const std::string &description,
@@ -184,6 +185,17 @@ void TDeclaration::ExpectSha256(CLI::App &command)
         ->check(Sha256Hex());
 }
 
+void TDeclaration::TrustedKey(CLI::App &command)
+{
+    command.add_option("--trusted-key", O.TrustedKeys,
+                       "a minisign public key file (may be repeated): a package or data file is sent only when "
+                       "FILE.minisig beside it is a signature by one of these keys")
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->allow_extra_args(false)
+        ->check(NotEmpty("empty file name"))
+        ->option_text("FILE");
+}
+
 CLI::App &TDeclaration::ControllerCommand(CLI::App &parent, TOperationKind operation, const std::string &group,
                                           const std::vector<std::string> &arguments, const std::string &description,
                                           bool watched)
@@ -203,6 +215,7 @@ void TDeclaration::DeviceCommands(CLI::App &parent, const std::string &group, bo
                                            "write the application of a firmware package", watched);
     Verify(writeApp);
     ExpectSha256(writeApp);
+    TrustedKey(writeApp);
     Force(ControllerCommand(parent, TOperationKind::okReadDataSegment, group, {"FILE"},
                             "read the data segment into FILE (- for standard output); an existing FILE is kept "
                             "unless --force is given; with several ports FILE must hold {port}, which becomes the "
@@ -215,6 +228,7 @@ void TDeclaration::DeviceCommands(CLI::App &parent, const std::string &group, bo
     Force(writeDseg);
     Verify(writeDseg);
     ExpectSha256(writeDseg);
+    TrustedKey(writeDseg);
     // A recipe names its own controllers.
     CLI::App &run =
         Command(parent, TCliCommand::ccRun, group,
@@ -223,6 +237,7 @@ void TDeclaration::DeviceCommands(CLI::App &parent, const std::string &group, bo
                 "comes from the recipe's counter; --log gets one unit record per module");
     Arguments(run, {"RECIPE"});
     DeviceOptions(run, watched);
+    TrustedKey(run);
 }
 
 void TDeclaration::Watch(CLI::App &app)
@@ -334,6 +349,11 @@ void TDeclaration::Log(CLI::App &app)
                             "log: the records as CSV (RFC 4180) for a spreadsheet or a MES; cells that would start a "
                             "formula begin with '");
     summary->excludes(csv);
+    Flag(log, "--verify", O.VerifyChain,
+         "log: follow the chain of the records (each names the SHA-256 of the line before it) and name the first "
+         "line where it breaks")
+        ->excludes(summary)
+        ->excludes(csv);
     StoreOption(log);
 }
 
@@ -385,7 +405,16 @@ std::unique_ptr<CLI::App> TDeclaration::Declare()
     CLI::App &check = Command(*app, TCliCommand::ccCheck, kOtherCommands,
                               "check a recipe and its inputs without a module; every mistake is named by its line");
     Arguments(check, {"RECIPE"});
+    TrustedKey(check);
     Log(*app);
+    CLI::App &sign = Command(*app, TCliCommand::ccSign, kOtherCommands,
+                             "sign FILE as minisign does, writing FILE.minisig (prehashed, with minisign's trusted "
+                             "comment); a key protected by a password takes it as the first line of standard input");
+    Arguments(sign, {"FILE"});
+    Text(sign, "--key", "SECRET", O.SecretKey, "the minisign secret key file")
+        ->check(NotEmpty("empty file name"))
+        ->required()
+        ->group(kCommandOwnGroup);
     Store(*app);
     // "morlith-cli help" is --help.
     Command(*app, TCliCommand::ccHelp, "", "");

@@ -40,6 +40,14 @@ std::string ReadStandardInput(TDeviceJob &job)
     return AcceptOperationInput(TOperationKind::okWriteDataSegment, input).Message();
 }
 
+// With --trusted-key: refuses input without a signature by one of the keys.
+TFailure CheckTrust(const TCliOptions &options, TOperationInput &input)
+{
+    TTrustedKeys keys;
+    const TFailure failure = AddTrustedKeyFiles(options.TrustedKeys, keys);
+    return failure.Failed() ? failure : CheckInputSignature(keys, input);
+}
+
 // Checks the standard streams a "-" file name stands for. "" or the problem.
 std::string CheckStandardStream(const TCliOptions &options, size_t portCount, TDeviceRun &run)
 {
@@ -67,8 +75,10 @@ bool IsPackageRefusal(const TFailure &failure)
 
 TFailure TakeJobInput(const TCliOptions &options, TDeviceJob &job)
 {
-    const TFailure failure = ReadOperationInput(options.Operation, job.File, "", job.Input);
-    return failure.Failed() ? failure : CheckExpectedSha256(job.Input, options.ExpectSha256);
+    TFailure failure = ReadOperationInput(options.Operation, job.File, "", job.Input);
+    if (!failure.Failed())
+        failure = CheckExpectedSha256(job.Input, options.ExpectSha256);
+    return failure.Failed() ? failure : CheckTrust(options, job.Input);
 }
 
 namespace {
@@ -84,7 +94,8 @@ std::string CheckJobFile(const TCliOptions &options, size_t portCount, TDeviceRu
         const std::string problem = CheckStandardStream(options, portCount, run);
         if (!problem.empty() || options.Operation != TOperationKind::okWriteDataSegment)
             return problem;
-        return CheckExpectedSha256(job.Input, options.ExpectSha256).Detail;
+        const TFailure failure = CheckExpectedSha256(job.Input, options.ExpectSha256);
+        return failure.Failed() ? failure.Detail : CheckTrust(options, job.Input).Detail;
     }
     if (options.Operation == TOperationKind::okWriteApplication || options.Operation == TOperationKind::okWriteDataSegment) {
         const TFailure failure = TakeJobInput(options, job);

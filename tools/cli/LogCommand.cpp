@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "LogCommand.h"
+#include "LogVerifyCommand.h"
 
 #include "JsonLines.h"
 #include "LogExport.h"
@@ -188,6 +189,8 @@ bool Filtering(const TCliOptions &options)
 
 int RunLog(const TCliOptions &options, TConsole &console)
 {
+    if (options.VerifyChain)
+        return RunLogVerify(options, console);
     TLogFilter filter;
     std::string error;
     if (!FilterOf(options, filter, error))

@@ -86,7 +86,8 @@ int RunOnChosenPorts(const TCliOptions &options, TConsole &console, const TPrepa
     TConsole *words = &console;
     const std::string problem = prepare(selection.Ports, status, words);
     if (!problem.empty())
-        return Reject(console, options.Json, status, problem);
+        return Reject(console, options.Json, status, problem,
+                      status == kExitInterrupted ? TFailureKind::fkStopped : TFailureKind::fkRefusedInput);
     ReadyPorts(options, selection.Ports, console);
     const auto reporter = MakeReporter(options, selection.Ports.size(), *words);
     // The sessions are made and destroyed on the main thread, which alone runs the signal

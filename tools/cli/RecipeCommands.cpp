@@ -12,12 +12,16 @@
 namespace morlith::cli {
 namespace {
 
-// The recipe and its inputs, checked: every mistake found, each named by its line.
-std::vector<TRecipeProblem> LoadAndCheck(const std::string &path, TRecipeRun &run)
+// The recipe and its inputs, checked: every mistake found, each named by its line. The command
+// line's trusted keys join the recipe's.
+std::vector<TRecipeProblem> LoadAndCheck(const TCliOptions &options, const std::string &path, TRecipeRun &run)
 {
     std::vector<TRecipeProblem> problems = LoadRecipe(path, run.Recipe);
+    for (const std::string &key : options.TrustedKeys)
+        run.Recipe.TrustedKeys.push_back({key, 0});
     // The steps that could be read have their inputs checked too: one pass names every mistake.
-    const std::vector<TRecipeProblem> inputs = ReadRecipeInputs(run.Recipe, run.Inputs);
+    const std::vector<TRecipeProblem> inputs =
+        ReadRecipeInputs(run.Recipe, run.Inputs, TCounterWait{[] { return InterruptRequested(); }, run.LockNotice});
     problems.insert(problems.end(), inputs.begin(), inputs.end());
     std::stable_sort(problems.begin(), problems.end(),
                      [](const TRecipeProblem &a, const TRecipeProblem &b) { return a.Line < b.Line; });
@@ -63,7 +67,9 @@ std::string PrepareRecipeRun(const TCliOptions &options, TRecipeRun &run, int &s
 {
     status = kExitBadInput;
     const std::string &path = options.Arguments.front();
-    const std::vector<TRecipeProblem> problems = LoadAndCheck(path, run);
+    const std::vector<TRecipeProblem> problems = LoadAndCheck(options, path, run);
+    if (InterruptRequested())
+        status = kExitInterrupted;
     if (!problems.empty())
         return ProblemLines(path, problems);
     run.Station = Either(options.Station, run.Recipe.Station);
@@ -76,6 +82,7 @@ std::string PrepareRecipeRun(const TCliOptions &options, TRecipeRun &run, int &s
 int RunRecipe(const TCliOptions &options, TConsole &console)
 {
     TRecipeRun run;
+    run.LockNotice = [&console](const std::string &what) { console.Error(what); };
     const auto prepare = [&](const std::vector<TPortChoice> &, int &status, TConsole *&) {
         return PrepareRecipeRun(options, run, status);
     };
@@ -89,7 +96,8 @@ int RunCheck(const TCliOptions &options, TConsole &console)
 {
     const std::string &path = options.Arguments.front();
     TRecipeRun run;
-    const std::vector<TRecipeProblem> problems = LoadAndCheck(path, run);
+    run.LockNotice = [&console](const std::string &what) { console.Error(what); };
+    const std::vector<TRecipeProblem> problems = LoadAndCheck(options, path, run);
     for (const TRecipeProblem &problem : problems) {
         console.Error(DescribeProblem(path, problem));
         if (options.Json)
@@ -114,6 +122,8 @@ int RunCheck(const TCliOptions &options, TConsole &console)
         console.Out(summary);
     else if (!problems.empty())
         console.Error(summary);
+    if (InterruptRequested())
+        return kExitInterrupted;
     return problems.empty() ? kExitSuccess : kExitBadInput;
 }
 

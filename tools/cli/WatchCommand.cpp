@@ -171,6 +171,7 @@ int RunWatch(const TCliOptions &watchOptions, TConsole &console)
     const bool recipe = options.Command == TCliCommand::ccRun;
     std::vector<TDeviceJob> noJobs;
     int status = kExitBadInput;
+    recipeRun.LockNotice = [&console](const std::string &what) { console.Error(what); };
     if (problem.empty())
         problem = recipe ? PrepareRecipeRun(options, recipeRun, status)
                          : PrepareDeviceRun(options, {}, run, noJobs, status);

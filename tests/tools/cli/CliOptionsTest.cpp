@@ -138,6 +138,9 @@ TEST(CliOptions, ErrorsNameTheProblem)
         // Each option on the commands that take it, and no other.
         {{"connect", "--expect-sha256", std::string(64, 'a')}, "--expect-sha256 does not go with connect"},
         {{"read-dseg", "f", "--verify"}, "--verify does not go with read-dseg"},
+        {{"read-dseg", "f", "--trusted-key", "k.pub"}, "--trusted-key does not go with read-dseg"},
+        {{"write-app", "f", "--trusted-key="}, "--trusted-key: empty file name"},
+        {{"sign", "f"}, "sign needs --key SECRET"},
         {{"connect", "--force"}, "--force does not go with connect"},
         {{"write-app", "f", "--force"}, "--force does not go with write-app"},
         {{"ports", "unmap", "COM3", "--force"}, "--force does not go with ports unmap"},
@@ -268,6 +271,11 @@ TEST(CliOptions, DeviceCommandsTakeTheProductionOptions)
     ASSERT_TRUE(watched.Ok()) << watched.Error;
     EXPECT_EQ(watched.Options.Watched, TCliCommand::ccRun);
     EXPECT_TRUE(ParseCommandLine({"log", "f", "--csv"}).Options.Csv);
+    // --trusted-key repeats, on the commands that send a file and on watch's.
+    const auto keys = ParseCommandLine({"watch", "write-dseg", "d.bin", "--trusted-key", "a.pub", "--trusted-key=b.pub"});
+    ASSERT_TRUE(keys.Ok()) << keys.Error;
+    EXPECT_EQ(keys.Options.TrustedKeys, (std::vector<std::string>{"a.pub", "b.pub"}));
+    EXPECT_EQ(ParseCommandLine({"check", "r.toml", "--trusted-key", "a.pub"}).Options.TrustedKeys.size(), 1u);
 }
 
 TEST(CliOptions, WatchTakesACommandItsArgumentsAndOptionsOfBoth)

@@ -3,6 +3,7 @@
 // with their kind, step and what the module holds, a log that cannot be opened, parallel runs.
 
 #include "CliFixture.h"
+#include "ProductionLog.h"
 #include "JsonLines.h"
 #include "NumberText.h"
 #include "Sha256.h"
@@ -127,6 +128,32 @@ TEST_F(ProductionLog, ReadsAndWritesOfTheDataSegmentNameTheirFileAndItsFingerpri
 
 // Another station holding the log's lock does not outlast a stop request, and the run then ends
 // stopped, not as a success whose record was never written.
+// log --verify holds for the log as written and names the line after a change; it is not a table.
+TEST_F(ProductionLog, VerifyNamesTheFirstLineWhereTheChainBreaks)
+{
+    {
+        TFailure failure;
+        const auto log = TProductionLog::Open(File("line.jsonl"), failure);
+        for (int n = 1; n <= 4; ++n)
+            ASSERT_TRUE(log->Append("{\"schema\":1,\"n\":" + std::to_string(n) + "}", failure)) << failure;
+    }
+    const TCliRun intact = Cli({"log", "--verify", "line.jsonl"});
+    EXPECT_EQ(intact.Status, 0) << intact.Err;
+    EXPECT_NE(intact.Out.find("4 lines, 3 chained"), std::string::npos) << intact.Out;
+    std::string text = ReadText(File("line.jsonl"));
+    text.replace(text.find("\"n\":2"), 5, "\"n\":7");
+    WriteText(File("line.jsonl"), text);
+    const TCliRun broken = Cli({"--json", "log", "--verify", "line.jsonl"});
+    EXPECT_EQ(broken.Status, 1) << broken.Err;
+    EXPECT_EQ(ResultOf(broken)["line"], 3) << broken.Out;
+    EXPECT_NE(broken.Err.find("line.jsonl:3: the chain breaks"), std::string::npos) << broken.Err;
+    const TCliRun missing = Cli({"--json", "log", "--verify", "gone.jsonl"});
+    EXPECT_EQ(missing.Status, 2);
+    EXPECT_EQ(FieldOf(missing.Out, "kind"), "not_found") << missing.Out;
+    EXPECT_EQ(Cli({"log", "--verify", "--csv", "line.jsonl"}).Status, 2);
+    EXPECT_EQ(Cli({"log", "--verify"}).Status, 2);
+}
+
 TEST_F(ProductionLog, AStopEndsTheWaitForAHeldLock)
 {
     TModuleServer &module = Ports.Serve(1);

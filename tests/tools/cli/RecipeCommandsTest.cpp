@@ -3,6 +3,7 @@
 // lot and CSV a spreadsheet reads as text.
 
 #include "CliFixture.h"
+#include "FileHandle.h"
 
 #include <gtest/gtest.h>
 
@@ -88,6 +89,65 @@ TEST_F(RecipeCommandsTest, CheckNamesEveryMistakeByLineWithoutAModuleAndPassesAG
     TModuleServer &module = Ports.Serve(34);
     EXPECT_EQ(Cli({"--port", "COM34", "run", "bad.toml"}).Status, 2);
     EXPECT_EQ(Commands(module), "");
+}
+
+// A recipe the TOML library could not read without overflowing its stack is refused at its line by
+// check, run and watch run alike.
+TEST_F(RecipeCommandsTest, AKeyChainOfAHundredAndFiftyThousandPartsIsRefusedNotACrash)
+{
+    std::string chain = "a";
+    for (int i = 0; i < 150000; ++i)
+        chain += ".a";
+    WriteText(File("deep.toml"), "lot = \"L\"\n" + chain + " = 1\n");
+    WriteText(File("header.toml"), "lot = \"L\"\n[x." + chain + "]\n");
+    for (const char *recipe : {"deep.toml", "header.toml"})
+        for (const std::vector<std::string> &arguments :
+             {std::vector<std::string>{"check", recipe}, std::vector<std::string>{"-p", "COM35", "run", recipe},
+              std::vector<std::string>{"--port", "COM35", "watch", "run", recipe}}) {
+            const TCliRun run = Cli(arguments);
+            EXPECT_EQ(run.Status, 2) << arguments[0] << " " << recipe << ": " << run.Err.substr(0, 200);
+            EXPECT_NE(run.Err.find(std::string(recipe) + ":2: "), std::string::npos) << run.Err.substr(0, 200);
+        }
+}
+
+// A counter whose next number its field cannot hold stops that unit before any frame and keeps
+// the number; the unit before it is flashed.
+TEST_F(RecipeCommandsTest, ASerialTooWideForItsFieldIsRefusedBeforeTheModuleIsTouched)
+{
+    WriteText(File("narrow.toml"), R"([[step]]
+write-app = "main.xml"
+[[step]]
+write-dseg = "settings.bin"
+serial = { counter = "serials.counter", offset = 8, width = 1 }
+)");
+    WriteText(File("serials.counter"), "255\n");
+    TModuleServer &first = Ports.Serve(38);
+    const TCliRun one = Cli({"--json", "-p", "COM38", "run", "narrow.toml"});
+    EXPECT_EQ(one.Status, 0) << one.Err;
+    TModuleServer &second = Ports.Serve(39);
+    const TCliRun two = Cli({"--json", "-p", "COM39", "run", "narrow.toml"});
+    EXPECT_EQ(two.Status, 2) << two.Err; // check finds it now
+    EXPECT_EQ(ReadText(File("serials.counter")), "256\n");
+    EXPECT_EQ(Commands(second), "");
+    EXPECT_NE(Commands(first), "");
+}
+
+// While another program holds the counter's lock, check and run say after a second what they wait
+// for, and Ctrl-C ends the wait at once.
+TEST_F(RecipeCommandsTest, CtrlCEndsTheWaitForTheCountersLockWhichIsNamed)
+{
+    for (const std::vector<std::string> &arguments :
+         {std::vector<std::string>{"check", "r.toml"}, std::vector<std::string>{"-p", "COM36", "run", "r.toml"}}) {
+        TFileHandle other;
+        ASSERT_TRUE(other.OpenForAppending(File("serials.counter.lock")));
+        ASSERT_TRUE(other.LockExclusive());
+        TCliProcess tool(arguments, Folder());
+        ASSERT_TRUE(tool.WaitForError("waiting for the serial counter")) << tool.SoFar().Err;
+        tool.Signal(SIGINT);
+        const TCliRun run = tool.Finish();
+        EXPECT_EQ(run.Status, 130) << arguments[0] << ": " << run.Err;
+        EXPECT_EQ(ReadText(File("serials.counter")), "1041\n");
+    }
 }
 
 TEST_F(RecipeCommandsTest, WatchRunsTheRecipeOnEveryModuleThatAppearsEachWithItsOwnSerial)
