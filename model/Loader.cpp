@@ -31,16 +31,7 @@ bool TLoader::GetConnected() { return FProgrammator->GetConnected(); }
 
 bool TLoader::CheckConnection() { return FProgrammator && FProgrammator->CheckConnection(); }
 
-bool TLoader::WriteApplication(const std::string &FileName)
-{
-    return FProgrammator->WriteApplication(FileName);
-}
-
 int32_t TLoader::GetProgress() { return FProgrammator ? FProgrammator->Progress() : 0; }
-
-bool TLoader::ReadDSEG(const std::string &FileName) { return FProgrammator->ReadDSEG(FileName); }
-
-bool TLoader::WriteDSEG(const std::string &FileName) { return FProgrammator->WriteDSEG(FileName); }
 
 TFailure TLoader::GetLastFailure()
 {

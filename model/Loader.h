@@ -25,10 +25,7 @@ public:
     bool Disconnect() override;
     bool GetConnected() override;
     bool CheckConnection() override;
-    bool WriteApplication(const std::string &FileName) override;
     int32_t GetProgress() override;
-    bool ReadDSEG(const std::string &FileName) override;
-    bool WriteDSEG(const std::string &FileName) override;
     TFailure GetLastFailure() override;
 
 protected:

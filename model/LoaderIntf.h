@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
-// ILoaderInterface: the one interface through which the pages reach the programmator.
+// ILoaderInterface: the one interface through which the pages reach the programmator's
+// connection and the progress of an application write. Writes and reads run as operations
+// (OperationsIntf.h), with the checks a write needs before its first frame.
 
 #include "Failure.h"
 #include "RefCounted.h"
 
 #include <cstdint>
-#include <string>
 
 namespace morlith {
 
@@ -23,14 +24,8 @@ public:
     // Looks at the line between operations: a port that went away (an adapter unplugged) is
     // closed. True while still connected.
     virtual bool CheckConnection() = 0;
-    // Writes the application of a firmware package.
-    virtual bool WriteApplication(const std::string &FileName) = 0;
     // Percent of the application write in progress or last done; 0 without a programmator.
     virtual int32_t GetProgress() = 0;
-    // Reads the data segment into a file (one that cannot be written: a failure of kind "file").
-    virtual bool ReadDSEG(const std::string &FileName) = 0;
-    // Writes a file into the data segment (one that cannot be read: a failure of kind "file").
-    virtual bool WriteDSEG(const std::string &FileName) = 0;
     // Why the last operation failed (kind, step, cause); no failure when it did not.
     virtual TFailure GetLastFailure() = 0;
 

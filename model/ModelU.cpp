@@ -4,7 +4,7 @@
 #include "ComPortProgrammator.h"
 #include "ConfigurationU.h"
 #include "Loader.h"
-#include "ProductionLog.h"
+#include "Operations.h"
 
 namespace morlith {
 
@@ -30,22 +30,9 @@ void TModelDM::DataModuleCreate()
     Programmator = std::make_unique<TComPortProgrammator>();
     Loader = new TLoader();
     Loader->SetProgrammator(Programmator.get());
+    Operations = new TOperations(*Programmator, *Configuration);
 }
 
 void TModelDM::DataModuleDestroy() { Programmator.reset(); }
-
-TProductionLog *TModelDM::OperationsLog(TFailure &failure)
-{
-    if (!FOperationsLog)
-        FOperationsLog = TProductionLog::Open(OperationsLogPath(), failure, true);
-    return FOperationsLog.get();
-}
-
-std::string TModelDM::CurrentPortName() const
-{
-    if (Programmator && Programmator->Driver().Connected())
-        return Programmator->Driver().PortName();
-    return "COM" + std::to_string((Configuration ? Configuration->GetPort() : 0) + 1);
-}
 
 } // namespace morlith

@@ -147,15 +147,57 @@ QString WhatHappenedOnThePort(TFailureKind Kind, const QString &Device)
     case TFailureKind::fkStopped:
         return Tr(QT_TRANSLATE_NOOP("morlith::FailureWords", "The operation was stopped."));
     case TFailureKind::fkOs:
+    case TFailureKind::fkStore: // worded by WhatHappenedInTheStore
     case TFailureKind::fkNone:
         break;
     }
     return Tr(QT_TRANSLATE_NOOP("morlith::FailureWords", "The system reported an error."));
 }
 
-// What happened, by kind, naming the file or the device.
+// Why the shared store failed, by the record's reason (its stable words), naming the store or not.
+struct TStoreReasonRow {
+    const char *Reason;
+    const char *Named;
+    const char *Unnamed;
+};
+
+const TStoreReasonRow kStoreReasons[] = {
+    {"unreachable", QT_TRANSLATE_NOOP("morlith::FailureWords", "The shared store %1 cannot be reached."),
+     QT_TRANSLATE_NOOP("morlith::FailureWords", "The shared store cannot be reached.")},
+    {"refused", QT_TRANSLATE_NOOP("morlith::FailureWords", "The shared store %1 refused the work."),
+     QT_TRANSLATE_NOOP("morlith::FailureWords", "The shared store refused the work.")},
+    {"authentication",
+     QT_TRANSLATE_NOOP("morlith::FailureWords",
+                       "The shared store %1 did not accept the user name or password."),
+     QT_TRANSLATE_NOOP("morlith::FailureWords",
+                       "The shared store did not accept the user name or password.")},
+    {"schema",
+     QT_TRANSLATE_NOOP("morlith::FailureWords",
+                       "The shared store %1 is not set up for this version of Morlith."),
+     QT_TRANSLATE_NOOP("morlith::FailureWords",
+                       "The shared store is not set up for this version of Morlith.")},
+    // A reason this version does not know.
+    {"", QT_TRANSLATE_NOOP("morlith::FailureWords", "The shared store %1 failed."),
+     QT_TRANSLATE_NOOP("morlith::FailureWords", "The shared store failed.")},
+};
+
+// What happened to the shared store `Store` ("" when the record names none), by `Reason`.
+QString WhatHappenedInTheStore(const std::string &Reason, const QString &Store)
+{
+    const TStoreReasonRow *row = std::end(kStoreReasons) - 1;
+    for (const TStoreReasonRow &candidate : kStoreReasons)
+        if (Reason == candidate.Reason) {
+            row = &candidate;
+            break;
+        }
+    return Store.isEmpty() ? Tr(row->Unnamed) : Tr(row->Named).arg(Store);
+}
+
+// What happened, by kind, naming the file, the device or the store.
 QString WhatHappened(const TFailure &Failure)
 {
+    if (Failure.Kind == TFailureKind::fkStore)
+        return WhatHappenedInTheStore(Failure.Reason, QString::fromStdString(Failure.Device));
     if (Failure.Kind != TFailureKind::fkStopped && AboutAFile(Failure))
         return WhatHappenedToFile(Failure.Kind, QString::fromStdString(Failure.Path));
     return WhatHappenedOnThePort(Failure.Kind, QString::fromStdString(Failure.Device));

@@ -1,22 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "LoadingViewPresenter.h"
 
-#include "PathText.h"
-
-#include "ConfigurationU.h"
 #include "CountDown.h"
 #include "DialogsIntf.h"
 #include "Eclipse.h"
 #include "InputBlock.h"
 #include "Loader.h"
-#include "OperationRunner.h"
-#include "ProductionLog.h"
 #include "ModelU.h"
 #include "Observer.h"
-#include "PathText.h"
 #include "PaceClock.h"
+#include "PathText.h"
 #include "ProgressU.h"
-#include "ComPortProgrammator.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -31,8 +25,6 @@ const char *const kReadError = QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter
 const char *const kConnectError =
     QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "Connect error");
 const char *const kLogError = QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "Log error");
-// The name the window signs its log records with.
-constexpr const char *kGuiToolName = "morlith";
 const char *const kOverwriteQuestion =
     QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "File exists.  Overwrite?");
 // Opacity of the dimming overlay during an operation (0..255).
@@ -127,17 +119,13 @@ bool FileExists(const std::string &FileName)
     return std::filesystem::exists(PathFromUtf8(FileName), error);
 }
 
-// The configured port's number: the Options list's index plus one ("COM1" is index 0).
-int32_t ConfiguredPortNumber()
-{
-    const int32_t index = ModelDM && ModelDM->Configuration ? ModelDM->Configuration->GetPort() : 0;
-    return index + 1;
-}
-
 } // namespace
 
-TLoadingViewPresenter::TLoadingViewPresenter(ILoadingViewInterface *View, ILoaderInterface *Loader)
+TLoadingViewPresenter::TLoadingViewPresenter(ILoadingViewInterface *View, ILoaderInterface *Loader,
+                                             IOperationsInterface *Operations,
+                                             IConfigurationInterface *Configuration)
     : FSubscriber(std::make_unique<TSubjectObserver>()), FView(View), FLoader(Loader),
+      FOperations(Operations), FConfiguration(Configuration),
       FIdleLineCheck(std::make_unique<QTimer>())
 {
     FSubscriber->OnNotify = [this](TObserver *) { ProgressChanged(); };
@@ -155,7 +143,9 @@ TLoadingViewPresenter::~TLoadingViewPresenter()
     FStatus.reset();
     FSubscriber.reset();
     FView.reset();
+    FOperations.reset();
     FLoader.reset();
+    FConfiguration.reset();
 }
 
 void TLoadingViewPresenter::SetMCUIndex(int32_t Index)
@@ -168,10 +158,15 @@ void TLoadingViewPresenter::Connect()
 {
     if (FBusy)
         return;
-    RunOperation(kConnectError, TOperationKind::okConnect, [&](TOperationRunner &Runner) {
+    RunOperation(kConnectError, TOperationKind::okConnect, [&](IOperationInterface &Operation) {
         PaceClock().Sleep(kConnectPauseMs);
-        (void)Runner.Connect(ConfiguredPortNumber());
+        (void)Operation.Connect(ConfiguredPortNumber());
     });
+}
+
+int32_t TLoadingViewPresenter::ConfiguredPortNumber()
+{
+    return (FConfiguration ? FConfiguration->GetPort() : 0) + 1;
 }
 
 void TLoadingViewPresenter::Disconnect()
@@ -199,28 +194,15 @@ void TLoadingViewPresenter::CheckIdleLine()
         RefreshConnected();
 }
 
-namespace {
-
-// The keys the configuration trusts; a key file that cannot be read is the failure.
-TFailure ConfiguredTrustedKeys(TTrustedKeys &Keys)
-{
-    if (!ModelDM || !ModelDM->Configuration)
-        return TFailure{};
-    return AddTrustedKeyFiles(ModelDM->Configuration->Config().TrustedKeyFiles(), Keys);
-}
-
-} // namespace
-
 void TLoadingViewPresenter::OpenAppFile()
 {
     ChooseFile(kAppFileFilter, &TStatusView::AppFileName, &ILoadingViewInterface::SetAppFileName);
     // With trusted keys the package's signer stands beside it, or why a write would refuse it.
-    TTrustedKeys keys;
-    if (FStatus->AppFileName.empty() || (ConfiguredTrustedKeys(keys).Failed() || keys.Empty()))
+    if (FStatus->AppFileName.empty() || !FOperations)
         return;
-    const TSignatureCheck check = keys.Check(FStatus->AppFileName);
-    FView->SetAppFileName(FStatus->AppFileName + "  \u2014  " +
-                          (check.Accepted() ? "signed by " + check.KeyId : check.Failure.Detail));
+    const std::string note = FOperations->SignatureNote(FStatus->AppFileName);
+    if (!note.empty())
+        FView->SetAppFileName(FStatus->AppFileName + "  \u2014  " + note);
 }
 
 void TLoadingViewPresenter::OpenDataFile()
@@ -248,12 +230,12 @@ void TLoadingViewPresenter::WriteApp()
     if (FBusy)
         return;
     const std::string fileName = FStatus->AppFileName;
-    RunOperation(kWriteError, TOperationKind::okWriteApplication, [&](TOperationRunner &Runner) {
+    RunOperation(kWriteError, TOperationKind::okWriteApplication, [&](IOperationInterface &Operation) {
         TOverlayScope overlay;
         TProgressScope progress;
         // A failure is told while the progress dialog still shows where the write stopped.
-        if (!(Runner.ReadInput(fileName) && Runner.Perform()))
-            ShowFailure(kWriteError, Runner);
+        if (!(Operation.ReadInput(fileName) && Operation.Perform()))
+            ShowFailure(kWriteError, Operation);
     });
 }
 
@@ -264,18 +246,18 @@ void TLoadingViewPresenter::ReadData()
     const std::string fileName = FStatus->DataFileName;
     if (FileExists(fileName) && !Dialogs().Confirm(Tr(kOverwriteQuestion)))
         return;
-    RunOperation(kReadError, TOperationKind::okReadDataSegment, [&](TOperationRunner &Runner) {
-        Runner.SetOutputLabel(fileName);
+    RunOperation(kReadError, TOperationKind::okReadDataSegment, [&](IOperationInterface &Operation) {
+        Operation.SetOutputLabel(fileName);
         {
             TOverlayScope overlay;
             TCountDownScope countDown;
-            if (!Runner.Perform()) {
-                ShowFailure(kReadError, Runner);
+            if (!Operation.Perform()) {
+                ShowFailure(kReadError, Operation);
                 return;
             }
         }
         // A file that cannot be written is told on a usable page, once the overlay is gone.
-        (void)Runner.SaveData(fileName, TExistingFile::efReplace);
+        (void)Operation.SaveData(fileName);
     });
 }
 
@@ -284,43 +266,29 @@ void TLoadingViewPresenter::WriteData()
     if (FBusy)
         return;
     const std::string fileName = FStatus->DataFileName;
-    RunOperation(kWriteError, TOperationKind::okWriteDataSegment, [&](TOperationRunner &Runner) {
+    RunOperation(kWriteError, TOperationKind::okWriteDataSegment, [&](IOperationInterface &Operation) {
         // A file that cannot be read is told before the overlay comes.
-        if (!Runner.ReadInput(fileName))
+        if (!Operation.ReadInput(fileName))
             return;
         TOverlayScope overlay;
         TCountDownScope countDown;
-        if (!Runner.Perform())
-            ShowFailure(kWriteError, Runner);
+        if (!Operation.Perform())
+            ShowFailure(kWriteError, Operation);
     });
 }
 
-void TLoadingViewPresenter::ShowFailure(const char *Title, TOperationRunner &Runner)
+void TLoadingViewPresenter::ShowFailure(const char *Title, IOperationInterface &Operation)
 {
     // The record is written when the operation ends, not when the operator closes the message.
-    EndOperation(Runner);
-    Dialogs().ShowFailure(Tr(Title), Runner.Failure());
+    EndOperation(Operation);
+    Dialogs().ShowFailure(Tr(Title), Operation.Failure());
     FFailureShown = true;
 }
 
-void TLoadingViewPresenter::EndOperation(TOperationRunner &Runner)
+void TLoadingViewPresenter::EndOperation(IOperationInterface &Operation)
 {
-    if (FLogged)
-        return;
-    FLogged = true;
-    Runner.Conclude();
-    if (!ModelDM)
-        return;
     TFailure logFailure;
-    TProductionLog *log = ModelDM->OperationsLog(logFailure);
-    TOperationRecord record = Runner.Record(kGuiToolName, ModelDM->CurrentPortName());
-    if (ModelDM->Configuration) {
-        const TConfig &settings = ModelDM->Configuration->Config();
-        record.Station = settings.Station();
-        record.Operator = settings.Operator();
-        record.Lot = settings.Lot();
-    }
-    if (log && log->Append(OperationRecordLine(record), logFailure))
+    if (Operation.Finish(logFailure))
         return;
     // A log that cannot be written is told once a run: the operator must know records are lost.
     if (!FLogFailureShown) {
@@ -330,31 +298,24 @@ void TLoadingViewPresenter::EndOperation(TOperationRunner &Runner)
 }
 
 void TLoadingViewPresenter::RunOperation(const char *FailureTitle, TOperationKind Kind,
-                                         const std::function<void(TOperationRunner &)> &Operation)
+                                         const std::function<void(IOperationInterface &)> &Steps)
 {
-    if (!ModelDM || !ModelDM->Programmator)
+    if (!FOperations)
         return;
     TBusyScope busy(FBusy);
     TOperationInputScope input;
-    TOperationRunner runner(*ModelDM->Programmator, Kind, static_cast<uint8_t>(FMCUIndex));
-    FLogged = false;
+    const IntfPtr<IOperationInterface> operation =
+        FOperations->Begin(Kind, static_cast<uint8_t>(FMCUIndex));
     FFailureShown = false;
-    // Files are sent only with a signature by a trusted key, when the configuration names keys.
-    TTrustedKeys keys;
-    const TFailure keyFailure = ConfiguredTrustedKeys(keys);
-    runner.SetTrustedKeys(&keys);
-    const bool writes = Kind == TOperationKind::okWriteApplication || Kind == TOperationKind::okWriteDataSegment;
-    if (writes && keyFailure.Failed())
-        (void)runner.Fail(keyFailure);
-    else
-        Operation(runner);
-    EndOperation(runner);
+    Steps(*operation);
+    EndOperation(*operation);
     // A port that went away during the operation leaves the page disconnected.
     RefreshConnected();
     // The operator is always told why: a missing permission and a missing module look alike
     // otherwise.
-    if (!runner.Succeeded() && !FFailureShown)
-        Dialogs().ShowFailure(Tr(FailureTitle), runner.Failure());
+    const TFailure failure = operation->Failure();
+    if (failure.Failed() && !FFailureShown)
+        Dialogs().ShowFailure(Tr(FailureTitle), failure);
 }
 
 void TLoadingViewPresenter::ProgressChanged()

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // TLoadingViewPresenter: the logic of the Loading page. It keeps the page's state, runs the
-// loader's operations and shows their progress, failures and questions.
+// device operations and shows their progress, failures and questions.
 
+#include "ConfigurationUIntf.h"
 #include "LoaderIntf.h"
 #include "LoadingViewIntf.h"
 #include "LoadingViewPresenterIntf.h"
-#include "OperationInput.h"
+#include "OperationsIntf.h"
 
 #include <functional>
 #include <memory>
@@ -15,7 +16,6 @@ class QTimer;
 
 namespace morlith {
 
-class TOperationRunner;
 class TSubjectObserver;
 struct TFileFilter;
 
@@ -27,9 +27,11 @@ constexpr int kIdleLineCheckMs = 250;
 
 class TLoadingViewPresenter : public TInterfacedObject, public ILoadingViewPresenterInterface {
 public:
-    // Takes the page and the loader, subscribes to the model loader's progress and draws the page
+    // Takes the page, the loader (the connection), the operations (what runs them) and the
+    // configuration (the port), subscribes to the model loader's progress and draws the page
     // disconnected.
-    TLoadingViewPresenter(ILoadingViewInterface *View, ILoaderInterface *Loader);
+    TLoadingViewPresenter(ILoadingViewInterface *View, ILoaderInterface *Loader,
+                          IOperationsInterface *Operations, IConfigurationInterface *Configuration);
 
     // ILoadingViewPresenterInterface.
     void SetMCUIndex(int32_t Index) override;
@@ -47,7 +49,8 @@ public:
     bool Busy() const { return FBusy; }
 
 protected:
-    // Frees the state and the subscriber, then releases the view and the loader.
+    // Frees the state and the subscriber, then releases the view, the operations, the loader and
+    // the configuration.
     ~TLoadingViewPresenter() override;
 
 private:
@@ -57,27 +60,30 @@ private:
     void CheckIdleLine();
     void ChooseFile(const TFileFilter &Filter, std::string TStatusView::*Target,
                     void (ILoadingViewInterface::*Show)(const std::string &));
-    // Runs `Operation` on a runner of `Kind`, marked busy; then logs it, shows whether the port is
-    // still connected and, unless told already, its failure under `FailureTitle`.
+    // Runs `Steps` on an operation of `Kind`, marked busy; then logs it, shows whether the port
+    // is still connected and, unless told already, its failure under `FailureTitle`.
     void RunOperation(const char *FailureTitle, TOperationKind Kind,
-                      const std::function<void(TOperationRunner &)> &Operation);
+                      const std::function<void(IOperationInterface &)> &Steps);
     // Ends the operation and logs it (once); then shows its failure under `Title`.
-    void ShowFailure(const char *Title, TOperationRunner &Runner);
-    // Ends the operation and appends its record to the operations log, once; tells the operator
-    // once a run when the log cannot be written.
-    void EndOperation(TOperationRunner &Runner);
+    void ShowFailure(const char *Title, IOperationInterface &Operation);
+    // Ends the operation, which appends its record to the operations log; tells the operator once
+    // a run when the log cannot be written.
+    void EndOperation(IOperationInterface &Operation);
+    // The configured port's number: the Options list's index plus one ("COM1" is index 0).
+    int32_t ConfiguredPortNumber();
 
     std::unique_ptr<TStatusView> FStatus;
     int32_t FMCUIndex = 0;
     std::unique_ptr<TSubjectObserver> FSubscriber;
     IntfPtr<ILoadingViewInterface> FView;
     IntfPtr<ILoaderInterface> FLoader;
+    IntfPtr<IOperationsInterface> FOperations;
+    IntfPtr<IConfigurationInterface> FConfiguration;
     // Runs CheckIdleLine while connected.
     std::unique_ptr<QTimer> FIdleLineCheck;
     bool FBusy = false;
     bool FLogFailureShown = false;
-    // The running operation was logged; its failure was shown.
-    bool FLogged = false;
+    // The running operation's failure was shown.
     bool FFailureShown = false;
 };
 

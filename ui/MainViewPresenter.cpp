@@ -7,6 +7,7 @@
 #include "Loading.h"
 #include "LoadingViewPresenter.h"
 #include "ModelU.h"
+#include "Operations.h"
 #include "OptionsU.h"
 #include "OptionsUPresenter.h"
 #include "Slider.h"
@@ -34,7 +35,8 @@ TMainViewPresenter::TMainViewPresenter(QWidget *HostPanel, IMainViewInterface *V
     FOptions->SetPresenter(IntfPtr<IOptionsUPresenterInterface>(FOptionsPresenter));
 
     FLoading = new TdlgLoading(FHostPanel);
-    FLoadingPresenter = new TLoadingViewPresenter(FLoading, ModelDM->Loader);
+    FLoadingPresenter = new TLoadingViewPresenter(FLoading, ModelDM->Loader, ModelDM->Operations,
+                                                  ModelDM->Configuration);
     FLoading->SetPresenter(IntfPtr<ILoadingViewPresenterInterface>(FLoadingPresenter));
 
     FAbout = new TdlgAbout(FHostPanel);

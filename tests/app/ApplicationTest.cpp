@@ -11,6 +11,7 @@
 #include "ModuleOnPort.h"
 #include "MorlithApplication.h"
 #include "Observer.h"
+#include "Operations.h"
 #include "ProgressU.h"
 #include "QtPollTimer.h"
 #include "QuitOnSignal.h"
@@ -64,7 +65,8 @@ TEST(MorlithApplication, StartsInOrderAndEndsInReverseWithoutTouchingTheModule)
         TdlgMain &window = application.MainWindow();
         EXPECT_EQ(window.findChild<QLabel *>("lbFormCaption")->text(), "Loading");
         EXPECT_EQ(ModelDM->Loader->RefCount(), 1) << "held by the Loading presenter alone";
-        EXPECT_EQ(ModelDM->Configuration->RefCount(), 1) << "held by the Options presenter alone";
+        EXPECT_EQ(ModelDM->Configuration->RefCount(), 2) << "held by the Options and Loading presenters";
+        EXPECT_EQ(ModelDM->Operations->RefCount(), 1) << "held by the Loading presenter alone";
         ModelDM->Loader->Observer().Attach(&probe);
 
         window.findChild<QPushButton *>("btnConnect")->click();

@@ -2,6 +2,7 @@
 #include "ComPortProgrammator.h"
 #include "Loader.h"
 #include "ModuleOnPort.h"
+#include "OperationRunner.h"
 #include "PackageBuilder.h"
 
 #include <gtest/gtest.h>
@@ -23,9 +24,9 @@ public:
         Calls += "SelectMCU(" + std::to_string(port) + "," + std::to_string(index) + ")";
         return false;
     }
-    bool WriteDSEG(const std::string &name) override
+    bool Disconnect() override
     {
-        Calls += "WriteDSEG(" + name + ")";
+        Calls += "Disconnect";
         return true;
     }
     void Step(int32_t percent)
@@ -47,9 +48,9 @@ TEST(Loader, ForwardsArgumentsAndResultsUnchanged)
     loader->SetProgrammator(&programmator);
     EXPECT_TRUE(loader->Connect(7));
     EXPECT_FALSE(loader->SelectMCU(2, 4));
-    EXPECT_TRUE(loader->WriteDSEG("a.bin"));
-    EXPECT_FALSE(loader->ReadDSEG("b.bin")); // the base operation
-    EXPECT_EQ(programmator.Calls, "Connect(7)SelectMCU(2,4)WriteDSEG(a.bin)");
+    EXPECT_TRUE(loader->Disconnect());
+    EXPECT_FALSE(loader->GetConnected()); // the programmator's own state
+    EXPECT_EQ(programmator.Calls, "Connect(7)SelectMCU(2,4)Disconnect");
     programmator.Step(42);
     EXPECT_EQ(loader->GetProgress(), 42);
 }
@@ -90,7 +91,7 @@ TEST(Loader, AFreedLoaderUnhooksItsProgrammator)
     programmator.Step(9); // reaches nothing
 }
 
-TEST(Loader, AnApplicationWriteNotifiesEveryChunkEndToEnd)
+TEST(Loader, AnApplicationWriteOfTheRunnerNotifiesEveryChunkEndToEnd)
 {
     PrivatePortMap ports;
     ports.Serve(2);
@@ -106,7 +107,9 @@ TEST(Loader, AnApplicationWriteNotifiesEveryChunkEndToEnd)
     std::string why;
     ASSERT_TRUE(SavePackageFile(ports.File("app.xml"), package.Header, package.KeyedImage, 0, &why));
     ASSERT_TRUE(loader->Connect(2)) << loader->GetLastFailure();
-    EXPECT_TRUE(loader->WriteApplication(ports.File("app.xml"))) << loader->GetLastFailure();
+    TOperationRunner runner(programmator, TOperationKind::okWriteApplication, 0);
+    ASSERT_TRUE(runner.ReadInput(ports.File("app.xml"))) << runner.Failure();
+    EXPECT_TRUE(runner.Perform()) << runner.Failure();
     EXPECT_EQ(seen, (std::vector<int32_t>{42, 83, 100}));
     EXPECT_TRUE(loader->GetConnected());
     EXPECT_TRUE(loader->Disconnect());

@@ -3,6 +3,7 @@
 #include "ConfigurationU.h"
 #include "Loader.h"
 #include "ModelU.h"
+#include "Operations.h"
 #include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -29,11 +30,17 @@ TEST(Model, BuildsTheEngineAroundTheSavedConfiguration)
         ASSERT_TRUE(model.Programmator);
         EXPECT_FALSE(model.Programmator->GetConnected());
         EXPECT_EQ(model.Loader->Programmator(), model.Programmator.get());
-        // The pages hold the only counted references; taking and dropping them frees both.
+        ASSERT_NE(model.Operations, nullptr);
+        // Records of a closed port name the configured one, counted from COM1.
+        EXPECT_EQ(model.Operations->CurrentPortName(), "COM6");
+        // The pages hold the only counted references; taking and dropping them frees all three.
         IntfPtr<IConfigurationInterface> configuration(model.Configuration);
         IntfPtr<ILoaderInterface> loader(model.Loader);
+        IntfPtr<IOperationsInterface> operations(model.Operations);
         EXPECT_EQ(configuration->GetPort(), 5);
         EXPECT_EQ(model.Configuration->RefCount(), 1);
+        EXPECT_EQ(model.Operations->RefCount(), 1);
+        operations.reset();
         configuration.reset();
         loader.reset();
     }

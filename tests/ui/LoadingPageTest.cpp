@@ -149,23 +149,32 @@ TEST(FailureBox, TheFirstLineNamesWhatFailedAndTheNextTheStep)
         TFailureKind kind;
         const char *device;
         const char *path;
+        const char *reason;
         const char *firstLine;
     };
     const Row rows[] = {
-        {TFailureKind::fkNotFound, "/dev/ttyUSB0", "", "There is no device at /dev/ttyUSB0."},
-        {TFailureKind::fkHangUp, "/dev/pts/7", "", "The port /dev/pts/7 went away (adapter unplugged?)."},
-        {TFailureKind::fkBusy, "", "", "The port is in use by another program."},
+        {TFailureKind::fkNotFound, "/dev/ttyUSB0", "", "", "There is no device at /dev/ttyUSB0."},
+        {TFailureKind::fkHangUp, "/dev/pts/7", "", "", "The port /dev/pts/7 went away (adapter unplugged?)."},
+        {TFailureKind::fkBusy, "", "", "", "The port is in use by another program."},
         // A data file fails while the port is open: the file is what failed.
-        {TFailureKind::fkFile, "/dev/pts/7", "/home/op/d.bin", "The file /home/op/d.bin cannot be read or written."},
+        {TFailureKind::fkFile, "/dev/pts/7", "/home/op/d.bin", "", "The file /home/op/d.bin cannot be read or written."},
         // The log or a package is no port, whatever the kind of its failure.
-        {TFailureKind::fkPermission, "", "/var/log/m.jsonl", "There is no permission to open /var/log/m.jsonl."},
-        {TFailureKind::fkNotFound, "", "/home/op/app.xml", "/home/op/app.xml does not exist."},
-        {TFailureKind::fkStopped, "/dev/pts/7", "/home/op/d.bin", "The operation was stopped."},
+        {TFailureKind::fkPermission, "", "/var/log/m.jsonl", "", "There is no permission to open /var/log/m.jsonl."},
+        {TFailureKind::fkNotFound, "", "/home/op/app.xml", "", "/home/op/app.xml does not exist."},
+        {TFailureKind::fkStopped, "/dev/pts/7", "/home/op/d.bin", "", "The operation was stopped."},
+        // The shared store, by its reason; never a port or a file, whatever else the record names.
+        {TFailureKind::fkStore, "db.plant/morlith", "/home/op/d.bin", "unreachable",
+         "The shared store db.plant/morlith cannot be reached."},
+        {TFailureKind::fkStore, "db.plant/morlith", "", "refused", "The shared store db.plant/morlith refused the work."},
+        {TFailureKind::fkStore, "", "", "authentication", "The shared store did not accept the user name or password."},
+        {TFailureKind::fkStore, "db", "", "schema", "The shared store db is not set up for this version of Morlith."},
+        {TFailureKind::fkStore, "db", "", "quota", "The shared store db failed."},
     };
     for (const Row &row : rows) {
         TFailure failure = MakeFailure(row.kind, "detail");
         failure.Device = row.device;
         failure.Path = row.path;
+        failure.Reason = row.reason;
         failure.Step = "application chunk 3 of 9";
         EXPECT_EQ(FailureInWords(failure), QString::fromUtf8(row.firstLine) +
                                                "\nStep: writing the application, chunk 3 of 9.");

@@ -10,6 +10,7 @@
 #include "MainViewPresenter.h"
 #include "ModelU.h"
 #include "Observer.h"
+#include "Operations.h"
 #include "Slider.h"
 
 #include <QDir>
@@ -129,14 +130,17 @@ TEST_F(MainWindowTest, SlidesBetweenPagesWithoutWrappingAround)
     EXPECT_EQ(Caption(), "Options");
 }
 
-TEST_F(MainWindowTest, ClosingTheWindowReleasesTheLoaderAndTheConfigurationOnly)
+TEST_F(MainWindowTest, ClosingTheWindowReleasesTheLoaderTheOperationsAndTheConfigurationOnly)
 {
     MainWindow();
-    // The pages' presenters hold the only counted references besides the ones taken here.
+    // The pages' presenters hold the only counted references besides the ones taken here: the
+    // Options and the Loading presenter the configuration, the Loading one the others.
     IntfPtr<ILoaderInterface> loader(Model().Loader);
     IntfPtr<IConfigurationInterface> configuration(Model().Configuration);
+    IntfPtr<IOperationsInterface> operations(Model().Operations);
     EXPECT_EQ(Model().Loader->RefCount(), 2);
-    EXPECT_EQ(Model().Configuration->RefCount(), 2);
+    EXPECT_EQ(Model().Configuration->RefCount(), 3);
+    EXPECT_EQ(Model().Operations->RefCount(), 2);
     TSubjectObserver probe;
     Model().Loader->Observer().Attach(&probe);
     const size_t subscribers = Model().Loader->Observer().Count();
@@ -144,6 +148,7 @@ TEST_F(MainWindowTest, ClosingTheWindowReleasesTheLoaderAndTheConfigurationOnly)
     CloseMainWindow();
     EXPECT_EQ(Model().Loader->RefCount(), 1);
     EXPECT_EQ(Model().Configuration->RefCount(), 1);
+    EXPECT_EQ(Model().Operations->RefCount(), 1);
     EXPECT_EQ(Model().Loader->Observer().Count(), subscribers - 1)
         << "the Loading presenter's subscriber left with it";
     EXPECT_FALSE(std::filesystem::exists(ports.File("Config.mlhxml")))

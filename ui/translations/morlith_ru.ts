@@ -270,6 +270,46 @@
         <source>%1 does not exist.</source>
         <translation>%1 не существует.</translation>
     </message>
+    <message>
+        <source>The shared store %1 cannot be reached.</source>
+        <translation>Общее хранилище %1 недоступно.</translation>
+    </message>
+    <message>
+        <source>The shared store cannot be reached.</source>
+        <translation>Общее хранилище недоступно.</translation>
+    </message>
+    <message>
+        <source>The shared store %1 refused the work.</source>
+        <translation>Общее хранилище %1 отказалось выполнить работу.</translation>
+    </message>
+    <message>
+        <source>The shared store refused the work.</source>
+        <translation>Общее хранилище отказалось выполнить работу.</translation>
+    </message>
+    <message>
+        <source>The shared store %1 did not accept the user name or password.</source>
+        <translation>Общее хранилище %1 не приняло имя пользователя или пароль.</translation>
+    </message>
+    <message>
+        <source>The shared store did not accept the user name or password.</source>
+        <translation>Общее хранилище не приняло имя пользователя или пароль.</translation>
+    </message>
+    <message>
+        <source>The shared store %1 is not set up for this version of Morlith.</source>
+        <translation>Общее хранилище %1 не подготовлено для этой версии Morlith.</translation>
+    </message>
+    <message>
+        <source>The shared store is not set up for this version of Morlith.</source>
+        <translation>Общее хранилище не подготовлено для этой версии Morlith.</translation>
+    </message>
+    <message>
+        <source>The shared store %1 failed.</source>
+        <translation>Сбой общего хранилища %1.</translation>
+    </message>
+    <message>
+        <source>The shared store failed.</source>
+        <translation>Сбой общего хранилища.</translation>
+    </message>
 </context>
 <context>
     <name>morlith::TFileFilter</name>
