@@ -21,9 +21,10 @@ drive=$windows_build/tests/windows/window-drive.exe
 printf '<?xml version="1.0" encoding="UTF-8"?>\r\n<config Application="ORVELMorlith" Version="1">\r\n  <Port>4</Port>\r\n</config>\r\n' \
   >"$work/Config.mlhxml"
 
-# Runs the window's steps in $work; their lines in $work/steps.txt.
+# Runs the window's steps in $work; their lines in $work/steps.txt. English, with UTF-8 names on
+# the Linux side, so that Wine hands the window every name whole.
 window() {
-  (cd "$work" && QT_QPA_PLATFORM=windows LANG=C wine "$drive" "$@" </dev/null 2>"$work/drive.err" |
+  (cd "$work" && QT_QPA_PLATFORM=windows LANG=C.UTF-8 wine "$drive" "$@" </dev/null 2>"$work/drive.err" |
     tr -d '\r' >"$work/steps.txt")
 }
 windows_path() { winepath -w "$1" 2>/dev/null; }
@@ -55,16 +56,16 @@ check "read the data segment from the window" \
       [ "$(hex_of "$work/read.bin")" = "$(dump_hex 0 data-segment)" ]; echo $?)" \
   "$(cat "$work/steps.txt" "$work/drive.err")"
 
-# Names outside the system's code page (Cyrillic, Japanese): a package written, a data file read
-# into a new file and then over it (the window asks first), and written back; through the
+# Names outside the system's code page (Cyrillic, Japanese): a data file read into a new file and
+# then over it (the window asks first), one written back, and a package written; through the
 # presenter, with the wide names the file dialogs would give.
 for name in "данные" "データ"; do
   cp "$work/app.xml" "$work/$name.xml"
   pattern 256 11 "$work/$name-in.bin"
   serve --controller-dseg "0:$work/initial.bin" --dseg-size 256
-  window connect write-app "$(windows_path "$work/$name.xml")" \
-    read-dseg "$(windows_path "$work/$name.bin")" read-dseg "$(windows_path "$work/$name.bin")" \
-    write-dseg "$(windows_path "$work/$name-in.bin")"
+  # The package's data segment is 0 bytes long, so the application goes last.
+  window connect read-dseg "$(windows_path "$work/$name.bin")" read-dseg "$(windows_path "$work/$name.bin")" \
+    write-dseg "$(windows_path "$work/$name-in.bin")" write-app "$(windows_path "$work/$name.xml")"
   stop_module
   check "a package and data files named $name: written, read, overwritten after the question, written back" \
     "$(says '^write-app ok' && [ "$(grep -c '^read-dseg ok' "$work/steps.txt")" = 2 ] &&
