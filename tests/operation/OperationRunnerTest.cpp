@@ -190,6 +190,41 @@ TEST_F(OperationRunnerTest, AStopRequestDuringAWaitIsRecordedAsStopped)
     EXPECT_EQ(runner.ModuleState(), "application partly written: between 50 and 100 of 200 bytes");
 }
 
+// The stop rule: a stop asked for before, or once, connected ends the operation "stopped", and
+// work cut short by a stop gets no goodbye; everything else does.
+TEST_F(OperationRunnerTest, AStopEndsTheOperationAndLeavesOutTheGoodbye)
+{
+    const struct {
+        const char *Name;
+        int StopFromCheck; // the stop check answers true from this call on (0: never)
+        bool Opened;
+        bool Done; // the work ended as a whole
+        bool Stopped;
+        const char *Sent;
+    } cases[] = {
+        {"stopped before connecting", 1, false, false, true, ""},
+        {"stopped once connected", 2, false, false, true, "C"},
+        {"no stop", 0, true, true, false, "CQ"},
+        {"failed without a stop", 0, true, false, false, "CQ"},
+        {"stopped after the work was done", 3, true, true, false, "CQ"},
+    };
+    int port = 0;
+    for (const auto &item : cases) {
+        TModuleServer &module = ports.Serve(++port);
+        TComPortProgrammator own;
+        {
+            TOperationRunner runner(own, TOperationKind::okConnect, 0);
+            int checks = 0;
+            runner.SetStopCheck([&] { return item.StopFromCheck > 0 && ++checks >= item.StopFromCheck; });
+            EXPECT_EQ(runner.Open(port, 0, [](uint32_t) { return true; }), item.Opened) << item.Name;
+            EXPECT_EQ(runner.Failure().Kind, item.Opened ? TFailureKind::fkNone : TFailureKind::fkStopped)
+                << item.Name << ": " << runner.Failure();
+            EXPECT_EQ(runner.Finish(item.Done), item.Stopped) << item.Name;
+        }
+        EXPECT_EQ(Commands(module), item.Sent) << item.Name;
+    }
+}
+
 // The record names the device that was opened, even when the port map leads elsewhere by the
 // time the operation ends.
 TEST_F(OperationRunnerTest, TheRecordNamesTheDeviceThatWasOpened)
