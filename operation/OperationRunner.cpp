@@ -74,6 +74,18 @@ bool TOperationRunner::ConnectRetrying(int32_t PortNumber, uint32_t Retries,
     return true;
 }
 
+bool TOperationRunner::Open(int32_t PortNumber, uint32_t Retries, const std::function<bool(uint32_t Attempt)> &Pause)
+{
+    if (StopRequested())
+        return Fail(StoppedOnRequest(TStopPoint::spBeforeConnecting));
+    const auto pause = [&](uint32_t attempt) { return !StopRequested() && Pause(attempt); };
+    if (!ConnectRetrying(PortNumber, Retries, pause))
+        return false;
+    if (StopRequested())
+        return Fail(StoppedOnRequest(TStopPoint::spAfterConnecting));
+    return true;
+}
+
 bool TOperationRunner::Select(int32_t PortNumber) { return Reach(PortNumber, true); }
 
 void TOperationRunner::Begin()
@@ -188,6 +200,15 @@ void TOperationRunner::Conclude()
     }
     const bool stopped = FFailure.Kind == TFailureKind::fkStopped;
     FModuleState = FWriteLog.DescribeUnfinished(WriteKind(), TotalToWrite(), stopped);
+}
+
+bool TOperationRunner::Finish(bool Done)
+{
+    Conclude();
+    if (!Done && StopRequested())
+        return true;
+    FProgrammator.Disconnect();
+    return false;
 }
 
 TOperationRecord TOperationRunner::Record(const std::string &Tool, const std::string &Port) const

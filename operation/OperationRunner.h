@@ -51,6 +51,12 @@ public:
     // tried again, never anything that writes. A pause that returns false (a stop was requested)
     // ends the operation "stopped". False with Failure().
     bool ConnectRetrying(int32_t PortNumber, uint32_t Retries, const std::function<bool(uint32_t Attempt)> &Pause);
+    // True ends the operation before its next exchange and leaves the module as it is (Finish sends
+    // no goodbye). Asked before connecting, between handshakes, after connecting and at the end.
+    void SetStopCheck(std::function<bool()> StopRequested) { FStopRequested = std::move(StopRequested); }
+    // ConnectRetrying between stop checks: a stop requested before the first handshake, between
+    // two or once connected ends the operation "stopped". False with Failure().
+    bool Open(int32_t PortNumber, uint32_t Retries, const std::function<bool(uint32_t Attempt)> &Pause);
     // On a connection already made: selects the runner's controller, the main one too (one
     // controller after another on one connection). False with Failure().
     bool Select(int32_t PortNumber);
@@ -75,6 +81,10 @@ public:
     // module holds is told from the frames so far. Called before any goodbye frame; once only
     // has an effect.
     void Conclude();
+    // Concludes, then says goodbye to the module unless a stop request cut short work that was not
+    // `Done` (nothing more is sent then; the port closes when the programmator goes). True when the
+    // stop left the goodbye out.
+    bool Finish(bool Done);
 
     const TFailure &Failure() const { return FFailure; }
     bool Succeeded() const { return !FFailure.Failed(); }
@@ -94,6 +104,7 @@ private:
     // Connects, and with `Select` selects the controller.
     bool Reach(int32_t PortNumber, bool Select);
     bool FailFromEngine();
+    bool StopRequested() const { return FStopRequested && FStopRequested(); }
     // Marks when the operation's work begins: its first handshake, or on a connection made
     // before, its first exchange.
     void Begin();
@@ -109,6 +120,7 @@ private:
     TFailure FFailure;
     TModuleWriteLog FWriteLog;
     TFrameTraceHook FListener;
+    std::function<bool()> FStopRequested;
     bool FConcluded = false;
     std::string FModuleState;
     // The device node the port reached, as it was when opened.

@@ -160,8 +160,7 @@ TEST_F(OperationRunnerTest, WhatTheModuleHoldsIsToldBeforeTheGoodbye)
     ASSERT_TRUE(runner.ReadInput(WritePackage(400)));
     ASSERT_TRUE(runner.Connect(1));
     ASSERT_FALSE(runner.Perform());
-    runner.Conclude();
-    EXPECT_TRUE(programmator.Disconnect());
+    EXPECT_FALSE(runner.Finish(false));
     EXPECT_EQ(runner.Failure().Kind, TFailureKind::fkNoReply);
     EXPECT_EQ(runner.ModuleState(), "application partly written: between 100 and 150 of 400 bytes");
     EXPECT_EQ(Commands(module).back(), 'Q');
@@ -188,6 +187,47 @@ TEST_F(OperationRunnerTest, AStopRequestDuringAWaitIsRecordedAsStopped)
     runner.Conclude();
     EXPECT_EQ(runner.Failure().Kind, TFailureKind::fkStopped) << runner.Failure();
     EXPECT_EQ(runner.ModuleState(), "application partly written: between 50 and 100 of 200 bytes");
+}
+
+// The stop rule: a stop asked for before, or once, connected ends the operation "stopped", and
+// work cut short by a stop gets no goodbye; everything else does.
+TEST_F(OperationRunnerTest, AStopEndsTheOperationAndLeavesOutTheGoodbye)
+{
+    const struct {
+        const char *Name;
+        int StopFromCheck; // the stop check answers true from this call on (0: never)
+        bool Silent; // the module leaves its first handshake unanswered; one retry is allowed
+        bool Opened;
+        bool Done; // the work ended as a whole
+        bool Stopped;
+        const char *Sent;
+    } cases[] = {
+        {"stopped before connecting", 1, false, false, false, true, ""},
+        {"stopped between handshakes", 2, true, false, false, true, "C"},
+        {"stopped once connected", 2, false, false, false, true, "C"},
+        {"no stop", 0, false, true, true, false, "CQ"},
+        {"failed without a stop", 0, false, true, false, false, "CQ"},
+        {"stopped after the work was done", 3, false, true, true, false, "CQ"},
+    };
+    int port = 0;
+    for (const auto &item : cases) {
+        TModuleServerOptions options;
+        if (item.Silent)
+            options.faults.noReplyFrames = {1};
+        TModuleServer &module = ports.Serve(++port, options);
+        TComPortProgrammator own;
+        own.Driver().SetInputTimeout(200);
+        {
+            TOperationRunner runner(own, TOperationKind::okConnect, 0);
+            int checks = 0;
+            runner.SetStopCheck([&] { return item.StopFromCheck > 0 && ++checks >= item.StopFromCheck; });
+            EXPECT_EQ(runner.Open(port, 1, [](uint32_t) { return true; }), item.Opened) << item.Name;
+            EXPECT_EQ(runner.Failure().Kind, item.Opened ? TFailureKind::fkNone : TFailureKind::fkStopped)
+                << item.Name << ": " << runner.Failure();
+            EXPECT_EQ(runner.Finish(item.Done), item.Stopped) << item.Name;
+        }
+        EXPECT_EQ(Commands(module), item.Sent) << item.Name;
+    }
 }
 
 // The record names the device that was opened, even when the port map leads elsewhere by the

@@ -28,6 +28,7 @@ TDeviceSession::TDeviceSession(const TPortChoice &port, const TDeviceJob &job, T
     FLoader->SetProgrammator(FProgrammator.get());
     FProgressSubscriber.OnNotify = [this](TObserver *) { OnProgress(); };
     FLoader->Observer().Attach(&FProgressSubscriber);
+    FRunner.SetStopCheck(InterruptRequested);
 }
 
 // The loader goes first (it unhooks the programmator); the programmator then closes the port.
@@ -48,21 +49,13 @@ bool TDeviceSession::FailFromRunner() { return Fail(FRunner.Failure()); }
 
 bool TDeviceSession::Open()
 {
-    if (InterruptRequested())
-        return Fail(StoppedOnRequest(TStopPoint::spBeforeConnecting));
     const auto pause = [this](uint32_t attempt) {
-        if (InterruptRequested())
-            return false;
         if (FJob.Verbose)
             FConsole.Err(FPort.Label + ": " + FRunner.Failure().Message() + "; trying again (" +
                          std::to_string(attempt + 1) + " of " + std::to_string(FJob.Retries) + ")");
         return SleepUnlessInterrupted(kRetryPauseMs);
     };
-    if (!FRunner.ConnectRetrying(FPort.ComNumber, FJob.Retries, pause))
-        return FailFromRunner();
-    if (InterruptRequested())
-        return Fail(StoppedOnRequest(TStopPoint::spAfterConnecting));
-    return true;
+    return FRunner.Open(FPort.ComNumber, FJob.Retries, pause) || FailFromRunner();
 }
 
 bool TDeviceSession::WriteApplication()
@@ -173,14 +166,8 @@ void TDeviceSession::Run()
         failure.Detail += " (" + FJob.InputNote + ")";
         FRunner.Fail(failure);
     }
-    // What the module holds is told from the frames so far, before any goodbye.
-    FRunner.Conclude();
-    if (!done && InterruptRequested()) {
-        // Nothing more is sent: no "Q"; the port closes when the programmator goes.
+    if (FRunner.Finish(done))
         FOutcome.Status = kExitInterrupted;
-    } else {
-        FLoader->Disconnect();
-    }
     FOutcome.Failure = FRunner.Failure();
     if (!done)
         FOutcome.ModuleState = FRunner.ModuleState();

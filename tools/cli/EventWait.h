@@ -19,6 +19,10 @@ void NotifyInterruptWake();
 // `ready`, when given, gets one flag per descriptor. Linux only.
 TWaitResult WaitForInput(const std::vector<int> &fds, int timeoutMs, std::vector<bool> *ready = nullptr);
 
+// WaitForInput as the engine's waits take it: false when a stop was requested. On Windows `fds`
+// must be empty (the wait is a sleep that a stop request ends).
+bool WaitUnlessInterrupted(const std::vector<int> &fds, int timeoutMs);
+
 // Sleeps `milliseconds` unless a stop is requested first; false when one was.
 bool SleepUnlessInterrupted(int milliseconds);
 

@@ -76,9 +76,11 @@ TWaitResult WaitForInput(const std::vector<int> &fds, int timeoutMs, std::vector
     }
 }
 
-bool SleepUnlessInterrupted(int milliseconds)
+bool WaitUnlessInterrupted(const std::vector<int> &fds, int timeoutMs)
 {
-    return WaitForInput({}, milliseconds) != TWaitResult::wrInterrupted;
+    return WaitForInput(fds, timeoutMs) != TWaitResult::wrInterrupted;
 }
+
+bool SleepUnlessInterrupted(int milliseconds) { return WaitUnlessInterrupted({}, milliseconds); }
 
 } // namespace morlith::cli

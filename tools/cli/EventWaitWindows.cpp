@@ -39,4 +39,6 @@ bool SleepUnlessInterrupted(int milliseconds)
     return !InterruptRequested();
 }
 
+bool WaitUnlessInterrupted(const std::vector<int> &, int timeoutMs) { return SleepUnlessInterrupted(timeoutMs); }
+
 } // namespace morlith::cli

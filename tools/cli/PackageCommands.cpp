@@ -10,12 +10,11 @@
 #include "PackInput.h"
 #include "PackageBuilder.h"
 #include "PackageCheck.h"
+#include "PackageFile.h"
 #include "Rejection.h"
 #include "SessionReport.h"
 #include "TerminalSize.h"
-#include "PathText.h"
 
-#include <filesystem>
 #include <memory>
 #include <system_error>
 
@@ -93,12 +92,6 @@ TJson ReportObject(const std::string &path, const TPackageReport &report)
     return object;
 }
 
-bool SameFile(const std::string &a, const std::string &b)
-{
-    std::error_code error;
-    return std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), error) && !error;
-}
-
 // The output name that means standard output.
 constexpr const char *kStandardOutput = "-";
 
@@ -115,10 +108,7 @@ std::string CheckOutput(const std::string &in, const std::string &out, const std
         UseBinaryMode(stdout);
         return "";
     }
-    const bool force = options.Force;
-    if (SameFile(in, out))
-        return out + ": is " + in + " itself; give another " + option;
-    return CheckNewFile(out, force);
+    return CheckOutputFrom(in, out, option, options.Force);
 }
 
 TExistingFile ExistingFile(const TCliOptions &options)
@@ -154,7 +144,7 @@ std::string PackSummary(const TCliOptions &options, const TPackInput &input, con
            ", header " + SpacedHex(package.Header) + ", key " + Hex8(package.Key);
 }
 
-// Writes the package to `path` (a file, or standard output through a scratch file) and reads it
+// Writes the package to --out (a file, or standard output through a scratch file) and reads it
 // back as a write would. "" or the problem.
 std::string SavePackage(const TCliOptions &options, const TPackageBytes &package, TConsole &console, size_t &pieces)
 {
@@ -164,14 +154,10 @@ std::string SavePackage(const TCliOptions &options, const TPackageBytes &package
         scratch = std::make_unique<TTemporaryFile>(TemporaryFolder());
     const std::string path = toOutput ? scratch->Path() : options.Out;
     const std::string label = toOutput ? "standard output" : options.Out;
-    std::string why;
-    if (!SavePackageFile(path, package.Header, package.KeyedImage, options.PieceBytes, &why,
-                         toOutput ? TExistingFile::efReplace : ExistingFile(options)))
-        return label + ": cannot write the package: " + why;
-    const TPackageReport report = InspectPackage(path);
-    if (!report.Accepted())
-        return label + ": the package written does not check: " + (report.Loaded() ? report.Refusal : report.Problem);
-    pieces = report.Pieces;
+    const std::string problem = SaveCheckedPackage(package, path, label, options.PieceBytes,
+                                                   toOutput ? TExistingFile::efReplace : ExistingFile(options), pieces);
+    if (!problem.empty())
+        return problem;
     if (toOutput && !console.OutBytes(ReadWholeFile(path)))
         return "cannot write the package to standard output";
     return "";

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "PortRunner.h"
 
+#include "EventWait.h"
 #include "HumanReporter.h"
 #include "JsonReporter.h"
 #include "PortAddress.h"
@@ -72,8 +73,14 @@ void ReadyPorts(const TCliOptions &options, const std::vector<TPortChoice> &port
 {
     if (!options.Quiet && !options.Json)
         NoteRawSockets(ports, console);
-    if (options.WaitSeconds > 0)
-        WaitForPorts(ports, options.WaitSeconds, options.Quiet || options.Json, console);
+    if (options.WaitSeconds == 0)
+        return;
+    std::function<void(const std::string &)> tell;
+    if (!options.Quiet && !options.Json)
+        tell = [&](const std::string &missing) {
+            console.Err("waiting up to " + std::to_string(options.WaitSeconds) + " s for " + missing + " to appear");
+        };
+    WaitForPorts(ports, options.WaitSeconds, WaitUnlessInterrupted, tell);
 }
 
 int RunOnChosenPorts(const TCliOptions &options, TConsole &console, const TPrepareRun &prepare,

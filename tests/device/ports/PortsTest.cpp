@@ -5,6 +5,7 @@
 #include "AdapterIdentity.h"
 #include "ScratchFolder.h"
 #include "PortChoice.h"
+#include "PortWait.h"
 #include "PortWatcher.h"
 #include "SerialDevices.h"
 
@@ -12,6 +13,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <poll.h>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -129,6 +132,56 @@ TEST(PortArguments, AcceptComNamesNumbersAndPathsOnly)
     EXPECT_EQ(ParsePortArgument("/dev/pts/3").Ports.at(0).DevicePath, "/dev/pts/3");
     for (const char *bad : {"COM0", "COM256", "256", "0", "ttyUSB0", "COM", "-1"})
         EXPECT_FALSE(ParsePortArgument(bad).Error.empty()) << bad;
+}
+
+// The wait for ports not there yet: a device made meanwhile ends it (told once what it waits for),
+// so do the time limit and a stop, and ports already there are not waited for.
+TEST(PortWait, EndsWhenThePortsAreThereOrTheTimeRunsOutOrAStopComes)
+{
+    test::TScratchFolder folder{"morlith-wait-"};
+    const std::string early = folder.File("early"), late = folder.File("late"), never = folder.File("never");
+    std::ofstream(early) << "";
+    const struct {
+        const char *Name;
+        std::vector<std::string> Paths;
+        uint32_t Seconds;
+        bool Stop; // the wait says a stop was requested
+        bool There;
+        std::string Told;
+    } cases[] = {
+        {"already there", {early}, 5, false, true, ""},
+        {"made meanwhile", {early, late}, 5, false, true, late},
+        {"never made", {never}, 1, false, false, never},
+        {"stopped", {never, late}, 60, true, false, never + ", " + late},
+    };
+    for (const auto &item : cases) {
+        fs::remove(late);
+        std::vector<TPortChoice> ports;
+        for (const std::string &path : item.Paths)
+            ports.push_back(TPortChoice{path, 0, path});
+        int waits = 0;
+        const TStoppableWait wait = [&](const std::vector<int> &fds, int ms) {
+            ++waits;
+            std::vector<pollfd> entries;
+            for (const int fd : fds)
+                entries.push_back({fd, POLLIN, 0});
+            ::poll(entries.data(), entries.size(), ms);
+            return !item.Stop;
+        };
+        std::string told;
+        std::thread maker([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (std::string(item.Name) == "made meanwhile")
+                std::ofstream(late) << "";
+        });
+        const bool there = WaitForPorts(ports, item.Seconds, wait, [&](const std::string &m) { told += m + ";"; });
+        maker.join();
+        EXPECT_EQ(there, item.There) << item.Name;
+        EXPECT_EQ(told, item.Told.empty() ? "" : item.Told + ";") << item.Name;
+        if (item.Stop) {
+            EXPECT_EQ(waits, 1) << item.Name;
+        }
+    }
 }
 
 TEST(DeviceMatch, UsbIdsOrAByIdNamePattern)

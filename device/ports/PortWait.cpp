@@ -3,9 +3,10 @@
 
 #include <chrono>
 
-namespace morlith::cli {
+namespace morlith {
 
-bool WaitForPorts(const std::vector<TPortChoice> &ports, uint32_t seconds, bool quiet, TConsole &console)
+bool WaitForPorts(const std::vector<TPortChoice> &ports, uint32_t seconds, const TStoppableWait &wait,
+                  const std::function<void(const std::string &missing)> &waiting)
 {
     using TClock = std::chrono::steady_clock;
     const auto deadline = TClock::now() + std::chrono::seconds(seconds);
@@ -21,14 +22,14 @@ bool WaitForPorts(const std::vector<TPortChoice> &ports, uint32_t seconds, bool 
         }
         if (missing.empty())
             return true;
-        if (!quiet && !told) {
-            console.Err("waiting up to " + std::to_string(seconds) + " s for " + missing + " to appear");
+        if (waiting && !told) {
+            waiting(missing);
             told = true;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TClock::now()).count();
-        if (left <= 0 || !changes.Wait(int(left)))
+        if (left <= 0 || !changes.Wait(int(left), wait))
             return false;
     }
 }
 
-} // namespace morlith::cli
+} // namespace morlith

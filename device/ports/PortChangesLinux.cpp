@@ -3,7 +3,6 @@
 // that the making of any of them (the map entry, a by-id link, the device node) wakes the wait.
 
 #include "DirectoryWatch.h"
-#include "EventWait.h"
 #include "PortAddress.h"
 #include "PortMap.h"
 #include "PortWait.h"
@@ -14,7 +13,7 @@
 
 namespace fs = std::filesystem;
 
-namespace morlith::cli {
+namespace morlith {
 namespace {
 
 // Some device file systems announce no new nodes: the ports are looked at again this often anyway.
@@ -48,13 +47,13 @@ void TPortChanges::Follow(const TPortChoice &port)
         FImpl->Watch.Watch(fs::path(hop).parent_path().string());
 }
 
-bool TPortChanges::Wait(int milliseconds)
+bool TPortChanges::Wait(int milliseconds, const TStoppableWait &wait)
 {
     const std::vector<int> fds = FImpl->Watch.Error().empty() ? std::vector<int>{FImpl->Watch.Fd()} : std::vector<int>{};
-    if (WaitForInput(fds, std::min(milliseconds, kRecheckMs)) == TWaitResult::wrInterrupted)
+    if (!wait(fds, std::min(milliseconds, kRecheckMs)))
         return false;
     (void)FImpl->Watch.Drain();
     return true;
 }
 
-} // namespace morlith::cli
+} // namespace morlith

@@ -4,7 +4,6 @@
 // every quarter of a second.
 
 #include "ComPortsWindows.h"
-#include "EventWait.h"
 #include "PathText.h"
 #include "PortMap.h"
 #include "PortWait.h"
@@ -12,7 +11,7 @@
 #include <algorithm>
 #include <filesystem>
 
-namespace morlith::cli {
+namespace morlith {
 namespace {
 
 constexpr int kRecheckMs = 250;
@@ -37,6 +36,9 @@ TPortChanges::~TPortChanges() = default;
 
 void TPortChanges::Follow(const TPortChoice &) {}
 
-bool TPortChanges::Wait(int milliseconds) { return SleepUnlessInterrupted(std::min(milliseconds, kRecheckMs)); }
+bool TPortChanges::Wait(int milliseconds, const TStoppableWait &wait)
+{
+    return wait({}, std::min(milliseconds, kRecheckMs));
+}
 
-} // namespace morlith::cli
+} // namespace morlith
