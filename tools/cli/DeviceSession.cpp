@@ -151,9 +151,10 @@ bool TDeviceSession::Perform()
     case TOperationKind::okWriteDataSegment:
         return WriteDataSegment();
     case TOperationKind::okConnect:
-        FOutcome.Message = "Connected to the bootloader on " + FPort.Label + ", " + Controller();
-        return true;
+        break;
     }
+    FOutcome.Message = "Connected to the bootloader on " + FPort.Label + ", " + Controller();
+    return true;
 }
 
 void TDeviceSession::Run()
