@@ -130,8 +130,10 @@ void TModuleServer::Serve()
 
 void TModuleServer::EndSessionIfHungUp()
 {
-    if (FHangUpWatch->TakeHangUps())
-        WithModule([](TVirtualModule &m) { m.EndSession(); });
+    if (!FHangUpWatch->TakeHangUps())
+        return;
+    FTerminal->EndExclusiveUse();
+    WithModule([](TVirtualModule &m) { m.EndSession(); });
 }
 
 // Feeds received bytes to the module and answers every frame they complete. False when serving

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <system_error>
 #include <termios.h>
 #include <unistd.h>
@@ -71,6 +72,12 @@ void TPseudoTerminal::HangUp()
         close(FSlaveKeeper);
     FMaster = -1;
     FSlaveKeeper = -1;
+}
+
+void TPseudoTerminal::EndExclusiveUse()
+{
+    if (FSlaveKeeper >= 0)
+        (void)ioctl(FSlaveKeeper, TIOCNXCL);
 }
 
 } // namespace morlith

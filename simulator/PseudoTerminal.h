@@ -28,6 +28,11 @@ public:
     // Closes both sides: the host's descriptor sees a hang-up and the device goes away.
     void HangUp();
 
+    // Clears the exclusive use (TIOCEXCL) a host left on the slave. A real port forgets it at its
+    // last close, but our own slave descriptor keeps this one open, so a host that was killed
+    // before it could clear the flag would leave the port refusing every later open as busy.
+    void EndExclusiveUse();
+
 private:
     int FMaster = -1;
     int FSlaveKeeper = -1;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <sys/ioctl.h>
 
 using namespace morlith;
 using namespace morlith::test;
@@ -294,11 +295,19 @@ TEST(ModuleLine, FramesSplitOverManyWritesAreAssembled)
     EXPECT_EQ(host.Read(8, kReplyWait), Concat(WithCrc({1, 5}), WithCrc({'Q', 0})));
 }
 
+// A host may close and reopen the port, also after a close without clearing its exclusive use
+// (a killed program): like a real port at its last close, the line forgets that use, or every
+// later open by an ordinary user would be refused as busy.
 TEST(ModuleLine, HostMayCloseAndReopenThePort)
 {
     TRunningModule module;
     ASSERT_TRUE(CrcHolds(module.Host().Exchange('I', {4}, 2)));
+    ASSERT_EQ(ioctl(module.Host().Fd(), TIOCEXCL), 0);
     module.ReopenHost();
+    int exclusive = -1;
+    EXPECT_TRUE(PollUntil([&] { return ioctl(module.Host().Fd(), TIOCGEXCL, &exclusive) == 0 && exclusive == 0; },
+                          kReplyWait))
+        << "still exclusive: " << exclusive;
     module.ReopenHost();
     EXPECT_EQ(module.Host().Exchange('I', {1}, 2), WithCrc({1, 5}));
     EXPECT_TRUE(module.Server().Serving());
