@@ -166,7 +166,7 @@ read-dseg = "readout-{serial}-{mcu}.bin"
     ASSERT_TRUE(field.Crc);
     EXPECT_EQ(field.Crc->At, 30u);
     EXPECT_EQ(field.Crc->Length, 30u);
-    EXPECT_EQ(recipe.SerialCounter(), "/line/serials.counter");
+    EXPECT_EQ(recipe.Serial()->Counter, "/line/serials.counter");
     EXPECT_EQ(recipe.Steps[3].Line, 15);
     ASSERT_EQ(recipe.TrustedKeys.size(), 2u);
     EXPECT_EQ(recipe.TrustedKeys[0].Path + " " + recipe.TrustedKeys[1].Path, "/line/site.pub /etc/morlith/line.pub");

@@ -7,6 +7,7 @@
 #include "CliOptions.h"
 #include "Console.h"
 #include "LogReader.h"
+#include "UnitRun.h"
 
 namespace morlith::cli {
 
@@ -19,5 +20,14 @@ int RunStorePush(const TCliOptions &options, TConsole &console);
 // started; kExitSuccess, or the exit status of the failure it reported (no store named, a store
 // that cannot be reached or refused).
 int ReadStoreLog(const TCliOptions &options, const TLogFilter &filter, const TLogVisitor &each, TConsole &console);
+
+// Opens where the recipe's serial numbers come from into `run.Serials` (nothing when no step
+// takes one): its counter or command, or its sequence in the store the options name. The
+// failure when it cannot be opened.
+TFailure OpenRecipeSerials(const TCliOptions &options, TRecipeRun &run);
+
+// What keeps the recipe's serial numbers from coming, seen without a module: a sequence with no
+// store named (or none in this build). Empty when nothing does.
+std::string SerialStoreProblem(const TCliOptions &options, const TRecipe &recipe);
 
 } // namespace morlith::cli

@@ -25,4 +25,25 @@ int ReadStoreLog(const TCliOptions &options, const TLogFilter &, const TLogVisit
     return NoStore(options, console);
 }
 
+std::string SerialStoreProblem(const TCliOptions &, const TRecipe &recipe)
+{
+    const TRecipeSerial *serial = recipe.Serial();
+    if (!serial || serial->Origin != TSerialOrigin::soSequence)
+        return "";
+    return "serial numbers come from the store's " + SerialOriginText(*serial) +
+           ", but this build of morlith-cli has no store: it works from local files only";
+}
+
+TFailure OpenRecipeSerials(const TCliOptions &options, TRecipeRun &run)
+{
+    const TRecipeSerial *serial = run.Recipe.Serial();
+    TFailure failure;
+    if (!serial)
+        return failure;
+    if (serial->Origin == TSerialOrigin::soSequence)
+        return MakeFailure(TFailureKind::fkRefusedInput, SerialStoreProblem(options, run.Recipe));
+    run.Serials = OpenLocalSerials(*serial, run.Recipe.SerialLimit(), options.SharedCounter, run.LockNotice, failure);
+    return failure;
+}
+
 } // namespace morlith::cli
