@@ -62,6 +62,19 @@ std::string OpenRecipeLog(const TCliOptions &options, TRecipeRun &run)
     return "";
 }
 
+// Opens where the recipe's serial numbers come from into `run.Serials` (nothing when no step
+// takes one). The failure when it cannot be opened.
+TFailure OpenRecipeSerials(const TCliOptions &options, TRecipeRun &run)
+{
+    const TRecipeSerial *serial = run.Recipe.Serial();
+    TFailure failure;
+    if (serial && serial->Origin == TSerialOrigin::soSequence)
+        return OpenStoreSerials(options, run);
+    if (serial)
+        run.Serials = OpenLocalSerials(*serial, run.Recipe.SerialLimit(), options.SharedCounter, run.LockNotice, failure);
+    return failure;
+}
+
 // The command line's value, else the recipe's.
 std::string Either(const std::string &given, const std::string &recipe) { return given.empty() ? recipe : given; }
 

@@ -216,19 +216,11 @@ std::string SerialStoreProblem(const TCliOptions &options, const TRecipe &recipe
            ", but no store is named: give --store URL or set MORLITH_STORE";
 }
 
-TFailure OpenRecipeSerials(const TCliOptions &options, TRecipeRun &run)
+TFailure OpenStoreSerials(const TCliOptions &options, TRecipeRun &run)
 {
-    const TRecipeSerial *serial = run.Recipe.Serial();
-    TFailure failure;
-    if (!serial)
-        return failure;
-    const uint64_t largest = run.Recipe.SerialLimit();
-    if (serial->Origin != TSerialOrigin::soSequence) {
-        run.Serials = OpenLocalSerials(*serial, largest, options.SharedCounter, run.LockNotice, failure);
-        return failure;
-    }
     const char *variable = std::getenv(kStoreVariable);
     TStoreAddress address;
+    TFailure failure;
     if (!ResolveStoreAddress(options.Store, variable ? variable : "", address, failure)) {
         if (!failure.Failed())
             failure = MakeFailure(TFailureKind::fkRefusedInput, SerialStoreProblem(options, run.Recipe));
@@ -236,8 +228,8 @@ TFailure OpenRecipeSerials(const TCliOptions &options, TRecipeRun &run)
     }
     // A lease is the station's: one without a name leases as its machine.
     const std::string station = run.Station.empty() ? HostName() : run.Station;
-    run.Serials = OpenSequenceSerials(std::make_shared<TStore>(std::move(address)), *serial, largest, station,
-                                      UserStateFile("leases"), failure);
+    run.Serials = OpenSequenceSerials(std::make_shared<TStore>(std::move(address)), *run.Recipe.Serial(),
+                                      run.Recipe.SerialLimit(), station, UserStateFile("leases"), failure);
     return failure;
 }
 

@@ -21,10 +21,9 @@ int RunStorePush(const TCliOptions &options, TConsole &console);
 // that cannot be reached or refused).
 int ReadStoreLog(const TCliOptions &options, const TLogFilter &filter, const TLogVisitor &each, TConsole &console);
 
-// Opens where the recipe's serial numbers come from into `run.Serials` (nothing when no step
-// takes one): its counter or command, or its sequence in the store the options name. The
-// failure when it cannot be opened.
-TFailure OpenRecipeSerials(const TCliOptions &options, TRecipeRun &run);
+// Opens the recipe's sequence in the store the options name into `run.Serials`. The failure when
+// it cannot be opened (no store named, none in this build, a lease another process holds).
+TFailure OpenStoreSerials(const TCliOptions &options, TRecipeRun &run);
 
 // What keeps the recipe's serial numbers from coming, seen without a module: a sequence with no
 // store named (or none in this build). Empty when nothing does.

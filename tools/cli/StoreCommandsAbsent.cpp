@@ -34,16 +34,9 @@ std::string SerialStoreProblem(const TCliOptions &, const TRecipe &recipe)
            ", but this build of morlith-cli has no store: it works from local files only";
 }
 
-TFailure OpenRecipeSerials(const TCliOptions &options, TRecipeRun &run)
+TFailure OpenStoreSerials(const TCliOptions &options, TRecipeRun &run)
 {
-    const TRecipeSerial *serial = run.Recipe.Serial();
-    TFailure failure;
-    if (!serial)
-        return failure;
-    if (serial->Origin == TSerialOrigin::soSequence)
-        return MakeFailure(TFailureKind::fkRefusedInput, SerialStoreProblem(options, run.Recipe));
-    run.Serials = OpenLocalSerials(*serial, run.Recipe.SerialLimit(), options.SharedCounter, run.LockNotice, failure);
-    return failure;
+    return MakeFailure(TFailureKind::fkRefusedInput, SerialStoreProblem(options, run.Recipe));
 }
 
 } // namespace morlith::cli
