@@ -33,6 +33,15 @@ std::string Listed(const std::vector<TRecipeProblem> &problems)
     return text;
 }
 
+// One of `problems` is at `line` and holds `words`; `text` is the recipe, for the message.
+void ExpectNamed(const std::vector<TRecipeProblem> &problems, int line, const char *words, const std::string &text)
+{
+    const bool named = std::any_of(problems.begin(), problems.end(), [&](const TRecipeProblem &problem) {
+        return problem.Line == line && Has(problem.Text, words);
+    });
+    EXPECT_TRUE(named) << text << "\ngave:\n" << Listed(problems);
+}
+
 // A recipe with one mistake of form: the line it must be named at and words of its message.
 struct TFormMistake {
     const char *Text;
@@ -102,10 +111,7 @@ TEST(RecipeFormTest, EveryMistakeOfFormIsNamedByItsLine)
         TRecipe recipe;
         const std::vector<TRecipeProblem> problems = ParseRecipe(row.Text, "/line", recipe);
         ASSERT_FALSE(problems.empty()) << row.Text;
-        const bool named = std::any_of(problems.begin(), problems.end(), [&](const TRecipeProblem &problem) {
-            return problem.Line == row.Line && Has(problem.Text, row.Words);
-        });
-        EXPECT_TRUE(named) << row.Text << "\ngave:\n" << Listed(problems);
+        ExpectNamed(problems, row.Line, row.Words, row.Text);
     }
 }
 
@@ -302,11 +308,7 @@ TEST_F(RecipeTest, EveryInputAModuleMustNotGetIsNamedAtItsStepBeforeAnyPortOpens
     Write("frozen.counter", "5\n");
     std::filesystem::permissions(ports.File("frozen.counter"), std::filesystem::perms::owner_read);
     for (const TInputMistake &row : kInputMistakes) {
-        const std::vector<TRecipeProblem> problems = Load(row.Text);
-        const bool named = std::any_of(problems.begin(), problems.end(), [&](const TRecipeProblem &problem) {
-            return problem.Line == row.Line && Has(problem.Text, row.Words);
-        });
-        EXPECT_TRUE(named) << row.Text << "\ngave:\n" << Listed(problems);
+        ExpectNamed(Load(row.Text), row.Line, row.Words, row.Text);
     }
 }
 
