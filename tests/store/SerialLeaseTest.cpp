@@ -157,7 +157,7 @@ TEST(SerialLease, AStationKilledAtRandomPointsLosesNoMoreThanTheNumberInHand)
 
 // A number the field cannot hold is refused and recorded as unused, never burnt silently; the
 // next unit takes the next number.
-TEST(SerialLease, ANumberAboveTheFieldIsRefusedAndRecordedUnused)
+TEST(SerialLease, WhatASourceCannotUseIsRecordedUnused)
 {
     std::unique_ptr<TStore> holder;
     TStore &store = StoreWithSequence(holder, 254);
@@ -178,4 +178,17 @@ TEST(SerialLease, ANumberAboveTheFieldIsRefusedAndRecordedUnused)
     ASSERT_EQ(ledger.Unused.size(), 1u);
     EXPECT_EQ(ledger.Unused[0].First, 256u);
     EXPECT_EQ(ledger.Unused[0].Count, 1u);
+
+    // A leasing station that ended without finishing (a kill): the next start records what its
+    // lease held as unused, before any number is asked for.
+    {
+        auto killed = SequenceSource(store, "S2", 5, folder.Path(), failure);
+        ASSERT_TRUE(killed && killed->Take({}, serial, failure)) << failure;
+        EXPECT_EQ(serial, 257u);
+    }
+    ASSERT_TRUE(SequenceSource(store, "S2", 5, folder.Path(), failure)) << failure;
+    ASSERT_TRUE(ReadLedger(store, "SN", ledger, failure)) << failure;
+    ASSERT_EQ(ledger.Unused.size(), 2u);
+    EXPECT_EQ(ledger.Unused[1].First, 258u);
+    EXPECT_EQ(ledger.Unused[1].Count, 4u);
 }

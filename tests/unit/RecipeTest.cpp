@@ -517,6 +517,8 @@ TEST_F(RecipeTest, AKeptSerialIsTheOneTheModuleHoldsWhenItsFieldIsSound)
     std::vector<uint8_t> held;
     TFailure failure;
     ASSERT_TRUE(FillSerial(std::vector<uint8_t>(32, 0x5A), field, 0x0BAD, held, failure));
+    std::vector<uint8_t> erasedWithCrc;
+    ASSERT_TRUE(FillSerial(std::vector<uint8_t>(32, 0x5A), field, 0xFFFF, erasedWithCrc, failure));
     std::vector<uint8_t> badCrc = held;
     badCrc[31] ^= 1;
     struct Case {
@@ -532,6 +534,7 @@ TEST_F(RecipeTest, AKeptSerialIsTheOneTheModuleHoldsWhenItsFieldIsSound)
         {"held", held, true, false, 0x0BAD, true, "7\n"},
         {"CRC broken", badCrc, true, false, 7, false, "8\n"},
         {"erased", std::vector<uint8_t>(32, 0xFF), true, false, 7, false, "8\n"},
+        {"erased, its CRC sound", erasedWithCrc, true, false, 7, false, "8\n"},
         {"cleared", std::vector<uint8_t>(32, 0), true, false, 7, false, "8\n"},
         {"not kept", held, false, false, 7, false, "8\n"},
         {"silent", held, true, true, std::nullopt, false, "7\n"},

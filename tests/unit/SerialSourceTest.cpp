@@ -39,7 +39,7 @@ TEST(SerialSourceTest, AProgramsOutputIsTheUnitsNumberOnlyWhenItExitedWellWithOn
         {"echo 65535", 65535, TFailureKind::fkNone, 65535},
         {"echo 65536", 65535, TFailureKind::fkRefusedInput, 0},
         {"echo 42; exit 3", UINT64_MAX, TFailureKind::fkRefusedInput, 0},
-        {"kill -9 $$", UINT64_MAX, TFailureKind::fkRefusedInput, 0},
+        {"echo 42; kill -9 $$", UINT64_MAX, TFailureKind::fkRefusedInput, 0},
         {"true", UINT64_MAX, TFailureKind::fkRefusedInput, 0},
         {"echo SN-42", UINT64_MAX, TFailureKind::fkRefusedInput, 0},
         {"echo -5", UINT64_MAX, TFailureKind::fkRefusedInput, 0},
