@@ -43,6 +43,8 @@ std::string UnitRecordLine(const TUnitRecord &Record)
     line["unit"] = Record.UnitId;
     if (Record.Serial)
         line["serial"] = *Record.Serial;
+    if (Record.SerialKept)
+        line["serial_kept"] = true;
     AddStationFields(line, Record.Station, Record.Operator, Record.Lot);
     line["recipe"] = {{"path", Record.Recipe}, {"sha256", Record.RecipeSha256}};
     line["port"] = Record.Port;

@@ -59,6 +59,8 @@ struct TUnitRecord {
     TFailure Failure;
     std::optional<size_t> FailedStep;
     uint64_t DurationMs = 0;
+    // The serial is the one the module held already (a reworked unit), written again.
+    bool SerialKept = false;
 };
 
 // The record as one JSON object on one line, without the newline.

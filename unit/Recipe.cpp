@@ -2,6 +2,7 @@
 #include "Recipe.h"
 
 #include "DataFile.h"
+#include "ProgramRun.h"
 #include "PathText.h"
 #include "Sha256.h"
 
@@ -31,7 +32,10 @@ const std::map<std::string, TOperationKind> kActions = {
 const std::set<std::string> kStepKeys = {"write-app", "write-dseg", "read-dseg", "mcu", "expect-sha256", "verify",
                                          "serial"};
 const std::set<std::string> kTopKeys = {"step", "station", "operator", "lot", "trusted-keys"};
-const std::set<std::string> kSerialKeys = {"counter", "offset", "width", "order", "crc"};
+const std::set<std::string> kSerialKeys = {"counter", "sequence", "command", "lease", "keep", "shared-counter",
+                                           "offset", "width", "order", "crc"};
+// The most numbers a station leases at a time.
+constexpr uint32_t kLargestLease = 1000000;
 const std::set<std::string> kCrcKeys = {"offset", "from", "to", "order"};
 const std::set<std::string> kFileFields = {kSerialField, kPortField, kUnitField, kMcuField, kTimeField};
 
@@ -185,22 +189,87 @@ private:
             step.Controllers = {0};
     }
 
+    // true or false at `key` (absent: false).
+    bool FlagOf(const toml::table &table, const char *key)
+    {
+        const toml::node *node = table.get(key);
+        if (node && !node->is_boolean())
+            Problem(*node, std::string(key) + " must be true or false");
+        return node && node->value_or(false);
+    }
+
+    // command = "PROGRAM ARGS" (split as a shell would, but run without one) or ["PROGRAM", "ARG"].
+    void ReadCommand(const toml::node &node, TRecipeSerial &serial)
+    {
+        if (const toml::array *list = node.as_array()) {
+            for (const toml::node &each : *list) {
+                if (!each.is_string())
+                    Problem(each, "command lists the program and its arguments, each in quotes");
+                serial.Command.push_back(each.value_or(std::string()));
+            }
+        } else if (node.is_string()) {
+            std::string problem;
+            if (!SplitProgramWords(node.value_or(std::string()), serial.Command, problem))
+                Problem(node, "command: " + problem);
+        } else {
+            Problem(node, "command must be a program and its arguments: \"PROGRAM ARGS\" or [\"PROGRAM\", \"ARG\"]");
+            return;
+        }
+        if (serial.Command.empty() || serial.Command.front().empty())
+            Problem(node, "command names no program");
+    }
+
+    // One of counter, sequence and command, and the keys that go with it.
+    void ReadSerialOrigin(const toml::table &table, const toml::node &node, TRecipeSerial &serial)
+    {
+        const char *const origins[] = {"counter", "sequence", "command"};
+        int given = 0;
+        for (const char *origin : origins)
+            given += table.contains(origin);
+        if (given != 1) {
+            Problem(node, given == 0 ? "serial needs counter (a file holding the next number), sequence (the store's) "
+                                       "or command (a program that prints it)"
+                                     : "serial takes its numbers from one place: counter, sequence or command");
+            return;
+        }
+        serial.Keep = FlagOf(table, "keep");
+        serial.SharedCounter = FlagOf(table, "shared-counter");
+        if (table.contains("counter")) {
+            serial.Origin = TSerialOrigin::soCounter;
+            serial.Counter = TextOf(table, "counter");
+            if (serial.Counter.empty())
+                Problem(node, "serial needs counter: the file that holds the next serial number");
+            else
+                serial.Counter = Resolve(serial.Counter);
+        } else if (table.contains("sequence")) {
+            serial.Origin = TSerialOrigin::soSequence;
+            serial.Sequence = TextOf(table, "sequence");
+            if (serial.Sequence.empty())
+                Problem(node, "sequence must name the store's serial sequence");
+            serial.Lease = NumberOf(table, "lease", 1, kLargestLease, 0, false, node);
+        } else {
+            serial.Origin = TSerialOrigin::soCommand;
+            ReadCommand(*table.get("command"), serial);
+        }
+        if (const toml::node *lease = table.get("lease"); lease && serial.Origin != TSerialOrigin::soSequence)
+            Problem(*lease, "lease belongs to a serial taken from the store's sequence");
+        if (const toml::node *shared = table.get("shared-counter"); shared && serial.Origin != TSerialOrigin::soCounter)
+            Problem(*shared, "shared-counter belongs to a serial taken from a counter file");
+    }
+
     void ReadSerial(const toml::node &node, TRecipeStep &step)
     {
         const toml::table *table = node.as_table();
         if (!table) {
-            Problem(node, "serial must be a table: { counter = \"FILE\", offset = N, width = N, order = \"little\" }");
+            Problem(node, "serial must be a table: { counter = \"FILE\", offset = N, width = N, order = \"little\" } "
+                          "(or sequence = \"NAME\", or command = \"PROGRAM ARGS\", in place of counter)");
             return;
         }
         CheckKeys(*table, kSerialKeys, " in serial");
         TRecipeSerial serial;
         serial.Line = int(node.source().begin.line);
         const uint32_t last = uint32_t(kMaxDataSegmentBytes) - 1;
-        serial.Counter = TextOf(*table, "counter");
-        if (serial.Counter.empty())
-            Problem(node, "serial needs counter: the file that holds the next serial number");
-        else
-            serial.Counter = Resolve(serial.Counter);
+        ReadSerialOrigin(*table, node, serial);
         serial.Field.Offset = NumberOf(*table, "offset", 0, last, 0, true, node);
         serial.Field.Width = NumberOf(*table, "width", 1, kLongestSerialWidth, 4, false, node);
         serial.Field.Order = OrderOf(*table, TByteOrder::boLittle);
@@ -239,16 +308,19 @@ private:
             Problem(node, "read-dseg of several controllers needs {mcu} in the file name, so that each gets its own");
     }
 
-    // A unit has one serial number: every serial field takes it from one counter, and a file name
+    // A unit has one serial number: every serial field takes it from one place, and a file name
     // with {serial} needs a step that takes one.
     void CheckSerialUse()
     {
-        const std::string counter = FRecipe.SerialCounter();
+        const TRecipeSerial *first = FRecipe.Serial();
         for (const TRecipeStep &step : FRecipe.Steps) {
-            if (step.Serial && step.Serial->Counter != counter)
-                Problem(step.Serial->Line, 0, "a unit has one serial number: take it from one counter (" +
-                                                  counter + " above)");
-            if (counter.empty() && step.File.find(kSerialField) != std::string::npos)
+            const TRecipeSerial *serial = step.Serial ? &*step.Serial : nullptr;
+            if (serial && (serial->Origin != first->Origin || serial->Counter != first->Counter ||
+                           serial->Sequence != first->Sequence || serial->Command != first->Command ||
+                           serial->Lease != first->Lease || serial->Keep != first->Keep))
+                Problem(serial->Line, 0, "a unit has one serial number: take it from one place, as line " +
+                                             std::to_string(first->Line) + " does (" + SerialOriginText(*first) + ")");
+            if (!first && step.File.find(kSerialField) != std::string::npos)
                 Problem(step.Line, 0, "{serial} in the file name, but no step takes a serial number");
         }
     }
@@ -355,12 +427,28 @@ int LineOfTooDeepKey(const std::string &text)
 
 } // namespace
 
-std::string TRecipe::SerialCounter() const
+const TRecipeSerial *TRecipe::Serial() const
 {
     for (const TRecipeStep &step : Steps)
         if (step.Serial)
-            return step.Serial->Counter;
-    return "";
+            return &*step.Serial;
+    return nullptr;
+}
+
+std::string SerialOriginText(const TRecipeSerial &serial)
+{
+    switch (serial.Origin) {
+    case TSerialOrigin::soCounter:
+        return "counter " + serial.Counter;
+    case TSerialOrigin::soSequence:
+        return "sequence \"" + serial.Sequence + "\"";
+    case TSerialOrigin::soCommand:
+        break;
+    }
+    std::string words;
+    for (const std::string &word : serial.Command)
+        words += (words.empty() ? "" : " ") + word;
+    return "command \"" + words + "\"";
 }
 
 uint64_t TRecipe::SerialLimit() const

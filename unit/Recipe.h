@@ -15,13 +15,34 @@
 
 namespace morlith {
 
-// The serial-number field of a data-segment template, and the counter it is taken from.
+// Where a unit's serial number comes from.
+enum class TSerialOrigin : uint8_t {
+    soCounter, // a counter file: one station, or stations on a share whose locking was checked
+    soSequence, // a sequence of the shared store
+    soCommand, // a program's standard output (a line's own system)
+};
+
+// The serial-number field of a data-segment template, and where its number is taken from.
 struct TRecipeSerial {
-    // The counter file (resolved), holding the next number as decimal text.
+    TSerialOrigin Origin = TSerialOrigin::soCounter;
+    // soCounter: the counter file (resolved), holding the next number as decimal text.
     std::string Counter;
+    // soCounter: the site has checked that the counter's share locks across machines.
+    bool SharedCounter = false;
+    // soSequence: the store's sequence, and how many numbers a station leases at a time (0: none).
+    std::string Sequence;
+    uint64_t Lease = 0;
+    // soCommand: the program and its arguments.
+    std::vector<std::string> Command;
+    // A number the module already holds in the field (its CRC sound) is written again.
+    bool Keep = false;
     TSerialField Field;
     int Line = 0;
 };
+
+// Where `serial` takes its numbers from, as messages name it: "counter /srv/sn.txt",
+// "sequence \"SN\"", "command \"next-serial --line 3\"".
+std::string SerialOriginText(const TRecipeSerial &serial);
 
 struct TRecipeStep {
     // okWriteApplication, okWriteDataSegment or okReadDataSegment.
@@ -59,8 +80,9 @@ struct TRecipe {
     // The keys whose signature every file written must carry; none: files need no signature.
     std::vector<TRecipeKey> TrustedKeys;
 
-    // The counter the unit's serial number comes from; empty when no step takes one.
-    std::string SerialCounter() const;
+    // Where the unit's serial number comes from (the first step that takes one); null when no
+    // step takes one.
+    const TRecipeSerial *Serial() const;
     // The largest serial number every step's field holds.
     uint64_t SerialLimit() const;
 };

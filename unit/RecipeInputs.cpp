@@ -3,6 +3,7 @@
 
 #include "NumberText.h"
 #include "PackageAcceptance.h"
+#include "CounterShare.h"
 #include "PathText.h"
 #include "SerialCounter.h"
 
@@ -26,6 +27,12 @@ void CheckTemplate(const TRecipeStep &step, const TOperationInput &input, const 
     TFailure failure;
     if (!CheckSerialField(serial.Field, input.Bytes.size(), failure))
         problems.push_back({serial.Line, 0, step.File + ": " + failure.Detail});
+    // A sequence is the store's, a command's number comes only when a unit asks for it.
+    if (serial.Origin != TSerialOrigin::soCounter)
+        return;
+    if (!CheckCounterShare(serial.Counter, NetworkFileSystemOf(serial.Counter),
+                           wait.SharedCounter || serial.SharedCounter, failure))
+        problems.push_back({serial.Line, 0, failure.Detail});
     uint64_t next = 0;
     TSerialCounter counter(serial.Counter);
     counter.SetStopCheck(wait.StopRequested);

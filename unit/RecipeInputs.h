@@ -16,6 +16,8 @@ namespace morlith {
 struct TCounterWait {
     std::function<bool()> StopRequested;
     std::function<void(const std::string &What)> Notice;
+    // The site checked that a counter on a network share locks across machines.
+    bool SharedCounter = false;
 };
 
 // Reads the input of every step that writes into `Inputs` (one per step; empty for read-dseg)

@@ -155,10 +155,42 @@ TFailure TRecipeRunner::InputFor(size_t RecipeStep, TOperationInput &Input) cons
     return failure.Failed() ? failure.During("filling in the serial number") : failure;
 }
 
+bool TRecipeRunner::ObtainSerial(int32_t PortNumber)
+{
+    size_t Index = 0;
+    while (!FRecipe.Steps[FRecipeStep[Index]].Serial)
+        ++Index;
+    const uint8_t controller = FSteps[Index].Controller;
+    const TRecipeSerial &serial = *FRecipe.Steps[FRecipeStep[Index]].Serial;
+    std::optional<uint64_t> held;
+    if (serial.Keep) {
+        TOperationRunner reader(FProgrammator, TOperationKind::okReadDataSegment, controller, TOperationInput{});
+        if (FListener)
+            reader.SetFrameListener(FListener);
+        const bool read = Select(reader, controller, PortNumber) && reader.Perform();
+        reader.Conclude();
+        if (!read) {
+            TFailure failure = reader.Failure();
+            return Fail(Index, failure.During("reading the serial number the module holds"));
+        }
+        held = SerialHeldIn(reader.Data(), serial.Field);
+    }
+    TFailure failure;
+    const std::optional<uint64_t> number = FSerialSupply(held, failure);
+    if (!number)
+        return Fail(Index, failure);
+    FSerialKept = held && *held == *number;
+    SetSerial(*number);
+    // Names with {serial} are known now.
+    return Prepare();
+}
+
 bool TRecipeRunner::RunStep(size_t Index, int32_t PortNumber)
 {
     TUnitStep &step = FSteps[Index];
     const size_t recipeStep = FRecipeStep[Index];
+    if (FSerialSupply && !FFields.Serial && FRecipe.Serial() && !ObtainSerial(PortNumber))
+        return false;
     const auto start = std::chrono::steady_clock::now();
     step.Skipped = false;
     TOperationInput input;

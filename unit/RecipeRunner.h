@@ -34,6 +34,10 @@ public:
     using TStepProgress = std::function<void(size_t Index, size_t Count, const std::string &Name)>;
     // Waits between two handshakes of a retried connect; false when a stop was requested.
     using TRetryPause = std::function<bool()>;
+    // Gives the unit its serial number once its module answered: `held` is the number its data
+    // segment holds (a recipe that keeps serials), else nothing. The number, or nothing with
+    // `failure`.
+    using TSerialSupply = std::function<std::optional<uint64_t>(const std::optional<uint64_t> &held, TFailure &failure)>;
 
     // `Inputs` holds one input per step of `Recipe` (ReadRecipeInputs), read once and shared by
     // every unit.
@@ -47,6 +51,11 @@ public:
 
     // Gives the unit its serial number, once reserved: file names with {serial} take it.
     void SetSerial(uint64_t Serial);
+    // Asks `Supply` for the serial number once the module answered, before the first step (for a
+    // recipe that keeps serials, after reading the number the module holds).
+    void SetSerialSupply(TSerialSupply Supply) { FSerialSupply = std::move(Supply); }
+    // The unit kept the serial its module held.
+    bool SerialKept() const { return FSerialKept; }
     // Checks what the unit's steps will make (read-dseg files that must not exist yet), before
     // the module is touched; names with {serial} only once the unit has its number. False with
     // Failure().
@@ -70,6 +79,9 @@ private:
     // Fills each step's file and name from the unit's fields.
     void NameSteps();
     bool RunStep(size_t Index, int32_t PortNumber);
+    // Asks the supply for the unit's number before the first step, reading first what the module
+    // holds when the recipe keeps serials; a failure is the step that takes the serial.
+    bool ObtainSerial(int32_t PortNumber);
     bool Select(TOperationRunner &Runner, uint8_t Controller, int32_t PortNumber);
     bool Fail(size_t Index, TFailure Failure);
     // What a write step sends to this unit: a template gets the unit's serial number. A failure
@@ -85,6 +97,8 @@ private:
     std::vector<TUnitStep> FSteps;
     TStepProgress FProgress;
     TFrameTraceHook FListener;
+    TSerialSupply FSerialSupply;
+    bool FSerialKept = false;
     uint32_t FRetries = 0;
     TRetryPause FPause;
     // The controller selected, once connected.

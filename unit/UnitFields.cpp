@@ -3,6 +3,8 @@
 
 #include "Crc16.h"
 
+#include <algorithm>
+
 namespace morlith {
 namespace {
 
@@ -31,7 +33,37 @@ void Put(std::vector<uint8_t> &bytes, uint64_t at, unsigned width, TByteOrder or
     }
 }
 
+// The `width` bytes at `at` in `order` as a number.
+uint64_t Get(const std::vector<uint8_t> &bytes, uint64_t at, unsigned width, TByteOrder order)
+{
+    uint64_t value = 0;
+    for (unsigned i = 0; i < width; ++i) {
+        const unsigned place = order == TByteOrder::boLittle ? i : width - 1 - i;
+        value |= uint64_t(bytes[size_t(at + place)]) << (8 * i);
+    }
+    return value;
+}
+
 } // namespace
+
+std::optional<uint64_t> SerialHeldIn(const std::vector<uint8_t> &segment, const TSerialField &field)
+{
+    TFailure failure;
+    if (!CheckSerialField(field, segment.size(), failure))
+        return std::nullopt;
+    const auto first = segment.begin() + ptrdiff_t(field.Offset);
+    const auto last = first + ptrdiff_t(field.Width);
+    // Erased (all ones) or cleared (all zeros): no number was written there.
+    if (std::all_of(first, last, [](uint8_t b) { return b == 0xFF; }) ||
+        std::all_of(first, last, [](uint8_t b) { return b == 0; }))
+        return std::nullopt;
+    if (field.Crc) {
+        const TCrcField &crc = *field.Crc;
+        if (Get(segment, crc.At, kCrcWidth, crc.Order) != CRC16(segment.data() + crc.From, int64_t(crc.Length)))
+            return std::nullopt;
+    }
+    return Get(segment, field.Offset, field.Width, field.Order);
+}
 
 uint64_t LargestSerial(unsigned width)
 {

@@ -57,4 +57,9 @@ bool CheckSerialField(const TSerialField &field, uint64_t templateSize, TFailure
 bool FillSerial(const std::vector<uint8_t> &templateBytes, const TSerialField &field, uint64_t serial,
                 std::vector<uint8_t> &unit, TFailure &failure);
 
+// The serial a module's data segment `segment` already holds in `field`: nothing when the field
+// lies outside it, holds all zeros or all ones (never written), or its CRC (when the field has
+// one) does not check.
+std::optional<uint64_t> SerialHeldIn(const std::vector<uint8_t> &segment, const TSerialField &field);
+
 } // namespace morlith

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "UnitRun.h"
 
-#include "SerialCounter.h"
 
 #include <cstdio>
 #include <mutex>
@@ -49,7 +48,12 @@ bool TUnitRun::Run(int32_t portNumber)
         FFailure = StoppedOnRequest(TStopPoint::spBeforeConnecting);
     // A unit refused for its files takes no number; otherwise the number is the unit's once the
     // counter past it is on the disk, before the unit is touched.
-    go = go && FRunner.Prepare() && ReserveSerial();
+    const TRecipeSerial *serial = FRun.Recipe.Serial();
+    if (serial && serial->Keep)
+        FRunner.SetSerialSupply([this](const std::optional<uint64_t> &held, TFailure &failure) {
+            return SupplySerial(held, failure);
+        });
+    go = go && FRunner.Prepare() && ((serial && serial->Keep) || ReserveSerial());
     if (go && FFields.Serial)
         FRunner.SetSerial(*FFields.Serial);
     const bool done = go && FRunner.Prepare() && FRunner.Run(portNumber);
@@ -66,22 +70,33 @@ bool TUnitRun::Run(int32_t portNumber)
 
 bool TUnitRun::ReserveSerial()
 {
-    const std::string counter = FRun.Recipe.SerialCounter();
-    if (counter.empty())
+    if (!FRun.Recipe.Serial())
         return true;
-    TSerialCounter serials(counter);
-    serials.SetStopCheck([this] { return StopRequested(); });
-    serials.SetWaitNotice(FRun.LockNotice);
     uint64_t serial = 0;
     TFailure failure;
-    if (!serials.Reserve(serial, failure, FRun.Recipe.SerialLimit())) {
-        FFailure = failure.During("reserving the unit's serial number");
-        return false;
+    if (!FRun.Serials) {
+        failure = MakeFailure(TFailureKind::fkRefusedInput, "no source of serial numbers was opened");
+    } else if (FRun.Serials->Take([this] { return StopRequested(); }, serial, failure)) {
+        FFields.Serial = serial;
+        if (FSerialListener)
+            FSerialListener(serial);
+        return true;
     }
-    FFields.Serial = serial;
-    if (FSerialListener)
-        FSerialListener(serial);
-    return true;
+    FFailure = failure.During("reserving the unit's serial number");
+    return false;
+}
+
+std::optional<uint64_t> TUnitRun::SupplySerial(const std::optional<uint64_t> &held, TFailure &failure)
+{
+    if (held) {
+        FFields.Serial = held;
+        if (FSerialListener)
+            FSerialListener(*held);
+    } else if (!ReserveSerial()) {
+        failure = FFailure;
+        return std::nullopt;
+    }
+    return FFields.Serial;
 }
 
 std::string TUnitRun::ModuleState() const
@@ -96,6 +111,7 @@ TUnitRecord TUnitRun::Record(const std::string &tool) const
     record.Tool = tool;
     record.UnitId = FFields.UnitId;
     record.Serial = FFields.Serial;
+    record.SerialKept = FRunner.SerialKept();
     record.Station = FRun.Station;
     record.Operator = FRun.Operator;
     record.Lot = FRun.Lot;

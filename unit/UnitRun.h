@@ -6,6 +6,7 @@
 
 #include "ProductionLog.h"
 #include "RecipeRunner.h"
+#include "SerialSource.h"
 
 #include <functional>
 #include <memory>
@@ -30,6 +31,8 @@ struct TRecipeRun {
     uint32_t Retries = 0;
     // Told what the run waits for when another program holds the serial counter's lock.
     std::function<void(const std::string &)> LockNotice;
+    // Where units take their serial numbers (null when no step takes one); Finish() at a clean end.
+    std::shared_ptr<TSerialSource> Serials;
 };
 
 class TUnitRun {
@@ -64,9 +67,12 @@ public:
 
 private:
     bool StopRequested() const { return FStopRequested && FStopRequested(); }
-    // Takes the unit's serial number from the recipe's counter, when it has one. False with the
-    // failure.
+    // Takes the unit's serial number from the run's source, when the recipe takes one. False with
+    // the failure.
     bool ReserveSerial();
+    // The unit's number once its module answered: `held` when the recipe keeps serials and the
+    // module holds one, else a new one.
+    std::optional<uint64_t> SupplySerial(const std::optional<uint64_t> &held, TFailure &failure);
 
     const TRecipeRun &FRun;
     std::string FPortLabel;

@@ -74,7 +74,7 @@ _morlith_cli()
                    --dseg-length --word3 --format --base --fill --piece --image-out --help --version
                    --log --wait --retries --expect-sha256 --match --existing --socket-names --since
                    --failed --summary --csv --station --operator --lot --serial --unit --store --next
-                   --trusted-key --key"
+                   --trusted-key --key --shared-counter"
     COMPREPLY=()
 
     # A value after "=" (--port=COM3): bash splits the word at "=" (prev is then "="); where

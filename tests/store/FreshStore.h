@@ -29,6 +29,7 @@ inline TStoreAddress FreshStoreAddress(bool makeTables = true, std::string *data
 
 } // namespace morlith::test
 
+#include "SequenceSerials.h"
 #include "StoreSequences.h"
 
 #include <map>
@@ -67,6 +68,20 @@ inline uint64_t ExpectAccounted(const TSequenceLedger &ledger, const std::vector
     const uint64_t missing = granted.size() - std::min<uint64_t>(granted.size(), accounted.size());
     EXPECT_LE(missing, lost) << "numbers granted and neither given nor returned";
     return missing;
+}
+
+// A station's source of numbers from the sequence "SN" of `store` (which outlives it), leasing
+// `lease` at a time into `folder` (0: none).
+inline std::unique_ptr<TSerialSource> SequenceSource(TStore &store, const std::string &station, uint64_t lease,
+                                                     const std::string &folder, TFailure &failure,
+                                                     uint64_t largest = UINT64_MAX)
+{
+    TRecipeSerial serial;
+    serial.Origin = TSerialOrigin::soSequence;
+    serial.Sequence = "SN";
+    serial.Lease = lease;
+    return OpenSequenceSerials(std::shared_ptr<TStore>(&store, [](TStore *) {}), serial, largest, station, folder,
+                               failure);
 }
 
 } // namespace morlith::test

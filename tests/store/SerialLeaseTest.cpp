@@ -116,12 +116,12 @@ TEST(SerialLease, AStationKilledAtRandomPointsLosesNoMoreThanTheNumberInHand)
         if (child == 0) {
             TStore own(store.Address());
             TFailure failure;
-            auto serials = TStoreSerials::Open(own, "SN", "S1", 6, lease, failure);
+            // What the last kill left is recorded as unused as the source opens.
+            auto serials = SequenceSource(own, "S1", 6, folder.Path(), failure);
             if (!serials)
                 _exit(2);
-            serials->ReturnLease(failure); // what the last kill left
             std::ofstream out(noted);
-            for (uint64_t serial = 0; serials->Take(serial, failure);)
+            for (uint64_t serial = 0; serials->Take({}, serial, failure);)
                 out << serial << "\n" << std::flush;
             _exit(3);
         }
@@ -133,9 +133,7 @@ TEST(SerialLease, AStationKilledAtRandomPointsLosesNoMoreThanTheNumberInHand)
         EXPECT_TRUE(WIFSIGNALED(status)) << "round " << round;
     }
     TFailure failure;
-    auto serials = TStoreSerials::Open(store, "SN", "S1", 6, lease, failure);
-    ASSERT_TRUE(serials) << failure;
-    ASSERT_TRUE(serials->ReturnLease(failure)) << failure;
+    ASSERT_TRUE(SequenceSource(store, "S1", 6, folder.Path(), failure)) << failure;
     std::vector<uint64_t> given;
     for (int round = 0; round < kRounds; ++round)
         for (uint64_t n : ReadNumbers(folder.File("given-" + std::to_string(round))))
@@ -155,4 +153,42 @@ TEST(SerialLease, AStationKilledAtRandomPointsLosesNoMoreThanTheNumberInHand)
     // A kill between the store granting a lease and the lease file taking it loses that lease (it
     // stays in the ledger as leased to S1); a kill after a number was taken loses that number.
     ExpectAccounted(ledger, given, 1, *sequences[0].Next, kRounds * 6);
+}
+
+// A number the field cannot hold is refused and recorded as unused, never burnt silently; the
+// next unit takes the next number.
+TEST(SerialLease, WhatASourceCannotUseIsRecordedUnused)
+{
+    std::unique_ptr<TStore> holder;
+    TStore &store = StoreWithSequence(holder, 254);
+    TScratchFolder folder;
+    TFailure failure;
+    auto serials = SequenceSource(store, "S1", 0, folder.Path(), failure, 255);
+    ASSERT_TRUE(serials) << failure;
+    uint64_t serial = 0;
+    ASSERT_TRUE(serials->Take({}, serial, failure)) << failure;
+    EXPECT_EQ(serial, 254u);
+    ASSERT_TRUE(serials->Take({}, serial, failure)) << failure;
+    EXPECT_EQ(serial, 255u);
+    EXPECT_FALSE(serials->Take({}, serial, failure));
+    EXPECT_EQ(failure.Kind, TFailureKind::fkRefusedInput) << failure;
+    EXPECT_EQ(serial, 255u);
+    TSequenceLedger ledger;
+    ASSERT_TRUE(ReadLedger(store, "SN", ledger, failure)) << failure;
+    ASSERT_EQ(ledger.Unused.size(), 1u);
+    EXPECT_EQ(ledger.Unused[0].First, 256u);
+    EXPECT_EQ(ledger.Unused[0].Count, 1u);
+
+    // A leasing station that ended without finishing (a kill): the next start records what its
+    // lease held as unused, before any number is asked for.
+    {
+        auto killed = SequenceSource(store, "S2", 5, folder.Path(), failure);
+        ASSERT_TRUE(killed && killed->Take({}, serial, failure)) << failure;
+        EXPECT_EQ(serial, 257u);
+    }
+    ASSERT_TRUE(SequenceSource(store, "S2", 5, folder.Path(), failure)) << failure;
+    ASSERT_TRUE(ReadLedger(store, "SN", ledger, failure)) << failure;
+    ASSERT_EQ(ledger.Unused.size(), 2u);
+    EXPECT_EQ(ledger.Unused[1].First, 258u);
+    EXPECT_EQ(ledger.Unused[1].Count, 4u);
 }

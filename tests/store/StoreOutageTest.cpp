@@ -44,38 +44,38 @@ TEST(StoreOutage, TheServerStoppedAtOnceThenBack)
     TStore direct(leased.Address(), kQuick);
     MakeSequence(leased, 1);
     TFailure failure;
-    auto withLease = TStoreSerials::Open(leased, "SN", "S1", 20, LeasePathOf(folder.Path(), "S1", "SN"), failure);
-    auto withoutLease = TStoreSerials::Open(direct, "SN", "S2", 0, "", failure);
+    auto withLease = SequenceSource(leased, "S1", 20, folder.Path(), failure);
+    auto withoutLease = SequenceSource(direct, "S2", 0, folder.Path(), failure);
     ASSERT_TRUE(withLease && withoutLease) << failure;
     std::vector<uint64_t> given;
     uint64_t serial = 0;
     for (int i = 0; i < 5; ++i) {
-        ASSERT_TRUE(withLease->Take(serial, failure)) << failure;
+        ASSERT_TRUE(withLease->Take({}, serial, failure)) << failure;
         given.push_back(serial);
-        ASSERT_TRUE(withoutLease->Take(serial, failure)) << failure;
+        ASSERT_TRUE(withoutLease->Take({}, serial, failure)) << failure;
         given.push_back(serial);
     }
     SharedServer().Stop(true);
     // The leased station goes on until its lease is used up; the other one is refused in words.
     for (int i = 0; i < 15; ++i) {
-        EXPECT_TRUE(withLease->Take(serial, failure)) << failure;
+        EXPECT_TRUE(withLease->Take({}, serial, failure)) << failure;
         given.push_back(serial);
     }
-    EXPECT_FALSE(withLease->Take(serial, failure));
+    EXPECT_FALSE(withLease->Take({}, serial, failure));
     EXPECT_EQ(failure.Kind, TFailureKind::fkStore);
     EXPECT_EQ(failure.Reason, kStoreUnreachable) << failure;
-    EXPECT_FALSE(withoutLease->Take(serial, failure));
+    EXPECT_FALSE(withoutLease->Take({}, serial, failure));
     EXPECT_EQ(failure.Kind, TFailureKind::fkStore);
     EXPECT_EQ(failure.Reason, kStoreUnreachable) << failure;
     EXPECT_FALSE(failure.Step.empty()) << failure;
     SharedServer().Start();
     for (int i = 0; i < 5; ++i) {
-        ASSERT_TRUE(withLease->Take(serial, failure)) << failure;
+        ASSERT_TRUE(withLease->Take({}, serial, failure)) << failure;
         given.push_back(serial);
-        ASSERT_TRUE(withoutLease->Take(serial, failure)) << failure;
+        ASSERT_TRUE(withoutLease->Take({}, serial, failure)) << failure;
         given.push_back(serial);
     }
-    ASSERT_TRUE(withLease->ReturnLease(failure)) << failure;
+    ASSERT_TRUE(withLease->Finish(failure)) << failure;
     std::vector<TSequenceInfo> sequences;
     ASSERT_TRUE(ListSequences(direct, sequences, failure));
     TSequenceLedger ledger;

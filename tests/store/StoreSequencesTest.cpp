@@ -25,15 +25,15 @@ std::vector<uint64_t> TakeInProcesses(const TStoreAddress &address, int processe
             TStore store(address);
             TFailure failure;
             const std::string station = "S" + std::to_string(p);
-            auto serials = TStoreSerials::Open(store, "SN", station, lease, LeasePathOf(folder, station, "SN"), failure);
+            auto serials = SequenceSource(store, station, lease, folder, failure);
             std::ofstream out(folder + "/given-" + station);
             for (int i = 0; serials && i < each; ++i) {
                 uint64_t serial = 0;
-                if (!serials->Take(serial, failure))
+                if (!serials->Take({}, serial, failure))
                     _exit(2);
                 out << serial << "\n" << std::flush;
             }
-            _exit(serials && serials->ReturnLease(failure) ? 0 : 3);
+            _exit(serials && serials->Finish(failure) ? 0 : 3);
         }
         children.push_back(child);
     }

@@ -33,6 +33,15 @@ std::string Listed(const std::vector<TRecipeProblem> &problems)
     return text;
 }
 
+// One of `problems` is at `line` and holds `words`; `text` is the recipe, for the message.
+void ExpectNamed(const std::vector<TRecipeProblem> &problems, int line, const char *words, const std::string &text)
+{
+    const bool named = std::any_of(problems.begin(), problems.end(), [&](const TRecipeProblem &problem) {
+        return problem.Line == line && Has(problem.Text, words);
+    });
+    EXPECT_TRUE(named) << text << "\ngave:\n" << Listed(problems);
+}
+
 // A recipe with one mistake of form: the line it must be named at and words of its message.
 struct TFormMistake {
     const char *Text;
@@ -66,7 +75,26 @@ const TFormMistake kFormMistakes[] = {
     {"[[step]]\nread-dseg = \"out-{serial}.bin\"\n", 1, "no step takes a serial number"},
     {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { counter = \"a\", offset = 0 }\n"
      "[[step]]\nwrite-dseg = \"d.bin\"\nserial = { counter = \"b\", offset = 0 }\n",
-     6, "take it from one counter"},
+     6, "take it from one place, as line 3 does (counter /line/a)"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { sequence = \"SN\", offset = 0 }\n"
+     "[[step]]\nwrite-dseg = \"d.bin\"\nserial = { sequence = \"SN\", offset = 0, keep = true }\n",
+     6, "take it from one place"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { counter = \"c\", sequence = \"SN\", offset = 0 }\n", 3,
+     "from one place: counter, sequence or command"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { sequence = \"SN\", offset = 0, lease = 0 }\n", 3,
+     "lease must be a whole number from 1 to 1000000"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { counter = \"c\", offset = 0, lease = 5 }\n", 3,
+     "lease belongs to a serial taken from the store's sequence"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { command = \"n\", offset = 0, shared-counter = true }\n", 3,
+     "shared-counter belongs to a serial taken from a counter file"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { sequence = \"\", offset = 0 }\n", 3, "sequence must name"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { counter = \"c\", offset = 0, keep = \"yes\" }\n", 3,
+     "keep must be true or false"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { command = [], offset = 0 }\n", 3, "command names no program"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { command = [\"n\", 3], offset = 0 }\n", 3, "each in quotes"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { command = 5, offset = 0 }\n", 3, "command must be a program"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { command = \"n 'a\", offset = 0 }\n", 3, "cannot be split"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { command = \"n $HOME\", offset = 0 }\n", 3, "as a list instead"},
     {"lot = 3\n[[step]]\nread-dseg = \"a.bin\"\n", 1, "lot must be text"},
     {"trusted-keys = \"k.pub\"\n[[step]]\nread-dseg = \"a.bin\"\n", 1, "list of public key files"},
     {"trusted-keys = []\n[[step]]\nread-dseg = \"a.bin\"\n", 1, "list of public key files"},
@@ -83,10 +111,7 @@ TEST(RecipeFormTest, EveryMistakeOfFormIsNamedByItsLine)
         TRecipe recipe;
         const std::vector<TRecipeProblem> problems = ParseRecipe(row.Text, "/line", recipe);
         ASSERT_FALSE(problems.empty()) << row.Text;
-        const bool named = std::any_of(problems.begin(), problems.end(), [&](const TRecipeProblem &problem) {
-            return problem.Line == row.Line && Has(problem.Text, row.Words);
-        });
-        EXPECT_TRUE(named) << row.Text << "\ngave:\n" << Listed(problems);
+        ExpectNamed(problems, row.Line, row.Words, row.Text);
     }
 }
 
@@ -124,6 +149,39 @@ TEST(RecipeFormTest, DeeplyDottedKeysAndHeadersAreRefusedAtTheirLine)
     const std::vector<TRecipeProblem> limit = ParseRecipe(deepest + " = 1\n", "/line", recipe);
     ASSERT_FALSE(limit.empty());
     EXPECT_FALSE(Has(limit[0].Text, "parts")) << limit[0].Text;
+}
+
+TEST(RecipeFormTest, ASerialTakesItsNumbersFromACounterASequenceOrACommand)
+{
+    const char *kSerial = "[[step]]\nwrite-dseg = \"d.bin\"\nserial = { offset = 0, ";
+    TRecipe recipe;
+    std::vector<TRecipeProblem> problems =
+        ParseRecipe(std::string(kSerial) + "sequence = \"SN\", lease = 50, keep = true }\n", "/line", recipe);
+    ASSERT_TRUE(problems.empty()) << Listed(problems);
+    EXPECT_EQ(recipe.Serial()->Origin, TSerialOrigin::soSequence);
+    EXPECT_EQ(recipe.Serial()->Sequence, "SN");
+    EXPECT_EQ(recipe.Serial()->Lease, 50u);
+    EXPECT_TRUE(recipe.Serial()->Keep);
+    EXPECT_EQ(SerialOriginText(*recipe.Serial()), "sequence \"SN\"");
+
+    recipe = {};
+    problems = ParseRecipe(std::string(kSerial) + "command = \"next-serial --line '3 a'\" }\n", "/line", recipe);
+    ASSERT_TRUE(problems.empty()) << Listed(problems);
+    EXPECT_EQ(recipe.Serial()->Origin, TSerialOrigin::soCommand);
+    EXPECT_EQ(recipe.Serial()->Command, (std::vector<std::string>{"next-serial", "--line", "3 a"}));
+    EXPECT_FALSE(recipe.Serial()->Keep);
+
+    recipe = {};
+    problems = ParseRecipe(std::string(kSerial) + "command = [\"next serial\", \"$LINE\"] }\n", "/line", recipe);
+    ASSERT_TRUE(problems.empty()) << Listed(problems);
+    EXPECT_EQ(recipe.Serial()->Command, (std::vector<std::string>{"next serial", "$LINE"}));
+
+    recipe = {};
+    problems = ParseRecipe(std::string(kSerial) + "counter = \"sn\", shared-counter = true }\n", "/line", recipe);
+    ASSERT_TRUE(problems.empty()) << Listed(problems);
+    EXPECT_EQ(recipe.Serial()->Origin, TSerialOrigin::soCounter);
+    EXPECT_TRUE(recipe.Serial()->SharedCounter);
+    EXPECT_EQ(recipe.Serial()->Lease, 0u);
 }
 
 TEST(RecipeFormTest, TheKeysOfTheReadmeExampleReadAsWrittenWithPathsBesideTheRecipe)
@@ -166,7 +224,7 @@ read-dseg = "readout-{serial}-{mcu}.bin"
     ASSERT_TRUE(field.Crc);
     EXPECT_EQ(field.Crc->At, 30u);
     EXPECT_EQ(field.Crc->Length, 30u);
-    EXPECT_EQ(recipe.SerialCounter(), "/line/serials.counter");
+    EXPECT_EQ(recipe.Serial()->Counter, "/line/serials.counter");
     EXPECT_EQ(recipe.Steps[3].Line, 15);
     ASSERT_EQ(recipe.TrustedKeys.size(), 2u);
     EXPECT_EQ(recipe.TrustedKeys[0].Path + " " + recipe.TrustedKeys[1].Path, "/line/site.pub /etc/morlith/line.pub");
@@ -250,11 +308,7 @@ TEST_F(RecipeTest, EveryInputAModuleMustNotGetIsNamedAtItsStepBeforeAnyPortOpens
     Write("frozen.counter", "5\n");
     std::filesystem::permissions(ports.File("frozen.counter"), std::filesystem::perms::owner_read);
     for (const TInputMistake &row : kInputMistakes) {
-        const std::vector<TRecipeProblem> problems = Load(row.Text);
-        const bool named = std::any_of(problems.begin(), problems.end(), [&](const TRecipeProblem &problem) {
-            return problem.Line == row.Line && Has(problem.Text, row.Words);
-        });
-        EXPECT_TRUE(named) << row.Text << "\ngave:\n" << Listed(problems);
+        ExpectNamed(Load(row.Text), row.Line, row.Words, row.Text);
     }
 }
 
@@ -449,6 +503,69 @@ TEST_F(RecipeTest, AReadingThatWouldReplaceAFileStopsTheUnitBeforeAnyFrame)
     EXPECT_EQ(stopped.Record("t").Failure.Kind, TFailureKind::fkStopped) << stopped.Failure();
     EXPECT_EQ(Commands(module), "");
     EXPECT_EQ(test::ReadText(ports.File("serials.counter")), "7\n");
+}
+
+// A reworked unit: with keep = true the serial its module holds (its CRC sound) is written again
+// and no number is taken; a field never written, or one whose CRC fails, takes a new number. No
+// number is taken for a module that does not answer.
+TEST_F(RecipeTest, AKeptSerialIsTheOneTheModuleHoldsWhenItsFieldIsSound)
+{
+    Write("settings.bin", std::string(32, '\0'));
+    const std::string kRecipe = "[[step]]\nwrite-dseg = \"settings.bin\"\nserial = { counter = \"sn.counter\", "
+                                "offset = 4, width = 2, order = \"big\", crc = { offset = 30, from = 0, to = 30 }";
+    TSerialField field{4, 2, TByteOrder::boBig, TCrcField{0, 30, 30, TByteOrder::boBig}};
+    std::vector<uint8_t> held;
+    TFailure failure;
+    ASSERT_TRUE(FillSerial(std::vector<uint8_t>(32, 0x5A), field, 0x0BAD, held, failure));
+    std::vector<uint8_t> erasedWithCrc;
+    ASSERT_TRUE(FillSerial(std::vector<uint8_t>(32, 0x5A), field, 0xFFFF, erasedWithCrc, failure));
+    std::vector<uint8_t> badCrc = held;
+    badCrc[31] ^= 1;
+    struct Case {
+        const char *name;
+        std::vector<uint8_t> segment;
+        bool keep;
+        bool silent;
+        std::optional<uint64_t> serial;
+        bool kept;
+        const char *counter; // after the unit
+    };
+    const Case cases[] = {
+        {"held", held, true, false, 0x0BAD, true, "7\n"},
+        {"CRC broken", badCrc, true, false, 7, false, "8\n"},
+        {"erased", std::vector<uint8_t>(32, 0xFF), true, false, 7, false, "8\n"},
+        {"erased, its CRC sound", erasedWithCrc, true, false, 7, false, "8\n"},
+        {"cleared", std::vector<uint8_t>(32, 0), true, false, 7, false, "8\n"},
+        {"not kept", held, false, false, 7, false, "8\n"},
+        {"silent", held, true, true, std::nullopt, false, "7\n"},
+    };
+    int port = 40;
+    for (const Case &row : cases) {
+        TModuleServerOptions options;
+        options.dataSegmentOf[0] = row.segment;
+        options.faults.silent = row.silent;
+        TModuleServer &module = ports.Serve(++port, options);
+        Write("sn.counter", "7\n");
+        TRecipeRun run;
+        ASSERT_TRUE(LoadRecipe(Write("k.toml", kRecipe + (row.keep ? ", keep = true }\n" : " }\n")), run.Recipe).empty());
+        ASSERT_TRUE(ReadRecipeInputs(run.Recipe, run.Inputs).empty());
+        run.Serials = OpenLocalSerials(*run.Recipe.Serial(), run.Recipe.SerialLimit(), false, {}, failure);
+        TComPortProgrammator engine;
+        engine.Driver().SetInputTimeout(100);
+        TUnitRun unit(engine, run, "COM", "COM");
+        EXPECT_EQ(unit.Run(port), !row.silent) << row.name << ": " << unit.Failure();
+        EXPECT_EQ(unit.Serial(), row.serial) << row.name;
+        EXPECT_EQ(test::ReadText(ports.File("sn.counter")), row.counter) << row.name;
+        const std::string line = UnitRecordLine(unit.Record("t"));
+        EXPECT_EQ(Has(line, "\"serial_kept\":true"), row.kept) << row.name << ": " << line;
+        if (row.silent) {
+            EXPECT_EQ(unit.Failure().Kind, TFailureKind::fkNoReply) << unit.Failure();
+            continue;
+        }
+        const std::vector<uint8_t> segment =
+            module.WithModule([](TVirtualModule &m) { return m.Controller(0).dataSegment; });
+        EXPECT_EQ(segment[4] * 256 + segment[5], *row.serial) << row.name;
+    }
 }
 
 } // namespace

@@ -103,6 +103,8 @@ struct TCliOptions {
     // log: --serial and --unit, the unit records of one unit only.
     std::optional<uint64_t> Serial;
     std::string Unit;
+    // run, check: --shared-counter, a counter on a network share whose locking the site checked.
+    bool SharedCounter = false;
     // --store: the shared store's address (a postgresql:// URI); empty for MORLITH_STORE.
     std::string Store;
     // store sequence: --next, the sequence's next number.

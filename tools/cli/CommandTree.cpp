@@ -106,6 +106,8 @@ private:
     void Log(CLI::App &app);
     void StoreOption(CLI::App &command);
     void Store(CLI::App &app);
+    // --shared-counter and --store: where a recipe's serial numbers come from.
+    void SerialOptions(CLI::App &command);
 
     TCliOptions &O;
     std::vector<std::string> &FPortLists;
@@ -238,6 +240,15 @@ void TDeclaration::DeviceCommands(CLI::App &parent, const std::string &group, bo
     Arguments(run, {"RECIPE"});
     DeviceOptions(run, watched);
     TrustedKey(run);
+    SerialOptions(run);
+}
+
+void TDeclaration::SerialOptions(CLI::App &command)
+{
+    Flag(command, "--shared-counter", O.SharedCounter,
+         "take serial numbers from a counter on a network share (NFS, SMB): the site has checked that its locks "
+         "reach every station");
+    StoreOption(command);
 }
 
 void TDeclaration::Watch(CLI::App &app)
@@ -406,6 +417,7 @@ std::unique_ptr<CLI::App> TDeclaration::Declare()
                               "check a recipe and its inputs without a module; every mistake is named by its line");
     Arguments(check, {"RECIPE"});
     TrustedKey(check);
+    SerialOptions(check);
     Log(*app);
     CLI::App &sign = Command(*app, TCliCommand::ccSign, kOtherCommands,
                              "sign FILE as minisign does, writing FILE.minisig (prehashed, with minisign's trusted "

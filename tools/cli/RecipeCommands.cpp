@@ -6,6 +6,7 @@
 #include "PortRunner.h"
 #include "RecipeInputs.h"
 #include "Rejection.h"
+#include "StoreCommands.h"
 
 #include <algorithm>
 
@@ -21,7 +22,10 @@ std::vector<TRecipeProblem> LoadAndCheck(const TCliOptions &options, const std::
         run.Recipe.TrustedKeys.push_back({key, 0});
     // The steps that could be read have their inputs checked too: one pass names every mistake.
     const std::vector<TRecipeProblem> inputs =
-        ReadRecipeInputs(run.Recipe, run.Inputs, TCounterWait{[] { return InterruptRequested(); }, run.LockNotice});
+        ReadRecipeInputs(run.Recipe, run.Inputs,
+                         TCounterWait{[] { return InterruptRequested(); }, run.LockNotice, options.SharedCounter});
+    if (const std::string problem = SerialStoreProblem(options, run.Recipe); !problem.empty())
+        problems.push_back({run.Recipe.Serial()->Line, 0, problem});
     problems.insert(problems.end(), inputs.begin(), inputs.end());
     std::stable_sort(problems.begin(), problems.end(),
                      [](const TRecipeProblem &a, const TRecipeProblem &b) { return a.Line < b.Line; });
@@ -58,6 +62,19 @@ std::string OpenRecipeLog(const TCliOptions &options, TRecipeRun &run)
     return "";
 }
 
+// Opens where the recipe's serial numbers come from into `run.Serials` (nothing when no step
+// takes one). The failure when it cannot be opened.
+TFailure OpenRecipeSerials(const TCliOptions &options, TRecipeRun &run)
+{
+    const TRecipeSerial *serial = run.Recipe.Serial();
+    TFailure failure;
+    if (serial && serial->Origin == TSerialOrigin::soSequence)
+        return OpenStoreSerials(options, run);
+    if (serial)
+        run.Serials = OpenLocalSerials(*serial, run.Recipe.SerialLimit(), options.SharedCounter, run.LockNotice, failure);
+    return failure;
+}
+
 // The command line's value, else the recipe's.
 std::string Either(const std::string &given, const std::string &recipe) { return given.empty() ? recipe : given; }
 
@@ -76,7 +93,19 @@ std::string PrepareRecipeRun(const TCliOptions &options, TRecipeRun &run, int &s
     run.Operator = Either(options.Operator, run.Recipe.Operator);
     run.Lot = Either(options.Lot, run.Recipe.Lot);
     run.Retries = options.Retries;
+    const TFailure failure = OpenRecipeSerials(options, run);
+    if (failure.Failed()) {
+        status = failure.Kind == TFailureKind::fkRefusedInput ? kExitBadInput : kExitFailed;
+        return failure.Message();
+    }
     return OpenRecipeLog(options, run);
+}
+
+void FinishRecipeSerials(const TRecipeRun &run, TConsole &console)
+{
+    TFailure failure;
+    if (run.Serials && !run.Serials->Finish(failure))
+        console.Error(failure.Message() + "; the numbers left are recorded as unused at the next start");
 }
 
 int RunRecipe(const TCliOptions &options, TConsole &console)
@@ -89,7 +118,9 @@ int RunRecipe(const TCliOptions &options, TConsole &console)
     const auto session = [&](size_t, const TPortChoice &port, TSessionReporter &reporter) {
         return std::make_unique<TRecipeSession>(port, run, options.TimeoutMs, options.Verbose, reporter, console);
     };
-    return RunOnChosenPorts(options, console, prepare, session);
+    const int status = RunOnChosenPorts(options, console, prepare, session);
+    FinishRecipeSerials(run, console);
+    return status;
 }
 
 int RunCheck(const TCliOptions &options, TConsole &console)

@@ -15,6 +15,10 @@ namespace morlith::cli {
 // "" when the run can go on; otherwise every mistake, one per line, with `status` its exit status.
 std::string PrepareRecipeRun(const TCliOptions &options, TRecipeRun &run, int &status);
 
+// At a clean end: the numbers the run's serial source holds and did not use are recorded as
+// unused; a failure to do so is told on `console`.
+void FinishRecipeSerials(const TRecipeRun &run, TConsole &console);
+
 // Runs `run`; returns the exit status.
 int RunRecipe(const TCliOptions &options, TConsole &console);
 // Runs `check`; returns the exit status (0: ready to run, 2: mistakes).

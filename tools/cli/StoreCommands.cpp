@@ -11,6 +11,8 @@
 #include "StoreSchema.h"
 #include "StoreSequences.h"
 #include "StoreUnits.h"
+#include "SequenceSerials.h"
+#include "UserPlaces.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -202,6 +204,33 @@ int ReadStoreLog(const TCliOptions &options, const TLogFilter &filter, const TLo
             each({*record, unit.Line, unit.Result == "started"});
     }
     return kExitSuccess;
+}
+
+std::string SerialStoreProblem(const TCliOptions &options, const TRecipe &recipe)
+{
+    const TRecipeSerial *serial = recipe.Serial();
+    const char *variable = std::getenv(kStoreVariable);
+    if (!serial || serial->Origin != TSerialOrigin::soSequence || !options.Store.empty() || (variable && *variable))
+        return "";
+    return "serial numbers come from the store's " + SerialOriginText(*serial) +
+           ", but no store is named: give --store URL or set MORLITH_STORE";
+}
+
+TFailure OpenStoreSerials(const TCliOptions &options, TRecipeRun &run)
+{
+    const char *variable = std::getenv(kStoreVariable);
+    TStoreAddress address;
+    TFailure failure;
+    if (!ResolveStoreAddress(options.Store, variable ? variable : "", address, failure)) {
+        if (!failure.Failed())
+            failure = MakeFailure(TFailureKind::fkRefusedInput, SerialStoreProblem(options, run.Recipe));
+        return failure.During("naming the store");
+    }
+    // A lease is the station's: one without a name leases as its machine.
+    const std::string station = run.Station.empty() ? HostName() : run.Station;
+    run.Serials = OpenSequenceSerials(std::make_shared<TStore>(std::move(address)), *run.Recipe.Serial(),
+                                      run.Recipe.SerialLimit(), station, UserStateFile("leases"), failure);
+    return failure;
 }
 
 } // namespace morlith::cli

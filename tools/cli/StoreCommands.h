@@ -7,6 +7,7 @@
 #include "CliOptions.h"
 #include "Console.h"
 #include "LogReader.h"
+#include "UnitRun.h"
 
 namespace morlith::cli {
 
@@ -19,5 +20,13 @@ int RunStorePush(const TCliOptions &options, TConsole &console);
 // started; kExitSuccess, or the exit status of the failure it reported (no store named, a store
 // that cannot be reached or refused).
 int ReadStoreLog(const TCliOptions &options, const TLogFilter &filter, const TLogVisitor &each, TConsole &console);
+
+// Opens the recipe's sequence in the store the options name into `run.Serials`. The failure when
+// it cannot be opened (no store named, none in this build, a lease another process holds).
+TFailure OpenStoreSerials(const TCliOptions &options, TRecipeRun &run);
+
+// What keeps the recipe's serial numbers from coming, seen without a module: a sequence with no
+// store named (or none in this build). Empty when nothing does.
+std::string SerialStoreProblem(const TCliOptions &options, const TRecipe &recipe);
 
 } // namespace morlith::cli

@@ -25,4 +25,18 @@ int ReadStoreLog(const TCliOptions &options, const TLogFilter &, const TLogVisit
     return NoStore(options, console);
 }
 
+std::string SerialStoreProblem(const TCliOptions &, const TRecipe &recipe)
+{
+    const TRecipeSerial *serial = recipe.Serial();
+    if (!serial || serial->Origin != TSerialOrigin::soSequence)
+        return "";
+    return "serial numbers come from the store's " + SerialOriginText(*serial) +
+           ", but this build of morlith-cli has no store: it works from local files only";
+}
+
+TFailure OpenStoreSerials(const TCliOptions &options, TRecipeRun &run)
+{
+    return MakeFailure(TFailureKind::fkRefusedInput, SerialStoreProblem(options, run.Recipe));
+}
+
 } // namespace morlith::cli

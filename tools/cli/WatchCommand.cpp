@@ -203,6 +203,8 @@ int RunWatch(const TCliOptions &watchOptions, TConsole &console)
         console.Err("watching " + watcher->Description() + " for modules to " + CommandName(options) +
                     "; Ctrl-C ends");
     const std::vector<TPortOutcome> outcomes = Serve(station, sessions, dashboard);
+    if (recipe)
+        FinishRecipeSerials(recipeRun, console);
     reporter->Summarise(outcomes);
     return StationExitStatus(outcomes);
 }
