@@ -7,18 +7,22 @@
 #include "PackageBuilder.h"
 #include "Recipe.h"
 #include "RecipeInputs.h"
+#include "RecipeLogGuard.h"
 #include "RecipeRunner.h"
 #include "UnitRecord.h"
+#include "ScratchFolder.h"
 #include "UnitRun.h"
 #include "WholeFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 using namespace morlith;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -174,6 +178,39 @@ read-dseg = "readout-{serial}-{mcu}.bin"
 }
 
 // A folder with the files a recipe names, and the virtual modules it runs on.
+// The names a read-dseg pattern can make, as the log guard sees them.
+TEST(RecipeLogGuardTest, APatternNamesWhatItsFieldsCanMakeAndNothingElse)
+{
+    test::TScratchFolder folder;
+    fs::create_directory(folder.File("data"));
+    std::error_code linkError;
+    fs::create_directory_symlink(folder.File("data"), folder.File("linked"), linkError);
+    const std::string data = folder.File("data/");
+    const struct {
+        std::string Pattern;
+        std::string Path;
+        bool Names;
+    } rows[] = {
+        {data + "r-{serial}.bin", data + "r-1041.bin", true},
+        {data + "r-{serial}.bin", data + "r-.bin", false},
+        {data + "r-{serial}.bin", data + "r-x1.bin", false},
+        {data + "r-{serial}.bin", data + "r-1041.bin.jsonl", false},
+        {data + "{unit}-{mcu}.bin", data + "20261207T103638.123Z-a1b2c3-4.bin", true},
+        {data + "{unit}.bin", data + "sub/x.bin", false},
+        {data + "{port}{time}.bin", data + ".bin", false},
+        {data + "{port}{time}.bin", data + "COM320261207T103638.123Z.bin", true},
+        {data + "r.{serial}.bin", data + "rx5.bin", false},
+        {data + "r+[{serial}].bin", data + "r+[5].bin", true},
+        {data + "r-{serial}.bin", data + "../data/r-7.bin", true},
+        {data + "plain.bin", data + "plain.bin", true},
+        {folder.File("{port}/r.bin"), data + "r.bin", true},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(PatternMayName(row.Pattern, row.Path), row.Names) << row.Pattern << " / " << row.Path;
+    if (!linkError)
+        EXPECT_TRUE(PatternMayName(folder.File("linked/r-{serial}.bin"), data + "r-3.bin"));
+}
+
 class RecipeTest : public ::testing::Test {
 protected:
     std::string Write(const std::string &name, const std::string &content)
