@@ -177,7 +177,6 @@ read-dseg = "readout-{serial}-{mcu}.bin"
     EXPECT_EQ(recipe.TrustedKeys[1].Line, 3);
 }
 
-// A folder with the files a recipe names, and the virtual modules it runs on.
 // The names a read-dseg pattern can make, as the log guard sees them.
 TEST(RecipeLogGuardTest, APatternNamesWhatItsFieldsCanMakeAndNothingElse)
 {
@@ -211,6 +210,7 @@ TEST(RecipeLogGuardTest, APatternNamesWhatItsFieldsCanMakeAndNothingElse)
         EXPECT_TRUE(PatternMayName(folder.File("linked/r-{serial}.bin"), data + "r-3.bin"));
 }
 
+// A folder with the files a recipe names, and the virtual modules it runs on.
 class RecipeTest : public ::testing::Test {
 protected:
     std::string Write(const std::string &name, const std::string &content)
