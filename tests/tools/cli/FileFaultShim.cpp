@@ -5,7 +5,7 @@
 // Counted are the calls on paths below the folders of MORLITH_FAULT_ROOTS (colon-separated) but
 // not below those of MORLITH_FAULT_SKIP, and the calls on descriptors opened there: opening,
 // reading, writing (at the end or at an offset), syncing, locking, closing, renaming, linking,
-// removing and making folders, each in its plain and its "at" form. Every counted call is numbered from 1 and noted as one line,
+// removing, making links and folders, each in its plain and its "at" form. Every counted call is numbered from 1 and noted as one line,
 // "NUMBER CALL PATH", in the file MORLITH_FAULT_TRACE. The call numbered MORLITH_FAULT_AT gets
 // MORLITH_FAULT_ACTION: "EIO" (it fails with that error and does nothing; a close still releases
 // its descriptor), "ENOSPC" (the same, but a write writes half its bytes first, as on a disk
@@ -347,6 +347,15 @@ int unlinkat(int dirfd, const char *path, int flags)
         if (const int error = Count("unlinkat", path))
             return Failed(error);
     return next(dirfd, path, flags);
+}
+
+int symlink(const char *target, const char *path)
+{
+    static const auto next = Next<int (*)(const char *, const char *)>("symlink");
+    if (WatchedPath(path))
+        if (const int error = Count("symlink", path))
+            return Failed(error);
+    return next(target, path);
 }
 
 int mkdir(const char *path, mode_t mode)

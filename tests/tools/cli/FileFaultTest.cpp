@@ -37,6 +37,10 @@ struct TFileOperation {
     // counter, written with its recipe.
     const char *CounterBefore = nullptr;
     const char *CounterAfter = nullptr;
+    // The target is a link of the port map, which points to "/dev/old0" before the run; the
+    // folder below the test's that the calls are not counted in (the served module's link).
+    bool IsPortMapLink = false;
+    const char *Skip = "morlith";
 };
 
 const TFileOperation kOperations[] = {
@@ -48,6 +52,8 @@ const TFileOperation kOperations[] = {
     {"ConfigurationSave", {"4"}, true, "Config.mlhxml"},
     {"RunWithSerial", {"--json", "--port", "COM1", "run", "unit.toml"}, false, "serials.counter", true, false,
      "1041\n", "1042\n"},
+    {"PortsMap", {"--json", "ports", "map", "COM7", "/dev/new0", "--force"}, false, "morlith/ports/COM7", true, false,
+     nullptr, nullptr, true, "morlith/ports/COM1"},
 };
 
 const std::string kOldContent = "the user's previous file\n";
@@ -127,6 +133,9 @@ protected:
         for (const auto &name : FolderEntries())
             if (name != "morlith")
                 std::filesystem::remove_all(File(name));
+        std::filesystem::remove(File("morlith/ports/COM7"));
+        if (op.IsPortMapLink)
+            std::filesystem::create_symlink("/dev/old0", File(op.Target));
         WriteBytes("app.bin", Pattern(300, 2));
         WriteBytes("data.bin", Pattern(120, 3));
         if (op.CounterBefore)
@@ -145,7 +154,7 @@ protected:
     {
         setenv("LD_PRELOAD", MORLITH_FAULT_SHIM, 1);
         setenv("MORLITH_FAULT_ROOTS", Root().c_str(), 1);
-        setenv("MORLITH_FAULT_SKIP", File("morlith").c_str(), 1);
+        setenv("MORLITH_FAULT_SKIP", File(op.Skip).c_str(), 1);
         setenv("MORLITH_FAULT_TRACE", Trace().c_str(), 1);
         TCliRun run;
         if (op.SavesConfiguration)
@@ -154,6 +163,15 @@ protected:
             run = Cli(op.Arguments);
         unsetenv("LD_PRELOAD");
         return run;
+    }
+
+    // What the target holds: a file's text, or where a link of the port map points ("" when missing).
+    std::string TargetText(const TFileOperation &op) const
+    {
+        if (!op.IsPortMapLink)
+            return ReadText(File(op.Target));
+        std::error_code error;
+        return std::filesystem::read_symlink(File(op.Target), error).string();
     }
 
     // The test's folder, without the slash at its end.
@@ -185,7 +203,7 @@ TEST_P(FileFaults, EveryFailingCallLeavesTheFilesWholeAndSaysSo)
     setenv("MORLITH_FAULT_AT", "0", 1);
     const TCliRun clean = Run(op);
     ASSERT_EQ(clean.Status, 0) << clean.Err << clean.Out;
-    const std::string complete = ReadText(File(op.Target));
+    const std::string complete = TargetText(op);
     if (op.CounterAfter)
         ASSERT_EQ(complete, op.CounterAfter);
     const std::vector<std::string> calls = ReadLines(Trace());
@@ -210,7 +228,7 @@ TEST_P(FileFaults, EveryFailingCallLeavesTheFilesWholeAndSaysSo)
             setenv("MORLITH_FAULT_ACTION", action, 1);
             const TCliRun run = Run(op);
             const bool killed = std::string(action) == "KILL";
-            const std::string after = ReadText(File(op.Target));
+            const std::string after = TargetText(op);
 
             if (killed) {
                 EXPECT_EQ(run.Status, kKilled) << context;
@@ -230,6 +248,7 @@ TEST_P(FileFaults, EveryFailingCallLeavesTheFilesWholeAndSaysSo)
             } else {
                 const bool unchanged = op.SavesConfiguration ? after.find("<Port>2</Port>") != std::string::npos
                                        : op.CounterBefore ? after == op.CounterBefore
+                                       : op.IsPortMapLink ? after == "/dev/old0"
                                        : (op.TargetExists ? after == kOldContent : !Exists(File(op.Target)));
                 EXPECT_TRUE(unchanged || after == complete) << context << ": the file is neither as it was nor complete:\n"
                                                             << after;
