@@ -95,30 +95,43 @@ TEST(RecipeFormTest, EveryMistakeOfFormIsNamedByItsLine)
 }
 
 // A key or header of 150,000 parts (a 300 KB recipe) is refused at its line before the TOML library
-// could recurse that deep; strings and comments with many dots, and floats, are no keys.
+// could recurse that deep; strings and comments with many dots, and floats, are no keys. So is a
+// character that is not ASCII outside quotes, which the library's checks cannot take; inside
+// strings and comments, and as a byte-order mark, it is text.
 TEST(RecipeFormTest, DeeplyDottedKeysAndHeadersAreRefusedAtTheirLine)
 {
     std::string chain = "a";
     for (int i = 0; i < 150000; ++i)
         chain += ".a";
     const std::string many(40, '.');
-    const std::vector<std::pair<std::string, int>> deep = {
-        {"lot = \"L\"\n" + chain + " = 1\n", 2},
-        {"lot = \"L\"\n[x." + chain + "]\n", 2},
-        {"lot = \"L\"\n[[" + chain + "]]\n", 2},
-        {"lot = \"L\"\nx = { " + chain + " = 1 }\n", 2},
-        {"lot = \"\"\"\n\n\"\"\"\n" + chain + " = 1\n", 4},
+    const char *deepText = "more than 33 parts";
+    const char *unquoted = "not ASCII outside quotes";
+    const struct {
+        std::string Text;
+        int Line;
+        const char *Problem;
+    } refused[] = {
+        {"lot = \"L\"\n" + chain + " = 1\n", 2, deepText},
+        {"lot = \"L\"\n[x." + chain + "]\n", 2, deepText},
+        {"lot = \"L\"\n[[" + chain + "]]\n", 2, deepText},
+        {"lot = \"L\"\nx = { " + chain + " = 1 }\n", 2, deepText},
+        {"lot = \"\"\"\n\n\"\"\"\n" + chain + " = 1\n", 4, deepText},
+        {"[xx.\xD2\x84\xDF\x93", 1, unquoted},
+        {"lot = \"L\"\nx\xD2\x84 = 1\n", 2, unquoted},
+        {"lot = \"L\" \xC2\xA1\n", 1, unquoted},
+        {"lot = 'L'\n# \xE2\x80\xAE\n\xE3\x80\x81 = 1\n", 3, unquoted},
+        {"lot = \"L\xC3\xA9\"\n\xEF\xBB\xBF = 1\n", 2, unquoted},
     };
-    for (const auto &[text, line] : deep) {
+    for (const auto &row : refused) {
         TRecipe recipe;
-        const std::vector<TRecipeProblem> problems = ParseRecipe(text, "/line", recipe);
-        ASSERT_EQ(problems.size(), 1u) << text.substr(0, 40);
-        EXPECT_EQ(problems[0].Line, line) << text.substr(0, 40);
-        EXPECT_TRUE(Has(problems[0].Text, "more than 33 parts")) << problems[0].Text;
+        const std::vector<TRecipeProblem> problems = ParseRecipe(row.Text, "/line", recipe);
+        ASSERT_EQ(problems.size(), 1u) << row.Text.substr(0, 40);
+        EXPECT_EQ(problems[0].Line, row.Line) << row.Text.substr(0, 40);
+        EXPECT_TRUE(Has(problems[0].Text, row.Problem)) << problems[0].Text;
     }
     TRecipe recipe;
-    const std::string quiet = "lot = \"" + many + "\" # " + many + "\nstation = '" + many + "'\n" +
-                              "operator = \"\"\"\n" + many + "\n\"\"\"\n[[step]]\nread-dseg = \"a.b.c.bin\"\n";
+    const std::string quiet = "\xEF\xBB\xBFlot = \"" + many + "\xD0\x9B\" # " + many + "\xE2\x80\xAE\nstation = '" + many +
+                              "\xE3\x83\x87'\n" + "operator = \"\"\"\n" + many + "\xC2\xA1\n\"\"\"\n[[step]]\nread-dseg = \"a.b.c.bin\"\n";
     const std::vector<TRecipeProblem> problems = ParseRecipe(quiet, "/line", recipe);
     EXPECT_TRUE(problems.empty()) << Listed(problems);
     // 33 parts are still read.
