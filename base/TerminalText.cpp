@@ -26,13 +26,13 @@ std::string TerminalSafe(const std::string &text)
     for (size_t at = 0; at < text.size();) {
         const auto byte = static_cast<unsigned char>(text[at]);
         const size_t length = Utf8SequenceLength(text, at);
-        if (length == 0 || ((byte < 0x20 && byte != '\t') || byte == 0x7F)) {
+        if (length == 0 || (byte < 0x20 && byte != '\t')) {
             shown += Escape("\\x%02X", byte);
             ++at;
             continue;
         }
         const char32_t c = Utf8CodePoint(text, at, length);
-        if ((c >= 0x80 && c <= 0x9F) || ReordersText(c))
+        if ((c >= 0x7F && c <= 0x9F) || ReordersText(c))
             shown += Escape("\\u%04X", unsigned(c));
         else
             shown.append(text, at, length);

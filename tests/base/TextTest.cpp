@@ -62,7 +62,7 @@ TEST(TerminalText, EscapesWhatATerminalWouldActOn)
         {"tab\tstays", "tab\tstays"},
         {"line\nend\r", "line\\x0Aend\\x0D"},
         {std::string("nul\0", 4), "nul\\x00"},
-        {"\x7f\x1f", "\\x7F\\x1F"},
+        {"\x7f\x1f", "\\u007F\\x1F"},
         {"\xC2\x9B" "31m", "\\u009B31m"},
         {"\xC2\x80\xC2\x9F\xC2\xA0", "\\u0080\\u009F\xC2\xA0"},
         {"evil\xE2\x80\xAEnib.exe", "evil\\u202Enib.exe"},

@@ -153,6 +153,14 @@ TEST_F(ProductionLog, AnOddFileNameIsEscapedOnTheTerminalAndKeptExactInTheRecord
     const TCliRun csv = Cli({"log", "line.jsonl", "--csv"});
     EXPECT_EQ(csv.Status, 0);
     EXPECT_EQ(csv.Out.find('\x1b'), std::string::npos) << csv.Out;
+    // A record with raw DEL, C1 and an override (valid JSON) is still the same JSON on the terminal.
+    const std::string raw = R"({"schema":1,"time":"2026-07-13T10:15:02Z","port":"COM)" "\x7f\xC2\x9B\xE2\x80\xAE" R"(1","result":"ok"})";
+    WriteText(File("raw.jsonl"), raw + "\n");
+    const TCliRun json = Cli({"log", "raw.jsonl", "--json"});
+    const auto shown = ParseJsonLine(json.Out.substr(0, json.Out.find('\n')));
+    ASSERT_TRUE(shown) << json.Out;
+    EXPECT_EQ(JsonTextOf(*shown, "port"), "COM\x7f\xC2\x9B\xE2\x80\xAE" "1");
+    EXPECT_EQ(json.Out.find("\xE2\x80\xAE"), std::string::npos) << json.Out;
 }
 
 // Another station holding the log's lock does not outlast a stop request, and the run then ends
