@@ -60,10 +60,10 @@ valgrind: build
 	@scripts/run-valgrind $(BUILD)
 
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS = fuzz_package fuzz_config fuzz_hex fuzz_replies fuzz_ihex fuzz_srec fuzz_elf fuzz_telnet fuzz_rfc2217
+FUZZ_TARGETS = fuzz_package fuzz_config fuzz_hex fuzz_replies fuzz_ihex fuzz_srec fuzz_elf fuzz_telnet fuzz_rfc2217 fuzz_recipe
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMORLITH_FUZZ=ON \
-	  -DBUILD_TESTING=OFF -DMORLITH_FOLDERS="base;device;persistence;formats" >/dev/null
+	  -DBUILD_TESTING=OFF -DMORLITH_FOLDERS="base;device;device/ports;persistence;formats;packages;signatures;records;operation;unit" >/dev/null
 	@cmake --build build-fuzz -j$(JOBS) --target $(FUZZ_TARGETS)
 	@scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 

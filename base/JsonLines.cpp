@@ -1,43 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "JsonLines.h"
 
+#include "Utf8Text.h"
+
 #include <cstdint>
 #include <cstdio>
 
 namespace morlith {
-namespace {
-
-// Length of the valid UTF-8 sequence starting at text[i], or 0 when the bytes there are not one.
-size_t Utf8SequenceLength(const std::string &text, size_t i)
-{
-    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    size_t length;
-    unsigned minimum;
-    unsigned value;
-    if (lead < 0x80)
-        return 1;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2, minimum = 0x80, value = lead & 0x1Fu;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, minimum = 0x800, value = lead & 0x0Fu;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, minimum = 0x10000, value = lead & 0x07u;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size())
-        return 0;
-    for (size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80)
-            return 0;
-        value = (value << 6) | (byte(i + k) & 0x3Fu);
-    }
-    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
-    return value < minimum || value > 0x10FFFF || surrogate ? 0 : length;
-}
-
-} // namespace
 
 std::string JsonQuote(const std::string &text)
 {
@@ -67,6 +36,13 @@ std::string JsonQuote(const std::string &text)
         i += length;
     }
     return out + "\"";
+}
+
+void SetPathField(TJson &object, const std::string &key, const std::string &path)
+{
+    object[key] = path;
+    if (!IsValidUtf8(path))
+        object[key + "_bytes"] = HexOfBytes(path);
 }
 
 std::string IsoUtcTime(std::chrono::system_clock::time_point when)

@@ -36,6 +36,11 @@ std::string JsonLine(const TJson &value);
 // is not one JSON value or nests deeper than a record ever does.
 std::optional<nlohmann::json> ParseJsonLine(const std::string &text);
 
+// Sets the field `key` of `object` to the file name `path`; a name that is not valid UTF-8 (a file
+// system may hold any bytes) also gets "<key>_bytes", its exact bytes in hexadecimal, since the
+// text written for it has U+FFFD in place of the bad bytes and no longer names the file.
+void SetPathField(TJson &object, const std::string &key, const std::string &path);
+
 // The field `key` of an object; null when absent or `value` is not an object.
 const nlohmann::json *JsonField(const nlohmann::json &value, const char *key);
 // The text of the field `key`; "" when absent or not text.

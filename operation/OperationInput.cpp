@@ -51,10 +51,11 @@ TFailure AcceptOperationInput(TOperationKind Kind, TOperationInput &Input)
         return TFailure{};
     TMorlithFileConverter converter;
     TFailure failure = LoadPackageText(converter, std::string(Input.Bytes.begin(), Input.Bytes.end()), Input.Label);
-    if (failure.Failed())
-        return failure;
-    Input.Header = converter.Header();
-    failure = PackageRefusal(converter.Header(), converter.Image());
+    if (!failure.Failed()) {
+        Input.Header = converter.Header();
+        failure = PackageRefusal(converter.Header(), converter.Image());
+    }
+    // The record of a refused package names the file refused.
     if (failure.Failed())
         failure.Path = Input.Path;
     return failure;

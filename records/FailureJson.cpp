@@ -22,7 +22,7 @@ TJson FailureObject(const TFailure &failure)
     if (!failure.Device.empty())
         error["device"] = failure.Device;
     if (!failure.Path.empty())
-        error["path"] = failure.Path;
+        SetPathField(error, "path", failure.Path);
     return error;
 }
 

@@ -75,7 +75,17 @@ std::string RecordLineWithExactSerial(const TLogEntry &entry)
 
 std::string CsvCell(const std::string &text)
 {
-    std::string cell = text;
+    std::string cell;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 && c != '\t' && c != '\r' && c != '\n') {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02X", unsigned(byte));
+            cell += escape;
+        } else {
+            cell += c;
+        }
+    }
     if (!cell.empty() && std::string("=+-@\t\r").find(cell.front()) != std::string::npos)
         cell.insert(cell.begin(), '\'');
     if (cell.find_first_of(",\"\r\n") == std::string::npos)

@@ -24,7 +24,9 @@ std::string RecordLineWithExactSerial(const TLogEntry &entry);
 
 // One cell as RFC 4180 writes it: quoted when it holds a comma, a quote or a line end, quotes
 // doubled. A cell that a spreadsheet would take for a formula (starting with =, +, -, @, a tab or
-// a carriage return) gets a leading apostrophe first, so that it stays text.
+// a carriage return) gets a leading apostrophe first, so that it stays text. Control characters
+// other than tab and line ends (NUL, which ends a C string in many importers, ESC, which a terminal
+// showing the file acts on) are written as \xNN.
 std::string CsvCell(const std::string &text);
 // Cells joined by commas, ending in CR LF.
 std::string CsvLine(const std::vector<std::string> &cells);

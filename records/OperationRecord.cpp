@@ -20,7 +20,8 @@ namespace {
 
 TJson FileObject(const TFileFingerprint &file)
 {
-    TJson object = {{"path", file.Path}};
+    TJson object = TJson::object();
+    SetPathField(object, "path", file.Path);
     if (!file.Sha256.empty())
         object["sha256"] = file.Sha256;
     if (!file.SignerKeyId.empty())

@@ -19,7 +19,8 @@ const char *StepResult(const TUnitStep &step)
 
 TJson StepObject(const TUnitStep &step)
 {
-    TJson object = {{"command", OperationCommand(step.Kind)}, {"controller", step.Controller}, {"file", step.File}};
+    TJson object = {{"command", OperationCommand(step.Kind)}, {"controller", step.Controller}};
+    SetPathField(object, "file", step.File);
     if (!step.Sha256.empty())
         object["sha256"] = step.Sha256;
     if (!step.SignerKeyId.empty())
@@ -46,7 +47,9 @@ std::string UnitRecordLine(const TUnitRecord &Record)
     if (Record.SerialKept)
         line["serial_kept"] = true;
     AddStationFields(line, Record.Station, Record.Operator, Record.Lot);
-    line["recipe"] = {{"path", Record.Recipe}, {"sha256", Record.RecipeSha256}};
+    TJson &recipe = line["recipe"] = TJson::object();
+    SetPathField(recipe, "path", Record.Recipe);
+    recipe["sha256"] = Record.RecipeSha256;
     line["port"] = Record.Port;
     const TAdapterIdentity identity = IdentifyAdapter(Record.Device.empty() ? ResolvePortName(Record.Port) : Record.Device);
     line["device"] = identity.Device;

@@ -385,13 +385,18 @@ private:
     std::vector<TRecipeProblem> FProblems;
 };
 
-// The first line on which a dotted key or table header chains more than kMaxKeyDots parts, or 0.
-// Strings and comments are skipped; a chain ends at anything that is not a part, a dot or a blank.
-int LineOfTooDeepKey(const std::string &text)
+// What the TOML library must not be given, found before it sees the text: the first line on which
+// a dotted key or table header chains more than kMaxKeyDots parts, or on which a character that is
+// not ASCII stands outside a string or a comment (TOML allows none there, and the library's
+// checks of such characters reach code it holds unreachable). 0 when there is none; `problem`
+// says which. Strings and comments are skipped; a chain ends at anything that is not a part, a
+// dot or a blank. A byte-order mark may open the text.
+int LineTheParserMustNotSee(const std::string &text, std::string &problem)
 {
     int line = 1;
     int dots = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
+    const size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    for (size_t i = start; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '\n') {
             ++line;
@@ -416,8 +421,14 @@ int LineOfTooDeepKey(const std::string &text)
             // An unclosed one-line string ends at its line's end, which is counted next.
             i = text[end] == '\n' ? end - 1 : end + quote.size() - 1;
         } else if (c == '.') {
-            if (++dots > kMaxKeyDots)
+            if (++dots > kMaxKeyDots) {
+                problem = "a key or table header of more than " + std::to_string(kMaxKeyDots + 1) +
+                          " parts; a recipe nests a few";
                 return line;
+            }
+        } else if (static_cast<unsigned char>(c) >= 0x80) {
+            problem = "a character that is not ASCII outside quotes; names and other text go in quotes";
+            return line;
         } else if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-' && c != ' ' && c != '\t') {
             dots = 0;
         }
@@ -470,9 +481,9 @@ std::string DescribeProblem(const std::string &RecipePath, const TRecipeProblem 
 
 std::vector<TRecipeProblem> ParseRecipe(const std::string &Text, const std::string &Folder, TRecipe &Recipe)
 {
-    if (const int line = LineOfTooDeepKey(Text))
-        return {{line, 0, "a key or table header of more than " + std::to_string(kMaxKeyDots + 1) +
-                              " parts; a recipe nests a few"}};
+    std::string problem;
+    if (const int line = LineTheParserMustNotSee(Text, problem))
+        return {{line, 0, problem}};
     toml::table top;
     try {
         top = toml::parse(Text);

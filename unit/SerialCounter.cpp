@@ -102,6 +102,21 @@ bool ReadCounter(const std::string &path, std::string &text, TFailure &failure)
     return true;
 }
 
+// Checks what stands at the lock file `lockPath` before it is opened: nothing yet, or a regular
+// file of its own. A link there would have the lock file made or opened wherever it leads (a
+// device, another program's file). False with `failure`.
+bool LockFileAccepted(const std::string &lockPath, TFailure &failure)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::file_type type = fs::symlink_status(PathFromUtf8(lockPath), error).type();
+    if (type == fs::file_type::not_found || type == fs::file_type::regular)
+        return true;
+    failure = FileFailure(error ? error.value() : EINVAL, "open the lock file", lockPath, kStep);
+    failure.Detail = "the lock file " + lockPath + " of the serial counter is not a regular file";
+    return false;
+}
+
 } // namespace
 
 bool ParseCounterText(const std::string &text, uint64_t &number, std::string &problem)
@@ -151,6 +166,19 @@ bool TSerialCounter::Take(uint64_t &serial, bool reserve, uint64_t largest, TFai
     const std::string path = ResolvedCounter(FPath, failure);
     if (path.empty() || !CounterAccepted(path, FPath, failure))
         return false;
+    // A counter that holds no number is refused before its lock file is made; it is read again
+    // under the lock.
+    std::string text;
+    std::string problem;
+    uint64_t next = 0;
+    if (!ReadCounter(path, text, failure))
+        return false;
+    if (!ParseCounterText(text, next, problem)) {
+        failure = Refused(FPath, problem);
+        return false;
+    }
+    if (!LockFileAccepted(LockPathOf(path), failure))
+        return false;
     // Told once the wait for another program's lock has lasted kLockNoticeMs.
     const auto start = std::chrono::steady_clock::now();
     bool told = false;
@@ -165,9 +193,6 @@ bool TSerialCounter::Take(uint64_t &serial, bool reserve, uint64_t largest, TFai
     TFileLock lock;
     if (!lock.Take(LockPathOf(path), stopRequested, kLockPollMs, "the serial counter " + FPath, kStep, failure))
         return false;
-    std::string text;
-    std::string problem;
-    uint64_t next = 0;
     if (!ReadCounter(path, text, failure))
         return false;
     if (!ParseCounterText(text, next, problem)) {

@@ -3,6 +3,7 @@
 
 #include "JsonLines.h"
 #include "NumberText.h"
+#include "TerminalText.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,54 @@ TEST(JsonText, EscapesWhatJsonRequiresAndReplacesInvalidUtf8)
     // exactly three decimals.
     EXPECT_EQ(JsonLine({{"z", 1}, {"a", "x\x80\r"}, {"seconds", 2.0}, {"rate", 0.12345}}),
               "{\"z\":1,\"a\":\"x\\ufffd\\u000d\",\"seconds\":2.000,\"rate\":0.123}");
+}
+
+// A file name that is not UTF-8 keeps its exact bytes beside the text; a valid one gets no twin.
+TEST(JsonText, APathThatIsNotUtf8KeepsItsBytes)
+{
+    const std::pair<std::string, const char *> rows[] = {
+        {"/data/plain.bin", nullptr},
+        {"/data/\xD0\xB4\xD0\xB0\xE3\x83\x87.bin", nullptr},
+        {"a\xFF", "61ff"},
+        {"\xC3", "c3"},
+        {"\xC0\xAF", "c0af"},
+        {"x\xED\xA0\x80", "78eda080"},
+        {"", nullptr},
+    };
+    for (const auto &[path, bytes] : rows) {
+        TJson object = TJson::object();
+        SetPathField(object, "file", path);
+        EXPECT_EQ(object["file"].get<std::string>(), path);
+        EXPECT_EQ(object.contains("file_bytes"), bytes != nullptr) << path;
+        if (bytes)
+            EXPECT_EQ(object["file_bytes"], bytes) << path;
+    }
+}
+
+// What a terminal would act on is written out; everything else, valid UTF-8 included, stays.
+TEST(TerminalText, EscapesWhatATerminalWouldActOn)
+{
+    const std::pair<std::string, std::string> rows[] = {
+        {"plain name.bin", "plain name.bin"},
+        {"caf\xC3\xA9 \xE3\x83\x87", "caf\xC3\xA9 \xE3\x83\x87"},
+        {"a\x1b]0;title\x07" "b", "a\\x1B]0;title\\x07b"},
+        {"tab\tstays", "tab\tstays"},
+        {"line\nend\r", "line\\x0Aend\\x0D"},
+        {std::string("nul\0", 4), "nul\\x00"},
+        {"\x7f\x1f", "\\u007F\\x1F"},
+        {"\xC2\x9B" "31m", "\\u009B31m"},
+        {"\xC2\x80\xC2\x9F\xC2\xA0", "\\u0080\\u009F\xC2\xA0"},
+        {"evil\xE2\x80\xAEnib.exe", "evil\\u202Enib.exe"},
+        {"\xE2\x80\xAA\xE2\x80\xA9\xE2\x81\xA6\xE2\x81\xA9\xE2\x81\xAA", "\\u202A\xE2\x80\xA9\\u2066\\u2069\xE2\x81\xAA"},
+        {"bad\xFF\xC3", "bad\\xFF\\xC3"},
+        {"back\\slash", "back\\slash"},
+    };
+    for (const auto &[text, shown] : rows) {
+        EXPECT_EQ(TerminalSafe(text), shown) << shown;
+        EXPECT_EQ(TerminalSafe(TerminalSafe(text)), shown) << "escaping twice: " << shown;
+    }
+    EXPECT_EQ(TerminalSafeLines("one\x1b\ntwo\n"), "one\\x1B\ntwo\n");
+    EXPECT_EQ(TerminalSafeLines(""), "");
 }
 
 TEST(JsonText, EveryEventCarriesTheSchemaAndAnIsoUtcTime)

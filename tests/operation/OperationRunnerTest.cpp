@@ -129,13 +129,17 @@ TEST_F(OperationRunnerTest, InputsAreRefusedBeforeAnyFrame)
     std::string why;
     ASSERT_TRUE(SavePackageFile(ports.File("short.xml"), good.Header, shorter, 0, &why)) << why;
     std::ofstream(ports.File("big.bin"), std::ios::binary) << std::string(65536, 'x');
+    std::ofstream(ports.File("notxml.xml")) << "<config";
+    std::ofstream(ports.File("empty.bin")) << "";
     const struct {
         TOperationKind Kind;
         std::string Path;
         TFailureKind Expected;
     } cases[] = {
         {TOperationKind::okWriteApplication, ports.File("short.xml"), TFailureKind::fkRefusedInput},
+        {TOperationKind::okWriteApplication, ports.File("notxml.xml"), TFailureKind::fkRefusedInput},
         {TOperationKind::okWriteApplication, ports.File("missing.xml"), TFailureKind::fkFile},
+        {TOperationKind::okWriteDataSegment, ports.File("empty.bin"), TFailureKind::fkRefusedInput},
         {TOperationKind::okWriteApplication, ports.File(""), TFailureKind::fkFile},
         {TOperationKind::okWriteDataSegment, ports.File("big.bin"), TFailureKind::fkRefusedInput},
         {TOperationKind::okWriteDataSegment, ports.File("missing.bin"), TFailureKind::fkFile},
@@ -144,6 +148,8 @@ TEST_F(OperationRunnerTest, InputsAreRefusedBeforeAnyFrame)
         TOperationRunner runner(programmator, item.Kind, 0);
         EXPECT_FALSE(runner.ReadInput(item.Path)) << item.Path;
         EXPECT_EQ(runner.Failure().Kind, item.Expected) << item.Path << ": " << runner.Failure();
+        // The record names the file refused.
+        EXPECT_EQ(runner.Failure().Path, item.Path) << runner.Failure();
     }
     EXPECT_EQ(Commands(module), "");
 }

@@ -290,6 +290,12 @@ TEST(CsvCell, QuotesAsRfc4180AndKeepsFormulasText)
         {"\tx", "'\tx"},
         {"=a,b", "\"'=a,b\""},
         {"1=1", "1=1"},
+        // NUL and ESC (and the other controls but tab and line ends) never reach the file raw.
+        {std::string("a\0b", 3), "a\\x00b"},
+        {"\x1b[2Jx", "\\x1B[2Jx"},
+        {"\x1f\x01", "\\x1F\\x01"},
+        {"=\x1b", "'=\\x1B"},
+        {"\x7f\xc2\x9b", "\x7f\xc2\x9b"},
     };
     for (const auto &[text, cell] : rows)
         EXPECT_EQ(CsvCell(text), cell) << text;

@@ -7,18 +7,22 @@
 #include "PackageBuilder.h"
 #include "Recipe.h"
 #include "RecipeInputs.h"
+#include "RecipeLogGuard.h"
 #include "RecipeRunner.h"
 #include "UnitRecord.h"
+#include "ScratchFolder.h"
 #include "UnitRun.h"
 #include "WholeFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 using namespace morlith;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -116,30 +120,43 @@ TEST(RecipeFormTest, EveryMistakeOfFormIsNamedByItsLine)
 }
 
 // A key or header of 150,000 parts (a 300 KB recipe) is refused at its line before the TOML library
-// could recurse that deep; strings and comments with many dots, and floats, are no keys.
+// could recurse that deep; strings and comments with many dots, and floats, are no keys. So is a
+// character that is not ASCII outside quotes, which the library's checks cannot take; inside
+// strings and comments, and as a byte-order mark, it is text.
 TEST(RecipeFormTest, DeeplyDottedKeysAndHeadersAreRefusedAtTheirLine)
 {
     std::string chain = "a";
     for (int i = 0; i < 150000; ++i)
         chain += ".a";
     const std::string many(40, '.');
-    const std::vector<std::pair<std::string, int>> deep = {
-        {"lot = \"L\"\n" + chain + " = 1\n", 2},
-        {"lot = \"L\"\n[x." + chain + "]\n", 2},
-        {"lot = \"L\"\n[[" + chain + "]]\n", 2},
-        {"lot = \"L\"\nx = { " + chain + " = 1 }\n", 2},
-        {"lot = \"\"\"\n\n\"\"\"\n" + chain + " = 1\n", 4},
+    const char *deepText = "more than 33 parts";
+    const char *unquoted = "not ASCII outside quotes";
+    const struct {
+        std::string Text;
+        int Line;
+        const char *Problem;
+    } refused[] = {
+        {"lot = \"L\"\n" + chain + " = 1\n", 2, deepText},
+        {"lot = \"L\"\n[x." + chain + "]\n", 2, deepText},
+        {"lot = \"L\"\n[[" + chain + "]]\n", 2, deepText},
+        {"lot = \"L\"\nx = { " + chain + " = 1 }\n", 2, deepText},
+        {"lot = \"\"\"\n\n\"\"\"\n" + chain + " = 1\n", 4, deepText},
+        {"[xx.\xD2\x84\xDF\x93", 1, unquoted},
+        {"lot = \"L\"\nx\xD2\x84 = 1\n", 2, unquoted},
+        {"lot = \"L\" \xC2\xA1\n", 1, unquoted},
+        {"lot = 'L'\n# \xE2\x80\xAE\n\xE3\x80\x81 = 1\n", 3, unquoted},
+        {"lot = \"L\xC3\xA9\"\n\xEF\xBB\xBF = 1\n", 2, unquoted},
     };
-    for (const auto &[text, line] : deep) {
+    for (const auto &row : refused) {
         TRecipe recipe;
-        const std::vector<TRecipeProblem> problems = ParseRecipe(text, "/line", recipe);
-        ASSERT_EQ(problems.size(), 1u) << text.substr(0, 40);
-        EXPECT_EQ(problems[0].Line, line) << text.substr(0, 40);
-        EXPECT_TRUE(Has(problems[0].Text, "more than 33 parts")) << problems[0].Text;
+        const std::vector<TRecipeProblem> problems = ParseRecipe(row.Text, "/line", recipe);
+        ASSERT_EQ(problems.size(), 1u) << row.Text.substr(0, 40);
+        EXPECT_EQ(problems[0].Line, row.Line) << row.Text.substr(0, 40);
+        EXPECT_TRUE(Has(problems[0].Text, row.Problem)) << problems[0].Text;
     }
     TRecipe recipe;
-    const std::string quiet = "lot = \"" + many + "\" # " + many + "\nstation = '" + many + "'\n" +
-                              "operator = \"\"\"\n" + many + "\n\"\"\"\n[[step]]\nread-dseg = \"a.b.c.bin\"\n";
+    const std::string quiet = "\xEF\xBB\xBFlot = \"" + many + "\xD0\x9B\" # " + many + "\xE2\x80\xAE\nstation = '" + many +
+                              "\xE3\x83\x87'\n" + "operator = \"\"\"\n" + many + "\xC2\xA1\n\"\"\"\n[[step]]\nread-dseg = \"a.b.c.bin\"\n";
     const std::vector<TRecipeProblem> problems = ParseRecipe(quiet, "/line", recipe);
     EXPECT_TRUE(problems.empty()) << Listed(problems);
     // 33 parts are still read.
@@ -229,6 +246,39 @@ read-dseg = "readout-{serial}-{mcu}.bin"
     ASSERT_EQ(recipe.TrustedKeys.size(), 2u);
     EXPECT_EQ(recipe.TrustedKeys[0].Path + " " + recipe.TrustedKeys[1].Path, "/line/site.pub /etc/morlith/line.pub");
     EXPECT_EQ(recipe.TrustedKeys[1].Line, 3);
+}
+
+// The names a read-dseg pattern can make, as the log guard sees them.
+TEST(RecipeLogGuardTest, APatternNamesWhatItsFieldsCanMakeAndNothingElse)
+{
+    test::TScratchFolder folder;
+    fs::create_directory(folder.File("data"));
+    std::error_code linkError;
+    fs::create_directory_symlink(folder.File("data"), folder.File("linked"), linkError);
+    const std::string data = folder.File("data/");
+    const struct {
+        std::string Pattern;
+        std::string Path;
+        bool Names;
+    } rows[] = {
+        {data + "r-{serial}.bin", data + "r-1041.bin", true},
+        {data + "r-{serial}.bin", data + "r-.bin", false},
+        {data + "r-{serial}.bin", data + "r-x1.bin", false},
+        {data + "r-{serial}.bin", data + "r-1041.bin.jsonl", false},
+        {data + "{unit}-{mcu}.bin", data + "20261207T103638.123Z-a1b2c3-4.bin", true},
+        {data + "{unit}.bin", data + "sub/x.bin", false},
+        {data + "{port}{time}.bin", data + ".bin", false},
+        {data + "{port}{time}.bin", data + "COM320261207T103638.123Z.bin", true},
+        {data + "r.{serial}.bin", data + "rx5.bin", false},
+        {data + "r+[{serial}].bin", data + "r+[5].bin", true},
+        {data + "r-{serial}.bin", data + "../data/r-7.bin", true},
+        {data + "plain.bin", data + "plain.bin", true},
+        {folder.File("{port}/r.bin"), data + "r.bin", true},
+    };
+    for (const auto &row : rows)
+        EXPECT_EQ(PatternMayName(row.Pattern, row.Path), row.Names) << row.Pattern << " / " << row.Path;
+    if (!linkError)
+        EXPECT_TRUE(PatternMayName(folder.File("linked/r-{serial}.bin"), data + "r-3.bin"));
 }
 
 // A folder with the files a recipe names, and the virtual modules it runs on.

@@ -85,6 +85,36 @@ TEST_F(SerialCounterTest, WhatACounterHoldsIsReservedOrRefusedAndLeftAsItWas)
     EXPECT_EQ(Entries(), (std::set<std::string>{"serials.counter", "serials.counter.lock"}));
 }
 
+// A counter that holds no number makes no lock file; a lock file that is a link is not followed.
+TEST_F(SerialCounterTest, NoLockFileIsMadeForACounterThatHoldsNoNumberNorThroughALink)
+{
+    uint64_t serial = 0;
+    TFailure failure;
+    WriteCounter("root:x:0:0\n");
+    for (const bool reserve : {true, false}) {
+        TSerialCounter counter(Counter());
+        EXPECT_FALSE(reserve ? counter.Reserve(serial, failure) : counter.Next(serial, failure));
+        EXPECT_EQ(failure.Kind, TFailureKind::fkRefusedInput) << failure;
+    }
+    EXPECT_EQ(Entries(), (std::set<std::string>{"serials.counter"}));
+
+    // The lock file a link to a file elsewhere, present or not (where links can be made).
+    WriteCounter("7\n");
+    std::error_code linkError;
+    fs::create_symlink(FFolder.File("elsewhere.lock"), LockPath(), linkError);
+    if (linkError)
+        return;
+    for (const bool present : {false, true}) {
+        if (present)
+            test::WriteText(FFolder.File("elsewhere.lock"), "");
+        EXPECT_FALSE(TSerialCounter(Counter()).Reserve(serial, failure));
+        EXPECT_EQ(failure.Kind, TFailureKind::fkFile) << failure;
+        EXPECT_NE(failure.Message().find(LockPath()), std::string::npos) << failure;
+        EXPECT_EQ(fs::exists(FFolder.File("elsewhere.lock")), present);
+        EXPECT_EQ(CounterText(), "7\n");
+    }
+}
+
 TEST_F(SerialCounterTest, AMissingCounterOrOneThatIsNoFileIsRefusedAndNothingIsMade)
 {
     TSerialCounter missing(Counter());

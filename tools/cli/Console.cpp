@@ -2,6 +2,7 @@
 #include "Console.h"
 
 #include "TerminalSize.h"
+#include "TerminalText.h"
 
 namespace morlith::cli {
 
@@ -22,7 +23,7 @@ void TConsole::Out(const std::string &line)
 {
     std::lock_guard<std::mutex> lock(FLock);
     EndOpenLine();
-    if (FOutClosed || !WriteText(FOut, line + "\n") || std::fflush(FOut) != 0 || std::ferror(FOut))
+    if (FOutClosed || !WriteText(FOut, TerminalSafeLines(line) + "\n") || std::fflush(FOut) != 0 || std::ferror(FOut))
         FOutFailed = true;
 }
 
@@ -59,7 +60,7 @@ void TConsole::Err(const std::string &line)
 {
     std::lock_guard<std::mutex> lock(FLock);
     EndOpenLine();
-    (void)WriteText(FErr, line + "\n");
+    (void)WriteText(FErr, TerminalSafeLines(line) + "\n");
     std::fflush(FErr);
 }
 
@@ -67,7 +68,7 @@ void TConsole::ErrInPlace(const std::string &text, bool finish)
 {
     std::lock_guard<std::mutex> lock(FLock);
     // "\r" returns to the line's start, "\033[K" clears what a longer earlier text left.
-    (void)WriteText(FErr, "\r" + text + "\033[K");
+    (void)WriteText(FErr, "\r" + TerminalSafeLines(text) + "\033[K");
     FErrLineOpen = !finish;
     if (finish)
         std::fputc('\n', FErr);

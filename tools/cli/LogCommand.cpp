@@ -10,6 +10,7 @@
 #include "SessionReport.h"
 #include "StoreCommands.h"
 #include "TerminalSize.h"
+#include "TerminalText.h"
 #include "UnitRow.h"
 #include "UnitSummary.h"
 
@@ -29,26 +30,6 @@ std::string ShownTime(const std::string &iso)
     if (shown.size() > 10 && shown[10] == 'T')
         shown[10] = ' ';
     return shown + (iso.empty() ? "" : "Z");
-}
-
-// `text` safe for a terminal: control characters (C0, DEL and C1) as \xNN, so that a name in a
-// log can neither break the table nor send the terminal commands.
-std::string Printable(const std::string &text)
-{
-    std::string shown;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        const bool c1 = byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
-                        static_cast<unsigned char>(text[i + 1]) <= 0x9F;
-        if (byte < 0x20 || byte == 0x7F) {
-            shown += "\\x" + Hex8(byte).substr(2);
-        } else if (c1) {
-            shown += "\\u00" + Hex8(static_cast<unsigned char>(text[++i])).substr(2);
-        } else {
-            shown += text[i];
-        }
-    }
-    return shown;
 }
 
 std::string BaseName(const std::string &path)
@@ -90,8 +71,8 @@ TRow RowOf(const TLogEntry &entry)
         const std::string serial = SerialTextOf(record);
         file = serial.empty() ? "unit " + JsonTextOf(record, "unit") : "serial " + serial;
     }
-    return {ShownTime(JsonTextOf(record, "time")), Printable(JsonTextOf(record, "port")), Printable(operation),
-            Printable(file), Printable(ResultText(entry))};
+    return {ShownTime(JsonTextOf(record, "time")), TerminalSafe(JsonTextOf(record, "port")), TerminalSafe(operation),
+            TerminalSafe(file), TerminalSafe(ResultText(entry))};
 }
 
 template <size_t N>
@@ -125,7 +106,7 @@ void PrintSummary(const std::vector<TUnitRow> &units, bool json, TConsole &conso
     using TSummaryRow = std::array<std::string, 9>;
     std::vector<TSummaryRow> rows = {
         {"LOT", "STATION", "SOCKET", "UNITS", "PASSED", "FAILED", "INTERRUPTED", "FIRST PASS", "FINAL"}};
-    const auto named = [](const std::string &name) { return name.empty() ? std::string("(none)") : Printable(name); };
+    const auto named = [](const std::string &name) { return name.empty() ? std::string("(none)") : TerminalSafe(name); };
     for (const TUnitSummary &summary : SummarizeUnits(units)) {
         const bool station = summary.Scope != TSummaryScope::ssLot, socket = summary.Scope == TSummaryScope::ssSocket;
         if (json) {

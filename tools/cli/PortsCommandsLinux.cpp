@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "PortsCommands.h"
 
+#include "FileHandle.h"
 #include "JsonLines.h"
 #include "PortAddress.h"
 #include "PortMap.h"
@@ -133,11 +134,17 @@ int RunPortsMap(const TCliOptions &options, TConsole &console)
     // A link made aside and renamed into place: the entry is never missing or half made.
     const std::string aside = entry + ".new-" + std::to_string(::getpid());
     ::unlink(aside.c_str());
+    // The folder is flushed after the rename, so that the entry outlasts a power cut. A failure
+    // is the file's, whatever the system's error.
+    int err = 0;
     if (::symlink(device.c_str(), aside.c_str()) != 0 || ::rename(aside.c_str(), entry.c_str()) != 0) {
-        const int err = errno;
+        err = errno;
         ::unlink(aside.c_str());
-        return Reject(console, options.Json, kExitFailed, entry + ": " + std::strerror(err), KindOfErrno(err));
+    } else {
+        err = FlushFolder(PortMapDirectory());
     }
+    if (err != 0)
+        return Reject(console, options.Json, kExitFailed, FileFailure(err, "map", entry, "mapping the port"));
     std::string note;
     if (address && ParsePortAddress(device)->Scheme == TAddressScheme::Socket)
         note = " (raw TCP: the line settings are the server's)";
@@ -164,10 +171,9 @@ int RunPortsUnmap(const TCliOptions &options, TConsole &console)
         problem = entry + " is not a link; remove it by hand if it is not needed";
     if (!problem.empty())
         return Reject(console, options.Json, kExitBadInput, problem);
-    if (::unlink(entry.c_str()) != 0) {
-        const int err = errno;
-        return Reject(console, options.Json, kExitFailed, entry + ": " + std::strerror(err), KindOfErrno(err));
-    }
+    const int err = ::unlink(entry.c_str()) != 0 ? errno : FlushFolder(PortMapDirectory());
+    if (err != 0)
+        return Reject(console, options.Json, kExitFailed, FileFailure(err, "unmap", entry, "unmapping the port"));
     const std::string name = fs::path(entry).filename().string();
     if (options.Json)
         console.Out(JsonLine(JsonEvent("result", {{"command", "ports unmap"}, {"name", name}, {"ok", true}, {"status", 0}})));

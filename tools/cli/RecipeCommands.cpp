@@ -5,6 +5,7 @@
 #include "JsonReporter.h"
 #include "PortRunner.h"
 #include "RecipeInputs.h"
+#include "RecipeLogGuard.h"
 #include "Rejection.h"
 #include "StoreCommands.h"
 
@@ -45,15 +46,9 @@ std::string OpenRecipeLog(const TCliOptions &options, TRecipeRun &run)
 {
     if (options.LogFile.empty())
         return "";
-    std::vector<std::string> files = {run.Recipe.Path};
-    for (const TRecipeStep &step : run.Recipe.Steps) {
-        files.push_back(step.Path);
-        if (step.Serial)
-            files.push_back(step.Serial->Counter);
-    }
-    for (const std::string &file : files)
-        if (SameFile(options.LogFile, file))
-            return "--log " + options.LogFile + " is the same file as " + file + "; the log would be written into it";
+    const TFailure refused = RecipeLogRefusal(run.Recipe, options.LogFile);
+    if (refused.Failed())
+        return refused.Detail;
     TFailure failure;
     run.Log = TProductionLog::Open(options.LogFile, failure);
     if (!run.Log)

@@ -94,8 +94,11 @@ private:
         if (!failure.Failed() && fresh.Input.Sha256 == job.Input.Sha256)
             return;
         if (failure.Failed()) {
+            // The record names the file refused, with what it holds now; the modules after this
+            // one still compare with the input taken at the start.
             job.InputRefusal = failure;
             job.InputRefusal.Detail = job.Input.Label + " changed and is refused: " + failure.Detail;
+            job.Input = fresh.Input;
             return;
         }
         job.Input = fresh.Input;

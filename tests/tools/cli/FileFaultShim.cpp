@@ -3,8 +3,9 @@
 // the program at it, to try every failing call of a command in turn.
 //
 // Counted are the calls on paths below the folders of MORLITH_FAULT_ROOTS (colon-separated) but
-// not below those of MORLITH_FAULT_SKIP, and the calls on descriptors opened there: opening, reading, writing, syncing, locking, closing,
-// renaming, linking and removing. Every counted call is numbered from 1 and noted as one line,
+// not below those of MORLITH_FAULT_SKIP, and the calls on descriptors opened there: opening,
+// reading, writing (at the end or at an offset), syncing, locking, closing, renaming, linking,
+// removing, making links and folders, each in its plain and its "at" form. Every counted call is numbered from 1 and noted as one line,
 // "NUMBER CALL PATH", in the file MORLITH_FAULT_TRACE. The call numbered MORLITH_FAULT_AT gets
 // MORLITH_FAULT_ACTION: "EIO" (it fails with that error and does nothing; a close still releases
 // its descriptor), "ENOSPC" (the same, but a write writes half its bytes first, as on a disk
@@ -294,6 +295,85 @@ int remove(const char *path)
         if (const int error = Count("remove", path))
             return Failed(error);
     return next(path);
+}
+
+ssize_t pwrite(int fd, const void *data, size_t size, off_t offset)
+{
+    static const auto next = Next<ssize_t (*)(int, const void *, size_t, off_t)>("pwrite");
+    if (const int error = CountDescriptor("pwrite", fd))
+        return Failed(error);
+    return next(fd, data, size, offset);
+}
+
+ssize_t pwrite64(int fd, const void *data, size_t size, off_t offset)
+{
+    static const auto next = Next<ssize_t (*)(int, const void *, size_t, off_t)>("pwrite64");
+    if (const int error = CountDescriptor("pwrite", fd))
+        return Failed(error);
+    return next(fd, data, size, offset);
+}
+
+int renameat(int fromDir, const char *from, int toDir, const char *to)
+{
+    static const auto next = Next<int (*)(int, const char *, int, const char *)>("renameat");
+    if (WatchedPath(to) || WatchedPath(from))
+        if (const int error = Count("renameat", to))
+            return Failed(error);
+    return next(fromDir, from, toDir, to);
+}
+
+int renameat2(int fromDir, const char *from, int toDir, const char *to, unsigned flags)
+{
+    static const auto next = Next<int (*)(int, const char *, int, const char *, unsigned)>("renameat2");
+    if (WatchedPath(to) || WatchedPath(from))
+        if (const int error = Count("renameat", to))
+            return Failed(error);
+    return next(fromDir, from, toDir, to, flags);
+}
+
+int linkat(int fromDir, const char *from, int toDir, const char *to, int flags)
+{
+    static const auto next = Next<int (*)(int, const char *, int, const char *, int)>("linkat");
+    if (WatchedPath(to))
+        if (const int error = Count("linkat", to))
+            return Failed(error);
+    return next(fromDir, from, toDir, to, flags);
+}
+
+int unlinkat(int dirfd, const char *path, int flags)
+{
+    static const auto next = Next<int (*)(int, const char *, int)>("unlinkat");
+    if (WatchedPath(path))
+        if (const int error = Count("unlinkat", path))
+            return Failed(error);
+    return next(dirfd, path, flags);
+}
+
+int symlink(const char *target, const char *path)
+{
+    static const auto next = Next<int (*)(const char *, const char *)>("symlink");
+    if (WatchedPath(path))
+        if (const int error = Count("symlink", path))
+            return Failed(error);
+    return next(target, path);
+}
+
+int mkdir(const char *path, mode_t mode)
+{
+    static const auto next = Next<int (*)(const char *, mode_t)>("mkdir");
+    if (WatchedPath(path))
+        if (const int error = Count("mkdir", path))
+            return Failed(error);
+    return next(path, mode);
+}
+
+int mkdirat(int dirfd, const char *path, mode_t mode)
+{
+    static const auto next = Next<int (*)(int, const char *, mode_t)>("mkdirat");
+    if (WatchedPath(path))
+        if (const int error = Count("mkdir", path))
+            return Failed(error);
+    return next(dirfd, path, mode);
 }
 
 } // extern "C"

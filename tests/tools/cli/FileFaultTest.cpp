@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 // Every file-system call of the commands that write files, made to fail in turn (EIO, ENOSPC) or
 // to kill the program, through a preloaded library: pack, read-dseg (replacing a file and making
-// a new one), write-dseg with a production log, and the configuration's save. Each time the
+// a new one, placed by a link), write-dseg with a production log, a recipe run that takes a serial
+// number (the counter, its lock and the reading named by the number), and the configuration's save. Each time the
 // failure has a file kind and its exit status, the user's file is either as it was or complete,
 // the log holds whole records only, and a program that was not killed leaves no temporary file.
 // The clean run shows the file made durable: synced after its last write and before the rename
-// that puts it in place, and its folder synced after that rename.
+// or link that puts it in place, and its folder synced after that.
 
 #include "CliFixture.h"
 
@@ -32,6 +33,14 @@ struct TFileOperation {
     const char *Target; // the user's file
     bool TargetExists = true; // the file is there before the command runs
     bool IsLog = false; // the target is a production log: records are appended to it
+    // The target's text before and after a run that succeeded, when the test knows them: a serial
+    // counter, written with its recipe.
+    const char *CounterBefore = nullptr;
+    const char *CounterAfter = nullptr;
+    // The target is a link of the port map, which points to "/dev/old0" before the run; the
+    // folder below the test's that the calls are not counted in (the served module's link).
+    bool IsPortMapLink = false;
+    const char *Skip = "morlith";
 };
 
 const TFileOperation kOperations[] = {
@@ -41,6 +50,10 @@ const TFileOperation kOperations[] = {
     {"WriteDsegLog", {"--json", "--port", "COM1", "--log", "line.jsonl", "write-dseg", "data.bin"}, false,
      "line.jsonl", true, true},
     {"ConfigurationSave", {"4"}, true, "Config.mlhxml"},
+    {"RunWithSerial", {"--json", "--port", "COM1", "run", "unit.toml"}, false, "serials.counter", true, false,
+     "1041\n", "1042\n"},
+    {"PortsMap", {"--json", "ports", "map", "COM7", "/dev/new0", "--force"}, false, "morlith/ports/COM7", true, false,
+     nullptr, nullptr, true, "morlith/ports/COM1"},
 };
 
 const std::string kOldContent = "the user's previous file\n";
@@ -50,6 +63,8 @@ const std::string kOldRecord = "{\"schema\":1,\"result\":\"ok\"}\n";
 struct TTracedCall {
     std::string Call;
     std::string Path;
+    // A rename or a link: it puts a file in place under its name.
+    bool Places() const { return Call == "rename" || Call == "renameat" || Call == "link" || Call == "linkat"; }
 };
 
 TTracedCall ParseCall(const std::string &line)
@@ -81,16 +96,16 @@ void ExpectDurable(const std::vector<std::string> &lines, const std::string &fol
             lastWrite[calls[i].Path] = i;
     for (const auto &[path, at] : lastWrite) {
         size_t rename = at;
-        while (rename < calls.size() && calls[rename].Call != "rename")
+        while (rename < calls.size() && !calls[rename].Places())
             ++rename;
         EXPECT_TRUE(syncOf(path, at, rename)) << path << " is not synced after its last write";
     }
     for (size_t i = 0; i < calls.size(); ++i) {
-        if (calls[i].Call != "rename")
+        if (!calls[i].Places())
             continue;
         const std::string parent = std::filesystem::path(calls[i].Path).parent_path().string();
         EXPECT_TRUE(syncOf(parent.empty() ? folder : parent, i, calls.size()))
-            << "the folder of " << calls[i].Path << " is not synced after the rename";
+            << "the folder of " << calls[i].Path << " is not synced after the " << calls[i].Call;
     }
 }
 
@@ -118,9 +133,14 @@ protected:
         for (const auto &name : FolderEntries())
             if (name != "morlith")
                 std::filesystem::remove_all(File(name));
+        std::filesystem::remove(File("morlith/ports/COM7"));
+        if (op.IsPortMapLink)
+            std::filesystem::create_symlink("/dev/old0", File(op.Target));
         WriteBytes("app.bin", Pattern(300, 2));
         WriteBytes("data.bin", Pattern(120, 3));
-        if (op.SavesConfiguration)
+        if (op.CounterBefore)
+            WriteSerialRecipe("unit.toml");
+        else if (op.SavesConfiguration)
             WriteText(File("Config.mlhxml"), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                                              "<config Application=\"ORVELMorlith\" Version=\"1\"><Port>2</Port></config>\n");
         else if (op.IsLog)
@@ -134,7 +154,7 @@ protected:
     {
         setenv("LD_PRELOAD", MORLITH_FAULT_SHIM, 1);
         setenv("MORLITH_FAULT_ROOTS", Root().c_str(), 1);
-        setenv("MORLITH_FAULT_SKIP", File("morlith").c_str(), 1);
+        setenv("MORLITH_FAULT_SKIP", File(op.Skip).c_str(), 1);
         setenv("MORLITH_FAULT_TRACE", Trace().c_str(), 1);
         TCliRun run;
         if (op.SavesConfiguration)
@@ -143,6 +163,15 @@ protected:
             run = Cli(op.Arguments);
         unsetenv("LD_PRELOAD");
         return run;
+    }
+
+    // What the target holds: a file's text, or where a link of the port map points ("" when missing).
+    std::string TargetText(const TFileOperation &op) const
+    {
+        if (!op.IsPortMapLink)
+            return ReadText(File(op.Target));
+        std::error_code error;
+        return std::filesystem::read_symlink(File(op.Target), error).string();
     }
 
     // The test's folder, without the slash at its end.
@@ -174,7 +203,9 @@ TEST_P(FileFaults, EveryFailingCallLeavesTheFilesWholeAndSaysSo)
     setenv("MORLITH_FAULT_AT", "0", 1);
     const TCliRun clean = Run(op);
     ASSERT_EQ(clean.Status, 0) << clean.Err << clean.Out;
-    const std::string complete = ReadText(File(op.Target));
+    const std::string complete = TargetText(op);
+    if (op.CounterAfter)
+        ASSERT_EQ(complete, op.CounterAfter);
     const std::vector<std::string> calls = ReadLines(Trace());
     ASSERT_FALSE(calls.empty()) << "no file call was counted";
     ExpectDurable(calls, Root());
@@ -184,7 +215,7 @@ TEST_P(FileFaults, EveryFailingCallLeavesTheFilesWholeAndSaysSo)
     std::set<size_t> folderSyncs;
     for (size_t i = 0, renamed = 0; i < calls.size(); ++i) {
         const TTracedCall call = ParseCall(calls[i]);
-        renamed += call.Call == "rename";
+        renamed += call.Places();
         if (renamed && call.Call.find("sync") != std::string::npos && std::filesystem::is_directory(call.Path))
             folderSyncs.insert(i + 1);
     }
@@ -197,7 +228,7 @@ TEST_P(FileFaults, EveryFailingCallLeavesTheFilesWholeAndSaysSo)
             setenv("MORLITH_FAULT_ACTION", action, 1);
             const TCliRun run = Run(op);
             const bool killed = std::string(action) == "KILL";
-            const std::string after = ReadText(File(op.Target));
+            const std::string after = TargetText(op);
 
             if (killed) {
                 EXPECT_EQ(run.Status, kKilled) << context;
@@ -216,7 +247,9 @@ TEST_P(FileFaults, EveryFailingCallLeavesTheFilesWholeAndSaysSo)
                 ExpectWholeRecords(after, context);
             } else {
                 const bool unchanged = op.SavesConfiguration ? after.find("<Port>2</Port>") != std::string::npos
-                                                             : (op.TargetExists ? after == kOldContent : !Exists(File(op.Target)));
+                                       : op.CounterBefore ? after == op.CounterBefore
+                                       : op.IsPortMapLink ? after == "/dev/old0"
+                                       : (op.TargetExists ? after == kOldContent : !Exists(File(op.Target)));
                 EXPECT_TRUE(unchanged || after == complete) << context << ": the file is neither as it was nor complete:\n"
                                                             << after;
                 if (run.Status == 0) {

@@ -139,7 +139,14 @@ TEST_F(HostileUse, ALogThatIsTheInputOrTheOutputIsRefusedBeforeConnecting)
         {"-p1", "--log", "link.jsonl", "write-app", "app.xml"},
         {"-p1", "--log", "./out.bin", "read-dseg", "-f", out},
         {"-pCOM1,COM2", "--log", "out-COM2.bin", "read-dseg", "out-{port}.bin"},
+        // A recipe's files: a reading its fields may name, a counter's lock file, a counter.
+        {"-p1", "--log", "readout-5.bin", "run", "unit.toml"},
+        {"-p1", "--log", "sub/../readout-1041.bin", "run", "unit.toml"},
+        {"-p1", "--log", "serials.counter.lock", "run", "unit.toml"},
+        {"-p1", "--log", "serials.counter", "run", "unit.toml"},
     };
+    WriteSerialRecipe("unit.toml");
+    std::filesystem::create_directory(File("sub"));
     const std::vector<uint8_t> before[] = {ReadBytes(data), ReadBytes(package), ReadBytes(out)};
     for (const auto &arguments : runs) {
         const TCliRun run = Cli(arguments);
@@ -150,6 +157,9 @@ TEST_F(HostileUse, ALogThatIsTheInputOrTheOutputIsRefusedBeforeConnecting)
     EXPECT_EQ(ReadBytes(package), before[1]);
     EXPECT_EQ(ReadBytes(out), before[2]);
     EXPECT_FALSE(std::filesystem::exists(File("out-COM2.bin")));
+    for (const char *made : {"readout-5.bin", "readout-1041.bin"})
+        EXPECT_FALSE(std::filesystem::exists(File(made))) << made;
+    EXPECT_EQ(ReadText(File("serials.counter")), "1041\n");
     EXPECT_EQ(Commands(module), "");
 }
 

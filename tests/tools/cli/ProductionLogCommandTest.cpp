@@ -7,6 +7,7 @@
 #include "JsonLines.h"
 #include "NumberText.h"
 #include "Sha256.h"
+#include "Utf8Text.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -124,6 +125,42 @@ TEST_F(ProductionLog, ReadsAndWritesOfTheDataSegmentNameTheirFileAndItsFingerpri
     }
     EXPECT_EQ(readInto, (std::set<std::string>{"seg-COM1.bin", "seg-COM2.bin"}));
     EXPECT_EQ(JsonTextOf(*JsonField(records[2], "data_file"), "sha256"), Sha256Of(data));
+}
+
+// A name with terminal escapes and bytes that are not UTF-8: the human output shows it escaped,
+// the record keeps its exact bytes, and the CSV carries no ESC.
+TEST_F(ProductionLog, AnOddFileNameIsEscapedOnTheTerminalAndKeptExactInTheRecord)
+{
+    ServeSegment(1, 40, 3);
+    const std::string name = "seg\x1b]0;pwned\x07\xE2\x80\xAE\xFF.bin";
+    const std::string data = WriteBytes(name, Pattern(40, 4));
+    const TCliRun written = Cli({"-p1", "--log", "line.jsonl", "write-dseg", data});
+    ASSERT_EQ(written.Status, 0) << written.Err;
+    const TCliRun missing = Cli({"-p1", "write-dseg", data + "\x1b[2J"});
+    EXPECT_EQ(missing.Status, 2);
+    for (const TCliRun *run : {&written, &missing}) {
+        EXPECT_EQ((run->Out + run->Err).find_first_of("\x1b\x07"), std::string::npos) << run->Out << run->Err;
+        EXPECT_EQ((run->Out + run->Err).find("\xE2\x80\xAE"), std::string::npos) << run->Out << run->Err;
+    }
+    EXPECT_NE(written.Out.find("seg\\x1B]0;pwned\\x07\\u202E\\xFF.bin"), std::string::npos) << written.Out;
+    EXPECT_NE(missing.Err.find("\\x1B[2J"), std::string::npos) << missing.Err;
+
+    const auto records = Records(File("line.jsonl"));
+    ASSERT_EQ(records.size(), 1u);
+    const TJsonValue *file = JsonField(records[0], "data_file");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(JsonTextOf(*file, "path_bytes"), HexOfBytes(data));
+    const TCliRun csv = Cli({"log", "line.jsonl", "--csv"});
+    EXPECT_EQ(csv.Status, 0);
+    EXPECT_EQ(csv.Out.find('\x1b'), std::string::npos) << csv.Out;
+    // A record with raw DEL, C1 and an override (valid JSON) is still the same JSON on the terminal.
+    const std::string raw = R"({"schema":1,"time":"2026-07-13T10:15:02Z","port":"COM)" "\x7f\xC2\x9B\xE2\x80\xAE" R"(1","result":"ok"})";
+    WriteText(File("raw.jsonl"), raw + "\n");
+    const TCliRun json = Cli({"log", "raw.jsonl", "--json"});
+    const auto shown = ParseJsonLine(json.Out.substr(0, json.Out.find('\n')));
+    ASSERT_TRUE(shown) << json.Out;
+    EXPECT_EQ(JsonTextOf(*shown, "port"), "COM\x7f\xC2\x9B\xE2\x80\xAE" "1");
+    EXPECT_EQ(json.Out.find("\xE2\x80\xAE"), std::string::npos) << json.Out;
 }
 
 // Another station holding the log's lock does not outlast a stop request, and the run then ends

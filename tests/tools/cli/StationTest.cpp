@@ -2,6 +2,7 @@
 // Station mode against virtual modules linked into the port map while `watch` runs, and --wait.
 
 #include "CliFixture.h"
+#include "JsonLines.h"
 #include "NumberText.h"
 #include "PortMap.h"
 #include "Sha256.h"
@@ -102,14 +103,23 @@ TEST_F(Station, AReplacedPackageIsNoticedAndTakenAnewOrRefused)
     EXPECT_NE(records.find(Sha256Hex(first.data(), first.size())), std::string::npos) << records;
     EXPECT_NE(records.find(Sha256Hex(second.data(), second.size())), std::string::npos) << records;
 
-    const auto pinned = Watch({"write-app", package, "--expect-sha256", Sha256Hex(second.data(), second.size())});
+    const auto pinned = Watch({"write-app", package, "--expect-sha256", Sha256Hex(second.data(), second.size()),
+                               "--log", "pinned.jsonl"});
     WritePackage("app.xml", Pattern(200, 3));
+    const std::vector<uint8_t> third = ReadBytes(package);
     TModuleServer &three = Ports.Serve(3);
     ASSERT_TRUE(pinned->WaitForOutput(" failed ", 1)) << pinned->SoFar().Err;
     const TCliRun refused = Stop(*pinned);
     EXPECT_EQ(refused.Status, 1) << refused.Err;
     EXPECT_NE(refused.Out.find("changed and is refused"), std::string::npos) << refused.Out;
     EXPECT_EQ(Commands(three), "") << "nothing is sent to a module whose input is refused";
+    // The record names the refused file by what it holds now, not by the content pinned.
+    const std::vector<uint8_t> pinnedLog = ReadBytes(File("pinned.jsonl"));
+    const auto record = ParseJsonLine(std::string(pinnedLog.begin(), pinnedLog.end() - 1));
+    ASSERT_TRUE(record);
+    EXPECT_EQ(JsonTextOf(*JsonField(*record, "package"), "sha256"), Sha256Hex(third.data(), third.size()));
+    EXPECT_EQ(JsonTextOf(*JsonField(*record, "error"), "kind"), "refused_input");
+    EXPECT_EQ(JsonTextOf(*JsonField(*record, "error"), "path"), package);
 }
 
 TEST_F(Station, APortIsTakenAgainOnlyAfterItWentAwayAndCameBack)
