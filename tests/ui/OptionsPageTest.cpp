@@ -10,6 +10,7 @@
 #include "WholeFiles.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
 
 
 using namespace morlith;
@@ -70,7 +71,7 @@ TEST_F(OptionsPageTest, APickedPortIsUsedAtOnceAndSavedOnlyOnSave)
     EXPECT_FALSE(std::filesystem::exists(ports.File("Config.mlhxml")));
 
     Click("btnConnect");
-    EXPECT_EQ(Commands(module), "C") << "the next connect opens COM4";
+    EXPECT_EQ(Commands(module), "CP") << "the next connect opens COM4";
 
     Click("btnSave");
     const std::string saved = test::ReadText(ports.File("Config.mlhxml"));
@@ -78,6 +79,31 @@ TEST_F(OptionsPageTest, APickedPortIsUsedAtOnceAndSavedOnlyOnSave)
     Click("btnSave");
     EXPECT_EQ(test::ReadText(ports.File("Config.mlhxml")), saved);
     EXPECT_TRUE(dialogs.errors.empty());
+}
+
+// The skip box goes into the configuration at once, and into its file only on Save and only
+// while ticked; a file that has it ticks the box.
+TEST_F(OptionsPageTest, TheSkipBoxIsTakenAtOnceAndKeptInTheFileOnlyWhenTicked)
+{
+    QCheckBox *box = Find<QCheckBox>("cbSkipIfCurrent");
+    EXPECT_FALSE(box->isChecked());
+    box->click();
+    EXPECT_TRUE(Model().Configuration->GetSkipIfCurrent());
+    EXPECT_FALSE(std::filesystem::exists(ports.File("Config.mlhxml")));
+    Click("btnSave");
+    EXPECT_NE(test::ReadText(ports.File("Config.mlhxml")).find("  <SkipIfCurrent>True</SkipIfCurrent>\r\n"),
+              std::string::npos);
+    box->click();
+    EXPECT_FALSE(Model().Configuration->GetSkipIfCurrent());
+    Click("btnSave");
+    EXPECT_EQ(test::ReadText(ports.File("Config.mlhxml")).find("SkipIfCurrent"), std::string::npos);
+
+    Model().Configuration->SetSkipIfCurrent(true);
+    ASSERT_TRUE(Model().Configuration->Save());
+    CloseMainWindow();
+    Model().Configuration->SetSkipIfCurrent(false);
+    ASSERT_TRUE(Model().Configuration->Load());
+    EXPECT_TRUE(Find<QCheckBox>("cbSkipIfCurrent")->isChecked());
 }
 
 } // namespace
