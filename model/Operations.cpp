@@ -29,6 +29,7 @@ public:
         const bool writes = Kind == TOperationKind::okWriteApplication || Kind == TOperationKind::okWriteDataSegment;
         if (writes && keyFailure.Failed())
             (void)FRunner.Fail(keyFailure);
+        FRunner.SetSkipIfCurrent(Operations.Configuration().Config().SkipIfCurrent());
     }
 
     bool ReadInput(const std::string &Path) override
@@ -42,6 +43,8 @@ public:
         return FRunner.SaveData(Path, TExistingFile::efReplace);
     }
     void SetOutputLabel(const std::string &Label) override { FRunner.SetOutputLabel(Label); }
+    bool ReadParameterBlock(std::array<uint16_t, 4> &Block) override { return FRunner.ReadParameterBlock(Block); }
+    bool Skipped() override { return FRunner.Skipped(); }
     TFailure Failure() override { return FRunner.Failure(); }
 
     bool Finish(TFailure &LogFailure) override
@@ -89,6 +92,13 @@ std::string TOperations::SignatureNote(const std::string &Path)
         return "";
     const TSignatureCheck check = keys.Check(Path);
     return check.Accepted() ? "signed by " + check.KeyId : check.Failure.Detail;
+}
+
+bool TOperations::HoldsPackage(const std::array<uint16_t, 4> &Block, const std::string &Path)
+{
+    TOperationInput package;
+    return !ReadOperationInput(TOperationKind::okWriteApplication, Path, "", package).Failed() &&
+           HoldsImageOf(Block, package.Header);
 }
 
 std::string TOperations::CurrentPortName() const

@@ -22,6 +22,7 @@ public:
 
     IntfPtr<IOperationInterface> Begin(TOperationKind Kind, uint8_t Controller) override;
     std::string SignatureNote(const std::string &Path) override;
+    bool HoldsPackage(const std::array<uint16_t, 4> &Block, const std::string &Path) override;
 
     // The port an operation goes to now: the open port, else the configured one ("COM3").
     std::string CurrentPortName() const;

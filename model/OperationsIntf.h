@@ -7,6 +7,7 @@
 #include "OperationKind.h"
 #include "RefCounted.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -30,6 +31,12 @@ public:
     // operations log; once only has an effect. False with `LogFailure` when the log cannot be
     // written.
     virtual bool Finish(TFailure &LogFailure) = 0;
+    // Once connected: the parameter block of the controller (image length, image CRC,
+    // data-segment length, block CRC).
+    virtual bool ReadParameterBlock(std::array<uint16_t, 4> &Block) = 0;
+    // After Perform of an application write: the controller already held the package (the
+    // configuration asks to skip it) and nothing was written.
+    virtual bool Skipped() = 0;
     // Why the operation failed; no failure while it has not.
     virtual TFailure Failure() = 0;
 
@@ -45,6 +52,9 @@ public:
     // With trusted keys configured: "signed by KEY-ID" for the file at `Path`, or why a write
     // would refuse it; "" when no keys are trusted.
     virtual std::string SignatureNote(const std::string &Path) = 0;
+    // True when `Block` gives the image length and CRC of the package at `Path`; false when it
+    // does not or the package cannot be read.
+    virtual bool HoldsPackage(const std::array<uint16_t, 4> &Block, const std::string &Path) = 0;
 
 protected:
     ~IOperationsInterface() override = default;

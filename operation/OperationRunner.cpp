@@ -99,6 +99,7 @@ void TOperationRunner::Begin()
 bool TOperationRunner::Reach(int32_t PortNumber, bool Select)
 {
     Begin();
+    FPortNumber = PortNumber;
     const bool connected =
         Select ? FProgrammator.SelectMCU(PortNumber, FController) : FProgrammator.Connect(PortNumber);
     if (!FProgrammator.Driver().OpenedDevice().empty())
@@ -114,9 +115,9 @@ bool TOperationRunner::Perform(bool Force)
     Begin();
     switch (FKind) {
     case TOperationKind::okWriteApplication:
-        if (!FProgrammator.WritePackage(std::string(FInput.Bytes.begin(), FInput.Bytes.end()), FInput.Label))
-            return FailFromEngine();
-        return true;
+        return WriteApplication();
+    case TOperationKind::okStatus:
+        return ReadHoldings();
     case TOperationKind::okReadDataSegment:
         if (!FProgrammator.ReadDataSegment(FData))
             return FailFromEngine();
@@ -144,6 +145,33 @@ bool TOperationRunner::Perform(bool Force)
     default:
         return true;
     }
+}
+
+bool TOperationRunner::ReadParameterBlock(std::array<uint16_t, 4> &Block)
+{
+    return FProgrammator.ReadParameterBlock(Block) || FailFromEngine();
+}
+
+bool TOperationRunner::WriteApplication()
+{
+    if (FSkipIfCurrent) {
+        std::array<uint16_t, 4> block{};
+        if (!ReadParameterBlock(block))
+            return false;
+        FSkipped = IsCurrent(block, FInput.Header);
+        if (FSkipped)
+            return true;
+    }
+    if (!FProgrammator.WritePackage(std::string(FInput.Bytes.begin(), FInput.Bytes.end()), FInput.Label))
+        return FailFromEngine();
+    return true;
+}
+
+bool TOperationRunner::ReadHoldings()
+{
+    const TFailure failure = ReadModuleHoldings(FProgrammator, FPortNumber, FHoldings);
+    NameHeldPackages(FHoldings, FKnownPackages);
+    return failure.Failed() ? Fail(failure) : true;
 }
 
 bool TOperationRunner::Verify()
@@ -175,7 +203,7 @@ uint64_t TOperationRunner::TotalToWrite() const
 {
     // An accepted package's image is as long as its header says.
     if (FKind == TOperationKind::okWriteApplication)
-        return HeaderWords(FInput.Header)[0];
+        return FSkipped ? 0 : HeaderWords(FInput.Header)[0];
     return FKind == TOperationKind::okWriteDataSegment ? FInput.Bytes.size() : 0;
 }
 
@@ -229,6 +257,8 @@ TOperationRecord TOperationRunner::Record(const std::string &Tool, const std::st
         if (FDataRead)
             record.DataFile->Sha256 = Sha256Hex(FData.data(), FData.size());
     }
+    record.AlreadyCurrent = FSkipped;
+    record.Controllers = FHoldings;
     record.Failure = FFailure;
     record.DurationMs = uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(FEnd - FStart).count());
     record.ModuleState = FModuleState;

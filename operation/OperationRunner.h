@@ -7,6 +7,7 @@
 
 #include "AtomicFile.h"
 #include "DataFile.h"
+#include "ModuleHoldings.h"
 #include "ModuleWriteLog.h"
 #include "OperationInput.h"
 #include "OperationRecord.h"
@@ -60,9 +61,17 @@ public:
     // On a connection already made: selects the runner's controller, the main one too (one
     // controller after another on one connection). False with Failure().
     bool Select(int32_t PortNumber);
-    // Writes the application or the data segment, or reads the data segment into Data(). A data
-    // file longer than the module's data segment is refused unless `Force`. False with Failure().
+    // write-app: when the controller's parameter block shows it already holds the package (its
+    // image length, CRC and data-segment length), Perform sends no image and Skipped() says so.
+    void SetSkipIfCurrent(bool Skip) { FSkipIfCurrent = Skip; }
+    // status: the packages Holdings() names (each by its header).
+    void SetKnownPackages(std::vector<TKnownPackage> Packages) { FKnownPackages = std::move(Packages); }
+    // Writes the application or the data segment, reads the data segment into Data(), or (status)
+    // reads every controller's parameter block into Holdings(). A data file longer than the
+    // module's data segment is refused unless `Force`. False with Failure().
     bool Perform(bool Force = false);
+    // The parameter block of the controller connected to. False with Failure().
+    bool ReadParameterBlock(std::array<uint16_t, 4> &Block);
     // After a write: reads back what the module keeps and compares (the data segment, or the
     // parameter block with the package's header). False with Failure(), its step "verification".
     bool Verify();
@@ -95,6 +104,10 @@ public:
     const TByteArray &Data() const { return FData; }
     // The bytes an operation that succeeded wrote or read.
     uint64_t Bytes() const;
+    // write-app: the controller already held the package and nothing was written.
+    bool Skipped() const { return FSkipped; }
+    // status: what each controller holds, the main one first.
+    const std::vector<TControllerHolding> &Holdings() const { return FHoldings; }
     // write-dseg: the length of the module's data segment, as its parameter block gives it.
     uint64_t SegmentBytes() const { return FSegmentBytes; }
     // The production-log record, signed by `Tool`, for the port as named (`Port`).
@@ -103,6 +116,8 @@ public:
 private:
     // Connects, and with `Select` selects the controller.
     bool Reach(int32_t PortNumber, bool Select);
+    bool WriteApplication();
+    bool ReadHoldings();
     bool FailFromEngine();
     bool StopRequested() const { return FStopRequested && FStopRequested(); }
     // Marks when the operation's work begins: its first handshake, or on a connection made
@@ -129,6 +144,12 @@ private:
     bool FDataRead = false;
     uint64_t FSegmentBytes = 0;
     std::string FOutputLabel;
+    bool FSkipIfCurrent = false;
+    bool FSkipped = false;
+    std::vector<TKnownPackage> FKnownPackages;
+    std::vector<TControllerHolding> FHoldings;
+    // The port connected to, for the selections of a status reading.
+    int32_t FPortNumber = 0;
     // From Begin to Conclude: the record's duration, the same for both front ends.
     bool FBegun = false;
     std::chrono::steady_clock::time_point FStart;

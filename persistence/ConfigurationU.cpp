@@ -31,7 +31,8 @@ const TPropertyTable &TConfig::Properties() const
                                              .OptionalString("Station", &TConfig::FStation)
                                              .OptionalString("Operator", &TConfig::FOperator)
                                              .OptionalString("Lot", &TConfig::FLot)
-                                             .OptionalString("TrustedKeys", &TConfig::FTrustedKeys);
+                                             .OptionalString("TrustedKeys", &TConfig::FTrustedKeys)
+                                             .OptionalBoolean("SkipIfCurrent", &TConfig::FSkipIfCurrent);
     return Table;
 }
 

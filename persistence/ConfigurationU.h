@@ -39,6 +39,10 @@ public:
     const std::string &TrustedKeys() const { return FTrustedKeys; }
     void SetTrustedKeys(const std::string &Value) { FTrustedKeys = Value; }
     std::vector<std::string> TrustedKeyFiles() const;
+    // An application write sends no image to a controller that already holds the package (kept
+    // in the file only when set).
+    bool SkipIfCurrent() const { return FSkipIfCurrent; }
+    void SetSkipIfCurrent(bool Value) { FSkipIfCurrent = Value; }
 
 private:
     std::int32_t FPort = 0;
@@ -46,6 +50,7 @@ private:
     std::string FOperator;
     std::string FLot;
     std::string FTrustedKeys;
+    bool FSkipIfCurrent = false;
 };
 
 // The reference-counted configuration object behind IConfigurationInterface.
@@ -56,6 +61,8 @@ public:
 
     std::int32_t GetPort() override;
     void SetPort(std::int32_t Value) override;
+    bool GetSkipIfCurrent() override { return FConfig->SkipIfCurrent(); }
+    void SetSkipIfCurrent(bool Value) override { FConfig->SetSkipIfCurrent(Value); }
     bool Save() override;
     bool Load() override;
     std::string GetLastFailure() override;

@@ -16,6 +16,10 @@ public:
     virtual std::int32_t GetPort() = 0;
     // Stores the port position in memory; nothing is written to the file.
     virtual void SetPort(std::int32_t Value) = 0;
+    // Whether an application write skips a controller that already holds the package; the
+    // setter changes memory only, as SetPort does.
+    virtual bool GetSkipIfCurrent() = 0;
+    virtual void SetSkipIfCurrent(bool Value) = 0;
     // Writes the configuration file; false when it could not (the previous file is kept, and
     // GetLastFailure says why). Never throws.
     virtual bool Save() = 0;

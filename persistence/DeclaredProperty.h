@@ -121,6 +121,18 @@ public:
         p.SetText = [Field](TXMLClass &o, const std::string &t) { return TryTextToBoolean(t, Self(o).*Field); };
         return Add(std::move(p));
     }
+    // A Boolean field written only when true; an empty element reads as false.
+    TPropertyTableOf &OptionalBoolean(const char *Name, bool C::*Field)
+    {
+        TDeclaredProperty p = Entry(Name, TPropertyKind::pkEnumeration);
+        p.BooleanBase = true;
+        p.OmitWhenEmpty = true;
+        p.GetText = [Field](const TXMLClass &o) { return Self(o).*Field ? std::string(BooleanToText(true)) : ""; };
+        p.SetText = [Field](TXMLClass &o, const std::string &t) {
+            return t.empty() ? !(Self(o).*Field = false) : TryTextToBoolean(t, Self(o).*Field);
+        };
+        return Add(std::move(p));
+    }
     // A float or double field; values are stored at single precision after reading.
     template <class V>
     TPropertyTableOf &Float(const char *Name, V C::*Field)

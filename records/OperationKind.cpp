@@ -12,6 +12,8 @@ const char *OperationCommand(TOperationKind Kind)
         return "read-dseg";
     case TOperationKind::okWriteDataSegment:
         return "write-dseg";
+    case TOperationKind::okStatus:
+        return "status";
     default:
         return "connect";
     }

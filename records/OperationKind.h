@@ -4,9 +4,10 @@
 
 namespace morlith {
 
-enum class TOperationKind { okConnect, okWriteApplication, okReadDataSegment, okWriteDataSegment };
+// okStatus reads what every controller holds and writes nothing.
+enum class TOperationKind { okConnect, okWriteApplication, okReadDataSegment, okWriteDataSegment, okStatus };
 
-// The command's name in the log and the JSON events: "connect", "write-app", "read-dseg", "write-dseg".
+// The command's name in the log and the JSON events: "connect", "write-app", "read-dseg", "write-dseg", "status".
 const char *OperationCommand(TOperationKind Kind);
 
 } // namespace morlith

@@ -7,6 +7,7 @@
 #include "FailureJson.h"
 #include "JsonLines.h"
 #include "NumberText.h"
+#include "OperationKind.h"
 #include "Sha256.h"
 #include "PathText.h"
 
@@ -76,6 +77,13 @@ std::string OperationRecordLine(const TOperationRecord &record)
     }
     if (record.DataFile)
         line["data_file"] = FileObject(*record.DataFile);
+    if (record.AlreadyCurrent)
+        line["skipped"] = "already current";
+    if (record.Command == OperationCommand(TOperationKind::okStatus)) {
+        TJson &controllers = line["controllers"] = TJson::array();
+        for (const TControllerHolding &holding : record.Controllers)
+            controllers.push_back(HoldingObject(holding));
+    }
     line["result"] = record.Failure.Failed() ? "failed" : "ok";
     if (record.Failure.Failed())
         line["error"] = FailureObject(record.Failure);

@@ -3,6 +3,7 @@
 // One line of the production log: what was done to which module through which port, with which
 // file, and how it ended. Both front ends write the same record; `morlith-cli log` reads it.
 
+#include "ControllerHolding.h"
 #include "Failure.h"
 
 #include "JsonLines.h"
@@ -11,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace morlith {
 
@@ -41,7 +43,7 @@ struct TOperationRecord {
     std::chrono::system_clock::time_point Time = std::chrono::system_clock::now();
     // "morlith-cli" or "morlith".
     std::string Tool;
-    // "connect", "write-app", "read-dseg", "write-dseg".
+    // "connect", "write-app", "read-dseg", "write-dseg", "status".
     std::string Command;
     // The port as the operator named it ("COM3", "/dev/ttyUSB0").
     std::string Port;
@@ -53,6 +55,10 @@ struct TOperationRecord {
     int Controller = 0;
     std::optional<TPackageFingerprint> Package;
     std::optional<TFileFingerprint> DataFile;
+    // write-app: the controller already held the package, so nothing was written.
+    bool AlreadyCurrent = false;
+    // status: every controller read, the main one first.
+    std::vector<TControllerHolding> Controllers;
     // Why it failed; no failure on success.
     TFailure Failure;
     uint64_t DurationMs = 0;

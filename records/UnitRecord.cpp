@@ -26,6 +26,8 @@ TJson StepObject(const TUnitStep &step)
     if (!step.SignerKeyId.empty())
         object["signature"] = SignatureObject(step.SignerKeyId, step.TrustedComment);
     object["result"] = StepResult(step);
+    if (step.AlreadyCurrent)
+        object["skipped"] = "already current";
     if (step.Failure.Failed())
         object["error"] = FailureObject(step.Failure);
     if (!step.Skipped)

@@ -32,6 +32,8 @@ struct TUnitStep {
     std::string TrustedComment;
     // Ran to its end with no failure.
     bool Done = false;
+    // write-app: the controller already held the package, so nothing was written.
+    bool AlreadyCurrent = false;
     // Not reached: an earlier step failed.
     bool Skipped = true;
     TFailure Failure;

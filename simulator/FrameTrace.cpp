@@ -16,6 +16,7 @@ const char *VerdictName(TFrameVerdict verdict)
     case TFrameVerdict::fvBadArgument: return "bad-argument";
     case TFrameVerdict::fvNoWriteSession: return "no-session";
     case TFrameVerdict::fvPastEnd: return "past-end";
+    case TFrameVerdict::fvNotFitted: return "not-fitted";
     }
     return "?";
 }

@@ -20,6 +20,7 @@ enum class TFrameVerdict {
     fvBadArgument,    // a controller index over 4, a mode over 2, a handshake pattern that differs
     fvNoWriteSession, // a "W" with no "F" before it in the session
     fvPastEnd,        // a data-segment "W" that runs past the end of the segment
+    fvNotFitted,      // an "I" selecting a slave the module does not have
 };
 
 // One received request frame. `number` counts frames from 1.

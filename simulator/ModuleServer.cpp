@@ -32,6 +32,11 @@ void Prepare(TVirtualModule &module, const TModuleServerOptions &options)
                                         " is not 0..4");
         module.LoadDataSegment(index, contents);
     }
+    for (const int index : options.absentControllers) {
+        if (index < 1 || index >= kControllerCount)
+            throw std::invalid_argument("only a slave (1..4) can be absent, not " + std::to_string(index));
+        module.Controller(index).absent = true;
+    }
 }
 
 TModuleServerOptions Checked(TModuleServerOptions options)

@@ -23,6 +23,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -41,6 +42,8 @@ struct TModuleServerOptions {
     std::vector<uint8_t> dataSegmentForAll;
     // Initial data-segment contents of single controllers (index 0..4), over dataSegmentForAll.
     std::map<int, std::vector<uint8_t>> dataSegmentOf;
+    // Slaves (1..4) the module does not have: their selection gets no reply.
+    std::set<int> absentControllers;
     // Line bit rate in bit/s; 0 = as fast as possible.
     unsigned bitRate = 0;
     // Faults to inject.

@@ -96,8 +96,9 @@ TFrameVerdict TVirtualModule::Check(const TRequestFrame &frame, const TModuleCom
         return IsHandshakePattern(frame.payload) ? TFrameVerdict::fvAccepted
                                                  : TFrameVerdict::fvBadArgument;
     case TCommandCode::ccSelectMCU:
-        return frame.payload[0] < kControllerCount ? TFrameVerdict::fvAccepted
-                                                   : TFrameVerdict::fvBadArgument;
+        if (frame.payload[0] >= kControllerCount)
+            return TFrameVerdict::fvBadArgument;
+        return FControllers[frame.payload[0]].absent ? TFrameVerdict::fvNotFitted : TFrameVerdict::fvAccepted;
     case TCommandCode::ccFlashInit:
         return frame.payload[kFlashInitModeOffset] <= uint8_t(TWriteMode::wmApplication)
                    ? TFrameVerdict::fvAccepted

@@ -17,7 +17,7 @@
 // EndSession); a new session starts at the main controller. A frame with a wrong CRC, an unknown
 // command, a payload length that does not suit the command, a controller index over 4, a mode
 // over 2 or a handshake whose bytes are not 0, 1 .. 49 gets no reply and changes nothing; nor
-// does a "W" with no "F" before it in the session, or a data-segment "W" that would run past the
+// does a "W" with no "F" before it in the session, an "I" selecting an absent slave, or a data-segment "W" that would run past the
 // segment's end. Application bytes past 65535 and parameter-block bytes past the eighth are
 // dropped, and the reply's write position shows it.
 
@@ -40,6 +40,8 @@ struct TController {
     std::vector<uint8_t> programMemory;
     // The data segment, of fixed size.
     std::vector<uint8_t> dataSegment;
+    // A slave not fitted: its selection gets no reply.
+    bool absent = false;
 };
 
 // The parameter block of an empty controller: no image (length 0, CRC 0xFFFF of nothing), the

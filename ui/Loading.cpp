@@ -101,6 +101,9 @@ void TdlgLoading::BuildControllerRow()
                                   tr("Connect"));
     FbtnDisconnect = MakeNamedButton(FPanel3, QRect(312, 56, 89, 21), tr("Disconnect"),
                                      "btnDisconnect", tr("Disconnect"));
+    FlbHolding = new QLabel(FPanel3);
+    FlbHolding->setObjectName(QStringLiteral("lbHolding"));
+    FlbHolding->setGeometry(96, 82, 455, 22);
 }
 
 void TdlgLoading::BuildApplicationRow()
@@ -184,6 +187,7 @@ void TdlgLoading::UpdateView(const TStatusView &Status)
     FbtnWriteApp->setEnabled(connected && !Status.AppFileName.empty());
     FbtnReadData->setEnabled(connected && !Status.DataFileName.empty());
     FbtnWriteData->setEnabled(connected && !Status.DataFileName.empty());
+    FlbHolding->setText(QString::fromStdString(Status.Holding));
 }
 
 void TdlgLoading::SetAppFileName(const std::string &FileName)

@@ -9,6 +9,7 @@
 
 class QComboBox;
 class QFrame;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -52,6 +53,8 @@ private:
     QComboBox *FcbMCU = nullptr;
     QPushButton *FbtnConnect = nullptr;
     QPushButton *FbtnDisconnect = nullptr;
+    // What the chosen controller holds, once connected.
+    QLabel *FlbHolding = nullptr;
     QLineEdit *FedtAppFileName = nullptr;
     QPushButton *FbtnOpenAppFile = nullptr;
     QPushButton *FbtnWriteApp = nullptr;

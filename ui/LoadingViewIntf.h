@@ -17,6 +17,8 @@ public:
     std::string DataFileName;
     // Full path of the firmware package chosen, empty when none.
     std::string AppFileName;
+    // What the chosen controller holds, in words, while connected; empty when not known.
+    std::string Holding;
 };
 
 class ILoadingViewInterface : public virtual IInterface {

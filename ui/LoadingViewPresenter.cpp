@@ -6,6 +6,7 @@
 #include "Eclipse.h"
 #include "InputBlock.h"
 #include "Loader.h"
+#include "NumberText.h"
 #include "ModelU.h"
 #include "Observer.h"
 #include "PaceClock.h"
@@ -25,6 +26,12 @@ const char *const kReadError = QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter
 const char *const kConnectError =
     QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "Connect error");
 const char *const kLogError = QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "Log error");
+const char *const kHoldsNothing = QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "Holds no application");
+const char *const kHoldsImage = QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "Holds %1 bytes, CRC %2");
+const char *const kHoldsWritten = QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "Holds the chosen package");
+const char *const kChosenPackage = QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "the chosen package");
+const char *const kAlreadyCurrent =
+    QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "already current, nothing written");
 const char *const kOverwriteQuestion =
     QT_TRANSLATE_NOOP("morlith::TLoadingViewPresenter", "File exists.  Overwrite?");
 // Opacity of the dimming overlay during an operation (0..255).
@@ -160,7 +167,12 @@ void TLoadingViewPresenter::Connect()
         return;
     RunOperation(kConnectError, TOperationKind::okConnect, [&](IOperationInterface &Operation) {
         PaceClock().Sleep(kConnectPauseMs);
-        (void)Operation.Connect(ConfiguredPortNumber());
+        FHeldBlock.reset();
+        FWroteChosen = FSkippedChosen = false;
+        // The page says what the controller holds from the moment it is connected.
+        std::array<uint16_t, 4> block{};
+        if (Operation.Connect(ConfiguredPortNumber()) && Operation.ReadParameterBlock(block))
+            FHeldBlock = block;
     });
 }
 
@@ -180,11 +192,34 @@ void TLoadingViewPresenter::Disconnect()
 void TLoadingViewPresenter::RefreshConnected()
 {
     FStatus->Connected = FLoader->GetConnected();
+    FStatus->Holding = HoldingText();
     FView->UpdateView(*FStatus);
     if (!FStatus->Connected)
         FIdleLineCheck->stop();
     else if (!FIdleLineCheck->isActive())
         FIdleLineCheck->start();
+}
+
+std::string TLoadingViewPresenter::HoldingText()
+{
+    if (!FStatus->Connected)
+        return "";
+    const std::string separator = "  \u2014  ";
+    if (FWroteChosen)
+        return Tr(kHoldsWritten);
+    if (!FHeldBlock)
+        return "";
+    const std::array<uint16_t, 4> &block = *FHeldBlock;
+    std::string text = block[0] == 0 ? Tr(kHoldsNothing)
+                                     : QCoreApplication::translate("morlith::TLoadingViewPresenter", kHoldsImage)
+                                           .arg(QString::fromStdString(GroupThousands(block[0])),
+                                                QString::fromStdString(Hex16(block[1])))
+                                           .toStdString();
+    if (!FStatus->AppFileName.empty() && FOperations && FOperations->HoldsPackage(block, FStatus->AppFileName))
+        text += separator + Tr(kChosenPackage);
+    if (FSkippedChosen)
+        text += separator + Tr(kAlreadyCurrent);
+    return text;
 }
 
 void TLoadingViewPresenter::CheckIdleLine()
@@ -196,7 +231,12 @@ void TLoadingViewPresenter::CheckIdleLine()
 
 void TLoadingViewPresenter::OpenAppFile()
 {
+    const std::string before = FStatus->AppFileName;
     ChooseFile(kAppFileFilter, &TStatusView::AppFileName, &ILoadingViewInterface::SetAppFileName);
+    if (FStatus->AppFileName != before) {
+        FWroteChosen = FSkippedChosen = false;
+        RefreshConnected();
+    }
     // With trusted keys the package's signer stands beside it, or why a write would refuse it.
     if (FStatus->AppFileName.empty() || !FOperations)
         return;
@@ -234,7 +274,13 @@ void TLoadingViewPresenter::WriteApp()
         TOverlayScope overlay;
         TProgressScope progress;
         // A failure is told while the progress dialog still shows where the write stopped.
-        if (!(Operation.ReadInput(fileName) && Operation.Perform()))
+        const bool written = Operation.ReadInput(fileName) && Operation.Perform();
+        // A write, even one that failed part-way, changes what the controller holds.
+        FSkippedChosen = written && Operation.Skipped();
+        FWroteChosen = written && !FSkippedChosen;
+        if (!FSkippedChosen)
+            FHeldBlock.reset();
+        if (!written)
             ShowFailure(kWriteError, Operation);
     });
 }

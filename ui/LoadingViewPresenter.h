@@ -10,7 +10,9 @@
 #include "OperationsIntf.h"
 
 #include <functional>
+#include <array>
 #include <memory>
+#include <optional>
 
 class QTimer;
 
@@ -56,6 +58,8 @@ protected:
 private:
     void ProgressChanged();
     void RefreshConnected();
+    // What the chosen controller holds, in words, from what the page last learnt of it.
+    std::string HoldingText();
     // Between operations: a port that went away leaves the page disconnected.
     void CheckIdleLine();
     void ChooseFile(const TFileFilter &Filter, std::string TStatusView::*Target,
@@ -81,6 +85,11 @@ private:
     IntfPtr<IConfigurationInterface> FConfiguration;
     // Runs CheckIdleLine while connected.
     std::unique_ptr<QTimer> FIdleLineCheck;
+    // The chosen controller's parameter block, read on connecting; none once a write changed it.
+    std::optional<std::array<uint16_t, 4>> FHeldBlock;
+    // The last application write left the chosen package, or skipped it as already current.
+    bool FWroteChosen = false;
+    bool FSkippedChosen = false;
     bool FBusy = false;
     bool FLogFailureShown = false;
     // The running operation's failure was shown.

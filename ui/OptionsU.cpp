@@ -6,6 +6,7 @@
 #include "Pictures.h"
 #include "jvShape.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -41,6 +42,15 @@ TdlgOptions::TdlgOptions(QWidget *owner) : QWidget(owner)
     btnSave->setObjectName(QStringLiteral("btnSave"));
     btnSave->setAccessibleName(tr("Save the port"));
     setTabOrder(FcbPort, btnSave);
+    FcbSkipIfCurrent = new QCheckBox(tr("Skip writing an application the controller already holds"), FPanel1);
+    FcbSkipIfCurrent->setObjectName(QStringLiteral("cbSkipIfCurrent"));
+    FcbSkipIfCurrent->setGeometry(96, 92, 480, 21);
+    setTabOrder(btnSave, FcbSkipIfCurrent);
+    // clicked fires only when the operator ticks or clears it, not when the code sets it.
+    connect(FcbSkipIfCurrent, &QCheckBox::clicked, this, [this](bool checked) {
+        if (FPresenter)
+            FPresenter->SkipIfCurrentChanged(checked);
+    });
 
     // activated fires only when the operator picks an entry, not when the code selects one.
     connect(FcbPort, &QComboBox::activated, this, &TdlgOptions::cbPortChange);
@@ -66,6 +76,8 @@ void TdlgOptions::SetPortIndex(int32_t Index)
     // An index outside the list (a hand-edited file) selects nothing.
     FcbPort->setCurrentIndex(Index >= 0 && Index < FcbPort->count() ? Index : -1);
 }
+
+void TdlgOptions::SetSkipIfCurrent(bool Skip) { FcbSkipIfCurrent->setChecked(Skip); }
 
 void TdlgOptions::resizeEvent(QResizeEvent *)
 {

@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
 class QFrame;
 
@@ -32,6 +33,7 @@ public:
 
     // IOptionsUInterface.
     void SetPortIndex(int32_t Index) override;
+    void SetSkipIfCurrent(bool Skip) override;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -45,6 +47,7 @@ private:
     QFrame *FBevel1 = nullptr;
     TjvShape *FjvShape3 = nullptr;
     QComboBox *FcbPort = nullptr;
+    QCheckBox *FcbSkipIfCurrent = nullptr;
     IntfPtr<IOptionsUPresenterInterface> FPresenter;
 };
 

@@ -13,7 +13,10 @@ TOptionsUPresenter::TOptionsUPresenter(IOptionsUInterface *View,
     : FConfiguration(Configuration), FView(View)
 {
     FView->SetPortIndex(FConfiguration->GetPort());
+    FView->SetSkipIfCurrent(FConfiguration->GetSkipIfCurrent());
 }
+
+void TOptionsUPresenter::SkipIfCurrentChanged(bool Skip) { FConfiguration->SetSkipIfCurrent(Skip); }
 
 void TOptionsUPresenter::PortChanged(int32_t Index) { FConfiguration->SetPort(Index); }
 

@@ -21,6 +21,7 @@ public:
 
     // IOptionsUPresenterInterface.
     void PortChanged(int32_t Index) override;
+    void SkipIfCurrentChanged(bool Skip) override;
     // Saves the configuration; a failed save is shown to the operator with its reason.
     void Save() override;
 

@@ -12,6 +12,8 @@ class IOptionsUPresenterInterface : public virtual IInterface {
 public:
     // The operator picked port entry `Index`: the configuration takes it at once (not saved).
     virtual void PortChanged(int32_t Index) = 0;
+    // The operator ticked or cleared the skip box: the configuration takes it at once (not saved).
+    virtual void SkipIfCurrentChanged(bool Skip) = 0;
     // Writes the configuration file.
     virtual void Save() = 0;
 

@@ -30,7 +30,7 @@ const std::map<std::string, TOperationKind> kActions = {
 };
 
 const std::set<std::string> kStepKeys = {"write-app", "write-dseg", "read-dseg", "mcu", "expect-sha256", "verify",
-                                         "serial"};
+                                         "serial", "skip-if-current"};
 const std::set<std::string> kTopKeys = {"step", "station", "operator", "lot", "trusted-keys"};
 const std::set<std::string> kSerialKeys = {"counter", "sequence", "command", "lease", "keep", "shared-counter",
                                            "offset", "width", "order", "crc"};
@@ -370,6 +370,11 @@ private:
             else if (!writes)
                 Problem(*verify, "verify belongs to a step that writes");
             step.Verify = verify->value_or(false);
+        }
+        if (const toml::node *skip = table.get("skip-if-current")) {
+            if (!skip->is_boolean() || step.Kind != TOperationKind::okWriteApplication)
+                Problem(*skip, "skip-if-current = true or false belongs to a write-app step");
+            step.SkipIfCurrent = skip->value_or(false);
         }
         if (const toml::node *serial = table.get("serial")) {
             if (step.Kind != TOperationKind::okWriteDataSegment)

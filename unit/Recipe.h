@@ -56,6 +56,8 @@ struct TRecipeStep {
     // 64 lower-case hexadecimal digits, or empty.
     std::string ExpectSha256;
     bool Verify = false;
+    // write-app: nothing is written to a controller that already holds the package.
+    bool SkipIfCurrent = false;
     std::optional<TRecipeSerial> Serial;
     // Where the step starts in the recipe.
     int Line = 0;

@@ -205,6 +205,7 @@ bool TRecipeRunner::RunStep(size_t Index, int32_t PortNumber)
     TOperationRunner runner(FProgrammator, step.Kind, step.Controller, input);
     if (FListener)
         runner.SetFrameListener(FListener);
+    runner.SetSkipIfCurrent(FRecipe.Steps[recipeStep].SkipIfCurrent);
     bool done = Select(runner, step.Controller, PortNumber) && runner.Perform();
     if (done && FRecipe.Steps[recipeStep].Verify)
         done = runner.Verify();
@@ -213,6 +214,7 @@ bool TRecipeRunner::RunStep(size_t Index, int32_t PortNumber)
         step.Sha256 = Sha256Hex(runner.Data().data(), runner.Data().size());
     }
     runner.Conclude();
+    step.AlreadyCurrent = runner.Skipped();
     step.DurationMs =
         uint64_t(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
     if (!done) {

@@ -68,13 +68,13 @@ _morlith_cli_value()
 _morlith_cli()
 {
     local cur="${COMP_WORDS[COMP_CWORD]}" prev="${COMP_WORDS[COMP_CWORD-1]}" prefix=""
-    local commands="connect write-app read-dseg write-dseg run watch check info pack ports log store sign"
+    local commands="connect write-app read-dseg write-dseg status run watch check info pack ports log store sign"
     local device_commands="connect write-app read-dseg write-dseg run"
     local options="--port --mcu --timeout --quiet --verbose --json --force --verify --out
                    --dseg-length --word3 --format --base --fill --piece --image-out --help --version
                    --log --wait --retries --expect-sha256 --match --existing --socket-names --since
                    --failed --summary --csv --station --operator --lot --serial --unit --store --next
-                   --trusted-key --key --shared-counter"
+                   --trusted-key --key --shared-counter --skip-if-current"
     COMPREPLY=()
 
     # A value after "=" (--port=COM3): bash splits the word at "=" (prev is then "="); where

@@ -77,7 +77,7 @@ TEST(MorlithApplication, StartsInOrderAndEndsInReverseWithoutTouchingTheModule)
     EXPECT_EQ(ProgressDlg, nullptr);
     EXPECT_EQ(CountDownDlg, nullptr);
     EXPECT_EQ(probe.Subject, nullptr) << "the loader was freed";
-    EXPECT_EQ(Commands(module), "C") << "nothing is sent on the way out";
+    EXPECT_EQ(Commands(module), "CP") << "what the controller holds is read on connecting; nothing is sent on the way out";
     EXPECT_FALSE(fs::exists(ports.File("Config.mlhxml"))) << "nothing is saved on the way out";
     fs::current_path(home);
     SetPollTimerFactory(nullptr);

@@ -7,6 +7,8 @@
 #include "JsonFields.h"
 #include "ModuleOnPort.h"
 #include "OperationRunner.h"
+#include "NumberText.h"
+#include "PackageAcceptance.h"
 #include "PackageBuilder.h"
 #include "PortMap.h"
 #include "Sha256.h"
@@ -276,6 +278,113 @@ TEST_F(OperationRunnerTest, ADataFileLongerThanTheSegmentIsRefusedUnlessForced)
             << runner.Failure();
     }
     EXPECT_EQ(Commands(module), "CPPFWW");
+}
+
+// Reading what a module holds: an absent slave is told as such and the reading goes on; any other
+// fault ends it with its kind. Frames: C P, I C P (slave 1), I (slave 2), ... .
+TEST_F(OperationRunnerTest, AStatusReadsEveryControllerAndNamesWhatEachHolds)
+{
+    const TByteArray a = BuildPackageBytes(std::vector<uint8_t>(120, 1), 64).Header;
+    const TByteArray b = BuildPackageBytes(std::vector<uint8_t>(80, 2), 64).Header;
+    const struct {
+        const char *Name;
+        TFaultPlan Faults;
+        TFailureKind Kind;
+        const char *Present; // per controller, once read: p present, a absent
+        const char *Sent;
+    } cases[] = {
+        {"slaves 2 and 4 absent", {}, TFailureKind::fkNone, "ppapa", "CPICPICICPI"},
+        {"slave 1 silent too", [] { TFaultPlan f; f.noReplyFrames = {3}; return f; }(), TFailureKind::fkNone, "paapa",
+         "CPICICICPI"},
+        {"a garbled selection", [] { TFaultPlan f; f.badCrcFrames = {3}; return f; }(), TFailureKind::fkBadReply, "p",
+         "CPI"},
+        {"the main block unanswered", [] { TFaultPlan f; f.noReplyFrames = {2}; return f; }(), TFailureKind::fkNoReply,
+         "", "CPQ"},
+        {"a hang-up", [] { TFaultPlan f; f.hangUpAfterFrames = 4; return f; }(), TFailureKind::fkHangUp, "p", "CPIC"},
+    };
+    int port = 0;
+    for (const auto &item : cases) {
+        TModuleServerOptions options;
+        options.faults = item.Faults;
+        options.absentControllers = {2, 4};
+        TModuleServer &module = ports.Serve(++port, options);
+        module.WithModule([&](TVirtualModule &m) {
+            m.Controller(0).parameterBlock = HeaderWords(a);
+            // The image of b with another data-segment length: it still holds b.
+            std::array<uint16_t, 4> other = HeaderWords(b);
+            other[2] = 7;
+            m.Controller(3).parameterBlock = other;
+            return 0;
+        });
+        TComPortProgrammator own;
+        own.Driver().SetInputTimeout(150);
+        nlohmann::json record;
+        std::string present, held;
+        {
+            TOperationRunner runner(own, TOperationKind::okStatus, 0);
+            runner.SetKnownPackages({{"a.xml", a}, {"b.xml", b}});
+            ASSERT_TRUE(runner.Connect(port)) << item.Name;
+            EXPECT_EQ(runner.Perform(), item.Kind == TFailureKind::fkNone) << item.Name;
+            EXPECT_EQ(runner.Failure().Kind, item.Kind) << item.Name << ": " << runner.Failure();
+            runner.Finish(true);
+            for (const TControllerHolding &holding : runner.Holdings()) {
+                present += holding.Present ? "p" : "a";
+                held += holding.Package.value_or("-") + " ";
+            }
+            record = Record(runner);
+        }
+        EXPECT_EQ(present, item.Present) << item.Name;
+        EXPECT_EQ(Commands(module), item.Sent) << item.Name << "\n" << Trace(module);
+        if (item.Kind != TFailureKind::fkNone)
+            continue;
+        EXPECT_EQ(held, "a.xml - - b.xml - ") << item.Name;
+        EXPECT_EQ(FieldOf(record, "command"), "status");
+        ASSERT_EQ(record["controllers"].size(), 5u) << record;
+        EXPECT_EQ(record["controllers"][2], (nlohmann::json{{"mcu", 2}, {"absent", true}}));
+        EXPECT_EQ(record["controllers"][3],
+                  (nlohmann::json{{"mcu", 3}, {"image_length", 80}, {"image_crc", Hex16(HeaderWords(b)[1])},
+                                  {"dseg_length", 7}, {"package", "b.xml"}}));
+        EXPECT_TRUE(record["controllers"][1]["package"].is_null()) << record;
+    }
+}
+
+// write-app that may skip: only a package that is current (image length, CRC and data-segment
+// length) is skipped, after one "P"; a skipped write is recorded as such.
+TEST_F(OperationRunnerTest, AWriteThatMaySkipSendsNothingOnlyWhereThePackageIsCurrent)
+{
+    const std::string package = WritePackage(120);
+    TOperationInput input;
+    ASSERT_FALSE(ReadOperationInput(TOperationKind::okWriteApplication, package, "", input).Failed());
+    const std::array<uint16_t, 4> current = HeaderWords(input.Header);
+    const struct {
+        const char *Name;
+        bool Skip;
+        std::array<uint16_t, 4> Held;
+        bool Skipped;
+        const char *Sent;
+    } cases[] = {
+        {"current", true, current, true, "CP"},
+        {"another segment length", true, {current[0], current[1], uint16_t(current[2] ^ 1), 0}, false, "CPFWFWWW"},
+        {"another image", true, {current[0], uint16_t(current[1] ^ 1), current[2], 0}, false, "CPFWFWWW"},
+        {"current but not asked to skip", false, current, false, "CFWFWWW"},
+    };
+    int port = 0;
+    for (const auto &item : cases) {
+        TModuleServer &module = ports.Serve(++port);
+        module.WithModule([&](TVirtualModule &m) { return m.Controller(0).parameterBlock = item.Held; });
+        TComPortProgrammator own;
+        TOperationRunner runner(own, TOperationKind::okWriteApplication, 0);
+        runner.SetSkipIfCurrent(item.Skip);
+        ASSERT_TRUE(runner.ReadInput(package));
+        ASSERT_TRUE(runner.Connect(port));
+        ASSERT_TRUE(runner.Perform()) << item.Name << ": " << runner.Failure();
+        runner.Conclude();
+        EXPECT_EQ(runner.Skipped(), item.Skipped) << item.Name;
+        EXPECT_EQ(runner.Bytes(), item.Skipped ? 0u : 120u) << item.Name;
+        EXPECT_EQ(Commands(module), item.Sent) << item.Name;
+        EXPECT_EQ(ValueOf(Record(runner), "skipped"), item.Skipped ? nlohmann::json("already current") : nlohmann::json())
+            << item.Name;
+    }
 }
 
 } // namespace

@@ -99,7 +99,7 @@ TEST_F(ClosingTest, DuringTheCountdownNothingClosesAndEscapeDoesNotCutItShort)
     CountDownDlg->ProcessTimer()->OnTimer = step;
     EXPECT_EQ(closed, "");
     EXPECT_EQ(ticks, TCountDownDlg::kTicks) << "the countdown ran out in full";
-    EXPECT_EQ(Commands(module), "CPD") << "then the read ran";
+    EXPECT_EQ(Commands(module), "CPPD") << "then the read ran";
     EXPECT_FALSE(OverlayShown());
     EXPECT_TRUE(MainWindow().close());
 }

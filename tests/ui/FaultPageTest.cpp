@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The Loading page when the module misbehaves in the middle of an operation: the operator is told,
-// the overlay and the dialogs are gone, and a disconnect and a new connect work.
+// The Loading page when the module misbehaves in the middle of an operation, or the port, the
+// package or the file fails around it: the operator is told under the operation's title, the
+// overlay and the dialogs are gone, and a disconnect and a new connect work.
 
 #include "UiWorld.h"
 
@@ -32,9 +33,10 @@ struct PageOperation {
     bool leavesPartialApplication;
 };
 
-const PageOperation kWriteApp{"btnWriteApp", "Write error", 5, true};    // C F W F [W] W W
-const PageOperation kReadData{"btnReadData", "Read error", 3, false};    // C P [D]
-const PageOperation kWriteData{"btnWriteData", "Write error", 4, false}; // C P F [W] W
+// The connect reads what the controller holds ("P") after its handshake.
+const PageOperation kWriteApp{"btnWriteApp", "Write error", 6, true};    // C P F W F [W] W W
+const PageOperation kReadData{"btnReadData", "Read error", 4, false};    // C P P [D]
+const PageOperation kWriteData{"btnWriteData", "Write error", 5, false}; // C P P F [W] W
 
 TModuleServerOptions FaultAt(Fault fault, unsigned frame)
 {
@@ -111,3 +113,80 @@ INSTANTIATE_TEST_SUITE_P(EveryOperation, FaultPageTest,
                          ::testing::Combine(::testing::Values(0, 1, 2),
                                             ::testing::Values(Fault::NoReply, Fault::WrongCrc,
                                                               Fault::Noise, Fault::HangUp)));
+
+namespace {
+
+using FaultPageTable = UiWorld;
+
+} // namespace
+
+// Failures and successes around the module, each row on a fresh page: what the page sent, what the
+// operator was told and whether the page stays connected.
+TEST_F(FaultPageTable, EachOperationEndsToldOnAUsablePage)
+{
+    struct Row {
+        const char *name;
+        const char *button;     // pressed once connected (btnConnect: instead of connecting)
+        bool served;            // a module answers on COM1 (else COM1 leads nowhere)
+        unsigned noReplyFrame;  // a frame the module leaves unanswered; 0 for none
+        const char *appFile;    // the package chosen
+        const char *dataFile;   // the data file chosen
+        const char *commands;   // what the module received
+        const char *title;      // the box; "" for none
+        TFailureKind kind;
+        bool underOverlay;      // the box came while the overlay was up
+        bool connected;         // the page shows a connection afterwards
+    };
+    const Row rows[] = {
+        {"connect", "btnConnect", true, 0, "", "", "CP", "", TFailureKind::fkNone, false, true},
+        {"no such port", "btnConnect", false, 0, "", "", "", "Connect error", TFailureKind::fkNotFound, false, false},
+        // The handshake was made: the page is connected, and told what it could not learn.
+        {"holding unanswered", "btnConnect", true, 2, "", "", "CP", "Connect error", TFailureKind::fkNoReply, false, true},
+        {"refused package", "btnWriteApp", true, 0, "bad.xml", "", "CP", "Write error", TFailureKind::fkRefusedInput, true, true},
+        {"read", "btnReadData", true, 0, "", "data.bin", "CPPD", "", TFailureKind::fkNone, false, true},
+        // A file that cannot be written is told on a usable page, not under the overlay.
+        {"file unwritable", "btnReadData", true, 0, "", "gone/data.bin", "CPPD", "Read error", TFailureKind::fkFile, false, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        // Each row starts disconnected, on a module of its own.
+        if (Find<QWidget>("btnDisconnect")->isEnabled())
+            Click("btnDisconnect");
+        ports.Unlink(1);
+        dialogs.failures.clear();
+        dialogs.errors.clear();
+        TModuleServerOptions options;
+        if (row.noReplyFrame)
+            options.faults.noReplyFrames = {row.noReplyFrame};
+        TModuleServer *module = nullptr;
+        if (row.served)
+            module = &ports.Serve(1, options);
+        else
+            ports.Link(1, ports.File("no-adapter"));
+        Model().Programmator->Driver().SetInputTimeout(kTestReplyLimitMs);
+        const auto package = BuildPackageBytes(std::vector<uint8_t>(150, 0x42), 64);
+        TByteArray badHeader = package.Header;
+        badHeader[7] ^= 1;
+        std::string why;
+        ASSERT_TRUE(SavePackageFile(ports.File("bad.xml"), badHeader, package.KeyedImage, 0, &why)) << why;
+        const bool connects = std::string(row.button) == "btnConnect";
+        if (!connects) {
+            Click("btnConnect");
+            dialogs.files = {ports.File(*row.appFile ? row.appFile : row.dataFile)};
+            Click(*row.appFile ? "btnOpenAppFile" : "btnOpenDataFile");
+        }
+        Click(row.button);
+
+        if (module)
+            EXPECT_EQ(Commands(*module), row.commands);
+        ASSERT_EQ(dialogs.failures.size(), *row.title ? 1u : 0u);
+        if (*row.title) {
+            EXPECT_EQ(dialogs.failures[0].first, row.title);
+            EXPECT_EQ(dialogs.failures[0].second.Kind, row.kind) << dialogs.failures[0].second;
+            EXPECT_EQ(dialogs.errors[0].overlayVisible, row.underOverlay);
+        }
+        EXPECT_FALSE(OverlayShown() || ProgressDlg->isVisible() || CountDownDlg->isVisible());
+        EXPECT_EQ(Find<QWidget>("btnDisconnect")->isEnabled(), row.connected);
+        EXPECT_EQ(Find<QWidget>("btnConnect")->isEnabled(), !row.connected);
+    }
+}

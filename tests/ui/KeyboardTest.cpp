@@ -130,7 +130,7 @@ TEST_F(KeyboardTest, OnTheOptionsPageNoKeyChangesTheController)
     Model().Configuration->SetPort(0);
     Slide(Qt::Key_Right);
     Click("btnConnect");
-    EXPECT_EQ(Commands(module), "C");
+    EXPECT_EQ(Commands(module), "CP");
 }
 
 TEST_F(KeyboardTest, KeysPressedMidSlideReachNeitherPage)

@@ -6,7 +6,9 @@
 
 #include "CountDown.h"
 #include "Loader.h"
+#include "ConfigurationU.h"
 #include "ModelU.h"
+#include "NumberText.h"
 #include "Observer.h"
 #include "PackageBuilder.h"
 #include "ProgressU.h"
@@ -163,6 +165,40 @@ TEST_F(LoadingOperationsTest, ReadingIntoANewFileAndWritingNeverAsk)
     EXPECT_EQ(DataSegmentOf(module), contents);
 }
 
+// Once connected the page says what the controller holds, and whether it is the package chosen;
+// with the Options box ticked, a package the controller holds is not written again.
+TEST_F(LoadingOperationsTest, ThePageSaysWhatTheControllerHoldsAndTheOptionSkipsWhatIsCurrent)
+{
+    MakePackage(ports.File("app.xml"), 300);
+    MakePackage(ports.File("other.xml"), 200);
+    TModuleServer &module = ConnectWithFiles(ports.File("app.xml"), ports.File("d.bin"));
+    const auto holding = [&] { return Find<QLabel>("lbHolding")->text().toStdString(); };
+    EXPECT_EQ(holding(), "Holds no application");
+    Click("btnWriteApp");
+    EXPECT_EQ(holding(), "Holds the chosen package");
+    Click("btnDisconnect");
+    EXPECT_EQ(holding(), "");
+    Click("btnConnect");
+    const std::string held = "Holds 300 bytes, CRC " + Hex16(module.WithModule([](TVirtualModule &m) {
+        return m.Controller(0).parameterBlock[1];
+    }));
+    EXPECT_EQ(holding(), held + "  \u2014  the chosen package");
+
+    Model().Configuration->SetSkipIfCurrent(true);
+    const size_t frames = module.Trace().Size();
+    Click("btnWriteApp");
+    EXPECT_TRUE(dialogs.errors.empty()) << dialogs.errors[0].detail;
+    EXPECT_EQ(Commands(module).substr(frames), "P") << "only the parameter block was read";
+    EXPECT_EQ(holding(), held + "  \u2014  the chosen package  \u2014  already current, nothing written");
+
+    dialogs.files = {ports.File("other.xml")};
+    Click("btnOpenAppFile");
+    EXPECT_EQ(holding(), held);
+    Click("btnWriteApp");
+    EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.Controller(0).programMemory.size(); }), 200u)
+        << "a package the controller does not hold is written";
+}
+
 // What a write would refuse is refused before anything is written: a package whose image
 // disagrees with its header, a data file longer than the module's data segment.
 TEST_F(LoadingOperationsTest, WritesThatWouldBeRefusedWriteNothing)
@@ -180,7 +216,7 @@ TEST_F(LoadingOperationsTest, WritesThatWouldBeRefusedWriteNothing)
     ASSERT_EQ(dialogs.failures.size(), 2u);
     for (const auto &failure : dialogs.failures)
         EXPECT_EQ(failure.second.Kind, TFailureKind::fkRefusedInput) << failure.second;
-    EXPECT_EQ(Commands(module), "CP") << "the data segment's length is asked; nothing is written";
+    EXPECT_EQ(Commands(module), "CPP") << "the data segment's length is asked; nothing is written";
     EXPECT_TRUE(Find<QWidget>("btnDisconnect")->isEnabled());
 }
 
@@ -198,7 +234,7 @@ TEST_F(LoadingOperationsTest, ThePortMapEntryOfCOM1CanNameALineBehindADeviceServ
     Click("btnReadData");
     EXPECT_TRUE(dialogs.errors.empty()) << dialogs.errors[0].detail;
     EXPECT_EQ(test::ReadBytes(ports.File("dseg.bin")), DataSegmentOf(module));
-    EXPECT_EQ(Commands(module).substr(0, 3), "CPD") << Trace(module);
+    EXPECT_EQ(Commands(module).substr(0, 4), "CPPD") << Trace(module);
 }
 
 TEST_F(LoadingOperationsTest, AModuleThatWentAwayIsAReadErrorAndLeavesThePageDisconnected)

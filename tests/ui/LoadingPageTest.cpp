@@ -49,7 +49,7 @@ TEST_F(LoadingPageTest, ConnectsToTheMainControllerOnTheConfiguredPortAfterThePa
     Click("btnConnect");
     EXPECT_EQ(clock.pauses, std::vector<int>{kConnectPauseMs});
     EXPECT_EQ(framesBeforePause, 0u) << "the pause comes before the handshake";
-    EXPECT_EQ(Commands(module), "C");
+    EXPECT_EQ(Commands(module), "CP") << "then what the controller holds";
     EXPECT_EQ(EnabledControls(), "btnDisconnect btnOpenAppFile btnOpenDataFile");
 
     Click("btnDisconnect");
@@ -61,9 +61,9 @@ TEST_F(LoadingPageTest, ConnectsToASlaveBySelectingItsIndex)
     TModuleServer &module = ports.Serve(1);
     Pick(Find<QComboBox>("cbMCU"), 3);
     Click("btnConnect");
-    EXPECT_EQ(Commands(module), "CIC");
+    EXPECT_EQ(Commands(module), "CICP");
     const auto frames = module.Trace().Entries();
-    ASSERT_EQ(frames.size(), 3u);
+    ASSERT_EQ(frames.size(), 4u);
     ASSERT_FALSE(frames[1].payload.empty());
     EXPECT_EQ(frames[1].payload[0], 3) << "the controller index travels in the I frame";
     EXPECT_EQ(module.WithModule([](TVirtualModule &m) { return m.SelectedIndex(); }), 3);
@@ -244,7 +244,7 @@ TEST_F(LoadingPageTest, AnAdapterUnpluggedWhileIdleLeavesThePageDisconnected)
     // here only allows for a loaded machine.
     EXPECT_TRUE(WaitUntil([&] { return !Enabled("btnDisconnect"); }, 5000));
     EXPECT_EQ(EnabledControls(), "cbMCU btnConnect");
-    EXPECT_EQ(Commands(module), "C") << "nothing was sent to find out";
+    EXPECT_EQ(Commands(module), "CP") << "nothing was sent to find out";
     EXPECT_TRUE(dialogs.failures.empty());
 
     ports.Serve(1); // plugged in again

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The Loading page's presenter over a stand-in engine: whichever step of an operation fails, with
-// whichever kind, the page takes no further step, logs the operation before it tells the operator
-// under the operation's title, and shows the connection as the loader reports it.
+// The Loading page's presenter over a stand-in engine, for what a virtual module cannot bring
+// about (a busy port, a file the test's user may still read, a stop request, a log that cannot be
+// written): the page takes no further step, logs the operation before it tells the operator under
+// the operation's title, and shows the connection as the loader reports it. The failures a module
+// can cause are FaultPageTest's.
 
 #include "UiWorld.h"
 
@@ -39,6 +41,7 @@ public:
     TFailure GetLastFailure() override { return {}; }
     IntfPtr<IOperationInterface> Begin(TOperationKind Kind, uint8_t Controller) override;
     std::string SignatureNote(const std::string &) override { return ""; }
+    bool HoldsPackage(const std::array<uint16_t, 4> &, const std::string &) override { return false; }
 
     // Takes step `name`; false (a hang-up losing the line) when it is the failing one.
     bool Take(const std::string &name)
@@ -60,6 +63,8 @@ public:
         return Step("Connect(" + std::to_string(Port) + ")") && (FEngine.connected = true);
     }
     bool Perform() override { return Step("Perform"); }
+    bool ReadParameterBlock(std::array<uint16_t, 4> &) override { return Step("Block"); }
+    bool Skipped() override { return false; }
     bool SaveData(const std::string &) override { return Step("SaveData"); }
     void SetOutputLabel(const std::string &) override { FEngine.Take("Label"); }
     TFailure Failure() override { return FFailure; }
@@ -120,16 +125,11 @@ TEST_F(LoadingPresenterTest, EachFailingStepIsToldUnderItsOperationOnceLoggedOnA
         bool connected;     // the page shows a connection afterwards
     };
     const Row rows[] = {
-        {"btnConnect", "", TFailureKind::fkNone, "connect@0: Connect(3) Finish", "", false, true},
-        {"btnConnect", "Connect", TFailureKind::fkNotFound, "connect@0: Connect(3) Finish", "Connect error", false, false},
+        {"btnConnect", "", TFailureKind::fkNone, "connect@0: Connect(3) Block Finish", "", false, true},
         {"btnConnect", "Connect", TFailureKind::fkBusy, "connect@0: Connect(3) Finish", "Connect error", false, false},
-        {"btnWriteApp", "ReadInput", TFailureKind::fkRefusedInput, "write-app@0: ReadInput Finish", "Write error", true, true},
-        {"btnWriteApp", "Perform", TFailureKind::fkNoReply, "write-app@0: ReadInput Perform Finish", "Write error", true, true},
-        {"btnWriteApp", "Perform", TFailureKind::fkHangUp, "write-app@0: ReadInput Perform Finish", "Write error", true, false},
-        {"btnReadData", "", TFailureKind::fkNone, "read-dseg@0: Label Perform SaveData Finish", "", false, true},
-        {"btnReadData", "Perform", TFailureKind::fkBadReply, "read-dseg@0: Label Perform Finish", "Read error", true, true},
-        // A file that cannot be written is told on a usable page, not under the overlay.
-        {"btnReadData", "SaveData", TFailureKind::fkFile, "read-dseg@0: Label Perform SaveData Finish", "Read error", false, true},
+        // What the controller holds is read once connected; a stop there is told as the connect's.
+        {"btnConnect", "Block", TFailureKind::fkStopped, "connect@0: Connect(3) Block Finish", "Connect error", false, true},
+        {"btnWriteApp", "Perform", TFailureKind::fkStopped, "write-app@0: ReadInput Perform Finish", "Write error", true, true},
         // A file that cannot be read is told before the overlay comes.
         {"btnWriteData", "ReadInput", TFailureKind::fkPermission, "write-dseg@0: ReadInput Finish", "Write error", false, true},
         {"btnWriteData", "Perform", TFailureKind::fkStopped, "write-dseg@0: ReadInput Perform Finish", "Write error", true, true},

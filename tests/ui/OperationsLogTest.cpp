@@ -79,7 +79,7 @@ TEST_F(OperationsLogTest, ALogThatCannotBeWrittenIsToldOnceAndTheWorkGoesOn)
     EXPECT_EQ(dialogs.failures[0].first, "Log error");
     EXPECT_EQ(dialogs.failures[0].second.Kind, TFailureKind::fkFile) << dialogs.failures[0].second;
     EXPECT_TRUE(Find<QWidget>("btnDisconnect")->isEnabled());
-    EXPECT_EQ(Commands(module), "CQC");
+    EXPECT_EQ(Commands(module), "CPQCP");
 }
 
 } // namespace

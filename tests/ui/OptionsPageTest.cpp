@@ -10,6 +10,9 @@
 #include "WholeFiles.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
+
+#include <fstream>
 
 
 using namespace morlith;
@@ -70,7 +73,7 @@ TEST_F(OptionsPageTest, APickedPortIsUsedAtOnceAndSavedOnlyOnSave)
     EXPECT_FALSE(std::filesystem::exists(ports.File("Config.mlhxml")));
 
     Click("btnConnect");
-    EXPECT_EQ(Commands(module), "C") << "the next connect opens COM4";
+    EXPECT_EQ(Commands(module), "CP") << "the next connect opens COM4";
 
     Click("btnSave");
     const std::string saved = test::ReadText(ports.File("Config.mlhxml"));
@@ -78,6 +81,27 @@ TEST_F(OptionsPageTest, APickedPortIsUsedAtOnceAndSavedOnlyOnSave)
     Click("btnSave");
     EXPECT_EQ(test::ReadText(ports.File("Config.mlhxml")), saved);
     EXPECT_TRUE(dialogs.errors.empty());
+}
+
+// A file that has the skip box ticks it; the box goes into the configuration at once, and into
+// its file only on Save and only while ticked.
+TEST_F(OptionsPageTest, TheSkipBoxIsTakenAtOnceAndKeptInTheFileOnlyWhenTicked)
+{
+    std::ofstream(ports.File("Config.mlhxml")) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"
+                                                  "<config Application=\"ORVELMorlith\" Version=\"1\">\r\n"
+                                                  "  <Port>0</Port>\r\n  <SkipIfCurrent>True</SkipIfCurrent>\r\n"
+                                                  "</config>\r\n";
+    QCheckBox *box = Find<QCheckBox>("cbSkipIfCurrent");
+    EXPECT_TRUE(box->isChecked());
+    box->click();
+    EXPECT_FALSE(Model().Configuration->GetSkipIfCurrent());
+    Click("btnSave");
+    EXPECT_EQ(test::ReadText(ports.File("Config.mlhxml")).find("SkipIfCurrent"), std::string::npos);
+    box->click();
+    EXPECT_TRUE(Model().Configuration->GetSkipIfCurrent());
+    Click("btnSave");
+    EXPECT_NE(test::ReadText(ports.File("Config.mlhxml")).find("  <SkipIfCurrent>True</SkipIfCurrent>\r\n"),
+              std::string::npos);
 }
 
 } // namespace

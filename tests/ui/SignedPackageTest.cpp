@@ -55,7 +55,7 @@ TEST_F(SignedPackageTest, UnsignedFilesAreRefusedBeforeAnyFrameAndTheReasonShown
         ASSERT_EQ(dialogs.failures.size(), 1u) << button;
         EXPECT_EQ(dialogs.failures[0].second.Kind, TFailureKind::fkRefusedInput) << button;
     }
-    EXPECT_EQ(Commands(module), "C");
+    EXPECT_EQ(Commands(module), "CP");
 }
 
 TEST_F(SignedPackageTest, ASignedPackageShowsItsSignerAndIsWritten)
@@ -77,7 +77,7 @@ TEST_F(SignedPackageTest, AKeyFileThatCannotBeReadStopsEveryWrite)
     Click("btnWriteApp");
     ASSERT_EQ(dialogs.failures.size(), 1u);
     EXPECT_EQ(dialogs.failures[0].second.Kind, TFailureKind::fkNotFound);
-    EXPECT_EQ(Commands(module), "C");
+    EXPECT_EQ(Commands(module), "CP");
 }
 
 } // namespace

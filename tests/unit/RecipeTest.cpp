@@ -4,6 +4,7 @@
 
 #include "ComPortProgrammator.h"
 #include "ModuleOnPort.h"
+#include "PackageAcceptance.h"
 #include "PackageBuilder.h"
 #include "Recipe.h"
 #include "RecipeInputs.h"
@@ -65,6 +66,8 @@ const TFormMistake kFormMistakes[] = {
     {"[[step]]\nwrite-app = \"a.xml\"\nexpect-sha256 = \"00\"\n", 3, "64 hexadecimal digits"},
     {"[[step]]\nread-dseg = \"b.bin\"\nexpect-sha256 = \"00\"\n", 3, "belongs to a step that writes a file"},
     {"[[step]]\nwrite-dseg = \"d.bin\"\nverify = \"yes\"\n", 3, "verify must be true or false"},
+    {"[[step]]\nwrite-app = \"a.xml\"\nskip-if-current = \"yes\"\n", 3, "skip-if-current = true or false"},
+    {"[[step]]\nwrite-dseg = \"d.bin\"\nskip-if-current = true\n", 3, "belongs to a write-app step"},
     {"[[step]]\nwrite-app = \"a.xml\"\nserial = { counter = \"c\", offset = 0 }\n", 3, "belongs to a write-dseg"},
     {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { offset = 0 }\n", 3, "serial needs counter"},
     {"[[step]]\nwrite-dseg = \"d.bin\"\nserial = { counter = \"c\" }\n", 3, "missing offset"},
@@ -413,6 +416,37 @@ TEST_F(RecipeTest, AUnitsStepsShareOneHandshakeSelectOnlyWhenTheControllerChange
     EXPECT_EQ(Commands(mute), "CCC");
     EXPECT_EQ(pauses, 2u);
     EXPECT_EQ(retried.Failure().Kind, TFailureKind::fkNoReply) << retried.Failure();
+}
+
+// A step that may skip asks each controller what it holds and writes only where the package is not
+// current: the same image with another data-segment length is written again.
+TEST_F(RecipeTest, AStepThatMaySkipWritesOnlyTheControllersWhereItsPackageIsNotCurrent)
+{
+    TModuleServer &module = ports.Serve(3);
+    WritePackage("main.xml", 100);
+    ASSERT_TRUE(Load("[[step]]\nwrite-app = \"main.xml\"\nmcu = [0, 1, 2]\nskip-if-current = true\n").empty());
+    ASSERT_TRUE(recipe.Steps[0].SkipIfCurrent);
+    const std::array<uint16_t, 4> current = HeaderWords(inputs[0].Header);
+    module.WithModule([&](TVirtualModule &m) {
+        m.Controller(0).parameterBlock = current;
+        m.Controller(1).parameterBlock = {current[0], current[1], uint16_t(current[2] + 1), 0};
+        return 0;
+    });
+    TRecipeRunner runner(programmator, recipe, inputs, TUnitFields{std::nullopt, "u1", "COM3", "t"});
+    ASSERT_TRUE(runner.Prepare());
+    ASSERT_TRUE(runner.Run(3)) << runner.Failure();
+    runner.Goodbye();
+
+    EXPECT_EQ(Commands(module), "C" "P" "IC" "PFWFWW" "IC" "PFWFWW" "Q") << Trace(module);
+    std::string skipped;
+    for (const TUnitStep &step : runner.Steps())
+        skipped += step.Done ? (step.AlreadyCurrent ? "s" : "w") : "-";
+    EXPECT_EQ(skipped, "sww");
+    TUnitRecord record;
+    record.Steps = runner.Steps();
+    const std::string line = UnitRecordLine(record);
+    EXPECT_EQ(line.find("\"skipped\":\"already current\""), line.rfind("\"skipped\":\"already current\"")) << line;
+    EXPECT_TRUE(Has(line, "\"skipped\":\"already current\"")) << line;
 }
 
 // A fault on one request frame of kFourSteps (see the sequence above): the unit step it ends

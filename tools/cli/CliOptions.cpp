@@ -29,7 +29,8 @@ const std::vector<std::pair<TCliCommand, const char *>> kCommandNames = {
 };
 
 constexpr TOperationKind kOperations[] = {TOperationKind::okConnect, TOperationKind::okWriteApplication,
-                                          TOperationKind::okReadDataSegment, TOperationKind::okWriteDataSegment};
+                                          TOperationKind::okReadDataSegment, TOperationKind::okWriteDataSegment,
+                                          TOperationKind::okStatus};
 
 // The command named `name`, and the operation of a device command.
 TCliCommand CommandNamed(const std::string &name, TOperationKind &operation)

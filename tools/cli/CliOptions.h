@@ -72,6 +72,8 @@ struct TCliOptions {
     bool Json = false;
     bool Force = false;
     bool Verify = false;
+    // write-app --skip-if-current: nothing is written to a controller that holds the package.
+    bool SkipIfCurrent = false;
     // --log: the production log to append to; empty for none.
     std::string LogFile;
     // --expect-sha256: the SHA-256 the package or data file must have; empty for any.

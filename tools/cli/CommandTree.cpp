@@ -218,6 +218,9 @@ void TDeclaration::DeviceCommands(CLI::App &parent, const std::string &group, bo
     Verify(writeApp);
     ExpectSha256(writeApp);
     TrustedKey(writeApp);
+    Flag(writeApp, "--skip-if-current", O.SkipIfCurrent,
+         "write-app: send no image when the controller's parameter block already gives the package's image length, "
+         "CRC and data-segment length (the result says \"already current\")");
     Force(ControllerCommand(parent, TOperationKind::okReadDataSegment, group, {"FILE"},
                             "read the data segment into FILE (- for standard output); an existing FILE is kept "
                             "unless --force is given; with several ports FILE must hold {port}, which becomes the "
@@ -231,6 +234,16 @@ void TDeclaration::DeviceCommands(CLI::App &parent, const std::string &group, bo
     Verify(writeDseg);
     ExpectSha256(writeDseg);
     TrustedKey(writeDseg);
+    if (!watched) {
+        CLI::App &status = Command(parent, OperationCommand(TOperationKind::okStatus), group,
+                                   "read the parameter block of every controller (main, slaves 1..4; a slave that "
+                                   "does not answer is absent) and say each one's image length and CRC, its data "
+                                   "segment's length and which of the PACKAGEs it holds");
+        status.add_option_function<std::vector<std::string>>("PACKAGE", [&O = O](const std::vector<std::string> &v) {
+            O.Arguments.insert(O.Arguments.end(), v.begin(), v.end());
+        });
+        DeviceOptions(status, watched);
+    }
     // A recipe names its own controllers.
     CLI::App &run =
         Command(parent, TCliCommand::ccRun, group,

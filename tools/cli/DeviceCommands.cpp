@@ -83,11 +83,29 @@ TFailure TakeJobInput(const TCliOptions &options, TDeviceJob &job)
 
 namespace {
 
+// status: reads the header of every package asked about, before any port is opened. "" or the
+// problem.
+std::string ReadKnownPackages(const TCliOptions &options, TDeviceJob &job)
+{
+    for (const std::string &path : options.Arguments) {
+        TOperationInput input;
+        const TFailure failure = ReadOperationInput(TOperationKind::okWriteApplication, path, "", input);
+        if (failure.Failed())
+            return "status: " + (failure.Detail.empty() ? failure.Message() : failure.Detail);
+        if (!options.LogFile.empty() && SameFile(options.LogFile, path))
+            return "--log " + options.LogFile + " is the same file as " + path + "; the log would be written into it";
+        job.Packages.push_back({path, input.Header});
+    }
+    return "";
+}
+
 // Checks the command's file. "" or the problem; `status` says its kind.
 std::string CheckJobFile(const TCliOptions &options, size_t portCount, TDeviceRun &run, int &status)
 {
     TDeviceJob &job = run.Job;
     status = kExitBadInput;
+    if (options.Operation == TOperationKind::okStatus)
+        return ReadKnownPackages(options, job);
     if (options.Operation != TOperationKind::okConnect && job.File.empty())
         return CommandName(options) + ": the file name is empty";
     if (job.File == kStandardStream) {
@@ -163,7 +181,8 @@ std::string PrepareDeviceRun(const TCliOptions &options, const std::vector<TPort
 {
     TDeviceJob &job = run.Job;
     job.Operation = options.Operation;
-    job.File = options.Arguments.empty() ? "" : options.Arguments.front();
+    job.File = options.Arguments.empty() || options.Operation == TOperationKind::okStatus ? "" : options.Arguments.front();
+    job.SkipIfCurrent = options.SkipIfCurrent;
     job.Mcu = options.Mcu;
     job.TimeoutMs = options.TimeoutMs;
     job.Force = options.Force;

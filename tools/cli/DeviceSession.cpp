@@ -9,6 +9,7 @@
 #include "PortMap.h"
 #include "PathText.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 
@@ -29,6 +30,8 @@ TDeviceSession::TDeviceSession(const TPortChoice &port, const TDeviceJob &job, T
     FProgressSubscriber.OnNotify = [this](TObserver *) { OnProgress(); };
     FLoader->Observer().Attach(&FProgressSubscriber);
     FRunner.SetStopCheck(InterruptRequested);
+    FRunner.SetSkipIfCurrent(job.SkipIfCurrent);
+    FRunner.SetKnownPackages(job.Packages);
 }
 
 // The loader goes first (it unhooks the programmator); the programmator then closes the port.
@@ -67,6 +70,12 @@ bool TDeviceSession::WriteApplication()
     FOutcome.Bytes = bytes;
     if (FJob.Verify && !FRunner.Verify())
         return FailFromRunner();
+    if (FRunner.Skipped()) {
+        FOutcome.AlreadyCurrent = true;
+        FOutcome.Message = FJob.FileName() + " is already current on " + FPort.Label + ", " + Controller() +
+                           ": nothing written" + (FJob.Verify ? "; parameter block read back and verified" : "");
+        return true;
+    }
     FOutcome.Message = "Wrote " + FJob.FileName() + " to " + FPort.Label + ", " + Controller() + ": " +
                        CountOfBytes(bytes) + " in " + FormatSeconds(seconds) + " (" +
                        FormatRate(seconds > 0 ? double(bytes) / seconds : 0) + ")" +
@@ -141,9 +150,24 @@ bool TDeviceSession::WriteDataSegment()
     return true;
 }
 
+bool TDeviceSession::ReadStatus()
+{
+    if (!FRunner.Perform())
+        return FailFromRunner();
+    const std::vector<TControllerHolding> &holdings = FRunner.Holdings();
+    FReporter.StatusRead(FPort.Label, holdings);
+    const auto absent = std::count_if(holdings.begin(), holdings.end(), [](const auto &h) { return !h.Present; });
+    FOutcome.Message = "Read the parameter blocks of " + FPort.Label + ": " +
+                       std::to_string(holdings.size() - size_t(absent)) + " controllers" +
+                       (absent > 0 ? ", " + std::to_string(absent) + " absent" : "");
+    return true;
+}
+
 bool TDeviceSession::Perform()
 {
     switch (FJob.Operation) {
+    case TOperationKind::okStatus:
+        return ReadStatus();
     case TOperationKind::okWriteApplication:
         return WriteApplication();
     case TOperationKind::okReadDataSegment:

@@ -31,6 +31,10 @@ struct TDeviceJob {
     // write-dseg: read the data segment back and compare; write-app: read the parameter block
     // back and compare it with the header written.
     bool Verify = false;
+    // write-app: nothing is written to a controller that already holds the package.
+    bool SkipIfCurrent = false;
+    // status: the packages asked about.
+    std::vector<TKnownPackage> Packages;
     // Trace every frame on standard error.
     bool Verbose = false;
     // Further connect handshakes after a failed one, kRetryPauseMs apart.
@@ -66,6 +70,7 @@ private:
     bool WriteApplication();
     bool ReadDataSegment();
     bool WriteDataSegment();
+    bool ReadStatus();
     bool DeliverToStandardOutput();
     std::string KeepDataRead();
     void AppendToLog();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "HumanReporter.h"
 
+#include "ModuleHoldings.h"
 #include "NumberText.h"
 
 #include <algorithm>
@@ -67,6 +68,21 @@ void THumanReporter::StepStarted(const std::string &port, size_t index, size_t c
     // Each step's write starts its own progress.
     FShown.erase(port);
     FConsole.Err(Prefix(port) + "step " + std::to_string(index + 1) + " of " + std::to_string(count) + ": " + name);
+}
+
+void THumanReporter::StatusRead(const std::string &port, const std::vector<TControllerHolding> &holdings)
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    for (const TControllerHolding &holding : holdings) {
+        std::string line = port + ", " + (holding.Controller == 0 ? std::string("main controller")
+                                                                   : "controller " + std::to_string(holding.Controller));
+        if (!holding.Present)
+            line += ": absent (no answer to its selection)";
+        else
+            line += ": " + DescribeImage(holding) + "; data segment " + CountOfBytes(holding.SegmentLength()) +
+                    (holding.Package ? "; holds " + *holding.Package : "");
+        FConsole.Out(line);
+    }
 }
 
 void THumanReporter::Progressed(const std::string &port, const TProgressStep &step)

@@ -31,6 +31,8 @@ public:
     void Started(const std::string &port, const std::string &command, const std::string &file) override;
     // A line per step on standard error ("step 2 of 6: write-app main.xml, controller 1").
     void StepStarted(const std::string &port, size_t index, size_t count, const std::string &name) override;
+    // A line per controller on standard output ("COM3, controller 2: absent").
+    void StatusRead(const std::string &port, const std::vector<TControllerHolding> &holdings) override;
     void Progressed(const std::string &port, const TProgressStep &step) override;
     void Finished(const TPortOutcome &outcome) override;
     void Summarise(const std::vector<TPortOutcome> &outcomes) override;

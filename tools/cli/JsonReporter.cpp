@@ -41,6 +41,14 @@ void TJsonReporter::Progressed(const std::string &port, const TProgressStep &ste
     FConsole.Out(JsonLine(event));
 }
 
+void TJsonReporter::StatusRead(const std::string &port, const std::vector<TControllerHolding> &holdings)
+{
+    TJson controllers = TJson::array();
+    for (const TControllerHolding &holding : holdings)
+        controllers.push_back(HoldingObject(holding));
+    FConsole.Out(JsonLine(JsonEvent("status", {{"port", port}, {"controllers", controllers}})));
+}
+
 void TJsonReporter::Finished(const TPortOutcome &outcome)
 {
     TJson event = JsonEvent("result");
@@ -57,6 +65,8 @@ void TJsonReporter::Finished(const TPortOutcome &outcome)
     }
     if (!outcome.ModuleState.empty())
         event["module_state"] = outcome.ModuleState;
+    if (outcome.AlreadyCurrent)
+        event["already_current"] = true;
     if (outcome.Serial)
         event["serial"] = int64_t(*outcome.Serial);
     FConsole.Out(JsonLine(event));

@@ -21,6 +21,8 @@ public:
     void StepStarted(const std::string &port, size_t index, size_t count, const std::string &name) override;
     // One object per percent reached.
     void Progressed(const std::string &port, const TProgressStep &step) override;
+    // {"event":"status","port":…,"controllers":[…]}.
+    void StatusRead(const std::string &port, const std::vector<TControllerHolding> &holdings) override;
     void Finished(const TPortOutcome &outcome) override;
     void Summarise(const std::vector<TPortOutcome> &outcomes) override;
 

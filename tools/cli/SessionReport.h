@@ -3,6 +3,7 @@
 // What a device session tells its front end: it started, it progressed, it ended. A reporter turns
 // these into human text or JSON Lines; it is called from the sessions' threads.
 
+#include "ControllerHolding.h"
 #include "Failure.h"
 
 #include <cstdint>
@@ -32,6 +33,8 @@ struct TPortOutcome {
     double Seconds = 0;
     // Bytes moved to or from the module by the command.
     uint64_t Bytes = 0;
+    // write-app --skip-if-current: the controller held the package; nothing was written.
+    bool AlreadyCurrent = false;
     // run: the unit's serial number, when its recipe takes one (kept by a failed unit too).
     std::optional<uint64_t> Serial;
 
@@ -65,6 +68,11 @@ public:
     }
     // run: the unit on `port` was given the serial number `serial`, before it is touched.
     virtual void SerialReserved(const std::string &port, uint64_t serial) { (void)port, (void)serial; }
+    // status: what each controller of the module on `port` holds.
+    virtual void StatusRead(const std::string &port, const std::vector<TControllerHolding> &holdings)
+    {
+        (void)port, (void)holdings;
+    }
     // An application write made progress.
     virtual void Progressed(const std::string &port, const TProgressStep &step) = 0;
     // The command on a port ended.

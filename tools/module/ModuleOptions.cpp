@@ -97,6 +97,13 @@ std::unique_ptr<CLI::App> DeclareModuleCommandLine(TModuleToolOptions &options)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
         ->allow_extra_args(false)
         ->option_text("I:FILE");
+    app->add_option_function<std::vector<uint64_t>>(
+           "--absent", [&](const std::vector<uint64_t> &slaves) { options.absentControllers.insert(slaves.begin(), slaves.end()); },
+           "slave I (1..4) is not fitted: its selection gets no reply; may be repeated")
+        ->transform(WholeNumber(1, kControllerCount - 1))
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+        ->allow_extra_args(false)
+        ->option_text("I");
     app->add_option("--dump", options.dumpFile,
                     "write every controller's memories to FILE at exit (a text dump: parameter block words, program "
                     "memory and data segment in hex)")
@@ -221,6 +228,7 @@ TModuleServerOptions ServerOptionsFor(const TModuleToolOptions &options)
     TModuleServerOptions server;
     server.bitRate = options.bitRate;
     server.faults = options.faults;
+    server.absentControllers = options.absentControllers;
     if (!options.dataSegmentFile.empty())
         server.dataSegmentForAll = ReadDataFile(options.dataSegmentFile);
     for (const auto &[index, path] : options.controllerDataSegmentFiles)

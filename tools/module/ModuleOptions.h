@@ -6,6 +6,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,8 @@ struct TModuleToolOptions {
     std::string dataSegmentFile;
     // --controller-dseg I:FILE: initial data segment of controller I.
     std::map<int, std::string> controllerDataSegmentFiles;
+    // --absent I: slaves the module does not have.
+    std::set<int> absentControllers;
     // --bitrate B: line pacing in bit/s, 0 = as fast as possible.
     unsigned bitRate = 0;
     // --trace: every request frame on stderr.

@@ -344,6 +344,26 @@
         <source>Log error</source>
         <translation>Ошибка журнала</translation>
     </message>
+    <message>
+        <source>Holds no application</source>
+        <translation>Приложения нет</translation>
+    </message>
+    <message>
+        <source>Holds %1 bytes, CRC %2</source>
+        <translation>Приложение: %1 байт, CRC %2</translation>
+    </message>
+    <message>
+        <source>Holds the chosen package</source>
+        <translation>Записан выбранный пакет</translation>
+    </message>
+    <message>
+        <source>the chosen package</source>
+        <translation>выбранный пакет</translation>
+    </message>
+    <message>
+        <source>already current, nothing written</source>
+        <translation>уже записан, запись не нужна</translation>
+    </message>
 </context>
 <context>
     <name>morlith::TOptionsUPresenter</name>
@@ -492,6 +512,10 @@
     <message>
         <source>Save the port</source>
         <translation>Сохранить порт</translation>
+    </message>
+    <message>
+        <source>Skip writing an application the controller already holds</source>
+        <translation>Не записывать приложение, которое уже есть в контроллере</translation>
     </message>
 </context>
 </TS>

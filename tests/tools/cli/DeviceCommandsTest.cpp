@@ -3,6 +3,7 @@
 // a command before anything is sent.
 
 #include "CliFixture.h"
+#include "NumberText.h"
 
 #include <chrono>
 
@@ -224,4 +225,66 @@ TEST_F(DeviceCommands, NoReplyToAFrameFailsWithTheEngineReason)
 }
 
 } // namespace
+// status: every controller's parameter block, the packages each holds named as given, an absent
+// slave told and no failure; packages that cannot be read stop it before any frame.
+TEST_F(DeviceCommands, StatusSaysWhatEachControllerHoldsAndAbsentSlavesAreNoFailure)
+{
+    TModuleServerOptions options;
+    options.absentControllers = {4};
+    TModuleServer &module = Ports.Serve(3, options);
+    const std::string a = WritePackage("a.xml", Pattern(200, 1));
+    const std::string b = WritePackage("b.xml", Pattern(90, 2));
+    ASSERT_EQ(Cli({"--port", "COM3", "--mcu", "1", "write-app", a}).Status, 0);
+    const uint16_t crc = module.WithModule([](TVirtualModule &m) { return m.Controller(1).parameterBlock[1]; });
+    const size_t before = module.Trace().Size();
+
+    const TCliRun json = Cli({"--port", "COM3", "--timeout", "200", "--json", "--log", "log.jsonl", "status", "a.xml", "b.xml"});
+    ASSERT_EQ(json.Status, 0) << json.Err;
+    const auto events = JsonLinesOf(json.Out);
+    ASSERT_EQ(events.size(), 3u) << json.Out;
+    EXPECT_EQ(events[1]["event"], "status");
+    const nlohmann::json &controllers = events[1]["controllers"];
+    ASSERT_EQ(controllers.size(), 5u) << events[1];
+    EXPECT_EQ(controllers[1], (nlohmann::json{{"mcu", 1}, {"image_length", 200}, {"image_crc", Hex16(crc)},
+                                              {"dseg_length", 0}, {"package", "a.xml"}}));
+    EXPECT_TRUE(controllers[0]["package"].is_null()) << controllers[0];
+    EXPECT_EQ(controllers[4], (nlohmann::json{{"mcu", 4}, {"absent", true}}));
+    EXPECT_EQ(Commands(module).substr(before), "CPICPICPICPI") << "nothing is written";
+    const nlohmann::json record = LastJsonOf(ReadText(File("log.jsonl")));
+    EXPECT_EQ(record["command"], "status");
+    EXPECT_EQ(record["controllers"], controllers);
+
+    const TCliRun human = Cli({"--port", "COM3", "--timeout", "200", "status", "b.xml"});
+    EXPECT_EQ(human.Status, 0) << human.Err;
+    EXPECT_NE(human.Out.find("COM3, controller 1: 200 bytes, CRC " + Hex16(crc) + "; data segment 0 bytes\n"),
+              std::string::npos) << human.Out;
+    EXPECT_NE(human.Out.find("COM3, controller 4: absent"), std::string::npos) << human.Out;
+    EXPECT_NE(human.Out.find("4 controllers, 1 absent"), std::string::npos) << human.Out;
+
+    const size_t sent = module.Trace().Size();
+    const TCliRun missing = Cli({"--port", "COM3", "status", "a.xml", "gone.xml"});
+    EXPECT_EQ(missing.Status, 2);
+    EXPECT_NE(missing.Err.find("gone.xml"), std::string::npos) << missing.Err;
+    EXPECT_EQ(module.Trace().Size(), sent);
+}
+
+// write-app --skip-if-current: a controller that holds the package gets one "P" and nothing else,
+// and the result says it was already current.
+TEST_F(DeviceCommands, WriteAppSkipsAControllerThatAlreadyHoldsThePackage)
+{
+    TModuleServer &module = Ports.Serve(3);
+    const std::string a = WritePackage("a.xml", Pattern(120, 5));
+    const TCliRun first = Cli({"--port", "COM3", "--json", "write-app", "--skip-if-current", a});
+    ASSERT_EQ(first.Status, 0) << first.Err;
+    EXPECT_FALSE(ResultOf(first).contains("already_current")) << first.Out;
+    EXPECT_EQ(ProgramMemory(module), Pattern(120, 5));
+    const size_t before = module.Trace().Size();
+    const TCliRun again = Cli({"--port", "COM3", "--json", "write-app", "--skip-if-current", a});
+    ASSERT_EQ(again.Status, 0) << again.Err;
+    EXPECT_EQ(ResultOf(again)["already_current"], true) << again.Out;
+    EXPECT_EQ(ResultOf(again)["bytes"], 0);
+    EXPECT_NE(FieldOf(ResultOf(again), "message").find("already current"), std::string::npos) << again.Out;
+    EXPECT_EQ(Commands(module).substr(before), "CPQ");
+}
+
 } // namespace morlith::test
