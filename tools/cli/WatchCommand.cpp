@@ -190,7 +190,7 @@ int RunWatch(const TCliOptions &watchOptions, TConsole &console)
     } else if (UsesDashboard(options, console)) {
         const TSocketNaming naming = SocketNamingNamed(options.SocketNames).value_or(TSocketNaming::snPort);
         auto board = std::make_unique<TStationDashboard>(
-            console, lot, [naming](const TWatchedPort &port) { return SocketName(port, naming); });
+            console, lot, [naming](const TWatchedPort &port) { return SocketName(port, naming); }, ColourWanted());
         dashboard = board.get();
         reporter = std::move(board);
     } else {

@@ -111,7 +111,7 @@ int TTerminalRun::Finish()
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-std::vector<std::string> ScreenOf(const std::string &bytes)
+std::vector<std::string> ScreenOf(const std::string &bytes, size_t rows)
 {
     std::vector<std::string> lines(1);
     size_t row = 0;
@@ -133,6 +133,11 @@ std::vector<std::string> ScreenOf(const std::string &bytes)
             const size_t count = number.empty() ? 1 : std::stoul(number);
             if (bytes[end] == 'A')
                 row = count > row ? 0 : row - count;
+            else if (bytes[end] == 'H') {
+                // The screen's top: the last `rows` lines written are on it.
+                row = lines.size() > rows ? lines.size() - rows : 0;
+                column = 0;
+            }
             else if (bytes[end] == 'K')
                 lines[row].resize(std::min(lines[row].size(), column));
             else if (bytes[end] == 'J') {

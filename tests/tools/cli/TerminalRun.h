@@ -42,9 +42,11 @@ private:
     unsigned short FRows;
 };
 
-// The lines a terminal shows after receiving `bytes`, as far as the tool draws: text, "\r",
-// "\n", and the ANSI sequences for the cursor up (ESC [ n A), clearing the line's end (ESC [ K)
-// and clearing below (ESC [ J). Trailing spaces and empty last lines are left out.
-std::vector<std::string> ScreenOf(const std::string &bytes);
+// The lines a terminal `rows` high shows after receiving `bytes` (with the lines scrolled off it
+// above them), as far as the tool draws: text, "\r", "\n", and the ANSI sequences for the cursor
+// up (ESC [ n A) and to the screen's top (ESC [ H), clearing the line's end (ESC [ K) and clearing
+// below (ESC [ J); colours (ESC [ ... m) draw nothing. Trailing spaces and empty last lines are
+// left out.
+std::vector<std::string> ScreenOf(const std::string &bytes, size_t rows = 24);
 
 } // namespace morlith::test
