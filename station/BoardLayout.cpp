@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "BoardLayout.h"
 
-#include "TextWidth.h"
+#include "NumberText.h"
 
 #include <algorithm>
 #include <numeric>
@@ -56,14 +56,6 @@ int Urgency(TSocketState state)
     default:
         return 3;
     }
-}
-
-std::string Padded(std::string text, size_t width)
-{
-    const size_t shown = DisplayWidth(text);
-    if (shown < width)
-        text.append(width - shown, ' ');
-    return text;
 }
 
 // The state's pieces within `room` columns: the middle gives way first, then the rest.
@@ -145,9 +137,9 @@ std::vector<std::string> LayOutBoardLines(const std::vector<TBoardLineText> &tex
         nameWidth = std::min(nameWidth, std::max(kLeastNameColumns, available > fixed ? available - fixed : 0));
     std::vector<std::string> lines;
     for (const TBoardLineText &text : texts) {
-        std::string line = Padded(FitToColumns(text.Name, unsigned(nameWidth + 1)), nameWidth + kBoardColumnGap);
+        std::string line = PadRight(FitToColumns(text.Name, unsigned(nameWidth + 1)), nameWidth + kBoardColumnGap);
         if (serialColumns > 0)
-            line += Padded(FitToColumns(text.Serial, unsigned(serialWidth + 1)), serialColumns);
+            line += PadRight(FitToColumns(text.Serial, unsigned(serialWidth + 1)), serialColumns);
         const size_t used = DisplayWidth(line);
         if (used >= available) {
             lines.push_back(FitToColumns(line, columns));
