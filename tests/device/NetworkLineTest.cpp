@@ -9,6 +9,8 @@
 #include "ModuleOnPort.h"
 #include "PackageBuilder.h"
 #include "PollUntil.h"
+#include "PortAddress.h"
+#include "TcpSocket.h"
 #include "Rfc2217Port.h"
 #include "Ser2net.h"
 #include "TelnetCodec.h"
@@ -737,6 +739,14 @@ TEST(LinePresence, ALineIsThereWhileTheServerKeepsTheConnectionOpen)
     EXPECT_FALSE(LinePresent("socket://127.0.0.1:" + std::to_string(FreeTcpPort()), nullptr));
     EXPECT_FALSE(LinePresent("socket://127.0.0.1", nullptr));
 
+    // A server that takes the connection and closes it without a word.
+    uint16_t port = 0;
+    const int listener = LoopbackListener(1, port);
+    std::thread closer([listener] { ::close(::accept(listener, nullptr, nullptr)); });
+    EXPECT_FALSE(LinePresent("socket://127.0.0.1:" + std::to_string(port), nullptr));
+    closer.join();
+    ::close(listener);
+
     ScriptedPeer closingAtFirstByte(Closing(1000));
     EXPECT_TRUE(LinePresent(closingAtFirstByte.Address(), nullptr));
     EXPECT_EQ(closingAtFirstByte.Connections(), 1);
@@ -763,7 +773,15 @@ TEST(LinePresence, APollerSeesALineGoAndComeButLeavesALineInUseAlone)
     poller.Follow({{"COM9", server.Socket()}});
     EXPECT_TRUE(poller.Present("COM9")) << "looked at before Follow returns";
 
+    // The line's user keeps it: ser2net gives a line to its newest connection, so a look now would
+    // take it away.
     poller.SetInUse("COM9", true);
+    const auto address = ParsePortAddress(server.Socket());
+    TTcpSocket user;
+    ASSERT_TRUE(user.Connect(address->Host, address->Port, 1000, nullptr, 50)) << user.LastFailure();
+    std::this_thread::sleep_for(std::chrono::milliseconds(3 * kLinePollMs));
+    EXPECT_NE(user.Wait(true, 0), WaitResult::HangUp) << "a line in use is not looked at";
+    user.Close();
     std::filesystem::remove(line);
     std::this_thread::sleep_for(std::chrono::milliseconds(3 * kLinePollMs));
     EXPECT_TRUE(poller.Present("COM9")) << "a line in use is not looked at";

@@ -50,7 +50,7 @@ protected:
     {
         run.Signal(SIGINT);
         EXPECT_EQ(run.Finish(), expectedStatus) << run.Text;
-        return ScreenOf(run.Text);
+        return ScreenOf(run.Text, 24, run.Resizes);
     }
 };
 
