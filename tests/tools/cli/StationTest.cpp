@@ -215,6 +215,21 @@ TEST_F(Station, SerialDevicesAreChosenByUsbIdsOrByIdNames)
     EXPECT_NE(run.Out.find("0 modules: 0 ok, 0 failed"), std::string::npos) << run.Out;
 }
 
+// The short socket names are read before watching starts: a bad line stops it, named, while
+// port names do not read the file.
+TEST_F(Station, ABadSocketNameFileStopsTheWatchBeforeItStarts)
+{
+    const std::string file = PortMapDirectory() + "/../socket-names";
+    std::ofstream(file) << "pci-0000:00:14.0-usb-0:3:1.0 = left\nright\n";
+    const TCliRun refused = Cli({"watch", "--socket-names", "id-path", "connect"});
+    EXPECT_EQ(refused.Status, 2) << refused.Err;
+    EXPECT_NE(refused.Err.find("socket-names, line 2: not LOCATION = NAME"), std::string::npos) << refused.Err;
+    EXPECT_EQ(refused.Err.find(kWatching), std::string::npos) << refused.Err;
+
+    const auto watch = Watch({"--socket-names", "port", "connect"});
+    EXPECT_EQ(Stop(*watch).Status, 0);
+}
+
 TEST_F(Station, WaitTakesAPortThatAppearsLaterAndGivesUpOnOneThatDoesNot)
 {
     TCliProcess waiting({"--port", "COM6", "--wait", "30", "connect"}, Folder());
