@@ -90,14 +90,6 @@ std::string Hex8(uint8_t value)
     return text;
 }
 
-size_t DisplayWidth(const std::string &text)
-{
-    size_t width = 0;
-    for (const char c : text)
-        width += (static_cast<unsigned char>(c) & 0xC0) == 0x80 ? 0 : 1; // continuation bytes add nothing
-    return width;
-}
-
 std::string PadRight(std::string text, size_t width)
 {
     const size_t shown = DisplayWidth(text);

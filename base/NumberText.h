@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "TextWidth.h"
+
 namespace morlith {
 
 // A whole number in decimal (or, with `allowHex`, "0x" hexadecimal) within [min, max]; nothing
@@ -31,8 +33,6 @@ std::string Hex16(uint16_t value);
 // A byte as "0x5A".
 std::string Hex8(uint8_t value);
 
-// The columns UTF-8 `text` takes on a terminal: one per character, not per byte.
-size_t DisplayWidth(const std::string &text);
 // `text` padded with spaces to `width` columns (a table column); longer text is kept whole.
 std::string PadRight(std::string text, size_t width);
 

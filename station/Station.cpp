@@ -66,6 +66,7 @@ void TStation::StartReady(const TMakeWork &makeWork)
     if (running >= FMost)
         return;
     for (const TWatchedPort &port : FTracker.TakeReady(FMost - running)) {
+        FWatcher.SetInUse(port.Key, true);
         auto item = std::make_unique<TRunning>();
         item->Key = port.Key;
         item->Work = makeWork(port);
@@ -89,6 +90,7 @@ void TStation::Reap(bool all, const TWorkEnded &workEnded)
         (*item)->Thread.join();
         workEnded(*(*item)->Work);
         FTracker.Finished((*item)->Key);
+        FWatcher.SetInUse((*item)->Key, false);
         item = FRunning.erase(item);
     }
 }

@@ -34,6 +34,9 @@ public:
     virtual std::vector<TWatchedPort> Present() = 0;
     // What is watched, in words ("the port map /home/op/.config/morlith/ports").
     virtual std::string Description() const = 0;
+    // The port `key` is being worked on (or no longer): a source that looks at its ports by
+    // talking to them leaves it alone meanwhile.
+    virtual void SetInUse(const std::string & /*key*/, bool /*inUse*/) {}
 };
 
 // Watches the port map folder (made when missing); `names` ("COM3", ...) limits it to those

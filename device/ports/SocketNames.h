@@ -5,6 +5,7 @@
 // which stays the same whatever device name the kernel gives the adapter that day.
 
 #include "PortWatcher.h"
+#include "SocketNameMap.h"
 
 #include <optional>
 #include <string>
@@ -20,8 +21,12 @@ std::optional<TSocketNaming> SocketNamingNamed(const std::string &name);
 // pseudo-terminal, a device server's line, no udev database).
 std::string IdPathOf(const std::string &device);
 
-// The name of the socket that `port` is in: its ID_PATH under snIdPath when it has one, else the
-// port's own name.
-std::string SocketName(const TWatchedPort &port, TSocketNaming naming);
+// The name of the socket that `port` is in: under snIdPath its ID_PATH when it has one (or the
+// short name `shortNames` gives that ID_PATH), else the port's own name.
+std::string SocketName(const TWatchedPort &port, TSocketNaming naming, const TSocketNameMap &shortNames = {});
+
+// The file of short socket names: "socket-names" in the user's configuration folder
+// ($XDG_CONFIG_HOME/morlith/socket-names).
+std::string SocketNameMapFile();
 
 } // namespace morlith

@@ -4,6 +4,8 @@
 
 #include "SocketNames.h"
 
+#include "XdgDirectories.h"
+
 #include <libudev.h>
 #include <memory>
 #include <sys/stat.h>
@@ -35,14 +37,19 @@ std::string IdPathOf(const std::string &device)
     return path ? path : "";
 }
 
-std::string SocketName(const TWatchedPort &port, TSocketNaming naming)
+std::string SocketName(const TWatchedPort &port, TSocketNaming naming, const TSocketNameMap &shortNames)
 {
     if (naming == TSocketNaming::snIdPath) {
         const std::string idPath = IdPathOf(port.Device.empty() ? port.Port.DevicePath : port.Device);
+        const auto shortName = shortNames.find(idPath);
+        if (shortName != shortNames.end())
+            return shortName->second;
         if (!idPath.empty())
             return idPath;
     }
     return port.Port.Label;
 }
+
+std::string SocketNameMapFile() { return XdgDirectory("XDG_CONFIG_HOME", ".config") + "/morlith/socket-names"; }
 
 } // namespace morlith

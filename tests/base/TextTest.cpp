@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cwchar>
 #include <regex>
 
 namespace morlith {
@@ -119,6 +121,45 @@ TEST(NumberText, GroupsThousandsAndFormatsTimeAndRate)
     EXPECT_EQ(FormatRate(1920), "1.9 kB/s");
     EXPECT_EQ(FormatRate(640), "640 B/s");
 }
+
+// Display width: what a terminal gives each character, whatever the locale; stray bytes count one.
+TEST(TextWidth, WideCharactersTakeTwoColumnsAndMarksNone)
+{
+    const std::pair<std::string, size_t> rows[] = {
+        {"", 0}, {"COM3", 4}, {"Партия", 6}, {"ロット", 6}, {"東京", 4}, {"한국", 4}, {"ＦＵＬＬ", 8},
+        {"Cafe\xCC\x81", 4}, {"a\xE2\x80\x8B" "b", 2}, {"\xF0\x9F\x98\x80", 2}, {"\xF0\xA0\x80\x80", 2},
+        {"\xFF\xFE", 2}, {"cut \xE6\x9D", 6}, {"\xED\xA0\x80", 3}, {"\xC0\xAF", 2},
+    };
+    for (const auto &[text, width] : rows)
+        EXPECT_EQ(DisplayWidth(text), width) << text;
+    EXPECT_EQ(PadRight("東京", 6), "東京  ");
+}
+
+#ifndef _WIN32
+// Where the C library knows the width in a UTF-8 locale, it agrees over the scripts a lot,
+// an operator or a socket is named in.
+TEST(TextWidth, AgreesWithTheCLibraryInAUtf8Locale)
+{
+    const std::string before = std::setlocale(LC_CTYPE, nullptr);
+    if (!std::setlocale(LC_CTYPE, "C.UTF-8"))
+        GTEST_SKIP() << "no C.UTF-8 locale here";
+    const std::pair<char32_t, char32_t> blocks[] = {
+        {0x20, 0x7E}, {0xA0, 0x52F}, {0x1100, 0x11FF}, {0x2E80, 0x2FDF}, {0x3000, 0x33FF}, {0x4E00, 0x9FFF},
+        {0xAC00, 0xD7A3}, {0xFE00, 0xFE0F}, {0xFF00, 0xFFEF}, {0x1F600, 0x1F64F}, {0x20000, 0x2A6DF},
+    };
+    size_t compared = 0;
+    for (const auto &[first, last] : blocks)
+        for (char32_t code = first; code <= last; ++code) {
+            const int expected = ::wcwidth(wchar_t(code));
+            if (expected < 0)
+                continue; // unassigned to the C library
+            ++compared;
+            EXPECT_EQ(CharacterWidth(code), unsigned(expected)) << std::hex << "U+" << unsigned(code);
+        }
+    std::setlocale(LC_CTYPE, before.c_str());
+    EXPECT_GT(compared, 40000u);
+}
+#endif
 
 } // namespace
 } // namespace morlith

@@ -5,8 +5,12 @@
 // from a scripted TCP peer on the loopback.
 
 #include "ComPortProgrammator.h"
+#include "LinePresence.h"
 #include "ModuleOnPort.h"
 #include "PackageBuilder.h"
+#include "PollUntil.h"
+#include "PortAddress.h"
+#include "TcpSocket.h"
 #include "Rfc2217Port.h"
 #include "Ser2net.h"
 #include "TelnetCodec.h"
@@ -344,39 +348,6 @@ private:
 
 } // namespace
 
-TEST(NetworkLineNegotiation, AServerThatRefusesTheComPortOptionIsToldToUseSocket)
-{
-    ScriptedPeer peer({255, 254, 44}); // IAC DONT COM-PORT-OPTION
-    TComPortProgrammator programmator;
-    const std::string address = peer.Address();
-    programmator.SetPortNaming([address](int32_t) { return address; });
-    EXPECT_FALSE(programmator.Connect(1));
-    const TFailure &failure = programmator.LastFailure();
-    EXPECT_EQ(failure.Kind, TFailureKind::fkBadReply) << failure;
-    EXPECT_NE(failure.Detail.find("does not speak RFC 2217: use socket://"), std::string::npos) << failure;
-    EXPECT_EQ(failure.Step, "opening " + address);
-}
-
-TEST(NetworkLineNegotiation, AStopEndsTheWaitForASilentServerAtOnce)
-{
-    ScriptedPeer peer(Bytes{});
-    TComPortProgrammator programmator;
-    const std::string address = peer.Address();
-    programmator.SetPortNaming([address](int32_t) { return address; });
-    Clock::time_point stopped{};
-    std::thread stopper([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        stopped = Clock::now();
-        programmator.RequestAbort();
-    });
-    EXPECT_FALSE(programmator.Connect(1));
-    const auto returned = Clock::now();
-    stopper.join();
-    const long afterStopMs = long(std::chrono::duration_cast<std::chrono::milliseconds>(returned - stopped).count());
-    EXPECT_EQ(programmator.LastFailure().Kind, TFailureKind::fkStopped) << programmator.LastFailure();
-    EXPECT_LT(afterStopMs, 100 + 150) << "the wait looks at the stop flag every 50 ms";
-}
-
 TEST(NetworkLineNegotiation, ARawServerAddressedAsRfc2217IsToldToUseSocket)
 {
     ScriptedPeer peer(Bytes{});
@@ -605,6 +576,73 @@ INSTANTIATE_TEST_SUITE_P(
                     "an unreadable rate where 19200 bit/s", 0}),
     [](const ::testing::TestParamInfo<OpeningCase> &info) { return std::string(info.param.name); });
 
+namespace {
+
+// The programmator connecting to a scripted peer, as a device command does.
+class NetworkLineConnecting : public ::testing::Test {
+protected:
+    // Points the programmator at `peer` and connects, which fails; the failure.
+    const TFailure &ConnectTo(const ScriptedPeer &peer)
+    {
+        const std::string address = peer.Address();
+        FProgrammator.SetPortNaming([address](int32_t) { return address; });
+        EXPECT_FALSE(FProgrammator.Connect(1));
+        return FProgrammator.LastFailure();
+    }
+
+    TComPortProgrammator FProgrammator;
+};
+
+} // namespace
+
+// A server that will not be a COM port, or holds the line, is refused in its own words, with
+// nothing sent to the module.
+TEST_F(NetworkLineConnecting, AServerThatRefusesOrHoldsTheLineIsSaidInItsOwnWords)
+{
+    PeerScript holding = Script(kAgree, true);
+    holding.afterSettings = {kIac, kSb, kOptionComPort, 108, kIac, kSe}; // FLOWCONTROL-SUSPEND
+    struct Case {
+        const char *name;
+        PeerScript script;
+        TFailureKind kind;
+        const char *words;
+        bool whileOpening; // the step is "opening <address>"
+    };
+    const Case cases[] = {
+        {"refuses the COM-port option", Script({kIac, kDont, kOptionComPort}), TFailureKind::fkBadReply,
+         "does not speak RFC 2217: use socket://", true},
+        {"holds the line", holding, TFailureKind::fkNoReply, "the server holds the line", false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedPeer peer(c.script);
+        const TFailure &failure = ConnectTo(peer);
+        EXPECT_EQ(failure.Kind, c.kind) << failure;
+        EXPECT_NE(failure.Detail.find(c.words), std::string::npos) << failure;
+        if (c.whileOpening) {
+            EXPECT_EQ(failure.Step, "opening " + peer.Address());
+        }
+        EXPECT_EQ(peer.Data(), Bytes()) << "nothing reaches the module";
+    }
+}
+
+TEST_F(NetworkLineConnecting, AStopEndsTheWaitForASilentServerAtOnce)
+{
+    ScriptedPeer peer(Bytes{});
+    Clock::time_point stopped{};
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        stopped = Clock::now();
+        FProgrammator.RequestAbort();
+    });
+    const TFailure &failure = ConnectTo(peer);
+    const auto returned = Clock::now();
+    stopper.join();
+    const long afterStopMs = long(std::chrono::duration_cast<std::chrono::milliseconds>(returned - stopped).count());
+    EXPECT_EQ(failure.Kind, TFailureKind::fkStopped) << failure;
+    EXPECT_LT(afterStopMs, 100 + 150) << "the wait looks at the stop flag every 50 ms";
+}
+
 TEST(NetworkLineNegotiation, AServerThatClosesNewConnectionsAtFirstIsAskedAgainWithinTheLimit)
 {
     ScriptedPeer peer(Closing(2));
@@ -612,21 +650,6 @@ TEST(NetworkLineNegotiation, AServerThatClosesNewConnectionsAtFirstIsAskedAgainW
     EXPECT_FALSE(failure.Failed()) << failure;
     EXPECT_EQ(peer.Connections(), 3);
     EXPECT_LT(ms, long(TNetworkPort::kOpeningTimeoutMs));
-}
-
-TEST(NetworkLineNegotiation, AServerHoldingTheLineIsNoReplyInItsOwnWords)
-{
-    PeerScript script = Script(kAgree, true);
-    script.afterSettings = {kIac, kSb, kOptionComPort, 108, kIac, kSe}; // FLOWCONTROL-SUSPEND
-    ScriptedPeer peer(script);
-    TComPortProgrammator programmator;
-    const std::string address = peer.Address();
-    programmator.SetPortNaming([address](int32_t) { return address; });
-    EXPECT_FALSE(programmator.Connect(1));
-    const TFailure &failure = programmator.LastFailure();
-    EXPECT_EQ(failure.Kind, TFailureKind::fkNoReply) << failure;
-    EXPECT_NE(failure.Detail.find("the server holds the line"), std::string::npos) << failure;
-    EXPECT_EQ(peer.Data(), Bytes()) << "nothing goes out while the server holds the line";
 }
 
 namespace {
@@ -695,3 +718,86 @@ INSTANTIATE_TEST_SUITE_P(
         LineOptionCase{"RtsCts", With([](LineSettings &s) { s.RtsCtsFlow = true; }),
                        {{5, 3}, {5, 8}, {1, 0, 0, 0x4B, 0x00}, {2, 8}, {3, 1}, {4, 1}}}),
     [](const ::testing::TestParamInfo<LineOptionCase> &info) { return std::string(info.param.name); });
+
+// A line behind a device server is there while the server keeps a connection to it open; the look
+// sends nothing, so even a server that drops a connection at its first byte keeps it.
+TEST(LinePresence, ALineIsThereWhileTheServerKeepsTheConnectionOpen)
+{
+    ASSERT_TRUE(Ser2net::Installed()) << "ser2net is not installed (scripts/install-deps installs it)";
+    PrivatePortMap ports;
+    // ser2net refuses a connection to a line that another of its connections is still closing:
+    // each kind has a module of its own.
+    TModuleServer &one = ports.Serve(3);
+    TModuleServer &other = ports.Serve(4);
+    std::filesystem::create_directories(ports.File("ser2net"));
+    Ser2net server({one.SlavePath(), other.SlavePath(), ports.File("no-such-device")}, ports.File("ser2net"));
+    EXPECT_TRUE(LinePresent(server.Rfc2217(0), nullptr));
+    EXPECT_TRUE(LinePresent(server.Socket(1), nullptr));
+    EXPECT_EQ(Trace(one) + Trace(other), "") << "nothing reached the modules";
+    EXPECT_FALSE(LinePresent(server.Rfc2217(2), nullptr)) << "the server cannot open its device";
+    EXPECT_FALSE(LinePresent(server.Socket(2), nullptr));
+    EXPECT_FALSE(LinePresent("socket://127.0.0.1:" + std::to_string(FreeTcpPort()), nullptr));
+    EXPECT_FALSE(LinePresent("socket://127.0.0.1", nullptr));
+
+    // A server that takes the connection and closes it without a word.
+    uint16_t port = 0;
+    const int listener = LoopbackListener(1, port);
+    std::thread closer([listener] { ::close(::accept(listener, nullptr, nullptr)); });
+    EXPECT_FALSE(LinePresent("socket://127.0.0.1:" + std::to_string(port), nullptr));
+    closer.join();
+    ::close(listener);
+
+    ScriptedPeer closingAtFirstByte(Closing(1000));
+    EXPECT_TRUE(LinePresent(closingAtFirstByte.Address(), nullptr));
+    EXPECT_EQ(closingAtFirstByte.Connections(), 1);
+
+    ScriptedPeer silent(Bytes{});
+    const std::atomic<bool> stop{true};
+    const auto start = Clock::now();
+    EXPECT_FALSE(LinePresent(silent.Address(), &stop));
+    EXPECT_LT(MsSince(start), long(kLineHoldMs));
+}
+
+// The poller leaves a line in use alone, sees it go once free, and come back.
+TEST(LinePresence, APollerSeesALineGoAndComeButLeavesALineInUseAlone)
+{
+    ASSERT_TRUE(Ser2net::Installed()) << "ser2net is not installed (scripts/install-deps installs it)";
+    PrivatePortMap ports;
+    TModuleServer &module = ports.Serve(3);
+    const std::string line = ports.File("line");
+    std::filesystem::create_symlink(module.SlavePath(), line);
+    std::filesystem::create_directories(ports.File("ser2net"));
+    Ser2net server({line}, ports.File("ser2net"));
+    std::atomic<int> changes{0};
+    TLinePoller poller([&] { ++changes; });
+    poller.Follow({{"COM9", server.Socket()}});
+    EXPECT_TRUE(poller.Present("COM9")) << "looked at before Follow returns";
+
+    // The line's user keeps it: ser2net gives a line to its newest connection, so a look now would
+    // take it away.
+    poller.SetInUse("COM9", true);
+    const auto address = ParsePortAddress(server.Socket());
+    TTcpSocket user;
+    ASSERT_TRUE(user.Connect(address->Host, address->Port, 1000, nullptr, 50)) << user.LastFailure();
+    std::this_thread::sleep_for(std::chrono::milliseconds(3 * kLinePollMs));
+    uint8_t received[256];
+    long got = 0;
+    while ((got = user.Receive(received, sizeof received)) > 0) {
+    }
+    EXPECT_EQ(got, 0) << "a line in use is not looked at";
+    user.Close();
+    std::filesystem::remove(line);
+    std::this_thread::sleep_for(std::chrono::milliseconds(3 * kLinePollMs));
+    EXPECT_TRUE(poller.Present("COM9")) << "a line in use is not looked at";
+    poller.SetInUse("COM9", false);
+    EXPECT_TRUE(test::PollUntil([&] { return !poller.Present("COM9"); }, std::chrono::seconds(5)));
+    EXPECT_EQ(poller.TakeDepartures(), std::vector<std::string>{"COM9"});
+    EXPECT_TRUE(poller.TakeDepartures().empty());
+
+    std::filesystem::create_symlink(module.SlavePath(), line);
+    EXPECT_TRUE(test::PollUntil([&] { return poller.Present("COM9"); }, std::chrono::seconds(5)));
+    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(Trace(module), "") << "nothing reached the module";
+    poller.Follow({});
+    EXPECT_FALSE(poller.Present("COM9"));
+}

@@ -4,6 +4,8 @@
 #include "TerminalSize.h"
 #include "TerminalText.h"
 
+#include <cstdlib>
+
 namespace morlith::cli {
 
 TConsole::TConsole(std::FILE *out, std::FILE *err, bool errIsTerminal)
@@ -41,6 +43,13 @@ unsigned TConsole::ErrColumns() const
 {
     const unsigned columns = FErrIsTerminal ? TerminalColumns(FErr) : 0;
     return columns > 0 ? columns : kDefaultColumns;
+}
+
+bool ColourWanted()
+{
+    const char *noColour = std::getenv("NO_COLOR");
+    const char *term = std::getenv("TERM");
+    return (noColour == nullptr || *noColour == '\0') && (term == nullptr || std::string(term) != "dumb");
 }
 
 bool TConsole::OutIsTerminal() const { return IsTerminal(FOut); }

@@ -66,6 +66,10 @@ private:
     bool FOutClosed = false;
 };
 
+// True unless NO_COLOR is set to anything or TERM says the terminal is "dumb": whether a
+// terminal gets colour.
+bool ColourWanted();
+
 // Writes the UTF-8 `text` to `stream` so that it reads right there: as is into a file or a pipe,
 // and on a Windows console as the characters it stands for. False when it could not be written.
 // One implementation per platform.

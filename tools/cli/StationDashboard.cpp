@@ -12,6 +12,9 @@ namespace {
 constexpr const char *kLineStart = "\r";
 constexpr const char *kClearLineEnd = "\033[K";
 constexpr const char *kClearBelow = "\033[J";
+// To the screen's top left corner: after a resize the terminal may have rewrapped the lines drawn
+// before, so the board starts over on a clear screen instead of moving up over them.
+constexpr const char *kScreenStart = "\033[H";
 std::string CursorUp(size_t lines) { return "\033[" + std::to_string(lines) + "A"; }
 
 TSocketState StateOf(const TPortOutcome &outcome)
@@ -23,8 +26,9 @@ TSocketState StateOf(const TPortOutcome &outcome)
 
 } // namespace
 
-TStationDashboard::TStationDashboard(TConsole &console, TLotRecords &lot, TBoard::TSocketNamer socketName)
-    : FConsole(console), FLot(lot), FBoard(std::move(socketName))
+TStationDashboard::TStationDashboard(TConsole &console, TLotRecords &lot, TBoard::TSocketNamer socketName,
+                                     bool colour)
+    : FConsole(console), FLot(lot), FBoard(std::move(socketName)), FColour(colour)
 {
     TFailure failure;
     if (!FLot.Read(failure))
@@ -101,15 +105,18 @@ void TStationDashboard::Draw(bool always)
         return;
     FDrawnAt = now;
     const std::vector<TSocketView> sockets = FBoard.Sockets();
-    FDrawnColumns = FConsole.OutColumns();
-    FDrawnRows = FConsole.OutRows();
+    const unsigned columnsNow = FConsole.OutColumns();
+    const unsigned rowsNow = FConsole.OutRows();
+    const bool resized = FDrawnLines > 0 && (columnsNow != FDrawnColumns || rowsNow != FDrawnRows);
+    FDrawnColumns = columnsNow;
+    FDrawnRows = rowsNow;
     const unsigned columns = FDrawnColumns > 0 ? FDrawnColumns : kDefaultColumns;
-    std::vector<std::string> lines = BoardLines(sockets, FLot.Lot(), FLot.Counts(), columns, FDrawnRows);
+    std::vector<std::string> lines = BoardLines(sockets, FLot.Lot(), FLot.Counts(), columns, FDrawnRows, FColour);
     if (!FLotProblem.empty())
         lines.back() = FitToColumns(LotCountsText(FLot.Lot(), FLot.Counts()) + "; the log is not read (" +
                                         FLotProblem + ")",
                                     columns);
-    std::string text = FDrawnLines > 0 ? CursorUp(FDrawnLines) : "";
+    std::string text = resized ? kScreenStart : FDrawnLines > 0 ? CursorUp(FDrawnLines) : "";
     for (const std::string &line : lines)
         text += kLineStart + line + kClearLineEnd + "\n";
     FConsole.OutDrawing(text + kClearBelow);

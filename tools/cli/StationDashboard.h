@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 // Station mode on a terminal: the station's board drawn on standard output as StationBoard lays
-// it out and redrawn in place (the cursor moved up over the last drawing with ANSI sequences) as
-// sockets fill, work and end, with the counts of the lot below. Session events arrive on the
+// it out and redrawn in place (the cursor moved up over the last drawing with ANSI sequences; on
+// a clear screen after a resize) as sockets fill, work and end, with the counts of the lot below. Session events arrive on the
 // sessions' threads, port changes on the station's.
 
 #include "Board.h"
@@ -21,8 +21,9 @@ constexpr int kBoardRefreshMs = 100;
 
 class TStationDashboard : public TSessionReporter {
 public:
-    // Names each socket by `socketName` (a port's name by default); counts `lot`.
-    TStationDashboard(TConsole &console, TLotRecords &lot, TBoard::TSocketNamer socketName);
+    // Names each socket by `socketName` (a port's name by default); counts `lot`; draws in colour
+    // with `colour`.
+    TStationDashboard(TConsole &console, TLotRecords &lot, TBoard::TSocketNamer socketName, bool colour);
 
     // The ports there now; at the start of watching, those that are left alone until plugged in
     // again (`leftAlone`).
@@ -46,6 +47,7 @@ private:
     TConsole &FConsole;
     TLotRecords &FLot;
     TBoard FBoard;
+    bool FColour;
     std::mutex FLock;
     // The kind of the last failure to read the lot's records; empty when they were read.
     std::string FLotProblem;

@@ -185,15 +185,22 @@ int RunWatch(const TCliOptions &watchOptions, TConsole &console)
         options.Match.empty() ? WatchPortMap(names, error) : WatchSerialDevices(options.Match, error);
     if (!watcher)
         return Reject(console, options.Json, kExitFailed, error, TFailureKind::fkOs);
+    const TSocketNaming naming = SocketNamingNamed(options.SocketNames).value_or(TSocketNaming::snPort);
+    std::optional<TSocketNameMap> shortNames = TSocketNameMap{};
+    if (naming == TSocketNaming::snIdPath)
+        shortNames = ReadSocketNameMap(SocketNameMapFile(), error);
+    if (!shortNames)
+        return Reject(console, options.Json, kExitBadInput, "socket names: " + error);
     std::unique_ptr<TSessionReporter> reporter;
     TStationDashboard *dashboard = nullptr;
     TLotRecords lot(recipe ? recipeRun.Lot : options.Lot, options.LogFile);
     if (options.Json) {
         reporter = std::make_unique<TJsonReporter>(console);
     } else if (UsesDashboard(options, console)) {
-        const TSocketNaming naming = SocketNamingNamed(options.SocketNames).value_or(TSocketNaming::snPort);
         auto board = std::make_unique<TStationDashboard>(
-            console, lot, [naming](const TWatchedPort &port) { return SocketName(port, naming); });
+            console, lot,
+            [naming, shortNames](const TWatchedPort &port) { return SocketName(port, naming, *shortNames); },
+            ColourWanted());
         dashboard = board.get();
         reporter = std::move(board);
     } else {

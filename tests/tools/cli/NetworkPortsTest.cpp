@@ -4,6 +4,7 @@
 
 #include "CliFixture.h"
 #include "CliProcess.h"
+#include "LinePresence.h"
 #include "PortMap.h"
 #include "Ser2net.h"
 
@@ -133,6 +134,41 @@ TEST_F(NetworkPorts, WatchTakesAMapEntryThatAppearsNamingAnAddress)
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_NE(run.Out.find("1 ok, 0 failed"), std::string::npos) << run.Out;
     EXPECT_EQ(Commands(module), "CQ");
+}
+
+// A line behind a device server is looked at without a byte sent to it: each module put on the
+// line is taken once, and the one taken out and the next one put in are both seen.
+TEST_F(NetworkPorts, WatchTakesEachModulePutOnALineBehindADeviceServer)
+{
+    ASSERT_TRUE(Ser2net::Installed()) << "ser2net is not installed (scripts/install-deps installs it)";
+    const std::string line = File("line");
+    fs::create_directories(File("ser2net"));
+    // The server's line is a link that each module's device is put behind in turn.
+    Ser2net server({line}, File("ser2net"));
+    int number = 1;
+    for (const bool raw : {false, true}) {
+        SCOPED_TRACE(raw ? "socket://" : "rfc2217://");
+        fs::create_symlink(raw ? server.Socket() : server.Rfc2217(), PortMapDirectory() + "/COM9");
+        TCliProcess watch({"watch", "--port", "COM9", "connect"}, Folder());
+        ASSERT_TRUE(watch.WaitForError("watching ")) << watch.SoFar().Err;
+        for (int put = 1; put <= 2; ++put, ++number) {
+            TModuleServer &module = Ports.Serve(number);
+            fs::create_symlink(module.SlavePath(), line);
+            ASSERT_TRUE(watch.WaitForOutput("COM9  ok", size_t(put))) << watch.SoFar().Err;
+            // Left on the line and looked at again and again, it is not taken twice.
+            std::this_thread::sleep_for(std::chrono::milliseconds(4 * kLinePollMs));
+            EXPECT_EQ(Commands(module), "CQ");
+            // Taken out (its device goes) for as long as an operator takes to put the next one in.
+            Ports.Unlink(number);
+            fs::remove(line);
+            std::this_thread::sleep_for(std::chrono::milliseconds((kLineMissesForGone + 2) * kLinePollMs));
+        }
+        watch.Signal(SIGINT);
+        const TCliRun run = watch.Finish();
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_NE(run.Out.find("2 modules: 2 ok, 0 failed"), std::string::npos) << run.Out;
+        fs::remove(PortMapDirectory() + "/COM9");
+    }
 }
 
 } // namespace

@@ -8,7 +8,9 @@
 #include "Sha256.h"
 #include "TerminalRun.h"
 
+#include <algorithm>
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 
 namespace morlith::test {
@@ -49,7 +51,7 @@ protected:
     {
         run.Signal(SIGINT);
         EXPECT_EQ(run.Finish(), expectedStatus) << run.Text;
-        return ScreenOf(run.Text);
+        return ScreenOf(run.Text, 24, run.Resizes);
     }
 };
 
@@ -223,6 +225,21 @@ TEST_F(Station, SerialDevicesAreChosenByUsbIdsOrByIdNames)
     EXPECT_NE(run.Out.find("0 modules: 0 ok, 0 failed"), std::string::npos) << run.Out;
 }
 
+// The short socket names are read before watching starts: a bad line stops it, named, while
+// port names do not read the file.
+TEST_F(Station, ABadSocketNameFileStopsTheWatchBeforeItStarts)
+{
+    const std::string file = PortMapDirectory() + "/../socket-names";
+    std::ofstream(file) << "pci-0000:00:14.0-usb-0:3:1.0 = left\nright\n";
+    const TCliRun refused = Cli({"watch", "--socket-names", "id-path", "connect"});
+    EXPECT_EQ(refused.Status, 2) << refused.Err;
+    EXPECT_NE(refused.Err.find("socket-names, line 2: not LOCATION = NAME"), std::string::npos) << refused.Err;
+    EXPECT_EQ(refused.Err.find(kWatching), std::string::npos) << refused.Err;
+
+    const auto watch = Watch({"--socket-names", "port", "connect"});
+    EXPECT_EQ(Stop(*watch).Status, 0);
+}
+
 TEST_F(Station, WaitTakesAPortThatAppearsLaterAndGivesUpOnOneThatDoesNot)
 {
     TCliProcess waiting({"--port", "COM6", "--wait", "30", "connect"}, Folder());
@@ -299,6 +316,10 @@ TEST_F(Station, OnATerminalEachSocketHasOneLineRedrawnInPlace)
          {"--lot", "Партия-2026-12-07-вечер", "--socket-names", "id-path", "connect"}, 24, {},
          {{5, {}, "", "COM5  ok"}}, 0,
          {"COM5  ok", "lot Партия-2026-12-07-…", "1 module: 1 ok, 0 failed"}},
+        // Wide characters take two columns each: the line is cut, not wrapped.
+        {"a lot named in Japanese on a 30-column terminal", {"--lot", "東京ライン-夜勤-第二", "connect"}, 30, {},
+         {{5, {}, "", "COM5  ok"}}, 0,
+         {"COM5  ok", "lot 東京ライン-夜勤-第二: 1 …", "1 module: 1 ok, 0 failed"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -342,7 +363,8 @@ TEST_F(Station, TheLotsCountsComeFromTheLogAndOnlyATerminalGetsTheBoard)
         const auto watch = WatchOnTerminal({"--lot", "L-7", "--log", log, "connect"}, 80);
         Ports.Serve(1);
         ASSERT_TRUE(watch->ReadUntil("COM1  ok")) << watch->Text;
-        // A narrower window is followed while nothing happens.
+        // A narrower window is followed while nothing happens; shrunk and grown again, it shows
+        // the board once.
         watch->Resize(30);
         ASSERT_TRUE(watch->ReadUntil("\xE2\x80\xA6")) << watch->Text;
         watch->Resize(80);
@@ -350,6 +372,14 @@ TEST_F(Station, TheLotsCountsComeFromTheLogAndOnlyATerminalGetsTheBoard)
         const std::vector<std::string> screen = StopOnTerminal(*watch, 0);
         ASSERT_GE(screen.size(), 2u);
         EXPECT_EQ(screen[screen.size() - 2], expected) << watch->Text;
+        EXPECT_EQ(std::count_if(screen.begin(), screen.end(),
+                                [](const std::string &line) { return line.rfind("COM1", 0) == 0; }),
+                  1)
+            << watch->Text;
+        EXPECT_EQ(std::count_if(screen.begin(), screen.end(),
+                                [](const std::string &line) { return line.rfind("lot L-7", 0) == 0; }),
+                  1)
+            << watch->Text;
         Ports.Unlink(1);
     }
     // Another lot starts from nothing.
@@ -377,6 +407,50 @@ TEST_F(Station, TheLotsCountsComeFromTheLogAndOnlyATerminalGetsTheBoard)
     const auto again = WatchOnTerminal({"--lot", "L-7", "--log", log, "connect"}, 80);
     EXPECT_TRUE(again->ReadUntil("lot L-7: 3 units, 3 ok, 0 failed, yield 100.0 %")) << again->Text;
     StopOnTerminal(*again, 0);
+}
+
+// A failing socket's line is red on a terminal that has colour; NO_COLOR, a dumb terminal or no
+// terminal at all get none.
+TEST_F(Station, ColourOnlyWhereTheTerminalHasItAndNobodyDeclinedIt)
+{
+    TModuleServerOptions silent;
+    silent.faults.silent = true;
+    struct Case {
+        const char *name;
+        const char *term;
+        const char *noColour; // nullptr: not set
+        bool colour;
+    };
+    const Case cases[] = {
+        {"a terminal with colour", "xterm-256color", nullptr, true},
+        {"NO_COLOR set", "xterm-256color", "1", false},
+        {"NO_COLOR empty counts as not set", "xterm-256color", "", true},
+        {"a dumb terminal", "dumb", nullptr, false},
+    };
+    const char *term = std::getenv("TERM");
+    const std::string termBefore = term ? term : "";
+    int port = 1;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        setenv("TERM", c.term, 1);
+        if (c.noColour)
+            setenv("NO_COLOR", c.noColour, 1);
+        else
+            unsetenv("NO_COLOR");
+        const auto watch = WatchOnTerminal({"--timeout", "100", "connect"}, 80);
+        Ports.Serve(port, silent);
+        ASSERT_TRUE(watch->ReadUntil("failed: no_reply")) << watch->Text;
+        StopOnTerminal(*watch, 1);
+        const std::string red = "\033[1;31mCOM" + std::to_string(port) + "  failed: no_reply";
+        EXPECT_EQ(watch->Text.find(red) != std::string::npos, c.colour) << watch->Text;
+        EXPECT_EQ(watch->Text.find("\033[0m") != std::string::npos, c.colour) << watch->Text;
+        Ports.Unlink(port++);
+    }
+    unsetenv("NO_COLOR");
+    if (term)
+        setenv("TERM", termBefore.c_str(), 1);
+    else
+        unsetenv("TERM");
 }
 
 } // namespace

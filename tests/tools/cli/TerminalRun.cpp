@@ -82,6 +82,7 @@ void TTerminalRun::Resize(unsigned short columns)
     winsize size = Size(columns, FRows);
     ioctl(FMaster, TIOCSWINSZ, &size);
     FMark = Text.size();
+    Resizes.emplace_back(Text.size(), columns);
 }
 
 std::vector<std::string> TTerminalRun::BarsSinceResize() const
@@ -111,12 +112,28 @@ int TTerminalRun::Finish()
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-std::vector<std::string> ScreenOf(const std::string &bytes)
+std::vector<std::string> ScreenOf(const std::string &bytes, size_t rows,
+                                  const std::vector<std::pair<size_t, unsigned short>> &resizes)
 {
     std::vector<std::string> lines(1);
     size_t row = 0;
     size_t column = 0;
+    size_t resize = 0;
     for (size_t at = 0; at < bytes.size(); ++at) {
+        for (; resize < resizes.size() && resizes[resize].first <= at; ++resize) {
+            // Lines are bytes here: a line counts its bytes as columns, enough for ASCII boards.
+            const size_t width = resizes[resize].second;
+            std::vector<std::string> wrapped;
+            size_t cursorRow = 0;
+            for (size_t i = 0; i < lines.size(); ++i) {
+                if (i == row)
+                    cursorRow = wrapped.size();
+                for (size_t from = 0; from == 0 || from < lines[i].size(); from += width)
+                    wrapped.push_back(lines[i].substr(from, width));
+            }
+            lines = wrapped;
+            row = cursorRow;
+        }
         const char c = bytes[at];
         if (c == '\r') {
             column = 0;
@@ -133,6 +150,11 @@ std::vector<std::string> ScreenOf(const std::string &bytes)
             const size_t count = number.empty() ? 1 : std::stoul(number);
             if (bytes[end] == 'A')
                 row = count > row ? 0 : row - count;
+            else if (bytes[end] == 'H') {
+                // The screen's top: the last `rows` lines written are on it.
+                row = lines.size() > rows ? lines.size() - rows : 0;
+                column = 0;
+            }
             else if (bytes[end] == 'K')
                 lines[row].resize(std::min(lines[row].size(), column));
             else if (bytes[end] == 'J') {

@@ -4,6 +4,7 @@
 // what such a terminal shows after the bytes it received.
 
 #include <string>
+#include <utility>
 #include <sys/types.h>
 #include <vector>
 
@@ -34,6 +35,8 @@ public:
 
     // Every byte the terminal received.
     std::string Text;
+    // Where in Text the terminal was resized, and to how many columns.
+    std::vector<std::pair<size_t, unsigned short>> Resizes;
 
 private:
     int FMaster = -1;
@@ -42,9 +45,14 @@ private:
     unsigned short FRows;
 };
 
-// The lines a terminal shows after receiving `bytes`, as far as the tool draws: text, "\r",
-// "\n", and the ANSI sequences for the cursor up (ESC [ n A), clearing the line's end (ESC [ K)
-// and clearing below (ESC [ J). Trailing spaces and empty last lines are left out.
-std::vector<std::string> ScreenOf(const std::string &bytes);
+// The lines a terminal `rows` high shows after receiving `bytes` (with the lines scrolled off it
+// above them), as far as the tool draws: text, "\r", "\n", and the ANSI sequences for the cursor
+// up (ESC [ n A) and to the screen's top (ESC [ H), clearing the line's end (ESC [ K) and clearing
+// below (ESC [ J); colours (ESC [ ... m) draw nothing. Trailing spaces and empty last lines are
+// left out.
+// At each of `resizes` (an offset in `bytes`, the new width) the lines wider than the new width
+// are wrapped onto further rows, as terminals that reflow do, and the cursor moves down with them.
+std::vector<std::string> ScreenOf(const std::string &bytes, size_t rows = 24,
+                                  const std::vector<std::pair<size_t, unsigned short>> &resizes = {});
 
 } // namespace morlith::test
