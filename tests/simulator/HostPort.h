@@ -81,6 +81,8 @@ public:
 
     // Closes the host's port and opens it again.
     void ReopenHost();
+    // Closes the host's side without opening it again.
+    void CloseHost() { FHost.reset(); }
 
 private:
     std::unique_ptr<TModuleServer> FServer;

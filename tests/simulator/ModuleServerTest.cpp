@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <fcntl.h>
 #include <sys/ioctl.h>
+#include <unistd.h>
 
 using namespace morlith;
 using namespace morlith::test;
@@ -303,10 +305,19 @@ TEST(ModuleLine, HostMayCloseAndReopenThePort)
     TRunningModule module;
     ASSERT_TRUE(CrcHolds(module.Host().Exchange('I', {4}, 2)));
     ASSERT_EQ(ioctl(module.Host().Fd(), TIOCEXCL), 0);
-    module.ReopenHost();
+    module.CloseHost();
+    // An ordinary user is refused while the flag stands; root is let through and sees the flag.
     int exclusive = -1;
-    EXPECT_TRUE(PollUntil([&] { return ioctl(module.Host().Fd(), TIOCGEXCL, &exclusive) == 0 && exclusive == 0; },
-                          kReplyWait))
+    EXPECT_TRUE(PollUntil(
+        [&] {
+            const int fd = ::open(module.Server().SlavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+            if (fd < 0)
+                return false;
+            const bool free = ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive == 0;
+            ::close(fd);
+            return free;
+        },
+        kReplyWait))
         << "still exclusive: " << exclusive;
     module.ReopenHost();
     EXPECT_EQ(module.Host().Exchange('I', {1}, 2), WithCrc({1, 5}));
