@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <pthread.h>
 #include <thread>
 
 namespace morlith {
@@ -127,8 +128,9 @@ TProgramEnd RunProgram(const TProgramRun &run)
         ::WaitForSingleObject(processHandle.Value, INFINITE);
     }
     // A child of the program may still hold the pipes: cancel what waits on them.
-    ::CancelSynchronousIo(feeder.native_handle());
-    ::CancelSynchronousIo(reader.native_handle());
+    // std::thread is a winpthreads thread here: its Windows handle comes from pthread_gethandle.
+    ::CancelSynchronousIo(static_cast<HANDLE>(pthread_gethandle(feeder.native_handle())));
+    ::CancelSynchronousIo(static_cast<HANDLE>(pthread_gethandle(reader.native_handle())));
     feeder.join();
     reader.join();
     DWORD status = 0;
